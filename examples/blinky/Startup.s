@@ -1,7 +1,7 @@
-@ Startup code of the Blinky example for the LPC2138: exception vectors,
-@ stacks, the clock, initialised data and zeroed data, then main().
-@ The lines that begin with //;; describe the settings below for the
-@ configuration wizard (open this file, or "Open in Startup Editor").
+/* Startup code of the Blinky example for the LPC2138: exception vectors, */
+/* stacks, the clock, initialised data and zeroed data, then main(). */
+/* The lines that begin with //;; describe the settings below for the */
+/* configuration wizard (open this file, or "Open in Startup Editor"). */
 
 //;; PELMORA_OPTIONS_BLOCK {
 //;;   NAME = "Blinky startup (LPC2138)"  STYLE = EXPAND
@@ -32,7 +32,7 @@
         .equ    PLL_SETUP, 0
         .equ    PLL_MSEL, 5
         .equ    PLL_PSEL, 1
-        .equ    PLL_BASE, 0xE01FC080    @ PLLCON; PLLCFG +4, PLLSTAT +8, PLLFEED +12
+        .equ    PLL_BASE, 0xE01FC080    /* PLLCON; PLLCFG +4, PLLSTAT +8, PLLFEED +12 */
 
         .section .vectors, "ax"
         .arm
@@ -44,8 +44,8 @@ Vectors:
         ldr     pc, SWI_Addr
         ldr     pc, PAbt_Addr
         ldr     pc, DAbt_Addr
-        .word   0                       @ checksum of the vectors, set by the flash tool
-        ldr     pc, [pc, #-0x0FF0]      @ vector from the interrupt controller
+        .word   0                       /* checksum of the vectors, set by the flash tool */
+        ldr     pc, [pc, #-0x0FF0]      /* vector from the interrupt controller */
         ldr     pc, FIQ_Addr
 
 Reset_Addr:     .word   Reset_Handler
@@ -58,7 +58,7 @@ FIQ_Addr:       .word   Hang
         .text
 Reset_Handler:
 .if PLL_SETUP
-        ldr     r0, =PLL_BASE           @ the PLL: configure, enable, wait for the lock, connect
+        ldr     r0, =PLL_BASE           /* the PLL: configure, enable, wait for the lock, connect */
         mov     r1, #0xAA
         mov     r2, #0x55
         mov     r3, #((PLL_MSEL - 1) | (PLL_PSEL << 5))
@@ -82,7 +82,7 @@ Reset_Handler:
         msr     cpsr_c, #Mode_SVC | I_Bit | F_Bit
         mov     sp, r0
 
-        ldr     r1, =__data_load        @ copy initialised data from flash
+        ldr     r1, =__data_load        /* copy initialised data from flash */
         ldr     r2, =__data_start
         ldr     r3, =__data_end
 1:      cmp     r2, r3
@@ -90,7 +90,7 @@ Reset_Handler:
         strlo   r0, [r2], #4
         blo     1b
 
-        mov     r0, #0                  @ clear the zero-initialised data
+        mov     r0, #0                  /* clear the zero-initialised data */
         ldr     r1, =__bss_start
         ldr     r2, =__bss_end
 2:      cmp     r1, r2

@@ -1,15 +1,15 @@
-@ Startup code of the Atmel AT91SAM7S family for the GNU tools: exception
-@ vectors, the watchdog, stacks, initialised data copied from flash, zeroed
-@ data, then main(). The core runs from the slow clock until the program
-@ sets up the power management controller.
-@
-@ It comes with the device's linker script (AT91SAM7S64.ld, ...), which
-@ places the vectors at the start of flash (seen at 0 after a reset) and
-@ defines the symbols used below (__stack_top, __data_load, __data_start,
-@ __data_end, __bss_start, __bss_end); the C library's own start files are
-@ not linked ("-nostartfiles").
-@ The lines that begin with //;; describe the settings below for the
-@ configuration wizard (open this file, or "Open in Startup Editor").
+/* Startup code of the Atmel AT91SAM7S family for the GNU tools: exception */
+/* vectors, the watchdog, stacks, initialised data copied from flash, zeroed */
+/* data, then main(). The core runs from the slow clock until the program */
+/* sets up the power management controller. */
+/* */
+/* It comes with the device's linker script (AT91SAM7S64.ld, ...), which */
+/* places the vectors at the start of flash (seen at 0 after a reset) and */
+/* defines the symbols used below (__stack_top, __data_load, __data_start, */
+/* __data_end, __bss_start, __bss_end); the C library's own start files are */
+/* not linked ("-nostartfiles"). */
+/* The lines that begin with //;; describe the settings below for the */
+/* configuration wizard (open this file, or "Open in Startup Editor"). */
 
 //;; PELMORA_OPTIONS_BLOCK {
 //;;   NAME = "Startup (Atmel AT91SAM7S)"  STYLE = EXPAND
@@ -29,7 +29,7 @@
         .equ    F_Bit,    0x40
         .equ    IRQ_Stack_Size, 0x80
         .equ    WDT_DISABLE, 1
-        .equ    WDT_MR,   0xFFFFFD44    @ watchdog mode register
+        .equ    WDT_MR,   0xFFFFFD44    /* watchdog mode register */
         .equ    WDT_WDDIS, 0x8000
 
         .section .vectors, "ax"
@@ -42,9 +42,9 @@ Vectors:
         ldr     pc, SWI_Addr
         ldr     pc, PAbt_Addr
         ldr     pc, DAbt_Addr
-        nop                             @ reserved
-        ldr     pc, [pc, #-0xF20]       @ IRQ: the vector from the AIC (AIC_IVR)
-        ldr     pc, [pc, #-0xF20]       @ FIQ: the vector from the AIC (AIC_FVR)
+        nop                             /* reserved */
+        ldr     pc, [pc, #-0xF20]       /* IRQ: the vector from the AIC (AIC_IVR) */
+        ldr     pc, [pc, #-0xF20]       /* FIQ: the vector from the AIC (AIC_FVR) */
 
 Reset_Addr:     .word   Reset_Handler
 Undef_Addr:     .word   Hang
@@ -55,7 +55,7 @@ DAbt_Addr:      .word   Hang
         .text
 Reset_Handler:
 .if WDT_DISABLE
-        ldr     r0, =WDT_MR             @ the mode register is written once after a reset
+        ldr     r0, =WDT_MR             /* the mode register is written once after a reset */
         ldr     r1, =WDT_WDDIS
         str     r1, [r0]
 .endif
@@ -66,7 +66,7 @@ Reset_Handler:
         msr     cpsr_c, #Mode_SVC | I_Bit | F_Bit
         mov     sp, r0
 
-        ldr     r1, =__data_load        @ copy initialised data from flash
+        ldr     r1, =__data_load        /* copy initialised data from flash */
         ldr     r2, =__data_start
         ldr     r3, =__data_end
 1:      cmp     r2, r3
@@ -74,7 +74,7 @@ Reset_Handler:
         strlo   r0, [r2], #4
         blo     1b
 
-        mov     r0, #0                  @ clear the zero-initialised data
+        mov     r0, #0                  /* clear the zero-initialised data */
         ldr     r1, =__bss_start
         ldr     r2, =__bss_end
 2:      cmp     r1, r2

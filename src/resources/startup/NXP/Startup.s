@@ -1,13 +1,13 @@
-@ Startup code of the NXP LPC2100 family (LPC210x, LPC21xx, LPC213x,
-@ LPC214x) for the GNU tools: exception vectors, stacks, the PLL,
-@ initialised data copied from flash, zeroed data, then main().
-@
-@ It comes with the device's linker script (LPC2148.ld, ...), which places
-@ the vectors at 0 and defines the symbols used below (__stack_top,
-@ __data_load, __data_start, __data_end, __bss_start, __bss_end); the C
-@ library's own start files are not linked ("-nostartfiles").
-@ The lines that begin with //;; describe the settings below for the
-@ configuration wizard (open this file, or "Open in Startup Editor").
+/* Startup code of the NXP LPC2100 family (LPC210x, LPC21xx, LPC213x, */
+/* LPC214x) for the GNU tools: exception vectors, stacks, the PLL, */
+/* initialised data copied from flash, zeroed data, then main(). */
+/* */
+/* It comes with the device's linker script (LPC2148.ld, ...), which places */
+/* the vectors at 0 and defines the symbols used below (__stack_top, */
+/* __data_load, __data_start, __data_end, __bss_start, __bss_end); the C */
+/* library's own start files are not linked ("-nostartfiles"). */
+/* The lines that begin with //;; describe the settings below for the */
+/* configuration wizard (open this file, or "Open in Startup Editor"). */
 
 //;; PELMORA_OPTIONS_BLOCK {
 //;;   NAME = "Startup (NXP LPC2100)"  STYLE = EXPAND
@@ -38,7 +38,7 @@
         .equ    PLL_SETUP, 0
         .equ    PLL_MSEL, 5
         .equ    PLL_PSEL, 1
-        .equ    PLL_BASE, 0xE01FC080    @ PLLCON; PLLCFG +4, PLLSTAT +8, PLLFEED +12
+        .equ    PLL_BASE, 0xE01FC080    /* PLLCON; PLLCFG +4, PLLSTAT +8, PLLFEED +12 */
 
         .section .vectors, "ax"
         .arm
@@ -50,8 +50,8 @@ Vectors:
         ldr     pc, SWI_Addr
         ldr     pc, PAbt_Addr
         ldr     pc, DAbt_Addr
-        .word   0                       @ checksum of the vectors, set by the flash tool
-        ldr     pc, [pc, #-0x0FF0]      @ vector from the interrupt controller
+        .word   0                       /* checksum of the vectors, set by the flash tool */
+        ldr     pc, [pc, #-0x0FF0]      /* vector from the interrupt controller */
         ldr     pc, FIQ_Addr
 
 Reset_Addr:     .word   Reset_Handler
@@ -64,7 +64,7 @@ FIQ_Addr:       .word   Hang
         .text
 Reset_Handler:
 .if PLL_SETUP
-        ldr     r0, =PLL_BASE           @ the PLL: configure, enable, wait for the lock, connect
+        ldr     r0, =PLL_BASE           /* the PLL: configure, enable, wait for the lock, connect */
         mov     r1, #0xAA
         mov     r2, #0x55
         mov     r3, #((PLL_MSEL - 1) | (PLL_PSEL << 5))
@@ -88,7 +88,7 @@ Reset_Handler:
         msr     cpsr_c, #Mode_SVC | I_Bit | F_Bit
         mov     sp, r0
 
-        ldr     r1, =__data_load        @ copy initialised data from flash
+        ldr     r1, =__data_load        /* copy initialised data from flash */
         ldr     r2, =__data_start
         ldr     r3, =__data_end
 1:      cmp     r2, r3
@@ -96,7 +96,7 @@ Reset_Handler:
         strlo   r0, [r2], #4
         blo     1b
 
-        mov     r0, #0                  @ clear the zero-initialised data
+        mov     r0, #0                  /* clear the zero-initialised data */
         ldr     r1, =__bss_start
         ldr     r2, =__bss_end
 2:      cmp     r1, r2
