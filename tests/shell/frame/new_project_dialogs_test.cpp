@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "options/pages/options_sheet.h"
 #include "platform/read_file.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "platform/settings_store.h"
@@ -145,6 +146,66 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   EXPECT_EQ(ReadFile(file), saved);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
   EXPECT_EQ(ReadFile(file), saved);
+}
+
+// A new project made with no project open lives on through the sheets
+// that release the scratch pool when they end: Components and Options,
+// each closed with OK and nothing changed, then a build of it.
+TEST_F(NewProjectDialogsTest, ANewProjectOutlivesTheComponentsAndOptionsSheetsAndBuilds) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(s.App().Project(), nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  const std::string folder = dir + "np/";
+  fs::create_directories(folder);
+  for (const char* source : {"Blinky.c", "LED.c", "Timer.c", "LED.h", "Timer.h", "LPC2138.h"})
+    fs::copy_file(dir + source, folder + source);
+  commands->m_chooseNewProjectName = [&] { return folder + "np.pm2"; };
+  std::vector<std::string> accepted;
+  commands->m_runDialog = [&](QDialog& d) {
+    if (dynamic_cast<DeviceSheet*>(&d)) return ChooseLpc2138(d);
+    accepted.push_back(dynamic_cast<ProjectSheet*>(&d) ? "components" : "other");
+    d.show();
+    d.accept();
+    return d.result();
+  };
+  commands->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    accepted.push_back("options");
+    sheet.show();
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    return sheet.result();
+  };
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
+  }
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), p->firstGroup, folder, {"Blinky.c", "LED.c", "Timer.c"}), 3);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
+  EXPECT_EQ(accepted, (std::vector<std::string>{"components", "options"}));
+  p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name.str(), "np");
+  EXPECT_EQ(p->curTarget->name.str(), "Target 1");
+  EXPECT_EQ(p->firstGroup->name.str(), "Source Group 1");
+  EXPECT_EQ(p->curTarget->DEVICE.str(), "LPC2138");
+
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  if (HaveTools()) {
+    EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+    EXPECT_GT(fs::file_size(folder + "np.elf"), 0u);
+  }
+  // Closed, it has kept the session's work.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  const std::string saved = ReadFile(ProjectFile(folder, "np"));
+  EXPECT_NE(saved.find("(Target 1)"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("<.\\Timer.c><Timer.c>"), std::string::npos) << saved;
 }
 
 // A new project's output name is its name: one the project file cannot
