@@ -150,8 +150,13 @@ void CheckTargetLists(FirstRefusal& out, const TargetRec& t) {
     out.Check("OPTBL", s.path.view(), TextRule::kAngles);
   }
   for (const BreakpointRec* p = t.breakpoints; p; p = p->next) {
-    out.Check("OPTBB", p->inlineText.view(), TextRule::kAngles);
-    out.Check("OPTBB", p->text1.view(), TextRule::kParentheses);
+    if (!IsWrittenBreakpoint(*p)) continue;
+    if (BreakpointFileInInlinePlace(*p)) {
+      out.Check("OPTBB", p->text1.view(), TextRule::kAngles);
+    } else {
+      out.Check("OPTBB", p->inlineText.view(), TextRule::kAngles);
+      out.Check("OPTBB", p->text1.view(), TextRule::kParentheses);
+    }
     out.Check("OPTBB", p->text2.view(), TextRule::kParentheses);
   }
   for (const WatchRec* list : t.watches)

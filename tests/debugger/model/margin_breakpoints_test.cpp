@@ -53,6 +53,32 @@ TEST(StoredBreakpoints, ToggleAddsAtTheHeadAndMarksRemoved) {
   EXPECT_FALSE(text.At(3)->m_nFlags & kLineBreakSet);
 }
 
+// The options file keeps a line breakpoint's file between parentheses or,
+// when they cannot hold it, between angle brackets: a name neither can
+// hold gets no breakpoint, so that no later save fails on it.
+TEST(StoredBreakpoints, AFileNameTheOptionsFileCannotKeepGetsNoBreakpoint) {
+  struct Row {
+    const char* name;
+    const char* file;
+    bool kept;
+  };
+  const Row rows[] = {
+      {"plain", "LED.c", true},
+      {"unmatched parenthesis", "x)y.c", true},
+      {"unmatched angle", "x>y.c", true},
+      {"both unmatched", "x)y>.c", false},
+  };
+  for (const Row& r : rows) {
+    TargetRec target;
+    Lines text(4);
+    const std::string why = ToggleStoredBreakpoint(text.At(2), &target, r.file);
+    EXPECT_EQ(why.empty(), r.kept) << r.name << ": " << why;
+    EXPECT_EQ(Count(target, true), r.kept ? 1 : 0) << r.name;
+    EXPECT_EQ(bool(text.At(2)->m_nFlags & kLineBreakSet), r.kept) << r.name;
+    if (!r.kept) EXPECT_NE(why.find(std::string("'") + r.file + "'"), std::string::npos) << why;
+  }
+}
+
 TEST(StoredBreakpoints, AppliedByFileNameIgnoringCase) {
   TargetRec target;
   Lines a(10), b(10);
