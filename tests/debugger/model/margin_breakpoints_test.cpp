@@ -75,7 +75,9 @@ TEST(StoredBreakpoints, AFileNameTheOptionsFileCannotKeepGetsNoBreakpoint) {
     EXPECT_EQ(why.empty(), r.kept) << r.name << ": " << why;
     EXPECT_EQ(Count(target, true), r.kept ? 1 : 0) << r.name;
     EXPECT_EQ(bool(text.At(2)->m_nFlags & kLineBreakSet), r.kept) << r.name;
-    if (!r.kept) EXPECT_NE(why.find(std::string("'") + r.file + "'"), std::string::npos) << why;
+    if (!r.kept) {
+      EXPECT_NE(why.find(std::string("'") + r.file + "'"), std::string::npos) << why;
+    }
   }
 }
 

@@ -11,6 +11,7 @@
 #include "project/import/code_gen_project.h"
 #include "project/import/old_ini_import.h"
 #include "project/model/option_block.h"
+#include "project/model/option_defaults.h"
 #include "project/model/project_records.h"
 #include "project/model_fixture.h"
 #include "project/text/pool.h"

@@ -370,7 +370,10 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   AppendWatch(t, 0, OptString::Pooled("a)", kPoolDebugLists));
   const std::string told = "Can't write project file '" + dir +
                            "Blinky.pm2' !\n\nThe text 'a)' of 'OPTWA' of target '" + t->name.str() +
-                           "' cannot be stored: it holds a ')' without its '('.";
+                           "' cannot be stored: it holds a ')' without its '('. Change it in the Watch window "
+                           "(View > Watch & Call Stack Window).";
+  const std::string question =
+      "\n\nClose the project without saving it ?\n(No keeps it open, so that the text can be changed and saved.)";
   {
     test::BoxAnswers ok({QMessageBox::Ok});
     s.App().SaveProject();
@@ -381,9 +384,16 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   {
     test::BoxAnswers no({QMessageBox::No});
     EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
-    EXPECT_EQ(no.texts, std::vector<std::string>{told + "\n\nClose the project without saving it ?"});
+    EXPECT_EQ(no.texts, std::vector<std::string>{told + question});
   }
   ASSERT_NE(s.App().Project(), nullptr) << "No keeps the project open";
+  {
+    // Exit asks the same, and No keeps the program and the project.
+    test::BoxAnswers no({QMessageBox::No});
+    EXPECT_FALSE(f->close());
+    EXPECT_EQ(no.texts, std::vector<std::string>{told + question});
+  }
+  ASSERT_NE(s.App().Project(), nullptr) << "No keeps the project open at Exit";
   {
     test::BoxAnswers yes({QMessageBox::Yes});
     EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
