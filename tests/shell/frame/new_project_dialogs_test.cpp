@@ -21,6 +21,8 @@
 #include "builder/commands/arm_gnu_command.h"
 #include "platform/settings_store.h"
 #include "project/devices/device_db.h"
+#include "debugger/model/margin_breakpoints.h"
+#include "editor/document/margin_marks.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
@@ -401,6 +403,43 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   EXPECT_EQ(s.App().Project(), nullptr);
   EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
   EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+}
+
+// A file the project holds whose name has a parenthesis of its own takes a
+// breakpoint that every save keeps; removed, the breakpoint is gone from
+// the options file and asked about no more.
+TEST_F(NewProjectDialogsTest, ABreakpointInAFileNamedWithAParenthesisIsSavedAndRemovedForGood) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::ofstream(dir + "x)y.c") << "int x;\n";
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), s.App().Project()->firstGroup, dir, {"x)y.c"}), 1);
+  CEditLine line;
+  line.m_nFlags = kLineDebugWordValid;
+  line.m_nDebugWord = 1;
+  ASSERT_EQ(ToggleStoredBreakpoint(&line, s.App().Project()->curTarget, "x)y.c"), "");
+  {
+    test::BoxAnswers none({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    EXPECT_TRUE(none.texts.empty()) << testing::PrintToString(none.texts);
+  }
+  ASSERT_EQ(s.App().Project(), nullptr);
+  EXPECT_NE(ReadFile(dir + "Blinky.Opt").find(",<x)y.c>()()"), std::string::npos);
+  s.App().OpenProject(dir + "Blinky.pm2");
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  ASSERT_NE(p->curTarget->breakpoints, nullptr);
+  EXPECT_EQ(p->curTarget->breakpoints->text1.str(), "x)y.c");
+  // Removed in the editor: its record stays flagged, and is not written.
+  line.m_nFlags = kLineDebugWordValid | kLineBreakSet;
+  ASSERT_EQ(ToggleStoredBreakpoint(&line, p->curTarget, "x)y.c"), "");
+  {
+    test::BoxAnswers none({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    EXPECT_TRUE(none.texts.empty()) << testing::PrintToString(none.texts);
+  }
+  const std::string opt = ReadFile(dir + "Blinky.Opt");
+  EXPECT_EQ(opt.find("OPTBB"), std::string::npos) << opt;
 }
 
 TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {
