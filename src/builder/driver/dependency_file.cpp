@@ -88,6 +88,19 @@ bool ReadPathField(std::string_view line, size_t& pos, bool fileLine, std::strin
   return ReadField(line, pos, out);
 }
 
+// Reads the last field of a line: the command line names the object file
+// after the source ("-o ./Obj/LE)D.o"), so it runs to the line's last ')'.
+bool ReadLastField(std::string_view line, size_t& pos, std::string_view* out) {
+  size_t start = pos;
+  while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+  size_t end = line.size();
+  while (end > start && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+  if (start >= end || line[start] != '(' || line[end - 1] != ')' || end - start < 2) return ReadField(line, pos, out);
+  *out = line.substr(start + 1, end - start - 2);
+  pos = line.size();
+  return true;
+}
+
 uint32_t ParseTime(std::string_view s) {
   if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
   uint32_t v = 0;
@@ -208,7 +221,7 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       tail = nullptr;
       if (!ReadPathField(line, p, true, &path)) continue;
       ReadField(line, p, &time);
-      ReadField(line, p, &controls);
+      ReadLastField(line, p, &controls);
       current = lookUp(path, &folded);
       if (!current) continue;
       current->time = ParseTime(time);

@@ -75,7 +75,9 @@ TEST_F(DepFixture, FileNamesWithTheirOwnParenthesesReadBackAsThemselves) {
   };
   for (const Row& r : rows) {
     FileRec* f = AddFileToGroup(project->firstGroup, r.file, "./", kFileC);
-    f->lastControls = OptString("-c -O2");
+    // The command line names the object after the source.
+    const std::string controls = std::string("-c -O2 -o ./Obj/") + r.file + ".o";
+    f->lastControls = OptString::Pooled(controls, kPoolDependencies);
     MergeIncludeList(*f, {{kIncludeSource, 1, std::string("./") + r.file}, {kIncludeHeader, 0x44, r.header}});
     const DepFileTime at = [](const std::string&, uint32_t* t) {
       *t = 0x12345678u;
@@ -85,7 +87,7 @@ TEST_F(DepFixture, FileNamesWithTheirOwnParenthesesReadBackAsThemselves) {
     ClearDependencyData(*project);
     ReadDependencyText(*project, text);
     EXPECT_EQ(f->time, 0x12345678u) << r.name;
-    EXPECT_EQ(f->lastControls.str(), "-c -O2") << r.name;
+    EXPECT_EQ(f->lastControls.str(), controls) << r.name;
     ASSERT_NE(f->depIncludes, nullptr) << r.name;
     EXPECT_EQ(f->depIncludes->path.str(), r.header) << r.name;
     EXPECT_EQ(f->depIncludes->time, 0x44u) << r.name;
