@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "debugger/session/session_breakpoints.h"
 #include "editor/document/margin_marks.h"
 #include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
@@ -79,6 +80,17 @@ TEST(StoredBreakpoints, AFileNameTheOptionsFileCannotKeepGetsNoBreakpoint) {
       EXPECT_NE(why.find(std::string("'") + r.file + "'"), std::string::npos) << why;
     }
   }
+}
+
+// What a session leaves set is kept as line breakpoints, but not in a file
+// whose name the options file cannot keep: a save would fail on it.
+TEST(StoredBreakpoints, ASessionKeepsNoBreakpointTheOptionsFileCannotHold) {
+  TargetRec target;
+  const std::vector<SourceBreakpoint> found = {{"x)y>.c", 4, true}, {"x)y.c", 5, true}, {"LED.c", 6, false}};
+  EXPECT_EQ(KeepSessionBreakpoints(&target, {}, found), 2);
+  std::vector<std::string> files;
+  for (const BreakpointRec* b = target.breakpoints; b; b = b->next) files.push_back(b->text1.str());
+  EXPECT_EQ(files, (std::vector<std::string>{"x)y.c", "LED.c"}));
 }
 
 TEST(StoredBreakpoints, AppliedByFileNameIgnoringCase) {
