@@ -23,9 +23,9 @@ class ModelTest : public ::testing::Test {
   }
 
   // A project with "Target 1" current (no toolset yet) and "Source Group 1",
-  // made the open project.
+  // made the open project, in the project's pool as New Project makes it.
   ProjectRec* OpenNewProject(const char* path = "C:\\work\\demo.pm2") {
-    ProjectRec* p = NewProject(nullptr, path);
+    ProjectRec* p = NewOpenProject(nullptr, path);
     theApp().m_pProject = p;
     return p;
   }

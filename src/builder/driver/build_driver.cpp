@@ -316,21 +316,6 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
       }
     }
   }
-  std::string finalLine;
-  if ((s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) || !s_.HeadIsLinkItem()) {
-    Print("Target not created\n");
-    // A target without a link item was not made, whatever else happened (an
-    // ARM library target has no librarian step).
-    s_.SetFlags(kBuildNotBuilt);
-  } else {
-    char counts[64];
-    std::snprintf(counts, sizeof counts, " - %d Error(s), %d Warning(s).\n", s_.errors, s_.warnings);
-    finalLine = s_.items.front().request.objectFile + counts;
-    Print("%s", finalLine.c_str());
-    if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
-  }
-  if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
-  Finish();
   // A build that translated and rescanned nothing leaves the dependency
   // file as it is (unless it is gone): its data are what the file holds.
   struct stat depStat;
@@ -348,8 +333,29 @@ void BuildDriver::Impl::Build(ProjectRec* project, TargetRec* target, int mode) 
       *t = uint32_t(st.st_mtime);
       return true;
     };
-    if (!WriteDependencyFile(*project, *target, time, &err)) Print("%s\n", err.c_str());
+    // Written before the counts: a file the next build cannot read back
+    // would have it translate everything again, so its failure is one of
+    // this build's errors, not a line after "0 Error(s)".
+    if (!WriteDependencyFile(*project, *target, time, &err)) {
+      Print("%s\n", err.c_str());
+      ++s_.errors;
+    }
   }
+  std::string finalLine;
+  if ((s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) || !s_.HeadIsLinkItem()) {
+    Print("Target not created\n");
+    // A target without a link item was not made, whatever else happened (an
+    // ARM library target has no librarian step).
+    s_.SetFlags(kBuildNotBuilt);
+  } else {
+    char counts[64];
+    std::snprintf(counts, sizeof counts, " - %d Error(s), %d Warning(s).\n", s_.errors, s_.warnings);
+    finalLine = s_.items.front().request.objectFile + counts;
+    Print("%s", finalLine.c_str());
+    if (s_.errors != 0) s_.SetFlags(kBuildNotBuilt);
+  }
+  if (opts.out.flags.bit4) shell_.Beep();  // beep when the build is complete
+  Finish();
   RememberBuild(project, target, mode, finalLine);
   target->TGSTAT = s_.Flags();
 }

@@ -59,6 +59,48 @@ bool ReadField(std::string_view line, size_t& pos, std::string_view* out) {
   return true;
 }
 
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Reads the path field of an F or I line. A project file's name may hold a
+// parenthesis of its own ("LE)D.c"), which would end an ordinary field
+// early: the path runs up to the time field as the writer writes it,
+// ")(0x" and eight hex digits and ")", then '(' (an F line) or the line's
+// end (an I line). A line of another hand without that form is read field
+// by field.
+bool ReadPathField(std::string_view line, size_t& pos, bool fileLine, std::string_view* out) {
+  size_t start = pos;
+  while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+  if (start >= line.size() || line[start] != '(') return false;
+  ++start;
+  constexpr size_t kTimeField = 13;  // ")(0x" + 8 digits + ")"
+  for (size_t k = line.find(")(0", start); k != std::string_view::npos; k = line.find(")(0", k + 1)) {
+    if (k + kTimeField > line.size() || (line[k + 3] != 'x' && line[k + 3] != 'X')) continue;
+    bool digits = true;
+    for (size_t i = k + 4; i < k + 12; ++i) digits = digits && IsHexDigit(line[i]);
+    if (!digits || line[k + 12] != ')') continue;
+    const size_t after = k + kTimeField;
+    if (fileLine ? after < line.size() && line[after] == '(' : after == line.size()) {
+      *out = line.substr(start, k - start);
+      pos = k + 1;
+      return true;
+    }
+  }
+  return ReadField(line, pos, out);
+}
+
+// Reads the last field of a line: the command line names the object file
+// after the source ("-o ./Obj/LE)D.o"), so it runs to the line's last ')'.
+bool ReadLastField(std::string_view line, size_t& pos, std::string_view* out) {
+  size_t start = pos;
+  while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+  size_t end = line.size();
+  while (end > start && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+  if (start >= end || line[start] != '(' || line[end - 1] != ')' || end - start < 2) return ReadField(line, pos, out);
+  *out = line.substr(start + 1, end - start - 2);
+  pos = line.size();
+  return true;
+}
+
 uint32_t ParseTime(std::string_view s) {
   if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
   uint32_t v = 0;
@@ -177,9 +219,9 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
     if (!line.empty() && line[0] == 'F') {
       current = nullptr;
       tail = nullptr;
-      if (!ReadField(line, p, &path)) continue;
+      if (!ReadPathField(line, p, true, &path)) continue;
       ReadField(line, p, &time);
-      ReadField(line, p, &controls);
+      ReadLastField(line, p, &controls);
       current = lookUp(path, &folded);
       if (!current) continue;
       current->time = ParseTime(time);
@@ -189,7 +231,7 @@ void ReadDependencyText(ProjectRec& project, std::string_view text) {
       current->lastControls = command->second;
       current->depIncludes = nullptr;
     } else if (!line.empty() && line[0] == 'I' && current) {
-      if (!ReadField(line, p, &path)) continue;
+      if (!ReadPathField(line, p, false, &path)) continue;
       ReadField(line, p, &time);
       auto* r = PoolNew<DepIncludeRec>(kPoolDependencies);
       auto known = stored.find(path);

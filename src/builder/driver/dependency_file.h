@@ -9,7 +9,10 @@
 //   F (path)(0x%08X)(control string)     one per file of the build, in project order
 //   I (path)(0x%08X)                     after a C file: one per include file
 // A field is a parenthesised text; parentheses inside it nest, so a control
-// string may hold balanced parentheses. A field ends at its matching ')' or
+// string may hold balanced parentheses. A path runs up to the time field
+// as written (")(0x" and eight hex digits), and the control string to the
+// line's last ')', so a file name may hold a parenthesis without its
+// partner ("LE)D.c", compiled with "-o ./Obj/LE)D.o"). A field ends at its matching ')' or
 // at the end of the line; a time field takes an optional "0x" and hex
 // digits of either case. A line is cut at 24584 characters. F lines whose
 // file is no longer in the project are skipped with their I lines; other

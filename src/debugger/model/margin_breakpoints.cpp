@@ -43,13 +43,14 @@ int ApplyStoredBreakpoints(CEditLine* first, const TargetRec* target, const std:
   return applied;
 }
 
-void ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::string& fileName) {
-  if (!line || !target) return;
+std::string ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::string& fileName) {
+  if (!line || !target) return std::string();
   if (line->m_nFlags & kLineBreakSet) {
     if (BreakpointRec* b = FindRecord(target, fileName, line->m_nDebugWord)) b->flags |= kBreakFlag4;
     line->m_nFlags &= ~uint32_t(kLineBreakSet | kLineBreakEnabled);
-    return;
+    return std::string();
   }
+  if (std::string why = BreakpointFileRefusal(fileName); !why.empty()) return why;
   auto* b = PoolNew<BreakpointRec>(kPoolDebugLists);
   b->flags = kStoredBreakKind | kBreakFlag3;
   b->value1 = line->m_nDebugWord;
@@ -57,6 +58,7 @@ void ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::strin
   b->next = target->breakpoints;
   target->breakpoints = b;
   line->m_nFlags |= kLineBreakSet | kLineBreakEnabled;
+  return std::string();
 }
 
 bool ToggleStoredEnable(CEditLine* line, TargetRec* target, const std::string& fileName) {

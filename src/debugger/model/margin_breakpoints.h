@@ -21,8 +21,10 @@ bool IsStoredLineBreakpoint(const BreakpointRec& b, const std::string& fileName)
 // enabled); returns how many were applied.
 int ApplyStoredBreakpoints(CEditLine* first, const TargetRec* target, const std::string& fileName);
 // Toggles a stored breakpoint on a line: a new record at the head of the
-// list (enabled) or the line's record marked removed.
-void ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::string& fileName);
+// list (enabled) or the line's record marked removed. A file whose name
+// the options file cannot keep (debug_lists.h) gets no breakpoint: the
+// refusal is returned ("" otherwise), so that no later save fails on it.
+std::string ToggleStoredBreakpoint(CEditLine* line, TargetRec* target, const std::string& fileName);
 // Flips the line's enabled bit and the record's; false when the line has
 // no stored breakpoint.
 bool ToggleStoredEnable(CEditLine* line, TargetRec* target, const std::string& fileName);

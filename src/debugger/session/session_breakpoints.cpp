@@ -84,6 +84,9 @@ int KeepSessionBreakpoints(TargetRec* target, const std::vector<const Breakpoint
       link = &(*link)->next;
   int kept = 0;
   for (const SourceBreakpoint& s : found) {
+    // The session may stop in a file whose name the options file cannot
+    // keep: its breakpoints end with the session.
+    if (!BreakpointFileRefusal(s.fileName).empty()) continue;
     BreakpointRec* same = nullptr;
     for (BreakpointRec* b = target->breakpoints; b && !same; b = b->next)
       if (IsStoredLineBreakpoint(*b, s.fileName) && b->value1 == s.line) same = b;

@@ -447,7 +447,8 @@ void DebugBarCommands::ApplyStored(CEditLine* first, const std::string& fileName
 
 void DebugBarCommands::ToggleStored(CEditLine* line, const std::string& fileName) {
   ProjectRec* p = m_app.Project();
-  ToggleStoredBreakpoint(line, p ? p->curTarget : nullptr, fileName);
+  if (const std::string why = ToggleStoredBreakpoint(line, p ? p->curTarget : nullptr, fileName); !why.empty())
+    ShowError(m_app.Dialogs(), why);
 }
 
 bool DebugBarCommands::ToggleStoredEnable(CEditLine* line, const std::string& fileName) {

@@ -1,5 +1,6 @@
 #include "project/files/debug_lists.h"
 
+#include "project/files/project_lines.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 
@@ -23,6 +24,23 @@ R* AppendTo(R*& head, ListTails* tails, int pool = kPoolDebugLists) {
 SyncFileHook g_syncFileHook = nullptr;
 
 }  // namespace
+
+bool IsWrittenBreakpoint(const BreakpointRec& b) {
+  return (b.flags & kBreakKindMask) != kBreakKindLine || !(b.flags & kBreakFlag4);
+}
+
+bool BreakpointFileInInlinePlace(const BreakpointRec& b) {
+  return (b.flags & kBreakKindMask) == kBreakKindLine && b.inlineText.empty() &&
+         !ParenthesisedTextFault(b.text1.view()).empty();
+}
+
+std::string BreakpointFileRefusal(std::string_view fileName) {
+  if (ParenthesisedTextFault(fileName).empty()) return std::string();
+  const std::string fault = BracketedTextFault(fileName, '<', '>');
+  if (fault.empty()) return fault;
+  return "A breakpoint in '" + std::string(fileName) + "' cannot be kept with the project: its name holds " + fault +
+         ".";
+}
 
 BreakpointRec* AppendBreakpoint(TargetRec* target, ListTails* tails) {
   return AppendTo(target->breakpoints, tails);

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "project/text/opt_string.h"
@@ -23,6 +25,10 @@ struct TargetRec;
 inline constexpr uint8_t kBreakKindMask = 0x07;  // 3-bit kind
 inline constexpr uint8_t kBreakFlag3 = 0x08;
 inline constexpr uint8_t kBreakFlag4 = 0x10;
+
+// The kind of a line breakpoint set in an editor's margin: text1 names its
+// file.
+inline constexpr uint8_t kBreakKindLine = 0;
 
 struct BreakpointRec {
   BreakpointRec* next = nullptr;
@@ -112,6 +118,22 @@ class ListTails {
  private:
   std::unordered_map<const void*, void*> last_;  // list head's address -> its last record
 };
+
+// How the options file keeps breakpoints ("OPTBB ...,<inline>(text1)(text2)"):
+// a line breakpoint flagged kBreakFlag4 is one the user removed from the
+// editor (or killed) and is not written; the other kinds keep the bit as
+// a field of their own.
+// A line breakpoint's file is written in its first string; a file name
+// that could not read back from between parentheses (an unmatched
+// bracket, "x)y.c", which the project holds between angle brackets) takes
+// the inline text's place with the first string left empty, and reads back
+// into text1. So every file the project can hold keeps its breakpoints.
+bool IsWrittenBreakpoint(const BreakpointRec& b);
+// Whether a line breakpoint's file goes in the inline text's place.
+bool BreakpointFileInInlinePlace(const BreakpointRec& b);
+// Why a line breakpoint on the file cannot be kept ("" when it can),
+// naming the file.
+std::string BreakpointFileRefusal(std::string_view fileName);
 
 // Appending keeps list order; each returns the new record. With tails the
 // append takes constant time.

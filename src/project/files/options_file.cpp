@@ -91,12 +91,14 @@ void WriteTargetSection(ProjectLineWriter& w, ProjectRec& project, TargetRec* t,
     w.Linef("  OPTKUS %d,(%s)(%s)", 0, k->key.c_str(), k->value.c_str());
   }
   int i = 0;
-  for (const BreakpointRec* p = t->breakpoints; p; p = p->next, ++i) {
-    w.Linef("  OPTBB %d,%d,%d,%d,%d,%d,%d,%d,%d,%d,<%s>(%s)(%s)", i, p->flags & kBreakKindMask,
+  for (const BreakpointRec* p = t->breakpoints; p; p = p->next) {
+    if (!IsWrittenBreakpoint(*p)) continue;
+    const bool inlinePlace = BreakpointFileInInlinePlace(*p);
+    w.Linef("  OPTBB %d,%d,%d,%d,%d,%d,%d,%d,%d,%d,<%s>(%s)(%s)", i++, p->flags & kBreakKindMask,
             int32_t(p->value1), (p->flags & kBreakFlag3) ? 1 : 0, int32_t(p->value2),
             (p->flags & kBreakFlag4) ? 1 : 0, int32_t(p->value3), int32_t(p->value4),
-            int(p->value16), int32_t(p->value5), p->inlineText.c_str(), p->text1.c_str(),
-            p->text2.c_str());
+            int(p->value16), int32_t(p->value5), inlinePlace ? p->text1.c_str() : p->inlineText.c_str(),
+            inlinePlace ? "" : p->text1.c_str(), p->text2.c_str());
   }
   // Each watch list counts from 0 on its own, as every list of the section.
   for (int list = 0; list < 2; ++list) {
@@ -503,6 +505,11 @@ const OptLineHandler kOptLines[] = {
        p->inlineText = o.r.String(kPoolDebugLists);
        p->text1 = o.r.String(kPoolDebugLists);
        p->text2 = o.r.String(kPoolDebugLists);
+       // A line breakpoint's file that the first string could not hold.
+       if ((flags & kBreakKindMask) == kBreakKindLine && p->text1.empty() && !p->inlineText.empty()) {
+         p->text1 = p->inlineText;
+         p->inlineText = OptString();
+       }
      }},
     {"ENDOPT", Needs::kNothing,
      [](OptReader& o) {

@@ -115,6 +115,10 @@ struct TextReader {
         t->kind = kKindTarget;
         t->name = lines.String(io.pool);
         if (!lines.LastStringClosed()) return Bad("the target name has no closing ')'");
+        // The build names files after the target: one it cannot write
+        // would fail every build after it had counted no error.
+        if (const std::string fault = TargetFileNameFault(t->name.view()); !fault.empty())
+          return Bad(("the target name holds " + fault).c_str());
         lines.SkipComma();
         const int32_t toolset = lines.Number();
         // Read as 0, a toolset that is no number would build the target

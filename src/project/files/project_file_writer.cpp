@@ -179,7 +179,7 @@ int WriteProjectFiles(ProjectFileIo& io, ProjectRec* project) {
   io.path = ProjectSiblingPath(*project, "Pm2");
   // A text the readers would take back as another one is not written:
   // both files stay as they were and the message names the text.
-  if (std::string why = ProjectTextRefusal(*project); !why.empty()) {
+  if (std::string why = ProjectTextRefusal(*project, true); !why.empty()) {
     io.message = std::move(why);
     io.error = kProjectFileTextRefused;
     return io.error;

@@ -351,8 +351,18 @@ std::string LocalFolderRefusal(std::string_view storedPath, std::string_view loc
          "separator.";
 }
 
+std::string TargetFileNameFault(std::string_view name) {
+  for (const char separator : {'/', '\\'})
+    if (name.find(separator) != std::string_view::npos)
+      return std::string("a '") + separator + "', which would make a folder of the files the build names after it";
+  if (const std::string code = FirstControlCharacter(name); !code.empty())
+    return "the control character " + code + ", which the files the build names after it cannot hold";
+  return std::string();
+}
+
 std::string StoredComponentNameRefusal(std::string_view kind, std::string_view name) {
-  const std::string fault = ParenthesisedTextFault(name);
+  std::string fault = ParenthesisedTextFault(name);
+  if (fault.empty() && kind == "target") fault = TargetFileNameFault(name);
   if (fault.empty()) return fault;
   return "The " + std::string(kind) + " name '" + std::string(name) + "' cannot be stored: it holds " +
          fault + ".";

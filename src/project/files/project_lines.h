@@ -149,9 +149,15 @@ std::string StoredFileNameRefusal(std::string_view path, std::string_view name);
 // the file built would be another. The refusal names the file; "" when the
 // folder holds no '\'.
 std::string LocalFolderRefusal(std::string_view storedPath, std::string_view localFolder);
+// Why a target's name cannot be part of the names of the files the build
+// writes after it (the dependency file "<project>_<target>.dep" in the
+// project folder): a '/' or '\' would make a folder of it that is not
+// there, a control character a name the tools split. "" when it can.
+std::string TargetFileNameFault(std::string_view name);
 // Why a target or group name, written as "(name)" in the project and the
-// options file, would not read back as it is: the refusal that names it,
-// "" when it would. `kind` is "target" or "group".
+// options file, would not read back as it is, or (a target) cannot name
+// the build's files: the refusal that names it, "" when it would. `kind`
+// is "target" or "group".
 std::string StoredComponentNameRefusal(std::string_view kind, std::string_view name);
 
 }  // namespace pm2

@@ -97,10 +97,45 @@ std::string Fault(std::string_view text, TextRule rule) {
   return fault;
 }
 
+// Where the user changes the texts of the lists and windows the options
+// file keeps, by the key (or the first word of the name) the refusal
+// gives them. Any other text is a field of an options sheet.
+struct MendPlace {
+  const char* field;
+  const char* where;
+};
+constexpr MendPlace kMendPlaces[] = {
+    {"Filter", "on the Folders/Extensions page of Project > Components, Environment, Books"},
+    {"ExtF", "by closing the file's editor before the project"},
+    {"OPTBL", "on the Books page of Project > Components, Environment, Books"},
+    {"OPTBB", "in the editor of its file: remove the breakpoint (Debug > Insert/Remove Breakpoint)"},
+    {"OPTLE", "in Tools > Setup PC-Lint, the PC-Lint program"},
+    {"OPTLC", "in Tools > Setup PC-Lint, the configuration file"},
+    {"OPTLI", "in Tools > Setup PC-Lint, the include folders"},
+    {"OPTWA", "in the Watch window (View > Watch & Call Stack Window)"},
+    {"OPTMM", "in the Memory window (View > Memory Window)"},
+    {"OPTBT", "in the Toolbox (View > Toolbox)"},
+    {"OPTPA", "in Debug > Performance Analyzer Setup"},
+    {"OPTSY", "in the Symbols window (View > Symbols Window)"},
+};
+
+// " Change it ..." naming the dialog and its field for the owner's text
+// ("target 'Target 1'", "group 'Source'", "file 'main.c'").
+std::string MendSentence(std::string_view field, std::string_view owner) {
+  for (const MendPlace& m : kMendPlaces)
+    if (field == m.field) return std::string(" Change it ") + m.where + ".";
+  std::string sheet = "Options for ";
+  if (!owner.empty()) {
+    sheet += owner;
+    sheet[12] = char(sheet[12] - 'a' + 'A');  // "Options for Target 'T'"
+  }
+  return " Change it in Project > " + sheet + ", field '" + std::string(field) + "'.";
+}
+
 // Collects the first refusal; later texts are not looked at.
 class FirstRefusal {
  public:
-  explicit FirstRefusal(std::string_view owner) : m_owner(owner) {}
+  explicit FirstRefusal(std::string_view owner, bool sayWhere = false) : m_owner(owner), m_sayWhere(sayWhere) {}
   void Check(std::string_view field, std::string_view text, TextRule rule) {
     if (!m_why.empty()) return;
     const std::string fault = Fault(text, rule);
@@ -108,6 +143,8 @@ class FirstRefusal {
     m_why = "The text '" + std::string(text) + "' of '" + std::string(field) + "'";
     if (!m_owner.empty()) m_why += " of " + m_owner;
     m_why += " cannot be stored: it holds " + fault + ".";
+    if (m_sayWhere)
+      m_why += MendSentence(field, m_owner.rfind("the ", 0) == 0 ? std::string_view() : std::string_view(m_owner));
   }
   void KeyValues(const char* key, const KeyValueRec* list) {
     for (const KeyValueRec* k = list; k; k = k->next) {
@@ -120,6 +157,7 @@ class FirstRefusal {
 
  private:
   std::string m_owner;
+  bool m_sayWhere = false;
   std::string m_why;
 };
 
@@ -187,8 +225,13 @@ void CheckTargetLists(FirstRefusal& out, const TargetRec& t) {
     out.Check("OPTBL", s.path.view(), TextRule::kAngles);
   }
   for (const BreakpointRec* p = t.breakpoints; p; p = p->next) {
-    out.Check("OPTBB", p->inlineText.view(), TextRule::kAngles);
-    out.Check("OPTBB", p->text1.view(), TextRule::kParentheses);
+    if (!IsWrittenBreakpoint(*p)) continue;
+    if (BreakpointFileInInlinePlace(*p)) {
+      out.Check("OPTBB", p->text1.view(), TextRule::kAngles);
+    } else {
+      out.Check("OPTBB", p->inlineText.view(), TextRule::kAngles);
+      out.Check("OPTBB", p->text1.view(), TextRule::kParentheses);
+    }
     out.Check("OPTBB", p->text2.view(), TextRule::kParentheses);
   }
   for (const WatchRec* list : t.watches)
@@ -217,23 +260,28 @@ std::string OptionBlockTextRefusal(TargetRec& target, OptionBlock& block, int no
   return out.Take();
 }
 
-std::string ProjectTextRefusal(ProjectRec& p) {
+std::string ProjectTextRefusal(ProjectRec& p, bool sayWhereToChange) {
+  // The names are typed in the project window or on the components page.
+  const std::string names =
+      sayWhereToChange ? " Change it in the project window or on the Project Components page of Project > Components, "
+                         "Environment, Books."
+                       : "";
   for (const TargetRec* t = p.firstTarget; t; t = t->next)
-    if (std::string why = StoredComponentNameRefusal("target", t->name.view()); !why.empty()) return why;
+    if (std::string why = StoredComponentNameRefusal("target", t->name.view()); !why.empty()) return why + names;
   for (const GroupRec* g = p.firstGroup; g; g = g->next) {
-    if (std::string why = StoredComponentNameRefusal("group", g->name.view()); !why.empty()) return why;
+    if (std::string why = StoredComponentNameRefusal("group", g->name.view()); !why.empty()) return why + names;
     for (const FileRec* f = g->firstFile; f; f = f->next)
       if (std::string why = StoredFileNameRefusal(f->path.empty() ? f->name.view() : f->path.view(), f->name.view());
           !why.empty())
-        return why;
+        return why + names;
   }
-  FirstRefusal project("the project");
+  FirstRefusal project("the project", sayWhereToChange);
   for (const OptString& filter : p.filters) project.Check("Filter", filter.view(), TextRule::kParentheses);
   for (const EditorFileRec* e = p.editorFiles; e; e = e->next)
     project.Check("ExtF", MakeRelativePath(p.folder.view(), e->path.view()), TextRule::kAngles);
   if (project.Found()) return project.Take();
   for (TargetRec* t = p.firstTarget; t; t = t->next) {
-    FirstRefusal out(Quoted("target", t->name));
+    FirstRefusal out(Quoted("target", t->name), sayWhereToChange);
     if (t->pOpts) CheckBlock(out, *t, *t->pOpts, kKindTarget, 0);
     CheckTargetLists(out, *t);
     if (out.Found()) return out.Take();
@@ -241,14 +289,14 @@ std::string ProjectTextRefusal(ProjectRec& p) {
   for (GroupRec* g = p.firstGroup; g; g = g->next) {
     for (OptionBlock* b = g->pOpts; b; b = b->next) {
       if (!b->owner) continue;
-      FirstRefusal out(Quoted("group", g->name));
+      FirstRefusal out(Quoted("group", g->name), sayWhereToChange);
       CheckBlock(out, *b->owner, *b, kKindGroup, 0);
       if (out.Found()) return out.Take();
     }
     for (FileRec* f = g->firstFile; f; f = f->next)
       for (OptionBlock* b = f->pOpts; b; b = b->next) {
         if (!b->owner) continue;
-        FirstRefusal out(Quoted("file", f->name));
+        FirstRefusal out(Quoted("file", f->name), sayWhereToChange);
         CheckBlock(out, *b->owner, *b, kKindFile, f->type);
         if (out.Found()) return out.Take();
       }

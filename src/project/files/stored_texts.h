@@ -75,8 +75,10 @@ std::string OptionBlockTextRefusal(TargetRec& target, OptionBlock& block, int no
 // The same for every text the project and options files hold of a
 // project: target, group and file names and file paths, the filters, the
 // open editor files, each target's own texts and lists and every option
-// block. "" when all can be kept.
-std::string ProjectTextRefusal(ProjectRec& project);
+// block. "" when all can be kept. With sayWhereToChange (a save of the open
+// project) the refusal ends with where the user changes the text: the
+// dialog or window and its field.
+std::string ProjectTextRefusal(ProjectRec& project, bool sayWhereToChange = false);
 
 // Why an editor file outside the project, a path of this machine, cannot
 // be kept in the options file's list of files open with the project

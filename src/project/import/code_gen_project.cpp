@@ -169,6 +169,24 @@ bool LibraryFolderOf(const std::string& toolsFolder, std::string* lib, std::stri
   return true;
 }
 
+namespace {
+
+// A file the generator lists may carry a folder ("src\\can.c"): the record
+// is named after the file itself and its path holds the folder, as Add
+// Files makes it. A name with the folder in it could not be saved.
+std::string ListedName(const std::string& listed) {
+  const std::size_t cut = listed.find_last_of("\\/");
+  return cut == std::string::npos ? listed : listed.substr(cut + 1);
+}
+
+FileRec* AddListedFile(GroupRec* group, const ProjectRec& project, const std::string& listed, uint8_t type) {
+  const std::string name = ListedName(listed);
+  const std::string folder = project.folder.str() + listed.substr(0, listed.size() - name.size());
+  return AddFileToGroup(group, name.c_str(), folder.c_str(), type);
+}
+
+}  // namespace
+
 std::string MigrateCodeGenFiles(ProjectRec* project, const std::string& startupFile,
                                 const std::vector<std::string>& cFiles) {
   GroupRec* dave = project ? FindGroupByName(project->firstGroup, kCodeGenGroupDave) : nullptr;
@@ -177,8 +195,8 @@ std::string MigrateCodeGenFiles(ProjectRec* project, const std::string& startupF
     for (FileRec* f = g->firstFile; f; f = f->next)
       f->flags = uint8_t((f->flags & ~kFileMigrateMark) | ((f->flags & kFileMadeByCodeGen) ? kFileMigrateMark : 0));
   const auto take = [&](const std::string& name, uint8_t type) {
-    FileRec* f = FindProjectFile(project, name.c_str(), type);
-    if (!f) f = AddFileToGroup(dave, name.c_str(), project->folder.c_str(), type);
+    FileRec* f = FindProjectFile(project, ListedName(name).c_str(), type);
+    if (!f) f = AddListedFile(dave, *project, name, type);
     if (f) f->flags = uint8_t((f->flags & ~kFileMigrateMark) | kFileMadeByCodeGen);
   };
   if (!startupFile.empty()) take(startupFile, kFileAsm);
@@ -213,6 +231,13 @@ void ApplyCodeGenTargetOptions(TargetRec* t, const CodeGenProject& d, bool xc16x
   }
 }
 
+std::string CodeGenFilesRefusal(const CodeGenProject& d) {
+  // A folder in the name (either separator) goes to the file's path.
+  for (const std::string& c : d.cFiles)
+    if (std::string why = StoredFileNameRefusal(c, ListedName(c)); !why.empty()) return why;
+  return std::string();
+}
+
 ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProject& d, const DeviceDbEntry& dev) {
   ProjectRec* scratch = NewProject(nullptr, projectPath.c_str());
   scratch->firstGroup->name = OptString::Pooled(kCodeGenGroupDave, kPoolScratch);
@@ -228,7 +253,7 @@ ProjectRec* MakeCodeGenProject(const std::string& projectPath, const CodeGenProj
   const std::string startup = CodeGenStartupFile(toolset, xc16x);
   GroupRec* dave = p->firstGroup;
   const auto add = [&](const std::string& name, uint8_t type) {
-    if (FileRec* f = AddFileToGroup(dave, name.c_str(), p->folder.c_str(), type)) f->flags |= kFileMadeByCodeGen;
+    if (FileRec* f = AddListedFile(dave, *p, name, type)) f->flags |= kFileMadeByCodeGen;
   };
   if (!startup.empty()) add(startup, kFileAsm);
   for (const std::string& c : d.cFiles) add(c, kFileC);
@@ -257,13 +282,7 @@ ProjectRec* ImportCodeGenProject(const std::string& dptPath, const CodeGenImport
   if (!existing)
     if (const std::string why = ProjectNameRefusal(std::filesystem::path(dptPath).stem().string()); !why.empty())
       return fail(why);
-  // A name the project file cannot hold would come back as another file at
-  // the next open; a folder in the name (either separator) is kept.
-  for (const std::string& c : d.cFiles) {
-    const std::size_t cut = c.find_last_of("\\/");
-    const std::string why = StoredFileNameRefusal(c, cut == std::string::npos ? c : c.substr(cut + 1));
-    if (!why.empty()) return fail(why);
-  }
+  if (const std::string why = CodeGenFilesRefusal(d); !why.empty()) return fail(why);
 
   DeviceDatabase db(kPoolDeviceDb);
   const int read = db.Read(env.databasePath);

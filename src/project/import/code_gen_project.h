@@ -72,6 +72,11 @@ std::string MigrateCodeGenFiles(ProjectRec* project, const std::string& startupF
 // switches from SYSCON_ROMEN and SYSCON_XPEN).
 void ApplyCodeGenTargetOptions(TargetRec* target, const CodeGenProject& dpt, bool xc16x);
 
+// The refusal of the first C file of the ".dpt" file whose name the
+// project file cannot hold (it would come back as another file at the
+// next open); "" when it can hold them all. Asked before anything is made.
+std::string CodeGenFilesRefusal(const CodeGenProject& dpt);
+
 // Makes the new project (in pool 1) from a read ".dpt" file and its
 // matched device: groups "Dave Files" and "User Files", the startup file
 // and the C files, the device and the target options. `projectPath` is the

@@ -114,6 +114,12 @@ ProjectRec* NewProject(const char* name, const char* path) {
   return p;
 }
 
+ProjectRec* NewOpenProject(const char* name, const char* path) {
+  ProjectRec* p = CopyProjectTree(NewProject(name, path), kPoolProject);
+  PoolFree(kPoolScratch);
+  return p;
+}
+
 GroupRec* FindGroupByName(GroupRec* first, const char* name) {
   std::string_view n = name ? name : "";
   for (GroupRec* g = first; g; g = g->next)

@@ -205,6 +205,10 @@ struct FileRec : NodeRec {
 // path's file title without extension and the folder the path up to and
 // including its last '\\', '/' or ':'.
 ProjectRec* NewProject(const char* name, const char* path);
+// The same project made to be opened: copied whole into pool 1, the pool
+// of the open project, and pool 2 released. Sheets and imports release the
+// scratch pool whenever they end, so a project left there would go with it.
+ProjectRec* NewOpenProject(const char* name, const char* path);
 
 // Appends a group in pool 1; null when a non-deleted group of that name
 // exists. Group names are told apart without letter case, as the

@@ -99,6 +99,15 @@ std::size_t MemoryPool::BlockCount() const {
   return n;
 }
 
+bool MemoryPool::Holds(const void* p) const {
+  const auto at = reinterpret_cast<std::uintptr_t>(p);
+  for (Block* b = m_pHead; b; b = b->pNext) {
+    const auto start = reinterpret_cast<std::uintptr_t>(b->Data());
+    if (at >= start && at < start + b->nUsed) return true;
+  }
+  return false;
+}
+
 MemoryPool& Pool(int pool) {
   static MemoryPool s_pools[kPoolCount];
   if (pool < 0 || pool >= kPoolCount) Fatal("bad pool number", static_cast<std::size_t>(pool));
@@ -112,6 +121,7 @@ void* PoolAllocAligned(std::size_t size, std::size_t align, int pool) {
 char* PoolStrDup(const char* text, int pool) { return Pool(pool).StrDup(text); }
 char* PoolStrDup(std::string_view text, int pool) { return Pool(pool).StrDup(text); }
 void PoolFree(int pool) { Pool(pool).Release(); }
+bool PoolHolds(int pool, const void* p) { return Pool(pool).Holds(p); }
 void PoolFreeAll() {
   for (int i = 0; i < kPoolCount; ++i) Pool(i).Release();
 }

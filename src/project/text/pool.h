@@ -59,6 +59,9 @@ class MemoryPool {
 
   std::size_t BlockCount() const;
   bool IsEmpty() const { return m_pHead == nullptr; }
+  // Whether p points into memory this pool has handed out (a record that
+  // must outlive another pool's release can be checked against it).
+  bool Holds(const void* p) const;
 
  private:
   struct Block;
@@ -81,6 +84,7 @@ char* PoolStrDup(const char* text, int pool);
 char* PoolStrDup(std::string_view text, int pool);
 void PoolFree(int pool);
 void PoolFreeAll();
+bool PoolHolds(int pool, const void* p);
 
 // Constructs a default-initialised record in a pool. Records in pools are
 // never destroyed one by one, so they must not need a destructor.

@@ -132,6 +132,11 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   SetBuildLogName(&m_szBrowseFile);
 }
 
+// Asked when the project holds a text no save can write: Yes loses what
+// was changed since the last save, so the way to keep it is named.
+const char* const kCloseUnsavedQuestion =
+    "Close the project without saving it ?\n(No keeps it open, so that the text can be changed and saved.)";
+
 bool ShellApp::CloseProject(bool interactive) {
   ProjectRec* p = Project();
   if (p) {
@@ -157,7 +162,7 @@ bool ShellApp::CloseProject(bool interactive) {
           // Closing would lose the user's changes: keep the project open
           // so that the text can be mended, or close without saving.
           const int answer = Dialogs().MessageBox("Can't write project file '" + path + "' !" + reason +
-                                                      "\n\nClose the project without saving it ?",
+                                                      "\n\n" + kCloseUnsavedQuestion,
                                                   kMbYesNo | kMbIconExclamation);
           if (answer != kIdYes) return false;
           RemoveRecentProject(path);

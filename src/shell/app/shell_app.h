@@ -87,6 +87,9 @@ enum ShellCommandId : int {
   kCmdDebugStartStop = 32802,
 };
 
+// The question of a close that cannot save the project (Yes closes it).
+extern const char* const kCloseUnsavedQuestion;
+
 class ShellApp {
  public:
   explicit ShellApp(ShellDeps deps);
@@ -254,7 +257,8 @@ class ShellApp {
   // fromWatcher: the reload after an external change (no -t, -o again).
   void OpenProject(const std::string& path, bool fromWatcher = false);
   // Writes and closes the project. With interactive set, a failed write
-  // offers another name or keeps the project open (false).
+  // offers another name or keeps the project open (false); a project that
+  // holds a text no save can write asks kCloseUnsavedQuestion.
   bool CloseProject(bool interactive = false);
   void SaveProject();
   // Asked by the writer for a read-only project file.

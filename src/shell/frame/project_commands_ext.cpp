@@ -191,7 +191,7 @@ void ProjectCommandsExt::OnNewProject() {
     m_frame.ExecuteCommand(cmd::kCloseProject);
     if (m_app.Project()) return;  // the user kept it open
   }
-  ProjectRec* p = NewProject(name.c_str(), folderPart.c_str());
+  ProjectRec* p = NewOpenProject(name.c_str(), folderPart.c_str());
   if (!p) {
     ShowError(m_app.Dialogs(), "Cannot create project '" + path + "'");
     return;

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "platform/ascii_case.h"
+#include "project/edit/stored_setters.h"
 #include "project/files/project_lines.h"
 #include "project/model/project_records.h"
 #include "project/text/character_cut.h"
@@ -357,13 +358,6 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
       m_editRecord = nullptr;
       if (!rec || !nm.hasText || nm.item.text.empty()) return 0;
       std::string text(CutToCharacters(nm.item.text, kMaxLabel));
-      // The project file holds the name in brackets: one it cannot hold
-      // would come back as another name, the rest of its line misread.
-      if (std::string why = StoredComponentNameRefusal(rec->kind == kKindTarget ? "target" : "group", text);
-          !why.empty()) {
-        ShowError(m_app.Dialogs(), why);
-        return 0;
-      }
       // Two targets or groups of one name cannot be told apart by the
       // options file or by a peer that names a group: refused as the
       // components page refuses it.
@@ -371,9 +365,12 @@ NotifyResult CPrjView::OnNotify(NotifyHeader& hdr) {
         ShowError(m_app.Dialogs(), rec->kind == kKindTarget ? "Target item already exists" : "Group item already exists");
         return 0;
       }
-      char* copy = PoolStrDup(text, 1);
-      if (rec->kind == kKindTarget) static_cast<TargetRec*>(rec)->name = OptString(copy);
-      if (rec->kind == kKindGroup) static_cast<GroupRec*>(rec)->name = OptString(copy);
+      // The model refuses a name its files or the build could not keep
+      // (one read back as another, a target "a/b" no file can be named after).
+      if (std::string why = SetComponentName(*rec, text); !why.empty()) {
+        ShowError(m_app.Dialogs(), why);
+        return 0;
+      }
       nm.item.text = text;
       m_owner.TargetNamesChanged();
       return 1;

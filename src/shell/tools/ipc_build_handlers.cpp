@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "project/edit/stored_setters.h"
 #include "project/files/project_lines.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -21,15 +22,6 @@ class Forward final : public X::Handler {
   IpcBuildHandlers& m_owner;
 };
 
-std::string Join(const TextList& items, const char* sep) {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (i) out += sep;
-    out += items[i];
-  }
-  return out;
-}
-
 // Rows of the target-information codes by toolset: width, byte order.
 struct TargetInfoRow {
   uint16_t toolset;
@@ -39,16 +31,6 @@ constexpr TargetInfoRow kTargetInfo[] = {
     {kToolset51, 1, 2}, {kToolset251, 1, 2}, {kToolset166, 2, 2},
     {kToolsetArmGnu, 4, 2}, {kToolsetArmAds, 4, 2},
 };
-
-// The refusal of a peer's text holding a control character (stored, it
-// would reach a tool's command line as itself: an include path "a\r\nb"
-// splits gcc's arguments): "The <what> cannot be stored: <it holds> the
-// control character 0x0D."; "" when the text holds none.
-std::string ControlCharacterRefusal(const std::string& what, std::string_view text, const char* holds = "it holds") {
-  const std::string code = FirstControlCharacter(text);
-  if (code.empty()) return code;
-  return "The " + what + " cannot be stored: " + holds + " the control character " + code + ".";
-}
 
 // "target 'Blinky'", "group 'Source'", "file 'main.c'".
 std::string NodeLabel(const NodeRec* node) {
@@ -271,13 +253,8 @@ void IpcBuildHandlers::OnSetFileGroup(dtc_Make::SetFileGroup& e) {
     }
     // A name the project file can't hold would read back as another file:
     // the whole request is refused before the group changes.
-    for (const std::string& name : e.m_Files) {
-      if (name.empty()) continue;
-      const std::string path = JoinFilePath(folder.c_str(), name.c_str());
-      failure = StoredFileNameRefusal(path, name);
-      if (failure.empty()) failure = LocalFolderRefusal(path, e.m_strFolder);
-      if (!failure.empty()) return;
-    }
+    failure = GroupFilesRefusal(folder, e.m_strFolder, e.m_Files);
+    if (!failure.empty()) return;
     bool changed = false;
     GroupRec* group = FindGroupByName(project->firstGroup, e.m_strGroup.c_str());
     failure = SetFileGroupRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
@@ -311,18 +288,10 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
   if (m_shell.IsDebugging()) return Status(1, kIpcWhileDebugging, to);
   if (!CanStartBuild()) return Status(1, kIpcNoProject, to);
   if (e.m_strGroup.empty()) return Status(1, kIpcBadGroup, to);
-  // Stored as " ACDEFN (A,B)": a text that would not read back whole (a
-  // define "A)B" read back as "A") is refused, as the options dialog does.
-  const std::string symbols = Join(e.m_Symbols, ","), paths = Join(e.m_IncludePaths, ";");
-  for (const auto& [what, text] : {std::pair{"symbols", &symbols}, std::pair{"include paths", &paths}}) {
-    const std::string whose = std::string(what) + " of group '" + e.m_strGroup + "'";
-    if (const std::string fault = ParenthesisedTextFault(*text); !fault.empty())
-      return Status(1, "The " + whose + " cannot be stored: they hold " + fault + ".", to);
-    // A line break is read back whole from the project file, but reaches
-    // the compiler's command line as one.
-    if (const std::string why = ControlCharacterRefusal(whose, *text, "they hold"); !why.empty())
-      return Status(1, why, to);
-  }
+  // A text that would not read back whole (a define "A)B" read back as
+  // "A") is refused before anything changes, as the options dialog does.
+  if (const std::string why = GroupCompilerTextsRefusal(e.m_strGroup, e.m_Symbols, e.m_IncludePaths); !why.empty())
+    return Status(1, why, to);
   std::string failure;
   m_shell.RunOnGuiThread([&] {
     ProjectRec* project = m_shell.Project();
@@ -336,10 +305,7 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
       failure = project ? kIpcUnknownGroup : kIpcNoProject;
       return;
     }
-    OptString defines = OptString::Pooled(symbols, 1);
-    OptString includes = OptString::Pooled(paths, 1);
-    opts->c166.DEFINE = opts->c51.Q51DEF = opts->c251.Q251DEF = opts->cGnu.ACDEFN = defines;
-    opts->c166.INCC6 = opts->c51.INCC5 = opts->c251.INCC2 = opts->cGnu.ACINCD = includes;
+    failure = SetGroupCompilerTexts(*opts, e.m_strGroup, e.m_Symbols, e.m_IncludePaths);
   });
   if (!failure.empty()) return Status(1, failure, to);
   Status(0, kIpcOk, to);

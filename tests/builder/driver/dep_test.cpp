@@ -57,6 +57,47 @@ TEST_F(DepFixture, WrittenTextReadsBackWithNestedParentheses) {
   EXPECT_EQ(main->depIncludes->next->next, nullptr);
 }
 
+// A file of the project whose name holds a parenthesis of its own reads
+// back as itself, with its time and command line: otherwise every build
+// would take it for changed and translate it again.
+TEST_F(DepFixture, FileNamesWithTheirOwnParenthesesReadBackAsThemselves) {
+  struct Row {
+    const char* name;
+    const char* file;
+    const char* header;
+  };
+  const Row rows[] = {
+      {"ClosingParenthesis", "LE)D.c", "a)b.h"},
+      {"OpeningParenthesis", "LE(D.c", "a(b.h"},
+      {"Balanced", "LE(1).c", "a(1).h"},
+      {"TimeLikeText", "x)(0x1)(y.c", "h)(0x12345678.h"},
+      {"Blank", "my file.c", "my header.h"},
+  };
+  for (const Row& r : rows) {
+    FileRec* f = AddFileToGroup(project->firstGroup, r.file, "./", kFileC);
+    // The command line names the object after the source.
+    const std::string controls = std::string("-c -O2 -o ./Obj/") + r.file + ".o";
+    f->lastControls = OptString::Pooled(controls, kPoolDependencies);
+    MergeIncludeList(*f, {{kIncludeSource, 1, std::string("./") + r.file}, {kIncludeHeader, 0x44, r.header}});
+    const DepFileTime at = [](const std::string&, uint32_t* t) {
+      *t = 0x12345678u;
+      return true;
+    };
+    const std::string text = DependencyFileText(*project, *project->firstTarget, at);
+    ClearDependencyData(*project);
+    ReadDependencyText(*project, text);
+    EXPECT_EQ(f->time, 0x12345678u) << r.name;
+    EXPECT_EQ(f->lastControls.str(), controls) << r.name;
+    ASSERT_NE(f->depIncludes, nullptr) << r.name;
+    EXPECT_EQ(f->depIncludes->path.str(), r.header) << r.name;
+    EXPECT_EQ(f->depIncludes->time, 0x44u) << r.name;
+    EXPECT_EQ(main->time, 0x12345678u) << r.name << ": the files after it keep their own lines";
+    // Written again, the text is the same: nothing reads as changed.
+    EXPECT_EQ(DependencyFileText(*project, *project->firstTarget, at), text) << r.name;
+    f->flags |= kFileRemoved;
+  }
+}
+
 TEST_F(DepFixture, LinesOfFilesNotInTheProjectAreSkipped) {
   ReadDependencyText(*project,
                      "header\n"

@@ -893,6 +893,26 @@ TEST_F(ToolsFixture, ArmAdsBuildsEndToEnd) {
   EXPECT_TRUE(has(lines, "linking..."));
 }
 
+// A dependency file the build cannot write (a folder has its name) is one
+// of the build's errors: the counts say so and the target is not built.
+TEST_F(ToolsFixture, ADependencyFileThatCannotBeWrittenIsCountedAsAnError) {
+  SetUpProject(kToolsetArmAds, "ARM/");
+  info.secondToolsFolder = test::InstallRoot() + "ARM/ADS/BIN/";
+  opts->lAds.ADSLDSC = OptString("Blinky.sct");
+  WriteFile(dir / "Blinky.sct", "LR 0 {}\n");
+  Add("Main.c", kFileC, "int x;\n");
+  fs::create_directories(dir / "P_Target 1.dep/in the way");
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeBuild);
+  const auto lines = Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "\"Blinky.axf\" - 1 Error(s), 0 Warning(s).\n") << ::testing::PrintToString(lines);
+  bool told = false;
+  for (const std::string& l : lines) told = told || l.find("P_Target 1.dep") != std::string::npos;
+  EXPECT_TRUE(told) << ::testing::PrintToString(lines);
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+}
+
 // Without a dependency file every C and assembler file of an ARM target is
 // scanned under the progress "Scanning for Dependencies...", and the file
 // is written; with one, it is read and nothing is scanned. The project

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "debugger/session/session_breakpoints.h"
 #include "editor/document/margin_marks.h"
 #include "project/files/debug_lists.h"
 #include "project/model/project_records.h"
@@ -51,6 +52,45 @@ TEST(StoredBreakpoints, ToggleAddsAtTheHeadAndMarksRemoved) {
   EXPECT_EQ(Count(target, true), 1);
   EXPECT_EQ(Count(target, false), 2);  // kept, marked removed
   EXPECT_FALSE(text.At(3)->m_nFlags & kLineBreakSet);
+}
+
+// The options file keeps a line breakpoint's file between parentheses or,
+// when they cannot hold it, between angle brackets: a name neither can
+// hold gets no breakpoint, so that no later save fails on it.
+TEST(StoredBreakpoints, AFileNameTheOptionsFileCannotKeepGetsNoBreakpoint) {
+  struct Row {
+    const char* name;
+    const char* file;
+    bool kept;
+  };
+  const Row rows[] = {
+      {"plain", "LED.c", true},
+      {"unmatched parenthesis", "x)y.c", true},
+      {"unmatched angle", "x>y.c", true},
+      {"both unmatched", "x)y>.c", false},
+  };
+  for (const Row& r : rows) {
+    TargetRec target;
+    Lines text(4);
+    const std::string why = ToggleStoredBreakpoint(text.At(2), &target, r.file);
+    EXPECT_EQ(why.empty(), r.kept) << r.name << ": " << why;
+    EXPECT_EQ(Count(target, true), r.kept ? 1 : 0) << r.name;
+    EXPECT_EQ(bool(text.At(2)->m_nFlags & kLineBreakSet), r.kept) << r.name;
+    if (!r.kept) {
+      EXPECT_NE(why.find(std::string("'") + r.file + "'"), std::string::npos) << why;
+    }
+  }
+}
+
+// What a session leaves set is kept as line breakpoints, but not in a file
+// whose name the options file cannot keep: a save would fail on it.
+TEST(StoredBreakpoints, ASessionKeepsNoBreakpointTheOptionsFileCannotHold) {
+  TargetRec target;
+  const std::vector<SourceBreakpoint> found = {{"x)y>.c", 4, true}, {"x)y.c", 5, true}, {"LED.c", 6, false}};
+  EXPECT_EQ(KeepSessionBreakpoints(&target, {}, found), 2);
+  std::vector<std::string> files;
+  for (const BreakpointRec* b = target.breakpoints; b; b = b->next) files.push_back(b->text1.str());
+  EXPECT_EQ(files, (std::vector<std::string>{"x)y.c", "LED.c"}));
 }
 
 TEST(StoredBreakpoints, AppliedByFileNameIgnoringCase) {

@@ -121,6 +121,17 @@ TEST_F(ComponentsTest, NamesTheProjectFileCannotHoldAreRefusedWithTheReason) {
       // Cut to the longest name, the closing bracket would be lost.
       {"AddGroupCutOpen", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "(" + std::string(127, 'x') + ")",
        "The group name '(" + std::string(127, 'x') + "' cannot be stored: it holds a '(' without its ')'."},
+      // The build names files after a target: "a/b" would be a folder.
+      {"RenameTargetSlash", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "a/b",
+       "The target name 'a/b' cannot be stored: it holds a '/', which would make a folder of the files the build "
+       "names after it."},
+      {"AddTargetBackslash", [&](auto& c, auto& n) { return AddTarget(c, 0, n, open->curTarget); }, "a\\b",
+       "The target name 'a\\b' cannot be stored: it holds a '\\', which would make a folder of the files the "
+       "build names after it."},
+      {"RenameTargetTab", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "a\tb",
+       "The target name 'a\tb' cannot be stored: it holds the control character 0x09, which the files the build "
+       "names after it cannot hold."},
+      {"GroupSlashIsTaken", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "Drivers/UART", ""},
       {"BalancedBracketsAreTaken", [](auto& c, auto& n) { return AddGroup(c, 0, n); }, "Drivers (UART)", ""},
       {"BalancedTargetIsTaken", [](auto& c, auto& n) { return RenameTarget(c, 0, n); }, "Flash (A)", ""},
   };

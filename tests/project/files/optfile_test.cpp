@@ -6,6 +6,8 @@
 
 #include "project/files/debug_lists.h"
 #include "project/files/project_file.h"
+#include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/key_values.h"
 #include "projfile_fixture.h"
 
@@ -25,6 +27,71 @@ class OptFileTest : public ProjectFileTest {
     return io.project;
   }
 };
+
+// A line breakpoint set in any file the project can hold comes back on
+// its line of that file, and the project saves again with it.
+TEST_F(OptFileTest, LineBreakpointsOfEveryFileTheProjectHoldsComeBack) {
+  struct Row {
+    const char* name;
+    std::string file;
+  };
+  const Row rows[] = {
+      {"Plain", "LED.c"},
+      {"ClosingParenthesis", "x)y.c"},
+      {"OpeningParenthesis", "x(y.c"},
+      {"BalancedParentheses", "x(1).c"},
+      {"BalancedAngles", "x<y>.c"},
+      {"ParenthesisAndAngles", "x)<y>.c"},
+      {"Blank", "my file.c"},
+      {"Quote", "x\"y.c"},
+      {"NonAsciiAtTheLengthLimit", std::string(126, 'a') + "\xC3\xA4.c"},
+  };
+  for (const Row& r : rows) {
+    PoolFreeAll();
+    ProjectRec* p = MakeProject();
+    TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+    FileRec* f = AddFile(AddGroupRec(p, "G"), r.file.c_str(), kFileC);
+    ASSERT_EQ(StoredFileNameRefusal(f->path.view(), f->name.view()), "") << r.name;
+    BreakpointRec* b = AppendBreakpoint(t);
+    b->flags = kBreakKindLine | kBreakFlag3;
+    b->value1 = 12;
+    b->text1 = OptString::Pooled(r.file, kPoolDebugLists);
+    ASSERT_EQ(ProjectTextRefusal(*p), "") << r.name;
+    ProjectRec* q = RoundTrip(p);
+    ASSERT_NE(q->firstTarget->breakpoints, nullptr) << r.name;
+    const BreakpointRec& back = *q->firstTarget->breakpoints;
+    EXPECT_EQ(back.text1.str(), r.file) << r.name;
+    EXPECT_EQ(back.inlineText.str(), "") << r.name;
+    EXPECT_EQ(back.value1, 12u) << r.name;
+    EXPECT_EQ(back.flags, b->flags) << r.name;
+    EXPECT_EQ(ProjectTextRefusal(*q), "") << r.name;
+    EXPECT_EQ(BuildOptionsFileText(*q), BuildOptionsFileText(*p)) << r.name;
+  }
+}
+
+// A line breakpoint the user removed is not written, and what it held is
+// not asked about: it cannot make a save fail. Other kinds keep the bit.
+TEST_F(OptFileTest, ARemovedLineBreakpointIsNeitherWrittenNorChecked) {
+  ProjectRec* p = MakeProject();
+  TargetRec* t = AddTarget(p, "T", kToolsetArmGnu);
+  const auto add = [&](uint8_t flags, const char* file, uint32_t line) {
+    BreakpointRec* b = AppendBreakpoint(t);
+    b->flags = flags;
+    b->value1 = line;
+    b->text1 = OptString::Pooled(file, kPoolDebugLists);
+  };
+  add(kBreakKindLine | kBreakFlag4, "x)y>.c", 3);
+  add(kBreakKindLine | kBreakFlag3, "LED.c", 7);
+  add(5 | kBreakFlag4, "cond", 9);
+  EXPECT_EQ(ProjectTextRefusal(*p), "");
+  std::string opt;
+  ProjectRec* q = RoundTrip(p, &opt);
+  EXPECT_EQ(opt.find("x)y>.c"), std::string::npos) << opt;
+  EXPECT_NE(opt.find("OPTBB 0,0,7,1,"), std::string::npos) << opt;
+  std::vector<uint32_t> lines;
+  for (const BreakpointRec* b = q->firstTarget->breakpoints; b; b = b->next) lines.push_back(b->value1);
+  EXPECT_EQ(lines, (std::vector<uint32_t>{7, 9}));
+}
 
 TEST_F(OptFileTest, EditorPositionsDebugListsAndPlacementsComeBackInOrder) {
   ProjectRec* p = MakeProject();

@@ -575,6 +575,10 @@ TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
       {"target name with a leftover", "Target (T)1), 0x0004 // Tools: 'ARM-ADS'\r\n",
        "'/p/x.pm2' line 4: the target's fields do not end where the line does: "
        "'Target (T)1), 0x0004 // Tools: 'ARM-ADS''"},
+      // The build names its dependency file after the target.
+      {"target name with a folder separator", "Target (a/b), 0x0004\r\n",
+       "'/p/x.pm2' line 4: the target name holds a '/', which would make a folder of the files the build names "
+       "after it: 'Target (a/b), 0x0004'"},
       {"target name not closed", "Target ((T), 0x0004\r\n",
        "'/p/x.pm2' line 4: the target name has no closing ')': 'Target ((T), 0x0004'"},
       {"group name with a leftover", "Target (T), 0x0000\r\nGroup (x)y)\r\n",

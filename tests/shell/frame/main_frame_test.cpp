@@ -312,6 +312,10 @@ TEST_F(MainFrameTest, RenamingInPlaceRefusesANameTheProjectFileCannotHold) {
       {"GroupClosing", source, "x)y", "The group name 'x)y' cannot be stored: it holds a ')' without its '('."},
       {"TargetClosing", target, "T)1", "The target name 'T)1' cannot be stored: it holds a ')' without its '('."},
       {"TargetOpening", target, "T(1", "The target name 'T(1' cannot be stored: it holds a '(' without its ')'."},
+      // The build names its dependency file after the target.
+      {"TargetWithAFolder", target, "a/b",
+       "The target name 'a/b' cannot be stored: it holds a '/', which would make a folder of the files the build "
+       "names after it."},
       // Two groups of one name: a peer's SetFileGroup("Startup", ..)
       // would empty the first and leave the tree showing its files.
       {"GroupOfAnotherGroupsName", source, "startup", "Group item already exists"},

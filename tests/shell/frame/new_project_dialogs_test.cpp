@@ -16,10 +16,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "options/pages/options_sheet.h"
 #include "platform/read_file.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "platform/settings_store.h"
 #include "project/devices/device_db.h"
+#include "debugger/model/margin_breakpoints.h"
+#include "editor/document/margin_marks.h"
 #include "project/dialogs/add_files_dialog.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/project_sheet.h"
@@ -145,6 +148,66 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   EXPECT_EQ(ReadFile(file), saved);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
   EXPECT_EQ(ReadFile(file), saved);
+}
+
+// A new project made with no project open lives on through the sheets
+// that release the scratch pool when they end: Components and Options,
+// each closed with OK and nothing changed, then a build of it.
+TEST_F(NewProjectDialogsTest, ANewProjectOutlivesTheComponentsAndOptionsSheetsAndBuilds) {
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(s.App().Project(), nullptr);
+  ProjectCommandsExt* commands = f->ProjectCommands();
+  const std::string folder = dir + "np/";
+  fs::create_directories(folder);
+  for (const char* source : {"Blinky.c", "LED.c", "Timer.c", "LED.h", "Timer.h", "LPC2138.h"})
+    fs::copy_file(dir + source, folder + source);
+  commands->m_chooseNewProjectName = [&] { return folder + "np.pm2"; };
+  std::vector<std::string> accepted;
+  commands->m_runDialog = [&](QDialog& d) {
+    if (dynamic_cast<DeviceSheet*>(&d)) return ChooseLpc2138(d);
+    accepted.push_back(dynamic_cast<ProjectSheet*>(&d) ? "components" : "other");
+    d.show();
+    d.accept();
+    return d.result();
+  };
+  commands->m_runOptionsSheet = [&](OptionsSheet& sheet) {
+    accepted.push_back("options");
+    sheet.show();
+    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
+    return sheet.result();
+  };
+  {
+    test::BoxAnswers boxes({QMessageBox::Yes});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+    ASSERT_EQ(boxes.texts.size(), 1u) << testing::PrintToString(boxes.texts);
+  }
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), p->firstGroup, folder, {"Blinky.c", "LED.c", "Timer.c"}), 3);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kOptionsForTarget));
+  EXPECT_EQ(accepted, (std::vector<std::string>{"components", "options"}));
+  p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->name.str(), "np");
+  EXPECT_EQ(p->curTarget->name.str(), "Target 1");
+  EXPECT_EQ(p->firstGroup->name.str(), "Source Group 1");
+  EXPECT_EQ(p->curTarget->DEVICE.str(), "LPC2138");
+
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  if (HaveTools()) {
+    EXPECT_NE(BuildText(f).find("0 Error(s), 0 Warning(s)."), std::string::npos) << BuildText(f);
+    EXPECT_GT(fs::file_size(folder + "np.elf"), 0u);
+  }
+  // Closed, it has kept the session's work.
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  const std::string saved = ReadFile(ProjectFile(folder, "np"));
+  EXPECT_NE(saved.find("(Target 1)"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("<.\\Timer.c><Timer.c>"), std::string::npos) << saved;
 }
 
 // A new project's output name is its name: one the project file cannot
@@ -309,7 +372,10 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   AppendWatch(t, 0, OptString::Pooled("a)", kPoolDebugLists));
   const std::string told = "Can't write project file '" + dir +
                            "Blinky.pm2' !\n\nThe text 'a)' of 'OPTWA' of target '" + t->name.str() +
-                           "' cannot be stored: it holds a ')' without its '('.";
+                           "' cannot be stored: it holds a ')' without its '('. Change it in the Watch window "
+                           "(View > Watch & Call Stack Window).";
+  const std::string question =
+      "\n\nClose the project without saving it ?\n(No keeps it open, so that the text can be changed and saved.)";
   {
     test::BoxAnswers ok({QMessageBox::Ok});
     s.App().SaveProject();
@@ -320,9 +386,16 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   {
     test::BoxAnswers no({QMessageBox::No});
     EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
-    EXPECT_EQ(no.texts, std::vector<std::string>{told + "\n\nClose the project without saving it ?"});
+    EXPECT_EQ(no.texts, std::vector<std::string>{told + question});
   }
   ASSERT_NE(s.App().Project(), nullptr) << "No keeps the project open";
+  {
+    // Exit asks the same, and No keeps the program and the project.
+    test::BoxAnswers no({QMessageBox::No});
+    EXPECT_FALSE(f->close());
+    EXPECT_EQ(no.texts, std::vector<std::string>{told + question});
+  }
+  ASSERT_NE(s.App().Project(), nullptr) << "No keeps the project open at Exit";
   {
     test::BoxAnswers yes({QMessageBox::Yes});
     EXPECT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
@@ -330,6 +403,43 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   EXPECT_EQ(s.App().Project(), nullptr);
   EXPECT_EQ(ReadFile(dir + "Blinky.pm2"), pm2);
   EXPECT_EQ(ReadFile(dir + "Blinky.Opt"), opt);
+}
+
+// A file the project holds whose name has a parenthesis of its own takes a
+// breakpoint that every save keeps; removed, the breakpoint is gone from
+// the options file and asked about no more.
+TEST_F(NewProjectDialogsTest, ABreakpointInAFileNamedWithAParenthesisIsSavedAndRemovedForGood) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::ofstream(dir + "x)y.c") << "int x;\n";
+  EXPECT_EQ(AddThroughTheDialog(f, s.App(), s.App().Project()->firstGroup, dir, {"x)y.c"}), 1);
+  CEditLine line;
+  line.m_nFlags = kLineDebugWordValid;
+  line.m_nDebugWord = 1;
+  ASSERT_EQ(ToggleStoredBreakpoint(&line, s.App().Project()->curTarget, "x)y.c"), "");
+  {
+    test::BoxAnswers none({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    EXPECT_TRUE(none.texts.empty()) << testing::PrintToString(none.texts);
+  }
+  ASSERT_EQ(s.App().Project(), nullptr);
+  EXPECT_NE(ReadFile(dir + "Blinky.Opt").find(",<x)y.c>()()"), std::string::npos);
+  s.App().OpenProject(dir + "Blinky.pm2");
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  ASSERT_NE(p->curTarget->breakpoints, nullptr);
+  EXPECT_EQ(p->curTarget->breakpoints->text1.str(), "x)y.c");
+  // Removed in the editor: its record stays flagged, and is not written.
+  line.m_nFlags = kLineDebugWordValid | kLineBreakSet;
+  ASSERT_EQ(ToggleStoredBreakpoint(&line, p->curTarget, "x)y.c"), "");
+  {
+    test::BoxAnswers none({QMessageBox::No});
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+    EXPECT_TRUE(none.texts.empty()) << testing::PrintToString(none.texts);
+  }
+  const std::string opt = ReadFile(dir + "Blinky.Opt");
+  EXPECT_EQ(opt.find("OPTBB"), std::string::npos) << opt;
 }
 
 TEST_F(NewProjectDialogsTest, StartupFileNoAndAlreadyPresent) {

@@ -1,0 +1,44 @@
+// The setters of texts the project's files store, for the roads that take
+// them outside the sheets: the project window's in-place rename and a
+// peer's SetFileGroup and SetOptions. Each asks the rule the writer's last
+// guard asks (stored_texts.h, project_lines.h) before anything changes, so
+// that no text one of them took can make a later save fail. A refusal
+// names the text and why, and leaves the project as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pm2 {
+
+struct NodeRec;
+struct OptionBlock;
+
+// Names a target or group anew (the name in pool 1). "" when taken.
+std::string SetComponentName(NodeRec& node, std::string_view name);
+
+// The refusal of a text holding a control character, which would reach a
+// tool's command line as itself (an include path "a\r\nb" splits gcc's
+// arguments): "The <what> cannot be stored: <holds> the control character
+// 0x0D."; "" when it holds none.
+std::string ControlCharacterRefusal(std::string_view what, std::string_view text, std::string_view holds = "it holds");
+
+// The first refusal of the files a peer names for a group: found in
+// localFolder (a folder of this machine, where a '\' is part of a name)
+// and stored under storedFolder. "" when the project can hold them all.
+std::string GroupFilesRefusal(std::string_view storedFolder, std::string_view localFolder,
+                              const std::vector<std::string>& names);
+
+// Why a peer's defines and include paths for a group cannot be stored
+// (SetGroupCompilerTexts); "" when they can.
+std::string GroupCompilerTextsRefusal(std::string_view group, const std::vector<std::string>& symbols,
+                                      const std::vector<std::string>& includePaths);
+// A peer's defines and include paths for a group, stored as one text each
+// ("A,B" and "x;y") in the block of every compiler family. Refused, the
+// block unchanged, when the files could not hold a text or a control
+// character would reach the compiler.
+std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, const std::vector<std::string>& symbols,
+                                  const std::vector<std::string>& includePaths);
+
+}  // namespace pm2
