@@ -31,6 +31,9 @@ struct TrapRow {
   const char* status;
   const char* saidOtherwise = "";
   const char* statusOtherwise = "";
+  // A window read the target first: gdb was last told to refuse writes,
+  // and the run must have them back before it goes.
+  bool readFirst = false;
 };
 
 const TrapRow kTrapRows[] = {
@@ -42,6 +45,14 @@ const TrapRow kTrapRows[] = {
      "Step: no answer"},
     {"GdbStoppedBeforeARun", "gdb-multiarch", Action::Run, "the run command got no answer within 3 s",
      "Run: no answer"},
+    // The settings that let the run write go first, and meet the silence.
+    {"GdbStoppedAfterAReadBeforeAStep", "gdb-multiarch", Action::Step,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer", "", "", true},
+    {"GdbStoppedAfterAReadBeforeARun", "gdb-multiarch", Action::Run,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer", "", "", true},
+    {"QemuStoppedAfterAReadBeforeAStep", "qemu-system-arm", Action::Step,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer",
+     "the step got no answer within 3 s", "Step: no answer", true},
 };
 
 class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<TrapRow> {
@@ -69,6 +80,7 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
     ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
+  if (row.readFirst) Evaluate("pattern_step");
   const std::vector<pid_t> stopped = Children(row.stopped);
   ASSERT_EQ(stopped.size(), 1u);
   ASSERT_EQ(kill(stopped[0], SIGSTOP), 0);

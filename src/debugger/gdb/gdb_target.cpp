@@ -103,7 +103,17 @@ TargetParams ParseTargetParams(const std::string& text) {
 
 GdbTarget::GdbTarget(TargetEvents events)
     : m_events(std::move(events)),
-      m_access([this](const std::string& setting) { return m_gdb && Ok(m_gdb->Call(setting, kCommandTimeoutMs)); }) {}
+      m_access([this](const std::string& setting) { return SetAccess(setting); }) {}
+
+bool GdbTarget::SetAccess(const std::string& setting) {
+  if (!m_gdb) return false;
+  const MiRecord r = m_gdb->Call(setting, kCommandTimeoutMs);
+  // A setting gdb does not answer fails the command it was sent for, and
+  // is said as any other command's silence is (the command itself is not
+  // sent: nothing would read it).
+  if (r.cls == "timeout") WaitEnded(WaitFor::Setting, WaitEnd::NoAnswer);
+  return Ok(r);
+}
 
 GdbTarget::~GdbTarget() { Close(); }
 
