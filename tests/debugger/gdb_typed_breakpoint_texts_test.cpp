@@ -67,5 +67,33 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Num     Type", "acc watchpoint"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// gdb lists no breakpoints while the target runs: a typed command that
+// names them all ("delete", "disable", "enable") is refused with the
+// reason, not taken as naming none, and the breakpoints stay.
+class GdbTypedWhileRunning : public GdbSessionTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GdbTypedWhileRunning, ABareCommandIsRefusedWithTheReason) {
+  // Without the UART stand-in the running program makes no stops of the
+  // driver's own, in which gdb would list its breakpoints after all.
+  Params("-sim -uart none");
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::string typed = GetParam();
+  ASSERT_EQ(BreakpointCount(), 1);
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  EXPECT_NE(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0);
+  EXPECT_TRUE(Said("*** error: '" + typed +
+                   "' without a number names every breakpoint BL lists, and gdb lists none while the target runs: "
+                   "stop it first"))
+      << CommandTexts();
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_EQ(BreakpointCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedWhileRunning, ::testing::Values("delete", "disable", "enable"),
+                         [](const auto& info) { return std::string(info.param); });
+
 }  // namespace
 }  // namespace pm2

@@ -65,7 +65,7 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   {
     TypedBreakpoints breakpoints;
     std::vector<GdbBreakpointInfo> list;
-    ListBreakpoints(&list);
+    breakpoints.listed = ListBreakpoints(&list);
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : list) breakpoints.userNumbers.push_back(UserNumber(b.number));
     breakpoints.gdbNumber = [this](int user) { return GdbNumber(user); };  // asked while the lock is held
