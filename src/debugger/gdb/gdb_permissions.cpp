@@ -47,6 +47,11 @@ bool GdbPermissions::Apply(GdbAccess access) {
   return calls == Known::Off || set(&m_calls, calls, "may-call-functions");
 }
 
+void GdbPermissions::Forget() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_writes = m_calls = Known::Unknown;
+}
+
 bool GdbPermissions::MemoryWrites() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_writes == Known::On;

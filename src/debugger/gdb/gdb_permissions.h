@@ -55,6 +55,11 @@ class GdbPermissions {
     bool m_ok = false;
   };
 
+  // A command of gdb's own was typed: it may have changed any of gdb's
+  // settings, so what gdb has is not known, and the next hold tells it
+  // again whatever it was told last.
+  void Forget();
+
   // What gdb was last told (for tests).
   bool MemoryWrites() const;
   bool Calls() const;

@@ -82,6 +82,9 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     m_typedLogText.clear();
   }
   const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  // "set may-write-memory off" typed: the driver's next command must not
+  // trust what it last told gdb.
+  m_access.Forget();
   EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
   FollowTypedBreakpoints();
   if (ok) return 0;
