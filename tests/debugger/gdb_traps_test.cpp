@@ -155,6 +155,31 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),
                          [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
 
+// ---------------------------------------------------------------- a typed call that runs on
+
+// A typed call that runs the target for longer than the driver waits for
+// gdb's answer: the target counts as running, Esc stops it, and gdb takes
+// questions again.
+TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  // The timer is not started yet: the delay never ends.
+  const std::string typed = "print Timer_Delay(0xFFFFFFFF)";
+  {
+    test::HangGuard guard("a typed call that runs on");
+    r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
+  }
+  EXPECT_TRUE(session->TargetExecuting()) << CommandTexts();
+  EXPECT_TRUE(Said("*** the command did not end within 3 s: gdb runs on with it (Esc stops it)")) << CommandTexts();
+  {
+    test::HangGuard guard("Esc during a typed call");
+    session->StopRunning();
+  }
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
+  EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
+}
+
 // ---------------------------------------------------------------- memory past 4 GB
 
 struct RangeRow {

@@ -31,6 +31,8 @@ constexpr Row kRows[] = {
      "*** Error: gdb did not answer within %d s: the command is not done, the target does not answer (Ctrl+F5 "
      "ends the session)",
      "gdb: no answer"},
+    {WaitFor::Command, WaitEnd::RunsOn, "*** the command did not end within %d s: gdb runs on with it (Esc stops it)",
+     "Command: runs on"},
 };
 
 }  // namespace
