@@ -113,7 +113,9 @@ TEST_P(GdbOwnBreakpoints, StayTheDriversWhateverIsTyped) {
   DebugInterface* r = session->Record();
   const std::string typed = GetParam().typed;
   r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
-  if (*GetParam().said) EXPECT_TRUE(Said(GetParam().said)) << CommandTexts();
+  if (*GetParam().said) {
+    EXPECT_TRUE(Said(GetParam().said)) << CommandTexts();
+  }
   const std::size_t before = hub.Texts(kNotifySerialOutput3).size();
   session->Go();
   // The program's first line on UART0 reaches the serial window.
