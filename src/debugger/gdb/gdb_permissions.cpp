@@ -5,9 +5,13 @@ namespace pm2::gdb {
 GdbPermissions::Hold::Hold(GdbPermissions& owner, GdbAccess access, const std::function<bool()>& may)
     : m_owner(owner) {
   m_ok = m_owner.Enter(access, may);
+  if (m_owner.m_settled) m_owner.m_settled();
 }
 
-GdbPermissions::Hold::~Hold() { m_owner.Leave(); }
+GdbPermissions::Hold::~Hold() {
+  m_owner.Leave();
+  if (m_owner.m_settled) m_owner.m_settled();
+}
 
 bool GdbPermissions::Enter(GdbAccess access, const std::function<bool()>& may) {
   std::unique_lock<std::mutex> lock(m_mutex);

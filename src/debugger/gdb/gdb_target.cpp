@@ -103,15 +103,18 @@ TargetParams ParseTargetParams(const std::string& text) {
 
 GdbTarget::GdbTarget(TargetEvents events)
     : m_events(std::move(events)),
-      m_access([this](const std::string& setting) { return SetAccess(setting); }) {}
+      m_access([this](const std::string& setting) { return SetAccess(setting); },
+               [this] {
+                 // A setting gdb did not answer fails the command it was
+                 // sent for, and is said as any other command's silence is
+                 // (the command itself is not sent: nothing would read it).
+                 if (m_settingUnanswered.exchange(false)) WaitEnded(WaitFor::Setting, WaitEnd::NoAnswer);
+               }) {}
 
 bool GdbTarget::SetAccess(const std::string& setting) {
   if (!m_gdb) return false;
   const MiRecord r = m_gdb->Call(setting, kCommandTimeoutMs);
-  // A setting gdb does not answer fails the command it was sent for, and
-  // is said as any other command's silence is (the command itself is not
-  // sent: nothing would read it).
-  if (r.cls == "timeout") WaitEnded(WaitFor::Setting, WaitEnd::NoAnswer);
+  if (r.cls == "timeout") m_settingUnanswered = true;
   return Ok(r);
 }
 

@@ -366,6 +366,8 @@ class GdbTarget {
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
   std::atomic<bool> m_unanswered{false};
+  // A permission setting got no answer; said once the hold's lock is free.
+  std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};
   // gdb's log stream while the session starts: why a start failed.
   std::mutex m_logMutex;
