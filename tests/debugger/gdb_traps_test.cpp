@@ -141,6 +141,10 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   }
   EXPECT_GE(before, 0);
   EXPECT_EQ(unread(), before) << "a question was sent to a gdb that does not answer";
+  // The step refused for it says why.
+  EXPECT_TRUE(Said("*** Error: the target did not answer the last command: nothing more is sent to it until it "
+                   "stops (Ctrl+F5 ends the session)"))
+      << CommandTexts();
   ::close(input);
 
   // Ctrl+F5 ends the session, with gdb and qemu.

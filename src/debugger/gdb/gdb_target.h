@@ -240,6 +240,8 @@ class GdbTarget {
   // A wait reached its bound: the texts, and with no answer the target
   // leaves the executing state.
   void WaitEnded(WaitFor what, WaitEnd end);
+  // A run command refused after a wait without an answer says so; false.
+  bool SayUnanswered();
   // Sends one of gdb's permission settings; true when gdb took it.
   bool SetAccess(const std::string& setting);
   // The executing bit the IDE sees, and its mirror here.
