@@ -4,7 +4,9 @@
 //
 // Send runs the handler on the GUI thread and blocks the caller until it has
 // returned (so a text argument may live on the sender's stack); Post queues
-// the notification and returns at once (its argument must stay valid).
+// the notification and returns at once: the window program's hub copies
+// what a text or record argument points at when it is posted
+// (shell/app/posted_argument.h), as its poster may free it at once.
 #pragma once
 
 #include <cstdint>

@@ -374,6 +374,25 @@ TEST_F(DebugStopFrameTest, StartStopIsPressedOnlyDuringTheSession) {
   app->ClearState(kStateBusy);
 }
 
+// A driver that posts texts from its own memory just before its end: the
+// session unloads it before the GUI thread handles the posts, which then
+// show what the driver said, not what is left at those addresses.
+TEST_F(DebugStopFrameTest, WhatTheDriverPostedIsShownAfterTheSessionUnloadedIt) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "endposts Stopped: last words\n"));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  const std::string library = root + "PM2/TestDrv.so";
+  void* still = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (still) dlclose(still);
+  ASSERT_EQ(still, nullptr) << "the session's end left the driver loaded";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(app->m_szDriverStatus, "Stopped: last words");
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("Stopped: last words"), std::string::npos)
+      << f->Debugger()->CommandPage()->Text().toStdString();
+}
+
 // A connected add-in is told its commands' states when a session ends:
 // the states it had before the session, for each of its six commands.
 TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {

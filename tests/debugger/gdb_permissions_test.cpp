@@ -59,6 +59,20 @@ TEST(GdbPermissions, AnInnerHoldLastsAsLongAsItLives) {
   EXPECT_FALSE(gdb.permissions.Calls());
 }
 
+TEST(GdbPermissions, AfterATypedCommandEachSettingIsToldAgain) {
+  Gdb gdb;
+  { const GdbPermissions::Hold write(gdb.permissions, GdbAccess::Write); }
+  gdb.told.clear();
+  // The user typed "set may-write-memory off" (or anything else of gdb's).
+  gdb.permissions.Forget();
+  { const GdbPermissions::Hold write(gdb.permissions, GdbAccess::Write); }
+  EXPECT_EQ(gdb.told, (std::vector<std::string>{kCallsOff, kWritesOn}));
+  gdb.told.clear();
+  gdb.permissions.Forget();
+  { const GdbPermissions::Hold run(gdb.permissions, GdbAccess::Run); }
+  EXPECT_EQ(gdb.told, (std::vector<std::string>{kWritesOn, kCallsOn}));
+}
+
 TEST(GdbPermissions, AHoldGdbDidNotTakeLetsNothingThroughAndIsToldAgain) {
   Gdb gdb;
   gdb.takes = false;

@@ -3,7 +3,10 @@
 // main by itself; the editor's context menu on a line with code offers the
 // debugger's entries; F10 with the disassembly window in front steps one
 // instruction (over the call it stands on), not a whole source line.
+#include <dlfcn.h>
 #include <unistd.h>
+
+#include <fstream>
 
 #include <QMdiArea>
 #include <QMenu>
@@ -122,6 +125,34 @@ TEST_F(GdbStepFrameTest, F10WithTheDisassemblyWindowInFrontStepsOneInstruction) 
   ASSERT_TRUE(f->ExecuteCommand(32795));
   EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == line + 1; }))
       << v->Margin().PcLine();
+}
+
+// A program that loops for ever on one line: F10 runs on past the driver's
+// bound (its status text posted from the driver's reader), Stop Running,
+// then Ctrl+F5 at once, before the GUI thread handles what the driver
+// posted. The session's end unloads the driver; the posted texts are then
+// still shown, and the next session starts.
+TEST_F(GdbStepFrameTest, TheSessionEndsRightAfterStopRunningAndWhatTheDriverPostedStaysReadable) {
+  std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  for (int i = 0; i < 2 && !s.TargetExecuting(); ++i) ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
+  ASSERT_TRUE(f->ExecuteCommand(32797));  // Debug > Stop Running
+  ASSERT_TRUE(f->ExecuteCommand(32802));  // Ctrl+F5, with nothing handled in between
+  ASSERT_FALSE(s.SessionActive());
+  const std::string library = root + "PM2/GdbDrv.so";
+  void* still = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (still) dlclose(still);
+  ASSERT_EQ(still, nullptr) << "the session's end left the driver loaded";
+  QCoreApplication::processEvents();
+  // The driver's last words: the step's, or the stop request's when that
+  // got no answer either.
+  const std::string status = session->App().m_szDriverStatus;
+  EXPECT_TRUE(status == "Step: runs on" || status == "Stop: no answer")
+      << status << "\n" << f->Debugger()->CommandPage()->Text().toStdString();
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_TRUE(test::WaitFor([&] { return s.SessionActive() && !s.TargetExecuting(); }));
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ struct TrapRow {
   const char* status;
   const char* saidOtherwise = "";
   const char* statusOtherwise = "";
+  // A window read the target first: gdb was last told to refuse writes,
+  // and the run must have them back before it goes.
+  bool readFirst = false;
 };
 
 const TrapRow kTrapRows[] = {
@@ -42,6 +45,14 @@ const TrapRow kTrapRows[] = {
      "Step: no answer"},
     {"GdbStoppedBeforeARun", "gdb-multiarch", Action::Run, "the run command got no answer within 3 s",
      "Run: no answer"},
+    // The settings that let the run write go first, and meet the silence.
+    {"GdbStoppedAfterAReadBeforeAStep", "gdb-multiarch", Action::Step,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer", "", "", true},
+    {"GdbStoppedAfterAReadBeforeARun", "gdb-multiarch", Action::Run,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer", "", "", true},
+    {"QemuStoppedAfterAReadBeforeAStep", "qemu-system-arm", Action::Step,
+     "gdb did not answer within 3 s: the command is not done", "gdb: no answer",
+     "the step got no answer within 3 s", "Step: no answer", true},
 };
 
 class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<TrapRow> {
@@ -69,6 +80,7 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
     ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
+  if (row.readFirst) Evaluate("pattern_step");
   const std::vector<pid_t> stopped = Children(row.stopped);
   ASSERT_EQ(stopped.size(), 1u);
   ASSERT_EQ(kill(stopped[0], SIGSTOP), 0);
@@ -129,6 +141,10 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   }
   EXPECT_GE(before, 0);
   EXPECT_EQ(unread(), before) << "a question was sent to a gdb that does not answer";
+  // The step refused for it says why.
+  EXPECT_TRUE(Said("*** Error: the target did not answer the last command: nothing more is sent to it until it "
+                   "stops (Ctrl+F5 ends the session)"))
+      << CommandTexts();
   ::close(input);
 
   // Ctrl+F5 ends the session, with gdb and qemu.
@@ -142,6 +158,31 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),
                          [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------- a typed call that runs on
+
+// A typed call that runs the target for longer than the driver waits for
+// gdb's answer: the target counts as running, Esc stops it, and gdb takes
+// questions again.
+TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  // The timer is not started yet: the delay never ends.
+  const std::string typed = "print Timer_Delay(0xFFFFFFFF)";
+  {
+    test::HangGuard guard("a typed call that runs on");
+    r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
+  }
+  EXPECT_TRUE(session->TargetExecuting()) << CommandTexts();
+  EXPECT_TRUE(Said("*** the command did not end within 3 s: gdb runs on with it (Esc stops it)")) << CommandTexts();
+  {
+    test::HangGuard guard("Esc during a typed call");
+    session->StopRunning();
+  }
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
+  EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
+}
 
 // ---------------------------------------------------------------- memory past 4 GB
 

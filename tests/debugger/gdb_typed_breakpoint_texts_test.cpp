@@ -67,5 +67,70 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Num     Type", "acc watchpoint"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// gdb lists no breakpoints while the target runs: a typed command that
+// names them all ("delete", "disable", "enable") is refused with the
+// reason, not taken as naming none, and the breakpoints stay.
+class GdbTypedWhileRunning : public GdbSessionTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GdbTypedWhileRunning, ABareCommandIsRefusedWithTheReason) {
+  // Without the UART stand-in the running program makes no stops of the
+  // driver's own, in which gdb would list its breakpoints after all.
+  Params("-sim -uart none");
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::string typed = GetParam();
+  ASSERT_EQ(BreakpointCount(), 1);
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  EXPECT_NE(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0);
+  EXPECT_TRUE(Said("*** error: '" + typed +
+                   "' without a number names every breakpoint BL lists, and gdb lists none while the target runs: "
+                   "stop it first"))
+      << CommandTexts();
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_EQ(BreakpointCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedWhileRunning, ::testing::Values("delete", "disable", "enable"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// Whatever form a typed command takes, the driver's own breakpoint (the
+// UART stand-in's watchpoint) is its own again after it: the command page
+// says so, and the serial window goes on receiving the program's output.
+struct OwnRow {
+  const char* name;
+  const char* typed;
+  const char* said;  // "" nothing to say
+};
+
+void PrintTo(const OwnRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbOwnBreakpoints : public GdbSessionTest, public ::testing::WithParamInterface<OwnRow> {};
+
+TEST_P(GdbOwnBreakpoints, StayTheDriversWhateverIsTyped) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::string typed = GetParam().typed;
+  r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
+  if (*GetParam().said) {
+    EXPECT_TRUE(Said(GetParam().said)) << CommandTexts();
+  }
+  const std::size_t before = hub.Texts(kNotifySerialOutput3).size();
+  session->Go();
+  // The program's first line on UART0 reaches the serial window.
+  EXPECT_TRUE(WaitFor([&] { return hub.Texts(kNotifySerialOutput3).size() >= before + 8; })) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbOwnBreakpoints,
+    ::testing::Values(
+        OwnRow{"DisableByTheSubcommandsFirstLetter", "disable b",
+               "the command disabled the driver's own breakpoint (the serial output's watchpoint): enabled again"},
+        OwnRow{"DeleteBehindAnotherCommand", "with confirm off -- delete",
+               "the command deleted the driver's own breakpoint (the serial output's watchpoint): set again"},
+        OwnRow{"DisableEveryNumberOfGdbs", "disable 1-$bpnum", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2

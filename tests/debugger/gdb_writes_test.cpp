@@ -267,6 +267,25 @@ INSTANTIATE_TEST_SUITE_P(
                  "", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// gdb's permission typed on the command page lasts only as long as that
+// command: the driver's next write and step tell gdb what they need again.
+TEST_F(GdbSessionTest, ATypedPermissionLastsOnlyForItsCommand) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::string typed = "set may-write-memory off";
+  // Asked first: a read in between would tell gdb its settings anyway.
+  const uint32_t address = Evaluate("(unsigned long)&pattern_step");
+  ASSERT_EQ(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0) << CommandTexts();
+  const uint32_t value = 0x5A5A1234u;
+  EXPECT_EQ(r->DbgWriteMemory(address, 4, &value), 0u) << CommandTexts();
+  EXPECT_EQ(Word(address), value);
+  // Again, and a step: gdb resumes the target only with writes on.
+  ASSERT_EQ(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0) << CommandTexts();
+  const uint32_t before = r->pc;
+  ASSERT_NO_FATAL_FAILURE(StepOver());
+  EXPECT_NE(r->pc, before) << CommandTexts();
+}
+
 // A page at 0xFFFFFFF0 shows what gdb reads there, and its later rows are
 // those from address 0, labelled as 32-bit addresses.
 TEST_F(GdbSessionTest, APageAtTheTopOfTheSpaceReadsOnFromAddressZero) {

@@ -74,5 +74,39 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"NotANumberGoesToGdb", "delete main", "delete main"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// While the target runs gdb lists no breakpoints: what names them by the
+// list is refused with the reason, what names a number goes on.
+const Row kWhileRunningRows[] = {
+    {"DeleteAll", "delete",
+     "!'delete' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
+     "it first"},
+    {"DisableAll", "disable",
+     "!'disable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
+     "it first"},
+    {"EnableOnceAll", "enable once",
+     "!'enable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
+     "it first"},
+    {"DeleteBreakpointsAll", "delete br",
+     "!'delete' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
+     "it first"},
+    {"DisableARange", "disable 1-2",
+     "!'1-2' names the breakpoints BL lists, and gdb lists none while the target runs: stop it first"},
+    {"DeleteOne", "delete 2", "delete 3"},
+};
+
+class TypedNumbersWhileRunning : public ::testing::TestWithParam<Row> {};
+
+TEST_P(TypedNumbersWhileRunning, AreRefusedWhereTheyNeedTheList) {
+  TypedBreakpoints b;
+  b.listed = false;
+  b.gdbNumber = [](int user) { return user + 1; };
+  std::string out, err;
+  const bool ok = TypedBreakpointCommand(GetParam().typed, b, &out, &err);
+  EXPECT_EQ(ok ? out : "!" + err, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TypedNumbersWhileRunning, ::testing::ValuesIn(kWhileRunningRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace typed_numbers_test
 }  // namespace pm2::gdb

@@ -5,9 +5,13 @@ namespace pm2::gdb {
 GdbPermissions::Hold::Hold(GdbPermissions& owner, GdbAccess access, const std::function<bool()>& may)
     : m_owner(owner) {
   m_ok = m_owner.Enter(access, may);
+  if (m_owner.m_settled) m_owner.m_settled();
 }
 
-GdbPermissions::Hold::~Hold() { m_owner.Leave(); }
+GdbPermissions::Hold::~Hold() {
+  m_owner.Leave();
+  if (m_owner.m_settled) m_owner.m_settled();
+}
 
 bool GdbPermissions::Enter(GdbAccess access, const std::function<bool()>& may) {
   std::unique_lock<std::mutex> lock(m_mutex);
@@ -45,6 +49,11 @@ bool GdbPermissions::Apply(GdbAccess access) {
   if (calls == Known::Off && !set(&m_calls, calls, "may-call-functions")) return false;
   if (!set(&m_writes, writes, "may-write-memory")) return false;
   return calls == Known::Off || set(&m_calls, calls, "may-call-functions");
+}
+
+void GdbPermissions::Forget() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_writes = m_calls = Known::Unknown;
 }
 
 bool GdbPermissions::MemoryWrites() const {

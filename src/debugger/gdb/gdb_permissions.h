@@ -33,7 +33,11 @@ class GdbPermissions {
   // Sends one of gdb's settings ("-gdb-set may-write-memory off"): true
   // when gdb took it.
   using Setter = std::function<bool(const std::string& command)>;
-  explicit GdbPermissions(Setter set) : m_set(std::move(set)) {}
+  // Runs after a hold's settings were sent, outside the lock (a report of
+  // a setting gdb did not answer may reach the IDE, which may read again).
+  using Settled = std::function<void()>;
+  explicit GdbPermissions(Setter set, Settled settled = nullptr)
+      : m_set(std::move(set)), m_settled(std::move(settled)) {}
   GdbPermissions(const GdbPermissions&) = delete;
   GdbPermissions& operator=(const GdbPermissions&) = delete;
 
@@ -55,6 +59,11 @@ class GdbPermissions {
     bool m_ok = false;
   };
 
+  // A command of gdb's own was typed: it may have changed any of gdb's
+  // settings, so what gdb has is not known, and the next hold tells it
+  // again whatever it was told last.
+  void Forget();
+
   // What gdb was last told (for tests).
   bool MemoryWrites() const;
   bool Calls() const;
@@ -67,6 +76,7 @@ class GdbPermissions {
   void Leave();
 
   Setter m_set;
+  Settled m_settled;
   mutable std::mutex m_mutex;
   std::condition_variable m_free;
   // gdb starts with both on.

@@ -103,7 +103,20 @@ TargetParams ParseTargetParams(const std::string& text) {
 
 GdbTarget::GdbTarget(TargetEvents events)
     : m_events(std::move(events)),
-      m_access([this](const std::string& setting) { return m_gdb && Ok(m_gdb->Call(setting, kCommandTimeoutMs)); }) {}
+      m_access([this](const std::string& setting) { return SetAccess(setting); },
+               [this] {
+                 // A setting gdb did not answer fails the command it was
+                 // sent for, and is said as any other command's silence is
+                 // (the command itself is not sent: nothing would read it).
+                 if (m_settingUnanswered.exchange(false)) WaitEnded(WaitFor::Setting, WaitEnd::NoAnswer);
+               }) {}
+
+bool GdbTarget::SetAccess(const std::string& setting) {
+  if (!m_gdb) return false;
+  const MiRecord r = m_gdb->Call(setting, kCommandTimeoutMs);
+  if (r.cls == "timeout") m_settingUnanswered = true;
+  return Ok(r);
+}
 
 GdbTarget::~GdbTarget() { Close(); }
 
@@ -229,6 +242,14 @@ void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
   if (m_events.status) m_events.status(report.status);
 }
 
+bool GdbTarget::SayUnanswered() {
+  // Refused without a word only where the IDE sees why (the target runs).
+  if (m_unanswered && m_events.print)
+    m_events.print("*** Error: the target did not answer the last command: nothing more is sent to it until it "
+                   "stops (Ctrl+F5 ends the session)\n");
+  return false;
+}
+
 void GdbTarget::Monitor() {
   // A simulation whose qemu ends, or a gdb that ends, ends the session.
   while (!m_closing) {
@@ -340,7 +361,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 }
 
 bool GdbTarget::Go(uint32_t stopAddress) {
-  if (!Halted()) return false;
+  if (!Halted()) return SayUnanswered();
   // gdb resumes the target only with memory writes on.
   const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
   if (!run.ok()) return false;
@@ -361,7 +382,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
 }
 
 bool GdbTarget::Step(int mode) {
-  if (!Halted()) return false;
+  if (!Halted()) return SayUnanswered();
   const char* command = StepCommand(mode);
   if (!command) return false;
   // One bound for the whole step, whatever it asks gdb on the way.

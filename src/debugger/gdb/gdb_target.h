@@ -240,6 +240,10 @@ class GdbTarget {
   // A wait reached its bound: the texts, and with no answer the target
   // leaves the executing state.
   void WaitEnded(WaitFor what, WaitEnd end);
+  // A run command refused after a wait without an answer says so; false.
+  bool SayUnanswered();
+  // Sends one of gdb's permission settings; true when gdb took it.
+  bool SetAccess(const std::string& setting);
   // The executing bit the IDE sees, and its mirror here.
   void SetExecuting(bool on);
   std::string TakeHeldConsole();
@@ -315,6 +319,9 @@ class GdbTarget {
   // A breakpoint of the driver's own: hidden from the user, and the
   // numbers the command page shows leave it out.
   void OwnBreakpoint(int number);
+  // After a typed command: the driver's own breakpoints that it deleted or
+  // disabled are set or enabled again, and the command page says so.
+  void KeepOwnBreakpoints();
   // Takes gdb's list of breakpoints as the kept one (each change to the
   // breakpoints ends with it, while gdb still answers).
   void RememberBreakpoints();
@@ -361,6 +368,8 @@ class GdbTarget {
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
   std::atomic<bool> m_unanswered{false};
+  // A permission setting got no answer; said once the hold's lock is free.
+  std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};
   // gdb's log stream while the session starts: why a start failed.
   std::mutex m_logMutex;

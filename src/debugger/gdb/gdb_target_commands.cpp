@@ -65,7 +65,7 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   {
     TypedBreakpoints breakpoints;
     std::vector<GdbBreakpointInfo> list;
-    ListBreakpoints(&list);
+    breakpoints.listed = ListBreakpoints(&list);
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : list) breakpoints.userNumbers.push_back(UserNumber(b.number));
     breakpoints.gdbNumber = [this](int user) { return GdbNumber(user); };  // asked while the lock is held
@@ -81,8 +81,25 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     m_typedLog = true;
     m_typedLogText.clear();
   }
+  const bool silentBefore = m_gdb && m_gdb->Silent();
   const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  if (!ok && !silentBefore && m_gdb && m_gdb->Silent()) {
+    // gdb is still at the command: it may run the target for it ("print
+    // f()" calls f, and gdb tells nothing of that run). The target runs as
+    // after a step that runs on, and Esc stops it (or says that gdb does
+    // not answer the stop request either).
+    EndTypedAnswer(nullptr);
+    SetExecuting(true);
+    WaitEnded(WaitFor::Command, WaitEnd::RunsOn);
+    return 0;
+  }
+  // "set may-write-memory off" typed: the driver's next command must not
+  // trust what it last told gdb.
+  m_access.Forget();
   EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
+  // Whatever form the command took ("disable b", "delete 1-$bpnum"), the
+  // driver's own breakpoints are its own again.
+  KeepOwnBreakpoints();
   FollowTypedBreakpoints();
   if (ok) return 0;
   {

@@ -306,6 +306,49 @@ void GdbTarget::SetupUart(const TargetParams& params) {
 
 }
 
+void GdbTarget::KeepOwnBreakpoints() {
+  // gdb lists nothing while the target runs.
+  if (!m_gdb || !Halted()) return;
+  MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
+  const MiValue* table = Ok(r) ? r.results.Find("BreakpointTable") : nullptr;
+  if (!table) return;
+  std::map<int, bool> listed;  // gdb's number -> enabled
+  for (const GdbBreakpointInfo& b : BreakpointTableRows(*table)) listed[b.number] = b.enabled;
+  std::set<int> own;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    own = m_ownNumbers;
+  }
+  for (int number : own) {
+    const auto found = listed.find(number);
+    const bool uart = number == m_uartWrite;
+    const char* what = uart ? "the serial output's watchpoint" : "the stop of a run until an address";
+    if (found != listed.end()) {
+      if (found->second) continue;
+      if (Ok(m_gdb->Call("-break-enable " + std::to_string(number), kTimeoutMs)) && m_events.print)
+        m_events.print(std::string("GDB driver: the command disabled the driver's own breakpoint (") + what +
+                       "): enabled again\n");
+      continue;
+    }
+    // A run's stop goes when it is reached: only the watchpoint is missed.
+    if (!uart) continue;
+    MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
+    if (!Ok(w)) {
+      if (m_events.print)
+        m_events.print("*** Error: the command deleted the driver's own breakpoint (" + std::string(what) +
+                       ") and gdb does not set it again: the serial windows get no output\n");
+      continue;
+    }
+    // The old number stays the driver's: gdb never gives it again, and the
+    // user's numbers above it stay as BL showed them.
+    m_uartWrite = m_uartRead = WatchNumber(w);
+    OwnBreakpoint(m_uartWrite);
+    if (m_events.print)
+      m_events.print(std::string("GDB driver: the command deleted the driver's own breakpoint (") + what +
+                     "): set again\n");
+  }
+}
+
 void GdbTarget::OnConsole(const std::string& text) {
   // gdb announces a watchpoint's stop before the stop itself: the
   // announcement of the UART's watchpoint is held until the stop shows

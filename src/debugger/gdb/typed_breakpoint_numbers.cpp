@@ -52,6 +52,10 @@ bool MapNumber(const std::string& token, const TypedBreakpoints& b, std::vector<
   }
   const std::size_t dash = token.find('-');
   if (dash != std::string::npos && dash > 0 && IsDigits(token.substr(0, dash)) && IsDigits(token.substr(dash + 1))) {
+    if (!b.listed) {
+      *err = "'" + token + "' names the breakpoints BL lists, and gdb lists none while the target runs: stop it first";
+      return false;
+    }
     const long from = std::atol(token.substr(0, dash).c_str()), to = std::atol(token.substr(dash + 1).c_str());
     for (int user : b.userNumbers)
       if (user >= from && user <= to) out->push_back(std::to_string(b.gdbNumber(user)));
@@ -107,6 +111,11 @@ bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& b,
   if (at == words.size()) {
     if (command->takes == Takes::First) return true;  // gdb asks for the number
     // No number: each of the user's breakpoints, none of the driver's.
+    if (!b.listed) {
+      *err = std::string("'") + command->name + "' without a number names every breakpoint BL lists, and gdb lists none while "
+             "the target runs: stop it first";
+      return false;
+    }
     for (int user : b.userNumbers) numbers.push_back(std::to_string(b.gdbNumber(user)));
     if (numbers.empty()) {
       out->clear();

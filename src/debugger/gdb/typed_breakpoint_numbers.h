@@ -18,12 +18,17 @@ struct TypedBreakpoints {
   std::vector<int> userNumbers;
   // gdb's number of a command page's number.
   std::function<int(int user)> gdbNumber;
+  // False when gdb's list could not be read (it lists nothing while the
+  // target runs): userNumbers is then unknown, not empty.
+  bool listed = true;
 };
 
 // The command as gdb takes it: `typed` itself when it names no
 // breakpoints; "" when it names breakpoints and the user has none it
 // could reach (nothing is to be done). False with *err for a number gdb
-// must not read as its own (a convenience variable such as "$bpnum").
+// must not read as its own (a convenience variable such as "$bpnum"), and
+// for a command that names the user's breakpoints by the list (none named,
+// or a range) while the list is unknown.
 bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& breakpoints, std::string* out,
                             std::string* err);
 

@@ -27,6 +27,12 @@ constexpr Row kRows[] = {
      "*** Error: the target does not answer the stop request within %d s (Ctrl+F5 or File > Exit end the "
      "session)",
      "Stop: no answer"},
+    {WaitFor::Setting, WaitEnd::NoAnswer,
+     "*** Error: gdb did not answer within %d s: the command is not done, the target does not answer (Ctrl+F5 "
+     "ends the session)",
+     "gdb: no answer"},
+    {WaitFor::Command, WaitEnd::RunsOn, "*** the command did not end within %d s: gdb runs on with it (Esc stops it)",
+     "Command: runs on"},
 };
 
 }  // namespace

@@ -9,7 +9,10 @@
 
 namespace pm2::gdb {
 
-enum class WaitFor { Step, Run, Stop };
+// Setting: one of gdb's own settings the driver sends before a command
+// (what the command may do to the target); the command is then not sent.
+// Command: a command of gdb's own typed by the user.
+enum class WaitFor { Step, Run, Stop, Setting, Command };
 enum class WaitEnd {
   NoAnswer,  // gdb did not answer the command (gdb or its server stopped)
   RunsOn,    // the target runs and has not stopped yet

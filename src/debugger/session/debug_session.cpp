@@ -126,6 +126,13 @@ void CbPostNotify(int32_t code, intptr_t arg) {
     }
     return;
   }
+  // A driver's command-page text lives in the driver, which the session's
+  // end may unload before the post is handled: it goes into the IDE's own
+  // pool of command texts, as the IDE's posted texts do.
+  if (code == kDbgNotifyCommandText) {
+    if (App()) App()->PrintToCommandWindow(reinterpret_cast<const char*>(arg));
+    return;
+  }
   if (App()) App()->Hub().Post(code, arg);
 }
 

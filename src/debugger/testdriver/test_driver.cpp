@@ -41,6 +41,10 @@
 //                               innermost call
 //   stepstops                   each step ends with the target's stop told
 //                               (PostNotify), as a driver's target stops
+//   endposts <text>             at its end (DbgExit) the driver posts the
+//                               text to the status line and the command
+//                               page from its own memory, as a driver's
+//                               thread may just before the IDE unloads it
 //   refusesteps                 every step is refused (DbgStep gives 1, the
 //                               target stays where it is, nothing is told)
 //   current <hex address> <hex attribute>  the function DbgEnum 8 names
@@ -133,6 +137,7 @@ struct Script {
   std::vector<DbgCallStackEntry> frames;  // the target's calls, outermost first
   std::deque<DbgCallStackEntry> enters;   // the calls the next steps into enter
   bool stepStops = false;
+  std::string endPosts;  // posted at the end; empty: nothing
   bool refuseSteps = false;
   std::map<uint32_t, std::string> names, strings;
   std::map<std::string, std::vector<DbgLinePair>> lines;
@@ -435,6 +440,8 @@ void ReadScript(const std::string& path) {
         g_script.enters.push_back(e);
     } else if (cmd == "stepstops") {
       g_script.stepStops = true;
+    } else if (cmd == "endposts") {
+      g_script.endPosts = Rest(in);
     } else if (cmd == "refusesteps") {
       g_script.refuseSteps = true;
     } else if (cmd == "name" || cmd == "string") {
@@ -1029,7 +1036,16 @@ void SerialInput(uint32_t window, uint16_t value) { Log("serial " + std::to_stri
 intptr_t AddressAttr(void* address) {
   return reinterpret_cast<intptr_t>(&g_attrs[uint32_t(reinterpret_cast<uintptr_t>(address))]);
 }
-void Exit() { Log("exit"); }
+void Exit() {
+  Log("exit");
+  if (g_script.endPosts.empty() || !g_record.PostNotify) return;
+  // The driver's own memory, gone once the IDE unloads the library.
+  static char status[64], command[64];
+  std::snprintf(status, sizeof status, "%s", g_script.endPosts.c_str());
+  std::snprintf(command, sizeof command, "%s\n", g_script.endPosts.c_str());
+  g_record.PostNotify(kDbgNotifyStatusText, reinterpret_cast<intptr_t>(status));
+  g_record.PostNotify(kDbgNotifyCommandText, reinterpret_cast<intptr_t>(command));
+}
 // " `count = 7\n": logged; a scripted value takes the new text.
 int32_t Assign(const char* text, int32_t length) {
   std::string line(text ? text : "", text && length > 0 ? std::size_t(length) : 0);

@@ -14,7 +14,7 @@ bool NotificationQueue::PushLine(int code, const char* text) {
 bool NotificationQueue::PushPosted(int code, intptr_t arg) {
   Entry e;
   e.code = code;
-  e.arg = arg;
+  e.posted = PostedArgument(code, arg);
   return Push(std::move(e));
 }
 

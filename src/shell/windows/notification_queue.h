@@ -2,7 +2,9 @@
 // build-page lines (code 6, their text copied, a null text the page's
 // clear) and the posted notifications among them, in the order the
 // workers gave them. The build thread goes on while the window paints, and
-// the GUI thread takes everything queued so far in one go.
+// the GUI thread takes everything queued so far in one go. What a posted
+// notification's argument points at is copied when it is queued
+// (posted_argument.h): its poster may free it before the GUI thread comes.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "shell/app/posted_argument.h"
 
 namespace pm2 {
 
@@ -24,10 +28,10 @@ class NotificationQueue {
 
   struct Entry {
     int code = 0;
-    intptr_t arg = 0;                // a posted notification's argument
+    PostedArgument posted;            // a posted notification's argument
     std::optional<std::string> text;  // a line's copy; none for a null line
     // The argument to hand the handler: the copy for a line.
-    intptr_t Arg() const { return text ? reinterpret_cast<intptr_t>(text->c_str()) : arg; }
+    intptr_t Arg() const { return text ? reinterpret_cast<intptr_t>(text->c_str()) : posted.Arg(); }
   };
 
   // Queue a line (a copy of text; null: the clear) or a posted

@@ -31,7 +31,9 @@ void QtNotificationHub::Post(int code, intptr_t arg) {
     Queued(m_queue.PushPosted(code, arg));
     return;
   }
-  QMetaObject::invokeMethod(this, [this, code, arg] { Handle(code, arg); }, Qt::QueuedConnection);
+  // What the argument points at may be gone by the time the queue gets here.
+  const PostedArgument posted(code, arg);
+  QMetaObject::invokeMethod(this, [this, code, posted] { Handle(code, posted.Arg()); }, Qt::QueuedConnection);
 }
 
 void QtNotificationHub::Queued(bool first) {

@@ -6,7 +6,8 @@
 // (waiting only while many lines wait), so a build does not pause for each
 // repaint of the window. Posts from other threads join the same queue, and
 // a blocking call follows the queue's turn, so the GUI thread sees
-// everything in the order it was sent.
+// everything in the order it was sent. A posted argument that points at a
+// text or record is copied at the post (posted_argument.h).
 #pragma once
 
 #include <QObject>

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "hang_guard.h"
+#include "shell/app/shell_app.h"
 #include "shell/windows/qt_notification_hub.h"
 #include "shell/windows/qt_timer_port.h"
 #include "shell/windows/qt_user_dialogs.h"
@@ -152,6 +153,94 @@ TEST(QtNotificationHubTest, PostIsQueued) {
   QCoreApplication::processEvents();
   EXPECT_EQ(codes, (std::vector<int>{16, 12}));
 }
+
+// A posted notification whose argument points at a text or a record: the
+// poster frees it as soon as Post returns (a driver's memory goes with the
+// driver library at the session's end), before the GUI thread handles it.
+struct PostedRow {
+  const char* name;
+  int code;
+  bool fromWorker;
+};
+
+const PostedRow kPostedRows[] = {
+    {"StatusTextFromTheGuiThread", kNotifyStatusText, false},
+    {"StatusTextFromAWorker", kNotifyStatusText, true},
+    {"CommandTextFromAWorker", kNotifyCommandText, true},
+    {"FindInFilesTextFromTheGuiThread", kNotifyFindInFilesText, false},
+    {"SerialBytesFromAWorker", kNotifySerialOutput1, true},
+    {"SerialCharsFromTheGuiThread", kNotifySerialOutput2, false},
+    {"DriverInputFromAWorker", kNotifyDriverCall, true},
+};
+
+// What the handler reads through the argument of a posted code.
+std::string ReadPosted(int code, intptr_t arg) {
+  if (code == kNotifySerialOutput1 || code == kNotifySerialOutput2) {
+    const auto* r = reinterpret_cast<const SerialOutputRecord*>(arg);
+    std::string out = std::to_string(r->window) + ":";
+    for (int i = 0; i < r->count; ++i)
+      out += code == kNotifySerialOutput1 ? char(static_cast<const uint8_t*>(r->chars)[i])
+                                          : char(static_cast<const uint16_t*>(r->chars)[i]);
+    return out;
+  }
+  if (code == kNotifyDriverCall) {
+    const auto* r = reinterpret_cast<const DriverInputRecord*>(arg);
+    return std::to_string(r->value) + "/" + std::to_string(r->extra);
+  }
+  return reinterpret_cast<const char*>(arg);
+}
+
+// Posts `code` with an argument in memory that is freed at once; what the
+// handler is to read.
+std::string PostAndFree(QtNotificationHub& hub, int code) {
+  if (code == kNotifySerialOutput1 || code == kNotifySerialOutput2) {
+    const std::string text = "blink";
+    auto chars8 = std::make_unique<uint8_t[]>(text.size());
+    auto chars16 = std::make_unique<uint16_t[]>(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) chars8[i] = chars16[i] = uint8_t(text[i]);
+    auto record = std::make_unique<SerialOutputRecord>();
+    record->window = 1;
+    record->count = int32_t(text.size());
+    record->chars = code == kNotifySerialOutput1 ? static_cast<const void*>(chars8.get()) : chars16.get();
+    hub.Post(code, reinterpret_cast<intptr_t>(record.get()));
+    return "1:" + text;
+  }
+  if (code == kNotifyDriverCall) {
+    auto record = std::make_unique<DriverInputRecord>();
+    record->value = 0x41;
+    record->extra = 7;
+    hub.Post(code, reinterpret_cast<intptr_t>(record.get()));
+    return "65/7";
+  }
+  auto text = std::make_unique<std::string>("Running: pass " + std::to_string(code));
+  hub.Post(code, reinterpret_cast<intptr_t>(text->c_str()));
+  return *text;
+}
+
+class PostedArgumentTest : public ::testing::TestWithParam<PostedRow> {};
+
+TEST_P(PostedArgumentTest, TheHandlerReadsWhatWasPostedAfterThePosterFreedIt) {
+  const PostedRow& row = GetParam();
+  QtNotificationHub hub;
+  std::vector<std::string> seen;
+  hub.SetHandler([&](int code, intptr_t arg) -> intptr_t {
+    seen.push_back(ReadPosted(code, arg));
+    return 0;
+  });
+  std::string expected;
+  if (row.fromWorker) {
+    std::thread worker([&] { expected = PostAndFree(hub, row.code); });
+    worker.join();
+  } else {
+    expected = PostAndFree(hub, row.code);
+  }
+  EXPECT_TRUE(seen.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen, std::vector<std::string>{expected});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PostedArgumentTest, ::testing::ValuesIn(kPostedRows),
+                         [](const ::testing::TestParamInfo<PostedRow>& info) { return info.param.name; });
 
 TEST(QtTimerPortTest, FiresUntilKilled) {
   QtTimerPort timers;
