@@ -195,6 +195,10 @@ class GdbTarget {
   // commands run at each hit, one line each.
   bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
                         const std::vector<std::string>& commands, int* number, std::string* err);
+  // A conditional breakpoint: the target stops when `truth` (gdb's form of
+  // `expression`) becomes true. Refused with the reason on the command page.
+  bool DefineConditional(const std::string& expression, const std::string& truth, uint32_t passCount,
+                         const std::vector<std::string>& commands, int* number, std::string* err);
   // The program's functions and variables (at most `limit`).
   bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
   // The local symbols of each function of a source file, by its blocks.
