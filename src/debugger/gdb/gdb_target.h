@@ -80,6 +80,10 @@ struct TargetEvents {
   // The code address a command named ("U main"): the disassembly window
   // shows it.
   std::function<void(uint32_t)> shown;
+  // A typed command is about to run the target (G, G,address, or a line of
+  // gdb's own that may): the driver does what its own run does first
+  // (trace and coverage recording follow the record, the run is counted).
+  std::function<void()> runStarting;
 };
 
 // A function or variable of the program.

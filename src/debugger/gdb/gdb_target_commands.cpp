@@ -149,10 +149,13 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
     case CommandAction::Refuse:
       return Refuse(t.error);
     case CommandAction::Typed:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return RunUntil(t.location);
     case CommandAction::SetPc:
       return AssignAndReposition("$pc = " + t.expression);
