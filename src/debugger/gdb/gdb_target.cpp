@@ -830,7 +830,24 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
   if (!read.ok()) return false;
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
-  if (!Ok(created)) return false;
+  if (!Ok(created)) {
+    // gdb's variable object does not say why; the expression does. A name
+    // the current place does not see ("No symbol \"n\" in current
+    // context.") is out of scope, not in error.
+    std::string why;
+    Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(expr), kCommandTimeoutMs), &why);
+    if (why.compare(0, 10, "No symbol ") == 0 && why.find(" in current context") != std::string::npos) {
+      const char* asked = out->expression;
+      const int32_t radixAsked = out->radix;
+      *out = DbgWatchValue{};
+      out->expression = asked;
+      out->radix = radixAsked;
+      out->targetCode = 0xFF;
+      out->outOfScope = 1;
+      return true;
+    }
+    return false;
+  }
   const std::string name = created.results.Str("name");
   const std::string type = created.results.Str("type");
   std::string value = created.results.Str("value");
