@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
@@ -1158,6 +1159,72 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
   EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
   ASSERT_TRUE(f->ExecuteCommand(32802));
+  dlclose(driver);
+}
+
+// The Breakpoints dialog in the frame while a session goes on under it:
+// the title bar's close applies the boxes as Close does; breakpoints set
+// by another (a peer, a typed command) show at once; the session's end
+// closes it.
+TEST_F(DebugDialogsFrameTest, BreakpointsDialogFollowsTheSessionUnderIt) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\neval main 100\nbp 10 100 1 -\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  auto clear = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  DebugInterface* r = f->Debugger()->Session().Record();
+
+  // Its box unchecked, then the title bar's close button.
+  clear();
+  int rowsSeen = 0, rowsAfterPeer = 0;
+  bool boxOff = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = dynamic_cast<BreakpointsDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    BpCheckList* list = dlg->List();
+    rowsSeen = list->Count();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->BoxRect(0).center());
+    boxOff = !list->At(0).checked;
+    dlg->close();
+  });
+  ASSERT_TRUE(f->ExecuteCommand(35041));
+  EXPECT_EQ(rowsSeen, 1);
+  EXPECT_TRUE(boxOff);
+  EXPECT_NE(std::string(log()).find("bplist 7"), std::string::npos) << log();
+  auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->flags & kDbgBpEnabled, 0u);
+
+  // A peer defines one while the dialog is open, then stops the session.
+  bool closedByEnd = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = dynamic_cast<BreakpointsDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    DbgBreakpointRequest q{};
+    q.expression = "main";
+    q.passCount = q.passCount2 = 2;
+    r->DbgBreakpointDefine(0, 0, 0, &q);
+    s.App().IdeServiceCall(14, 0);  // what the driver asks after a change
+    rowsAfterPeer = dlg->List()->Count();
+    f->ExecuteCommand(32802);
+    closedByEnd = !f->Debugger()->Session().SessionActive() && !dlg->isVisible();
+    if (dlg->isVisible()) dlg->done(QDialog::Rejected);  // a failure ends here, not in a hang
+  });
+  ASSERT_TRUE(f->ExecuteCommand(35041));
+  EXPECT_EQ(rowsAfterPeer, 2);
+  EXPECT_TRUE(closedByEnd);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   dlclose(driver);
 }
 

@@ -430,6 +430,9 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
       // An open window follows without taking the focus (the inline
       // assembler keeps it while the window shows its address).
       DisassemblyView* view = m_disassembly ? m_disassembly.data() : OpenDisassemblyWindow();
+      // Asked to show an address (the editor's Show Disassembly at, a
+      // stop without source): the window comes in front of the editors.
+      if (code == 26 && m_disassemblySheet) m_frame.MdiClient()->setActiveSubWindow(m_disassemblySheet);
       if (code == 40)
         view->GotoAddressIfCached(*address);
       else
