@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -39,6 +40,7 @@
 #include "toolkit/core/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/ipc_debug_shell.h"
 #include "editor/view/edit_view.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -1226,6 +1228,32 @@ TEST_F(DebugDialogsFrameTest, BreakpointsDialogFollowsTheSessionUnderIt) {
   EXPECT_TRUE(closedByEnd);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   dlclose(driver);
+}
+
+// The program's answer to a peer's StartDebugging while the user has a
+// dialog open: the options sheet of a target, or any other modal dialog.
+TEST_F(DebugDialogsFrameTest, APeersStartIsRefusedWhileADialogIsOpen) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  IpcDebugShellImpl shell(s.App(), [](const std::function<void()>& fn) { fn(); }, [] { return true; });
+  EXPECT_EQ(shell.StartRefusal(), "");
+  TargetRec* target = s.App().Project()->curTarget;
+  s.App().m_pOptionsNode = target;
+  EXPECT_EQ(shell.StartRefusal(),
+            "Can't start debugging while the options dialog of target '" + target->name.str() + "' is open");
+  s.App().m_pOptionsNode = nullptr;
+  std::string underDialog;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    underDialog = shell.StartRefusal();
+    if (dialog) dialog->close();
+  });
+  QDialog about(f);
+  about.setWindowTitle("Components, Environment and Books");
+  about.exec();
+  EXPECT_EQ(underDialog, "Can't start debugging while the dialog 'Components, Environment and Books' is open");
 }
 
 }  // namespace
