@@ -37,6 +37,9 @@ constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdMod
 constexpr uint32_t kWritesWhileRunning = 0x800;
 // A window refresh by flags leaves the memory and watch windows alone.
 constexpr intptr_t kRefreshNoData = 0x8000;
+// The refresh after a write of the IDE's own (Modify Memory): the data
+// windows read the target again; the disassembly stays where it is.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 }  // namespace
 
 DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
@@ -332,6 +335,7 @@ MemoryWindow* DebugWindows::OpenMemoryWindow() {
       *text = t.toLocal8Bit().toStdString();
       return ok;
     };
+    host.written = [this] { m_app.IdeServiceCall(22, kRefreshAfterWrite); };
     m_memory = new MemoryWindow(host);
     m_memory->ApplySettings(m_frame.WindowSettings());
     QWidget* placeholder = bar->Child();
