@@ -40,6 +40,8 @@
 #include "toolkit/core/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/memory_window.h"
 #include "debugger/ui/ipc_debug_shell.h"
 #include "editor/view/edit_view.h"
 #include "project/model/option_block.h"
@@ -1227,6 +1229,40 @@ TEST_F(DebugDialogsFrameTest, BreakpointsDialogFollowsTheSessionUnderIt) {
   EXPECT_EQ(rowsAfterPeer, 2);
   EXPECT_TRUE(closedByEnd);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  dlclose(driver);
+}
+
+// The memory bar was open when the last session ended: in the first
+// session after the program starts again it shows its window (address bar
+// and pages), not an empty frame.
+TEST_F(WindowSettingsFrameTest, TheMemoryBarOfTheFirstSessionHasItsWindow) {
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(StartSession(s));
+    ASSERT_TRUE(f->ExecuteCommand(32758));
+    ASSERT_TRUE(f->MemoryBar()->IsBarVisible());
+    EXPECT_TRUE(f->close());  // the session ends, its layout is kept
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(StartSession(s));
+  ASSERT_TRUE(f->MemoryBar()->IsBarVisible());
+  MemoryWindow* memory = f->Debugger()->Windows().Memory();
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(f->MemoryBar()->Child(), memory);
+  EXPECT_NE(memory->Page(0)->AddressEdit(), nullptr);
+  EXPECT_EQ(f->QueryCommand(32758).check, 1);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
   dlclose(driver);
 }
 

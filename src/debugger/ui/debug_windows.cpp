@@ -312,38 +312,42 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   return m_disassembly;
 }
 
+void DebugWindows::MakeMemoryWindow() {
+  SECControlBar* bar = m_frame.MemoryBar();
+  if (!bar || m_memory) return;
+  MemoryHost host;
+  host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+  host.active = [this] { return m_session.SessionActive(); };
+  host.toolset = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget ? int(p->curTarget->toolset) : 3;
+  };
+  host.bigEndian = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
+  };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
+    bool ok = false;
+    const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
+                                            QLineEdit::Normal, QString(), &ok);
+    *text = t.toLocal8Bit().toStdString();
+    return ok;
+  };
+  host.written = [this] { m_app.IdeServiceCall(22, kRefreshAfterWrite); };
+  m_memory = new MemoryWindow(host);
+  m_memory->ApplySettings(m_frame.WindowSettings());
+  QWidget* placeholder = bar->Child();
+  bar->SetChild(m_memory);
+  if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+  // A window made in the middle of a session takes the pages the target kept.
+  m_app.IdeServiceCall(29, 0);
+}
+
 MemoryWindow* DebugWindows::OpenMemoryWindow() {
   SECControlBar* bar = m_frame.MemoryBar();
   if (!bar) return nullptr;
-  if (!m_memory) {
-    MemoryHost host;
-    host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
-    host.active = [this] { return m_session.SessionActive(); };
-    host.toolset = [this] {
-      ProjectRec* p = m_app.Project();
-      return p && p->curTarget ? int(p->curTarget->toolset) : 3;
-    };
-    host.bigEndian = [this] {
-      ProjectRec* p = m_app.Project();
-      return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
-    };
-    host.beep = [this] { m_app.Dialogs().Beep(); };
-    host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
-      bool ok = false;
-      const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
-                                              QLineEdit::Normal, QString(), &ok);
-      *text = t.toLocal8Bit().toStdString();
-      return ok;
-    };
-    host.written = [this] { m_app.IdeServiceCall(22, kRefreshAfterWrite); };
-    m_memory = new MemoryWindow(host);
-    m_memory->ApplySettings(m_frame.WindowSettings());
-    QWidget* placeholder = bar->Child();
-    bar->SetChild(m_memory);
-    if (placeholder && placeholder != m_memory) placeholder->deleteLater();
-    // A window made in the middle of a session takes the pages the target kept.
-    m_app.IdeServiceCall(29, 0);
-  }
+  MakeMemoryWindow();
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();
   // A page without an address takes the keys in its address bar.
@@ -413,6 +417,13 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
     case 6:
     case 28:
       if (m_disassembly && m_session.SessionActive()) m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      // The debug layout may show the memory bar before its window was ever
+      // made (the first session after the program's start): it gets it.
+      if (code == 6 && !m_memory && m_session.SessionActive() && m_frame.MemoryBar() &&
+          m_frame.MemoryBar()->IsBarVisible()) {
+        MakeMemoryWindow();
+        if (m_memory) m_memory->UpdateAll();
+      }
       return false;
     case 22:
       // The argument is the refresh's flags: 0 also brings the PC into view.
