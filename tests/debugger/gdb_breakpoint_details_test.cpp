@@ -5,11 +5,15 @@
 // dialog, stops where its expression turns true and lists as conditional.
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "driver_abi/debug_records.h"
+#include "editor/document/code_lines.h"
+#include "example_copy.h"
 #include "gdb_session_fixture.h"
 #include "project/files/debug_lists.h"
 
@@ -136,6 +140,83 @@ TEST_F(GdbBreakpointDetails, AConditionalBreakpointThatWritesIsRefusedWithTheRea
   EXPECT_NE(r->DbgExecCommand(line.c_str(), int32_t(line.size())), 0);
   EXPECT_TRUE(Said("BS: ")) << CommandTexts();
   EXPECT_EQ(BreakpointCount(), before);
+}
+
+// The example with a one-line function in LED.h that LED.c and Timer.c
+// call: a copy of it in each, its whole code on one line.
+const std::string& OneLineTwiceFolder() {
+  static ExampleCopyOfThisProgram copy;
+  static std::string folder = [] {
+    if (ExampleFolder().empty()) return std::string();
+    std::string dir = std::filesystem::temp_directory_path().string() + "/pm2gdboneline" + std::to_string(getpid());
+    copy.dir = dir;
+    std::filesystem::remove_all(dir);
+    std::filesystem::copy(ExampleFolder(), dir, std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(dir + "/Obj");
+    const bool edited =
+        test::ReplaceInFile(dir + "/LED.h", "unsigned int LED_Count(void);\n",
+                            "unsigned int LED_Count(void);\nstatic inline unsigned Twice(unsigned x){return x+x;}\n") &&
+        test::ReplaceInFile(dir + "/LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
+        test::ReplaceInFile(dir + "/Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
+        test::ReplaceInFile(dir + "/Timer.c", "T0PR = 0;", "T0PR = Twice(0);");
+    if (!edited) return std::string();
+    std::string cmd =
+        "cd '" + dir + "' && '" + std::string(PM2_PROGRAM_DIR) + "/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return std::string();
+    return dir + "/";
+  }();
+  return folder;
+}
+
+class GdbOneLineFunction : public GdbBreakpointDetails {
+ protected:
+  void SetUp() override {
+    GdbBreakpointDetails::SetUp();
+    if (IsSkipped()) return;
+    if (OneLineTwiceFolder().empty()) GTEST_SKIP() << "the example with a one-line Twice does not build here";
+    project = MakeExampleProject(OneLineTwiceFolder());
+    app->State().m_pProject = project;
+    Params("-sim");
+  }
+};
+
+// The margin's breakpoint on the function's line (set at the line's first
+// address, the first copy's entry) stops in both copies, and the margin's
+// click there takes it from both.
+TEST_F(GdbOneLineFunction, ItsLinesBreakpointStopsInEveryCopy) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  uint32_t line = 0;
+  {
+    std::ifstream in(OneLineTwiceFolder() + "LED.h");
+    std::string text;
+    for (uint32_t n = 1; std::getline(in, text) && !line; ++n)
+      if (text.find("static inline unsigned Twice") != std::string::npos) line = n;
+  }
+  ASSERT_GT(line, 0u);
+  const CodeLines lines(
+      static_cast<const DbgLineTableRecord*>(r->DbgLineTable((OneLineTwiceFolder() + "LED.h").c_str())));
+  uint32_t address = 0;
+  ASSERT_TRUE(lines.AddressAtOrAfter(line, &address));
+  const std::size_t before = Listed().size();
+  ASSERT_EQ(r->DbgBreakpoint(address, 3), 0u) << CommandTexts();
+  EXPECT_EQ(r->DbgBreakpoint(address, 1), 1u);
+  EXPECT_EQ(Listed().size(), before + 1);
+
+  std::vector<uint32_t> stops;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_TRUE(RunToStop()) << CommandTexts();
+    ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+    EXPECT_EQ(std::filesystem::path(static_cast<const char*>(r->srcFile)).filename(), "LED.h");
+    EXPECT_EQ(r->srcLine, line);
+    stops.push_back(r->pc);
+  }
+  EXPECT_NE(stops[0], stops[1]);
+  ASSERT_EQ(r->DbgBreakpoint(address, 3), 0u) << CommandTexts();
+  EXPECT_EQ(r->DbgBreakpoint(address, 1), 0u);
+  for (uint32_t at : stops) EXPECT_EQ(r->DbgBreakpoint(at, 1), 0u) << std::hex << at;
+  EXPECT_EQ(Listed().size(), before);
 }
 
 }  // namespace

@@ -158,6 +158,11 @@ class GdbTarget {
   bool Console(const std::string& command, std::string* err = nullptr,
                const std::function<void(MiRecord&)>& answered = nullptr);
   bool Breakpoint(uint64_t address, bool insert);
+  // A function's entry whose line holds the whole function (a one-line
+  // function in a header, one copy per file): the breakpoint goes on the
+  // line, which gdb places in every copy. False (nothing set) when gdb
+  // places it in one copy only or on another line.
+  bool BreakOnEntryLine(uint64_t address);
   bool HasBreakpoint(uint64_t address) const;
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
   int BreakpointState(uint64_t address) const;
@@ -401,6 +406,9 @@ class GdbTarget {
   ShownBreakpointText m_shownNumbers;        // under m_bpMutex
   std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
+  // The entry of a one-line function set from its line -> the line's
+  // breakpoint after the entry code (gdb places it in every copy).
+  std::map<uint64_t, uint64_t> m_lineEntry;
   int m_includeDepth = 0;
   // While a line of an included file runs: its refusal goes here, not to
   // the command page (the line's number goes with it there).
