@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 
+#include "debugger/windows/disassembly_window.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/windows/debug_bar_window.h"
@@ -233,7 +234,8 @@ TEST_F(DebugStopFrameTest, TheContextMenuOfACodeLineOffersTheDebuggersEntries) {
   ASSERT_EQ(f->MdiClient()->activeSubWindow(), editorSheet);
   run("Show Disassembly at 0x208");
   ASSERT_NE(f->MdiClient()->activeSubWindow(), nullptr);
-  EXPECT_EQ(f->MdiClient()->activeSubWindow()->widget(), f->Debugger()->Windows().Disassembly());
+  EXPECT_EQ(f->MdiClient()->activeSubWindow()->widget(),
+            static_cast<QWidget*>(f->Debugger()->Windows().Disassembly()));
   run("Run to Cursor line");
   EXPECT_NE(std::string(log()).find("go 520"), std::string::npos) << log();
   run("Insert/Remove Breakpoint");

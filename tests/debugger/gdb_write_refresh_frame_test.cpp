@@ -52,7 +52,9 @@ TEST_F(GdbWriteRefreshFrameTest, AWriteShowsInTheWatchAndMemoryWindows) {
   ASSERT_EQ(r->DbgEvalExpression(1, "&pattern_step", &at), 0);
 
   // Watch #1 shows the variable, the memory window its bytes.
-  if (!f->QueryCommand(32749).check) ASSERT_TRUE(f->ExecuteCommand(32749));
+  if (!f->QueryCommand(32749).check) {
+    ASSERT_TRUE(f->ExecuteCommand(32749));
+  }
   DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
   bar->ActivatePage(1);
   WatchWindow* watch = bar->Watch(1);
@@ -61,7 +63,9 @@ TEST_F(GdbWriteRefreshFrameTest, AWriteShowsInTheWatchAndMemoryWindows) {
   const WatchItem& row = *watch->Model().Rows()[0];
   ASSERT_FALSE(row.value.empty());
   ASSERT_NE(row.value, "7");
-  if (!f->QueryCommand(32758).check) ASSERT_TRUE(f->ExecuteCommand(32758));
+  if (!f->QueryCommand(32758).check) {
+    ASSERT_TRUE(f->ExecuteCommand(32758));
+  }
   MemoryWindow* memory = f->Debugger()->Windows().Memory();
   ASSERT_NE(memory, nullptr);
   MemoryPage* page = memory->Page(0);

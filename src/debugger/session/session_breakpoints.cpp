@@ -102,7 +102,10 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
   for (const DbgBreakpointRecord* b = head; b; b = b->next) {
     if ((b->flags & kBpTypeMask) != 0) continue;  // conditional and access ones have no source line
     if (record.DbgFindSource(b->address) != 0 || !record.srcFile || record.srcLine == 0) continue;
-    SourceBreakpoint s{FileNameOf(static_cast<const char*>(record.srcFile)), record.srcLine, (b->flags & kBpEnabled) != 0};
+    SourceBreakpoint s;
+    s.fileName = FileNameOf(static_cast<const char*>(record.srcFile));
+    s.line = record.srcLine;
+    s.enabled = (b->flags & kBpEnabled) != 0;
     if (b->expression) s.condition = b->expression;
     s.passCount = b->passCount > 1 ? b->passCount : 1;
     if (b->command) s.command = RequestCommand(b->command);
