@@ -500,8 +500,9 @@ TEST_F(FrameCommandsTest, TargetMessagesAndConnectionEventsReachTheClient) {
   ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; })) << out;
   out += child.readAllStandardOutput().toStdString();
   EXPECT_EQ(child.exitCode(), 0) << out;
-  EXPECT_EQ(out.substr(out.find("ready\n")),
-            "ready\nfrom target 1 2 3 5 6 4886718345\nasked\ndebugger stopped\nconnected\ndisconnected\n");
+  // The failed start is told with its reason, and its end once.
+  EXPECT_EQ(out.substr(out.find("ready\n")), "ready\nfrom target 1 2 3 5 6 4886718345\nasked\nstatus Error: '" + root +
+                                                 "ARM/BIN/NODRV' not found\ndebugger stopped\nconnected\ndisconnected\n");
 }
 
 // Build requests back to back, each sent the moment the answer to the one
