@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
@@ -38,6 +40,9 @@
 #include "toolkit/core/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
+#include "debugger/ui/debug_windows.h"
+#include "debugger/windows/memory_window.h"
+#include "debugger/ui/ipc_debug_shell.h"
 #include "editor/view/edit_view.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -1159,6 +1164,132 @@ TEST_F(WindowSettingsFrameTest, SerialColoursAndPlacesSurviveARestart) {
   EXPECT_EQ(f->Debugger()->Dialogs()->Box()->geometry().topLeft(), boxAt);
   ASSERT_TRUE(f->ExecuteCommand(32802));
   dlclose(driver);
+}
+
+// The Breakpoints dialog in the frame while a session goes on under it:
+// the title bar's close applies the boxes as Close does; breakpoints set
+// by another (a peer, a typed command) show at once; the session's end
+// closes it.
+TEST_F(DebugDialogsFrameTest, BreakpointsDialogFollowsTheSessionUnderIt) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\neval main 100\nbp 10 100 1 -\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  auto clear = reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"));
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  DebugInterface* r = f->Debugger()->Session().Record();
+
+  // Its box unchecked, then the title bar's close button.
+  clear();
+  int rowsSeen = 0, rowsAfterPeer = 0;
+  bool boxOff = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = dynamic_cast<BreakpointsDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    BpCheckList* list = dlg->List();
+    rowsSeen = list->Count();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->BoxRect(0).center());
+    boxOff = !list->At(0).checked;
+    dlg->close();
+  });
+  ASSERT_TRUE(f->ExecuteCommand(35041));
+  EXPECT_EQ(rowsSeen, 1);
+  EXPECT_TRUE(boxOff);
+  EXPECT_NE(std::string(log()).find("bplist 7"), std::string::npos) << log();
+  auto* head = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->flags & kDbgBpEnabled, 0u);
+
+  // A peer defines one while the dialog is open, then stops the session.
+  bool closedByEnd = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = dynamic_cast<BreakpointsDialog*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    DbgBreakpointRequest q{};
+    q.expression = "main";
+    q.passCount = q.passCount2 = 2;
+    r->DbgBreakpointDefine(0, 0, 0, &q);
+    s.App().IdeServiceCall(14, 0);  // what the driver asks after a change
+    rowsAfterPeer = dlg->List()->Count();
+    f->ExecuteCommand(32802);
+    closedByEnd = !f->Debugger()->Session().SessionActive() && !dlg->isVisible();
+    if (dlg->isVisible()) dlg->done(QDialog::Rejected);  // a failure ends here, not in a hang
+  });
+  ASSERT_TRUE(f->ExecuteCommand(35041));
+  EXPECT_EQ(rowsAfterPeer, 2);
+  EXPECT_TRUE(closedByEnd);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  dlclose(driver);
+}
+
+// The memory bar was open when the last session ended: in the first
+// session after the program starts again it shows its window (address bar
+// and pages), not an empty frame.
+TEST_F(WindowSettingsFrameTest, TheMemoryBarOfTheFirstSessionHasItsWindow) {
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  SettingsStore settings(dir + "settings.ini");
+  {
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(StartSession(s));
+    ASSERT_TRUE(f->ExecuteCommand(32758));
+    ASSERT_TRUE(f->MemoryBar()->IsBarVisible());
+    EXPECT_TRUE(f->close());  // the session ends, its layout is kept
+  }
+  ResetAppState();
+  PoolFreeAll();
+  SettingsStore again(dir + "settings.ini");
+  ASSERT_TRUE(again.Load());
+  test::Session s(again, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(StartSession(s));
+  ASSERT_TRUE(f->MemoryBar()->IsBarVisible());
+  MemoryWindow* memory = f->Debugger()->Windows().Memory();
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(f->MemoryBar()->Child(), memory);
+  EXPECT_NE(memory->Page(0)->AddressEdit(), nullptr);
+  EXPECT_EQ(f->QueryCommand(32758).check, 1);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  dlclose(driver);
+}
+
+// The program's answer to a peer's StartDebugging while the user has a
+// dialog open: the options sheet of a target, or any other modal dialog.
+TEST_F(DebugDialogsFrameTest, APeersStartIsRefusedWhileADialogIsOpen) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  IpcDebugShellImpl shell(s.App(), [](const std::function<void()>& fn) { fn(); }, [] { return true; });
+  EXPECT_EQ(shell.StartRefusal(), "");
+  TargetRec* target = s.App().Project()->curTarget;
+  s.App().m_pOptionsNode = target;
+  EXPECT_EQ(shell.StartRefusal(),
+            "Can't start debugging while the options dialog of target '" + target->name.str() + "' is open");
+  s.App().m_pOptionsNode = nullptr;
+  std::string underDialog;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    underDialog = shell.StartRefusal();
+    if (dialog) dialog->close();
+  });
+  QDialog about(f);
+  about.setWindowTitle("Components, Environment and Books");
+  about.exec();
+  EXPECT_EQ(underDialog, "Can't start debugging while the dialog 'Components, Environment and Books' is open");
 }
 
 }  // namespace

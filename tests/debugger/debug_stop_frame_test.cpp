@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 
+#include "debugger/windows/disassembly_window.h"
 #include "debugger/ui/debug_bar_commands.h"
 #include "debugger/ui/debug_commands.h"
 #include "debugger/windows/debug_bar_window.h"
@@ -224,7 +225,17 @@ TEST_F(DebugStopFrameTest, TheContextMenuOfACodeLineOffersTheDebuggersEntries) {
   EXPECT_NE(std::string(log()).find("exec $=0x208"), std::string::npos) << log();
   EXPECT_EQ(v->Margin().PcLine(), 36u);
   run("Show Disassembly at 0x208");
-  EXPECT_NE(f->Debugger()->Windows().Disassembly(), nullptr);
+  ASSERT_NE(f->Debugger()->Windows().Disassembly(), nullptr);
+  // Asked again from a maximised editor in front: the window comes to the front.
+  QMdiSubWindow* editorSheet = f->Editors().SheetOf(&v->Document());
+  ASSERT_NE(editorSheet, nullptr);
+  f->MdiClient()->setActiveSubWindow(editorSheet);
+  editorSheet->showMaximized();
+  ASSERT_EQ(f->MdiClient()->activeSubWindow(), editorSheet);
+  run("Show Disassembly at 0x208");
+  ASSERT_NE(f->MdiClient()->activeSubWindow(), nullptr);
+  EXPECT_EQ(f->MdiClient()->activeSubWindow()->widget(),
+            static_cast<QWidget*>(f->Debugger()->Windows().Disassembly()));
   run("Run to Cursor line");
   EXPECT_NE(std::string(log()).find("go 520"), std::string::npos) << log();
   run("Insert/Remove Breakpoint");

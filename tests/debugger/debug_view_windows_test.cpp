@@ -120,23 +120,28 @@ TEST_F(DebugViewWindowsTest, CopyFindAndF1ReachTheCommandPage) {
   ASSERT_NE(w, nullptr);
   w->Append(nullptr);
   w->Append("alpha\nbeta\ngamma\n");
-  ASSERT_EQ(w->Output().LineCount(), 3u);
+  // A typed command: a history entry, but no line the user selected.
+  w->Output().SetEcho();
+  w->Append("BS main\n");
+  ASSERT_EQ(w->Output().LineCount(), 4u);
+  ASSERT_TRUE(w->Output().Line(3).selected);
   f->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(f));
   w->Input()->setFocus();
   ASSERT_EQ(QApplication::focusWidget(), w->Input());
   EXPECT_FALSE(f->QueryCommand(57634).enabled);  // no line selected
   EXPECT_TRUE(f->QueryCommand(57636).enabled);
-  w->Output().Select(1, true);
+  w->Output().Pick(1, true);
   ASSERT_TRUE(f->QueryCommand(57634).enabled);
   QApplication::clipboard()->clear();
   ASSERT_TRUE(f->ExecuteCommand(57634));
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "beta");
-  w->Output().Select(2, true);
+  w->Output().Pick(2, true);
   QApplication::clipboard()->clear();
   QTest::keyClick(w->Input(), Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "beta\ngamma");
-  // Find goes on from the first selected line and selects the hit alone.
+  // Find goes on from the first selected line and selects the hit alone;
+  // the history keeps its entry.
   ASSERT_TRUE(f->ExecuteCommand(57636));
   OutputFindDialog* find = f->Output()->FindDialog();
   ASSERT_NE(find, nullptr);
@@ -144,8 +149,15 @@ TEST_F(DebugViewWindowsTest, CopyFindAndF1ReachTheCommandPage) {
   find->TextEdit()->setText("GAMMA");
   QTest::mouseClick(find->FindNextButton(), Qt::LeftButton);
   EXPECT_EQ(w->FirstSelected(), 2);
-  EXPECT_FALSE(w->Output().Line(1).selected);
+  EXPECT_FALSE(w->Output().Line(1).picked);
+  EXPECT_TRUE(w->Output().Line(3).selected);
   find->close();
+  QApplication::clipboard()->clear();
+  w->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "gamma");
+  w->Input()->clear();
+  QTest::keyClick(w->Input(), Qt::Key_Up);
+  EXPECT_EQ(w->Input()->text().toStdString(), "BS main");
   // The page's own menu: Copy, Clear window and Find.
   QMenu menu;
   w->BuildContextMenu(menu);

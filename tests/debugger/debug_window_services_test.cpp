@@ -242,10 +242,16 @@ TEST_F(DebugWindowServicesTest, CommandPageClearCopyScrollAndErrorLines) {
   w->Append("*** error 2, line 3: undefined identifier\n");
   w->Output().SetEcho();
   w->Append("BS main\n");
+  // A typed command is history, not the user's selection: clicked lines are.
+  EXPECT_FALSE(w->HasSelectedLines());
+  QWidget* output = w->findChild<QWidget*>("CommandOutputList");
+  ASSERT_NE(output, nullptr);
+  const int height = output->fontMetrics().height();
+  QTest::mouseClick(output, Qt::LeftButton, {}, QPoint(20, height / 2));
   ASSERT_TRUE(w->HasSelectedLines());
   w->Copy();
   // The selected lines joined by line feeds, none after the last.
-  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "BS main");
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "*** error 2, line 3: undefined identifier");
   EXPECT_EQ(w->HorizontalBar()->maximum(), 0);
   w->Append((std::string(300, 'x') + "\n").c_str());
   EXPECT_GT(w->HorizontalBar()->maximum(), 0) << "the 290 characters of a line are wider than the page";

@@ -1,6 +1,7 @@
 // Code coverage through the GDB driver: the simulation's exec log counts
 // the example's functions as they run, and a reset starts the count anew.
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "driver_abi/debug_records.h"
@@ -81,5 +82,44 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
   EXPECT_GT(f["Timer_Delay"]->executed, 0u);
   EXPECT_EQ(f["LED_Init"]->executed, 0u);
 }
+
+struct TypedRunRow {
+  const char* name;
+  const char* command;  // typed on the command page; runs to Timer_Delay
+};
+void PrintTo(const TypedRunRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbTypedRunCoverage : public GdbSessionTest, public ::testing::WithParamInterface<TypedRunRow> {};
+
+// A run typed on the command page is a run of the driver's: what it
+// executes counts as much as what Debug > Run executes.
+TEST_P(GdbTypedRunCoverage, CountsWhatTheTypedRunExecuted) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  DbgCoverageRecord* top = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 1, reinterpret_cast<intptr_t>(&top));
+  ASSERT_NE(top, nullptr);
+  std::map<std::string, DbgCoverageRecord*> f = CoveredFunctions(top);
+  ASSERT_TRUE(f.count("LED_Init"));
+  // The coverage window is open: the counts are wanted from here on.
+  r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(f["LED_Init"]));
+  ASSERT_EQ(f["LED_Init"]->executed, 0u);
+
+  ASSERT_EQ(r->DbgExecCommand("BS Timer_Delay", 14), 0) << CommandTexts();
+  const uint32_t delay = Evaluate("&Timer_Delay");
+  const std::string typed = GetParam().command;
+  ASSERT_EQ(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0) << CommandTexts();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= delay && r->pc < delay + 64; }))
+      << std::hex << r->pc << " " << CommandTexts();
+  r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(f["LED_Init"]));
+  EXPECT_GT(f["LED_Init"]->instructions, 0u);
+  EXPECT_EQ(f["LED_Init"]->executed, f["LED_Init"]->instructions) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, GdbTypedRunCoverage,
+                         ::testing::Values(TypedRunRow{"Go", "g"}, TypedRunRow{"GoUpper", "G"},
+                                           TypedRunRow{"GoUntil", "g,Timer_Delay"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace gdb_coverage_test

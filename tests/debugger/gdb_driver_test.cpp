@@ -504,8 +504,15 @@ TEST_F(GdbSessionTest, WatchValuesLocalsAssignmentsAndBreakpoints) {
   v.radix = 16;
   ASSERT_EQ(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
   EXPECT_STREQ(v.text, "0x5");
+  // A name gdb does not see here is out of scope; a text that is no
+  // expression stays unevaluated.
   v.expression = "nosuchthing";
+  EXPECT_EQ(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_EQ(v.outOfScope, 1);
+  v.expression = "pattern_step +";
+  v.outOfScope = 0;
   EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_EQ(v.outOfScope, 0);
 
   // The locals of main, with main's address as the scope.
   auto names = std::make_unique<DbgWatchNames>();

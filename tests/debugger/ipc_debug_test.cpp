@@ -34,6 +34,8 @@ struct SessionShell : IpcDebugShell {
     return Service(code, arg);
   }
   void Sleep(int) override {}
+  std::string StartRefusal() override { return startRefusal; }
+  std::string startRefusal;  // "" none
   DebugSession*& session;
   std::vector<int> readServices;
   bool canStart = true;
@@ -111,6 +113,14 @@ TEST_F(IpcDebugTest, StartDebuggingRemembersTheClientAndStartsTheSession) {
   client = -1;
   From(6, dtc_Debug::StartDebugging());
   EXPECT_EQ(sent, std::vector<std::string>{"status Can't access the project now @-1"});
+  EXPECT_EQ(client.load(), -1);
+}
+
+TEST_F(IpcDebugTest, StartDebuggingUnderAnOpenDialogIsRefusedWithTheReason) {
+  shell.startRefusal = "Can't start debugging while the options dialog of target 'Simulator' is open";
+  From(6, dtc_Debug::StartDebugging());
+  EXPECT_EQ(sent, std::vector<std::string>{"status " + shell.startRefusal + " @-1"});
+  EXPECT_TRUE(shell.calls.empty());
   EXPECT_EQ(client.load(), -1);
 }
 

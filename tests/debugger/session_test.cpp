@@ -133,7 +133,7 @@ TEST_F(LastingBreakpoints, StoredOnesAreSetAtTheStart) {
 
 TEST_F(LastingBreakpoints, TheDriversBreakpointsAreKeptAtTheEnd) {
   // The driver's list at the end: 0x200 enabled, 0x220 disabled, one at an
-  // address without source, one with a command (not a line breakpoint).
+  // address without source, one with a command (kept with it).
   Script(lines + "bp 10 200 1 -\nbp 0 220 1 -\nbp 10 900 1 -\nbp 10 210 1 - \"display\"\n");
   Options(true);
   Stored("Blinky.c", 22, true);  // set at the start, killed in the session
@@ -142,7 +142,11 @@ TEST_F(LastingBreakpoints, TheDriversBreakpointsAreKeptAtTheEnd) {
   ASSERT_TRUE(session->SessionActive());
   session->StopDebugger();
   ASSERT_FALSE(session->SessionActive());
-  EXPECT_EQ(StoredList(), (std::vector<std::string>{"LED.c:5 off", "Blinky.c:20", "Blinky.c:31 off"}));
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"LED.c:5 off", "Blinky.c:20", "Blinky.c:31 off", "Blinky.c:22"}));
+  std::string command;
+  for (const BreakpointRec* b = project->curTarget->breakpoints; b; b = b->next)
+    if (b->value1 == 22) command = b->inlineText.str();
+  EXPECT_EQ(command, "\\\"display\\\"");
   // A second session sets them again.
   ClearDriverLog();
   Script(lines);
@@ -212,6 +216,14 @@ TEST_P(StartFailure, EndsIdleWithItsMessage) {
   if (auto at = expected.find('$'); at != std::string::npos) expected.replace(at, 1, dir.path());
   EXPECT_EQ(dialogs.boxes[0].text, expected);
   EXPECT_EQ(dialogs.boxes[0].kind, kMbOk | kMbIconExclamation);
+  // A client of the event interface that asked for the session hears the
+  // reason on its status line (one line, as the box says it), before the
+  // session is told aborted.
+  std::string reason = expected.substr(expected.compare(0, 4, "*** ") == 0 ? 4 : 0);
+  reason = reason.substr(0, reason.find("\nDebugger aborted !"));
+  while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+  EXPECT_NE(std::find(ipc.events.begin(), ipc.events.end(), "status " + reason), ipc.events.end())
+      << ::testing::PrintToString(ipc.events);
   EXPECT_EQ(DriverLog().find("boot 1") != std::string::npos, row.driverCalled);
   if (row.driverCalled) {
     // Torn down: the build layout is back and the driver was told to exit.

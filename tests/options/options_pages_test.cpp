@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "options/bank_stream.h"
 #include "project/file_test_util.h"
@@ -65,8 +66,15 @@ class FakeDrivers : public DriverCaps {
   std::map<std::string, Driver> drivers;
   std::vector<std::pair<std::string, int>> calls;
   std::string lastBuffer;  // the text a settings dialog was opened on
+  // Libraries whose settings take the short record (the CPU and driver
+  // DLL buttons): they answer 1 and do not read it.
+  std::set<std::string> shortRecord;
   bool Call(const std::string& path, int code, void* argument, int32_t* result) override {
     calls.emplace_back(path, code);
+    if (shortRecord.count(path)) {
+      *result = 1;
+      return true;
+    }
     auto it = drivers.find(path);
     if (it == drivers.end()) return false;
     switch (code) {
@@ -1123,6 +1131,38 @@ TEST_F(SheetTest, CpuDllSettingsNeedADll) {
   EXPECT_EQ(m_refusals[0], "Select a dll first !");
   EXPECT_EQ(m_refusals[1], "Invalid Target Driver !");
 }
+
+// The CPU DLL's settings come from the library the session loads: from
+// the toolset's folder, else from the program's own folder.
+struct CpuDllRow {
+  const char* name;
+  const char* installedIn;  // "" nowhere
+  const char* refusal;      // "" none
+};
+void PrintTo(const CpuDllRow& row, std::ostream* out) { *out << row.name; }
+
+class CpuDllSettings : public SheetTest, public ::testing::WithParamInterface<CpuDllRow> {};
+
+TEST_P(CpuDllSettings, FindsTheDriverWhereTheSessionDoes) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->toolsFolder = "/tools/";
+  if (*GetParam().installedIn) m_fakeDrivers.shortRecord.insert(std::string(GetParam().installedIn) + "GDBDRV.DLL");
+  Open(m_target);
+  const_cast<SheetServices&>(m_sheet->Services()).programFolder = "/opt/pm2/PM2/";
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->DllText(0)->setText("GDBDRV.DLL");
+  m_fakeDrivers.calls.clear();
+  page->RunDllSettings(0);
+  EXPECT_EQ(m_refusals, *GetParam().refusal ? std::vector<std::string>{GetParam().refusal} : std::vector<std::string>{});
+  ASSERT_FALSE(m_fakeDrivers.calls.empty());
+  EXPECT_EQ(m_fakeDrivers.calls[0].first, "/tools/GDBDRV.DLL");  // the toolset's folder first
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CpuDllSettings,
+                         ::testing::Values(CpuDllRow{"InTheToolsetFolder", "/tools/", ""},
+                                           CpuDllRow{"InTheProgramFolder", "/opt/pm2/PM2/", ""},
+                                           CpuDllRow{"Nowhere", "", "Invalid Target Driver !"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
   UseToolset(kToolsetArmGnu);

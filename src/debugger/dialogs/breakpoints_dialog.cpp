@@ -295,10 +295,20 @@ void BreakpointsDialog::KillAll() {
 }
 
 void BreakpointsDialog::Close() {
+  if (m_closing) return;
+  m_closing = true;
   Renumber();
   if (DebugInterface* r = m_ctx.R(); r && r->DbgBreakpointList) r->DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
   if (m_ctx.service) m_ctx.service(14, 0);
   accept();
+}
+
+void BreakpointsDialog::reject() { Close(); }
+
+void BreakpointsDialog::Refresh() {
+  if (m_closing) return;
+  Renumber();
+  Fill();
 }
 
 void BreakpointsDialog::keyPressEvent(QKeyEvent* e) {

@@ -41,8 +41,13 @@ class BreakpointsDialog : public QDialog {
   void KillSelected();
   void KillAll();
   void Close();
+  // The driver's list again (a peer set or killed breakpoints); the boxes
+  // changed here and not yet handed on stay as they are.
+  void Refresh();
 
  protected:
+  // The title bar's close button applies the boxes as Close does.
+  void reject() override;
   void keyPressEvent(QKeyEvent*) override;
   void resizeEvent(QResizeEvent*) override;
 
@@ -65,6 +70,7 @@ class BreakpointsDialog : public QDialog {
   std::vector<QWidget*> m_labels;
   QWidget* m_countUpDown = nullptr;  // the up-down controls of count and size
   QWidget* m_sizeUpDown = nullptr;
+  bool m_closing = false;  // Close runs: no refresh, no second close
 };
 
 }  // namespace pm2

@@ -323,8 +323,15 @@ bool DebugDialogs::Service(int code, intptr_t arg, intptr_t* result) {
       *result = words[0];
       return true;
     }
+    case 14:
+      // Breakpoints changed (a peer's, a typed one's): the open dialog shows them.
+      if (m_breakpoints) m_breakpoints->Refresh();
+      return false;
     case 20:
       if (m_symbols) m_symbolsState = m_symbols->State();
+      // The session ends (a peer stopped it): the dialog hands its boxes
+      // on while the driver is there and closes.
+      if (m_breakpoints) m_breakpoints->Close();
       return false;
     case 32: {
       auto** words = reinterpret_cast<const char**>(arg);
@@ -361,7 +368,9 @@ bool DebugDialogs::Service(int code, intptr_t arg, intptr_t* result) {
 
 void DebugDialogs::OpenBreakpoints() {
   BreakpointsDialog dialog(Context(), &m_frame);
+  m_breakpoints = &dialog;
   dialog.exec();
+  m_breakpoints = nullptr;
 }
 
 void DebugDialogs::OpenMemoryMap() {

@@ -28,6 +28,7 @@ namespace pm2 {
 class CMainFrame;
 class ShellApp;
 class SerialWindow;
+class BreakpointsDialog;
 class ToolBox;
 class ToolBoxButtons;
 class FunctionEditor;
@@ -116,6 +117,7 @@ class DebugDialogs {
   std::array<QPointer<SerialWindow>, 3> m_serial;
   std::array<QPointer<SECWorksheetWnd>, 3> m_serialSheets;
   QPointer<SymbolsDialog> m_symbols;
+  BreakpointsDialog* m_breakpoints = nullptr;  // while the modal dialog is open
   SymbolsDialogState m_symbolsState;
   QPointer<ToolBox> m_toolBox;
   QPointer<FunctionEditor> m_funcEditor;

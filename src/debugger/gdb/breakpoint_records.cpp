@@ -42,13 +42,17 @@ DbgBreakpointRecord* BreakpointRecords::Build(const std::vector<GdbBreakpointInf
     r->number = number;
     r->address = uint32_t(b.address);
     r->passCount = b.passCount;
-    if (b.access) {
+    if (b.access == 2 && !b.condition.empty() && b.condition == b.location) {
+      // A watched truth that stops only when it turns true: conditional.
+      r->flags = 1;
+      r->expression = Keep(b.location);
+    } else if (b.access) {
       r->flags = 2;
       r->access = uint16_t(b.access);
       r->length = b.length ? b.length : 1;
       r->expression = Keep(b.location);
     } else if (!b.condition.empty()) {
-      r->flags = 1;
+      // An execution breakpoint with gdb's condition ("break X if n > 2").
       r->expression = Keep(b.condition);
     }
     if (enabled) r->flags |= kDbgBpEnabled;

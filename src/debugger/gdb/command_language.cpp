@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "debugger/gdb/breakpoint_expression.h"
 #include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/mi_parser.h"
 
@@ -145,7 +146,15 @@ CommandTranslation SetBreakpoint(std::string_view rest) {
   if (args.size() > 3) return Refused("BS: at most an address, a count and a command");
   CommandTranslation t;
   std::string err;
-  if (!GdbLocation(args[0], &t.location, &err)) return Refused("BS: " + err);
+  std::string gdbForm;
+  if (GdbExpression(args[0], &gdbForm, &err) && IsTruthExpression(gdbForm)) {
+    // gdb evaluates a conditional breakpoint's expression at every step.
+    if (std::string fault = ReadOnlyExpressionFault(gdbForm, WholeLiteral::Refused); !fault.empty())
+      return Refused("BS: " + fault);
+    t.truth = gdbForm;
+  } else if (!GdbLocation(args[0], &t.location, &err)) {
+    return Refused("BS: " + err);
+  }
   if (args.size() > 1 && !ParseCount(args[1], &t.count))
     return Refused("BS: the count must be a number from 1, not '" + std::string(args[1]) + "'");
   if (args.size() > 2) {

@@ -35,6 +35,7 @@ enum class CommandAction {
 struct CommandTranslation {
   CommandAction action = CommandAction::Refuse;
   std::string location;    // RunUntil, SetBreakpoint: a gdb location ("main", "*0x200", "*($sp + 4)")
+  std::string truth;       // SetBreakpoint instead of a location: stop when it becomes true ("U == 3")
   std::string expression;  // SetPc, Assign: a gdb expression
   uint32_t count = 1;      // SetBreakpoint: the pass count
   std::string command;     // SetBreakpoint: run when hit ("" none)

@@ -96,6 +96,7 @@ void Print(const std::string& text) {
 }
 
 bool ToolBoxCommand(const std::string& line, int32_t* result);
+void BeforeRun();
 bool AsmCommand(const std::string& line, int32_t* result);
 
 pm2::gdb::TargetEvents Events() {
@@ -154,6 +155,7 @@ pm2::gdb::TargetEvents Events() {
   // "U address" (the disassembly window's Show Code at Address): the
   // window walks its listing to the address reported here.
   e.shown = [](uint32_t address) { g_record.shownAddress = address; };
+  e.runStarting = [] { BeforeRun(); };
   e.ended = [](const std::string& reason) {
     Print("*** Error: " + reason + ": the debug session ends\n");
     // The target keeps its list of breakpoints after gdb has gone.
@@ -480,18 +482,20 @@ void SyncHistory() {
 void ForgetAsmAddress() {
   if (g_asm) g_asm->Forget();
 }
-int32_t Go(uint32_t stop) {
+// What every run of the target does first, whoever starts it.
+void BeforeRun() {
   SwitchTrace();
   ForgetAsmAddress();
   ++g_runs;
+}
+int32_t Go(uint32_t stop) {
+  BeforeRun();
   return g_target && g_target->Go(stop) ? 0 : 1;
 }
 // A step or a stop waits for the target; the record's position is the new
 // one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
-  SwitchTrace();
-  ForgetAsmAddress();
-  ++g_runs;
+  BeforeRun();
   const bool ok = g_target && g_target->Step(mode);
   if (g_target) g_record.pc = g_target->Pc();
   return ok ? 0 : 1;

@@ -563,12 +563,17 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   RememberBreakpointsAfter remember{this};
   // Asked before the lock: gdb's answers on the line take locks of their own.
   const std::string line = insert && !HasBreakpoint(address) ? LineLocation(address) : std::string();
+  if (insert && line.empty() && !HasBreakpoint(address) && BreakOnEntryLine(address)) return true;
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
   if (!insert && it == m_breakpoints.end()) {
-    // A function's address names the breakpoint "BS function" set after its entry code.
-    auto alias = m_entryBreak.find(address);
-    if (alias != m_entryBreak.end()) it = m_breakpoints.find(alias->second);
+    // A function's address names the breakpoint "BS function" set after its
+    // entry code, or the one of its line when the line is the function.
+    for (const auto* aliases : {&m_entryBreak, &m_lineEntry}) {
+      auto alias = aliases->find(address);
+      if (alias != aliases->end() && it == m_breakpoints.end()) it = m_breakpoints.find(alias->second);
+    }
+    m_lineEntry.erase(address);
   }
   if (!insert) {
     if (it == m_breakpoints.end()) return false;
@@ -604,9 +609,35 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
   return true;
 }
 
+bool GdbTarget::BreakOnEntryLine(uint64_t address) {
+  SourceLine at;
+  if (!FindSource(address, &at) || at.file.empty() || at.line <= 0) return false;
+  MiRecord r = m_gdb->Call("-break-insert -- " + MiQuote(at.file + ":" + std::to_string(at.line)), kCommandTimeoutMs);
+  const InsertedBreakpoint b = Ok(r) ? InsertedBreakpointOf(r.results) : InsertedBreakpoint{};
+  if (b.number <= 0) return false;
+  bool everyCopy = b.addresses.size() > 1;
+  for (uint64_t placed : b.addresses) {
+    SourceLine there;
+    everyCopy = everyCopy && FindSource(placed, &there) && there.file == at.file && there.line == at.line;
+  }
+  if (!everyCopy) {
+    m_gdb->Call("-break-delete " + std::to_string(b.number), kCommandTimeoutMs);
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (uint64_t placed : b.addresses) m_breakpoints.emplace(placed, b.number);
+  m_lineEntry[address] = b.addresses[0];
+  return true;
+}
+
 int GdbTarget::BreakpointState(uint64_t address) const {
   std::lock_guard<std::mutex> lock(m_bpMutex);
-  if (!m_breakpoints.count(address)) return 0;
+  if (!m_breakpoints.count(address)) {
+    // The entry of a one-line function shows its line's breakpoint.
+    const auto alias = m_lineEntry.find(address);
+    if (alias == m_lineEntry.end() || !m_breakpoints.count(alias->second)) return 0;
+    address = alias->second;
+  }
   auto it = m_disabled.find(address);
   return it != m_disabled.end() && it->second ? 2 : 1;
 }
@@ -616,6 +647,8 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
   auto it = m_breakpoints.find(address);
+  if (const auto alias = m_lineEntry.find(address); it == m_breakpoints.end() && alias != m_lineEntry.end())
+    it = m_breakpoints.find(alias->second);
   if (it == m_breakpoints.end()) return false;
   const int number = it->second;
   if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(number),
@@ -648,6 +681,7 @@ void GdbTarget::DeleteAllBreakpoints() {
   m_breakpoints.clear();
   m_disabled.clear();
   m_entryBreak.clear();
+  m_lineEntry.clear();
 }
 
 bool GdbTarget::HasBreakpoint(uint64_t address) const {
@@ -851,7 +885,24 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
   const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
   if (!read.ok()) return false;
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
-  if (!Ok(created)) return false;
+  if (!Ok(created)) {
+    // gdb's variable object does not say why; the expression does. A name
+    // the current place does not see ("No symbol \"n\" in current
+    // context.") is out of scope, not in error.
+    std::string why;
+    Ok(m_gdb->Call("-data-evaluate-expression " + MiQuote(expr), kCommandTimeoutMs), &why);
+    if (why.compare(0, 10, "No symbol ") == 0 && why.find(" in current context") != std::string::npos) {
+      const char* asked = out->expression;
+      const int32_t radixAsked = out->radix;
+      *out = DbgWatchValue{};
+      out->expression = asked;
+      out->radix = radixAsked;
+      out->targetCode = 0xFF;
+      out->outOfScope = 1;
+      return true;
+    }
+    return false;
+  }
   const std::string name = created.results.Str("name");
   const std::string type = created.results.Str("type");
   std::string value = created.results.Str("value");

@@ -80,6 +80,10 @@ struct TargetEvents {
   // The code address a command named ("U main"): the disassembly window
   // shows it.
   std::function<void(uint32_t)> shown;
+  // A typed command is about to run the target (G, G,address, or a line of
+  // gdb's own that may): the driver does what its own run does first
+  // (trace and coverage recording follow the record, the run is counted).
+  std::function<void()> runStarting;
 };
 
 // A function or variable of the program.
@@ -154,6 +158,11 @@ class GdbTarget {
   bool Console(const std::string& command, std::string* err = nullptr,
                const std::function<void(MiRecord&)>& answered = nullptr);
   bool Breakpoint(uint64_t address, bool insert);
+  // A function's entry whose line holds the whole function (a one-line
+  // function in a header, one copy per file): the breakpoint goes on the
+  // line, which gdb places in every copy. False (nothing set) when gdb
+  // places it in one copy only or on another line.
+  bool BreakOnEntryLine(uint64_t address);
   bool HasBreakpoint(uint64_t address) const;
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
   int BreakpointState(uint64_t address) const;
@@ -195,6 +204,10 @@ class GdbTarget {
   // commands run at each hit, one line each.
   bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
                         const std::vector<std::string>& commands, int* number, std::string* err);
+  // A conditional breakpoint: the target stops when `truth` (gdb's form of
+  // `expression`) becomes true. Refused with the reason on the command page.
+  bool DefineConditional(const std::string& expression, const std::string& truth, uint32_t passCount,
+                         const std::vector<std::string>& commands, int* number, std::string* err);
   // The program's functions and variables (at most `limit`).
   bool Symbols(std::vector<GdbSymbol>* out, std::size_t limit);
   // The local symbols of each function of a source file, by its blocks.
@@ -402,6 +415,9 @@ class GdbTarget {
   ShownBreakpointText m_shownNumbers;        // under m_bpMutex
   std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
+  // The entry of a one-line function set from its line -> the line's
+  // breakpoint after the entry code (gdb places it in every copy).
+  std::map<uint64_t, uint64_t> m_lineEntry;
   int m_includeDepth = 0;
   // While a line of an included file runs: its refusal goes here, not to
   // the command page (the line's number goes with it there).

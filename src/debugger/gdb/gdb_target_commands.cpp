@@ -166,10 +166,13 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
     case CommandAction::Refuse:
       return Refuse(t.error);
     case CommandAction::Typed:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
+      if (m_events.runStarting && Halted()) m_events.runStarting();
       return RunUntil(t.location);
     case CommandAction::SetPc:
       return AssignAndReposition("$pc = " + t.expression);
@@ -288,6 +291,16 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   RememberBreakpointsAfter remember{this};
   std::string gdbCommand, err;
   if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
+  if (!t.truth.empty()) {
+    int number = 0;
+    if (!DefineConditional(t.truth, t.truth, t.count, {t.command}, &number, &err)) return 1;
+    if (m_events.print) {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      m_events.print("Conditional breakpoint " + std::to_string(UserNumber(number)) + ": " + t.truth + "\n");
+    }
+    if (m_events.breakpointsChanged) m_events.breakpointsChanged();
+    return 0;
+  }
   std::string command = "-break-insert";
   if (t.count > 1) command += " -i " + std::to_string(t.count - 1);
   MiRecord r;
@@ -387,11 +400,16 @@ int GdbTarget::ListForCommandPage() {
       shown = UserNumber(b.number);
     }
     char head[64];
-    std::snprintf(head, sizeof head, "%3d: (%c) %s  ", shown, b.enabled ? 'E' : 'D', Hex8(b.address).c_str());
+    // A conditional breakpoint has no address: it watches its truth.
+    const bool conditional = b.access == 2 && !b.condition.empty() && b.condition == b.location;
+    if (conditional)
+      std::snprintf(head, sizeof head, "%3d: (%c) (C)  ", shown, b.enabled ? 'E' : 'D');
+    else
+      std::snprintf(head, sizeof head, "%3d: (%c) %s  ", shown, b.enabled ? 'E' : 'D', Hex8(b.address).c_str());
     text += head + ShownLocation(b.location);
-    if (b.access) text += b.access == 1 ? "  (read)" : b.access == 2 ? "  (write)" : "  (read/write)";
+    if (b.access && !conditional) text += b.access == 1 ? "  (read)" : b.access == 2 ? "  (write)" : "  (read/write)";
     if (b.passCount > 1) text += ", CNT=" + std::to_string(b.passCount);
-    if (!b.condition.empty()) text += ", if " + b.condition;
+    if (!b.condition.empty() && !conditional) text += ", if " + b.condition;
     if (!b.command.empty()) text += ", \"" + b.command + "\"";
     text += "\n";
   }

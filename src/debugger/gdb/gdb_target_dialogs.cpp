@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/breakpoint_expression.h"
 #include "debugger/gdb/expression_effects.h"
 #include "debugger/gdb/gdb_commands.h"
 #include "debugger/gdb/gdb_target.h"
@@ -183,8 +184,22 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   // A lone literal has an address only once gdb placed it in target
   // memory: it is no location and no watched place. The check reads the
   // text gdb gets.
-  std::string target, gdbCommand;
-  bool valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
+  // A truth ("U == 3") is a conditional breakpoint; an address may carry
+  // a condition of gdb's form ("LED_On if n > 2").
+  std::string target, gdbCommand, place, condition;
+  const bool hasCondition = !access && SplitCondition(expression, &place, &condition);
+  bool valid = true;
+  if (!access && !hasCondition && GdbExpression(expression, &target, err) && IsTruthExpression(target))
+    return DefineConditional(expression, target, passCount, commands, number, err);
+  if (hasCondition) {
+    std::string gdbCondition;
+    valid = GdbLocation(place, &target, err) && GdbExpression(condition, &gdbCondition, err);
+    if (valid) *err = ReadOnlyExpressionFault(gdbCondition);
+    valid = valid && err->empty();
+    condition = gdbCondition;
+  } else {
+    valid = access ? GdbExpression(expression, &target, err) : GdbLocation(expression, &target, err);
+  }
   if (valid && access) {
     *err = ReadOnlyExpressionFault(target, WholeLiteral::Refused);
     valid = err->empty();
@@ -204,7 +219,7 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   if (access)
     cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + "-- " + MiQuote(target);
   else
-    cmd = "-break-insert -- " + MiQuote(target);
+    cmd = "-break-insert " + (hasCondition ? "-c " + MiQuote(condition) + " " : std::string()) + "-- " + MiQuote(target);
   MiRecord r;
   {
     // gdb evaluates the location or the watched expression as it sets it.
@@ -222,6 +237,46 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   if (*number <= 0) {
     *err = "gdb gave no breakpoint number";
     return false;
+  }
+  if (passCount > 1)
+    m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
+  if (!gdbCommand.empty())
+    m_gdb->Call("-break-commands " + std::to_string(*number) + gdbCommand, kTimeoutMs);
+  return true;
+}
+
+bool GdbTarget::DefineConditional(const std::string& expression, const std::string& truth, uint32_t passCount,
+                                  const std::vector<std::string>& commands, int* number, std::string* err) {
+  const auto refuse = [&](const std::string& why) {
+    *err = why;
+    Refuse("conditional breakpoint '" + expression.substr(0, 60) + "': " + why);
+    return false;
+  };
+  // gdb evaluates the expression at every step: it only reads.
+  if (std::string fault = ReadOnlyExpressionFault(truth, WholeLiteral::Refused); !fault.empty()) return refuse(fault);
+  std::string gdbCommand;
+  for (const std::string& line : commands) {
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    std::string one, why;
+    if (!BreakpointCommand(line, CommandOrigin::Typed, &one, &why)) return refuse(why);
+    gdbCommand += " " + MiQuote(GdbSpelling(one));
+  }
+  // gdb watches the expression's value; the condition lets only a change
+  // to true stop the target.
+  MiRecord r, c;
+  {
+    const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
+    if (!read.ok()) return refuse("the target runs");
+    r = m_gdb->Call("-break-watch -- " + MiQuote(truth), kTimeoutMs);
+    if (!Ok(r, err)) return refuse(*err);
+    *number = WatchNumber(r);
+    if (*number <= 0) return refuse("gdb gave no watchpoint number");
+    c = m_gdb->Call("-interpreter-exec console " + MiQuote("condition " + std::to_string(*number) + " " + truth),
+                    kTimeoutMs);
+  }
+  if (!Ok(c, err)) {
+    m_gdb->Call("-break-delete " + std::to_string(*number), kTimeoutMs);
+    return refuse(*err);
   }
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);

@@ -113,6 +113,10 @@ void IpcDebugHandlers::OnStartDebugging(dtc_Debug::StartDebugging& e) {
     SendDebugStatusText(kIpcCannotAccessProject);
     return;
   }
+  if (const std::string why = m_shell.StartRefusal(); !why.empty()) {
+    SendDebugStatusText(why);
+    return;
+  }
   if (m_state.debugClient) *m_state.debugClient = e.m_nSender;
   m_shell.StartStopDebug();
 }

@@ -58,6 +58,9 @@ class IpcDebugShell {
   // Why the driver refused the last command of service 34, as it told the
   // Command page ("" when it said nothing).
   virtual std::string CommandRefusal() { return std::string(); }
+  // Why a session can't start now (a dialog of the user's is open whose
+  // OK would land in the session); "" when it can.
+  virtual std::string StartRefusal() { return std::string(); }
   virtual void Sleep(int ms) = 0;
 };
 

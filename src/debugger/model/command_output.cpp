@@ -83,12 +83,16 @@ void CommandOutput::AddLine(std::string line) {
   m_chars += line.size() + 1;
   const bool selected = m_echo && !line.empty();
   m_echo = false;
-  m_lines.push_back({std::move(line), selected});
+  m_lines.push_back({std::move(line), selected, false});
   m_cursor = m_lines.size();
 }
 
 void CommandOutput::Select(size_t line, bool on) {
   if (line < m_lines.size()) m_lines[line].selected = on;
+}
+
+void CommandOutput::Pick(size_t line, bool on) {
+  if (line < m_lines.size()) m_lines[line].picked = on;
 }
 
 bool CommandOutput::Enter(const std::string& typed, std::string* line) {

@@ -14,6 +14,7 @@ namespace pm2 {
 struct CommandLine {
   std::string text;
   bool selected = false;  // a typed command: a history entry
+  bool picked = false;    // the user's selection (a click, a Find): what Copy copies
 };
 
 // What a driver hands over when it asks for a typed line (IDE service 36).
@@ -59,6 +60,9 @@ class CommandOutput {
   void SetEcho() { m_echo = true; }
   // Marks or unmarks a line as a history entry (the user's selection).
   void Select(size_t line, bool on);
+  // Puts a line into the user's selection or takes it out; the history
+  // stays as it is.
+  void Pick(size_t line, bool on);
 
   // Enter with the edit's text: the echo, then the line with its line feed.
   // With an input request pending the line goes to the requester and the

@@ -29,6 +29,16 @@ namespace {
 
 DebugSession* g_active = nullptr;
 
+// A message for a peer's status line: one line, without the "*** " mark
+// and the line end the command page's texts carry.
+std::string TrimmedReason(std::string text) {
+  if (text.compare(0, 4, "*** ") == 0) text.erase(0, 4);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
 constexpr uint32_t kNotifyMessage = 0x414;  // the notification message
 constexpr uint32_t kMainWindowId = 1;
 
@@ -246,6 +256,8 @@ void DebugSession::StartDebugger() {
   const int toolset = m_app.GetTargetToolset();
   std::string err;
   if (toolset < 0 || toolset > 4 || !PrepareDriver(toolset, kSettingsDebug, &err)) {
+    // A peer that asked for the session hears why there is none.
+    m_app.Ipc().SendDebugStatusText(err.empty() ? "The debug session can't start" : TrimmedReason(err).c_str());
     m_host.SendDebuggerAborted();
     m_app.Dialogs().Beep();
     if (!err.empty()) m_app.Dialogs().MessageBox(err, kMbOk | kMbIconExclamation);
@@ -304,6 +316,7 @@ void DebugSession::StartDebugger() {
     AfterStart();
     return;
   }
+  m_app.Ipc().SendDebugStatusText(TrimmedReason(std::string("Error: ") + m_settings.errorText).c_str());
   m_host.SendDebuggerAborted();
   Stop(true);
   m_app.Dialogs().MessageBox(std::string("Error: ") + m_settings.errorText + "\nDebugger aborted !",

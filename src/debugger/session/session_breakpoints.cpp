@@ -2,12 +2,15 @@
 
 #include <strings.h>
 
+#include <cstdio>
+
 #include <set>
 
 #include "driver_abi/debug_records.h"
 #include "debugger/model/margin_breakpoints.h"
 #include "editor/document/code_lines.h"
 #include "project/files/debug_lists.h"
+#include "project/files/stored_texts.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 
@@ -23,6 +26,41 @@ constexpr uint32_t kBpTypeMask = 0xF, kBpEnabled = 0x10;
 std::string FileNameOf(const std::string& path) {
   const std::size_t cut = path.find_last_of("/\\:");
   return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// A breakpoint's command lines (as the driver lists them, one a line) in
+// the form the breakpoints dialog hands a definition: quotes and
+// backslashes escaped, a line end as backslash, backslash, n.
+std::string RequestCommand(const std::string& lines) {
+  std::string out;
+  for (char c : lines) {
+    if (c == '\n')
+      out += "\\\\n";
+    else if (c == '"' || c == '\'' || c == '\\')
+      out += std::string("\\") + c;
+    else
+      out += c;
+  }
+  return out;
+}
+
+// True when the stored line breakpoint carries more than its place.
+bool HasDetails(const BreakpointRec& b) { return b.value5 > 1 || !b.text2.empty() || !b.inlineText.empty(); }
+
+// The driver's breakpoint at `address` with the stored record's details;
+// the state at the address afterwards (0 when it was not set).
+uint32_t DefineWithDetails(DebugInterface& record, uint32_t address, const BreakpointRec& b) {
+  char place[24];
+  std::snprintf(place, sizeof place, "0x%08X", address);
+  std::string expression = place;
+  if (!b.text2.empty()) expression += " if " + b.text2.str();
+  const std::string command = b.inlineText.str();
+  DbgBreakpointRequest q{};
+  q.expression = expression.c_str();
+  q.passCount = q.passCount2 = b.value5 > 1 ? b.value5 : 1;
+  q.command = command.empty() ? nullptr : command.c_str();
+  record.DbgBreakpointDefine(0, 0, 0, &q);
+  return q.error ? 0 : record.DbgBreakpoint(address, kBpState);
 }
 
 }  // namespace
@@ -44,7 +82,9 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
     if (!lines.AddressAtOrAfter(b->value1, &address)) continue;
     // One already there (two stored lines on one address) is not removed.
     uint32_t state = record.DbgBreakpoint(address, kBpState);
-    if (state == 0 && record.DbgBreakpoint(address, kBpToggle) != uint32_t(-1))
+    if (state == 0 && HasDetails(*b) && record.DbgBreakpointDefine)
+      state = DefineWithDetails(record, address, *b);
+    else if (state == 0 && record.DbgBreakpoint(address, kBpToggle) != uint32_t(-1))
       state = record.DbgBreakpoint(address, kBpState);
     if (state != 1 && state != 2) continue;
     const bool enabled = (b->flags & kBreakFlag3) != 0;
@@ -60,10 +100,15 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
   auto* head = reinterpret_cast<const DbgBreakpointRecord*>(record.DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
   std::set<std::pair<std::string, uint32_t>> seen;
   for (const DbgBreakpointRecord* b = head; b; b = b->next) {
-    if ((b->flags & kBpTypeMask) != 0) continue;  // conditional and access ones need their expression
-    if ((b->expression && *b->expression) || (b->command && *b->command)) continue;
+    if ((b->flags & kBpTypeMask) != 0) continue;  // conditional and access ones have no source line
     if (record.DbgFindSource(b->address) != 0 || !record.srcFile || record.srcLine == 0) continue;
-    SourceBreakpoint s{FileNameOf(static_cast<const char*>(record.srcFile)), record.srcLine, (b->flags & kBpEnabled) != 0};
+    SourceBreakpoint s;
+    s.fileName = FileNameOf(static_cast<const char*>(record.srcFile));
+    s.line = record.srcLine;
+    s.enabled = (b->flags & kBpEnabled) != 0;
+    if (b->expression) s.condition = b->expression;
+    s.passCount = b->passCount > 1 ? b->passCount : 1;
+    if (b->command) s.command = RequestCommand(b->command);
     if (s.fileName.empty() || !seen.insert({s.fileName, s.line}).second) continue;
     found.push_back(std::move(s));
   }
@@ -96,6 +141,12 @@ int KeepSessionBreakpoints(TargetRec* target, const std::vector<const Breakpoint
       b->text1 = OptString::Pooled(s.fileName, kPoolDebugLists);
     }
     b->flags = uint8_t(kStoredBreakKind | (s.enabled ? kBreakFlag3 : 0));
+    // What the options file cannot hold in its brackets is not kept.
+    b->value5 = s.passCount > 1 ? s.passCount : 0;
+    const bool conditionFits = FieldTextFault(s.condition).empty();
+    const bool commandFits = FieldTextFault(s.command, FieldBrackets::kAngles).empty();
+    b->text2 = conditionFits && !s.condition.empty() ? OptString::Pooled(s.condition, kPoolDebugLists) : OptString();
+    b->inlineText = commandFits && !s.command.empty() ? OptString::Pooled(s.command, kPoolDebugLists) : OptString();
   }
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next)
     if (IsStoredLineBreakpoint(*b, b->text1.str())) ++kept;

@@ -24,23 +24,28 @@ using SourcePathFn = std::function<std::string(const std::string& fileName)>;
 
 // Sets each stored line breakpoint of the target at the code address of
 // its line (or of the next line with code) in the driver, disabled where
-// the stored one is. A file the project has is asked for by its path, any
+// the stored one is, with its condition, count and command (defined
+// through the driver's breakpoint definition: "0x200 if cond"). A file the project has is asked for by its path, any
 // other (a header) by its stored name. Returns the records that were set;
 // those the driver could not place stay as they are.
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
                                                        const SourcePathFn& sourcePath);
 
-// The driver's execution breakpoints without expression or command, as
-// (file name, line, enabled) of their source lines.
+// The driver's execution breakpoints on source lines, with what the user
+// gave them: a condition, a pass count, a command.
 struct SourceBreakpoint {
   std::string fileName;
   uint32_t line = 0;
   bool enabled = true;
+  std::string condition;  // "" none
+  uint32_t passCount = 1;  // 1: stops at the first pass
+  std::string command;    // in the breakpoints dialog's request form ("" none)
 };
 std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record);
 
-// Stores the driver's breakpoints in the target: the records set at the
-// start (`applied`) are replaced by `found`; stored ones the driver never
+// Stores the driver's breakpoints in the target (a line breakpoint keeps
+// its pass count in value5, its condition in text2 and its command in
+// inlineText): the records set at the start (`applied`) are replaced by `found`; stored ones the driver never
 // had are kept, without doubling one at the same place. Returns the
 // number of line breakpoints the target keeps.
 int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,

@@ -31,6 +31,9 @@ namespace {
 
 constexpr uint32_t kHintLoadLineInfo = 0x12341002, kHintPcMoved = 0x12341003, kHintStoredAgain = 0x12342100;
 constexpr int kAssignRefreshMs = 100;  // deferred command 2048
+// The refresh after a write of the IDE's own: the data windows read the
+// target again; the disassembly stays where it is.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 constexpr uint32_t kResetWhileRunning = 0x20000;
 // What the driver offers, in its record's flags.
 constexpr uint32_t kOffersTrace = 0x2000, kOffersPeriodicUpdate = 0x800 | 0x1000;
@@ -44,8 +47,14 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
     : m_frame(frame), m_app(app), m_session(session) {
   DebugBarWindow::Services services;
   services.beep = [this] { Beep(); };
+  // A value written in a watch window: every window that shows the
+  // target reads it again (the memory window too), once the edit is over.
   services.assignmentDone = [this] {
-    QTimer::singleShot(kAssignRefreshMs, m_bar, [this] { RefreshWatch(); });
+    QTimer::singleShot(kAssignRefreshMs, m_bar, [this] {
+      if (!m_session.SessionActive()) return RefreshWatch();
+      m_app.IdeServiceCall(22, kRefreshAfterWrite);  // the current watch page among them
+      HintAllViews(0x12341000);
+    });
   };
   services.showSource = [this](uint32_t address) { return m_app.IdeServiceCall(21, intptr_t(address)) != 0; };
   services.askCallStack = [this] { m_session.RefreshCallStack(); };

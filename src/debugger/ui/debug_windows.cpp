@@ -38,6 +38,9 @@ constexpr CommandId kCmdMemoryWindow = 32758, kCmdMemoryDecimal = 35067, kCmdMod
 constexpr uint32_t kWritesWhileRunning = 0x800;
 // A window refresh by flags leaves the memory and watch windows alone.
 constexpr intptr_t kRefreshNoData = 0x8000;
+// The refresh after a write of the IDE's own (Modify Memory): the data
+// windows read the target again; the disassembly stays where it is.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 }  // namespace
 
 DebugWindows::DebugWindows(CMainFrame& frame, ShellApp& app, DebugSession& session)
@@ -335,37 +338,42 @@ DisassemblyView* DebugWindows::OpenDisassemblyWindow() {
   return m_disassembly;
 }
 
+void DebugWindows::MakeMemoryWindow() {
+  SECControlBar* bar = m_frame.MemoryBar();
+  if (!bar || m_memory) return;
+  MemoryHost host;
+  host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
+  host.active = [this] { return m_session.SessionActive(); };
+  host.toolset = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget ? int(p->curTarget->toolset) : 3;
+  };
+  host.bigEndian = [this] {
+    ProjectRec* p = m_app.Project();
+    return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
+  };
+  host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
+    bool ok = false;
+    const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
+                                            QLineEdit::Normal, QString(), &ok);
+    *text = t.toLocal8Bit().toStdString();
+    return ok;
+  };
+  host.written = [this] { m_app.IdeServiceCall(22, kRefreshAfterWrite); };
+  m_memory = new MemoryWindow(host);
+  m_memory->ApplySettings(m_frame.WindowSettings());
+  QWidget* placeholder = bar->Child();
+  bar->SetChild(m_memory);
+  if (placeholder && placeholder != m_memory) placeholder->deleteLater();
+  // A window made in the middle of a session takes the pages the target kept.
+  m_app.IdeServiceCall(29, 0);
+}
+
 MemoryWindow* DebugWindows::OpenMemoryWindow() {
   SECControlBar* bar = m_frame.MemoryBar();
   if (!bar) return nullptr;
-  if (!m_memory) {
-    MemoryHost host;
-    host.record = [this] { return m_session.SessionActive() ? m_session.Record() : nullptr; };
-    host.active = [this] { return m_session.SessionActive(); };
-    host.toolset = [this] {
-      ProjectRec* p = m_app.Project();
-      return p && p->curTarget ? int(p->curTarget->toolset) : 3;
-    };
-    host.bigEndian = [this] {
-      ProjectRec* p = m_app.Project();
-      return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
-    };
-    host.beep = [this] { m_app.Dialogs().Beep(); };
-    host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
-      bool ok = false;
-      const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),
-                                              QLineEdit::Normal, QString(), &ok);
-      *text = t.toLocal8Bit().toStdString();
-      return ok;
-    };
-    m_memory = new MemoryWindow(host);
-    m_memory->ApplySettings(m_frame.WindowSettings());
-    QWidget* placeholder = bar->Child();
-    bar->SetChild(m_memory);
-    if (placeholder && placeholder != m_memory) placeholder->deleteLater();
-    // A window made in the middle of a session takes the pages the target kept.
-    m_app.IdeServiceCall(29, 0);
-  }
+  MakeMemoryWindow();
   m_frame.ShowControlBar(bar, true, false);
   m_memory->UpdateAll();
   // A page without an address takes the keys in its address bar.
@@ -435,6 +443,13 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
     case 6:
     case 28:
       if (m_disassembly && m_session.SessionActive()) m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      // The debug layout may show the memory bar before its window was ever
+      // made (the first session after the program's start): it gets it.
+      if (code == 6 && !m_memory && m_session.SessionActive() && m_frame.MemoryBar() &&
+          m_frame.MemoryBar()->IsBarVisible()) {
+        MakeMemoryWindow();
+        if (m_memory) m_memory->UpdateAll();
+      }
       return false;
     case 22:
       // The argument is the refresh's flags: 0 also brings the PC into view.
@@ -456,6 +471,9 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
       // An open window follows without taking the focus (the inline
       // assembler keeps it while the window shows its address).
       DisassemblyView* view = m_disassembly ? m_disassembly.data() : OpenDisassemblyWindow();
+      // Asked to show an address (the editor's Show Disassembly at, a
+      // stop without source): the window comes in front of the editors.
+      if (code == 26 && m_disassemblySheet) m_frame.MdiClient()->setActiveSubWindow(m_disassemblySheet);
       if (code == 40)
         view->GotoAddressIfCached(*address);
       else

@@ -69,6 +69,8 @@ class DebugWindows {
   void ApplySettings(const WindowFonts& settings);
 
  private:
+  // The memory window in its bar, made once; not shown, no focus taken.
+  void MakeMemoryWindow();
   void InstallCommandPage();
   // The disassembly window's find dialog (direction, match case, whole word).
   void OpenFindDialog();

@@ -1,9 +1,12 @@
 #include "debugger/ui/ipc_debug_shell.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <chrono>
 #include <thread>
 
 #include "platform/notification_hub.h"
+#include "project/model/project_records.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/shell_app.h"
@@ -64,6 +67,25 @@ intptr_t IpcDebugShellImpl::ReadService(int code, intptr_t arg) {
 std::string IpcDebugShellImpl::CommandRefusal() {
   std::string why;
   m_gui([&] { why = m_app.Debug().LastCommandRefusal(); });
+  return why;
+}
+
+std::string IpcDebugShellImpl::StartRefusal() {
+  std::string why;
+  m_gui([&] {
+    // The sheet's OK would be applied while the session runs, and the
+    // session would start behind it.
+    if (const NodeRec* node = m_app.m_pOptionsNode) {
+      std::string name = "the project";
+      if (node->kind == kKindTarget) name = "target '" + static_cast<const TargetRec*>(node)->name.str() + "'";
+      if (node->kind == kKindGroup) name = "group '" + static_cast<const GroupRec*>(node)->name.str() + "'";
+      if (node->kind == kKindFile) name = "file '" + static_cast<const FileRec*>(node)->name.str() + "'";
+      why = "Can't start debugging while the options dialog of " + name + " is open";
+      return;
+    }
+    if (const QWidget* dialog = QApplication::activeModalWidget())
+      why = "Can't start debugging while the dialog '" + dialog->windowTitle().toStdString() + "' is open";
+  });
   return why;
 }
 

@@ -84,13 +84,20 @@ class CommandOutputList : public QWidget {
       if (n >= m_out.LineCount()) break;
       const CommandLine& line = m_out.Line(n);
       QRect r(0, row * h, right, h);
-      if (line.selected) {
+      if (line.selected || line.picked) {
         p.fillRect(r, SysQColor(SysColor::Highlight));
         p.setPen(SysQColor(SysColor::HighlightText));
       } else {
         p.setPen(SysQColor(SysColor::WindowText));
       }
       p.drawText(2 - m_hbar->value(), row * h + fontMetrics().ascent(), QString::fromLocal8Bit(line.text.c_str()));
+      // The user's selection is framed: it is what Copy takes.
+      if (line.picked) {
+        QPen frame(SysQColor(SysColor::HighlightText));
+        frame.setStyle(Qt::DotLine);
+        p.setPen(frame);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+      }
     }
     p.restore();
   }
@@ -98,7 +105,10 @@ class CommandOutputList : public QWidget {
     if (e->button() != Qt::LeftButton) return;
     const size_t n = LineAt(int(e->position().y()));
     if (n < m_out.LineCount()) {
-      m_out.Select(n, !m_out.Line(n).selected);
+      // A click marks a history entry and selects the line for Copy.
+      const bool on = !m_out.Line(n).selected;
+      m_out.Select(n, on);
+      m_out.Pick(n, on);
       update();
     }
   }
@@ -291,7 +301,7 @@ void CommandWindow::Clear() {
 
 bool CommandWindow::HasSelectedLines() const {
   for (size_t i = 0; i < m_output.LineCount(); ++i)
-    if (m_output.Line(i).selected) return true;
+    if (m_output.Line(i).picked) return true;
   return false;
 }
 
@@ -300,7 +310,7 @@ QString CommandWindow::SelectedText() const {
   QString text;
   bool first = true;
   for (size_t i = 0; i < m_output.LineCount(); ++i) {
-    if (!m_output.Line(i).selected) continue;
+    if (!m_output.Line(i).picked) continue;
     if (!first) text += '\n';
     text += QString::fromLocal8Bit(m_output.LineText(i).c_str());
     first = false;
@@ -338,15 +348,15 @@ std::vector<std::string> CommandWindow::LineTexts() const {
 
 int CommandWindow::FirstSelected() const {
   for (size_t i = 0; i < m_output.LineCount(); ++i)
-    if (m_output.Line(i).selected) return int(i);
+    if (m_output.Line(i).picked) return int(i);
   return -1;
 }
 
 void CommandWindow::SelectOnly(size_t line) {
   if (line >= m_output.LineCount()) return;
   for (size_t i = 0; i < m_output.LineCount(); ++i)
-    if (m_output.Line(i).selected) m_output.Select(i, false);
-  m_output.Select(line, true);
+    if (m_output.Line(i).picked) m_output.Pick(i, false);
+  m_output.Pick(line, true);
   m_list->ShowLine(line);
 }
 

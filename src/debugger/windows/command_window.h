@@ -66,13 +66,15 @@ class CommandWindow : public QWidget {
 
   QString Text() const;  // every line, for tests and the copy command
   // The output list's context menu: Clear empties it; Copy puts the
-  // selected lines (the history and the user's selection) on the clipboard.
+  // lines the user selected (clicked or found) on the clipboard, not the
+  // history's other lines.
   void Clear();
   void Copy();
   bool HasSelectedLines() const;
   QString SelectedText() const;
-  // Every line's text; the first selected line (-1: none); a found line
-  // as the only selected one, in view (the output window's Find).
+  // Every line's text; the first line the user selected (-1: none); a
+  // found line as the only one the user selected, in view (the output
+  // window's Find). The history stays as it is.
   std::vector<std::string> LineTexts() const;
   int FirstSelected() const;
   void SelectOnly(size_t line);

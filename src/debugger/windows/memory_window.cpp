@@ -382,7 +382,11 @@ void MemoryPage::ModifyMemory(uint64_t address) {
   }
   if (result != 0 && m_host.beep) m_host.beep();
   m_editing = false;
-  Update();
+  // A refused write may have written part of its values.
+  if (m_host.written)
+    m_host.written();
+  else
+    Update();
 }
 
 MemoryWindow::MemoryWindow(const MemoryHost& host, QWidget* parent)

@@ -34,6 +34,9 @@ struct MemoryHost {
   std::function<void()> beep;
   // The entry dialog: title, example, the text entered; false on Cancel.
   std::function<bool(const std::string& title, const std::string& example, std::string* text)> askValues;
+  // The target's memory was written here: every window that shows the
+  // target reads it again (the watch windows too).
+  std::function<void()> written;
 };
 
 class MemoryPage : public QWidget {

@@ -205,7 +205,12 @@ void DebugPage::RunDllSettings(int which) {
   record.parentWindow = this;
   record.toolsetFolder = folder.c_str();
   int32_t answer = 0;
-  if (!Sheet().Drivers().Call(folder + name, kCapSettings, &record, &answer)) Refuse(field, "Invalid Target Driver !");
+  // The session loads the driver from the toolset's folder, else from the
+  // program's: its settings come from the same library.
+  const std::string& programFolder = Sheet().Services().programFolder;
+  if (Sheet().Drivers().Call(folder + name, kCapSettings, &record, &answer)) return;
+  if (!programFolder.empty() && Sheet().Drivers().Call(programFolder + name, kCapSettings, &record, &answer)) return;
+  Refuse(field, "Invalid Target Driver !");
 }
 
 void DebugPage::RunDialogDllSettings() {

@@ -31,6 +31,9 @@ struct SheetServices {
   // The device databases the device page offers (the generic one first).
   std::vector<TitledPath> databases;
   DriverCaps* drivers = nullptr;                 // null: the real loader
+  // The program's own folder (ends in a separator): a driver the toolset's
+  // folder does not hold is looked for here, as the debug session does.
+  std::string programFolder;
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;
   // Beep and a message box with a title of its own (title, text).

@@ -115,7 +115,8 @@ void IpcWiring::SendDebuggerStarted() {
   m_notifier->SendDebuggerStartedEvent();
 }
 void IpcWiring::SendDebuggerStopped() {
-  m_sessionTold = false;
+  // A start that failed was told as aborted already: its end is no second stop.
+  if (!m_sessionTold.exchange(false)) return;
   m_notifier->SendDebuggerStoppedEvent();
 }
 void IpcWiring::SendExecutionStarted(uint32_t haltedPc) { m_notifier->SendExecutionStartedEvent(haltedPc); }

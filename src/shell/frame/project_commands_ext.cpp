@@ -98,6 +98,7 @@ void ProjectCommandsExt::OnOptions(bool currentTarget, bool flashPage) {
   r.openOnFlash = flashPage;
   r.parent = &m_frame;
   r.services.environment = m_app.State().m_pEnvironment;
+  r.services.programFolder = m_app.m_szProgramFolder;
   r.services.databases = Databases(m_app);
   r.services.openFile = [this](const std::string& path) { m_frame.OpenDocument(path); };
   r.services.cTabWidth = m_frame.CTabWidth();

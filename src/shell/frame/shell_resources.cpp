@@ -142,6 +142,7 @@ ITEM 32794 "Step\tF11"
 ITEM 32795 "Step &Over\tF10"
 ITEM 32741 "Step Out\tCtrl+F11"
 ITEM 32796 "&Run to Cursor line\tCtrl+F10"
+ITEM 35072 "Show &Next Statement"
 ITEM 32797 "Stop R&unning\tEsc"
 SEPARATOR
 ITEM 35041 "&Breakpoints..."
@@ -149,6 +150,9 @@ ITEM 35012 "&Insert/Remove Breakpoint"
 ITEM 35017 "&Enable/Disable Breakpoint"
 ITEM 35015 "Disable All Breakpoints"
 ITEM 35016 "&Kill All Breakpoints"
+SEPARATOR
+ITEM 35019 "Enable/Disable &Trace Recording"
+ITEM 35043 "&View Trace Records"
 SEPARATOR
 ITEM 35069 "&Memory Map..."
 ITEM 35082 "Inline Assembl&y..."

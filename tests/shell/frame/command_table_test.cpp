@@ -6,6 +6,7 @@
 #include <cctype>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 
 #include "shell/frame/command_table.h"
@@ -188,6 +189,34 @@ TEST(ShellMenus, ItemsOfOneDropDownDoNotShareAMnemonic) {
   }
   EXPECT_EQ(shared, std::set<std::string>{});
 }
+
+// The Debug drop-down of both menus offers the run and trace commands of
+// the Debug toolbar, not only the toolbar and the disassembly window's menu.
+struct DebugItemRow {
+  const char* name;
+  CommandId id;
+};
+void PrintTo(const DebugItemRow& row, std::ostream* out) { *out << row.name; }
+
+class DebugMenuItem : public ::testing::TestWithParam<DebugItemRow> {};
+
+TEST_P(DebugMenuItem, IsInTheDebugDropDown) {
+  for (unsigned id : {kMainMenuId, kEditorMenuId}) {
+    const std::vector<MenuEntry>* menu = ShellResources().Menu(id);
+    ASSERT_NE(menu, nullptr);
+    bool found = false;
+    for (const MenuEntry& popup : *menu)
+      if (popup.text == "&Debug")
+        for (const MenuEntry& e : popup.children) found |= e.kind == MenuEntry::Kind::Item && e.id == GetParam().id;
+    EXPECT_TRUE(found) << "menu " << id;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, DebugMenuItem,
+                         ::testing::Values(DebugItemRow{"Run", 32791}, DebugItemRow{"ShowNextStatement", 35072},
+                                           DebugItemRow{"TraceRecording", 35019},
+                                           DebugItemRow{"ViewTrace", 35043}, DebugItemRow{"Breakpoints", 35041}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandTable, RowsDoNotOverlap) {
   std::set<CommandId> seen;

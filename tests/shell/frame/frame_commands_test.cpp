@@ -3,6 +3,7 @@
 // routing of a frame started as the program starts it, with the example
 // project open.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -25,6 +26,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "shell/app/debug_port.h"
 #include "editor/view/edit_view.h"
 #include "options/pages/options_sheet.h"
 #include "platform/ipc_namespace.h"
@@ -579,8 +581,63 @@ TEST_F(FrameCommandsTest, TargetMessagesAndConnectionEventsReachTheClient) {
   ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; })) << out;
   out += child.readAllStandardOutput().toStdString();
   EXPECT_EQ(child.exitCode(), 0) << out;
-  EXPECT_EQ(out.substr(out.find("ready\n")),
-            "ready\nfrom target 1 2 3 5 6 4886718345\nasked\ndebugger stopped\nconnected\ndisconnected\n");
+  // The failed start is told with its reason, and its end once.
+  EXPECT_EQ(out.substr(out.find("ready\n")), "ready\nfrom target 1 2 3 5 6 4886718345\nasked\nstatus Error: '" + root +
+                                                 "ARM/BIN/NODRV' not found\ndebugger stopped\nconnected\ndisconnected\n");
+}
+
+// A session the client asks for whose program file was never built: the
+// GDB driver refuses the start; the client hears why, and the end once.
+TEST_F(FrameCommandsTest, AClientsStartWithoutAProgramFileIsToldOnceWithTheReason) {
+  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
+  test::ExampleSession s(dir, root);  // the copy has no Obj folder: nothing built
+  ASSERT_NE(s.Frame(), nullptr);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client),
+              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "target"});
+  ASSERT_TRUE(child.waitForStarted());
+  std::string out;
+  auto saw = [&](const std::string& line) {
+    return WaitFor(
+        [&] {
+          out += child.readAllStandardOutput().toStdString();
+          return out.find(line + "\n") != std::string::npos || child.state() == QProcess::NotRunning;
+        }) &&
+           out.find(line + "\n") != std::string::npos;
+  };
+  struct KillChild {
+    QProcess& p;
+    ~KillChild() {
+      if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+      }
+    }
+  } killChild{child};
+  ASSERT_TRUE(saw("ready")) << out;
+  ASSERT_TRUE(WaitFor([&] { return !s.App().Deferred().Pending(); }));
+  TargetMessageRecord m{};
+  s.App().IdeServiceCall(2051, reinterpret_cast<intptr_t>(&m));  // the client asks for the session on it
+  ASSERT_TRUE(saw("asked")) << out;
+  ASSERT_TRUE(saw("debugger stopped")) << out;
+  ASSERT_FALSE(s.App().Debug().SessionActive());
+  // Anything told about the failed start comes before the channel's end.
+  s.App().IdeServiceCall(2064, 0);
+  ASSERT_TRUE(WaitFor([&] { return child.state() == QProcess::NotRunning; })) << out;
+  out += child.readAllStandardOutput().toStdString();
+  const std::string told = out.substr(out.find("asked\n"));
+  std::size_t stops = 0;
+  for (std::size_t at = told.find("debugger stopped"); at != std::string::npos; at = told.find("debugger stopped", at + 1))
+    ++stops;
+  EXPECT_EQ(stops, 1u) << told;
+  const std::size_t reason = told.find("\nstatus ");
+  EXPECT_NE(reason, std::string::npos) << told;
+  EXPECT_LT(reason, told.find("debugger stopped")) << told;
+  ASSERT_EQ(boxes.texts.size(), 1u);
 }
 
 // Build requests back to back, each sent the moment the answer to the one
