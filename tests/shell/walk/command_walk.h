@@ -14,6 +14,8 @@
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   32797!      the command, and the next step at once, before the event
+//               loop turns and the checks run
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -34,10 +36,13 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
+#include "editor/ide/margin_view.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
 
@@ -140,6 +145,10 @@ class CommandWalk {
     WalkUnderWay() = Where();
     HangGuard guard("the walk's step '" + step + "' in " + Where(), std::chrono::seconds(600));
     std::string name = step;
+    // "!": the next step follows at once, before the event loop turns (a
+    // second key the user pressed before the program took up the first).
+    const bool atOnce = !name.empty() && name.back() == '!';
+    if (atOnce) name.pop_back();
     Answer mode = Answer::kDefault;
     if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
       mode = Answer::kCancel;
@@ -148,7 +157,8 @@ class CommandWalk {
     m_answers.Start(mode);
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
-      if (!WaitFor([&] { return s.SessionActive() && !s.TargetExecuting(); }))
+      // Still as a user sees it: the arrow shown in an editor.
+      if (!WaitFor([&] { return s.SessionActive() && !s.TargetExecuting() && ArrowShown(); }))
         return Fail("the debug session did not stand still");
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
@@ -164,9 +174,21 @@ class CommandWalk {
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
+      if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
       m_frame->ExecuteCommand(id);
     }
-    return Check();
+    if (atOnce) return true;
+    const bool ok = Check();
+    if (Tracing()) {
+      DebugSession& s = m_frame->Debugger()->Session();
+      const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
+      std::fprintf(stderr, "walk: %s -> session %d, running %d, pc %x, asked %s, status '%s', build '%s'\n",
+                   step.c_str(), s.SessionActive(), s.TargetExecuting(), unsigned(s.Record()->pc), ::testing::PrintToString(m_answers.asked).c_str(),
+                   m_frame->Status()->GetWindowText().c_str(), lines.empty() ? "" : lines.back().c_str());
+      if (std::string(std::getenv("PM2_WALK_TRACE")) == "2" && m_frame->Debugger()->CommandPage())
+        std::fprintf(stderr, "%s\n", m_frame->Debugger()->CommandPage()->Text().toStdString().c_str());
+    }
+    return ok;
   }
 
   // Every command asked, each enabled one run with Cancel and, when it
@@ -234,6 +256,8 @@ class CommandWalk {
   bool closed = false;  // Exit closed the frame
 
  private:
+  // PM2_WALK_TRACE: each step said on stderr as it ends.
+  static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
     fault = why + "\n in " + Where();
     ADD_FAILURE() << fault;
@@ -261,6 +285,12 @@ class CommandWalk {
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
     return true;
+  }
+
+  bool ArrowShown() const {
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
+    return false;
   }
 
   // The windows whose context menu a user can open now.

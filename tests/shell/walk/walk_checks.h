@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "project/files/debug_lists.h"
 #include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "project/files/stored_texts.h"
@@ -118,8 +119,10 @@ inline std::string ProjectRoundTrip(ProjectRec& project) {
   if (child == 0) {
     ::close(fds[0]);
     // As the program reads a project: with none open (the reader takes
-    // defaults from the open one).
+    // defaults from the open one), and its second write from the records
+    // read, not from the editors the first write asked.
     theApp().m_pProject = nullptr;
+    SetSyncFileHook(nullptr);
     const std::string fault = ReadBackFault(path, text, options);
     size_t at = 0;
     while (at < fault.size()) {
