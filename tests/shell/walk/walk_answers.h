@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,13 +81,28 @@ class WalkAnswers {
  private:
   enum class MenuAction { kNone, kList, kChoose };
 
+  // The answer is given from a queued call, not from the timer: a window
+  // an answer opens (a file dialog's own question) runs its own loop, in
+  // which this timer must go on answering.
   void Respond() {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-      AnswerMenu(menu);
+      Later(menu, [this, menu] { AnswerMenu(menu); });
       return;
     }
     QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible()) return;
+    if (!w || !w->isVisible() || m_pending.count(w)) return;
+    Later(w, [this, w] { AnswerWindow(w); });
+  }
+  template <class F>
+  void Later(QWidget* w, F answer) {
+    m_pending.insert(w);
+    QTimer::singleShot(0, w, [this, w, answer] {
+      m_pending.erase(w);
+      if (w->isVisible()) answer();
+    });
+  }
+
+  void AnswerWindow(QWidget* w) {
     ++m_given;
     const int tries = ++m_tries[w];
     // The same window back after its answer (a field refused): Cancel,
@@ -197,6 +213,7 @@ class WalkAnswers {
   int m_given = 0;
   int m_saved = 0;
   std::map<QWidget*, int> m_tries;
+  std::set<QWidget*> m_pending;
   MenuAction m_menuAction = MenuAction::kNone;
   std::string m_choose;
   std::string m_nextSave;
