@@ -14,6 +14,9 @@
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   peer:0             a peer of the event interface asks for a build (0)
+//                      or a rebuild (1); the next window the walk meets is
+//                      held open until the peer has its answer
 //   32797!      the command, and the next step at once, before the event
 //               loop turns and the checks run
 #pragma once
@@ -21,6 +24,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QProcess>
 
 #include <algorithm>
 #include <functional>
@@ -36,6 +40,7 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
+#include "platform/ipc_namespace.h"
 #include "editor/ide/margin_view.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
@@ -163,6 +168,8 @@ class CommandWalk {
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
       return true;
+    } else if (name.rfind("peer:", 0) == 0) {
+      return StartPeer(name.substr(5));
     } else if (name.rfind("open:", 0) == 0) {
       m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
     } else if (name.rfind("ctx:", 0) == 0) {
@@ -267,6 +274,9 @@ class CommandWalk {
   bool Check() {
     if (!WaitFor([&] { return !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget(); }))
       return Fail("a build, a tool or a window did not end");
+    if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
+      return Fail("the peer did not end");
+    if (!PeerAnswered()) return false;
     if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
     if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
@@ -285,6 +295,37 @@ class CommandWalk {
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
     return true;
+  }
+
+  // The event interface's test client, asking for a build while the walk
+  // goes on; its answer is awaited with the next window held open.
+  bool StartPeer(const std::string& mode) {
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    m_peer = std::make_unique<QProcess>();
+    m_peer->start(QString(PM2_WALK_PEER),
+                  {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), QString::fromStdString(mode)});
+    if (!m_peer->waitForStarted()) return Fail("the peer did not start");
+    QProcess* peer = m_peer.get();
+    m_answers.holdUntil = [peer] { return peer->state() == QProcess::NotRunning; };
+    return true;
+  }
+  // A peer that has ended must have had an answer: the build's end, or a
+  // refusal with its reason.
+  bool PeerAnswered() {
+    if (!m_peer || m_peer->state() != QProcess::NotRunning) return true;
+    const std::string out = m_peer->readAllStandardOutput().toStdString();
+    const int code = m_peer->exitCode();
+    m_peer.reset();
+    m_answers.holdUntil = nullptr;
+    // "end <result>" after a build; "status <code> <reason>" for a refusal.
+    if (code == 0 && out.find("\nend ") != std::string::npos) return true;
+    const size_t status = out.find("\nstatus ");
+    if (status != std::string::npos) {
+      const size_t reason = out.find(' ', status + 8);
+      const size_t eol = out.find('\n', status + 1);
+      if (reason != std::string::npos && reason + 1 < std::min(eol, out.size())) return true;
+    }
+    return Fail("the peer's request had no answer (exit " + std::to_string(code) + "): " + out);
   }
 
   bool ArrowShown() const {
@@ -347,6 +388,7 @@ class CommandWalk {
   unsigned m_seed;
   UntouchedFiles m_files;
   std::vector<std::string> m_road;
+  std::unique_ptr<QProcess> m_peer;
 };
 
 }  // namespace pm2::test

@@ -134,6 +134,9 @@ const WalkState kStates[] = {
     {"StepRanOn", "looping", "32720;32802;await-stop;open:LED.c;32795;32795"},
     {"JustAfterStopRunning", "looping", "32720;32802;await-stop;open:LED.c;32791;32797"},
     {"JustAfterTheSessionEnded", "looping", "32720;32802;await-stop;open:LED.c;32802"},
+    // Options for Target held open while a peer asks for a build; then
+    // its OK.
+    {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }

@@ -44,6 +44,9 @@ class WalkAnswers {
   // Called on a dialog before its default answer (a sheet that needs a
   // choice before its OK, as a user makes it).
   std::function<void(QDialog&)> beforeAccept;
+  // While this says no, modal windows are left open (a sheet held open
+  // while a peer's request arrives); menus are answered all the same.
+  std::function<bool()> holdUntil;
   // The name the next save dialog gets (else a new one).
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
 
@@ -91,6 +94,10 @@ class WalkAnswers {
     }
     QWidget* w = QApplication::activeModalWidget();
     if (!w || !w->isVisible() || m_pending.count(w)) return;
+    if (holdUntil) {
+      if (!holdUntil()) return;
+      holdUntil = nullptr;
+    }
     Later(w, [this, w] { AnswerWindow(w); });
   }
   template <class F>
