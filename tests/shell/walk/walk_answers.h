@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -134,8 +135,12 @@ class WalkAnswers {
         files->reject();
         return;
       }
+      // Typed into the name field, as a user does: a selection made in
+      // code is dropped while the dialog's folder loads.
       files->setDirectory(QString::fromStdString(m_folder));
-      files->selectFile(PathFor(*files));
+      const QString path = PathFor(*files);
+      if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) name->setText(path);
+      else files->selectFile(path);
       static_cast<QDialog*>(files)->accept();
       return;
     }
