@@ -129,7 +129,14 @@ class CommandWalk {
   }
   std::string Where() const {
     return "state " + m_state + ", seed " + std::to_string(m_seed) + ", road (" + std::to_string(m_road.size()) +
-           " steps):\n  PM2_WALK_REPLAY='" + Replay() + "'";
+           " steps):\n  PM2_WALK_REPLAY=" + ShellQuoted(Replay());
+  }
+  // For a shell's command line: in single quotes, a quote in the road
+  // (a menu item's text) closed, escaped and opened again.
+  static std::string ShellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
   }
 
   // Runs the steps of a road; false (with `fault`) at the first failure.
@@ -163,8 +170,14 @@ class CommandWalk {
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
       // Still as a user sees it: the arrow shown in an editor.
-      if (!WaitFor([&] { return s.SessionActive() && !s.TargetExecuting() && ArrowShown(); }))
-        return Fail("the debug session did not stand still");
+      if (!WaitFor([&] { return s.SessionActive() && !s.TargetExecuting() && ArrowShown(); })) {
+        const std::string page = m_frame->Debugger()->CommandPage()
+                                     ? m_frame->Debugger()->CommandPage()->Text().toStdString()
+                                     : std::string("(no command page)");
+        return Fail("the debug session did not stand still (active " + std::to_string(s.SessionActive()) +
+                    ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
+                    "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
+      }
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
       return true;
@@ -192,8 +205,6 @@ class CommandWalk {
       std::fprintf(stderr, "walk: %s -> session %d, running %d, pc %x, asked %s, status '%s', build '%s'\n",
                    step.c_str(), s.SessionActive(), s.TargetExecuting(), unsigned(s.Record()->pc), ::testing::PrintToString(m_answers.asked).c_str(),
                    m_frame->Status()->GetWindowText().c_str(), lines.empty() ? "" : lines.back().c_str());
-      if (std::string(std::getenv("PM2_WALK_TRACE")) == "2" && m_frame->Debugger()->CommandPage())
-        std::fprintf(stderr, "%s\n", m_frame->Debugger()->CommandPage()->Text().toStdString().c_str());
     }
     return ok;
   }
@@ -292,6 +303,7 @@ class CommandWalk {
       if (!trip.empty()) return Fail(trip);
     }
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_files.Forget(doc->Path());
+    for (const std::string& question : m_answers.asked) m_files.ForgetNamedIn(question);
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
     return true;

@@ -148,7 +148,8 @@ inline std::string ProjectRoundTrip(ProjectRec& project) {
 // scripts), with their bytes; a file leaves the watch once an editor has
 // had it open, since a command may then save it, and so does one the
 // program is given to write (New Project copies the device's startup file
-// and linker script into its folder when the user says Yes).
+// and linker script into its folder when the user says Yes), and so does
+// one a question named that the walk answered.
 class UntouchedFiles {
  public:
   explicit UntouchedFiles(const std::string& folder) {
@@ -161,6 +162,12 @@ class UntouchedFiles {
     }
   }
   void Forget(const std::string& path) { m_bytes.erase(path); }
+  // A file a question named may change once the walk answered it (the
+  // question "File '...' already exists, overwrite ?" answered Yes).
+  void ForgetNamedIn(const std::string& question) {
+    for (auto it = m_bytes.begin(); it != m_bytes.end();)
+      it = question.find(it->first) != std::string::npos ? m_bytes.erase(it) : std::next(it);
+  }
   std::string Check() const {
     for (const auto& [path, bytes] : m_bytes)
       if (Read(path) != bytes) return "'" + path + "' was changed (or removed) though no editor had it open";

@@ -94,8 +94,16 @@ TEST(WalkChecks, AFileChangedBehindTheEditorsIsNamedUnlessAnEditorHadIt) {
   EXPECT_NE(files.Check().find("b.h"), std::string::npos);
   files.Forget(f.path + "b.h");
   EXPECT_EQ(files.Check(), "");
-  fs::remove(f.path + "a.c");
+  // Named by a question the walk answered: it may change.
+  std::ofstream(f.path + "a.c") << "int a; ";
+  files.ForgetNamedIn("File '" + f.path + "b.c' already exists, overwrite ?");
   EXPECT_NE(files.Check().find("a.c"), std::string::npos);
+  files.ForgetNamedIn("File '" + f.path + "a.c' already exists, overwrite ?");
+  EXPECT_EQ(files.Check(), "");
+  std::ofstream(f.path + "a2.c") << "int a2;\n";
+  test::UntouchedFiles again(f.path);
+  fs::remove(f.path + "a2.c");
+  EXPECT_NE(again.Check().find("a2.c"), std::string::npos);
 }
 
 // A question with Yes as its default and No as its escape.
