@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -123,7 +124,7 @@ class WalkAnswers {
     }
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       asked.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
-      QAbstractButton* b = cancel ? box->escapeButton() : box->defaultButton();
+      QAbstractButton* b = cancel ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
       if (!b && !cancel && !box->buttons().isEmpty()) b = box->buttons().front();
       if (b) b->click();
       else box->reject();

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -137,7 +138,9 @@ TEST_P(WalkAnswersTest, WindowsGetTheModesAnswer) {
   dialog.setDefaultSuffix("pm2");
   const bool accepted = dialog.exec() == QDialog::Accepted;
   EXPECT_EQ(accepted, GetParam().fileChosen);
-  if (accepted) EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), f.path + "np.pm2");
+  if (accepted) {
+    EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), f.path + "np.pm2");
+  }
   EXPECT_EQ(answers.Given(), 2);
 }
 
