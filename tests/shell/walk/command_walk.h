@@ -251,6 +251,10 @@ class CommandWalk {
         step += ":" + enabled[rng() % enabled.size()];
       }
       if (rng() % 3 == 0) step += "/c";
+      // Now and then the next step follows at once, as a second key
+      // pressed before the program took up the first: the roads where a
+      // posted event meets what the command after it freed.
+      if (step.rfind("ctx:", 0) != 0 && rng() % 8 == 0) step += "!";
       ++counts.random;
       if (!Run(step)) return false;
     }
