@@ -166,6 +166,9 @@ class CommandWalk {
       mode = Answer::kCancel;
       name.resize(name.size() - 2);
     }
+    // The questions of a step the checks did not follow stay for the next.
+    if (m_lastAtOnce) m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
+    m_lastAtOnce = atOnce;
     m_answers.Start(mode);
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
@@ -308,6 +311,8 @@ class CommandWalk {
     }
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_files.Forget(doc->Path());
     for (const std::string& question : m_answers.asked) m_files.ForgetNamedIn(question);
+    for (const std::string& question : m_carried) m_files.ForgetNamedIn(question);
+    m_carried.clear();
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
     return true;
@@ -405,6 +410,8 @@ class CommandWalk {
   UntouchedFiles m_files;
   std::vector<std::string> m_road;
   std::unique_ptr<QProcess> m_peer;
+  bool m_lastAtOnce = false;
+  std::vector<std::string> m_carried;
 };
 
 }  // namespace pm2::test
