@@ -14,6 +14,8 @@
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   come-back          the program becomes the active one again (the user
+//                      comes back from another program)
 //   peer:0             a peer of the event interface asks for a build (0)
 //                      or a rebuild (1); the next window the walk meets is
 //                      held open until the peer has its answer
@@ -184,6 +186,9 @@ class CommandWalk {
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
       return true;
+    } else if (name == "come-back") {
+      // The user comes back to the program from another one.
+      emit qApp->applicationStateChanged(Qt::ApplicationActive);
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
     } else if (name.rfind("open:", 0) == 0) {

@@ -184,6 +184,9 @@ std::vector<KnownRoad> KnownRoads() {
       {"NewProjectComponentsOkThenBuild", "none", "name:np.pm2;32702;32704;32720"},
       // A step that runs on, Stop Running, and the session ended at once.
       {"StopRunningThenEndTheSessionAtOnce", "looping", "32720;32802;await-stop;32795;32795!;32797!;32802"},
+      // Back from another program, Start/Stop Debug Session at once (the
+      // click that brings the program back is the toolbar button's).
+      {"ComeBackThenStartTheSessionAtOnce", "looping", "32720;come-back!;32802;await-stop"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
