@@ -312,10 +312,19 @@ bool CMainFrame::OnCreate() {
   idle->start(250);
   connect(MdiClient(), &QMdiArea::subWindowActivated, this, [this] { ActiveEditorChanged(); });
   // Coming back to the program: files changed meanwhile are offered for
-  // reload (one check waits at a time; a second activation adds none).
+  // reload (one check waits at a time; a second activation adds none). The
+  // check waits on a timer of its own: the deferred command's one place is
+  // for what the user asks, and the click that brings the program back may
+  // be Start/Stop Debug Session, which waits there.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (state != Qt::ApplicationActive || m_app.HasState(kStateBusy) || m_app.HasState(kStateCreatingFrame)) return;
-    if (!m_app.Deferred().Pending()) m_app.PostDeferredCommand(kDeferReloadCheck);
+    if (m_reloadCheckWaits) return;
+    m_reloadCheckWaits = true;
+    QTimer::singleShot(DeferredCommands::IntervalFor(kDeferReloadCheck), this, [this] {
+      m_reloadCheckWaits = false;
+      m_app.ReloadProjectAfterTool();
+      CheckChangedSourceFiles();
+    });
   });
   m_created = true;
   UpdateTitle();

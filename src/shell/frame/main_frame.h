@@ -313,6 +313,7 @@ class CMainFrame : public SECWorkbookWnd,
   void BuildProgressLine(const char* text);
   bool m_closing = false;
   bool m_created = false;
+  bool m_reloadCheckWaits = false;  // the check after coming back is on its timer
   // The open-file dialog's folder and filter, kept for this run.
   std::string m_openFolder;
   int m_openFilterIndex = 0;

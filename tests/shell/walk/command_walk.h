@@ -1,0 +1,422 @@
+// A walk over the real main frame: every command a user can reach (the
+// command table, the menus, the toolbars, the context menus of the windows
+// that are open) asked for its state and run when enabled, each modal
+// window answered once with its default and once with Cancel, then a
+// seeded random road of enabled commands. After every step the checks of
+// walk_checks.h; the first failure ends the walk with the state, the seed
+// and the road, written so that PM2_WALK_REPLAY runs it again.
+//
+// A road is a list of steps separated by ';':
+//   32720       the command, its windows answered with their defaults
+//   32720/c     the same, answered with Cancel
+//   ctx:editor:Copy    the item of a window's context menu (editor,
+//                      project, output, watch, memory, disassembly, command)
+//   open:Blinky.c      the file opened in an editor, as a double click does
+//   name:np.pm2        the name the next save dialog gets
+//   await-stop         wait for the debug session to stand still
+//   come-back          the program becomes the active one again (the user
+//                      comes back from another program)
+//   peer:0             a peer of the event interface asks for a build (0)
+//                      or a rebuild (1); the next window the walk meets is
+//                      held open until the peer has its answer
+//   32797!      the command, and the next step at once, before the event
+//               loop turns and the checks run
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QProcess>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "debugger/ui/debug_commands.h"
+#include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
+#include "debugger/windows/memory_window.h"
+#include "debugger/windows/watch_window.h"
+#include "editor/ide/editor_view.h"
+#include "platform/ipc_namespace.h"
+#include "editor/ide/margin_view.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/shell_resources.h"
+#include "toolkit/core/resources.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
+#include "walk_answers.h"
+#include "walk_checks.h"
+
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
+
+namespace pm2::test {
+
+// The walk under way, for a sanitizer's report or a crash: printed by the
+// sanitizer's death callback, so a crash names its road.
+inline std::string& WalkUnderWay() {
+  static std::string text;
+  return text;
+}
+inline void PrintWalkUnderWay() {
+  std::fprintf(stderr, "\n*** the walk died in %s\n", WalkUnderWay().c_str());
+  std::fflush(stderr);
+}
+
+// Every command id a user can reach from the table, the menus and the
+// toolbars, in order.
+inline std::vector<CommandId> WalkCommands() {
+  std::set<CommandId> ids;
+  for (const CommandRow& r : CommandTable()) {
+    if (std::string(r.menu) == "status bar") continue;
+    for (CommandId id = r.first; id <= r.last; ++id) ids.insert(id);
+  }
+  std::vector<const std::vector<MenuEntry>*> todo;
+  for (unsigned menu : {kMainMenuId, kEditorMenuId, kProjectContextMenuId})
+    if (const auto* m = ShellResources().Menu(menu)) todo.push_back(m);
+  while (!todo.empty()) {
+    const std::vector<MenuEntry>* level = todo.back();
+    todo.pop_back();
+    for (const MenuEntry& e : *level) {
+      if (e.kind == MenuEntry::Kind::Item && e.id != 0) ids.insert(e.id);
+      if (e.kind == MenuEntry::Kind::Popup) todo.push_back(&e.children);
+    }
+  }
+  for (unsigned bar : {59392u, 59397u, 59398u})
+    if (const auto* buttons = ToolkitResources().Toolbar(bar))
+      for (CommandId id : *buttons)
+        if (id != 0) ids.insert(id);
+  return {ids.begin(), ids.end()};
+}
+
+// The commands that take the walk out of its state: run after the rest
+// (and Exit last of all), so the sweep sees the state it was given.
+inline bool LeavesTheState(CommandId id) {
+  static const std::set<CommandId> kLeaving = {
+      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, 32802, 32815, 32797, cmd::kAppExit};
+  return kLeaving.count(id) || (id >= 32804 && id <= 32813);
+}
+
+struct WalkCounts {
+  int asked = 0;        // enable states asked
+  int ran = 0;          // commands and menu items run
+  int menus = 0;        // context menus opened and listed
+  int random = 0;       // steps of the random road
+};
+
+class CommandWalk {
+ public:
+  // `start` names how the session was started (none, example, looping,
+  // firstgen): the replay starts the same way.
+  CommandWalk(CMainFrame* frame, ShellApp& app, WalkAnswers& answers, std::string state, std::string start,
+              unsigned seed)
+      : m_frame(frame), m_app(app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
+        m_seed(seed), m_files(answers.folder()) {
+    if (m_start == "none" || m_start == "firstgen")
+      for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
+    if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
+  }
+  ~CommandWalk() { WalkUnderWay().clear(); }
+
+  // The road so far as PM2_WALK_REPLAY takes it.
+  std::string Replay() const {
+    std::string road = m_start + ":";
+    for (size_t i = 0; i < m_road.size(); ++i) road += (i ? ";" : "") + m_road[i];
+    return road;
+  }
+  std::string Where() const {
+    return "state " + m_state + ", seed " + std::to_string(m_seed) + ", road (" + std::to_string(m_road.size()) +
+           " steps):\n  PM2_WALK_REPLAY=" + ShellQuoted(Replay());
+  }
+  // For a shell's command line: in single quotes, a quote in the road
+  // (a menu item's text) closed, escaped and opened again.
+  static std::string ShellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+  }
+
+  // Runs the steps of a road; false (with `fault`) at the first failure.
+  bool RunRoad(const std::string& road) {
+    size_t at = 0;
+    while (at <= road.size() && !road.empty()) {
+      const size_t end = std::min(road.find(';', at), road.size());
+      const std::string step = road.substr(at, end - at);
+      if (!step.empty() && !Run(step)) return false;
+      at = end + 1;
+    }
+    return true;
+  }
+
+  // One step and the checks after it.
+  bool Run(const std::string& step) {
+    m_road.push_back(step);
+    WalkUnderWay() = Where();
+    HangGuard guard("the walk's step '" + step + "' in " + Where(), std::chrono::seconds(600));
+    std::string name = step;
+    // "!": the next step follows at once, before the event loop turns (a
+    // second key the user pressed before the program took up the first).
+    const bool atOnce = !name.empty() && name.back() == '!';
+    if (atOnce) name.pop_back();
+    Answer mode = Answer::kDefault;
+    if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
+      mode = Answer::kCancel;
+      name.resize(name.size() - 2);
+    }
+    // The questions of a step the checks did not follow stay for the next.
+    if (m_lastAtOnce) m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
+    m_lastAtOnce = atOnce;
+    m_answers.Start(mode);
+    if (name == "await-stop") {
+      DebugSession& s = m_frame->Debugger()->Session();
+      // Still as a user sees it: the arrow shown in an editor.
+      if (!WaitFor([&] { return s.SessionActive() && !s.TargetExecuting() && ArrowShown(); })) {
+        const std::string page = m_frame->Debugger()->CommandPage()
+                                     ? m_frame->Debugger()->CommandPage()->Text().toStdString()
+                                     : std::string("(no command page)");
+        return Fail("the debug session did not stand still (active " + std::to_string(s.SessionActive()) +
+                    ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
+                    "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
+      }
+    } else if (name.rfind("name:", 0) == 0) {
+      m_answers.NameNextSave(name.substr(5));
+      return true;
+    } else if (name == "come-back") {
+      // The user comes back to the program from another one.
+      emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    } else if (name.rfind("peer:", 0) == 0) {
+      return StartPeer(name.substr(5));
+    } else if (name.rfind("open:", 0) == 0) {
+      m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
+    } else if (name.rfind("ctx:", 0) == 0) {
+      const size_t colon = name.find(':', 4);
+      if (colon == std::string::npos) return Fail("a menu step names no item");
+      m_answers.ChooseInNextMenu(name.substr(colon + 1));
+      ++counts.ran;
+      OpenMenu(name.substr(4, colon - 4));
+    } else {
+      const CommandId id = CommandId(std::stoul(name));
+      ++counts.ran;
+      if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
+      m_frame->ExecuteCommand(id);
+    }
+    if (atOnce) return true;
+    const bool ok = Check();
+    if (Tracing()) {
+      DebugSession& s = m_frame->Debugger()->Session();
+      const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
+      std::fprintf(stderr, "walk: %s -> session %d, running %d, pc %x, asked %s, status '%s', build '%s'\n",
+                   step.c_str(), s.SessionActive(), s.TargetExecuting(), unsigned(s.Record()->pc), ::testing::PrintToString(m_answers.asked).c_str(),
+                   m_frame->Status()->GetWindowText().c_str(), lines.empty() ? "" : lines.back().c_str());
+    }
+    return ok;
+  }
+
+  // Every command asked, each enabled one run with Cancel and, when it
+  // asked something, with its defaults; then every item of every context
+  // menu that is open to the user, the same way.
+  bool Sweep() {
+    for (CommandId id : WalkCommands()) {
+      ++counts.asked;
+      if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
+      if (!Run(std::to_string(id) + "/c")) return false;
+      if (m_answers.Given() > 0 && m_frame->QueryCommand(id).enabled && !Run(std::to_string(id))) return false;
+    }
+    for (const std::string& target : MenuTargets()) {
+      const std::vector<MenuItem> items = ListMenu(target);
+      for (const MenuItem& item : items) {
+        ++counts.asked;
+        if (!item.enabled) continue;
+        const std::string step = "ctx:" + target + ":" + item.text;
+        if (!Run(step + "/c")) return false;
+        if (m_answers.Given() > 0 && !Run(step)) return false;
+      }
+    }
+    return true;
+  }
+
+  // A random road of `steps` enabled commands and menu items, Exit aside.
+  bool Random(int steps) {
+    std::mt19937 rng(m_seed);
+    const std::vector<CommandId> all = WalkCommands();
+    for (int n = 0; n < steps; ++n) {
+      std::vector<std::string> choices;
+      for (CommandId id : all)
+        if (id != cmd::kAppExit && m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
+      for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
+      if (choices.empty()) return Fail("no command is enabled");
+      std::string step = choices[rng() % choices.size()];
+      if (step.rfind("ctx:", 0) == 0) {
+        std::vector<std::string> enabled;
+        for (const MenuItem& item : ListMenu(step.substr(4)))
+          if (item.enabled) enabled.push_back(item.text);
+        if (enabled.empty()) continue;
+        step += ":" + enabled[rng() % enabled.size()];
+      }
+      if (rng() % 3 == 0) step += "/c";
+      // Now and then the next step follows at once, as a second key
+      // pressed before the program took up the first: the roads where a
+      // posted event meets what the command after it freed.
+      if (step.rfind("ctx:", 0) != 0 && rng() % 8 == 0) step += "!";
+      ++counts.random;
+      if (!Run(step)) return false;
+    }
+    return true;
+  }
+
+  // The commands that leave the state, answered with Cancel, then Exit:
+  // the frame closes, or stays with the reason it gave.
+  bool Tail() {
+    for (CommandId id : WalkCommands())
+      if (LeavesTheState(id) && id != cmd::kAppExit && m_frame->QueryCommand(id).enabled &&
+          !Run(std::to_string(id) + "/c"))
+        return false;
+    if (!Run(std::to_string(cmd::kAppExit))) return false;
+    closed = !m_frame->isVisible();
+    return true;
+  }
+
+  WalkCounts counts;
+  std::string fault;
+  bool closed = false;  // Exit closed the frame
+
+ private:
+  // PM2_WALK_TRACE: each step said on stderr as it ends.
+  static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
+  bool Fail(const std::string& why) {
+    fault = why + "\n in " + Where();
+    ADD_FAILURE() << fault;
+    return false;
+  }
+
+  bool Check() {
+    if (!WaitFor([&] { return !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget(); }))
+      return Fail("a build, a tool or a window did not end");
+    if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
+      return Fail("the peer did not end");
+    if (!PeerAnswered()) return false;
+    if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
+    if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
+    if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
+    DebugSession& s = m_frame->Debugger()->Session();
+    std::vector<std::string> left;
+    if (!WaitFor([&] {
+          left = UnexplainedChildren(s.SessionActive());
+          return left.empty();
+        }))
+      return Fail("a child process is left that the state does not explain: " + ::testing::PrintToString(left));
+    if (ProjectRec* p = m_app.Project()) {
+      const std::string trip = ProjectRoundTrip(*p);
+      if (!trip.empty()) return Fail(trip);
+    }
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_files.Forget(doc->Path());
+    for (const std::string& question : m_answers.asked) m_files.ForgetNamedIn(question);
+    for (const std::string& question : m_carried) m_files.ForgetNamedIn(question);
+    m_carried.clear();
+    const std::string files = m_files.Check();
+    if (!files.empty()) return Fail(files);
+    return true;
+  }
+
+  // The event interface's test client, asking for a build while the walk
+  // goes on; its answer is awaited with the next window held open.
+  bool StartPeer(const std::string& mode) {
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    m_peer = std::make_unique<QProcess>();
+    m_peer->start(QString(PM2_WALK_PEER),
+                  {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), QString::fromStdString(mode)});
+    if (!m_peer->waitForStarted()) return Fail("the peer did not start");
+    QProcess* peer = m_peer.get();
+    m_answers.holdUntil = [peer] { return peer->state() == QProcess::NotRunning; };
+    return true;
+  }
+  // A peer that has ended must have had an answer: the build's end, or a
+  // refusal with its reason.
+  bool PeerAnswered() {
+    if (!m_peer || m_peer->state() != QProcess::NotRunning) return true;
+    const std::string out = m_peer->readAllStandardOutput().toStdString();
+    const int code = m_peer->exitCode();
+    m_peer.reset();
+    m_answers.holdUntil = nullptr;
+    // "end <result>" after a build; "status <code> <reason>" for a refusal.
+    if (code == 0 && out.find("\nend ") != std::string::npos) return true;
+    const size_t status = out.find("\nstatus ");
+    if (status != std::string::npos) {
+      const size_t reason = out.find(' ', status + 8);
+      const size_t eol = out.find('\n', status + 1);
+      if (reason != std::string::npos && reason + 1 < std::min(eol, out.size())) return true;
+    }
+    return Fail("the peer's request had no answer (exit " + std::to_string(code) + "): " + out);
+  }
+
+  bool ArrowShown() const {
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
+    return false;
+  }
+
+  // The windows whose context menu a user can open now.
+  std::vector<std::string> MenuTargets() {
+    std::vector<std::string> out;
+    for (const char* name : {"editor", "project", "output", "watch", "memory", "disassembly", "command"})
+      if (MenuWidget(name)) out.push_back(name);
+    return out;
+  }
+  template <class T>
+  static QWidget* Shown() {
+    for (QWidget* w : QApplication::allWidgets())
+      if (dynamic_cast<T*>(w) && w->isVisible()) return w;
+    return nullptr;
+  }
+  QWidget* MenuWidget(const std::string& name) {
+    if (name == "editor") return m_frame->Editors().Active();
+    if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
+    if (name == "watch") return Shown<WatchWindow>();
+    if (name == "memory") return Shown<MemoryPage>();
+    if (name == "disassembly") return Shown<DisassemblyView>();
+    if (name == "command") {
+      QWidget* page = m_frame->Debugger()->CommandPage();
+      return page && page->isVisible() ? page : nullptr;
+    }
+    return nullptr;
+  }
+  // Opens a window's context menu as a right click in its middle does.
+  void OpenMenu(const std::string& name) {
+    QWidget* w = MenuWidget(name);
+    if (!w) return;
+    const QPoint middle(w->width() / 2, w->height() / 2);
+    if (name == "project") {
+      m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
+      return;
+    }
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, middle, w->mapToGlobal(middle));
+    QApplication::sendEvent(w, &e);
+  }
+  std::vector<MenuItem> ListMenu(const std::string& name) {
+    m_answers.ListNextMenu();
+    OpenMenu(name);
+    QApplication::processEvents();
+    if (m_answers.menuSeen) ++counts.menus;
+    return m_answers.menuItems;
+  }
+
+  CMainFrame* m_frame;
+  ShellApp& m_app;
+  WalkAnswers& m_answers;
+  std::string m_state, m_start;
+  unsigned m_seed;
+  UntouchedFiles m_files;
+  std::vector<std::string> m_road;
+  std::unique_ptr<QProcess> m_peer;
+  bool m_lastAtOnce = false;
+  std::vector<std::string> m_carried;
+};
+
+}  // namespace pm2::test

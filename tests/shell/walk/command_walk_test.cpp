@@ -1,0 +1,215 @@
+// Every command in every state: the real main frame, started as the
+// program starts it, brought into each state a user meets through its own
+// commands, and walked (command_walk.h). A found fault ends its state's
+// walk with the road that led to it; the rows of KnownRoads run such roads
+// again, and PM2_WALK_REPLAY adds one more row ("<start>:<road>").
+//
+// The longer walk: PM2_WALK_SEEDS=<n> runs n seeds a state (from
+// PM2_WALK_SEED, 1 by default), PM2_WALK_STEPS=<n> random steps a seed.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command_walk.h"
+#include "project/dialogs/device_selection.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+int EnvNumber(const char* name, int fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::atoi(v) : fallback;
+}
+
+// A main that never returns: stopped at main, the second F10 steps over a
+// call that never comes back, so the step runs on, and so does the target
+// until it is stopped.
+constexpr const char* kLoopingMain =
+    "int counter;\n"
+    "static void Count(void) { for (;;) { counter++; } }\n"
+    "int main(void)\n"
+    "{\n"
+    "  Count();\n"
+    "}\n";
+
+// A first-generation project beside the example's sources.
+constexpr const char* kOldProject = "[PROJ]\r\nF=Blinky.c\xFF" "3 0 1\r\nF=LED.c\xFF" "3 0 1\r\n";
+
+// How a walk's session starts: with no project, the example, the example
+// with the looping main, or no project beside a first-generation project.
+struct Start {
+  std::string kind;
+};
+
+// One session of the program in a folder of its own.
+class WalkSession {
+ public:
+  explicit WalkSession(const std::string& kind) {
+    const char* bin = std::getenv("PM2_TEST_BIN");
+    root = std::string(bin ? bin : "") + "/test-root/";
+    std::string pattern = (fs::temp_directory_path() / "pm2walk_XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return;
+    dir = pattern + "/";
+    test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
+    fs::remove_all(dir + "Obj");
+    if (kind == "looping") std::ofstream(dir + "Blinky.c", std::ios::binary) << kLoopingMain;
+    if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
+    ResetAppState();
+    PoolFreeAll();
+    const bool example = kind == "example" || kind == "looping";
+    // The session keeps to the folder: its file dialogs start there.
+    fs::current_path(dir);
+    settings = std::make_unique<SettingsStore>(dir + "settings.ini");
+    session = std::make_unique<test::Session>(*settings, example ? dir + "Blinky.pm2" : "", root + "PM2/pelmora2");
+  }
+  ~WalkSession() {
+    answers.reset();
+    if (session && session->Frame() && session->Frame()->Debugger()->Session().SessionActive())
+      session->Frame()->Debugger()->Session().StopDebugger();
+    session.reset();
+    settings.reset();
+    ResetAppState();
+    PoolFreeAll();
+    fs::current_path(fs::temp_directory_path());
+    std::error_code ec;
+    if (!dir.empty()) fs::remove_all(dir, ec);
+  }
+  // Started, with the frame the active window, as the user meets it.
+  bool Started() const {
+    if (!session || !session->started || !session->Frame()) return false;
+    session->Frame()->activateWindow();
+    return QTest::qWaitForWindowActive(session->Frame());
+  }
+  // The walk's answers; a device sheet's OK chooses the example's device.
+  test::WalkAnswers& Answers() {
+    if (!answers) {
+      answers = std::make_unique<test::WalkAnswers>(dir);
+      answers->beforeAccept = [](QDialog& d) {
+        if (auto* sheet = dynamic_cast<DeviceSheet*>(&d)) sheet->Selector()->SelectDevice("NXP", "LPC2138");
+      };
+    }
+    return *answers;
+  }
+
+  std::string root, dir;
+  std::unique_ptr<SettingsStore> settings;
+  std::unique_ptr<test::Session> session;
+  std::unique_ptr<test::WalkAnswers> answers;
+};
+
+bool HaveDebugTools(const std::string& root) {
+  return fs::exists(root + "GNU/Arm-Tools/Bin/arm-uclibc-gcc") && access("/usr/bin/gdb-multiarch", X_OK) == 0 &&
+         access("/usr/bin/qemu-system-arm", X_OK) == 0;
+}
+
+// A state, how it starts and the road that brings it about.
+struct WalkState {
+  const char* name;
+  const char* start;
+  const char* road;
+};
+
+// Through the frame's own commands: New Project (np.pm2, NXP > LPC2138,
+// the startup file copied), Components, Options for Target, Build, the
+// debug commands.
+constexpr const char* kToMain = "32720;32802;await-stop;open:LED.c";
+const WalkState kStates[] = {
+    {"NoProject", "none", ""},
+    {"NewProjectNotSaved", "none", "name:np.pm2;32702"},
+    {"FirstGenerationImported", "firstgen", "name:fg.pm2;35091"},
+    {"ExampleOpen", "example", "open:Blinky.c"},
+    {"ExampleAfterComponentsOk", "example", "32704;open:Blinky.c"},
+    {"ExampleAfterOptionsOk", "example", "35051;open:Blinky.c"},
+    {"DebugStoppedAtMain", "looping", kToMain},
+    {"TargetRunning", "looping", "32720;32802;await-stop;open:LED.c;32791"},
+    {"StepRanOn", "looping", "32720;32802;await-stop;open:LED.c;32795;32795"},
+    {"JustAfterStopRunning", "looping", "32720;32802;await-stop;open:LED.c;32791;32797"},
+    {"JustAfterTheSessionEnded", "looping", "32720;32802;await-stop;open:LED.c;32802"},
+    // Options for Target held open while a peer asks for a build; then
+    // its OK.
+    {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
+};
+
+bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
+
+class CommandWalkTest : public ::testing::TestWithParam<WalkState> {};
+
+TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
+  const WalkState& state = GetParam();
+  const int seeds = std::max(1, EnvNumber("PM2_WALK_SEEDS", 1));
+  const unsigned first = unsigned(EnvNumber("PM2_WALK_SEED", 1));
+  const int steps = EnvNumber("PM2_WALK_STEPS", 40);
+  for (int n = 0; n < seeds; ++n) {
+    const unsigned seed = first + unsigned(n);
+    WalkSession s(state.start);
+    if (NeedsDebugTools(state) && !HaveDebugTools(s.root))
+      GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
+    ASSERT_TRUE(s.Started());
+    test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
+    std::printf("walk: %s, seed %u\n", state.name, seed);
+    ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
+    // The sweep once a state; the random road once a seed.
+    if (n == 0 && !walk.Sweep()) return;
+    if (!walk.Random(steps)) return;
+    if (!walk.Tail()) return;
+    std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run, %d context menus, "
+                "%d random steps, Exit %s\n",
+                state.name, seed, walk.counts.asked, walk.counts.ran, walk.counts.menus, walk.counts.random,
+                walk.closed ? "closed the frame" : "was refused");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CommandWalkTest, ::testing::ValuesIn(kStates),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Roads the walk found, run again; each must end with the checks passing.
+struct KnownRoad {
+  std::string name;
+  std::string start;
+  std::string road;
+};
+
+std::vector<KnownRoad> KnownRoads() {
+  std::vector<KnownRoad> rows = {
+      // A new project, its Components sheet's OK, then Build.
+      {"NewProjectComponentsOkThenBuild", "none", "name:np.pm2;32702;32704;32720"},
+      // A step that runs on, Stop Running, and the session ended at once.
+      {"StopRunningThenEndTheSessionAtOnce", "looping", "32720;32802;await-stop;32795;32795!;32797!;32802"},
+      // Back from another program, Start/Stop Debug Session at once (the
+      // click that brings the program back is the toolbar button's).
+      {"ComeBackThenStartTheSessionAtOnce", "looping", "32720;come-back!;32802;await-stop"},
+  };
+  if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
+    const std::string text = replay;
+    const size_t colon = text.find(':');
+    rows.push_back({"Replay", text.substr(0, colon), colon == std::string::npos ? "" : text.substr(colon + 1)});
+  }
+  return rows;
+}
+
+class KnownRoadTest : public ::testing::TestWithParam<KnownRoad> {};
+
+TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
+  const KnownRoad& row = GetParam();
+  WalkSession s(row.start);
+  if (row.start == "looping" && !HaveDebugTools(s.root))
+    GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
+  ASSERT_TRUE(s.Started());
+  test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
+  EXPECT_TRUE(walk.RunRoad(row.road)) << walk.fault;
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, KnownRoadTest, ::testing::ValuesIn(KnownRoads()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace pm2

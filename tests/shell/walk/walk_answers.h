@@ -1,0 +1,235 @@
+// The walk's answers to whatever a command asks: while a WalkAnswers
+// lives, a timer finds the modal window in front (a message box, a file
+// dialog, a sheet) and answers it the way the current command's mode says:
+// with its default button (OK, Yes, a path inside the walk's folder for a
+// file dialog) or with Cancel. A window that comes back after its answer
+// is given Cancel, then closed, so no command can hold the walk; a command
+// that asks without end is reported. A context menu the walk opened is
+// listed or has one of its items chosen, as a user chooses it.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pm2::test {
+
+enum class Answer { kDefault, kCancel };
+
+// One item of a context menu as the walk sees it.
+struct MenuItem {
+  std::string text;
+  bool enabled = false;
+};
+
+class WalkAnswers {
+ public:
+  // `folder` (ending in '/') is where file dialogs are pointed.
+  explicit WalkAnswers(std::string folder) : m_folder(std::move(folder)) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Respond(); });
+    m_timer.start(5);
+  }
+  // Called on a dialog before its default answer (a sheet that needs a
+  // choice before its OK, as a user makes it).
+  std::function<void(QDialog&)> beforeAccept;
+  // While this says no, modal windows are left open (a sheet held open
+  // while a peer's request arrives); menus are answered all the same.
+  std::function<bool()> holdUntil;
+  // The name the next save dialog gets (else a new one).
+  void NameNextSave(std::string name) { m_nextSave = std::move(name); }
+
+  // The mode of the next answers, and the count of answers given in it.
+  void Start(Answer mode) {
+    m_mode = mode;
+    m_given = 0;
+    m_tries.clear();
+    asked.clear();
+  }
+  int Given() const { return m_given; }
+  // A command that keeps asking after this many answers is a fault.
+  static constexpr int kMostAnswers = 200;
+  bool TooMany() const { return m_given > kMostAnswers; }
+
+  // The next context menu that pops up: listed (and closed), or the item
+  // with this text chosen.
+  void ListNextMenu() {
+    m_menuAction = MenuAction::kList;
+    menuItems.clear();
+    menuSeen = false;
+  }
+  void ChooseInNextMenu(const std::string& text) {
+    m_menuAction = MenuAction::kChoose;
+    m_choose = text;
+    menuSeen = false;
+  }
+
+  // What the windows said: their titles and texts, in order.
+  std::vector<std::string> asked;
+  std::vector<MenuItem> menuItems;
+  bool menuSeen = false;
+  std::string folder() const { return m_folder; }
+
+ private:
+  enum class MenuAction { kNone, kList, kChoose };
+
+  // The answer is given from a queued call, not from the timer: a window
+  // an answer opens (a file dialog's own question) runs its own loop, in
+  // which this timer must go on answering.
+  void Respond() {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      Later(menu, [this, menu] { AnswerMenu(menu); });
+      return;
+    }
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || !w->isVisible() || m_pending.count(w)) return;
+    if (holdUntil) {
+      if (!holdUntil()) return;
+      holdUntil = nullptr;
+    }
+    Later(w, [this, w] { AnswerWindow(w); });
+  }
+  template <class F>
+  void Later(QWidget* w, F answer) {
+    m_pending.insert(w);
+    QTimer::singleShot(0, w, [this, w, answer] {
+      m_pending.erase(w);
+      if (w->isVisible()) answer();
+    });
+  }
+
+  void AnswerWindow(QWidget* w) {
+    ++m_given;
+    const int tries = ++m_tries[w];
+    // The same window back after its answer (a field refused): Cancel,
+    // then close it.
+    const bool cancel = m_mode == Answer::kCancel || tries > 3 || m_given > kMostAnswers / 2;
+    if (tries > 6) {
+      if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
+      else w->close();
+      return;
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      asked.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
+      QAbstractButton* b = cancel ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
+      if (!b && !cancel && !box->buttons().isEmpty()) b = box->buttons().front();
+      if (b) b->click();
+      else box->reject();
+      return;
+    }
+    if (auto* files = qobject_cast<QFileDialog*>(w)) {
+      asked.push_back(files->windowTitle().toStdString());
+      if (cancel) {
+        files->reject();
+        return;
+      }
+      // Typed into the name field, as a user does: a selection made in
+      // code is dropped while the dialog's folder loads.
+      files->setDirectory(QString::fromStdString(m_folder));
+      const QString path = PathFor(*files);
+      if (auto* name = files->findChild<QLineEdit*>("fileNameEdit")) name->setText(path);
+      else files->selectFile(path);
+      static_cast<QDialog*>(files)->accept();
+      return;
+    }
+    asked.push_back(w->windowTitle().toStdString());
+    if (auto* d = qobject_cast<QDialog*>(w)) {
+      if (cancel) {
+        d->reject();
+        return;
+      }
+      if (beforeAccept) beforeAccept(*d);
+      d->accept();
+      return;
+    }
+    w->close();
+  }
+
+  // A save gets a new name in the folder; an open the first file there
+  // the dialog's filter shows (a folder picker the folder itself).
+  QString PathFor(QFileDialog& d) {
+    const QDir folder(QString::fromStdString(m_folder));
+    if (d.fileMode() == QFileDialog::Directory) return folder.absolutePath();
+    if (d.acceptMode() == QFileDialog::AcceptSave) {
+      if (!m_nextSave.empty()) {
+        const QString name = QString::fromStdString(m_nextSave);
+        m_nextSave.clear();
+        return folder.filePath(name);
+      }
+      const QString suffix = d.defaultSuffix().isEmpty() ? QString("txt") : d.defaultSuffix();
+      return folder.filePath(QString("walk%1.%2").arg(++m_saved).arg(suffix));
+    }
+    const QStringList filters = Patterns(d.selectedNameFilter());
+    const QStringList names = folder.entryList(filters, QDir::Files, QDir::Name);
+    return names.isEmpty() ? folder.filePath("none") : folder.filePath(names.front());
+  }
+  static QStringList Patterns(const QString& filter) {
+    const int open = filter.indexOf('('), close = filter.lastIndexOf(')');
+    if (open < 0 || close < open) return {"*"};
+    return filter.mid(open + 1, close - open - 1).split(' ', Qt::SkipEmptyParts);
+  }
+
+  void AnswerMenu(QMenu* menu) {
+    if (m_menuAction == MenuAction::kNone || menuSeen) {
+      menu->close();
+      return;
+    }
+    menuSeen = true;
+    if (m_menuAction == MenuAction::kList) {
+      for (QAction* a : menu->actions())
+        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled()});
+      m_menuAction = MenuAction::kNone;
+      menu->close();
+      return;
+    }
+    m_menuAction = MenuAction::kNone;
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator() && !a->menu() && a->isEnabled() && Text(a) == m_choose) {
+        // As a user chooses it: the item made current, then Enter, so the
+        // menu's exec() returns it.
+        menu->setActiveAction(a);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(menu, &press);
+        return;
+      }
+    menu->close();
+  }
+
+ public:
+  // An item's text as the walk names it: without '&' and the key.
+  static std::string Text(QAction* a) {
+    std::string t;
+    for (QChar c : a->text()) {
+      if (c == '\t') break;
+      if (c != '&') t += c.toLatin1() ? c.toLatin1() : '?';
+    }
+    return t;
+  }
+
+ private:
+  std::string m_folder;
+  QTimer m_timer;
+  Answer m_mode = Answer::kDefault;
+  int m_given = 0;
+  int m_saved = 0;
+  std::map<QWidget*, int> m_tries;
+  std::set<QWidget*> m_pending;
+  MenuAction m_menuAction = MenuAction::kNone;
+  std::string m_choose;
+  std::string m_nextSave;
+};
+
+}  // namespace pm2::test

@@ -1,0 +1,155 @@
+// The walk's own parts, each shown to catch what it is there for: a child
+// left running, a project text a save refuses, a file changed behind the
+// editors, and the answers a modal window gets in each mode.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "project/model/app_state.h"
+#include "walk_answers.h"
+#include "walk_checks.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+// A folder of the test's own that goes with it.
+struct Folder {
+  Folder() {
+    std::string pattern = (fs::temp_directory_path() / "pm2walkcheck_XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path = pattern + "/";
+  }
+  ~Folder() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+  std::string path;
+};
+
+bool Names(const std::vector<std::string>& list, const std::string& name) {
+  return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+TEST(WalkChecks, AChildLeftRunningIsNamedUntilItEnds) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Stays until the test closes its end of the pipe.
+    ::close(fds[1]);
+    char c;
+    while (::read(fds[0], &c, 1) > 0) {
+    }
+    ::_exit(0);
+  }
+  ::close(fds[0]);
+  std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  EXPECT_TRUE(Names(test::UnexplainedChildren(false), name)) << name;
+  // A debug session explains gdb and the simulator only.
+  EXPECT_TRUE(Names(test::UnexplainedChildren(true), name)) << name;
+  ::close(fds[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_FALSE(Names(test::UnexplainedChildren(false), name));
+}
+
+TEST(WalkChecks, AProjectTextASaveWouldRefuseIsFound) {
+  ResetAppState();
+  PoolFreeAll();
+  ProjectFileIo io;
+  ASSERT_EQ(ReadProjectFile(io, std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky/Blinky.pm2"),
+            kProjectFileOk)
+      << io.message;
+  ProjectRec& p = *io.project;
+  EXPECT_EQ(test::ProjectRoundTrip(p), "");
+  ASSERT_NE(p.firstGroup, nullptr);
+  p.firstGroup->name = OptString::Pooled("Source)Group", kPoolProject);
+  const std::string fault = test::ProjectRoundTrip(p);
+  EXPECT_NE(fault.find("can no longer be saved"), std::string::npos) << fault;
+  EXPECT_NE(fault.find("Source)Group"), std::string::npos) << fault;
+  PoolFreeAll();
+}
+
+TEST(WalkChecks, AFileChangedBehindTheEditorsIsNamedUnlessAnEditorHadIt) {
+  Folder f;
+  ASSERT_FALSE(f.path.empty());
+  std::ofstream(f.path + "a.c") << "int a;\n";
+  std::ofstream(f.path + "b.h") << "int b;\n";
+  std::ofstream(f.path + "notes.txt") << "not the user's source\n";
+  test::UntouchedFiles files(f.path);
+  EXPECT_EQ(files.Count(), 2u);
+  EXPECT_EQ(files.Check(), "");
+  std::ofstream(f.path + "b.h") << "int b; ";
+  EXPECT_NE(files.Check().find("b.h"), std::string::npos);
+  files.Forget(f.path + "b.h");
+  EXPECT_EQ(files.Check(), "");
+  // Named by a question the walk answered: it may change.
+  std::ofstream(f.path + "a.c") << "int a; ";
+  files.ForgetNamedIn("File '" + f.path + "b.c' already exists, overwrite ?");
+  EXPECT_NE(files.Check().find("a.c"), std::string::npos);
+  files.ForgetNamedIn("File '" + f.path + "a.c' already exists, overwrite ?");
+  EXPECT_EQ(files.Check(), "");
+  std::ofstream(f.path + "a2.c") << "int a2;\n";
+  test::UntouchedFiles again(f.path);
+  fs::remove(f.path + "a2.c");
+  EXPECT_NE(again.Check().find("a2.c"), std::string::npos);
+}
+
+// A question with Yes as its default and No as its escape.
+QMessageBox::StandardButton AskReplace() {
+  QMessageBox box(QMessageBox::Question, "Pelmora2", "Replace it?", QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return QMessageBox::StandardButton(box.exec());
+}
+
+struct AnswerRow {
+  const char* name;
+  test::Answer mode;
+  QMessageBox::StandardButton box;
+  bool fileChosen;
+};
+
+class WalkAnswersTest : public ::testing::TestWithParam<AnswerRow> {};
+
+// The message box gets its default or its escape button; a save dialog
+// the name asked for in the walk's folder, or Cancel; a question a file
+// dialog asks after its answer is answered too.
+TEST_P(WalkAnswersTest, WindowsGetTheModesAnswer) {
+  Folder f;
+  test::WalkAnswers answers(f.path);
+  answers.Start(GetParam().mode);
+  EXPECT_EQ(AskReplace(), GetParam().box);
+  answers.NameNextSave("np.pm2");
+  QFileDialog dialog(nullptr, "Create New Project", QString(), "Project Files (*.pm2)");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix("pm2");
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  EXPECT_EQ(accepted, GetParam().fileChosen);
+  if (accepted) {
+    EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), f.path + "np.pm2");
+  }
+  EXPECT_EQ(answers.Given(), 2);
+}
+
+const AnswerRow kAnswerRows[] = {
+    {"Default", test::Answer::kDefault, QMessageBox::Yes, true},
+    {"Cancel", test::Answer::kCancel, QMessageBox::No, false},
+};
+INSTANTIATE_TEST_SUITE_P(Modes, WalkAnswersTest, ::testing::ValuesIn(kAnswerRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
