@@ -86,7 +86,10 @@ TEST(StoredBreakpoints, AFileNameTheOptionsFileCannotKeepGetsNoBreakpoint) {
 // whose name the options file cannot keep: a save would fail on it.
 TEST(StoredBreakpoints, ASessionKeepsNoBreakpointTheOptionsFileCannotHold) {
   TargetRec target;
-  const std::vector<SourceBreakpoint> found = {{"x)y>.c", 4, true}, {"x)y.c", 5, true}, {"LED.c", 6, false}};
+  std::vector<SourceBreakpoint> found(3);
+  found[0].fileName = "x)y>.c", found[0].line = 4;
+  found[1].fileName = "x)y.c", found[1].line = 5;
+  found[2].fileName = "LED.c", found[2].line = 6, found[2].enabled = false;
   EXPECT_EQ(KeepSessionBreakpoints(&target, {}, found), 2);
   std::vector<std::string> files;
   for (const BreakpointRec* b = target.breakpoints; b; b = b->next) files.push_back(b->text1.str());
