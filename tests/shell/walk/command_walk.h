@@ -157,7 +157,7 @@ class CommandWalk {
   bool Run(const std::string& step) {
     m_road.push_back(step);
     WalkUnderWay() = Where();
-    HangGuard guard("the walk's step '" + step + "' in " + Where(), std::chrono::seconds(600));
+    HangGuard guard("the walk's step '" + step + "' in " + Where(), std::chrono::seconds(150));
     std::string name = step;
     // "!": the next step follows at once, before the event loop turns (a
     // second key the user pressed before the program took up the first).

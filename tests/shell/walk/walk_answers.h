@@ -95,12 +95,26 @@ class WalkAnswers {
       return;
     }
     QWidget* w = QApplication::activeModalWidget();
+    if (!w) w = HoldingWindow();
     if (!w || !w->isVisible() || m_pending.count(w)) return;
     if (holdUntil) {
       if (!holdUntil()) return;
       holdUntil = nullptr;
     }
     Later(w, [this, w] { AnswerWindow(w); });
+  }
+  // A window that holds the main window by disabling it rather than by
+  // being modal (the print preview, the progress of a long operation):
+  // answered as a modal one is.
+  static QWidget* HoldingWindow() {
+    bool held = false;
+    QWidget* holder = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets()) {
+      if (!t->isVisible()) continue;
+      if (!t->isEnabled() && !qobject_cast<QDialog*>(t)) held = true;
+      else if (qobject_cast<QDialog*>(t) && t->isEnabled() && !holder) holder = t;
+    }
+    return held ? holder : nullptr;
   }
   template <class F>
   void Later(QWidget* w, F answer) {
