@@ -18,6 +18,7 @@
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_startup.h"
 #include "shell/frame/main_frame.h"
+#include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/status_bar.h"
@@ -25,33 +26,6 @@
 
 namespace pm2 {
 namespace {
-
-// Every command id a user can reach: the rows of the command table, the
-// items of the frame's menus and the buttons of its default toolbars.
-std::set<CommandId> OfferedCommands() {
-  std::set<CommandId> ids;
-  for (const CommandRow& r : CommandTable()) {
-    // The status panes are rows of the table but no commands.
-    if (std::string(r.menu) == "status bar") continue;
-    for (CommandId id = r.first; id <= r.last; ++id) ids.insert(id);
-  }
-  std::vector<const std::vector<MenuEntry>*> todo;
-  for (unsigned menu : {kMainMenuId, kEditorMenuId, kProjectContextMenuId})
-    if (const auto* m = ShellResources().Menu(menu)) todo.push_back(m);
-  while (!todo.empty()) {
-    const std::vector<MenuEntry>* level = todo.back();
-    todo.pop_back();
-    for (const MenuEntry& e : *level) {
-      if (e.kind == MenuEntry::Kind::Item) ids.insert(e.id);
-      if (e.kind == MenuEntry::Kind::Popup) todo.push_back(&e.children);
-    }
-  }
-  for (unsigned bar : {59392u, 59397u, 59398u})
-    if (const auto* buttons = ToolkitResources().Toolbar(bar))
-      for (CommandId id : *buttons)
-        if (id != 0) ids.insert(id);
-  return ids;
-}
 
 class FrameCompletenessTest : public test::ExampleFrameTest {};
 
@@ -61,7 +35,7 @@ TEST_F(FrameCompletenessTest, EveryOfferedCommandHasAHandler) {
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<std::string> missing;
-  for (CommandId id : OfferedCommands())
+  for (CommandId id : test::OfferedCommands())
     if (!f->HasHandler(id)) missing.push_back(std::to_string(id));
   EXPECT_EQ(::testing::PrintToString(missing), "{}") << "commands without a handler";
 }

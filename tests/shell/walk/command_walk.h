@@ -46,6 +46,7 @@
 #include "editor/ide/margin_view.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/controls/progress_ctrl.h"
@@ -71,26 +72,7 @@ inline void PrintWalkUnderWay() {
 // Every command id a user can reach from the table, the menus and the
 // toolbars, in order.
 inline std::vector<CommandId> WalkCommands() {
-  std::set<CommandId> ids;
-  for (const CommandRow& r : CommandTable()) {
-    if (std::string(r.menu) == "status bar") continue;
-    for (CommandId id = r.first; id <= r.last; ++id) ids.insert(id);
-  }
-  std::vector<const std::vector<MenuEntry>*> todo;
-  for (unsigned menu : {kMainMenuId, kEditorMenuId, kProjectContextMenuId})
-    if (const auto* m = ShellResources().Menu(menu)) todo.push_back(m);
-  while (!todo.empty()) {
-    const std::vector<MenuEntry>* level = todo.back();
-    todo.pop_back();
-    for (const MenuEntry& e : *level) {
-      if (e.kind == MenuEntry::Kind::Item && e.id != 0) ids.insert(e.id);
-      if (e.kind == MenuEntry::Kind::Popup) todo.push_back(&e.children);
-    }
-  }
-  for (unsigned bar : {59392u, 59397u, 59398u})
-    if (const auto* buttons = ToolkitResources().Toolbar(bar))
-      for (CommandId id : *buttons)
-        if (id != 0) ids.insert(id);
+  const std::set<CommandId> ids = test::OfferedCommands();
   return {ids.begin(), ids.end()};
 }
 
