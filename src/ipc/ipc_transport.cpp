@@ -91,8 +91,9 @@ void bs_InterProcessEventHandler::ClaimSlot() {
   if (m_nOwnSlot >= 0) m_receiver = std::thread([this] { ReceiverLoop(); });
 }
 
-int bs_InterProcessEventHandler::ClaimFreeSlot() {
-  for (int s = 0; s < kIpcSlotCount; ++s) {
+int bs_InterProcessEventHandler::ClaimFreeSlot(int preferred) {
+  for (int n = preferred >= 0 ? -1 : 0; n < kIpcSlotCount; ++n) {
+    const int s = n < 0 ? preferred : n;
     if (!m_objects.TryClaimSlot(s)) continue;
     SlotView slot = SlotView::At(m_objects.View(), s);
     // A writer of the previous owner's life may still hold the guard: it
@@ -128,6 +129,7 @@ void bs_InterProcessEventHandler::Rejoin() {
     if (old >= 0) m_objects.ReleaseSlot(old);
   }
   m_counted = false;
+  if (old >= 0) m_lastSlot = old;
   m_nOwnSlot = -1;
   m_objects.Detach();
   std::string err;
@@ -137,7 +139,9 @@ void bs_InterProcessEventHandler::Rejoin() {
     return;
   }
   m_rejoinFailureSaid = false;
-  if (JoinMapping()) m_nOwnSlot = ClaimFreeSlot();
+  // The slot it had, when free, so that peers that keep its number still
+  // reach it.
+  if (JoinMapping()) m_nOwnSlot = ClaimFreeSlot(old >= 0 ? old : m_lastSlot);
   if (m_nOwnSlot >= 0)
     SayDamage("The shared memory '" + name +
               "' or one of its semaphores was removed by another process; they are made anew and this program "

@@ -99,8 +99,9 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // Counts this process in the mapping: false when it must stay silent (a
   // mapping of another layout).
   bool JoinMapping();
-  // Claims the first free slot and starts its ring afresh; -1 when none is.
-  int ClaimFreeSlot();
+  // Claims a free slot, `preferred` first, else the first one, and starts
+  // its ring afresh; -1 when none is free.
+  int ClaimFreeSlot(int preferred = -1);
   void ClaimSlot();
   // At an idle wake, once the objects were removed under this process (or
   // after a rejoin that failed): leaves and attaches anew. The writers are
@@ -139,6 +140,7 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // the objects under them.
   mutable std::shared_mutex m_objectsMutex;
   bool m_rejoinFailureSaid = false;
+  int m_lastSlot = -1;  // the slot held before a rejoin that failed
   std::thread m_receiver;
   std::atomic<bool> m_stop {false};
   std::atomic<bool> m_damaged {false};  // the mapping was cut and restored

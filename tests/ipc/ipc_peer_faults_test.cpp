@@ -399,6 +399,7 @@ struct GoneRow {
   const char* name;
   bool folderToo;    // the lock folder removed, else its lock files
   const char* gone;  // nullptr: every object, by the leaving peer
+  int liveSlot;      // the live program's slot; those below it are free
 };
 
 class ObjectsRemovedUnderALiveProgram : public PeerFaultsTest, public ::testing::WithParamInterface<GoneRow> {
@@ -417,7 +418,13 @@ class ObjectsRemovedUnderALiveProgram : public PeerFaultsTest, public ::testing:
 
 TEST_P(ObjectsRemovedUnderALiveProgram, AreMadeAnewAndItIsReachedAgain) {
   const GoneRow& row = GetParam();
-  auto live = StartPeer(0);
+  std::vector<std::unique_ptr<Child>> below;
+  for (int slot = 0; slot < row.liveSlot; ++slot) below.push_back(StartPeer(slot));
+  auto live = StartPeer(row.liveSlot);
+  for (auto& peer : below) {
+    peer->Signal(SIGUSR1);
+    ASSERT_EQ(peer->Wait(kHangMs), 0);
+  }
   const std::string file = row.gone ? GuardFile(0) : MappingFile();
   const ObjectIdentity before = IdentityOfFile(file);
   ASSERT_TRUE(before.known);
@@ -447,15 +454,17 @@ TEST_P(ObjectsRemovedUnderALiveProgram, AreMadeAnewAndItIsReachedAgain) {
     return false;
   })) << "the live lock file was never made anew and held";
   ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
-  EXPECT_EQ(dispatcher.OwnSlot(), 1);
-  EXPECT_TRUE(PeerAnswers(0)) << "the live program is not reached";
-  Quit(*live, 0);
+  // Back in its own slot: peers that keep its number still reach it.
+  EXPECT_EQ(dispatcher.OwnSlot(), row.liveSlot == 0 ? 1 : 0);
+  EXPECT_TRUE(PeerAnswers(row.liveSlot)) << "the live program is not reached in slot " << row.liveSlot;
+  Quit(*live, row.liveSlot);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ObjectsRemovedUnderALiveProgram,
-                         ::testing::Values(GoneRow {"ByALeavingPeerAfterTheLockFolder", true, nullptr},
-                                           GoneRow {"ByALeavingPeerAfterTheLockFiles", false, nullptr},
-                                           GoneRow {"OneGuardByHand", false, kIpcGuardName}),
+                         ::testing::Values(GoneRow {"ByALeavingPeerAfterTheLockFolder", true, nullptr, 0},
+                                           GoneRow {"ByALeavingPeerAfterTheLockFiles", false, nullptr, 0},
+                                           GoneRow {"ByALeavingPeerBesideAFreeFirstSlot", true, nullptr, 1},
+                                           GoneRow {"OneGuardByHand", false, kIpcGuardName, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A live client that tells its use by the live lock file alone (it holds
