@@ -442,17 +442,20 @@ TEST_P(ObjectsRemovedUnderALiveProgram, AreMadeAnewAndItIsReachedAgain) {
     const ObjectIdentity now = IdentityOfFile(file);
     return now.known && !SameObject(now, before);
   })) << "'" << file << "' was never made anew";
-  // Its lock files too: a start beside it takes the objects for in use.
-  EXPECT_TRUE(Eventually([&] {
+  // Its lock files too, its slot's last: a start beside it takes the
+  // objects for in use, and that slot for taken.
+  const auto heldElsewhere = [](const std::string& path) {
     IpcFileLock probe;
     struct stat st {};
-    if (::lstat(space.ns.LockPath(kIpcMappingName).c_str(), &st) != 0 ||
-        !probe.Open(space.ns.LockPath(kIpcMappingName), nullptr))
-      return false;
+    if (::lstat(path.c_str(), &st) != 0 || !probe.Open(path, nullptr)) return false;
     if (!probe.TryExclusive()) return true;
     probe.Unlock();
     return false;
-  })) << "the live lock file was never made anew and held";
+  };
+  EXPECT_TRUE(Eventually([&] { return heldElsewhere(space.ns.LockPath(kIpcMappingName)); }))
+      << "the live lock file was never made anew and held";
+  const std::string slotLock = space.ns.LockPath("bs_InterProcessEventHandler_slot" + std::to_string(row.liveSlot));
+  ASSERT_TRUE(Eventually([&] { return heldElsewhere(slotLock); })) << "'" << slotLock << "' was never held again";
   ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
   // Back in its own slot: peers that keep its number still reach it.
   EXPECT_EQ(dispatcher.OwnSlot(), row.liveSlot == 0 ? 1 : 0);
