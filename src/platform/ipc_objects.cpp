@@ -222,12 +222,13 @@ void IpcObjects::RemoveIfUnused() {
     RemoveAsLast();
   } else {
     // The names may give objects that a later start made and uses: only
-    // this process's own are removed, and the lock files only when nobody
-    // holds the current set (the folder may have been made just now, by
-    // taking the gate).
-    UnlinkOwnObjects();
+    // this process's own are removed, and nothing while another process
+    // holds the current live lock file (the folder may have been made just
+    // now, by taking the gate): a client that tells its use by lock files
+    // alone may have made it anew for these very objects.
     IpcFileLock live;
     if (live.Open(m_ns.LockPath(kLiveLock), nullptr) && live.TryExclusive()) {
+      UnlinkOwnObjects();
       RemoveLockFiles(m_ns);
       live.Unlock();
     }

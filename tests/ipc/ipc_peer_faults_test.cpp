@@ -502,6 +502,35 @@ TEST_F(PeerFaultsTest, AClientOfLockFilesAloneIsNotTakenForDeadOnceThoseAreRemov
   EXPECT_EQ(start.Wait(kHangMs), 0);
 }
 
+// The same client beside a program of ours, the lock folder removed by
+// hand under both, and the client's new live lock file held before the
+// program leaves: the program's old lock is free, and nobody holds a lock on
+// the mapping, but the client's new one tells that the objects are in use.
+TEST_F(PeerFaultsTest, AProgramLeavingBesideAClientOfLockFilesAloneLeavesItsObjects) {
+  std::string err;
+  ShmRegion mapping;
+  ASSERT_TRUE(mapping.Create(space.ns.ObjectName(kIpcMappingName), kIpcMappingSize, &err)) << err;
+  ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+  IpcFileLock live;
+  ASSERT_TRUE(live.Open(space.ns.LockPath(kIpcMappingName), &err) && live.TryShared()) << err;
+  const ObjectIdentity made = IdentityOfFile(MappingFile());
+  ASSERT_TRUE(made.known);
+  auto program = StartPeer(0);
+  ASSERT_TRUE(SameObject(IdentityOfFile(MappingFile()), made)) << "the client's objects were taken for left over";
+  // Stopped, so that it cannot make its lock files anew before it leaves.
+  program->Stop();
+  RemoveLocks(true);
+  // The client's renewal: the new file held, the old one given up.
+  ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+  IpcFileLock renewed;
+  ASSERT_TRUE(renewed.Open(space.ns.LockPath(kIpcMappingName), &err) && renewed.TryShared()) << err;
+  live.Unlock();
+  program->Signal(SIGUSR1);
+  program->Signal(SIGCONT);
+  ASSERT_EQ(program->Wait(kHangMs), 0);
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), made)) << "the leaving program removed the client's objects";
+}
+
 // Lock files removed by hand under a running program: it makes them anew
 // and holds them again, its slot's among them.
 class LockFilesRemoved : public PeerFaultsTest, public ::testing::WithParamInterface<bool> {};
