@@ -19,7 +19,11 @@
 //    names (the lock folder was removed by hand, and a later start may have
 //    made new ones) is not a user of the objects at the names: leaving, it
 //    removes by name only those still the very objects it opened, and only
-//    when nobody else shares its old lock;
+//    when nobody else shares its old lock or holds the current one;
+//  - a client may tell its use by lock files alone: objects that exist
+//    while their live lock file is new (made anew after a removal by hand)
+//    are taken for left over only once kIpcLockFileGraceMs passed without
+//    anybody holding it;
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
 //    whatever its in-use flag says;
