@@ -50,6 +50,11 @@ bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
   // not what the guard protects); a takeover is said on the error output.
   m_objects.WatchGuards({[this](int s) { return RingWordsFingerprint(s); }, SayDamage});
   if (!m_objects.Attach(err)) return false;
+  if (JoinMapping()) ClaimSlot();  // else attached, but silent
+  return true;
+}
+
+bool bs_InterProcessEventHandler::JoinMapping() {
   uint8_t* view = m_objects.View();
   if (m_objects.Created()) {
     StoreShared(view, 1);
@@ -58,9 +63,7 @@ bool bs_InterProcessEventHandler::AttachObjects(std::string* err) {
     AddShared(view, 1);
   }
   m_counted = true;
-  if (LoadShared(view + 4) != kIpcLayoutVersion && !VersionPutRight()) return true;  // attached, but silent
-  ClaimSlot();
-  return true;
+  return LoadShared(view + 4) == kIpcLayoutVersion || VersionPutRight();
 }
 
 bool bs_InterProcessEventHandler::VersionPutRight() {
@@ -83,7 +86,14 @@ bool bs_InterProcessEventHandler::VersionPutRight() {
 }
 
 void bs_InterProcessEventHandler::ClaimSlot() {
-  for (int s = 0; s < kIpcSlotCount; ++s) {
+  m_nOwnSlot = ClaimFreeSlot();
+  // All sixteen slots taken: attached without a slot.
+  if (m_nOwnSlot >= 0) m_receiver = std::thread([this] { ReceiverLoop(); });
+}
+
+int bs_InterProcessEventHandler::ClaimFreeSlot(int preferred) {
+  for (int n = preferred >= 0 ? -1 : 0; n < kIpcSlotCount; ++n) {
+    const int s = n < 0 ? preferred : n;
     if (!m_objects.TryClaimSlot(s)) continue;
     SlotView slot = SlotView::At(m_objects.View(), s);
     // A writer of the previous owner's life may still hold the guard: it
@@ -99,14 +109,48 @@ void bs_InterProcessEventHandler::ClaimSlot() {
     m_objects.UnlockGuard(s);
     m_objects.QueueFilled(s).Poll();
     m_objects.Kill(s).Poll();
-    m_nOwnSlot = s;
-    m_receiver = std::thread([this] { ReceiverLoop(); });
+    return s;
+  }
+  return -1;
+}
+
+void bs_InterProcessEventHandler::Rejoin() {
+  std::unique_lock<std::shared_mutex> writers(m_objectsMutex);
+  if (m_stop) return;
+  const std::string name = m_objects.Namespace().ObjectName(kIpcMappingName);
+  const int old = m_nOwnSlot;
+  if (m_objects.Attached()) {
+    // The mapping may still be a live one (only a semaphore went): this
+    // process's marks in it are taken back before it joins anew.
+    SlotView slot = SlotView::At(m_objects.View(), old >= 0 ? old : 0);
+    bool restored = true;
+    if (old >= 0 && m_objects.MappingIntact(nullptr, &restored, false)) slot.Set(slot_field::kInUse, 0);
+    if (m_counted) AddShared(m_objects.View(), -1);
+    if (old >= 0) m_objects.ReleaseSlot(old);
+  }
+  m_counted = false;
+  if (old >= 0) m_lastSlot = old;
+  m_nOwnSlot = -1;
+  m_objects.Detach();
+  std::string err;
+  if (!m_objects.Attach(&err)) {
+    if (!m_rejoinFailureSaid) SayDamage(err + "; the event interface tries again while the program runs");
+    m_rejoinFailureSaid = true;
     return;
   }
-  // All sixteen slots are taken: attached without a slot.
+  m_rejoinFailureSaid = false;
+  // The slot it had, when free, so that peers that keep its number still
+  // reach it.
+  if (JoinMapping()) m_nOwnSlot = ClaimFreeSlot(old >= 0 ? old : m_lastSlot);
+  if (m_nOwnSlot >= 0)
+    SayDamage("The shared memory '" + name +
+              "' or one of its semaphores was removed by another process; they are made anew and this program "
+              "is reached again in slot " +
+              std::to_string(m_nOwnSlot));
 }
 
 bool bs_InterProcessEventHandler::MappingUsable(bool lookAtSize) {
+  if (!m_objects.Attached()) return false;  // a rejoin that failed
   std::string report;
   bool restored = true;
   if (m_objects.MappingIntact(&report, &restored, lookAtSize)) return true;
@@ -122,12 +166,19 @@ bool bs_InterProcessEventHandler::MappingUsable(bool lookAtSize) {
 }
 
 bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
-  const bool usable = MappingUsable(true);
-  if (m_nOwnSlot >= 0) {
-    if (usable) SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
-    m_stop = true;
-    m_objects.Kill(m_nOwnSlot).Set();
-    m_objects.QueueFilled(m_nOwnSlot).Set();
+  m_stop = true;
+  bool usable;
+  {
+    // A rejoin under way ends first; none starts after it.
+    std::unique_lock<std::shared_mutex> writers(m_objectsMutex);
+    usable = MappingUsable(true);
+    if (m_nOwnSlot >= 0) {
+      if (usable) SlotView::At(m_objects.View(), m_nOwnSlot).Set(slot_field::kInUse, 0);
+      m_objects.Kill(m_nOwnSlot).Set();
+      m_objects.QueueFilled(m_nOwnSlot).Set();
+    }
+  }
+  if (m_receiver.joinable() || m_nOwnSlot >= 0) {
     if (m_receiver.joinable()) {
       if (m_receiver.get_id() == std::this_thread::get_id())
         m_receiver.detach();  // released from inside a delivery
@@ -154,6 +205,7 @@ void bs_InterProcessEventHandler::Refused(int slot) {
 }
 
 bool bs_InterProcessEventHandler::WriteEventToSlot(const dtc_EventBase& event, int s) {
+  std::shared_lock<std::shared_mutex> rejoin(m_objectsMutex);
   bool guardMissed = false;
   return WriteToSlot(event, s, m_options.guardTimeoutMs, &guardMissed);
 }
@@ -199,6 +251,7 @@ bool bs_InterProcessEventHandler::SendToEveryPeer(const dtc_EventBase& event) {
 
 bs_InterProcessEventHandler::BroadcastResult bs_InterProcessEventHandler::Broadcast(const dtc_EventBase& event) {
   BroadcastResult r;
+  std::shared_lock<std::shared_mutex> rejoin(m_objectsMutex);
   if (!MappingUsable()) return r;
   // A guard that kept this round waiting its whole wait is stuck (its
   // holder stopped, or dead and not yet taken for dead): the round waits so
@@ -254,18 +307,30 @@ void bs_InterProcessEventHandler::RepairLayoutVersion() {
 }
 
 void bs_InterProcessEventHandler::ReceiverLoop() {
-  SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
-  // Only the queue's event is waited on: waiting on the kill event as well
-  // would poll it every few milliseconds for the life of the program. The
-  // destructor sets m_stop, then the kill and the queue's event, so its end
-  // is seen at once.
-  IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
-  IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
   auto nextRenewal = std::chrono::steady_clock::now();
   while (!m_stop) {
+    if (m_nOwnSlot < 0) {
+      // A rejoin found no objects to join or no free slot: tried again
+      // as often as an idle receiver wakes.
+      std::this_thread::sleep_for(std::chrono::milliseconds(m_options.idleWakeMs));
+      if (!m_stop) Rejoin();
+      continue;
+    }
+    // Looked up at every wake: a rejoin replaces them.
+    SlotView slot = SlotView::At(m_objects.View(), m_nOwnSlot);
+    // Only the queue's event is waited on: waiting on the kill event as well
+    // would poll it every few milliseconds for the life of the program. The
+    // destructor sets m_stop, then the kill and the queue's event, so its end
+    // is seen at once.
+    IpcEvent& filled = m_objects.QueueFilled(m_nOwnSlot);
+    IpcEvent& kill = m_objects.Kill(m_nOwnSlot);
     IpcWaitResult r = filled.Wait(m_options.idleWakeMs);
     if (r == IpcWaitResult::Failed) return;
     if (m_stop) return;
+    if (r == IpcWaitResult::TimedOut && !m_objects.StillNamed()) {
+      Rejoin();
+      continue;
+    }
     // Only this program ends its own receiver, and it says so in m_stop
     // before it sets the kill event: a kill set by any other process is
     // taken back and ignored.
@@ -274,7 +339,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // A semaphore cut short by another process is mended when an access
     // runs into the cut, wherever that is; the own slot's sizes are looked
     // at when idle.
-    for (const std::string& text : m_objects.MendCutSemaphores(r == IpcWaitResult::TimedOut ? m_nOwnSlot : -1))
+    for (const std::string& text : m_objects.MendCutSemaphores(r == IpcWaitResult::TimedOut ? m_nOwnSlot.load() : -1))
       SayDamage(text);
     // Lock files removed by hand are made anew, looked for as often as an
     // idle receiver wakes, however busy the slot.

@@ -18,6 +18,13 @@
 // taken is taken over within a few seconds (IpcObjects::LockGuard); until
 // then a broadcast waits its whole wait for one guard at most.
 //
+// Objects that another process removes under this one (a peer that took
+// itself for their last user, or a removal by hand) are looked for at every
+// idle wake of the receiver: this process then leaves what it still holds
+// and attaches anew, making the objects and their lock files again, and
+// claims a slot in them, so that peers reach it again. The writers wait
+// meanwhile.
+//
 // The receiver thread ends only when this process releases its slot: the
 // slot's kill event, which any process of the user can set, is taken back
 // and ignored otherwise.
@@ -31,6 +38,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,7 +96,17 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // A layout version word that is not this layout's: true when it was put
   // right (and a slot may be claimed).
   bool VersionPutRight();
+  // Counts this process in the mapping: false when it must stay silent (a
+  // mapping of another layout).
+  bool JoinMapping();
+  // Claims a free slot, `preferred` first, else the first one, and starts
+  // its ring afresh; -1 when none is free.
+  int ClaimFreeSlot(int preferred = -1);
   void ClaimSlot();
+  // At an idle wake, once the objects were removed under this process (or
+  // after a rejoin that failed): leaves and attaches anew. The writers are
+  // held off meanwhile.
+  void Rejoin();
   void ReceiverLoop();
   void ReleaseStuckWriter(SlotView slot);
   void RepairLayoutVersion();
@@ -116,8 +134,13 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   EventSink& m_sink;
   const dtc_EventFactory& m_factory;
   IpcTransportOptions m_options;
-  int m_nOwnSlot = -1;
+  std::atomic<int> m_nOwnSlot {-1};
   bool m_counted = false;
+  // Held shared by every writer, exclusively by a rejoin, which replaces
+  // the objects under them.
+  mutable std::shared_mutex m_objectsMutex;
+  bool m_rejoinFailureSaid = false;
+  int m_lastSlot = -1;  // the slot held before a rejoin that failed
   std::thread m_receiver;
   std::atomic<bool> m_stop {false};
   std::atomic<bool> m_damaged {false};  // the mapping was cut and restored

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,6 +76,14 @@ bool IpcFileLock::StillLinked() const {
   struct stat own {}, named {};
   if (m_fd < 0 || fstat(m_fd, &own) != 0 || own.st_nlink == 0) return false;
   return lstat(m_path.c_str(), &named) == 0 && named.st_ino == own.st_ino && named.st_dev == own.st_dev;
+}
+
+long long IpcFileLock::AgeMs() const {
+  struct stat own {};
+  struct timespec now {};
+  if (m_fd < 0 || fstat(m_fd, &own) != 0 || clock_gettime(CLOCK_REALTIME, &now) != 0) return 0;
+  const long long ms = (now.tv_sec - own.st_ctim.tv_sec) * 1000LL + (now.tv_nsec - own.st_ctim.tv_nsec) / 1000000LL;
+  return std::max(0LL, ms);
 }
 
 bool IpcFileLock::SetWord(uint32_t value, int index) {

@@ -33,6 +33,9 @@ class IpcFileLock {
   // The file is still the one its path names (the last user of a set of
   // lock files removes them; a lock taken on a removed one guards nothing).
   bool StillLinked() const;
+  // How long ago the file was made (its status last changed: a lock file's
+  // contents and mode stay as made, bar a guard's words); 0 when unknown.
+  long long AgeMs() const;
   // Words kept in the file (word 0 at its start, word 1 after it): what the
   // holder tells a waiter that gets the lock after it (0 when the file is
   // too short to hold the word).

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <chrono>
 #include <string>
+#include <thread>
 
 namespace pm2 {
 namespace {
@@ -95,7 +96,7 @@ bool IpcObjects::AttachObjects(std::string* err) {
   bool ok;
   // A live user holds the live lock file, and a lock on the mapping itself:
   // the lock files may have been removed by hand under it.
-  if (m_live.TryExclusive() && !ShmRegion::NamedByteLocked(m_ns.ObjectName(kIpcMappingName), kUsersByte, true)) {
+  if (NobodyUsesTheObjects()) {
     // Nobody alive holds the objects: whatever exists is left over.
     UnlinkAll();
     ok = CreateAll(err);
@@ -119,6 +120,34 @@ bool IpcObjects::AttachObjects(std::string* err) {
     m_live.Close();
   }
   return ok;
+}
+
+bool IpcObjects::NobodyUsesTheObjects() {
+  const std::string mapping = m_ns.ObjectName(kIpcMappingName);
+  const auto liveLockFree = [&] {
+    if (!m_live.TryExclusive()) return false;
+    if (!ShmRegion::NamedByteLocked(mapping, kUsersByte, true)) return true;
+    m_live.Unlock();
+    return false;
+  };
+  if (!liveLockFree()) return false;
+  const long long age = m_live.AgeMs();
+  if (age >= kIpcLockFileGraceMs || !ShmRegion::Exists(mapping)) return true;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kIpcLockFileGraceMs - age);
+  while (std::chrono::steady_clock::now() < until) {
+    // Let go between the looks, so that the client can take it shared.
+    m_live.Unlock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!liveLockFree()) return false;
+  }
+  return true;
+}
+
+bool IpcObjects::StillNamed() const {
+  if (!m_region.StillNamed()) return false;
+  for (int i = 0; i < kIpcSlotCount; ++i)
+    if (!m_guards[i]->StillNamed() || !m_filled[i]->StillNamed() || !m_kill[i]->StillNamed()) return false;
+  return true;
 }
 
 bool IpcObjects::TakeGate(IpcFileLock& gate, std::string* err) {
@@ -193,12 +222,13 @@ void IpcObjects::RemoveIfUnused() {
     RemoveAsLast();
   } else {
     // The names may give objects that a later start made and uses: only
-    // this process's own are removed, and the lock files only when nobody
-    // holds the current set (the folder may have been made just now, by
-    // taking the gate).
-    UnlinkOwnObjects();
+    // this process's own are removed, and nothing while another process
+    // holds the current live lock file (the folder may have been made just
+    // now, by taking the gate): a client that tells its use by lock files
+    // alone may have made it anew for these very objects.
     IpcFileLock live;
     if (live.Open(m_ns.LockPath(kLiveLock), nullptr) && live.TryExclusive()) {
+      UnlinkOwnObjects();
       RemoveLockFiles(m_ns);
       live.Unlock();
     }

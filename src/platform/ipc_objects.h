@@ -19,7 +19,11 @@
 //    names (the lock folder was removed by hand, and a later start may have
 //    made new ones) is not a user of the objects at the names: leaving, it
 //    removes by name only those still the very objects it opened, and only
-//    when nobody else shares its old lock;
+//    when nobody else shares its old lock or holds the current one;
+//  - a client may tell its use by lock files alone: objects that exist
+//    while their live lock file is new (made anew after a removal by hand)
+//    are taken for left over only once kIpcLockFileGraceMs passed without
+//    anybody holding it;
 //  - each claimed slot is backed by an exclusive lock on its slot lock file,
 //    held for the owner's life; a slot whose lock can be taken is free,
 //    whatever its in-use flag says;
@@ -76,6 +80,11 @@ inline constexpr int kIpcMomentaryHoldMs = 200;
 // moving, before its holder is taken for dead: twice the longest pause a
 // live holder is allowed (a peer stopped for 1.5 s keeps its guard).
 inline constexpr int kIpcStuckGuardMs = 3000;
+// How long a live lock file made anew (after the lock files were removed by
+// hand) stands for no user at all while the objects exist: a live client
+// that tells its use by lock files alone makes its own anew at its next
+// idle wake, well within it.
+inline constexpr int kIpcLockFileGraceMs = 2000;
 
 class IpcObjects {
  public:
@@ -90,6 +99,11 @@ class IpcObjects {
   // True when Attach made the objects new (the mapping is all zero).
   bool Created() const { return m_created; }
   bool Attached() const { return m_region.Data() != nullptr; }
+  // True while every object this process opened is still the one its name
+  // gives: false once another process removed one (a peer that took itself
+  // for their last user, or a removal by hand), after which this process
+  // is unreachable through that name until it attaches anew.
+  bool StillNamed() const;
   // Closes everything; the last process to leave removes the objects.
   void Detach();
   // Removes every named object and lock file of the namespace (tests clean
@@ -206,6 +220,13 @@ class IpcObjects {
   // nobody uses any more.
   void RemoveIfUnused();
   void UnlinkOwnObjects();
+  // Under the gate, with m_live open: true, holding m_live exclusively,
+  // when no live process uses the objects. Neither the live lock file nor
+  // the mapping's lock tells of a client that uses lock files alone and
+  // whose lock files were removed by hand: while the objects exist and the
+  // live lock file is younger than kIpcLockFileGraceMs, such a client is
+  // given until then to hold the new one.
+  bool NobodyUsesTheObjects();
 
   IpcNamespace m_ns;
   ShmRegion m_region;

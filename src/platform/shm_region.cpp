@@ -159,6 +159,13 @@ bool ShmRegion::NamedByteLocked(const std::string& name, size_t at, bool exclusi
   return locked;
 }
 
+bool ShmRegion::Exists(const std::string& name) {
+  const int fd = shm_open(name.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) return errno != ENOENT;
+  close(fd);
+  return true;
+}
+
 void ShmRegion::Unlink(const std::string& name) { shm_unlink(name.c_str()); }
 
 }  // namespace pm2

@@ -61,6 +61,8 @@ class ShmRegion {
   // there is none.
   static bool NamedByteLocked(const std::string& name, size_t at, bool exclusive);
 
+  // True when an object of that name exists.
+  static bool Exists(const std::string& name);
   static void Unlink(const std::string& name);
 
  private:

@@ -296,12 +296,18 @@ class RemovedByHand : public PeerFaultsTest, public ::testing::WithParamInterfac
 
 TEST_P(RemovedByHand, TheOldProgramsEndLeavesTheNewObjects) {
   auto old = StartPeer(0);
+  // Stopped until this process made and claimed the new objects: running,
+  // it would make them anew itself at its next idle wake.
+  old->Stop();
   IpcObjects::RemoveAll(space.ns);
   ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
   ASSERT_EQ(dispatcher.OwnSlot(), 0);
   const std::string mapping = "/dev/shm/" + space.ns.ObjectName(kIpcMappingName).substr(1);
   const ObjectIdentity made = IdentityOfFile(mapping);
   ASSERT_TRUE(made.known);
+  // Whether its end comes before its idle wake or after it joined the new
+  // objects, they stay.
+  old->Signal(SIGCONT);
   old->Signal(GetParam().signal);
   ASSERT_EQ(old->Wait(kHangMs), GetParam().exitCode);
   EXPECT_TRUE(SameObject(IdentityOfFile(mapping), made)) << "the new mapping was removed";
@@ -383,6 +389,147 @@ INSTANTIATE_TEST_SUITE_P(Rows, LocksRemovedByHand,
                                            RemovedLocksRow {"LockFolderFirstLeavesFirst", true, true},
                                            RemovedLocksRow {"LockFolderLaterLeavesFirst", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Objects removed under a live program: after its lock files were removed
+// by hand, a peer that tells its use by lock files alone attaches and
+// leaves, gets the new live lock file to itself and removes every object as
+// their last user; or one object went by hand. The program notices at its
+// idle wake, makes them anew with its lock files, and peers reach it again.
+struct GoneRow {
+  const char* name;
+  bool folderToo;    // the lock folder removed, else its lock files
+  const char* gone;  // nullptr: every object, by the leaving peer
+  int liveSlot;      // the live program's slot; those below it are free
+};
+
+class ObjectsRemovedUnderALiveProgram : public PeerFaultsTest, public ::testing::WithParamInterface<GoneRow> {
+ protected:
+  // What a peer that tells its use by lock files alone does as it leaves
+  // when it gets the live lock file exclusively.
+  void LeaveAsLastByLockFiles() {
+    std::string err;
+    ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+    IpcFileLock live;
+    ASSERT_TRUE(live.Open(space.ns.LockPath(kIpcMappingName), &err)) << err;
+    ASSERT_TRUE(live.TryExclusive()) << "the live lock file is held: the leaving peer would remove nothing";
+    IpcObjects::RemoveAll(space.ns);
+  }
+};
+
+TEST_P(ObjectsRemovedUnderALiveProgram, AreMadeAnewAndItIsReachedAgain) {
+  const GoneRow& row = GetParam();
+  std::vector<std::unique_ptr<Child>> below;
+  for (int slot = 0; slot < row.liveSlot; ++slot) below.push_back(StartPeer(slot));
+  auto live = StartPeer(row.liveSlot);
+  for (auto& peer : below) {
+    peer->Signal(SIGUSR1);
+    ASSERT_EQ(peer->Wait(kHangMs), 0);
+  }
+  const std::string file = row.gone ? GuardFile(0) : MappingFile();
+  const ObjectIdentity before = IdentityOfFile(file);
+  ASSERT_TRUE(before.known);
+  // Stopped, so that it cannot make its lock files anew before the peer
+  // leaves.
+  live->Stop();
+  RemoveLocks(row.folderToo);
+  if (row.gone)
+    IpcSemaphore::Unlink(ObjectName(kIpcGuardName, 0));
+  else
+    LeaveAsLastByLockFiles();
+  ASSERT_FALSE(HasFailure());
+  live->Signal(SIGCONT);
+  EXPECT_TRUE(Eventually([&] {
+    const ObjectIdentity now = IdentityOfFile(file);
+    return now.known && !SameObject(now, before);
+  })) << "'" << file << "' was never made anew";
+  // Its lock files too, its slot's last: a start beside it takes the
+  // objects for in use, and that slot for taken.
+  const auto heldElsewhere = [](const std::string& path) {
+    IpcFileLock probe;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !probe.Open(path, nullptr)) return false;
+    if (!probe.TryExclusive()) return true;
+    probe.Unlock();
+    return false;
+  };
+  EXPECT_TRUE(Eventually([&] { return heldElsewhere(space.ns.LockPath(kIpcMappingName)); }))
+      << "the live lock file was never made anew and held";
+  const std::string slotLock = space.ns.LockPath("bs_InterProcessEventHandler_slot" + std::to_string(row.liveSlot));
+  ASSERT_TRUE(Eventually([&] { return heldElsewhere(slotLock); })) << "'" << slotLock << "' was never held again";
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  // Back in its own slot: peers that keep its number still reach it.
+  EXPECT_EQ(dispatcher.OwnSlot(), row.liveSlot == 0 ? 1 : 0);
+  EXPECT_TRUE(PeerAnswers(row.liveSlot)) << "the live program is not reached in slot " << row.liveSlot;
+  Quit(*live, row.liveSlot);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ObjectsRemovedUnderALiveProgram,
+                         ::testing::Values(GoneRow {"ByALeavingPeerAfterTheLockFolder", true, nullptr, 0},
+                                           GoneRow {"ByALeavingPeerAfterTheLockFiles", false, nullptr, 0},
+                                           GoneRow {"ByALeavingPeerBesideAFreeFirstSlot", true, nullptr, 1},
+                                           GoneRow {"OneGuardByHand", false, kIpcGuardName, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A live client that tells its use by the live lock file alone (it holds
+// no lock on the mapping), whose lock folder was removed by hand: a start
+// in the next moments joins its objects rather than taking them for left
+// over, as long as the client holds the new lock file by its next idle wake.
+TEST_F(PeerFaultsTest, AClientOfLockFilesAloneIsNotTakenForDeadOnceThoseAreRemoved) {
+  std::string err;
+  ShmRegion mapping;
+  ASSERT_TRUE(mapping.Create(space.ns.ObjectName(kIpcMappingName), kIpcMappingSize, &err)) << err;
+  ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+  IpcFileLock live;
+  ASSERT_TRUE(live.Open(space.ns.LockPath(kIpcMappingName), &err) && live.TryShared()) << err;
+  const ObjectIdentity made = IdentityOfFile(MappingFile());
+  ASSERT_TRUE(made.known);
+  RemoveLocks(true);
+  Child start(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir});
+  // The client's renewal, as soon as the start made the file.
+  IpcFileLock renewed;
+  EXPECT_TRUE(Eventually([&] {
+    struct stat st {};
+    IpcFileLock fresh;
+    if (::lstat(space.ns.LockPath(kIpcMappingName).c_str(), &st) != 0 ||
+        !fresh.Open(space.ns.LockPath(kIpcMappingName), nullptr) || !fresh.TryShared())
+      return false;
+    renewed = std::move(fresh);
+    return true;
+  })) << "the client never held its lock file again";
+  EXPECT_EQ(start.Line(), "slot 0");
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), made)) << "the live client's objects were taken for left over";
+  start.Signal(SIGUSR1);
+  EXPECT_EQ(start.Wait(kHangMs), 0);
+}
+
+// The same client beside a program of ours, the lock folder removed by
+// hand under both, and the client's new live lock file held before the
+// program leaves: the program's old lock is free, and nobody holds a lock on
+// the mapping, but the client's new one tells that the objects are in use.
+TEST_F(PeerFaultsTest, AProgramLeavingBesideAClientOfLockFilesAloneLeavesItsObjects) {
+  std::string err;
+  ShmRegion mapping;
+  ASSERT_TRUE(mapping.Create(space.ns.ObjectName(kIpcMappingName), kIpcMappingSize, &err)) << err;
+  ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+  IpcFileLock live;
+  ASSERT_TRUE(live.Open(space.ns.LockPath(kIpcMappingName), &err) && live.TryShared()) << err;
+  const ObjectIdentity made = IdentityOfFile(MappingFile());
+  ASSERT_TRUE(made.known);
+  auto program = StartPeer(0);
+  ASSERT_TRUE(SameObject(IdentityOfFile(MappingFile()), made)) << "the client's objects were taken for left over";
+  // Stopped, so that it cannot make its lock files anew before it leaves.
+  program->Stop();
+  RemoveLocks(true);
+  // The client's renewal: the new file held, the old one given up.
+  ASSERT_TRUE(space.ns.EnsureLockFolder(&err)) << err;
+  IpcFileLock renewed;
+  ASSERT_TRUE(renewed.Open(space.ns.LockPath(kIpcMappingName), &err) && renewed.TryShared()) << err;
+  live.Unlock();
+  program->Signal(SIGUSR1);
+  program->Signal(SIGCONT);
+  ASSERT_EQ(program->Wait(kHangMs), 0);
+  EXPECT_TRUE(SameObject(IdentityOfFile(MappingFile()), made)) << "the leaving program removed the client's objects";
+}
 
 // Lock files removed by hand under a running program: it makes them anew
 // and holds them again, its slot's among them.

@@ -470,7 +470,8 @@ TEST_F(TransportTest, ObjectsGoneUnderALiveUserAreMadeAnewByTheNextStart) {
   Child peer(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir});
   EXPECT_EQ(peer.Line(), "slot 1");  // slot 0 is still this process's
   // The new objects are shared: the next start finds the peer's slot taken.
-  // (This process stays on the removed ones; the peers end with the test.)
+  // (This process joins them at its next idle wake, in slot 0 again, whose
+  // lock it holds; the peers end with the test.)
   Child next(test::ProgramBeside("ipc_test_peer"), {space.ns.suffix, space.dir});
   EXPECT_EQ(next.Line(), "slot 2");
 }
