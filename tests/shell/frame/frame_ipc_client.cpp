@@ -153,6 +153,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (s.rfind("status 0", 0) == 0) continue;  // "Ok.": the build started
+    // The identities that WhoIs of other processes bring are no answer.
+    if (s.rfind("identity ", 0) == 0) continue;
     if (s.rfind("status ", 0) == 0 || s == "timeout") {
       c.Say(s);
       return 5;
