@@ -225,8 +225,9 @@ class GdbStopAfterARunOnStep : public GdbStepFrameTest, public ::testing::WithPa
 
 // `main` loops for ever on one line: F10 runs on past the driver's bound
 // (gdb steps it instruction by instruction, never ending the line). Asked
-// to stop, the target stops where it stands and shows it; F10 and F5 go on
-// from there, and the next stop request is answered too.
+// to stop, the target stops where it stands and shows it; F10 in the editor
+// runs on again and stops again when asked; F10 by instruction and F5 go on
+// from there, and the stop request after F5 is answered too.
 TEST_P(GdbStopAfterARunOnStep, TheTargetStopsAndStepsOnFromThere) {
   std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
   ASSERT_TRUE(StartAtMain());
@@ -235,6 +236,15 @@ TEST_P(GdbStopAfterARunOnStep, TheTargetStopsAndStepsOnFromThere) {
   ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
   ASSERT_TRUE(AskToStop());
   ASSERT_NO_FATAL_FAILURE(ExpectStoppedInTheLoop("after the step"));
+  // F10 in the editor again: the line's step runs on as before, and stops.
+  EditorView* v = Blinky();
+  f->MdiClient()->setActiveSubWindow(f->Editors().SheetOf(&v->Document()));
+  ASSERT_FALSE(f->Debugger()->Windows().DisassemblyInFront());
+  ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
+  ASSERT_TRUE(AskToStop());
+  ASSERT_NO_FATAL_FAILURE(ExpectStoppedInTheLoop("after the second step"));
+  ASSERT_TRUE(f->ExecuteCommand(32752));  // the disassembly window to the front
   // F10 with the disassembly window in front: one instruction of the loop.
   ASSERT_TRUE(f->Debugger()->Windows().DisassemblyInFront());
   const uint32_t before = s.Record()->pc;

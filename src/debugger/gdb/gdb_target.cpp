@@ -442,9 +442,16 @@ bool GdbTarget::Interrupt() {
   // runs the target ("print f()") keeps it from reading: the signal stops
   // that one. A gdb that reads is not signalled: it would take the signal
   // as a quit of what it is doing, the stop's report among it.
+  // A step that gdb takes instruction by instruction leaves the target
+  // running only between two of gdb's steps: a request that reaches qemu's
+  // stub while it stands is dropped, and gdb steps on. The request goes
+  // again until one lands.
   auto answered = std::make_shared<std::atomic<bool>>(false);
-  m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
-  if (WaitReported(before + 1, kInterruptSignalMs)) return true;
+  for (;;) {
+    m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
+    if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
+    if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
+  }
   if (!*answered) m_gdb->SignalInterrupt();
   if (WaitReported(before + 1, RestMs(until))) return true;
   if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
