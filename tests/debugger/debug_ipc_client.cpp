@@ -15,7 +15,8 @@
 // it sends what a hostile client would (see Hostile); with "effects" texts
 // that would write or call (see Effects); with "stepout" it steps into and
 // steps out the moment it hears the stop (see StepInAndOut). With
-// "until:<text>" it prints what it hears until a text that starts so.
+// "until:<text>" it prints what it hears until a text that starts so. With
+// "stop" it asks the running target to stop (see StopTheTarget).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -148,6 +149,19 @@ int StepInAndOut(test::IpcTestClient& c) {
   }
 }
 
+// "stop": StopExecution to the running target; prints what comes until
+// the stop (0) or a status text, which says why there is none (31).
+int StopTheTarget(test::IpcTestClient& c) {
+  c.Send(dtc_Debug::StopExecution());
+  for (;;) {
+    const std::string s = c.Next(pm2::test::kHangWaitMs);
+    c.Say(s);
+    if (s == "timeout") return 32;
+    if (s.rfind("status ", 0) == 0) return 31;
+    if (s.rfind("execution stopped ", 0) == 0) return 0;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,6 +192,7 @@ int main(int argc, char** argv) {
   if (std::string(argv[3]).rfind("hostile:", 0) == 0) return Hostile(c, std::string(argv[3]).substr(8));
   if (std::string(argv[3]) == "effects") return Effects(c);
   if (std::string(argv[3]) == "stepout") return StepInAndOut(c);
+  if (std::string(argv[3]) == "stop") return StopTheTarget(c);
   if (std::string(argv[3]).rfind("until:", 0) == 0) return SayUntil(c, std::string(argv[3]).substr(6)) ? 0 : 13;
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {

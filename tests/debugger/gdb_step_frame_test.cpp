@@ -8,16 +8,23 @@
 
 #include <fstream>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "debugger/ui/debug_commands.h"
 #include "debugger/ui/debug_windows.h"
 #include "debugger/windows/command_window.h"
+#include "debugger/windows/disassembly_window.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/margin_view.h"
+#include "platform/ipc_namespace.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
@@ -148,12 +155,114 @@ TEST_F(GdbStepFrameTest, TheSessionEndsRightAfterStopRunningAndWhatTheDriverPost
   QCoreApplication::processEvents();
   // The driver's last words: the step's, or the stop request's when that
   // got no answer either.
-  const std::string status = session->App().m_szDriverStatus;
-  EXPECT_TRUE(status == "Step: runs on" || status == "Stop: no answer")
-      << status << "\n" << f->Debugger()->CommandPage()->Text().toStdString();
+  // The step's: the stop request was answered.
+  EXPECT_EQ(session->App().m_szDriverStatus, "Step: runs on") << f->Debugger()->CommandPage()->Text().toStdString();
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_TRUE(test::WaitFor([&] { return s.SessionActive() && !s.TargetExecuting(); }));
 }
+
+// How a running target is asked to stop: the menu, the key, or a peer of
+// the event interface.
+enum class StopAsker { Menu, Escape, Peer };
+struct StopAskerRow {
+  const char* name;
+  StopAsker asker;
+};
+
+class GdbStopAfterARunOnStep : public GdbStepFrameTest, public ::testing::WithParamInterface<StopAskerRow> {
+ protected:
+  // Asks the running target to stop; false (with a failure) when the
+  // asking itself failed.
+  bool AskToStop() {
+    switch (GetParam().asker) {
+      case StopAsker::Menu:
+        return f->ExecuteCommand(32797) || Says("Debug > Stop Running is refused");
+      case StopAsker::Escape:
+        QTest::keyClick(f, Qt::Key_Escape);
+        return true;
+      case StopAsker::Peer:
+        return PeerStops();
+    }
+    return false;
+  }
+  bool PeerStops() {
+    const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+    if (!std::filesystem::exists(client)) return Says("no " + client);
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    QProcess child;
+    child.start(QString::fromStdString(client),
+                {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stop"});
+    if (!child.waitForStarted()) return Says("the peer did not start");
+    QElapsedTimer guard;
+    guard.start();
+    while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+    if (child.state() != QProcess::NotRunning) {
+      child.kill();
+      child.waitForFinished();
+    }
+    const std::string heard = child.readAllStandardOutput().toStdString();
+    return child.exitCode() == 0 || Says("the peer heard no stop (" + std::to_string(child.exitCode()) + "):\n" + heard);
+  }
+  // The target stopped in the loop: not running, the editor's arrow on the
+  // loop's line, the disassembly window's (opened when it is not) on the
+  // program counter, and no word of a stop request left unanswered.
+  void ExpectStoppedInTheLoop(const char* when) {
+    DebugSession& s = f->Debugger()->Session();
+    EditorView* v = Blinky();
+    ASSERT_NE(v, nullptr);
+    EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == 4; }))
+        << when << ": running " << s.TargetExecuting() << ", arrow on line " << v->Margin().PcLine() << "\n"
+        << f->Debugger()->CommandPage()->Text().toStdString();
+    if (!f->Debugger()->Windows().Disassembly()) ASSERT_TRUE(f->ExecuteCommand(32752));  // View > Disassembly Window
+    DisassemblyView* d = f->Debugger()->Windows().Disassembly();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(test::WaitFor([&] {
+      return d->Cache().PcLine() >= 0 && d->Cache().Line(d->Cache().PcLine()).address == s.Record()->pc;
+    })) << when << ": the disassembly window's arrow is not at 0x" << std::hex << s.Record()->pc;
+    EXPECT_EQ(f->Debugger()->CommandPage()->Text().toStdString().find("stop request"), std::string::npos) << when;
+  }
+};
+
+// `main` loops for ever on one line: F10 runs on past the driver's bound
+// (gdb steps it instruction by instruction, never ending the line). Asked
+// to stop, the target stops where it stands and shows it; F10 in the editor
+// runs on again and stops again when asked; F10 by instruction and F5 go on
+// from there, and the stop request after F5 is answered too.
+TEST_P(GdbStopAfterARunOnStep, TheTargetStopsAndStepsOnFromThere) {
+  std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  for (int i = 0; i < 2 && !s.TargetExecuting(); ++i) ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
+  ASSERT_TRUE(AskToStop());
+  ASSERT_NO_FATAL_FAILURE(ExpectStoppedInTheLoop("after the step"));
+  // F10 in the editor again: the line's step runs on as before, and stops.
+  EditorView* v = Blinky();
+  f->MdiClient()->setActiveSubWindow(f->Editors().SheetOf(&v->Document()));
+  ASSERT_FALSE(f->Debugger()->Windows().DisassemblyInFront());
+  ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
+  ASSERT_TRUE(AskToStop());
+  ASSERT_NO_FATAL_FAILURE(ExpectStoppedInTheLoop("after the second step"));
+  ASSERT_TRUE(f->ExecuteCommand(32752));  // the disassembly window to the front
+  // F10 with the disassembly window in front: one instruction of the loop.
+  ASSERT_TRUE(f->Debugger()->Windows().DisassemblyInFront());
+  const uint32_t before = s.Record()->pc;
+  ASSERT_TRUE(f->ExecuteCommand(32795));
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && s.Record()->pc != before; }))
+      << std::hex << before << "\n" << f->Debugger()->CommandPage()->Text().toStdString();
+  // F5 runs on, and the stop request stops that run too.
+  ASSERT_TRUE(f->ExecuteCommand(32791));
+  ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); }));
+  ASSERT_TRUE(AskToStop());
+  ExpectStoppedInTheLoop("after F5");
+}
+
+INSTANTIATE_TEST_SUITE_P(, GdbStopAfterARunOnStep,
+                         ::testing::Values(StopAskerRow{"StopRunning", StopAsker::Menu},
+                                           StopAskerRow{"Escape", StopAsker::Escape},
+                                           StopAskerRow{"PeersStopExecution", StopAsker::Peer}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

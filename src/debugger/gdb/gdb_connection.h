@@ -56,8 +56,8 @@ class GdbConnection {
   // order with gdb's streams, before the caller wakes).
   MiRecord Call(const std::string& command, int timeoutMs, const Continuation& answered = nullptr);
   bool Silent() const;
-  // Sends gdb SIGINT: while the target runs gdb reads no command, but the
-  // signal makes it stop the target.
+  // Sends gdb SIGINT: while gdb runs the target for a command of its own
+  // ("print f()") it reads no other, but the signal makes it stop the target.
   void SignalInterrupt();
   // Waits until the state is Stopped (or Dead); false on timeout.
   bool WaitStopped(int timeoutMs);

@@ -163,8 +163,13 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     remote = "127.0.0.1:" + std::to_string(port);
   }
   std::string why;
+  // gdb reads its commands while the target runs: a stop request reaches
+  // it during a step too. Without that, gdb reads nothing until the step
+  // ends, and a step that runs on (a line that loops on itself, stepped
+  // instruction by instruction, as qemu's stub steps no ranges) takes no
+  // signal either: gdb drops the interrupt between two of its steps.
   for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
-                            "-gdb-set tcp connect-timeout 3"})
+                            "-gdb-set tcp connect-timeout 3", "-gdb-set mi-async on"})
     if (!Ok(m_gdb->Call(setup, kCommandTimeoutMs), &why)) {
       *err = "gdb-multiarch does not answer: " + why;
       return false;
@@ -432,11 +437,22 @@ bool GdbTarget::Interrupt() {
   if (!m_executing) return true;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const uint64_t before = Reported();
-  // gdb reads the command at the target's next stop of its own (the UART
-  // stand-in's); a target that runs without one is stopped by the signal.
-  m_gdb->Send("-exec-interrupt");
-  if (WaitReported(before + 1, kInterruptSignalMs)) return true;
-  m_gdb->SignalInterrupt();
+  // gdb takes the request at once, whatever runs the target (a run, a
+  // step), and answers it before the stop. Only a command of gdb's own that
+  // runs the target ("print f()") keeps it from reading: the signal stops
+  // that one. A gdb that reads is not signalled: it would take the signal
+  // as a quit of what it is doing, the stop's report among it.
+  // A step that gdb takes instruction by instruction leaves the target
+  // running only between two of gdb's steps: a request that reaches qemu's
+  // stub while it stands is dropped, and gdb steps on. The request goes
+  // again until one lands.
+  auto answered = std::make_shared<std::atomic<bool>>(false);
+  for (;;) {
+    m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
+    if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
+    if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
+  }
+  if (!*answered) m_gdb->SignalInterrupt();
   if (WaitReported(before + 1, RestMs(until))) return true;
   if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
   return false;
