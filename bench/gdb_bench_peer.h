@@ -13,8 +13,8 @@
 #include <string>
 
 #include "driver_abi/debug_interface.h"
-#include "debugger/gdb/child_process.h"
-#include "debugger/gdb/qemu_launcher.h"
+#include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/process/qemu_launcher.h"
 
 namespace pm2::bench {
 

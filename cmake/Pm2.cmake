@@ -126,7 +126,8 @@ endfunction()
 # type of a file's anonymous namespace for one of an included header's,
 # and says so; in a unified file that means nothing.)
 option(PM2_UNITY_LIBS "Compile the files of each library folder as one" OFF)
-set(PM2_UNITY_LIBS_SOLO_FOLDERS browser/ui builder/commands debugger/dialogs debugger/gdb debugger/ui
+set(PM2_UNITY_LIBS_SOLO_FOLDERS browser/ui builder/commands debugger/dialogs debugger/gdb/mi debugger/gdb/process debugger/gdb/elf debugger/gdb/breakpoints debugger/gdb/trace debugger/gdb/arm debugger/gdb/commands debugger/gdb/records debugger/gdb/target
+    debugger/ui
     editor/document editor/ide editor/options options/pages project/edit shell/app shell/tools toolkit/toolbars)
 set(PM2_UNITY_NO_WARN)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

@@ -2,7 +2,7 @@
 // Thumb halfwords as the assembler encodes them.
 #include <gtest/gtest.h>
 
-#include "debugger/gdb/arm_access.h"
+#include "debugger/gdb/arm/arm_access.h"
 
 namespace pm2::gdb {
 namespace {

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "debugger/gdb/breakpoint_expression.h"
+#include "debugger/gdb/breakpoints/breakpoint_expression.h"
 
 namespace pm2::gdb {
 namespace {

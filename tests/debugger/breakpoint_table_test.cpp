@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "debugger/gdb/breakpoint_records.h"
-#include "debugger/gdb/breakpoint_table.h"
-#include "debugger/gdb/mi_parser.h"
+#include "debugger/gdb/breakpoints/breakpoint_records.h"
+#include "debugger/gdb/breakpoints/breakpoint_table.h"
+#include "debugger/gdb/mi/mi_parser.h"
 
 namespace pm2::gdb {
 namespace {

@@ -3,8 +3,8 @@
 // a function from the executed addresses of qemu's exec log.
 #include <gtest/gtest.h>
 
-#include "debugger/gdb/code_coverage.h"
-#include "debugger/gdb/mi_parser.h"
+#include "debugger/gdb/trace/code_coverage.h"
+#include "debugger/gdb/mi/mi_parser.h"
 
 namespace code_coverage_test {
 

@@ -1,6 +1,6 @@
 // The IDE's command language as the GDB driver translates it: one named row
 // a line, with what the driver does for it in gdb's terms.
-#include "debugger/gdb/command_language.h"
+#include "debugger/gdb/commands/command_language.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Which texts gdb would only read: the literals it would place in target
 // memory, also where one alone is, and an edit split at its assignment.
-#include "debugger/gdb/expression_effects.h"
+#include "debugger/gdb/commands/expression_effects.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "debugger/gdb/breakpoint_records.h"
-#include "debugger/gdb/elf_sections.h"
-#include "debugger/gdb/gdb_dialog_records.h"
+#include "debugger/gdb/breakpoints/breakpoint_records.h"
+#include "debugger/gdb/elf/elf_sections.h"
+#include "debugger/gdb/records/gdb_dialog_records.h"
 
 namespace pm2::gdb {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/gdb/block_symbols.h"
+#include "debugger/gdb/elf/block_symbols.h"
 #include "driver_abi/debug_records.h"
 #include "gdb_session_fixture.h"
 

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <map>
 
-#include "debugger/gdb/arm_assembler.h"
-#include "debugger/gdb/child_process.h"
-#include "debugger/gdb/elf_arm_code.h"
-#include "debugger/gdb/inline_asm.h"
+#include "debugger/gdb/arm/arm_assembler.h"
+#include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/elf/elf_arm_code.h"
+#include "debugger/gdb/arm/inline_asm.h"
 #include "debugger/model/command_output.h"
 #include "gdb_session_fixture.h"
 

@@ -3,9 +3,9 @@
 // typed writes as gdb assignments.
 #include <gtest/gtest.h>
 
-#include "debugger/gdb/gdb_commands.h"
-#include "debugger/gdb/gdb_listing.h"
-#include "debugger/gdb/mi_parser.h"
+#include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/records/gdb_listing.h"
+#include "debugger/gdb/mi/mi_parser.h"
 #include "debugger/model/syntax_help.h"
 
 namespace pm2::gdb {

@@ -2,7 +2,7 @@
 // access: only changes are sent, calls are never on while writes go off,
 // an inner hold lasts as long as it lives, and a hold gdb did not take (or
 // whose target runs) lets nothing through.
-#include "debugger/gdb/gdb_permissions.h"
+#include "debugger/gdb/mi/gdb_permissions.h"
 
 #include <gtest/gtest.h>
 

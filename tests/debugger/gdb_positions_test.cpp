@@ -12,8 +12,8 @@
 #include <regex>
 #include <set>
 
-#include "debugger/gdb/gdb_commands.h"
-#include "debugger/gdb/gdb_dialog_records.h"
+#include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/records/gdb_dialog_records.h"
 #include "debugger/model/breakpoints_lines.h"
 #include "debugger/model/disasm_cache.h"
 #include "debugger/model/disasm_range.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "debugger/gdb/gdb_target.h"
+#include "debugger/gdb/target/gdb_target.h"
 #include "driver_abi/debug_records.h"
 #include "gdb_session_fixture.h"
 

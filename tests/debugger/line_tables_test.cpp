@@ -1,6 +1,6 @@
 // A file's code lines from every compilation unit's table, as gdb-multiarch
 // 13 prints them: a header's line has a copy in each file that uses it.
-#include "debugger/gdb/line_tables.h"
+#include "debugger/gdb/elf/line_tables.h"
 
 #include <gtest/gtest.h>
 

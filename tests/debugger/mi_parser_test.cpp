@@ -1,12 +1,12 @@
 // The GDB/MI parser with lines recorded from gdb-multiarch, the odd ones
 // included: async records between results, escapes, errors.
-#include "debugger/gdb/mi_parser.h"
+#include "debugger/gdb/mi/mi_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "debugger/gdb/gdb_connection.h"
+#include "debugger/gdb/mi/gdb_connection.h"
 
 namespace pm2::gdb {
 namespace {

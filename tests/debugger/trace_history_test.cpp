@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "debugger/gdb/exec_trace.h"
-#include "debugger/gdb/trace_history.h"
+#include "debugger/gdb/trace/exec_trace.h"
+#include "debugger/gdb/trace/trace_history.h"
 #include "hang_guard.h"
 
 namespace pm2 {

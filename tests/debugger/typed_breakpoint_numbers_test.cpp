@@ -2,7 +2,7 @@
 // numbers typed are the command page's, and gdb's numbers also count the
 // driver's own breakpoints. One named row a command, with the driver's own
 // breakpoints at gdb's numbers 1 and 4: the user's 1, 2, 3 are gdb's 2, 3, 5.
-#include "debugger/gdb/typed_breakpoint_numbers.h"
+#include "debugger/gdb/breakpoints/typed_breakpoint_numbers.h"
 
 #include <gtest/gtest.h>
 

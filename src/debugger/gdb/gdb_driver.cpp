@@ -23,16 +23,16 @@
 
 #include "driver_abi/debug_interface.h"
 #include "driver_abi/debug_records.h"
-#include "debugger/gdb/arm_assembler.h"
-#include "debugger/gdb/command_language.h"
-#include "debugger/gdb/gdb_commands.h"
-#include "debugger/gdb/gdb_dialog_records.h"
-#include "debugger/gdb/gdb_listing.h"
-#include "debugger/gdb/elf_arm_code.h"
-#include "debugger/gdb/expression_effects.h"
-#include "debugger/gdb/gdb_target.h"
-#include "debugger/gdb/inline_asm.h"
-#include "debugger/gdb/trace_history.h"
+#include "debugger/gdb/arm/arm_assembler.h"
+#include "debugger/gdb/commands/command_language.h"
+#include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/records/gdb_dialog_records.h"
+#include "debugger/gdb/records/gdb_listing.h"
+#include "debugger/gdb/elf/elf_arm_code.h"
+#include "debugger/gdb/commands/expression_effects.h"
+#include "debugger/gdb/target/gdb_target.h"
+#include "debugger/gdb/arm/inline_asm.h"
+#include "debugger/gdb/trace/trace_history.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "debugger/ipc/request_text.h"
 
-#include "debugger/gdb/expression_effects.h"
+#include "debugger/gdb/commands/expression_effects.h"
 
 namespace pm2 {
 

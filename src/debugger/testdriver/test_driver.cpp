@@ -96,7 +96,7 @@
 
 #include "driver_abi/debug_interface.h"
 #include "driver_abi/debug_records.h"
-#include "debugger/gdb/trace_history.h"
+#include "debugger/gdb/trace/trace_history.h"
 #include "driver_abi/syntax_table_builder.h"
 
 namespace {

@@ -1,0 +1,66 @@
+#include "debugger/gdb/arm/inline_asm.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+namespace pm2::gdb {
+
+namespace {
+
+std::string Hex8(uint32_t v) {
+  char b[16];
+  std::snprintf(b, sizeof b, "0x%08X", v);
+  return b;
+}
+
+}  // namespace
+
+bool InlineAsm::IsCommand(const std::string& line, std::string* argument) {
+  const std::size_t b = line.find_first_not_of(" \t");
+  if (b == std::string::npos || line.size() - b < 3 || strncasecmp(line.c_str() + b, "asm", 3) != 0) return false;
+  const std::size_t rest = b + 3;
+  if (rest < line.size() && line[rest] != ' ' && line[rest] != '\t' && line[rest] != '\r' && line[rest] != '\n')
+    return false;
+  std::string text = line.substr(rest);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '\t'))
+    text.pop_back();
+  text.erase(0, text.find_first_not_of(" \t"));
+  *argument = text;
+  return true;
+}
+
+int InlineAsm::Refuse(const std::string& why) {
+  m_error = "asm: " + why;
+  return 1;
+}
+
+int InlineAsm::Run(const std::string& argument, uint32_t pc) {
+  m_error.clear();
+  if (argument.empty()) return Refuse("an address or an instruction is needed");
+  uint64_t value = 0;
+  if (m_target.address && m_target.address(argument, &value)) {
+    if (value > 0xFFFFFFFFu) return Refuse("'" + argument + "' is no address of the target");
+    m_address = uint32_t(value);
+    m_known = true;
+    return 0;
+  }
+  AsmLine line;
+  line.text = argument;
+  line.address = Address(pc);
+  line.thumb = m_target.thumbAt && m_target.thumbAt(line.address);
+  if (line.thumb) line.address &= ~1u;
+  line.arch = m_target.arch;
+  line.symbols = m_target.symbols;
+  std::vector<uint8_t> bytes;
+  std::string err;
+  if (!m_target.assemble || !m_target.assemble(line, &bytes, &err)) return Refuse(err);
+  if (!m_target.write || !m_target.write(line.address, bytes, &err))
+    return Refuse("cannot write " + std::to_string(bytes.size()) + " bytes at " + Hex8(line.address) +
+                  (err.empty() ? "" : ": " + err));
+  m_address = line.address + uint32_t(bytes.size());
+  m_known = true;
+  return 0;
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,291 @@
+#include "debugger/gdb/mi/gdb_connection.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+
+namespace pm2::gdb {
+
+namespace {
+
+// How long a command line may wait for room in gdb's input pipe: a stopped
+// gdb that has filled it never blocks the writer for good.
+constexpr int kWriteBoundMs = 1000;
+// How often a close serves its thread while the reader has not ended.
+constexpr int kServeEveryMs = 10;
+
+}  // namespace
+
+const char* StateName(SessionState s) {
+  static const char* const kNames[] = {"starting", "stopped", "running", "exiting", "dead"};
+  return kNames[int(s)];
+}
+
+GdbConnection::GdbConnection(Handlers handlers) : m_handlers(std::move(handlers)) {}
+
+GdbConnection::~GdbConnection() { Close(); }
+
+bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err) {
+  if (!m_child.Start(argv, true, err)) return false;
+  fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
+  m_reader = std::thread([this] { ReadLoop(); });
+  return true;
+}
+
+void GdbConnection::ReadLoop() {
+  std::string buffer;
+  char chunk[65536];
+  // A long line (a memory block's hex) comes in many reads: only what
+  // arrived since the last look is searched for its end.
+  std::size_t searched = 0;
+  for (;;) {
+    ssize_t n = read(m_child.OutFd(), chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    buffer.append(chunk, std::size_t(n));
+    std::size_t start = 0;
+    for (;;) {
+      std::size_t end = buffer.find('\n', std::max(start, searched));
+      if (end == std::string::npos) break;
+      HandleLine(std::string_view(buffer).substr(start, end - start));
+      start = end + 1;
+    }
+    buffer.erase(0, start);
+    searched = buffer.size();
+  }
+  Die("gdb-multiarch ended");
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_readerEnded = true;
+  }
+  m_changed.notify_all();
+}
+
+void GdbConnection::HandleLine(std::string_view line) {
+  MiRecord r = ParseMiLine(line);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_silent = false;
+  }
+  if (r.kind == MiKind::Invalid && r.token >= 0 && line.find('^') == std::to_string(r.token).size()) {
+    // An answer that can't be read still ends its caller's wait, as an
+    // error that says so: gdb answered, it is not silent.
+    const std::string why = "gdb's answer could not be read (" + r.error + ")";
+    const int64_t token = r.token;
+    r = MiRecord{};
+    r.kind = MiKind::Result;
+    r.token = token;
+    r.cls = "error";
+    r.results.items.push_back({"msg", MiValue{MiValue::Kind::String, why, {}}});
+  }
+  switch (r.kind) {
+    case MiKind::Result: {
+      Continuation then;
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_pending.find(r.token);
+        if (it != m_pending.end()) {
+          then = std::move(it->second);
+          m_pending.erase(it);
+        }
+        if (r.cls == "running" && m_state != SessionState::Exiting && m_state != SessionState::Dead)
+          m_state = SessionState::Running;
+      }
+      m_changed.notify_all();
+      if (then) then(r);
+      break;
+    }
+    case MiKind::Exec:
+      if (r.cls == "running") {
+        SetState(SessionState::Running);
+        if (m_handlers.running) m_handlers.running();
+      } else if (r.cls == "stopped") {
+        // The handler sees the stop before a waiter does.
+        if (m_handlers.stopped) m_handlers.stopped(r);
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          ++m_stops;
+          if (m_state != SessionState::Exiting && m_state != SessionState::Dead) m_state = SessionState::Stopped;
+        }
+        m_changed.notify_all();
+        if (m_handlers.settled) m_handlers.settled();
+      }
+      break;
+    case MiKind::Console:
+    case MiKind::Target:
+      if (m_handlers.console) m_handlers.console(r.stream);
+      break;
+    case MiKind::Log:
+      if (m_handlers.log) m_handlers.log(r.stream);
+      break;
+    default:
+      break;
+  }
+}
+
+int64_t GdbConnection::Send(const std::string& command, Continuation then) {
+  int64_t token;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_state == SessionState::Dead) return -1;
+    token = m_nextToken++;
+    if (then) m_pending[token] = std::move(then);
+  }
+  std::string line = std::to_string(token) + command + "\n";
+  std::lock_guard<std::mutex> lock(m_writeMutex);
+  const char* p = line.data();
+  std::size_t left = line.size();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteBoundMs);
+  while (left > 0 && m_child.InFd() >= 0) {
+    ssize_t n = write(m_child.InFd(), p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+      if (rest.count() <= 0) break;
+      pollfd pfd{m_child.InFd(), POLLOUT, 0};
+      poll(&pfd, 1, int(rest.count()));
+      continue;
+    }
+    if (n <= 0) break;
+    p += n;
+    left -= std::size_t(n);
+  }
+  return token;
+}
+
+MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Continuation& answered) {
+  struct Slot {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    MiRecord record;
+  };
+  MiRecord failed;
+  failed.kind = MiKind::Result;
+  if (Silent()) {
+    failed.cls = "timeout";
+    failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
+    return failed;
+  }
+  auto slot = std::make_shared<Slot>();
+  const int64_t token = Send(command, [slot, answered](MiRecord& r) {
+    if (answered) answered(r);
+    std::lock_guard<std::mutex> lock(slot->m);
+    slot->record = std::move(r);
+    slot->done = true;
+    slot->cv.notify_all();
+  });
+  failed.cls = "error";
+  if (token < 0) {
+    failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, DeadReason(), {}}});
+    return failed;
+  }
+  std::unique_lock<std::mutex> lock(slot->m);
+  if (!slot->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return slot->done; })) {
+    {
+      std::lock_guard<std::mutex> table(m_mutex);
+      m_pending.erase(token);
+      m_silent = true;
+    }
+    failed.cls = "timeout";
+    failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
+    return failed;
+  }
+  return std::move(slot->record);
+}
+
+bool GdbConnection::WaitStopped(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return m_state == SessionState::Stopped || m_state == SessionState::Dead;
+  }) && m_state == SessionState::Stopped;
+}
+
+bool GdbConnection::Silent() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_silent;
+}
+
+void GdbConnection::SignalInterrupt() {
+  if (m_child.Pid() > 0 && State() != SessionState::Dead) kill(m_child.Pid(), SIGINT);
+}
+
+uint64_t GdbConnection::Stops() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_stops;
+}
+
+SessionState GdbConnection::State() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_state;
+}
+
+std::string GdbConnection::DeadReason() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_deadReason;
+}
+
+void GdbConnection::SetState(SessionState s) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_state == SessionState::Dead || (m_state == SessionState::Exiting && s != SessionState::Dead)) return;
+    m_state = s;
+  }
+  m_changed.notify_all();
+}
+
+void GdbConnection::Die(const std::string& reason) {
+  std::map<int64_t, Continuation> pending;
+  bool report = false;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_state == SessionState::Dead) return;
+    report = m_state != SessionState::Exiting;
+    m_state = SessionState::Dead;
+    m_deadReason = reason;
+    pending.swap(m_pending);
+  }
+  m_changed.notify_all();
+  // Waiting callers get an error instead of their answer.
+  MiRecord failed;
+  failed.kind = MiKind::Result;
+  failed.cls = "error";
+  failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, reason, {}}});
+  for (auto& [token, then] : pending)
+    if (then) then(failed);
+  if (report && m_handlers.dead) m_handlers.dead(reason);
+}
+
+void GdbConnection::KillProcess() { m_child.Kill(); }
+
+void GdbConnection::Close(const std::function<void()>& serve) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_state != SessionState::Dead) m_state = SessionState::Exiting;
+  }
+  if (m_child.Pid() > 0) {
+    Send("-gdb-exit");
+    m_child.Kill();
+  }
+  if (!m_reader.joinable()) return;
+  // gdb is gone, so the reader comes to the end of its output, unless it
+  // waits for the closing thread to take a text (a gdb that flooded its
+  // console fills the window's queue): that thread serves it meanwhile.
+  if (serve) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(kServeEveryMs), [&] { return m_readerEnded; })) {
+      lock.unlock();
+      serve();
+      lock.lock();
+    }
+  }
+  m_reader.join();
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,102 @@
+// The conversation with one gdb process over GDB/MI. Every command carries
+// a numeric token; a table maps the token to the continuation that handles
+// its answer. A reader thread parses gdb's lines and runs continuations and
+// the stop and stream handlers; nothing waits for "the next line". One
+// state machine owns the session: Starting, Stopped, Running, Exiting,
+// Dead; a gdb that ends moves it to Dead with a reason.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/mi/mi_parser.h"
+
+namespace pm2::gdb {
+
+enum class SessionState { Starting, Stopped, Running, Exiting, Dead };
+const char* StateName(SessionState s);
+
+class GdbConnection {
+ public:
+  using Continuation = std::function<void(MiRecord&)>;
+  struct Handlers {
+    std::function<void(const MiRecord&)> stopped;   // *stopped
+    // After a stop's state is Stopped: others may now ask gdb.
+    std::function<void()> settled;
+    std::function<void()> running;                  // *running
+    std::function<void(const std::string&)> console;  // ~ and @ streams
+    std::function<void(const std::string&)> log;      // & stream: gdb's own messages
+    std::function<void(const std::string& reason)> dead;
+  };
+
+  explicit GdbConnection(Handlers handlers);
+  ~GdbConnection();
+  GdbConnection(const GdbConnection&) = delete;
+  GdbConnection& operator=(const GdbConnection&) = delete;
+
+  // Starts gdb with the MI interpreter; false with *err.
+  bool Start(const std::vector<std::string>& argv, std::string* err);
+  // Sends a command; the continuation runs on the reader thread with the
+  // result record (class "error" with msg when gdb ended first). Returns
+  // the token, or -1 when the session is dead.
+  int64_t Send(const std::string& command, Continuation then = nullptr);
+  // Sends a command and waits at most timeoutMs for its result; a record
+  // of class "timeout" when none came. A call that timed out leaves gdb
+  // silent: later calls return "timeout" at once, without sending, until gdb
+  // writes its next line, so a stopped gdb or server holds the caller for
+  // one bound, not one per question.
+  // `answered`, when given, sees the answer first, on the reader thread (in
+  // order with gdb's streams, before the caller wakes).
+  MiRecord Call(const std::string& command, int timeoutMs, const Continuation& answered = nullptr);
+  bool Silent() const;
+  // Sends gdb SIGINT: while gdb runs the target for a command of its own
+  // ("print f()") it reads no other, but the signal makes it stop the target.
+  void SignalInterrupt();
+  // Waits until the state is Stopped (or Dead); false on timeout.
+  bool WaitStopped(int timeoutMs);
+  uint64_t Stops() const;
+
+  SessionState State() const;
+  std::string DeadReason() const;
+  // Moves to Dead with a reason (once) and kills gdb.
+  void Die(const std::string& reason);
+  // Kills gdb (the reader then sees its end).
+  void KillProcess();
+  // Ends gdb: Exiting, "-gdb-exit", then the process is killed and the
+  // reader joined. The reader may be handing gdb's text to the thread that
+  // closes (the window's), waiting for it: `serve`, when given, runs on the
+  // closing thread while the reader has not ended, so that neither waits
+  // for the other for good.
+  void Close(const std::function<void()>& serve = nullptr);
+  pid_t Pid() const { return m_child.Pid(); }
+
+  // Handles one line as the reader does (also for tests).
+  void HandleLine(std::string_view line);
+
+ private:
+  void ReadLoop();
+  void SetState(SessionState s);
+
+  Handlers m_handlers;
+  ChildProcess m_child;
+  std::thread m_reader;
+  mutable std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::map<int64_t, Continuation> m_pending;
+  int64_t m_nextToken = 1;
+  SessionState m_state = SessionState::Starting;
+  std::string m_deadReason;
+  uint64_t m_stops = 0;
+  bool m_silent = false;
+  bool m_readerEnded = false;
+  std::mutex m_writeMutex;
+};
+
+}  // namespace pm2::gdb

@@ -1,0 +1,144 @@
+#include "debugger/gdb/process/child_process.h"
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace pm2::gdb {
+
+std::string FindInPath(const std::string& program) {
+  if (program.find('/') != std::string::npos) return access(program.c_str(), X_OK) == 0 ? program : "";
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t b = 0;
+  while (b <= dirs.size()) {
+    std::size_t e = dirs.find(':', b);
+    if (e == std::string::npos) e = dirs.size();
+    std::string candidate = dirs.substr(b, e - b) + "/" + program;
+    if (e > b && access(candidate.c_str(), X_OK) == 0) return candidate;
+    b = e + 1;
+  }
+  return {};
+}
+
+int ListeningSocket(int* port) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = 0;
+  socklen_t len = sizeof a;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    close(fd);
+    return -1;
+  }
+  *port = ntohs(a.sin_port);
+  return fd;
+}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  if (m_out >= 0) close(m_out);
+}
+
+bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd) {
+  const std::string program = FindInPath(argv.at(0));
+  if (program.empty()) {
+    *err = "'" + argv[0] + "' not found";
+    return false;
+  }
+  int in[2] = {-1, -1}, out[2] = {-1, -1};
+  if (pipes && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)) {
+    *err = std::string("cannot create a pipe: ") + std::strerror(errno);
+    return false;
+  }
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const pid_t parent = getpid();
+  pid_t pid = fork();
+  if (pid < 0) {
+    *err = std::string("cannot start '") + argv[0] + "': " + std::strerror(errno);
+    return false;
+  }
+  if (pid == 0) {
+    // The child: its own group, killed with the thread that started it.
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    // A child that crashes (gdb when qemu was killed under it) leaves no
+    // core file in the folder it runs in, the project's.
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    int null = open("/dev/null", O_RDWR);
+    dup2(pipes ? in[0] : null, 0);
+    dup2(pipes ? out[1] : null, 1);
+    dup2(pipes ? out[1] : null, 2);
+    if (passFd == 3)
+      fcntl(3, F_SETFD, 0);
+    else if (passFd >= 0)
+      dup2(passFd, 3);  // the copy is not closed on exec
+    execv(program.c_str(), args.data());
+    _exit(127);
+  }
+  setpgid(pid, pid);
+  m_pid = pid;
+  m_reaped = false;
+  if (pipes) {
+    close(in[0]);
+    close(out[1]);
+    m_in = in[1];
+    m_out = out[0];
+  }
+  return true;
+}
+
+bool ChildProcess::Running() {
+  if (m_pid <= 0 || m_reaped) return false;
+  int status = 0;
+  pid_t r = waitpid(m_pid, &status, WNOHANG);
+  if (r == m_pid || (r < 0 && errno == ECHILD)) {
+    m_reaped = true;
+    return false;
+  }
+  return true;
+}
+
+int ChildProcess::Wait() {
+  if (m_pid <= 0 || m_reaped) return -1;
+  int status = 0;
+  pid_t r;
+  do {
+    r = waitpid(m_pid, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  m_reaped = true;
+  return r == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void ChildProcess::CloseInput() {
+  if (m_in >= 0) close(m_in);
+  m_in = -1;
+}
+
+void ChildProcess::Kill() {
+  CloseInput();
+  if (m_pid > 0 && !m_reaped) {
+    kill(-m_pid, SIGKILL);
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_reaped = true;
+  }
+}
+
+}  // namespace pm2::gdb

@@ -1,0 +1,40 @@
+#include "debugger/gdb/process/qemu_launcher.h"
+
+#include <unistd.h>
+
+namespace pm2::gdb {
+
+std::vector<std::string> QemuCommandLine(const std::string& elf) {
+  // The whole 32-bit address space is RAM: the program's peripheral
+  // accesses neither fault nor hang (a register reads what was written),
+  // and the driver stands in for the UART through watchpoints. The GDB
+  // stub listens on the socket passed as descriptor 3, its packets sent at
+  // once (without nodelay a step waits seconds for its answer).
+  return {"qemu-system-arm", "-M", "none", "-cpu", "arm926", "-m", "4096M", "-device",
+          "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev", "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb",
+          "chardev:gdbstub", "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"};
+}
+
+std::string MissingProgramText(const std::string& program) {
+  return "'" + program + "' is not installed; install the Debian package " + program +
+         " (apt-get install " + program + ", or run ./pm2.sh run)";
+}
+
+bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err) {
+  if (FindInPath("qemu-system-arm").empty()) {
+    *err = MissingProgramText("qemu-system-arm");
+    return false;
+  }
+  // The stub's socket listens before qemu starts: a connection made while
+  // qemu is still starting waits in its queue, so nobody polls the port.
+  const int listening = ListeningSocket(port);
+  if (listening < 0) {
+    *err = "no TCP port on 127.0.0.1 for qemu's GDB stub";
+    return false;
+  }
+  const bool started = qemu->Start(QemuCommandLine(elf), false, err, listening);
+  close(listening);
+  return started;
+}
+
+}  // namespace pm2::gdb

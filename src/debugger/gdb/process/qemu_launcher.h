@@ -1,0 +1,26 @@
+// Simulation of an ARM target: qemu-system-arm's empty machine with RAM at
+// address 0 large enough to cover 0x40000000, the program loaded by qemu's
+// loader device, the CPU held at reset and qemu's GDB stub on a free port.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "debugger/gdb/process/child_process.h"
+
+namespace pm2::gdb {
+
+// The command line for a program file; the GDB stub takes the listening
+// socket passed as descriptor 3.
+std::vector<std::string> QemuCommandLine(const std::string& elf);
+
+// Starts qemu with its GDB stub on a socket of *port that listens from the
+// start: a connection may be made at once and is answered once qemu is up
+// (it fails when qemu ended). False with *err when qemu is missing or
+// cannot be started. Does not wait for qemu.
+bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err);
+
+// The message for a program that is not installed.
+std::string MissingProgramText(const std::string& program);
+
+}  // namespace pm2::gdb
