@@ -213,7 +213,9 @@ class GdbStopAfterARunOnStep : public GdbStepFrameTest, public ::testing::WithPa
     EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == 4; }))
         << when << ": running " << s.TargetExecuting() << ", arrow on line " << v->Margin().PcLine() << "\n"
         << f->Debugger()->CommandPage()->Text().toStdString();
-    if (!f->Debugger()->Windows().Disassembly()) ASSERT_TRUE(f->ExecuteCommand(32752));  // View > Disassembly Window
+    if (!f->Debugger()->Windows().Disassembly()) {
+      ASSERT_TRUE(f->ExecuteCommand(32752));  // View > Disassembly Window
+    }
     DisassemblyView* d = f->Debugger()->Windows().Disassembly();
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(test::WaitFor([&] {
