@@ -77,10 +77,15 @@ inline std::vector<CommandId> WalkCommands() {
 }
 
 // The commands that take the walk out of its state: run after the rest
-// (and Exit last of all), so the sweep sees the state it was given.
+// (and Exit last of all), so the sweep sees the state it was given. Those
+// that set a stopped target running (Go, Step Over, Step Out, Run to
+// Cursor) are among them: a session stopped at main stays there for the
+// sweep, and the running target has states of its own; so are Step Into
+// and Reset CPU, which move the point it stands at away from main.
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
-      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, 32802, 32815, 32797, cmd::kAppExit};
+      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, 32802, 32815, 32797,
+      32791,  32795,  32741,  32796,  32794,  35020,  cmd::kAppExit};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813);
 }
 

@@ -111,11 +111,13 @@ bool HaveDebugTools(const std::string& root) {
          access("/usr/bin/qemu-system-arm", X_OK) == 0;
 }
 
-// A state, how it starts and the road that brings it about.
+// A state, how it starts and the road that brings it about; a stopped
+// one's target stays where the road left it through the sweep.
 struct WalkState {
   const char* name;
   const char* start;
   const char* road;
+  bool stopped = false;
 };
 
 // Through the frame's own commands: New Project (np.pm2, NXP > LPC2138,
@@ -129,7 +131,7 @@ const WalkState kStates[] = {
     {"ExampleOpen", "example", "open:Blinky.c"},
     {"ExampleAfterComponentsOk", "example", "32704;open:Blinky.c"},
     {"ExampleAfterOptionsOk", "example", "35051;open:Blinky.c"},
-    {"DebugStoppedAtMain", "looping", kToMain},
+    {"DebugStoppedAtMain", "looping", kToMain, true},
     {"TargetRunning", "looping", "32720;32802;await-stop;open:LED.c;32791"},
     {"StepRanOn", "looping", "32720;32802;await-stop;open:LED.c;32795;32795"},
     {"JustAfterStopRunning", "looping", "32720;32802;await-stop;open:LED.c;32791;32797"},
@@ -157,8 +159,15 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
     std::printf("walk: %s, seed %u\n", state.name, seed);
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
+    DebugSession& debug = s.session->Frame()->Debugger()->Session();
+    const auto where = debug.Record()->pc;
     // The sweep once a state; the random road once a seed.
     if (n == 0 && !walk.Sweep()) return;
+    if (n == 0 && state.stopped) {
+      EXPECT_TRUE(debug.SessionActive() && !debug.TargetExecuting() && debug.Record()->pc == where)
+          << "the sweep did not see the state it was given: active " << debug.SessionActive() << ", running "
+          << debug.TargetExecuting() << ", pc " << std::hex << debug.Record()->pc << " (was " << where << ")";
+    }
     if (!walk.Random(steps)) return;
     if (!walk.Tail()) return;
     std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run, %d context menus, "

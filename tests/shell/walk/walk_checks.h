@@ -6,11 +6,11 @@
 #pragma once
 
 #include <dirent.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QObject>
+#include <QProcess>
 #include <QTimer>
 
 #include <cstdio>
@@ -31,10 +31,6 @@
 #include "project/text/pool.h"
 
 namespace pm2::test {
-
-// The pool the read-back lives in for the length of a check: one the
-// program never uses.
-inline constexpr int kWalkReadBackPool = 12;
 
 // This process's living children, by program name.
 inline std::vector<std::string> ChildPrograms() {
@@ -75,72 +71,34 @@ bool EventLoopTurns(WaitFn wait) {
   return wait([&ran] { return ran; });
 }
 
-// The first line where two texts differ, shown for a message.
-inline std::string FirstDifference(const std::string& a, const std::string& b) {
-  std::istringstream sa(a), sb(b);
-  std::string la, lb;
-  for (int n = 1;; ++n) {
-    const bool ea = !std::getline(sa, la), eb = !std::getline(sb, lb);
-    if (ea && eb) return "(none)";
-    if (ea != eb || la != lb)
-      return "line " + std::to_string(n) + ": written '" + (ea ? "<end>" : la) + "', read back as '" +
-             (eb ? "<end>" : lb) + "'";
-  }
-}
-
-// The open project as a save writes it, read back with the project reader
-// and written again: the same text, and no text a save would refuse. The
-// reader makes its records in memory the program shares (it frees the
-// scratch pool), so the read-back runs in a copy of this process: the
-// check leaves the walk's state as it found it.
-inline std::string ReadBackFault(const std::string& path, const std::string& text, const std::string& options) {
-  ProjectFileIo io;
-  io.pool = kWalkReadBackPool;
-  const std::string_view optionsView(options);
-  const int rc = ReadProjectText(io, path, text, &optionsView);
-  if (rc != kProjectFileOk || !io.project)
-    return "the project as written does not read back (" + std::to_string(rc) + "): " + io.message;
-  const std::string again = BuildProjectFileText(*io.project), againOptions = BuildOptionsFileText(*io.project);
-  if (again != text) return "the project file reads back different, " + FirstDifference(text, again);
-  if (againOptions != options) return "the options file reads back different, " + FirstDifference(options, againOptions);
-  return {};
-}
-
+// The open project as a save writes it, read back and written again by
+// the read-back program (walk_read_back.cpp), a process started afresh: a
+// copy of this one (fork) made while another thread held a lock of the
+// allocator would wait for it for ever, and, outliving the walk, keep the
+// test runner's output open.
 inline std::string ProjectRoundTrip(ProjectRec& project) {
   const std::string refusal = ProjectTextRefusal(project);
   if (!refusal.empty()) return "the project can no longer be saved: " + refusal;
-  const std::string text = BuildProjectFileText(project), options = BuildOptionsFileText(project);
   const std::string path = project.folder.str() + project.name.str() + ".pm2";
-  int fds[2];
-  if (::pipe(fds) != 0) return "no pipe for the read-back";
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child < 0) return "no process for the read-back";
-  if (child == 0) {
-    ::close(fds[0]);
-    // As the program reads a project: with none open (the reader takes
-    // defaults from the open one), and its second write from the records
-    // read, not from the editors the first write asked.
-    theApp().m_pProject = nullptr;
-    SetSyncFileHook(nullptr);
-    const std::string fault = ReadBackFault(path, text, options);
-    size_t at = 0;
-    while (at < fault.size()) {
-      const ssize_t n = ::write(fds[1], fault.data() + at, fault.size() - at);
-      if (n <= 0) break;
-      at += size_t(n);
-    }
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string fault;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) fault.append(buffer, size_t(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    return "the read-back of the project ended abnormally (status " + std::to_string(status) + ")";
+  std::string folder = (std::filesystem::temp_directory_path() / "pm2readback_XXXXXX").string();
+  if (!::mkdtemp(folder.data())) return "no folder for the read-back";
+  const std::string textFile = folder + "/project", optionsFile = folder + "/options";
+  std::ofstream(textFile, std::ios::binary) << BuildProjectFileText(project);
+  std::ofstream(optionsFile, std::ios::binary) << BuildOptionsFileText(project);
+  QProcess reader;
+  reader.setProcessChannelMode(QProcess::SeparateChannels);
+  reader.setStandardInputFile(QProcess::nullDevice());
+  reader.start(QString(PM2_WALK_READ_BACK), {QString::fromStdString(path), QString::fromStdString(textFile),
+                                             QString::fromStdString(optionsFile),
+                                             QString::number(QCoreApplication::applicationPid())});
+  const bool ended = reader.waitForStarted(-1) && reader.waitForFinished(-1);
+  const std::string fault = reader.readAllStandardOutput().toStdString();
+  const std::string errors = reader.readAllStandardError().toStdString();
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+  if (!ended) return "the read-back program did not run: " + reader.errorString().toStdString();
+  if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
+    return "the read-back of the project ended abnormally (exit " + std::to_string(reader.exitCode()) + "): " + errors;
   return fault;
 }
 

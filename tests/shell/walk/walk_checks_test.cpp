@@ -1,7 +1,10 @@
 // The walk's own parts, each shown to catch what it is there for: a child
 // left running, a project text a save refuses, a file changed behind the
-// editors, and the answers a modal window gets in each mode.
+// editors, and the answers a modal window gets in each mode; the project's
+// read-back ends with the walk that started it.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "frame/frame_fixture.h"
 #include "project/model/app_state.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
@@ -80,6 +84,56 @@ TEST(WalkChecks, AProjectTextASaveWouldRefuseIsFound) {
   EXPECT_NE(fault.find("can no longer be saved"), std::string::npos) << fault;
   EXPECT_NE(fault.find("Source)Group"), std::string::npos) << fault;
   PoolFreeAll();
+}
+
+// Whether a process has ended (gone, or a zombie nobody reaped yet).
+bool Ended(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  const size_t close = line.rfind(')');
+  return close == std::string::npos || close + 2 >= line.size() || line[close + 2] == 'Z';
+}
+
+// A walk that ends (killed, or ending itself at a hang) while its read-back
+// still runs takes the read-back with it: nothing of the test is left to
+// hold the runner's output. The read-back here waits for a project text
+// that never comes (a named pipe nobody writes).
+TEST(WalkChecks, TheProjectReadBackEndsWithTheWalkThatStartedIt) {
+  Folder f;
+  ASSERT_FALSE(f.path.empty());
+  std::string fifo = f.path + "project", options = f.path + "options", path = f.path + "p.pm2";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(options) << "";
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  // What the walk's stand-in needs is made before the fork: a copy of a
+  // process with threads may only make system calls.
+  std::string program = PM2_WALK_READ_BACK, parent(24, '\0');
+  char* argv[] = {program.data(), path.data(), fifo.data(), options.data(), parent.data(), nullptr};
+  const pid_t walk = ::fork();
+  ASSERT_GE(walk, 0);
+  if (walk == 0) {
+    ::close(fds[0]);
+    char digits[24];
+    int n = 0;
+    for (pid_t self = ::getpid(); self > 0; self /= 10) digits[n++] = char('0' + self % 10);
+    for (int i = 0; i < n; ++i) parent[size_t(i)] = digits[n - 1 - i];
+    pid_t readBack = -1;
+    if (::posix_spawn(&readBack, argv[0], nullptr, nullptr, argv, environ) != 0) readBack = -1;
+    (void)!::write(fds[1], &readBack, sizeof readBack);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  pid_t readBack = -1;
+  ASSERT_EQ(::read(fds[0], &readBack, sizeof readBack), ssize_t(sizeof readBack));
+  ::close(fds[0]);
+  ASSERT_GT(readBack, 0) << "the read-back program did not start";
+  int status = 0;
+  ASSERT_EQ(::waitpid(walk, &status, 0), walk);
+  const bool ended = test::WaitFor([&] { return Ended(readBack); });
+  if (!ended) ::kill(readBack, SIGKILL);
+  EXPECT_TRUE(ended) << "the read-back outlived the walk";
 }
 
 TEST(WalkChecks, AFileChangedBehindTheEditorsIsNamedUnlessAnEditorHadIt) {
