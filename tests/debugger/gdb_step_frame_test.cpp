@@ -161,6 +161,22 @@ TEST_F(GdbStepFrameTest, TheSessionEndsRightAfterStopRunningAndWhatTheDriverPost
   EXPECT_TRUE(test::WaitFor([&] { return s.SessionActive() && !s.TargetExecuting(); }));
 }
 
+// The Command page's syntax help reads tables that live in the driver
+// library: once the session's end has unloaded it, the page holds none, so
+// a later layout or key reads nothing that was freed.
+TEST_F(GdbStepFrameTest, TheCommandPageKeepsNoSyntaxOfAnUnloadedDriver) {
+  ASSERT_TRUE(StartAtMain());
+  CommandWindow* page = f->Debugger()->CommandPage();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->Help().Installed()) << "the driver gave the page no syntax";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  EXPECT_FALSE(page->Help().Installed());
+  page->resize(page->width() + 40, page->height() + 20);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(page->HelpText().isEmpty()) << page->HelpText().toStdString();
+}
+
 // How a running target is asked to stop: the menu, the key, or a peer of
 // the event interface.
 enum class StopAsker { Menu, Escape, Peer };

@@ -426,7 +426,7 @@ void DebugSession::Stop(bool afterFailedStart) {
   }
   InitDebugInterface(m_app.m_familyWord, m_app.m_familyWord2);
   m_mirror.mainWindow = kMainWindowId;
-  UnloadDebugDll(&m_driver);
+  UnloadDriver();
   m_pRecord = &m_mirror;
   m_mirror.notifyMessage = kNotifyMessage;
   m_driverBusy = false;
@@ -441,6 +441,13 @@ void DebugSession::Stop(bool afterFailedStart) {
     m_app.Frame().RefreshProjectTree();
   m_host.DriverMenusChanged();
   if (m_app.HasState(kStateDebugOnStart)) m_app.Frame().CloseMainWindow();
+}
+
+// The command window's syntax tables live in the driver library: they go
+// before it does, so that no later layout or key reads them.
+void DebugSession::UnloadDriver() {
+  m_host.SetSyntaxTables(nullptr, nullptr, nullptr);
+  UnloadDebugDll(&m_driver);
 }
 
 void DebugSession::CloseDebugWindows() {
@@ -529,7 +536,7 @@ void DebugSession::FlashViaDriver(int command) {
     std::memset(m_pRecord, 0, sizeof *m_pRecord);
   }
   InitDebugInterface(uint16_t(toolset), m_app.m_familyWord2);
-  UnloadDebugDll(&m_driver);
+  UnloadDriver();
   m_pRecord = &m_mirror;
   m_mirror.mainWindow = kMainWindowId;
   m_mirror.notifyMessage = kNotifyMessage;

@@ -90,6 +90,7 @@ class DebugSession : public DebugPort {
   void StartDebugger();
   void StopDebugger() { Stop(false); }
   void CloseDebugWindows();
+  void UnloadDriver();
   void ExchangeTargetDebugState(bool toSession);
 
   // Flash download (35404) and erase (35405) through the driver.
