@@ -1294,7 +1294,13 @@ bool CMainFrame::CloseSequence() {
   // A tool still running ends (the user agreed above), and so does a build;
   // the build's end arrives through the hub.
   if (m_tools) m_tools->EndRuns();
-  if (m_app.HasState(kStateBusy) && m_build) m_build->StopBuild();
+  if (m_app.HasState(kStateBusy) && m_build) {
+    m_build->StopBuild();
+    // The build's thread reads the project until its end is told: the
+    // project is closed (and its memory freed) only after that end.
+    while (m_app.HasState(kStateBusy))
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+  }
   // 8, 9: the closing flag, the bar sizes, the workbook mode and the layout.
   m_closing = true;
   SaveLayoutAndPlacement();

@@ -198,6 +198,31 @@ std::vector<int> ProcessesIn(const std::string& folder) {
 // by itself: a user tool, a lint run): the close asks whether to end it.
 // No keeps the window and the program; Yes closes the window and ends the
 // program, so that nothing of the IDE is left waiting for it.
+// Exit during a build or a one-file translation: the close stops it and
+// waits for its end before the project's memory is freed (the build's
+// thread read the freed project when Exit closed it at once).
+TEST_F(ToolsFolderTest, ExitDuringABuildWaitsForItsEndBeforeClosingTheProject) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not in the test root";
+  for (const CommandId command : {cmd::kBuildTarget, cmd::kTranslate}) {
+    SCOPED_TRACE(command);
+    ResetAppState();
+    PoolFreeAll();
+    fs::remove_all(dir + "Obj");
+    SettingsStore settings(dir + "settings.ini");
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(OpenActive(f, dir + "Blinky.c", 1), nullptr);
+    ASSERT_TRUE(f->ExecuteCommand(command));
+    ASSERT_TRUE(s.App().HasState(kStateBusy));
+    test::BoxAnswers boxes({QMessageBox::No});
+    f->ExecuteCommand(cmd::kAppExit);
+    ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); }));
+    EXPECT_FALSE(s.App().HasState(kStateBusy));
+    EXPECT_EQ(s.App().Project(), nullptr);
+  }
+}
+
 TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
   ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
   const std::string tools = dir.substr(0, dir.size() - 1) + "_sleeper/";
