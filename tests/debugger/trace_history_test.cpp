@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -146,6 +147,31 @@ TEST(ExecTraceReader, UnlinkedWhileOpenStillReads) {
   EXPECT_EQ(reader.Entries(), std::vector<uint32_t>{0x200});
   reader.Stop();
   EXPECT_EQ(reader.Entries(), std::vector<uint32_t>{0x200}) << "the history outlives the reader";
+}
+
+// qemu has written a step's lines by the time the stop is reported, but
+// the reader may not have woken for them yet: the history asked for at once
+// holds them all the same.
+TEST(ExecTraceReader, TheHistoryAskedRightAfterAWriteHoldsIt) {
+  gdb::ExecTraceReader reader;
+  std::string err;
+  ASSERT_TRUE(reader.Start(&err)) << err;
+  int fd = -1;
+  for (int i = 0; i < 6000 && fd < 0; ++i) {
+    fd = open(reader.Path().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // fails until the reader has it open
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_GE(fd, 0);
+  for (int i = 0; i < 200; ++i) {
+    char line[64];
+    const int n = std::snprintf(line, sizeof line, "Trace 0: 0x1 [00000400/%08X/0/0] f\n", 0x1000 + 4 * i);
+    ASSERT_EQ(::write(fd, line, size_t(n)), ssize_t(n));
+    const std::vector<uint32_t> entries = reader.Entries();
+    ASSERT_EQ(entries.size(), size_t(i + 1)) << "right after line " << i;
+    EXPECT_EQ(entries.back(), uint32_t(0x1000 + 4 * i));
+  }
+  close(fd);
+  reader.Stop();
 }
 
 // A history of five entries over three source lines: 0x100 and 0x104 on

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,13 +12,6 @@
 #include <cstring>
 
 namespace pm2::gdb {
-
-namespace {
-int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-}  // namespace
 
 bool ParseExecLogLine(std::string_view line, uint32_t* pc) {
   if (line.substr(0, 6) != "Trace ") return false;
@@ -79,7 +73,13 @@ bool ExecTraceReader::Start(std::string* err) {
     m_dir.clear();
     return false;
   }
+  if (pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+    *err = "cannot make the trace reader's pipe: " + std::string(std::strerror(errno));
+    Unlink();
+    return false;
+  }
   m_stop = false;
+  m_reading = true;
   m_thread = std::thread([this, path = m_fifo] { Run(path); });
   return true;
 }
@@ -89,26 +89,46 @@ void ExecTraceReader::Run(std::string path) {
   while (!m_stop) {
     // Open without waiting for qemu; poll so that Stop is seen in time.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;  // unlinked: this log has ended
-    while (!m_stop) {
-      pollfd p{fd, POLLIN, 0};
-      const int ready = poll(&p, 1, 100);
+    if (fd < 0) break;  // unlinked: this log has ended
+    bool ended = false;
+    while (!m_stop && !ended) {
+      pollfd p[2] = {{fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+      const int ready = poll(p, 2, 100);
       if (ready < 0 && errno == EINTR) continue;
       if (ready < 0) break;
-      if (ready == 0) continue;
-      const ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n > 0) {
-        m_lastRead = NowMs();
-        Feed(buffer, size_t(n));
-        continue;
+      if (p[1].revents & POLLIN) {
+        char sink[64];
+        while (read(m_wake[0], sink, sizeof sink) > 0) {
+        }
       }
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      // qemu closed its end (the log was switched off): open again for the next time.
-      usleep(10000);
-      break;
+      if (p[0].revents & (POLLIN | POLLHUP)) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0)
+          Feed(buffer, size_t(n));
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+          ended = true;  // qemu closed its end (the log was switched off)
+      }
+      AnswerDrain(fd, ended);
     }
     close(fd);
+    if (ended) usleep(10000);  // then open again for the next time
   }
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_reading = false;
+  }
+  m_drained.notify_all();
+}
+
+void ExecTraceReader::AnswerDrain(int fd, bool ended) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_drainAnswered >= m_drainAsked) return;
+    int pending = 0;
+    if (!ended && ioctl(fd, FIONREAD, &pending) == 0 && pending > 0) return;  // read it first
+    m_drainAnswered = m_drainAsked;
+  }
+  m_drained.notify_all();
 }
 
 void ExecTraceReader::Feed(const char* bytes, size_t n) {
@@ -134,6 +154,10 @@ void ExecTraceReader::Stop() {
     m_stop = true;
     m_thread.join();
   }
+  for (int& fd : m_wake) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
   Unlink();
 }
 
@@ -144,15 +168,18 @@ void ExecTraceReader::Unlink() {
   m_dir.clear();
 }
 
-void ExecTraceReader::WaitQuiet() const {
-  // Quiet for 30 ms, or half a second at most (a program that keeps qemu
-  // logging is not waited for).
-  const int64_t until = NowMs() + 500;
-  while (m_thread.joinable() && NowMs() - m_lastRead < 30 && NowMs() < until) usleep(5000);
+void ExecTraceReader::Drain() const {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  if (!m_reading) return;
+  const uint64_t asked = ++m_drainAsked;
+  if (write(m_wake[1], "", 1) < 0) {
+    // Full: the reader has wake-ups waiting already.
+  }
+  m_drained.wait_for(lock, std::chrono::seconds(1), [&] { return m_drainAnswered >= asked || !m_reading; });
 }
 
 std::vector<uint32_t> ExecTraceReader::Entries() const {
-  WaitQuiet();
+  Drain();
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_ring.Entries();
 }
@@ -164,7 +191,7 @@ void ExecTraceReader::Clear() {
 }
 
 CoverageLog ExecTraceReader::Coverage() const {
-  WaitQuiet();
+  Drain();
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_coverage;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -56,22 +57,27 @@ class ExecTraceReader {
   // that nothing is left behind even when the program is killed. The
   // reader ends when qemu closes its end.
   void Unlink();
-  // What was read, once the FIFO has been quiet for a moment (qemu has
-  // written the last lines before the stop, the reader may not have read
-  // them yet).
+  // What qemu has written so far: the reader is asked to take every byte
+  // the FIFO holds first (qemu has written the last lines before the stop
+  // was reported; the reader may not have read them yet).
   std::vector<uint32_t> Entries() const;
   // Forgets the history; what runs next does not follow on from it.
   void Clear();
   // Every address executed and every step from one to the next since the
-  // coverage was last cleared, over every time the log was on (waits for
-  // the FIFO to go quiet as Entries does).
+  // coverage was last cleared, over every time the log was on (takes what
+  // the FIFO holds first, as Entries does).
   CoverageLog Coverage() const;
   void ClearCoverage();
 
  private:
-  void WaitQuiet() const;
+  // Waits until the reader has taken every byte the FIFO holds now (a
+  // second at most: a program that keeps qemu logging is not waited for).
+  void Drain() const;
   void Run(std::string path);
   void Feed(const char* bytes, size_t n);
+  // The reader's answer to Drain once the FIFO holds nothing (or its
+  // writer has closed it and everything was read).
+  void AnswerDrain(int fd, bool ended);
 
   std::string m_dir, m_fifo;
   std::thread m_thread;
@@ -80,7 +86,12 @@ class ExecTraceReader {
   TraceRing m_ring;
   CoverageLog m_coverage;
   std::string m_partial;  // a line not yet ended
-  std::atomic<int64_t> m_lastRead{0};  // steady-clock milliseconds of the last bytes
+  int m_wake[2] = {-1, -1};  // a pipe that wakes the reader for a drain
+  // Guarded by m_mutex: drains asked and answered, and whether the reader
+  // still reads (one that has ended has read all there was).
+  mutable uint64_t m_drainAsked = 0, m_drainAnswered = 0;
+  bool m_reading = false;
+  mutable std::condition_variable m_drained;
 };
 
 }  // namespace pm2::gdb
