@@ -57,6 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"DeleteBreakpointsOne", "delete br 1", "delete br 2"},
         Row{"DeleteOtherThingsStays", "delete display 1", "delete display 1"},
         Row{"DisableAll", "disable", "disable 2 3 5"},
+        Row{"DisableBreakpointsByOneLetter", "disable b", "disable b 2 3 5"},
+        Row{"EnableBreakpointsByOneLetter", "enable b 2", "enable b 3"},
+        Row{"DeleteByOneLetterIsGdbsAmbiguity", "delete b", "delete b"},
         Row{"DisableLocation", "dis 3.2", "disable 5.2"},
         Row{"DisableMemoryRegionStays", "disable mem 1", "disable mem 1"},
         Row{"EnableAll", "enable", "enable 2 3 5"},
@@ -88,6 +91,9 @@ const Row kWhileRunningRows[] = {
      "it first"},
     {"DeleteBreakpointsAll", "delete br",
      "!'delete' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
+     "it first"},
+    {"DisableBreakpointsByOneLetter", "disable b",
+     "!'disable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
      "it first"},
     {"DisableARange", "disable 1-2",
      "!'1-2' names the breakpoints BL lists, and gdb lists none while the target runs: stop it first"},

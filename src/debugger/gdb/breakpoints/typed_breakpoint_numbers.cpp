@@ -18,12 +18,16 @@ struct NumberCommand {
   const char* alias;     // a shorter word gdb takes for it, or null
   Takes takes;
   bool modes;  // enable's "once", "delete", "count N"
+  // The shortest prefix of its "breakpoints" subcommand that gdb takes
+  // ("disable b" is "disable breakpoints"; "delete b" is ambiguous with
+  // "delete bookmark"), 0 where it has none.
+  std::size_t breakpointsShortest;
 };
 
 const NumberCommand kCommands[] = {
-    {"delete", 3, "d", Takes::List, false},     {"disable", 3, nullptr, Takes::List, false},
-    {"enable", 2, nullptr, Takes::List, true},  {"condition", 4, nullptr, Takes::First, false},
-    {"ignore", 2, nullptr, Takes::First, false}, {"commands", 4, nullptr, Takes::List, false},
+    {"delete", 3, "d", Takes::List, false, 2},      {"disable", 3, nullptr, Takes::List, false, 1},
+    {"enable", 2, nullptr, Takes::List, true, 1},   {"condition", 4, nullptr, Takes::First, false, 0},
+    {"ignore", 2, nullptr, Takes::First, false, 0}, {"commands", 4, nullptr, Takes::List, false, 0},
 };
 
 bool IsDigits(const std::string& s) {
@@ -90,7 +94,8 @@ bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& b,
   if (command->takes == Takes::List && at < words.size() && !words[at].empty() &&
       std::isalpha(static_cast<unsigned char>(words[at][0]))) {
     const std::string sub = words[at];
-    const bool breakpoints = std::string("breakpoints").compare(0, sub.size(), sub) == 0 && sub.size() >= 2;
+    const bool breakpoints = command->breakpointsShortest > 0 && sub.size() >= command->breakpointsShortest &&
+                             sub.size() <= 11 && std::string("breakpoints").compare(0, sub.size(), sub) == 0;
     const bool mode = command->modes && (sub == "once" || sub == "delete" || sub == "count");
     if (!breakpoints && !mode) return true;
     if (breakpoints) {
