@@ -132,7 +132,10 @@ TEST_P(GdbOwnBreakpoints, StayTheDriversWhateverIsTyped) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, GdbOwnBreakpoints,
     ::testing::Values(
-        OwnRow{"DisableByTheSubcommandsFirstLetter", "disable b",
+        // gdb's "breakpoints" subcommand by its first letter names the
+        // user's breakpoints only.
+        OwnRow{"DisableByTheSubcommandsFirstLetter", "disable b", ""},
+        OwnRow{"DisableBehindAnotherCommand", "with confirm off -- disable",
                "the command disabled the driver's own breakpoint (the serial output's watchpoint): enabled again"},
         OwnRow{"DeleteBehindAnotherCommand", "with confirm off -- delete",
                "the command deleted the driver's own breakpoint (the serial output's watchpoint): set again"},
