@@ -6,7 +6,7 @@
 #                    every test
 #   ./pm2.sh fuzz [N]
 #                    build the fuzz targets and run each for N seconds
-#                    (default 20)
+#                    (default 20; 0 runs each over its seeds and corpus once)
 #   ./pm2.sh build-tests, ./pm2.sh run-tests
 #                    the two halves of test (CI runs them apart)
 # PM2_SANITIZE=ON ./pm2.sh test builds everything with clang, AddressSanitizer
@@ -145,16 +145,20 @@ run_fuzzer() {
   mkdir -p "$corpus"
   local args=("$corpus")
   [ -d "fuzz/seeds/$name" ] && args+=("fuzz/seeds/$name")
+  # 0 seconds: the seeds and the corpus are run once each, nothing new is
+  # tried (CI's check that no known input fails again).
+  local limit=(-max_total_time="$seconds")
+  [ "$seconds" = 0 ] && limit=(-runs=0)
   # Each run keeps its scratch files in a folder of its own, removed when
   # the run ends however it ends: a finding leaves by _Exit, running none
   # of the target's own clean-up.
   local scratch status=0
   scratch=$(mktemp -d "${TMPDIR:-/tmp}/pm2fuzzrun_XXXXXX")
-  TMPDIR=$scratch "$exe" -max_total_time="$seconds" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1 ||
+  TMPDIR=$scratch "$exe" "${limit[@]}" -print_final_stats=0 "${args[@]}" >"$dir/$name.log" 2>&1 ||
     status=$?
   rm -rf "$scratch"
   if [ "$status" -eq 0 ]; then
-    echo "== fuzz $name: ${seconds}s clean"
+    if [ "$seconds" = 0 ]; then echo "== fuzz $name: seeds clean"; else echo "== fuzz $name: ${seconds}s clean"; fi
   else
     echo "== fuzz $name: FAILED"
     tail -n 40 "$dir/$name.log"

@@ -290,12 +290,24 @@ endfunction()
 # (a TestProcessScope in its main); the test runs it in an empty temporary
 # folder of its own and fails when anything is left there
 # (tests/run_leaving_nothing.sh).
+# The galleries are pictures for a developer to look at: the optimised tree
+# draws them; the sanitized tree neither builds nor runs them (the widget
+# tests and the walk of every command drive the same windows under the
+# sanitizers, and CI's two-core budget has no room for both).
 function(pm2_gallery_test)
-  cmake_parse_arguments(A "" "NAME" "COMMAND" ${ARGN})
+  cmake_parse_arguments(A "" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   list(POP_FRONT A_COMMAND program)
+  if(PM2_SANITIZE)
+    set_target_properties(${program} PROPERTIES EXCLUDE_FROM_ALL ON)
+    return()
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
   target_link_libraries(${program} PRIVATE pm2_test_leftovers)
   add_test(NAME ${A_NAME}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/run_leaving_nothing.sh $<TARGET_FILE:${program}> ${A_COMMAND})
+  set_tests_properties(${A_NAME} PROPERTIES ENVIRONMENT "${PM2_TEST_ENV}" TIMEOUT ${A_TIMEOUT})
 endfunction()
 
 # The other programs under tests/ (the picture galleries, stand-in peers
