@@ -143,6 +143,13 @@ void CoverageDialog::Refresh() {
   m_tree->update();
 }
 
+void CoverageDialog::Forget() {
+  m_tree->DeleteAllItems();
+  m_shownChoice = -1;
+  const QSignalBlocker block(m_modules);
+  m_modules->clear();
+}
+
 void CoverageDialog::Reset() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   if (DebugInterface* r = m_ctx.R(); r && r->DbgEnum) r->DbgEnum(kDbgEnumCoverageClear, 0, 0);

@@ -39,6 +39,8 @@ class CoverageDialog : public QDialog {
   // Asks the driver for the current figures of every function row shown
   // and repaints them.
   void Refresh();
+  // Drops every row (they point into the driver's records).
+  void Forget();
   void Reset();
 
  protected:

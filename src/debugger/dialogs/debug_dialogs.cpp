@@ -265,7 +265,12 @@ void DebugDialogs::CloseWindow(DebugWindow w) {
       CloseSheet(m_analyserSheet);
       return;
     case DebugWindow::Coverage:
-      if (m_coverage) m_coverage->close();
+      if (m_coverage) {
+        // Its rows are the driver's records: none is read again, though the
+        // dialog goes only at the next turn of the event loop.
+        m_coverage->Forget();
+        m_coverage->close();
+      }
       return;
     default: return;
   }

@@ -655,12 +655,14 @@ void DebugCommands::PostTargetStopped() {
   // IDE service 2 on the GUI thread: the windows refresh and the event
   // interface hears that execution stopped. A stop that a run of the IDE
   // overtook while it waited (the start's stop at the reset address before
-  // the run to main) is shown no more.
+  // the run to main) is shown no more, nor one whose session ended
+  // meanwhile: the windows it would refresh show records of the driver,
+  // which the end has unloaded.
   const uint64_t runs = m_session->Runs();
   QMetaObject::invokeMethod(
       &m_frame,
       [this, runs] {
-        if (m_session->Runs() != runs) return;
+        if (m_session->Runs() != runs || !m_session->SessionActive()) return;
         m_driverStop = true;
         m_app.IdeServiceCall(2, 0);
         m_driverStop = false;

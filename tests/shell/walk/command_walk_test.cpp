@@ -196,6 +196,10 @@ std::vector<KnownRoad> KnownRoads() {
       // Back from another program, Start/Stop Debug Session at once (the
       // click that brings the program back is the toolbar button's).
       {"ComeBackThenStartTheSessionAtOnce", "looping", "32720;come-back!;32802;await-stop"},
+      // The code coverage window open, a step, and the session ended at
+      // once: the step's stop came after the end.
+      {"StepThenEndTheSessionWithCoverageOpen", "looping", "32720;32802;await-stop;35047;32795!;32802"},
+      {"StopRunningThenEndTheSessionWithCoverageOpen", "looping", "32720;32802;await-stop;35047;32791;32797!;32802"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
