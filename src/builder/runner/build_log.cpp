@@ -39,8 +39,8 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
   if (!(file_ && name == name_)) {
     CloseWithoutTrailer();
     name_ = name;
-    // Opened without emptying: the old log is cut after the new heading
-    // instead (TruncateHere), so a log that stays within its first block
+    // Opened without emptying: the old log is cut to the new heading's
+    // length instead (StartWith), so a log that stays within its first block
     // frees none, which on a file system that discards freed blocks costs
     // a wait for the device on every build.
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -51,15 +51,13 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
       return;
     }
     if (headerWritten_ || !project) {
-      TruncateHere();
+      StartWith("");
       return;
     }
   }
   if (headerWritten_ || !project) return;
   headerWritten_ = true;
-  WriteBuildLogText("<html>\r\n<body>\r\n<pre>\r\n<h1>Pelmora2 Build Log</h1>\r\n<h2>Project:</h2>\r\n");
   const std::string projectFile = project->folder + project->name + ".pm2";
-  WriteBuildLogText((projectFile + "\r\n").c_str());
   std::string date = "<unknown>";
   struct stat st;
   if (::stat((project->file.empty() ? projectFile : project->file).c_str(), &st) == 0) {
@@ -69,18 +67,22 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
     std::strftime(buf, sizeof buf, "%m/%d/%Y", &tm);
     date = buf;
   }
-  WriteBuildLogText(("Project File Date:  " + date + "\r\n\r\n").c_str());
-  WriteBuildLogText("<h2>Output:</h2>\r\n");
-  TruncateHere();
+  StartWith("<html>\r\n<body>\r\n<pre>\r\n<h1>Pelmora2 Build Log</h1>\r\n<h2>Project:</h2>\r\n" + projectFile +
+            "\r\nProject File Date:  " + date + "\r\n\r\n<h2>Output:</h2>\r\n");
 }
 
-void BuildLog::TruncateHere() {
+// The old log is cut first and the heading written after it in one write:
+// a reader of the log (a peer, a script waiting for the build's summary)
+// never sees the old build's results under the new heading.
+void BuildLog::StartWith(const std::string& heading) {
   if (!file_) return;
   std::fflush(file_);
-  const long at = std::ftell(file_);
-  if (at >= 0 && ::ftruncate(::fileno(file_), at) != 0) {
+  if (::ftruncate(::fileno(file_), static_cast<off_t>(heading.size())) != 0) {
     // Left longer than written: the old log's tail stays after this one's end.
   }
+  std::rewind(file_);
+  std::fwrite(heading.data(), 1, heading.size(), file_);
+  std::fflush(file_);
 }
 
 void BuildLog::WriteBuildLogText(const char* text, long length) {

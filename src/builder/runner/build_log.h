@@ -43,8 +43,8 @@ class BuildLog {
   bool IsOpen() const { return file_ != nullptr; }
 
  private:
-  // Cuts the file where the writing stands (what an older log left after it).
-  void TruncateHere();
+  // Cuts the file to the heading's length and writes the heading.
+  void StartWith(const std::string& heading);
   std::FILE* file_ = nullptr;
   std::string name_;
   bool headerWritten_ = false;

@@ -152,8 +152,11 @@ TEST(BuildLog, HeadTailEscapingAndContinuation) {
   test::ScratchFolder dir;
   test::WriteFile(dir / "Blinky.pm2", "project");
   BuildLogProject project{dir.Path(), "Blinky", {}};
+  // The last build's log, longer than this one's: none of it stays.
+  test::WriteFile(dir / "Blinky.plg", std::string(4000, 'o') + "\r\n\"Blinky\" - 1 Error(s), 0 Warning(s).\r\n");
   BuildLog log;
   log.SetBuildLogFile(1, dir / "Blinky.plg", &project);
+  EXPECT_EQ(test::ReadFile(dir / "Blinky.plg").find("Error(s)"), std::string::npos);
   log.WriteOutputLine("a.c(1): error: 'x' < 2 && y > 3\n");
   log.WriteOutputLine("Program Size: \x02\r\n");
   log.WriteOutputLine("code=18\n");
