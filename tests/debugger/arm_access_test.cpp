@@ -113,5 +113,23 @@ TEST(ArmAccessDecode, InstructionBeforeTheStop) {
   }
 }
 
+// A stop on the UART's data register: the armed key read, or a write.
+TEST(ArmAccessDecode, UartStopReadOrWrite) {
+  const struct {
+    const char* name;
+    uint8_t value, cell;
+    MemAccess decoded;
+    bool read;
+  } rows[] = {{"the armed key read", 'z', 'z', R, true},
+              {"the armed key read, the instruction not known", 'z', 'z', U, true},
+              {"the armed key's own letter written (an echo)", 'k', 'k', W, false},
+              {"another letter written", 'L', 0, W, false},
+              // Right after the interrupt that armed 'z', gdb's stop address
+              // was one instruction off and the word before it a load.
+              {"another letter, decoded as a load", 'L', 'z', R, false},
+              {"another letter, the instruction not known", 'L', 'z', U, false}};
+  for (const auto& r : rows) EXPECT_EQ(UartStopIsRead(r.value, r.cell, r.decoded), r.read) << r.name;
+}
+
 }  // namespace
 }  // namespace pm2::gdb

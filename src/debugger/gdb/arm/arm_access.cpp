@@ -70,4 +70,9 @@ MemAccess AccessBefore(bool thumb, const uint8_t b[4]) {
   return MemAccess::Unknown;
 }
 
+bool UartStopIsRead(uint8_t value, uint8_t cell, MemAccess decoded) {
+  if (value != cell) return false;
+  return decoded != MemAccess::Write;
+}
+
 }  // namespace pm2::gdb

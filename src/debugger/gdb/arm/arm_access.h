@@ -24,4 +24,12 @@ bool IsThumb32Prefix(uint16_t halfword);
 // answer is Unknown.
 MemAccess AccessBefore(bool thumb, const uint8_t before[4]);
 
+// Whether a stop on the UART stand-in's data register was the program's
+// read of the key armed in it (`cell`). A read finds the armed value, so a
+// stop with another value is a write; the decoded instruction only tells a
+// read from a write of that same value. It is not trusted further: right
+// after the target was interrupted to arm a key, the word before the next
+// stop's address was seen to be a load while the program wrote a letter.
+bool UartStopIsRead(uint8_t value, uint8_t cell, MemAccess decoded);
+
 }  // namespace pm2::gdb

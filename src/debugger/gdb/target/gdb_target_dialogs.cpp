@@ -607,18 +607,17 @@ bool GdbTarget::UartStop(const MiRecord& r) {
     bool ok = false;
     const MiValue* frame = r.results.Find("frame");
     const uint64_t pc = frame ? ParseHex(frame->Str("addr"), &ok) : 0;
-    const bool valueSaysRead = uint8_t(c) == m_cell.load();
-    // The instruction before the stop tells a read from a write, in the
-    // state (ARM or Thumb) the core is in; gdb answers in order, so the
-    // state is known when the bytes come.
+    const uint8_t cell = m_cell.load();
+    // The instruction before the stop tells a read from a write of the
+    // armed value, in the state (ARM or Thumb) the core is in; gdb answers
+    // in order, so the state is known when the bytes come.
     auto thumb = std::make_shared<bool>(false);
     m_gdb->Send("-data-evaluate-expression \"(unsigned long)$cpsr\"", [thumb](MiRecord& v) {
       uint64_t cpsr = 0;
       if (LeadingNumber(v.results.Str("value"), &cpsr)) *thumb = (cpsr & 0x20) != 0;
     });
-    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, valueSaysRead,
-                                                                     thumb](MiRecord& mem) {
-      bool read = valueSaysRead;
+    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, cell, thumb](MiRecord& mem) {
+      MemAccess access = MemAccess::Unknown;
       if (ok)
         if (const MiValue* m = mem.results.Find("memory"))
           if (!m->items.empty()) {
@@ -627,10 +626,10 @@ bool GdbTarget::UartStop(const MiRecord& r) {
               uint8_t bytes[4];
               for (int i = 0; i < 4; ++i)
                 bytes[i] = uint8_t(std::strtoul(hex.substr(std::size_t(i) * 2, 2).c_str(), nullptr, 16));
-              const MemAccess access = AccessBefore(*thumb, bytes);
-              if (access != MemAccess::Unknown) read = access == MemAccess::Read;
+              access = AccessBefore(*thumb, bytes);
             }
           }
+      const bool read = UartStopIsRead(uint8_t(c), cell, access);
       if (read) {
         // The program read the receive register: the key is taken.
         {
