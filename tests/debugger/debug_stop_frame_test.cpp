@@ -404,6 +404,22 @@ TEST_F(DebugStopFrameTest, WhatTheDriverPostedIsShownAfterTheSessionUnloadedIt) 
       << f->Debugger()->CommandPage()->Text().toStdString();
 }
 
+// The frame closed mid-session (the program ends, a test ends) ends the
+// driver, whose last notices (its target's stop, its own end) still find
+// the session whole, and whose posts go with the frame.
+TEST_F(DebugStopFrameTest, ADriverThatStopsAsTheFrameClosesMidSessionFindsTheSessionWhole) {
+  {
+    test::ExampleSession s(dir, root);
+    ASSERT_TRUE(s.started);
+    ASSERT_TRUE(StartAt(s, "endstops\n"));
+  }
+  QCoreApplication::processEvents();
+  const std::string library = root + "PM2/TestDrv.so";
+  void* still = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (still) dlclose(still);
+  EXPECT_EQ(still, nullptr) << "the frame's close left the driver loaded";
+}
+
 // A connected add-in is told its commands' states when a session ends:
 // the states it had before the session, for each of its six commands.
 TEST_F(DebugStopFrameTest, TheConnectedAddInIsToldWhenTheSessionEnds) {

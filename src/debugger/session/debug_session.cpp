@@ -158,11 +158,16 @@ DebugSession::DebugSession(ShellApp& app, SessionHost& host) : m_app(app), m_hos
 }
 
 DebugSession::~DebugSession() {
-  AllowAnyThreadReads(false);
-  // A driver still loaded at exit is told to end (its children with it).
-  if (m_pRecord != &m_mirror && m_pRecord->DbgExit) m_pRecord->DbgExit();
-  UnloadDebugDll(&m_driver);
+  EndLoadedDriver();
   if (g_active == this) g_active = nullptr;
+}
+
+void DebugSession::EndLoadedDriver() {
+  AllowAnyThreadReads(false);
+  if (m_pRecord != &m_mirror && m_pRecord->DbgExit) m_pRecord->DbgExit();
+  // The record lived in the driver: nothing reads it once it is unloaded.
+  m_pRecord = &m_mirror;
+  UnloadDebugDll(&m_driver);
 }
 
 void DebugSession::InitDebugInterface(uint16_t family, uint16_t version) {

@@ -76,6 +76,11 @@ class DebugSession : public DebugPort {
  public:
   DebugSession(ShellApp& app, SessionHost& host);
   ~DebugSession() override;
+  // A driver still loaded is told to end (its children with it) and
+  // unloaded. The destructor does it too; its owner calls it first when
+  // the driver's last notices (a stop, its end) may reach the owner's
+  // host, which then still has a whole session to read.
+  void EndLoadedDriver();
   DebugSession(const DebugSession&) = delete;
   DebugSession& operator=(const DebugSession&) = delete;
 

@@ -45,6 +45,10 @@
 //                               text to the status line and the command
 //                               page from its own memory, as a driver's
 //                               thread may just before the IDE unloads it
+//   endstops                    at its end (DbgExit) the driver tells the
+//                               target's stop and its own end, as a
+//                               driver whose target stops while the
+//                               program closes mid-session
 //   refusesteps                 every step is refused (DbgStep gives 1, the
 //                               target stays where it is, nothing is told)
 //   current <hex address> <hex attribute>  the function DbgEnum 8 names
@@ -138,6 +142,7 @@ struct Script {
   std::deque<DbgCallStackEntry> enters;   // the calls the next steps into enter
   bool stepStops = false;
   std::string endPosts;  // posted at the end; empty: nothing
+  bool endStops = false;
   bool refuseSteps = false;
   std::map<uint32_t, std::string> names, strings;
   std::map<std::string, std::vector<DbgLinePair>> lines;
@@ -442,6 +447,8 @@ void ReadScript(const std::string& path) {
       g_script.stepStops = true;
     } else if (cmd == "endposts") {
       g_script.endPosts = Rest(in);
+    } else if (cmd == "endstops") {
+      g_script.endStops = true;
     } else if (cmd == "refusesteps") {
       g_script.refuseSteps = true;
     } else if (cmd == "name" || cmd == "string") {
@@ -1038,6 +1045,10 @@ intptr_t AddressAttr(void* address) {
 }
 void Exit() {
   Log("exit");
+  if (g_script.endStops && g_record.PostNotify) {
+    g_record.PostNotify(kDbgNotifyTargetStopped, 0);
+    g_record.PostNotify(kDbgNotifyDriverEnded, 0);
+  }
   if (g_script.endPosts.empty() || !g_record.PostNotify) return;
   // The driver's own memory, gone once the IDE unloads the library.
   static char status[64], command[64];

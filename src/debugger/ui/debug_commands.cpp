@@ -91,6 +91,7 @@ uint32_t Word(const uint8_t* bytes) {
 
 DebugCommands::DebugCommands(CMainFrame& frame, ShellApp& app, SettingsStore& settings)
     : m_frame(frame), m_app(app), m_settings(settings) {
+  m_posts = std::make_unique<QObject>();
   m_session = std::make_unique<DebugSession>(app, *this);
   m_app.SetDebugPort(m_session.get());
   m_firstRun = !m_settings.KeyExists(kDebugLayoutKey);
@@ -138,6 +139,10 @@ DebugCommands::~DebugCommands() {
   // The windows read the session's record: they go first.
   m_dialogs.reset();
   m_windows.reset();
+  // The driver ends while the session is whole: its last notices read it.
+  // What they posted goes with m_posts.
+  m_session->EndLoadedDriver();
+  m_posts.reset();
   // The debug bar keeps the watch lists when the session ends: after it.
   m_session.reset();
   m_barCommands.reset();
@@ -660,7 +665,7 @@ void DebugCommands::PostTargetStopped() {
   // which the end has unloaded.
   const uint64_t runs = m_session->Runs();
   QMetaObject::invokeMethod(
-      &m_frame,
+      m_posts.get(),
       [this, runs] {
         if (m_session->Runs() != runs || !m_session->SessionActive()) return;
         m_driverStop = true;
@@ -672,7 +677,7 @@ void DebugCommands::PostTargetStopped() {
 
 void DebugCommands::PostDriverEnded() {
   QMetaObject::invokeMethod(
-      &m_frame,
+      m_posts.get(),
       [this] {
         if (!m_session->SessionActive()) return;
         m_session->StopDebugger();

@@ -131,6 +131,9 @@ class DebugCommands : public SessionHost {
   std::unique_ptr<DebugWindows> m_windows;
   std::unique_ptr<DebugDialogs> m_dialogs;
   ShellLinks* m_links = nullptr;  // owned by the frame
+  // The context of what a driver's thread posts to the GUI thread: a post
+  // still waiting when this object goes is dropped with it.
+  std::unique_ptr<QObject> m_posts;
   std::vector<QPointer<QAction>> m_driverActions;
   bool m_firstRun = false;
   uint32_t m_shownPc = 0xFFFFFFFFu;  // the program counter the status bar shows
