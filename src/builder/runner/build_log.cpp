@@ -72,8 +72,9 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
 }
 
 // The old log is cut first and the heading written after it in one write:
-// a reader of the log (a peer, a script waiting for the build's summary)
-// never sees the old build's results under the new heading.
+// its results are gone before the new heading is there, so a reader of the
+// log (a peer, a script waiting for the build's summary) never finds them
+// under it.
 void BuildLog::StartWith(const std::string& heading) {
   if (!file_) return;
   std::fflush(file_);
