@@ -334,7 +334,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignRow{"CaptureOutside", "T {o}Pm2__1234", "{o}Pm2__1234"},
                       ForeignRow{"ParentFolder", "O sub\\..\\Keep.o", "{d}Keep.o"},
                       ForeignRow{"Link", "O .\\Linked.o", "{o}target.o"},
-                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"}),
+                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"},
+                      ForeignRow{"FamilyAssemblerSource", "O .\\Start.a67", "{d}Start.a67"},
+                      ForeignRow{"FamilyAssemblerSourceUpperCase", "O .\\START.A167", "{d}START.A167"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // A parent folder in an entry is taken only as part of the output or
@@ -376,6 +378,25 @@ TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
   EXPECT_FALSE(FileExists(dir / "Blinky.lnp.~pm2tmp77_3"));
   EXPECT_FALSE(FileExists(dir / "Blinky.pm2tmp/left"));
   EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
+}
+
+// An image a killed build began is deleted by the next one, although its
+// suffix starts like an assembler source's; a file of the project with an
+// assembler suffix is never taken.
+TEST_F(ToolsFixture, KilledBuildsImageGoesButAnAssemblerSourceStays) {
+  SetUpProject(kToolset51, "Q51/");
+  Add("Main.c", kFileC);
+  WriteFile(dir / "Old.axf", "x");
+  WriteFile(dir / "Old.a8x", "x");
+  WriteFile(dir / "Keep.a8", "; source\n");
+  WriteFile(dir / "Blinky.pm2run", "O .\\Old.axf\nO .\\Old.a8x\nO .\\Keep.a8\n");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_FALSE(FileExists(dir / "Old.axf"));
+  EXPECT_FALSE(FileExists(dir / "Old.a8x"));
+  EXPECT_EQ(ReadFile(dir / "Keep.a8"), "; source\n");
 }
 
 // The next build empties the tools' temporary folder only once the tools
