@@ -348,19 +348,19 @@ TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
 }
 
 const SheetRow kSheets[] = {
-    {"C51Target", 0, 0, 0},
-    {"C51Group", 0, 0, 1},
-    {"C51CFile", 0, 0, kFileC},
-    {"C51AsmFile", 0, 0, kFileAsm},
-    {"C51CustomFile", 0, 0, kFileCustom},
-    {"Cx51Target", 0, 0x1020000, 0},
+    {"Q51Target", 0, 0, 0},
+    {"Q51Group", 0, 0, 1},
+    {"Q51CFile", 0, 0, kFileC},
+    {"Q51AsmFile", 0, 0, kFileAsm},
+    {"Q51CustomFile", 0, 0, kFileCustom},
+    {"Qx51Target", 0, 0x1020000, 0},
     {"Banked51Target", 0, 0x8000, 0},
     {"Mcs251Target", 1, 0, 0},
     {"Mcs251Group", 1, 0, 1},
-    {"C166Target", 2, 0, 0},
-    {"C166Group", 2, 0, 1},
-    {"C166CppFile", 2, 0, kFileCpp},
-    {"C166AsmFile", 2, 0, kFileAsm},
+    {"Q166Target", 2, 0, 0},
+    {"Q166Group", 2, 0, 1},
+    {"Q166CppFile", 2, 0, kFileCpp},
+    {"Q166AsmFile", 2, 0, kFileAsm},
     {"ArmGnuTarget", 3, 0, 0},
     {"ArmGnuCFile", 3, 0, kFileC},
     {"ArmGnuAsmFile", 3, 0, kFileAsm},
@@ -475,7 +475,7 @@ TEST_F(StoredFields, Nb51ControlFilePickedWithBrowse) {
     } else {
       ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
       SaveAndReopen();
-      EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), name);
+      EXPECT_EQ(m_target->pOpts->n51.NX51LFI.str(), name);
     }
     TearDown();
   }
@@ -504,8 +504,8 @@ TEST_F(StoredFields, CustomArgumentsTypedThenTheFileTypeChanged) {
 
 TEST_F(StoredFields, Locate166RangeTypedThenSwitchedOff) {
   UseToolset(kToolset166);
-  m_target->pOpts->l166.flags.USETARGSET = 0;
-  m_target->pOpts->l166.flags.DPPUSE = 1;
+  m_target->pOpts->n166.flags.USETARGSET = 0;
+  m_target->pOpts->n166.flags.DPPUSE = 1;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   auto* nearData = static_cast<QLineEdit*>(page->Control(page->Find("Near Data &Range:")));
