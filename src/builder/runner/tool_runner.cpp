@@ -183,9 +183,14 @@ bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {
             map.MapFile(run.runThrough, &run.runThrough, &err) &&
             map.MapFile(run.commandFile, &run.commandFile, &err);
   if (ok && usesToolFolder) {
-    // PC-Lint's "folder" is the lint program itself.
-    ok = info.form == CommandForm::kLint ? map.MapFile(run.toolFolder, &run.toolFolder, &err)
-                                         : map.MapFolder(run.toolFolder, &run.toolFolder, &err);
+    // PC-Lint's "folder" is the lint program itself, found as a user tool's.
+    if (info.form == CommandForm::kLint) {
+      std::string inProject;
+      ok = map.MapFile(run.toolFolder, &inProject, &err);
+      if (ok) run.toolFolder = ProgramToStart(run.toolFolder, inProject);
+    } else {
+      ok = map.MapFolder(run.toolFolder, &run.toolFolder, &err);
+    }
   }
   if (!ok) Printf("--- Error: %s\n", err.c_str());
   return ok;
@@ -195,14 +200,9 @@ bool IsBareProgramName(const std::string& program) {
   return !program.empty() && program.find_first_of("/\\:") == std::string::npos;
 }
 
-namespace {
-
-bool ProgramFileThere(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+std::string ProgramToStart(const std::string& named, const std::string& inProject) {
+  return IsBareProgramName(named) && !IsProgramFile(inProject) ? named : inProject;
 }
-
-}  // namespace
 
 void ToolRunner::RequestStop() {
   stopRequested_ = true;
@@ -395,10 +395,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   std::string where, local, err;
   bool failed = !map.MapFolder(folder.empty() ? deps_.workFolder : folder, &where, &err) ||
                 !map.MapFile(program, &local, &err);
-  // A program named without a folder ("sh") is the project folder's file
-  // when there is one; otherwise the spawn looks it up in the start folder
-  // and then on PATH, as a command line does.
-  if (!failed && IsBareProgramName(program) && !ProgramFileThere(local)) local = program;
+  if (!failed) local = ProgramToStart(program, local);
   const std::string runLine = "\"" + local + "\" " + arguments;
   if (failed) {
     Printf("--- Error: %s\n", err.c_str());

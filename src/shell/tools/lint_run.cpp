@@ -61,20 +61,21 @@ void ApplyLintSettings(TargetRec& target, const LintSettings& s) {
   target.OPTLI = head;
 }
 
+std::string LintFieldRefusal(const char* field, const std::string& typed) {
+  const std::string text = TrimBlanks(typed);
+  std::string refusal = FieldTextRefusal(field, text, FieldBrackets::kAngles);
+  if (refusal.empty())
+    if (const std::string code = FirstControlCharacter(text); !code.empty())
+      refusal =
+          "The text of '" + std::string(field) + "' cannot be stored: it holds the control character " + code + ".";
+  return refusal;
+}
+
 LintRefusal LintSettingsRefusal(const LintSettings& s) {
-  const auto check = [](const char* field, const std::string& typed) {
-    const std::string text = TrimBlanks(typed);
-    std::string refusal = FieldTextRefusal(field, text, FieldBrackets::kAngles);
-    if (refusal.empty())
-      if (const std::string code = FirstControlCharacter(text); !code.empty())
-        refusal = "The text of '" + std::string(field) + "' cannot be stored: it holds the control character " +
-                  code + ".";
-    return refusal;
-  };
-  if (std::string why = check("Lint Executable", s.program); !why.empty()) return {why, 0, -1};
-  if (std::string why = check("Configuration File", s.configFile); !why.empty()) return {why, 1, -1};
+  if (std::string why = LintFieldRefusal(kLintProgramField, s.program); !why.empty()) return {why, 0, -1};
+  if (std::string why = LintFieldRefusal(kLintConfigField, s.configFile); !why.empty()) return {why, 1, -1};
   for (std::size_t i = 0; i < s.includeFolders.size(); ++i)
-    if (std::string why = check("PC-Lint Include Folders", s.includeFolders[i]); !why.empty())
+    if (std::string why = LintFieldRefusal(kLintFoldersField, s.includeFolders[i]); !why.empty())
       return {why, 2, int(i)};
   return {};
 }
