@@ -19,6 +19,7 @@
 #include "builder/runner/process_spawn.h"
 #include "builder/runner/tool_paths.h"
 #include "builder/runner/tool_table.h"
+#include "platform/temporary_files.h"
 #include "project/model/app_state.h"
 
 namespace pm2 {
@@ -164,7 +165,8 @@ void ToolRunner::MakeCaptureName() {
     std::snprintf(name, sizeof name, "Pm2__%08x%04x", seed(), unsigned(++serial & 0xFFFF));
     captureName_ = deps_.tempFolder + name;
     if (deps_.onCaptureFile) deps_.onCaptureFile(captureName_);
-    int fd = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // Removed with the run, or by the end by a signal during it.
+    int fd = CreateTemporaryFile(captureName_);
     if (fd >= 0) {
       ::close(fd);
       return;
@@ -338,7 +340,7 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
   }
 
   FilterCapture();
-  ::unlink(captureName_.c_str());
+  RemoveTemporaryFile(captureName_);
 
   const std::string program =
       (IsGnuCode(code) ? std::string() : work_.toolFolder) +
@@ -420,7 +422,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
     work_.exitCode = kRunFailedExitCode;
     Printf("--- Error: can't execute '%s'\n", commandLine.c_str());
   }
-  ::unlink(captureName_.c_str());
+  RemoveTemporaryFile(captureName_);
 }
 
 }  // namespace pm2

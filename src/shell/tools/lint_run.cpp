@@ -8,6 +8,7 @@
 #include "builder/commands/key_sequences.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
+#include "platform/temporary_files.h"
 #include "project/files/project_lines.h"
 #include "project/files/stored_texts.h"
 #include "project/model/app_state.h"
@@ -159,12 +160,13 @@ bool LintRunner::Start(const LintSettings& settings, const std::string& text, co
     return false;
   }
   m_frame.SaveProject();
+  // Removed with the run, or by the end by a signal during it.
   std::string name = m_tempFolder + "Pm2__XXXXXX.lnt";
-  int fd = ::mkstemps(name.data(), 4);
+  int fd = CreateUniqueTemporaryFile(name, 4);
   bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   if (fd >= 0) ::close(fd);
   if (!ok) {
-    if (fd >= 0) ::unlink(name.c_str());
+    if (fd >= 0) RemoveTemporaryFile(name);
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_frame.Beep();
     m_frame.MessageBox(kLintWriteError, kMbOk | kMbIconExclamation);
@@ -180,7 +182,7 @@ bool LintRunner::Start(const LintSettings& settings, const std::string& text, co
   m_thread = std::thread([this, request]() mutable {
     m_frame.ClearBuildPage();
     m_run(request);
-    ::unlink(request.commandFile.c_str());
+    RemoveTemporaryFile(request.commandFile);
     m_running = false;
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_hub.Send(kNotifyLintFinished, 0);
