@@ -1,5 +1,6 @@
 #include "options/pages/edit_limit.h"
 
+#include <QEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <algorithm>
@@ -33,6 +34,30 @@ EditLimit::EditLimit(QLineEdit* edit, std::function<void(int)> refused)
     if (!m_pending) m_cursorBefore = now;
   });
   connect(edit, &QLineEdit::inputRejected, this, &EditLimit::Rejected);
+  // A page fills its edits with their signals blocked: the text is taken
+  // again when the user starts an input.
+  edit->installEventFilter(this);
+}
+
+bool EditLimit::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::FocusIn:
+      if (!m_pending) {
+        m_before = m_edit->text();
+        m_cursorBefore = m_edit->cursorPosition();
+      }
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 EditLimit* EditLimit::Of(const QLineEdit* edit) {

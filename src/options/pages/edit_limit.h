@@ -40,6 +40,9 @@ class EditLimit : public QObject {
   // edit unchanged and `refused` told.
   bool Put(const QString& text);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Rejected();
   void GiveBack();

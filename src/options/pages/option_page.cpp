@@ -1,6 +1,8 @@
 #include "options/pages/option_page.h"
 
+#include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -112,6 +114,16 @@ std::string OptionPage::FieldNameOf(const QWidget* edit) const {
   for (const QLabel* label : findChildren<QLabel*>())
     if (label->buddy() == edit) return FieldNameOfLabel(FromQ(label->text()));
   if (!edit->accessibleName().isEmpty()) return FromQ(edit->accessibleName());
+  // In a grid the field's label stands to its left in its row.
+  for (const QGridLayout* grid : findChildren<QGridLayout*>()) {
+    const int at = grid->indexOf(edit);
+    if (at < 0) continue;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(at, &row, &column, &rows, &columns);
+    for (int c = column - 1; c >= 0; --c)
+      if (const QLayoutItem* item = grid->itemAtPosition(row, c))
+        if (auto* label = qobject_cast<const QLabel*>(item->widget())) return FieldNameOfLabel(FromQ(label->text()));
+  }
   return FromQ(edit->objectName());
 }
 
@@ -124,8 +136,11 @@ bool OptionPage::PutText(QLineEdit* edit, const QString& text) {
 void OptionPage::GuardLimits() {
   m_guarded = true;
   for (QLineEdit* edit : findChildren<QLineEdit*>()) {
-    // A combo box's own edit and a read-only view take no typing.
-    if (edit->isReadOnly() || qobject_cast<QComboBox*>(edit->parent()) || EditLimit::Of(edit)) continue;
+    // A combo box's own edit and a read-only view take no typing; a spin
+    // box's edit takes only its numbers.
+    if (edit->isReadOnly() || qobject_cast<QComboBox*>(edit->parent()) ||
+        qobject_cast<QAbstractSpinBox*>(edit->parent()) || EditLimit::Of(edit))
+      continue;
     new EditLimit(edit, [this, edit](int limit) { Refuse(edit, TooLongRefusal(FieldNameOf(edit), limit)); });
   }
 }
