@@ -13,16 +13,20 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "options/core/command_preview.h"
 #include "options/pages/edit_limit.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/option_page.h"
+#include "toolkit/controls/browse_edit.h"
 #include "options/sheet_fixture.h"
 #include "project/edit/stored_setters.h"
 #include "project/files/project_file.h"
@@ -372,6 +376,134 @@ TEST_P(GivenTexts, PastedOrTypedPastTheLimitRefusedNamingTheField) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, GivenTexts, ::testing::ValuesIn(kSheets),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The Define list of 407 characters a peer or the project file gave the
+// target, a group or the assembler, through Options (the page made current
+// and OK without an edit) and Save: stored whole, and the build defines
+// every symbol (before, the list was cut at 256 characters: the build
+// defined "SYM_025_" and dropped the rest).
+struct DefineRow {
+  const char* name;
+  bool group;
+  PageId page;
+  PreviewTool tool;
+  OptString& (*field)(OptionBlock&);
+  const char* last;  // how the build defines the list's last symbol
+};
+
+const DefineRow kDefineRows[] = {
+    {"TargetCompiler", false, PageId::kArmGnuCompiler, PreviewTool::kGnuCc,
+     [](OptionBlock& b) -> OptString& { return b.cGnu.ACDEFN; }, "-DSYM_040_X"},
+    {"GroupCompiler", true, PageId::kArmGnuCompiler, PreviewTool::kGnuCc,
+     [](OptionBlock& b) -> OptString& { return b.cGnu.ACDEFN; }, "-DSYM_040_X"},
+    {"TargetAssembler", false, PageId::kArmGnuAsm, PreviewTool::kGnuAs,
+     [](OptionBlock& b) -> OptString& { return b.aGnu.AADEFN; }, "--defsym SYM_040_X"},
+    {"GroupAssembler", true, PageId::kArmGnuAsm, PreviewTool::kGnuAs,
+     [](OptionBlock& b) -> OptString& { return b.aGnu.AADEFN; }, "--defsym SYM_040_X"},
+};
+
+class LongDefine : public test::SheetFixture, public ::testing::WithParamInterface<DefineRow> {
+ protected:
+  LongDefine() : SheetFixture("/tmp/long_define/demo.pm2") {}
+  void SetUp() override {
+    SheetFixture::SetUp();
+    UseToolset(kToolsetArmGnu);
+    AddFileToGroup(m_group, "start.s", ".\\", kFileAsm);
+  }
+  NodeRec* Node() const { return GetParam().group ? static_cast<NodeRec*>(m_group) : m_target; }
+  OptString& Field() {
+    return GetParam().field(GetParam().group ? *GetNodeOptions(m_group) : *m_target->pOpts);
+  }
+  // The line the build gives a file of the group for the row's tool.
+  std::string BuildLine() {
+    FileRec* file = nullptr;
+    for (FileRec* f = m_group->firstFile; f; f = f->next)
+      if ((f->type == kFileAsm) == (GetParam().tool == PreviewTool::kGnuAs)) file = f;
+    OptionsSession session;
+    std::string error;
+    EXPECT_TRUE(session.Begin(m_project, file, &error)) << error;
+    PreviewContextPtr ctx = NewPreviewContext("");
+    return std::string(BuildPreview(*ctx, session, GetParam().tool, nullptr));
+  }
+};
+
+TEST_P(LongDefine, OkWithoutAnEditKeepsTheWholeList) {
+  std::string list = "DEBUG=1";
+  for (int i = 1; i <= 40; ++i) {
+    char symbol[16];
+    std::snprintf(symbol, sizeof symbol, ",SYM_%03d_X", i);
+    list += symbol;
+  }
+  ASSERT_EQ(list.size(), 407u);
+  Field() = OptString::Pooled(list, kPoolProject);
+  SaveAndReopen();
+  ASSERT_EQ(Field().str(), list);
+  Open(Node());
+  ASSERT_NE(Go<OptionPage>(GetParam().page), nullptr);
+  m_sheet->accept();
+  ASSERT_TRUE(m_refusals.empty()) << m_refusals.front();
+  ASSERT_EQ(m_sheet->result(), QDialog::Accepted);
+  m_session->Commit();
+  m_sheet.reset();
+  m_session.reset();
+  EXPECT_EQ(Field().str(), list);
+  SaveAndReopen();
+  EXPECT_EQ(Field().str(), list);
+  const std::string line = BuildLine();
+  EXPECT_NE(line.find(GetParam().last), std::string::npos) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LongDefine, ::testing::ValuesIn(kDefineRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A folder list longer than the include paths' limit comes back from the
+// folder list dialog: refused naming the field, the edit keeps its text
+// (Qt's edit would have cut the list at its limit).
+class FolderListResult : public test::SheetFixture {
+ protected:
+  FolderListResult() : SheetFixture("/tmp/folder_list_result/demo.pm2") {}
+};
+
+TEST_F(FolderListResult, LongerThanTheLimitRefusedNotCut) {
+  UseToolset(kToolsetArmGnu);
+  // A list just short of the limit; the user adds a folder in the dialog.
+  std::string folders = "inc";
+  while (folders.size() < 13040) folders += ";f" + std::to_string(folders.size());
+  m_runDialog = [](QDialog& dialog) {
+    auto* folderList = dynamic_cast<FolderListDialog*>(&dialog);
+    EXPECT_NE(folderList, nullptr);
+    if (!folderList) return int(QDialog::Rejected);
+    dialog.show();
+    SECListBoxDirEditor* list = folderList->List();
+    list->setFocus();
+    list->SetCurSel(list->GetCount() - 1);
+    QTest::keyClick(list, Qt::Key_X, Qt::NoModifier);
+    EXPECT_NE(list->InPlaceEdit(), nullptr);
+    if (!list->InPlaceEdit()) return int(QDialog::Rejected);
+    list->InPlaceEdit()->setText("x/one/more/folder");
+    QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
+    dialog.accept();
+    return dialog.result();
+  };
+  Open(m_target);
+  auto* page = Go<OptionPage>(PageId::kArmGnuCompiler);
+  ASSERT_NE(page, nullptr);
+  QLineEdit* include = nullptr;
+  for (const OptionPage::TextField& f : page->TextFields())
+    if (f.name == "Include Paths") include = qobject_cast<QLineEdit*>(f.edit);
+  ASSERT_NE(include, nullptr);
+  include->setText(QString::fromStdString(folders));
+  ASSERT_EQ(include->text().toStdString(), folders);
+  QPushButton* button = nullptr;
+  for (QPushButton* b : page->findChildren<QPushButton*>())
+    if (b->text() == "...") button = b;
+  ASSERT_NE(button, nullptr);
+  m_refusals.clear();
+  button->click();
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0], TooLongRefusal("Include Paths", 13050));
+  EXPECT_EQ(include->text().toStdString(), folders);
+}
 
 }  // namespace
 }  // namespace pm2
