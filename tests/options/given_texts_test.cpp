@@ -341,7 +341,7 @@ TEST_P(PeerTexts, BySetOptionsKeptUnlessRefusedNamingTheField) {
 }
 
 // Typed or pasted into an edit up to and past its limit: the edit keeps
-// what it held and the page names the field; nothing is cut.
+// what it held and a note at the field names it; nothing is cut.
 TEST_P(GivenTexts, PastedOrTypedPastTheLimitRefusedNamingTheField) {
   Open(Node());
   int walked = 0;
@@ -364,27 +364,32 @@ TEST_P(GivenTexts, PastedOrTypedPastTheLimitRefusedNamingTheField) {
       const QString held = edit->text();
       const int room = edit->maxLength() - int(held.size());
       ++walked;
-      // A paste one past the room left, as the user pastes.
+      // A paste one past the room left, as the user pastes: told at the
+      // field, no box (it would take the keys typed next).
       edit->setFocus();
       edit->end(false);
       QApplication::clipboard()->setText(QString(room + 1, QChar('7')));
+      m_notices.clear();
+      m_noticeFields.clear();
       m_refusals.clear();
       QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
       QCoreApplication::processEvents();
-      ASSERT_EQ(m_refusals.size(), 1u);
-      EXPECT_EQ(m_refusals[0], TooLongRefusal(name, edit->maxLength()));
+      ASSERT_EQ(m_notices.size(), 1u);
+      EXPECT_EQ(m_notices[0], TooLongRefusal(name, edit->maxLength()));
+      EXPECT_EQ(m_noticeFields[0], edit);
       EXPECT_EQ(edit->text(), held);
+      EXPECT_TRUE(m_refusals.empty());
       // Filled up to the limit, then one key more.
       QApplication::clipboard()->setText(QString(room, QChar('7')));
-      m_refusals.clear();
+      m_notices.clear();
       QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
       QCoreApplication::processEvents();
-      EXPECT_TRUE(m_refusals.empty());
+      EXPECT_TRUE(m_notices.empty());
       EXPECT_EQ(edit->text().size(), edit->maxLength());
       QTest::keyClick(edit, Qt::Key_7);
       QCoreApplication::processEvents();
-      ASSERT_EQ(m_refusals.size(), 1u);
-      EXPECT_EQ(m_refusals[0], TooLongRefusal(name, edit->maxLength()));
+      ASSERT_EQ(m_notices.size(), 1u);
+      EXPECT_EQ(m_notices[0], TooLongRefusal(name, edit->maxLength()));
       EXPECT_EQ(edit->text().size(), edit->maxLength());
       edit->setText(held);
     }

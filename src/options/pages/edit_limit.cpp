@@ -18,8 +18,8 @@ std::string TooLongRefusal(std::string_view field, int limit) {
          " characters; it was left as it was.";
 }
 
-EditLimit::EditLimit(QLineEdit* edit, std::function<void(int)> refused)
-    : QObject(edit), m_edit(edit), m_base(edit->maxLength()), m_refused(std::move(refused)) {
+EditLimit::EditLimit(QLineEdit* edit, std::function<void(int)> typed, std::function<void(int)> put)
+    : QObject(edit), m_edit(edit), m_base(edit->maxLength()), m_typed(std::move(typed)), m_put(std::move(put)) {
   setObjectName(kGuardName);
   m_before = edit->text();
   m_cursorBefore = edit->cursorPosition();
@@ -68,7 +68,7 @@ void EditLimit::FitTo(const QString& text) { m_edit->setMaxLength(std::max(m_bas
 
 bool EditLimit::Put(const QString& text) {
   if (text.size() > m_edit->maxLength()) {
-    m_refused(m_edit->maxLength());
+    m_put(m_edit->maxLength());
     return false;
   }
   m_edit->setText(text);
@@ -89,7 +89,7 @@ void EditLimit::GiveBack() {
     m_edit->setCursorPosition(std::min(m_cursorBefore, int(m_before.size())));
   }
   m_pending = false;
-  m_refused(m_edit->maxLength());
+  m_typed(m_edit->maxLength());
 }
 
 }  // namespace pm2

@@ -24,9 +24,10 @@ std::string TooLongRefusal(std::string_view field, int limit);
 class EditLimit : public QObject {
   Q_OBJECT
  public:
-  // Guards the edit with its present limit as the base limit. `refused`
-  // runs with the limit that was met, after the edit holds its text again.
-  EditLimit(QLineEdit* edit, std::function<void(int limit)> refused);
+  // Guards the edit with its present limit as the base limit. `typed`
+  // runs with the limit that a key, paste or drop met, after the edit
+  // holds its text again; `put` with the limit a text given to Put passed.
+  EditLimit(QLineEdit* edit, std::function<void(int limit)> typed, std::function<void(int limit)> put);
 
   // The guard of an edit, or null.
   static EditLimit* Of(const QLineEdit* edit);
@@ -37,7 +38,7 @@ class EditLimit : public QObject {
   // text's length when it is longer (a stored text is shown whole).
   void FitTo(const QString& text);
   // Sets the text unless it is longer than the limit; false then, the
-  // edit unchanged and `refused` told.
+  // edit unchanged and `put` told.
   bool Put(const QString& text);
 
  protected:
@@ -49,7 +50,8 @@ class EditLimit : public QObject {
 
   QLineEdit* m_edit;
   int m_base;
-  std::function<void(int)> m_refused;
+  std::function<void(int)> m_typed;
+  std::function<void(int)> m_put;
   QString m_before;      // the text as it was before the change being made
   int m_cursorBefore = 0;
   bool m_pending = false;  // an insertion was cut; it is undone once it ends

@@ -141,7 +141,11 @@ void OptionPage::GuardLimits() {
     if (edit->isReadOnly() || qobject_cast<QComboBox*>(edit->parent()) ||
         qobject_cast<QAbstractSpinBox*>(edit->parent()) || EditLimit::Of(edit))
       continue;
-    new EditLimit(edit, [this, edit](int limit) { Refuse(edit, TooLongRefusal(FieldNameOf(edit), limit)); });
+    // Told at the field: a box would take the keys typed after the one
+    // refused. A text the page puts in (PutText) is refused with a box.
+    new EditLimit(
+        edit, [this, edit](int limit) { Sheet().ShowNotice(edit, TooLongRefusal(FieldNameOf(edit), limit)); },
+        [this, edit](int limit) { Refuse(edit, TooLongRefusal(FieldNameOf(edit), limit)); });
   }
 }
 
