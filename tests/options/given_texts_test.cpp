@@ -185,8 +185,9 @@ class GivenTexts : public test::SheetFixture, public ::testing::WithParamInterfa
     for (const auto& [slot, text] : texts) given[slot] = Field(slot).str();
     return given;
   }
-  // Where each slot is shown: every slot is given a text of its own, and
-  // each page, made current in turn, is searched for it.
+  // Where each slot is shown: every slot is given a text of its own (a
+  // number, which every field takes), and each page, activated in turn, is
+  // searched for it.
   std::map<std::size_t, Place> Discover() {
     std::map<std::size_t, std::string> marks;
     for (std::size_t s = 0; s < m_slots.size(); ++s) marks[s] = "0x7" + std::to_string(1000 + s);
