@@ -476,7 +476,7 @@ TEST_F(StoredFields, Nb51ControlFilePickedWithBrowse) {
     } else {
       ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
       SaveAndReopen();
-      EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), name);
+      EXPECT_EQ(m_target->pOpts->n51.NX51LFI.str(), name);
     }
     TearDown();
   }
@@ -505,8 +505,8 @@ TEST_F(StoredFields, CustomArgumentsTypedThenTheFileTypeChanged) {
 
 TEST_F(StoredFields, Locate166RangeTypedThenSwitchedOff) {
   UseToolset(kToolset166);
-  m_target->pOpts->l166.flags.USETARGSET = 0;
-  m_target->pOpts->l166.flags.DPPUSE = 1;
+  m_target->pOpts->n166.flags.USETARGSET = 0;
+  m_target->pOpts->n166.flags.DPPUSE = 1;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   auto* nearData = static_cast<QLineEdit*>(page->Control(page->Find("Near Data &Range:")));

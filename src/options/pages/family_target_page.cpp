@@ -342,7 +342,7 @@ bool Target51Page::Leave() {
       if (!o.ok) return Refuse((*edits[g])[std::size_t(o.focusRow)].start, o.message);
     }
     // The locate page's ranges follow the layout when it takes it from here.
-    Linker51Opts& l = Session().EditedBlock()->l51;
+    Linker51Opts& l = Session().EditedBlock()->n51;
     if (l.NX51FL & 4) {
       const std::string code = UsedRangesText(t.OCM51, 3), xdata = UsedRangesText(t.OCR51, 3);
       if (l.NX51COB.view() != code) l.NX51COB = OptString::Pooled(code, kPoolProject);

@@ -117,16 +117,16 @@ TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
 // left alone it does not replace the file's relative PATH; typed, it does.
 TEST_F(FoldersBooksTest, OnlyATypedToolBaseFolderIsWrittenToTheEnvironment) {
   c.current->toolset = 0;
-  c.env.Parse("[Q51]\r\nPATH=\"C51/\"\r\n");
-  c.folders[0] = {true, "/inst/C51/", "/inst/C51/BIN\\", "", ""};
+  c.env.Parse("[Q51]\r\nPATH=\"Q51/\"\r\n");
+  c.folders[0] = {true, "/inst/Q51/", "/inst/Q51/BIN\\", "", ""};
   FoldersFields f = FoldersFieldsFor(c, 0);
-  ASSERT_EQ(f.root, "/inst/C51/");
+  ASSERT_EQ(f.root, "/inst/Q51/");
   ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
-  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "C51/");
-  f.root = "/opt/c51/";
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "Q51/");
+  f.root = "/opt/q51/";
   ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
-  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "/opt/c51/");
-  EXPECT_EQ(c.folders[0].rootFolder, "/opt/c51/");
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "/opt/q51/");
+  EXPECT_EQ(c.folders[0].rootFolder, "/opt/q51/");
 }
 
 struct BookPathRow {
@@ -225,11 +225,11 @@ TEST_F(BookTreeTest, OpenPathRows) {
 // rather than from the device database's folder.
 TEST_F(BookTreeTest, DeviceBooksOpenFromTheDeviceBooksFolder) {
   TargetRec t;
-  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "/opt/pm2/UV4/", "", &t, nullptr};
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "/opt/pm2/Devices/", "", &t, nullptr};
   const std::string stored = BookStoredPath("/home/ann/books/nxp/um.pdf", "/work/demo/", "/home/ann/books/");
   EXPECT_EQ(stored, "nxp/um.pdf") << "kept in its own case";
   const BookTreeItem book{5, "User Manual", stored};
-  EXPECT_EQ(ResolveBookPath(book, ctx), "/opt/pm2/UV4/nxp/um.pdf") << "no Device Books folder: the database's";
+  EXPECT_EQ(ResolveBookPath(book, ctx), "/opt/pm2/Devices/nxp/um.pdf") << "no Device Books folder: the database's";
   ctx.deviceBooksFolder = NormalizeDeviceBooksFolder("/home/ann/books");
   EXPECT_EQ(ctx.deviceBooksFolder, "/home/ann/books/");
   EXPECT_EQ(ResolveBookPath(book, ctx), "/home/ann/books/nxp/um.pdf");

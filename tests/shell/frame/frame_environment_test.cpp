@@ -80,7 +80,7 @@ constexpr const char* kToolsIni =
     "CDB1=DB/second.cdb(\"Second Data Base\")\r\n"
     "BOOK0=DOCS/general.pdf(\"General Manual\",GEN)\r\n"
     "[Q51]\r\n"
-    "PATH=\"C51/\"\r\n"
+    "PATH=\"Q51/\"\r\n"
     "[ARM]\r\n"
     "PATH=\"ARM/\"\r\n"
     "PATH1=\"GNU/\"\r\n"
@@ -284,7 +284,7 @@ TEST_F(EnvironmentFrameTest, TheFoldersPageShowsTheEnvironmentsFoldersAndWritesA
   // written to the file on OK, and read anew.
   p->curTarget->toolset = 0;
   std::string base;
-  const std::string typed = inst + "C51new/";
+  const std::string typed = inst + "Q51new/";
   f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
     auto* sheet = dynamic_cast<ProjectSheet*>(&d);
     if (!sheet) return int(QDialog::Rejected);
@@ -298,7 +298,7 @@ TEST_F(EnvironmentFrameTest, TheFoldersPageShowsTheEnvironmentsFoldersAndWritesA
     return sheet->result();
   };
   EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
-  EXPECT_EQ(base, inst + "C51/");
+  EXPECT_EQ(base, inst + "Q51/");
   const std::string written = ReadText(inst + "TOOLS.INI");
   EXPECT_NE(written.find("[Q51]\r\nPATH=\"" + typed + "\""), std::string::npos) << written;
   ASSERT_NE(s.App().State().m_pToolsetInfo[0], nullptr);
