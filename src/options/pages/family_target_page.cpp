@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "options/core/family_entries.h"
 #include "options/core/number_entry.h"
@@ -116,6 +117,14 @@ MemRowEdits FamilyTargetPage::NewRow(QGridLayout* grid, int row, const QString& 
   ++column;
   r.start = NewEdit(limit);
   r.second = NewEdit(limit);
+  // The names a refusal gives the two edits: "Eprom #1 Start", "Bank Area
+  // end", "Memory #2 Size".
+  QString name = QString::fromStdString(FieldNameOfLabel(label.toStdString()));
+  const bool area = name.endsWith(" (start, end)");
+  if (area) name.chop(int(std::strlen(" (start, end)")));
+  if (name.startsWith('#')) name.prepend("Memory ");
+  r.start->setAccessibleName(name + (area ? " start" : " Start"));
+  r.second->setAccessibleName(name + (area ? " end" : " Size"));
   grid->addWidget(r.start, row, column++);
   grid->addWidget(r.second, row, column++);
   return r;
