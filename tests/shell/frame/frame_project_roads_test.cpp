@@ -130,42 +130,6 @@ TEST_F(ProjectRoadsTest, AnotherProjectIsRefusedOnEveryRoadDuringASession) {
 
 class ProjectCommandsTest : public test::ExampleFrameTest {};
 
-// The texts of the project window's tree, top-level rows and their children
-// in order.
-std::vector<std::string> TreeTexts(CMainFrame* f) {
-  std::vector<std::string> texts;
-  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
-  for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) texts.push_back(tree->GetItemText(i));
-  return texts;
-}
-
-// Project > Open Project of a file that does not open closes the open
-// project, says why, and leaves the project window showing nothing of it.
-TEST_F(ProjectCommandsTest, AFailedOpenLeavesTheProjectWindowShowingWhatIsOpen) {
-  std::ofstream(dir + "Damaged.pm2", std::ios::binary) << "\x01\x02 not a project\n";
-  struct Row {
-    const char* name;
-    std::string file;
-  };
-  const Row rows[] = {{"missing", dir + "Gone.pm2"}, {"damaged", dir + "Damaged.pm2"}};
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    test::ExampleSession s(dir, root);
-    CMainFrame* f = s.Frame();
-    ASSERT_NE(f, nullptr);
-    ASSERT_NE(s.App().Project(), nullptr);
-    const std::vector<std::string> before = TreeTexts(f);
-    ASSERT_NE(std::find(before.begin(), before.end(), "Blinky.c"), before.end());
-    f->m_chooseProjectFile = [&](const std::string&) { return r.file; };
-    test::BoxAnswers answers({QMessageBox::Ok});
-    f->ExecuteCommand(cmd::kOpenProject);
-    ASSERT_EQ(answers.texts.size(), 1u);
-    EXPECT_EQ(answers.texts[0].rfind("Cannot open project file '" + r.file + "'", 0), 0u) << answers.texts[0];
-    EXPECT_EQ(s.App().Project(), nullptr);
-    EXPECT_EQ(TreeTexts(f), std::vector<std::string>{});
-  }
-}
-
 // Import, like New, Open and Close Project, is greyed while a build runs:
 // chosen anyway (a key), it beeps and asks nothing. File > Open of a
 // project is refused then too.
