@@ -25,13 +25,22 @@ CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
   regs->AddColumn("Register", LVCFMT_LEFT, 90);
   regs->AddColumn("Value", LVCFMT_LEFT, 90);
   m_tabs->AddTab(regs, "Regs");
+  m_ownRegs = regs;
   auto* books = new BookView;
+  m_books = books;
   books->setObjectName("Books");
   m_tabs->AddTab(books, "Books");
   for (int i = 0; i < 3; ++i) m_tabs->SetTabIcon(i, ProjectBarTabIcon(i));
   m_tabs->SetNotifyWnd(this);
   m_tabs->ActivateTab(0);
   SetChild(m_tabs);
+}
+
+CPrjWin::~CPrjWin() {
+  // Each page loses its tab as it goes, while the tab window is still whole.
+  delete m_books.data();
+  delete m_ownRegs.data();
+  delete m_view;
 }
 
 void CPrjWin::SetRegisterPage(QWidget* page, std::function<void()> shown) {
