@@ -37,7 +37,9 @@ CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
 }
 
 CPrjWin::~CPrjWin() {
-  // Each page loses its tab as it goes, while the tab window is still whole.
+  // Each page loses its tab as it goes, while the tab window is still whole;
+  // no page comes to the front on the way.
+  m_ending = true;
   delete m_books.data();
   delete m_ownRegs.data();
   delete m_view;
@@ -55,7 +57,7 @@ void CPrjWin::SetRegisterPage(QWidget* page, std::function<void()> shown) {
 }
 
 std::intptr_t CPrjWin::OnTabMessage(unsigned message, std::intptr_t, TabActivateInfo*) {
-  if (message != WM_TABCTRL_ACTIVATE) return 0;
+  if (message != WM_TABCTRL_ACTIVATE || m_ending) return 0;
   int active = -1;
   QWidget* regs = m_tabs->PaneOf(1);
   if (m_tabs->GetActiveTab(&active) && active == 1 && regs) {

@@ -56,6 +56,7 @@ class CPrjWin : public SECControlBar, public TabListener {
   // goes (they belong to their owners), so the bar deletes its own. The
   // register page made here goes when the debugger's takes its place.
   QPointer<QWidget> m_ownRegs, m_books;
+  bool m_ending = false;  // the pages are being deleted
   std::function<void()> m_registerPageShown;
 };
 
