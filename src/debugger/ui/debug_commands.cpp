@@ -136,6 +136,9 @@ DebugCommands::~DebugCommands() {
   m_app.SetDebugPort(nullptr);
   m_app.m_windows.Forget(WindowSlot::RegTree, static_cast<QWidget*>(m_registers));
   if (CPrjWin* bar = m_frame.ProjectBar()) bar->ForgetRegisterPageShown();
+  // The register page is this object's: the project bar's tabs only show it.
+  delete m_registers;
+  m_registers = nullptr;
   // The windows read the session's record: they go first.
   m_dialogs.reset();
   m_windows.reset();

@@ -26,6 +26,18 @@ DebugBarWindow::DebugBarWindow(DebugInterface* const* record, Services services,
   m_current = m_watch[0];
 }
 
+// The tab window lets go of its pages when it goes (they belong to their
+// owners): this window deletes the ones it made while the tabs are whole.
+DebugBarWindow::~DebugBarWindow() {
+  m_ending = true;  // no page comes to the front on the way
+  m_current = nullptr;
+  delete m_callStack;
+  for (WatchWindow*& w : m_watch) {
+    delete w;
+    w = nullptr;
+  }
+}
+
 int DebugBarWindow::ActivePage() const {
   int index = -1;
   return m_tabs->GetActiveTab(&index) ? index : -1;
@@ -38,7 +50,7 @@ void DebugBarWindow::ActivatePage(int page) {
 }
 
 std::intptr_t DebugBarWindow::OnTabMessage(unsigned message, std::intptr_t, TabActivateInfo*) {
-  if (message == WM_TABCTRL_ACTIVATE) PageActivated(ActivePage());
+  if (message == WM_TABCTRL_ACTIVATE && !m_ending) PageActivated(ActivePage());
   return 0;
 }
 

@@ -28,6 +28,7 @@ class DebugBarWindow : public QWidget, public TabListener {
     std::function<void()> askCallStack;            // the driver's call stack brought up to date
   };
   DebugBarWindow(DebugInterface* const* record, Services services, QWidget* parent = nullptr);
+  ~DebugBarWindow() override;
 
   WatchWindow* Watch(int slot) const { return m_watch[slot]; }
   CallStackWindow* CallStack() const { return m_callStack; }
@@ -57,6 +58,7 @@ class DebugBarWindow : public QWidget, public TabListener {
   CallStackWindow* m_callStack = nullptr;
   WatchWindow* m_current = nullptr;
   bool m_callStackShown = false;
+  bool m_ending = false;  // the pages are being deleted
 };
 
 }  // namespace pm2

@@ -261,6 +261,13 @@ class EditEngine {
   // ---- scrolling ----
   void UpdateCaret();
   void PlaceCaret();
+  // The caret's top-left in client pixels, whether or not it is shown; x is
+  // left of the text (below the margin) when the caret's column is
+  // scrolled out to the left.
+  struct ClientPoint {
+    int x = 0, y = 0;
+  };
+  ClientPoint CaretClientPoint() const;
   // Vertical and horizontal scroll-bar requests: 0 line up/left, 1 line
   // down/right, 2 page up/left, 3 page down/right, 4/5 thumb at position.
   void OnVScroll(int code, int position);

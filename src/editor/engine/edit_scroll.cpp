@@ -63,10 +63,14 @@ void EditEngine::UpdateCaret() {
   m_pHost->CaretPlaced();
 }
 
+EditEngine::ClientPoint EditEngine::CaretClientPoint() const {
+  return {(m_s.nCaretCol - m_s.nLeftCol) * m_s.nCharWidth + m_s.nLeftMargin,
+          (m_s.nCaretLine - m_s.nTopLine) * m_s.nLineHeight};
+}
+
 void EditEngine::PlaceCaret() {
-  int x = (m_s.nCaretCol - m_s.nLeftCol) * m_s.nCharWidth + m_s.nLeftMargin;
+  auto [x, y] = CaretClientPoint();
   if (x < m_s.nLeftMargin) x = -10;  // parked outside the window
-  int y = (m_s.nCaretLine - m_s.nTopLine) * m_s.nLineHeight;
   m_pHost->PlaceCaret(x, y, !m_s.bSelActive && m_pHost->HasFocus() && x >= 0);
 }
 

@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QLayout>
+#include <algorithm>
 #include <cmath>
 #include <QDateTime>
 #include <QDrag>
@@ -216,7 +217,8 @@ void EditView::keyPressEvent(QKeyEvent* e) {
   // Shift+F10 asks for the context menu as the Menu key does; the platform
   // turns only the latter into a context-menu event.
   if (e->key() == Qt::Key_F10 && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
-    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(5, 5), viewport()->mapToGlobal(QPoint(5, 5)),
+    const QPoint at = KeyboardMenuPoint();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, viewport()->mapTo(this, at), viewport()->mapToGlobal(at),
                            e->modifiers());
     QCoreApplication::sendEvent(this, &menu);
     e->accept();
@@ -368,10 +370,18 @@ bool EditView::BuildContextMenu(QMenu& menu) {
   return true;
 }
 
+QPoint EditView::KeyboardMenuPoint() const {
+  const EditEngine::ClientPoint caret = m_engine->CaretClientPoint();
+  const int right = std::max(0, viewport()->width() - 1), bottom = std::max(0, viewport()->height() - 1);
+  const int x = std::clamp(caret.x, std::min(m_engine->State().nLeftMargin, right), right);
+  const int y = std::clamp(caret.y + m_engine->State().nLineHeight, 0, bottom);
+  return QPoint(x, y);
+}
+
 void EditView::contextMenuEvent(QContextMenuEvent* e) {
   QPoint at = e->pos();
   if (e->reason() == QContextMenuEvent::Keyboard) {
-    at = QPoint(5, 5);  // the caret stays where it is
+    at = KeyboardMenuPoint();  // the caret stays where it is
   } else {
     at = viewport()->mapFrom(this, e->pos());
     m_engine->PointToCaretNearest(at.x(), at.y());

@@ -110,6 +110,9 @@ class EditView : public QAbstractScrollArea, public EditHost {
   // One tick of the scrolling while a drop hovers at an edge.
   void DropScrollTick();
   void UpdateCursorShape(const QPoint& p);
+  // Where a menu asked for from the keyboard opens: below the caret's line
+  // at the caret, kept inside the viewport when the caret is scrolled out.
+  QPoint KeyboardMenuPoint() const;
 
   CEditTextBuffer* m_text;
   EditShared* m_shared;

@@ -68,6 +68,9 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   m_szBrowseFile.clear();
   Frame().CloseBrowser();  // what it knew was the old project's
   m_familyWord2 = 0;
+  // The project window lets go of the records just freed: a project that
+  // does not open leaves it showing nothing, not the one closed.
+  Frame().RefreshProjectTree();
 
   if (HasExtension(path, ".DPT")) {
     std::string projectFile;

@@ -71,6 +71,9 @@ class FrameBars : public QObject {
   QComboBox* TargetBox() const { return Combo(kTargetBoxControl); }
   // Refreshes every toolbar's buttons from the update handlers now.
   void UpdateButtons();
+  // The frame is going: the boxes' signals (a focus lost as its windows
+  // are deleted) tell it nothing more.
+  void ForgetHost() { m_host = {}; }
 
  private:
   QComboBox* Combo(unsigned controlId) const;

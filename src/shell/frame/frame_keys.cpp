@@ -5,6 +5,7 @@
 #include <map>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -58,7 +59,7 @@ EditorView* EditorViewOf(QObject* o) {
 // The commands that run and step the target: their keys reach the frame
 // also from its modeless windows (the tool box, the debug dialogs), so a
 // debug session goes on from wherever the focus is. The frame's other keys
-// (Esc, Alt+F4, the editing keys) stay with those windows.
+// (Esc, the editing keys) stay with those windows; Alt+F4 closes a dialog.
 constexpr unsigned kRunCommands[] = {32791, 32794, 32795, 32741, 32796, 32802};
 
 bool IsRunCommand(unsigned id) {
@@ -223,6 +224,13 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
     QMdiSubWindow* child = m_frame.MdiClient()->activeSubWindow();
     if (child) child->close();
     return child != nullptr;
+  }
+  // Alt+F4 closes the window that has the keyboard: in a modeless dialog
+  // of the frame (Go to Line, a debug dialog) that dialog, not the program.
+  if (owned && qobject_cast<QDialog*>(window) && key->key() == Qt::Key_F4 &&
+      (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier) {
+    window->close();
+    return true;
   }
   // A window that uses the key itself (an edit key of a list, say) claims
   // it the way Qt's own controls claim shortcuts.

@@ -204,6 +204,7 @@ CMainFrame::~CMainFrame() {
   // Nothing may reach this half of the frame while the rest goes away:
   // no key, no workspace command.
   ForgetWindowCommands();
+  if (m_bars) m_bars->ForgetHost();
   delete m_keys;
   m_keys = nullptr;
   SetWorkspaceHook(nullptr);

@@ -25,13 +25,24 @@ CPrjWin::CPrjWin(ShellApp& app, ProjectViewOwner& owner) : m_app(app) {
   regs->AddColumn("Register", LVCFMT_LEFT, 90);
   regs->AddColumn("Value", LVCFMT_LEFT, 90);
   m_tabs->AddTab(regs, "Regs");
+  m_ownRegs = regs;
   auto* books = new BookView;
+  m_books = books;
   books->setObjectName("Books");
   m_tabs->AddTab(books, "Books");
   for (int i = 0; i < 3; ++i) m_tabs->SetTabIcon(i, ProjectBarTabIcon(i));
   m_tabs->SetNotifyWnd(this);
   m_tabs->ActivateTab(0);
   SetChild(m_tabs);
+}
+
+CPrjWin::~CPrjWin() {
+  // Each page loses its tab as it goes, while the tab window is still whole;
+  // no page comes to the front on the way.
+  m_ending = true;
+  delete m_books.data();
+  delete m_ownRegs.data();
+  delete m_view;
 }
 
 void CPrjWin::SetRegisterPage(QWidget* page, std::function<void()> shown) {
@@ -46,7 +57,7 @@ void CPrjWin::SetRegisterPage(QWidget* page, std::function<void()> shown) {
 }
 
 std::intptr_t CPrjWin::OnTabMessage(unsigned message, std::intptr_t, TabActivateInfo*) {
-  if (message != WM_TABCTRL_ACTIVATE) return 0;
+  if (message != WM_TABCTRL_ACTIVATE || m_ending) return 0;
   int active = -1;
   QWidget* regs = m_tabs->PaneOf(1);
   if (m_tabs->GetActiveTab(&active) && active == 1 && regs) {

@@ -2,6 +2,7 @@
 // with the files page (CPrjView), the register page and the books page.
 #pragma once
 
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -25,6 +26,7 @@ class CPrjWin : public SECControlBar, public TabListener {
   static constexpr int kTabTextInset = 3;
 
   CPrjWin(ShellApp& app, ProjectViewOwner& owner);
+  ~CPrjWin() override;
   std::string ClassName() const override { return "CPrjWin"; }
 
   CPrjView* View() const { return m_view; }
@@ -50,6 +52,11 @@ class CPrjWin : public SECControlBar, public TabListener {
   ShellApp& m_app;
   SEC3DTabWnd* m_tabs = nullptr;
   CPrjView* m_view = nullptr;
+  // The pages this bar made: the tab window lets go of its pages when it
+  // goes (they belong to their owners), so the bar deletes its own. The
+  // register page made here goes when the debugger's takes its place.
+  QPointer<QWidget> m_ownRegs, m_books;
+  bool m_ending = false;  // the pages are being deleted
   std::function<void()> m_registerPageShown;
 };
 

@@ -450,6 +450,8 @@ void SECListBoxEditor::keyPressEvent(QKeyEvent* e) {
                                      {Qt::Key_Up, vk::Up},         {Qt::Key_Down, vk::Down},
                                      {Qt::Key_F2, vk::F2}};
   for (const KeyRow& k : kKeys) {
+    // Insert is the New button's key: without the button there is no new row.
+    if (k.qt == Qt::Key_Insert && !m_shown[kNew]) continue;
     if (k.qt == e->key() && OnListKey(k.vk, alt, ctrl)) {
       update();
       return;

@@ -267,7 +267,9 @@ std::vector<LayoutItem> SECCustomToolBar::Items(bool vertical, std::vector<int>*
     if (b.m_nStyle & TBBS_HIDDEN) continue;
     LayoutItem it;
     it.separator = (b.m_nStyle & TBBS_SEPARATOR) != 0;
-    it.cx = (vertical && b.m_nType == kBtnWindow) ? m.buttonCx : b.m_cx;
+    // Window buttons take their control's width only in a row and a plain
+    // button's in a column, whichever form they have now.
+    it.cx = b.m_nType == kBtnWindow ? (vertical ? m.buttonCx : b.RowCx()) : b.m_cx;
     if (vertical && b.m_nType == kBtnMenuText) it.cx = titleCx;
     it.cy = b.m_cy;
     it.vcenter = (b.m_nStyle & TBBS_VCENTER) != 0;

@@ -91,6 +91,9 @@ class SECStdBtn {
   // Code 1: bits[0] are set, bits[1] cleared.
   virtual void OnStyleNotify(int code, const std::uint32_t* bits);
   virtual void CalcSize();
+  // The button's width in a row (docked at the top or bottom, or
+  // floating), whichever form it has now.
+  virtual int RowCx() const { return m_cx; }
   // The button's own saved state (a window button's width); none here.
   virtual std::string GetPersistData() const { return {}; }
   virtual void SetPersistData(const std::uint8_t* /*data*/, std::size_t /*size*/) {}

@@ -38,6 +38,9 @@ class SECWndBtn : public SECStdBtn, public QObject {
   void Paint(PixelBuffer& dc, const Rect& visible, SECBtnDrawState& state) override;
   void OnHiddenChanged() override;
   void CalcSize() override;
+  // In a row the control shows at its own width, also while the bar still
+  // stands in a column (its size for a row is measured then).
+  int RowCx() const override { return m_cxWnd; }
   std::string GetPersistData() const override;
   void SetPersistData(const std::uint8_t* data, std::size_t size) override;
 

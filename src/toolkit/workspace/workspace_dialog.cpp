@@ -48,8 +48,13 @@ SECWsMgrDialogEx::SECWsMgrDialogEx(WorkspaceNameLists* lists, std::string* chose
   top->addLayout(left, 1);
   top->addLayout(right);
 
-  m_editor->Initialize(LBE_TYPETOEDIT | LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG, nullptr, kIdWsList);
-  m_editor->SetButtons(0xF00);
+  // A new name is typed only where a workspace is saved: in the other
+  // dialogs the list has no New button and no empty last row, so that a
+  // name typed there renames a row and never asks to save.
+  const unsigned options = LBE_TYPETOEDIT | LBE_BUTTONS | LBE_TOOLTIPS | LBE_SHORTCUTS | LBE_DRAG;
+  m_editor->Initialize(saving ? options : options | LBE_NOEMPTYROW, nullptr, kIdWsList);
+  m_editor->SetButtons(saving ? 0xF00 : 0xE00);
+  m_editor->SetSpacesThatEnd(kLbeBlanksInNames);  // "Debug layout" is one name
   for (const std::string& n : lists->stored) m_editor->InsertString(m_editor->GetItemCount(), n);
   m_editor->Attach(lists, this);
   m_editor->setMinimumSize(220, 180);

@@ -1,7 +1,7 @@
 // The editor's own commands at the frame, reached the way a user reaches
 // them: their default keys in an editor window, the keyboard's way to the
-// context menu, and the shortcuts page that lets a key be given to any
-// command the frame carries out.
+// context menu, Alt+F4 in the Go to Line dialog, and the shortcuts page that
+// lets a key be given to any command the frame carries out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,9 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -23,6 +25,7 @@
 #include "shell/frame/editor_options_command.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_keys.h"
+#include "shell/windows/goto_line_dialog.h"
 
 namespace pm2 {
 namespace frame_editor_keys_test {
@@ -89,25 +92,39 @@ TEST_F(FrameEditorKeysTest, TheWordAndLineCommandsHaveTheirKeysInAnEditor) {
   EXPECT_GE(v->Engine().State().nCaretCol, 14);
 }
 
-// Shift+F10 opens the editor's context menu as the Menu key does, and
-// leaves the caret where it was.
-TEST_F(FrameEditorKeysTest, ShiftF10OpensTheEditorsContextMenu) {
+// Shift+F10 opens the editor's context menu as the Menu key does, at the
+// caret (below its line), and leaves the caret where it was.
+TEST_F(FrameEditorKeysTest, ShiftF10AndTheMenuKeyOpenTheEditorsContextMenuAtTheCaret) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   EditorView* v = OpenActive(f, dir + "Blinky.c", 3);
   ASSERT_NE(v, nullptr);
   v->setFocus();
-  const int caretLine = v->Engine().State().nCaretLine;
-  // The items of the menu that `ask` opens; the menu is closed while it
-  // shows.
+  // A caret well inside the text, away from its top-left corner.
+  v->Engine().GotoLine(6, 12);
+  QCoreApplication::processEvents();
+  const EditState& st = v->Engine().State();
+  const int caretLine = st.nCaretLine, caretCol = st.nCaretCol;
+  ASSERT_GT(caretLine - st.nTopLine, 1);
+  ASSERT_GT(caretCol - st.nLeftCol, 4);
+  // The caret's line in global coordinates, from the text's own measures.
+  const QPoint lineTopLeft = v->viewport()->mapToGlobal(
+      QPoint((caretCol - st.nLeftCol) * st.nCharWidth + st.nLeftMargin, (caretLine - st.nTopLine) * st.nLineHeight));
+  struct Shown {
+    std::vector<unsigned> items;
+    QPoint at;
+  };
+  // The items and the place of the menu that `ask` opens; the menu is
+  // closed while it shows.
   auto menuOf = [](const std::function<void()>& ask) {
-    std::vector<unsigned> shown;
+    Shown shown;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&shown] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (!menu || !shown.empty()) return;
-      for (QAction* a : menu->actions()) shown.push_back(a->data().toUInt());
+      if (!menu || !shown.items.empty()) return;
+      for (QAction* a : menu->actions()) shown.items.push_back(a->data().toUInt());
+      shown.at = menu->geometry().topLeft();
       menu->close();
     });
     closer.start(0);
@@ -115,16 +132,57 @@ TEST_F(FrameEditorKeysTest, ShiftF10OpensTheEditorsContextMenu) {
     QCoreApplication::processEvents();
     return shown;
   };
-  // The platform turns the Menu key into a context-menu event for the view.
-  const std::vector<unsigned> byMenuKey = menuOf([v] {
-    QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(), v->mapToGlobal(QPoint()));
-    QApplication::sendEvent(v, &e);
-  });
-  const std::vector<unsigned> byShiftF10 = menuOf([v] { QTest::keyClick(v, Qt::Key_F10, Qt::ShiftModifier); });
-  EXPECT_FALSE(byMenuKey.empty());
-  EXPECT_NE(std::find(byShiftF10.begin(), byShiftF10.end(), unsigned(cmd::kEditCopy)), byShiftF10.end());
-  EXPECT_EQ(byShiftF10, byMenuKey);
-  EXPECT_EQ(v->Engine().State().nCaretLine, caretLine);
+  struct Road {
+    const char* name;
+    std::function<void()> ask;
+  };
+  const Road roads[] = {
+      // The platform turns the Menu key into a context-menu event for the
+      // view, at the view's corner.
+      {"Menu key",
+       [v] {
+         QContextMenuEvent e(QContextMenuEvent::Keyboard, QPoint(), v->mapToGlobal(QPoint()));
+         QApplication::sendEvent(v, &e);
+       }},
+      {"Shift+F10", [v] { QTest::keyClick(v, Qt::Key_F10, Qt::ShiftModifier); }},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    const Shown shown = menuOf(road.ask);
+    EXPECT_NE(std::find(shown.items.begin(), shown.items.end(), unsigned(cmd::kEditCopy)), shown.items.end());
+    // At the caret's column, just below its line.
+    EXPECT_GE(shown.at.x(), lineTopLeft.x() - st.nCharWidth);
+    EXPECT_LE(shown.at.x(), lineTopLeft.x() + st.nCharWidth);
+    EXPECT_GE(shown.at.y(), lineTopLeft.y() + st.nLineHeight / 2);
+    EXPECT_LE(shown.at.y(), lineTopLeft.y() + 2 * st.nLineHeight);
+    EXPECT_EQ(v->Engine().State().nCaretLine, caretLine);
+    EXPECT_EQ(v->Engine().State().nCaretCol, caretCol);
+  }
+}
+
+// Alt+F4 closes the window that has the keyboard: in the modeless Go to
+// Line dialog it closes the dialog, and the program goes on.
+TEST_F(FrameEditorKeysTest, AltF4InTheGoToLineDialogClosesOnlyTheDialog) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(OpenActive(f, dir + "Blinky.c", 3), nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(kCmdGoToLine));
+  QPointer<GotoLineDialog> dialog = f->findChild<GotoLineDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+  std::vector<unsigned> commands;
+  f->Keys()->onCommandKey = [&commands](unsigned id) { commands.push_back(id); };
+  QTest::keyClick(dialog->Edit(), Qt::Key_F4, Qt::AltModifier);
+  f->Keys()->onCommandKey = nullptr;
+  EXPECT_TRUE(test::WaitFor([&] { return dialog.isNull() || !dialog->isVisible(); }));
+  EXPECT_EQ(commands, std::vector<unsigned>{});
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_FALSE(s.App().m_windows.IsOpen(WindowSlot::GotoLineDlg));
+  // In the frame itself Alt+F4 is still the way out (its command).
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_F4, Qt::AltModifier);
+  EXPECT_EQ(f->Keys()->CommandOfKey(f->Editors().Active(), press), 57665u);
 }
 
 // View > Options, Shortcuts lists every command the frame carries out and

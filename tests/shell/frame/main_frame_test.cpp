@@ -859,6 +859,50 @@ TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
   EXPECT_EQ(f->findChildren<GotoLineDialog*>().size(), 1);
 }
 
+// The texts of the project window's tree, top-level rows and their children
+// in order.
+std::vector<std::string> TreeTexts(CMainFrame* f) {
+  std::vector<std::string> texts;
+  SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
+  for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) texts.push_back(tree->GetItemText(i));
+  return texts;
+}
+
+// Project > Open Project of a file that does not open closes the open
+// project, says why, and leaves the project window showing nothing of it;
+// a project opened then shows again.
+TEST_F(MainFrameTest, AFailedOpenLeavesTheProjectWindowShowingWhatIsOpen) {
+  std::ofstream(dir + "Damaged.pm2", std::ios::binary) << "\x01\x02 not a project\n";
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);
+  const std::vector<std::string> blinky = TreeTexts(f);
+  ASSERT_NE(std::find(blinky.begin(), blinky.end(), "Blinky.c"), blinky.end());
+  struct Row {
+    const char* name;
+    std::string file;
+  };
+  const Row rows[] = {{"missing", dir + "Gone.pm2"}, {"damaged", dir + "Damaged.pm2"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    f->m_chooseProjectFile = [&](const std::string&) { return r.file; };
+    {
+      test::BoxAnswers answers({QMessageBox::Ok});
+      f->ExecuteCommand(cmd::kOpenProject);
+      ASSERT_EQ(answers.texts.size(), 1u);
+      EXPECT_EQ(answers.texts[0].rfind("Cannot open project file '" + r.file + "'", 0), 0u) << answers.texts[0];
+    }
+    EXPECT_EQ(s.App().Project(), nullptr);
+    EXPECT_EQ(TreeTexts(f), std::vector<std::string>{});
+    // The example opened again shows as it did.
+    f->m_chooseProjectFile = [&](const std::string&) { return dir + "Blinky.pm2"; };
+    f->ExecuteCommand(cmd::kOpenProject);
+    ASSERT_NE(s.App().Project(), nullptr);
+    EXPECT_EQ(TreeTexts(f), blinky);
+  }
+}
+
 TEST_F(MainFrameTest, TheIncludeFileOfTheCaretLineOpensFromTheProjectFolder) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();

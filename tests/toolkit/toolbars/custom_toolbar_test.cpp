@@ -327,6 +327,47 @@ TEST_F(CustomToolBarTest, AToolbarDraggedFromTheTopToTheLeftDocksVertically) {
   }
 }
 
+// A toolbar dragged to the left side and back into the top row has all
+// its buttons inside it again, its window button (the combo) at its full
+// width: the row's size is measured with the buttons in their row form.
+TEST_F(CustomToolBarTest, AToolbarDockedAtTheLeftAndBackKeepsEveryButtonReachable) {
+  SECCustomToolBar* file = b->Bar(kFileToolBarId);
+  auto* combo = dynamic_cast<SECComboBtn*>(file->Button(file->FindButton(kFindCombo)));
+  ASSERT_NE(combo, nullptr);
+  const int fullWidth = combo->m_cxWnd;
+  const std::vector<unsigned> ids = file->ButtonIds();
+  // Drags the bar by its gripper (`grip`, in the bar) to `target` (in the frame).
+  const auto drag = [&](QPoint grip, QPoint target) {
+    const QPoint from = b->frame->mapFromGlobal(file->mapToGlobal(grip));
+    QTest::mousePress(file, Qt::LeftButton, {}, grip);
+    ASSERT_TRUE(file->DockContext()->IsTracking());
+    for (int i = 1; i <= 4; ++i) QTest::mouseMove(b->frame, from + (target - from) * i / 4);
+    QTest::mouseRelease(b->frame, Qt::LeftButton, {}, target);
+  };
+  drag(QPoint(4, 10), QPoint(6, 250));
+  ASSERT_EQ(file->DockBar(), b->frame->GetDockBar(AFX_IDW_DOCKBAR_LEFT));
+  ASSERT_TRUE(file->IsVerticalDock());
+  SECDockBar* top = b->frame->GetDockBar(AFX_IDW_DOCKBAR_TOP);
+  const QRect topRow(b->frame->mapFromGlobal(top->mapToGlobal(QPoint())), top->size());
+  drag(QPoint(10, 4), QPoint(topRow.right() - 200, topRow.center().y()));
+  ASSERT_EQ(file->DockBar(), top);
+  ASSERT_FALSE(file->IsVerticalDock());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(file->ButtonIds(), ids);
+  const QRect inside = file->rect();
+  for (int i = 0; i < file->ButtonCount(); ++i) {
+    const SECStdBtn* btn = file->Button(i);
+    const QRect r(btn->m_x, btn->m_y, btn->m_cx, btn->m_cy);
+    EXPECT_TRUE(inside.contains(r)) << "button " << i << " (" << btn->m_nID << ") at " << r.x() << "," << r.y()
+                                    << " size " << r.width() << "x" << r.height() << " outside the bar's "
+                                    << inside.width() << "x" << inside.height();
+  }
+  ASSERT_TRUE(combo->Combo()->isVisible());
+  EXPECT_EQ(combo->m_cx, fullWidth);
+  EXPECT_EQ(combo->Combo()->width(), fullWidth);
+  EXPECT_TRUE(inside.contains(combo->Combo()->geometry()));
+}
+
 TEST_F(CustomToolBarTest, AFloatingToolbarResizedNarrowerWrapsIntoRows) {
   SECCustomToolBar* build = b->Bar(kBuildToolBarId);
   b->frame->FloatControlBar(build, b->frame->mapToGlobal(QPoint(200, 200)), CBRS_ALIGN_TOP);
