@@ -146,6 +146,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.console = [this](const std::string& text) { OnConsole(text); };
   h.log = [this](const std::string& text) { OnLog(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
+  h.answeredAgain = [this](const MiRecord&) { AnsweredAgain(); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
   {
     std::lock_guard<std::mutex> lock(m_logMutex);
@@ -247,11 +248,22 @@ void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
   if (m_events.status) m_events.status(report.status);
 }
 
+void GdbTarget::AnsweredAgain() {
+  // Only a wait that ended without an answer kept the target from taking
+  // commands; one that ended because a command of gdb's ran on did not.
+  if (!m_unanswered.exchange(false)) return;
+  // gdb now does what it did not answer in time: a run or a step it took
+  // late runs the target, which a stop request then stops.
+  if (State() == SessionState::Running) SetExecuting(true);
+  if (m_events.print) m_events.print("GDB driver: gdb answers again: the target takes commands again\n");
+  if (m_events.status) m_events.status("gdb answers");
+}
+
 bool GdbTarget::SayUnanswered() {
   // Refused without a word only where the IDE sees why (the target runs).
   if (m_unanswered && m_events.print)
     m_events.print("*** Error: the target did not answer the last command: nothing more is sent to it until it "
-                   "stops (Ctrl+F5 ends the session)\n");
+                   "stops or gdb answers again (Ctrl+F5 ends the session)\n");
   return false;
 }
 

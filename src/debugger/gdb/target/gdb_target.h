@@ -112,14 +112,15 @@ class GdbTarget {
   void Close();
   SessionState State() const { return m_gdb ? m_gdb->State() : SessionState::Dead; }
   // Stopped, and answering: after a wait without an answer nothing asks the
-  // target again until it stops.
+  // target again until it stops or gdb answers again.
   bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
 
   // Run control; Step and Stop wait for the stop, each at most
   // kReplyBoundMs in all. A wait that ends at its bound says so on the
   // command page and the status line; when it ends without any answer the
   // target counts as not answering: the IDE no longer sees it executing
-  // (so Ctrl+F5 and File > Exit end the session) until its next stop.
+  // (so Ctrl+F5 and File > Exit end the session) until its next stop, or
+  // until gdb answers a command again.
   static constexpr int kReplyBoundMs = 3000;
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
@@ -253,6 +254,9 @@ class GdbTarget {
   // A wait reached its bound: the texts, and with no answer the target
   // leaves the executing state.
   void WaitEnded(WaitFor what, WaitEnd end);
+  // gdb answered a command after a wait without an answer had ended: the
+  // target takes commands again.
+  void AnsweredAgain();
   // A run command refused after a wait without an answer says so; false.
   bool SayUnanswered();
   // Sends one of gdb's permission settings; true when gdb took it.

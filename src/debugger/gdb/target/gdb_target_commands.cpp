@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/commands/nested_input.h"
 #include "debugger/gdb/target/gdb_target.h"
 #include "debugger/gdb/breakpoints/typed_breakpoint_numbers.h"
 
@@ -166,6 +167,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
     case CommandAction::Refuse:
       return Refuse(t.error);
     case CommandAction::Typed:
+      if (const std::string why = NestedInputRefusal(GdbSpelling(t.expression)); !why.empty()) return Refuse(why);
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
