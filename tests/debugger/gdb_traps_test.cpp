@@ -234,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapRecoveryTest, ::testing::ValuesIn(kTrapRow
 
 // A typed call that runs the target for longer than the driver waits for
 // gdb's answer: the target counts as running, Esc stops it, and gdb takes
-// questions again.
+// questions again; a typed "continue" after it runs, and Esc stops that too.
 TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
   ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
@@ -251,6 +251,21 @@ TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
     session->StopRunning();
   }
   EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
+  EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
+  // A typed "continue" goes on from where the call was stopped: the target
+  // runs, and Esc stops it as it stops F5.
+  const std::size_t said = CommandTexts().size();
+  {
+    test::HangGuard guard("a typed continue after a stopped call");
+    r->DbgExecCommand("continue", 8);
+  }
+  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+  {
+    test::HangGuard guard("Esc during a typed continue");
+    session->StopRunning();
+  }
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
   EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
   EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
 }

@@ -83,6 +83,9 @@ pm2::gdb::GdbSyntax g_syntax;
 // The notification that carries one serial byte: the window number in
 // bits 24 to 31, the byte in the low 8 bits.
 constexpr int32_t kSerialByteNotify = 15;
+// IDE service 22's flag of a refresh after a write: the windows read the
+// target again and keep their places.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -112,6 +115,14 @@ pm2::gdb::TargetEvents Events() {
   e.changed = [] {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, 0);
+  };
+  // A typed command of gdb's: the windows refresh as after a write of their
+  // own (IDE service 22 with flag 0x2, the views keep their places); the
+  // listing is read again, as the command may have written code.
+  e.written = [] {
+    g_listing.Forget();
+    if (g_target) g_record.pc = g_target->Pc();
+    if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, kRefreshAfterWrite);
   };
   // A character of the simulated UART: to serial window 1 (number 0),
   // posted, as the reader thread must not wait for the GUI.
@@ -703,6 +714,12 @@ int32_t Assign(const char* text, int32_t length) {
   const bool typed = pm2::gdb::ParseTypedWrite(line, &write, &err);
   const bool ok = typed ? g_target->WriteTyped(write, &err) : err.empty() && g_target->EditValue(line, &err);
   if (!ok) Print("*** error: " + (err.empty() ? "the assignment failed" : err) + "\n");
+  // The window that wrote asks the others to refresh (service 22); they
+  // find the program counter as the write left it ("$pc = 0x200" moves the
+  // arrows), and the code as written.
+  g_target->AfterWrite();
+  g_record.pc = g_target->Pc();
+  g_listing.Forget();
   return ok ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {

@@ -58,6 +58,11 @@ struct TargetEvents {
   // A command changed registers or memory without running the target: the
   // IDE's windows show the new values (called on the thread of the command).
   std::function<void()> changed;
+  // A typed command of gdb's own ended with the target stopped: it may have
+  // written anything (a variable, memory, a register, code), so the IDE's
+  // windows read the target again where they stand, as after a write of
+  // their own (called on the thread of the command).
+  std::function<void()> written;
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
@@ -150,6 +155,9 @@ class GdbTarget {
   // past the end of the 4 GB space.
   bool EditValue(const std::string& edit, std::string* err);
   bool WriteTyped(const TypedWrite& write, std::string* err);
+  // After a write the IDE made (a value edit, a typed write): a written
+  // register is read again, and a written program counter is the position.
+  void AfterWrite() { TakePosition(); }
   // A line of the IDE's command language (command_language.h): 0 when it
   // was done, else 1 with the reason on the command page. A typed line that
   // is not of the language goes to gdb's own command interpreter.
