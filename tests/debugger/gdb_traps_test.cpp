@@ -230,6 +230,40 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapRecoveryTest, ::testing::ValuesIn(kTrapRows),
                          [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
 
+// A watch row read while gdb is held: the row says that gdb does not
+// answer (not only "????????"), and so does the status line; once gdb goes
+// on, the row reads its value again.
+TEST_F(GdbTrapTest, AWatchRowReadWhileGdbIsHeldSaysWhy) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::vector<pid_t> gdb = Children("gdb-multiarch");
+  ASSERT_EQ(gdb.size(), 1u);
+  ASSERT_EQ(kill(gdb[0], SIGSTOP), 0);
+  DbgWatchValue v{};
+  v.expression = "pattern_step";
+  v.radix = 10;
+  {
+    test::HangGuard guard("a watch row read from a held gdb");
+    EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  }
+  EXPECT_NE(std::string(v.text).find("gdb does not answer"), std::string::npos) << v.text;
+  // A second refresh, at once: the same words.
+  v = DbgWatchValue{};
+  v.expression = "pattern_step";
+  v.radix = 10;
+  EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_NE(std::string(v.text).find("gdb does not answer"), std::string::npos) << v.text;
+  const std::vector<std::string> status = hub.Texts(kNotifyStatusText);
+  EXPECT_NE(std::find(status.begin(), status.end(), "gdb: no answer"), status.end());
+  ASSERT_EQ(kill(gdb[0], SIGCONT), 0);
+  EXPECT_TRUE(WaitFor([&] {
+    v = DbgWatchValue{};
+    v.expression = "pattern_step";
+    v.radix = 10;
+    return r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0) == 0 && std::string(v.text) == "0";
+  })) << v.text;
+}
+
 // ---------------------------------------------------------------- a typed call that runs on
 
 // A typed call that runs the target for longer than the driver waits for

@@ -292,6 +292,8 @@ class GdbTarget {
   // A stop the driver took as its own turns out to end the step: reported
   // now, as the settling of that stop left the IDE out.
   void ReportOwnStop(const MiRecord& r);
+  // The stop's place on the command page, as gdb says a stop of its own.
+  void SayStop(const MiRecord& r);
   void NotifyStopped();
   // Waits until n stops were reported to the IDE in all.
   bool WaitReported(uint64_t n, int timeoutMs);
@@ -392,6 +394,8 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  // A stop request is under way (cleared by the stop it brings).
+  std::atomic<bool> m_stopAsked{false};
   std::atomic<bool> m_unanswered{false};
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};
