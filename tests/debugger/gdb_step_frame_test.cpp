@@ -193,6 +193,31 @@ TEST_F(GdbStepFrameTest, EveryStopMadeWithEscPrintsItsStopText) {
   }
 }
 
+// Ctrl+F5 and the frame's close while the target runs do nothing yet, and
+// say why and what to do: the command page and the status line.
+TEST_F(GdbStepFrameTest, CtrlF5AndCloseWhileTheTargetRunsSayWhy) {
+  std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+  ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); }));
+  ASSERT_TRUE(f->ExecuteCommand(32802));  // Ctrl+F5
+  EXPECT_TRUE(s.SessionActive());
+  const std::string page = f->Debugger()->CommandPage()->Text().toStdString();
+  EXPECT_NE(page.find("*** the target runs: the debug session ends once it has stopped (Esc or Debug > Stop "
+                      "Running stops it)"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(session->App().m_szDriverStatus, "Target runs: stop it");
+  EXPECT_FALSE(f->close());  // Alt+F4
+  EXPECT_TRUE(s.SessionActive());
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("*** the target runs: the program closes once "
+                                                                     "it has stopped"),
+            std::string::npos);
+  ASSERT_TRUE(f->ExecuteCommand(32797));  // Stop Running
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); }));
+}
+
 // The Command page's syntax help reads tables that live in the driver
 // library: once the session's end has unloaded it, the page holds none, so
 // a later layout or key reads nothing that was freed.
