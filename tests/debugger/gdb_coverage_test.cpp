@@ -35,8 +35,7 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
     for (auto& [name, record] : f) r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(record));
   };
 
-  // The window shows the counts: nothing has run yet, and from now on the
-  // simulation counts.
+  // The window shows the counts: nothing has run yet.
   update();
   EXPECT_EQ(f["main"]->executed, 0u);
   EXPECT_GT(f["main"]->instructions, 0u);
@@ -81,6 +80,33 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
   update();
   EXPECT_GT(f["Timer_Delay"]->executed, 0u);
   EXPECT_EQ(f["LED_Init"]->executed, 0u);
+}
+
+// The coverage window opened only after code ran: the counts are those of
+// the whole session, as the simulation counted from its start.
+TEST_F(GdbSessionTest, CodeCoverageCountsFromTheSessionsStartWithItsWindowClosed) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  ASSERT_EQ(r->DbgExecCommand("BS Timer_Delay", 14), 0) << CommandTexts();
+  const uint32_t delay = Evaluate("&Timer_Delay");
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= delay && r->pc < delay + 64; }))
+      << std::hex << r->pc << " " << CommandTexts();
+  // Now the window opens: its tree, then its counts.
+  DbgCoverageRecord* top = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 1, reinterpret_cast<intptr_t>(&top));
+  ASSERT_NE(top, nullptr);
+  std::map<std::string, DbgCoverageRecord*> f = CoveredFunctions(top);
+  for (const char* name : {"LED_Init", "LED_Count", "Timer_Ticks"}) {
+    ASSERT_TRUE(f.count(name)) << name;
+    r->DbgEnum(kDbgEnumCoverageUpdate, 0, reinterpret_cast<intptr_t>(f[name]));
+  }
+  for (const char* name : {"LED_Init", "LED_Count"}) {
+    EXPECT_GT(f[name]->instructions, 0u) << name;
+    EXPECT_EQ(f[name]->executed, f[name]->instructions) << name;
+  }
+  EXPECT_EQ(f["Timer_Ticks"]->executed, 0u);
 }
 
 struct TypedRunRow {

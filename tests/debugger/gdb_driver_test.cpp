@@ -18,6 +18,7 @@
 #include "project/files/debug_lists.h"
 #include "project/text/pool.h"
 #include "debugger/ipc/ipc_debug_handlers.h"
+#include "debugger/model/symbols_mask.h"
 #include "debugger/session/session_breakpoints.h"
 #include "ipc/event_dispatcher.h"
 #include "options/core/driver_caps.h"
@@ -344,6 +345,24 @@ TEST_F(GdbSessionTest, TheUartOfAThumbProgramTellsWritesFromReads) {
   EXPECT_NE(out.find("LED 0 on\r\n"), std::string::npos) << out;
   session->StopRunning();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+}
+
+// The symbols dialog shows an array as gdb types it: its dimension and its
+// element type (the malloc copy's `static char heap[256]`), not an array
+// of nothing.
+TEST_F(GdbMallocSessionTest, TheSymbolsDialogShowsAnArraysElementType) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  DbgScopeRecord* scopes = nullptr;
+  r->DbgEnum(kDbgEnumScopes, 0, reinterpret_cast<intptr_t>(&scopes));
+  ASSERT_NE(scopes, nullptr);
+  const DbgSymbolRecord* heap = nullptr;
+  for (const DbgScopeRecord* m = scopes->children; m; m = m->next)
+    for (const DbgSymbolRecord* s = m->symbols; s; s = s->next)
+      if (std::string(s->name) == "heap") heap = s;
+  ASSERT_NE(heap, nullptr);
+  EXPECT_EQ(SymbolTypeText(heap->type, 3), "array[256] of char");
 }
 
 TEST_F(GdbSessionTest, TheDialogsRecordsComeFromGdb) {

@@ -164,6 +164,60 @@ TEST_F(GdbStepFrameTest, TheSessionEndsRightAfterStopRunningAndWhatTheDriverPost
   })) << f->Debugger()->CommandPage()->Text().toStdString();
 }
 
+// A program that writes its UART without end: most of its time it stands in
+// the driver's own stops at the UART stand-in's watchpoint (a step of its
+// line always). Each stop request, wherever it meets the program, ends with
+// a stop text on the command page (gdb's, or the driver's when the request
+// met its own stop).
+TEST_F(GdbStepFrameTest, EveryStopMadeWithEscPrintsItsStopText) {
+  std::ofstream(dir + "Blinky.c") << "#include \"LPC2138.h\"\nint main(void) {\n  for (;;) {\n    U0THR = 'x';\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  auto stopTexts = [&] {
+    const std::string text = f->Debugger()->CommandPage()->Text().toStdString();
+    int n = 0;
+    for (const char* said : {"Program received signal SIGINT", "Program stopped."})
+      for (std::size_t at = 0; (at = text.find(said, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  // F10 until its step runs on (the line loops on itself, and the step goes
+  // on through the stand-in's stops), then Esc.
+  for (int round = 1; round <= 3; ++round) {
+    for (int i = 0; i < 3 && !s.TargetExecuting(); ++i) ASSERT_TRUE(f->ExecuteCommand(32795));
+    ASSERT_TRUE(s.TargetExecuting()) << f->Debugger()->CommandPage()->Text().toStdString();
+    const int before = stopTexts();
+    QTest::keyClick(f, Qt::Key_Escape);
+    ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); })) << round;
+    EXPECT_TRUE(test::WaitFor([&] { return stopTexts() > before; }))
+        << "stop " << round << ":\n" << f->Debugger()->CommandPage()->Text().toStdString();
+  }
+}
+
+// Ctrl+F5 and the frame's close while the target runs do nothing yet, and
+// say why and what to do: the command page and the status line.
+TEST_F(GdbStepFrameTest, CtrlF5AndCloseWhileTheTargetRunsSayWhy) {
+  std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+  ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); }));
+  ASSERT_TRUE(f->ExecuteCommand(32802));  // Ctrl+F5
+  EXPECT_TRUE(s.SessionActive());
+  const std::string page = f->Debugger()->CommandPage()->Text().toStdString();
+  EXPECT_NE(page.find("*** the target runs: the debug session ends once it has stopped (Esc or Debug > Stop "
+                      "Running stops it)"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(session->App().m_szDriverStatus, "Target runs: stop it");
+  EXPECT_FALSE(f->close());  // Alt+F4
+  EXPECT_TRUE(s.SessionActive());
+  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("*** the target runs: the program closes once "
+                                                                     "it has stopped"),
+            std::string::npos);
+  ASSERT_TRUE(f->ExecuteCommand(32797));  // Stop Running
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); }));
+}
+
 // The Command page's syntax help reads tables that live in the driver
 // library: once the session's end has unloaded it, the page holds none, so
 // a later layout or key reads nothing that was freed.

@@ -143,7 +143,7 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   EXPECT_EQ(unread(), before) << "a question was sent to a gdb that does not answer";
   // The step refused for it says why.
   EXPECT_TRUE(Said("*** Error: the target did not answer the last command: nothing more is sent to it until it "
-                   "stops (Ctrl+F5 ends the session)"))
+                   "stops or gdb answers again (Ctrl+F5 ends the session)"))
       << CommandTexts();
   ::close(input);
 
@@ -159,11 +159,116 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapTest, ::testing::ValuesIn(kTrapRows),
                          [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
 
+// ---------------------------------------------------------------- the held process goes on
+
+// The same waits, and then the held process goes on (SIGCONT): gdb takes up
+// what it was sent, or answers what it was asked, and the session takes
+// steps, runs and stop requests again without Ctrl+F5.
+class GdbTrapRecoveryTest : public GdbTrapTest {};
+
+TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain) {
+  const TrapRow& row = GetParam();
+  if (row.action == Action::StopRunning) Params("-sim -uart none");
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  if (row.action == Action::StopRunning) {
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  }
+  if (row.readFirst) Evaluate("pattern_step");
+  const std::vector<pid_t> held = Children(row.stopped);
+  ASSERT_EQ(held.size(), 1u);
+  ASSERT_EQ(kill(held[0], SIGSTOP), 0);
+  ASSERT_TRUE(WaitFor([&] {
+    std::ifstream stat("/proc/" + std::to_string(held[0]) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T';
+  }));
+  {
+    test::HangGuard guard(std::string("a wait on a stopped ") + row.stopped);
+    switch (row.action) {
+      case Action::Step: session->Step(kDbgStepOver); break;
+      case Action::Run: session->Go(); break;
+      case Action::StopRunning: session->StopRunning(); break;
+    }
+    if (session->TargetExecuting()) session->StopRunning();
+  }
+  ASSERT_FALSE(session->TargetExecuting()) << CommandTexts();
+
+  const int stopsBefore = host.stopsPosted;
+  const std::size_t said = CommandTexts().size();
+  ASSERT_EQ(kill(held[0], SIGCONT), 0);
+  // gdb goes on with what it holds: the step's or the stop request's stop
+  // comes, the run runs, or gdb says that it answers again.
+  ASSERT_TRUE(WaitFor([&] {
+    return host.stopsPosted > stopsBefore || session->TargetExecuting() ||
+           CommandTexts().find("gdb answers again", said) != std::string::npos;
+  })) << CommandTexts().substr(said);
+  if (session->TargetExecuting()) session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+
+  // F10 steps again (by instruction: without the UART stand-in the program
+  // may stand in a loop waiting for the UART, which a line's step never leaves).
+  const uint32_t before = r->pc;
+  const int stops = host.stopsPosted;
+  session->Step(kDbgStepOverInstruction);
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops && r->pc != before; }))
+      << CommandTexts().substr(said);
+  // F5 runs, and the stop request stops the run.
+  session->Go();
+  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+  session->StopRunning();
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  const std::string after = CommandTexts().substr(said);
+  EXPECT_EQ(after.find("did not answer the last command"), std::string::npos) << after;
+  EXPECT_EQ(after.find("does not answer the stop request"), std::string::npos) << after;
+  EXPECT_EQ(Evaluate("2+3"), 5u) << after;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapRecoveryTest, ::testing::ValuesIn(kTrapRows),
+                         [](const ::testing::TestParamInfo<TrapRow>& info) { return info.param.name; });
+
+// A watch row read while gdb is held: the row says that gdb does not
+// answer (not only "????????"), and so does the status line; once gdb goes
+// on, the row reads its value again.
+TEST_F(GdbTrapTest, AWatchRowReadWhileGdbIsHeldSaysWhy) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::vector<pid_t> gdb = Children("gdb-multiarch");
+  ASSERT_EQ(gdb.size(), 1u);
+  ASSERT_EQ(kill(gdb[0], SIGSTOP), 0);
+  DbgWatchValue v{};
+  v.expression = "pattern_step";
+  v.radix = 10;
+  {
+    test::HangGuard guard("a watch row read from a held gdb");
+    EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  }
+  EXPECT_NE(std::string(v.text).find("gdb does not answer"), std::string::npos) << v.text;
+  // A second refresh, at once: the same words.
+  v = DbgWatchValue{};
+  v.expression = "pattern_step";
+  v.radix = 10;
+  EXPECT_NE(r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0), 0);
+  EXPECT_NE(std::string(v.text).find("gdb does not answer"), std::string::npos) << v.text;
+  const std::vector<std::string> status = hub.Texts(kNotifyStatusText);
+  EXPECT_NE(std::find(status.begin(), status.end(), "gdb: no answer"), status.end());
+  ASSERT_EQ(kill(gdb[0], SIGCONT), 0);
+  EXPECT_TRUE(WaitFor([&] {
+    v = DbgWatchValue{};
+    v.expression = "pattern_step";
+    v.radix = 10;
+    return r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0) == 0 && std::string(v.text) == "0";
+  })) << v.text;
+}
+
 // ---------------------------------------------------------------- a typed call that runs on
 
 // A typed call that runs the target for longer than the driver waits for
 // gdb's answer: the target counts as running, Esc stops it, and gdb takes
-// questions again.
+// questions again; a typed "continue" after it runs, and Esc stops that too.
 TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
   ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
@@ -180,6 +285,21 @@ TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
     session->StopRunning();
   }
   EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
+  EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
+  // A typed "continue" goes on from where the call was stopped: the target
+  // runs, and Esc stops it as it stops F5.
+  const std::size_t said = CommandTexts().size();
+  {
+    test::HangGuard guard("a typed continue after a stopped call");
+    r->DbgExecCommand("continue", 8);
+  }
+  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+  {
+    test::HangGuard guard("Esc during a typed continue");
+    session->StopRunning();
+  }
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
   EXPECT_FALSE(Said("does not answer the stop request")) << CommandTexts();
   EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
 }

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <sstream>
 #include <mutex>
 #include <set>
@@ -62,8 +63,8 @@ uint64_t g_historyRuns = ~uint64_t(0);
 // The last run was recorded because the user asked for trace recording
 // (and not only for the coverage).
 bool g_traceRecorded = false;
-// Code coverage: the simulation's exec log runs from the first time the
-// coverage window shows counts; what it saw, renewed at each stop.
+// Code coverage: the simulation's exec log runs from the session's first
+// run; what it saw, renewed at each stop.
 bool g_coverageWanted = false;
 pm2::gdb::CoverageLog g_coverage;
 uint64_t g_coverageRuns = ~uint64_t(0);
@@ -83,6 +84,9 @@ pm2::gdb::GdbSyntax g_syntax;
 // The notification that carries one serial byte: the window number in
 // bits 24 to 31, the byte in the low 8 bits.
 constexpr int32_t kSerialByteNotify = 15;
+// IDE service 22's flag of a refresh after a write: the windows read the
+// target again and keep their places.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 
 void SetFlag(uint32_t bit, bool on) {
   if (on)
@@ -112,6 +116,14 @@ pm2::gdb::TargetEvents Events() {
   e.changed = [] {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, 0);
+  };
+  // A typed command of gdb's: the windows refresh as after a write of their
+  // own (IDE service 22 with flag 0x2, the views keep their places); the
+  // listing is read again, as the command may have written code.
+  e.written = [] {
+    g_listing.Forget();
+    if (g_target) g_record.pc = g_target->Pc();
+    if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, kRefreshAfterWrite);
   };
   // A character of the simulated UART: to serial window 1 (number 0),
   // posted, as the reader thread must not wait for the GUI.
@@ -444,10 +456,6 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
     return 0;
   }
   if (code == kDbgEnumCoverageUpdate && b) {
-    // A window shows the counts (the menu's question whether there is a
-    // tree is no reason): from the next run on qemu logs what it executes,
-    // one instruction at a time.
-    g_coverageWanted = true;
     SyncCoverage();
     if (g_records) g_records->UpdateCoverage(reinterpret_cast<DbgCoverageRecord*>(b), g_coverage, IsData);
     return 0;
@@ -467,9 +475,13 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 // Trace recording follows the record's trace byte when the target starts.
 void SwitchTrace() {
   if (!g_target || !g_target->TraceOffered()) return;
-  g_traceRecorded = (g_record.traceOn & 1) != 0;
+  const bool wasRecorded = std::exchange(g_traceRecorded, (g_record.traceOn & 1) != 0);
   const bool want = g_traceRecorded || g_coverageWanted;
   std::string err;
+  // The log ran for the coverage alone: it starts again, so that the user's
+  // history starts now (the coverage keeps what every log saw).
+  if (g_traceRecorded && !wasRecorded && g_target->Tracing() && !g_target->SetTrace(false, &err))
+    Print("*** Error: " + err + "\n");
   if (want != g_target->Tracing() && !g_target->SetTrace(want, &err)) Print("*** Error: " + err + "\n");
 }
 // The history of the last stop.
@@ -703,6 +715,12 @@ int32_t Assign(const char* text, int32_t length) {
   const bool typed = pm2::gdb::ParseTypedWrite(line, &write, &err);
   const bool ok = typed ? g_target->WriteTyped(write, &err) : err.empty() && g_target->EditValue(line, &err);
   if (!ok) Print("*** error: " + (err.empty() ? "the assignment failed" : err) + "\n");
+  // The window that wrote asks the others to refresh (service 22); they
+  // find the program counter as the write left it ("$pc = 0x200" moves the
+  // arrows), and the code as written.
+  g_target->AfterWrite();
+  g_record.pc = g_target->Pc();
+  g_listing.Forget();
   return ok ? 0 : 1;
 }
 int32_t ReadString(char* buffer, uint64_t address, int32_t maximum) {
@@ -949,6 +967,9 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
       StartInlineAsm(s->programFile);
       // Trace recording through qemu's exec log.
       if (g_target->TraceOffered()) g_record.flags |= kOffersTrace;
+      // Code coverage counts from the session's start, whether or not its
+      // window is open: the exec log runs from the first run on.
+      g_coverageWanted = g_target->TraceOffered();
       if (!g_syntax.root) g_syntax = pm2::gdb::BuildGdbSyntax(g_syntaxTables);
       if (g_record.SetCommandSyntaxTables)
         g_record.SetCommandSyntaxTables(g_syntax.fallback, g_syntax.fallback, g_syntax.root);

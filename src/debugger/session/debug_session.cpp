@@ -212,10 +212,19 @@ void DebugSession::OnDebugStartStop() {
     return;
   }
   if (TargetExecuting()) {
-    m_app.Dialogs().Beep();
+    SayTargetRuns("the debug session ends");
     return;
   }
   StopDebugger();
+}
+
+void DebugSession::SayTargetRuns(const std::string& what) {
+  m_app.Dialogs().Beep();
+  m_app.PrintToCommandWindow(("*** the target runs: " + what +
+                              " once it has stopped (Esc or Debug > Stop Running stops it)\n")
+                                 .c_str());
+  m_app.m_szDriverStatus = "Target runs: stop it";
+  m_app.Frame().DriverStatusChanged(m_app.m_szDriverStatus);
 }
 
 bool DebugSession::PrepareDriver(int toolset, int mode, std::string* err) {

@@ -91,6 +91,11 @@ class DebugSession : public DebugPort {
   // The start/stop command: no session schedules the start; an idle
   // session stops; a running target beeps.
   void OnDebugStartStop();
+  // A command that waits for the target to stop (the session's end, the
+  // program's close) was refused while it runs: a beep, and the command
+  // page and the status line say why and how to go on. `what` names the
+  // refused command's effect ("the debug session ends").
+  void SayTargetRuns(const std::string& what);
   bool StartStopEnabled() const;
   void StartDebugger();
   void StopDebugger() { Stop(false); }

@@ -71,6 +71,8 @@ constexpr CommandId kCmdShowCursorSource = 35411, kCmdSetPc = 35413;
 // The recorded history in the disassembly window; the driver's capability bit.
 constexpr CommandId kCmdViewTrace = 35043;
 constexpr uint32_t kOffersTrace = 0x2000;
+// IDE service 22's flag of the refresh after a write.
+constexpr intptr_t kRefreshAfterWrite = 0x2;
 
 const char* const kDebugLayoutKey = "Software\\Vond\\Pelmora2\\DSTAT1";
 
@@ -413,6 +415,12 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   if (code == 30) {  // show the program counter, as a stop does
     if (!m_session->SessionActive()) return 0;
     ShowProgramCounter();
+    // An open disassembly window shows it too (wherever the user scrolled
+    // it) and comes to the front.
+    if (DisassemblyView* v = m_windows ? m_windows->Disassembly() : nullptr) {
+      v->GotoAddress(m_session->Record()->pc);
+      m_windows->OpenDisassemblyWindow();
+    }
     return 1;
   }
   if (code == 21) return ShowCodeAtAddress(uint32_t(arg)) ? 1 : 0;
@@ -422,10 +430,11 @@ intptr_t DebugCommands::DebugService(int code, intptr_t arg) {
   const bool registers = (byFlags && (arg & 0x1)) || (code == 22 && !(arg & 0x8001));
   if (registers && ShownRegisters() && m_session->SessionActive()) m_registers->UpdateAll();
   // A command that moved the program counter (`$pc = ...` on the command
-  // page, service 22 without flags): the arrows and the status bar's PC
-  // follow, as after a write of PC on the register page.
-  const bool pcMoved = code == 22 && arg == 0 && m_session->SessionActive() && !m_session->TargetExecuting() &&
-                       m_session->Record()->pc != m_shownPc;
+  // page, service 22 without flags; a watch row's edit of `$pc`, a typed
+  // command of gdb's, the refresh after a write): the arrows and the status
+  // bar's PC follow, as after a write of PC on the register page.
+  const bool pcMoved = code == 22 && (arg == 0 || arg == kRefreshAfterWrite) && m_session->SessionActive() &&
+                       !m_session->TargetExecuting() && m_session->Record()->pc != m_shownPc;
   const bool done = (m_dialogs && m_dialogs->Service(code, arg, &result)) || m_session->Service(code, arg, &result) ||
                     (m_windows && m_windows->Service(code, arg, &result)) ||
                     (m_barCommands && m_barCommands->Service(code, arg, &result));

@@ -452,9 +452,13 @@ bool DebugWindows::Service(int code, intptr_t arg, intptr_t* result) {
       }
       return false;
     case 22:
-      // The argument is the refresh's flags: 0 also brings the PC into view.
+      // The argument is the refresh's flags: 0 also brings the PC into view;
+      // after a write the lines are read again where they stand (the write
+      // may have been to code).
       if (m_disassembly && m_session.SessionActive() && arg == 0)
         m_disassembly->ScrollToAddress(m_session.Record()->pc);
+      else if (m_disassembly && m_session.SessionActive() && arg == kRefreshAfterWrite)
+        m_disassembly->ScrollToAddressAndSelect(0, 2);
       if (m_memory && !(arg & kRefreshNoData)) m_memory->UpdateAll();
       return false;
     case 14:

@@ -1286,7 +1286,10 @@ bool CMainFrame::CloseSequence() {
   // 7: a debug session: refused while the target runs.
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
     m_documentsAsked = false;
-    m_app.Dialogs().Beep();
+    if (m_debug)
+      m_debug->Session().SayTargetRuns("the program closes");
+    else
+      m_app.Dialogs().Beep();
     return false;
   }
   // A halted session ends first (its layout goes back to the build one); a

@@ -81,6 +81,15 @@ std::string ShownBreakpointText::Line(const std::string& text, const BreakpointN
     // BL lists a breakpoint of several places once: its number alone.
     return prefix + std::to_string(n.user(number)) + rest;
   }
+  // gdb's answers to a pass count ("ignore"): "Will ignore next 2 crossings
+  // of breakpoint 3.", "Will stop next time breakpoint 3 is reached.".
+  if (text.compare(0, 5, "Will ") == 0) {
+    const std::size_t word = text.find("breakpoint ");
+    int number = 0;
+    std::size_t end = 0;
+    if (word == std::string::npos || !NumberAt(text, word + 11, &number, &end) || n.own(number)) return text;
+    return text.substr(0, word + 11) + std::to_string(n.user(number)) + text.substr(end);
+  }
   for (const bool note : {true, false}) {
     const char* single = note ? "Note: breakpoint " : "Deleted breakpoint ";
     const char* plural = note ? "Note: breakpoints " : "Deleted breakpoints ";

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <utility>
 
 namespace pm2::gdb {
 
@@ -99,6 +100,15 @@ void GdbConnection::HandleLine(std::string_view line) {
       }
       m_changed.notify_all();
       if (then) then(r);
+      // Any answer, the late one or one to a later command: what gdb
+      // wrote before it (its log stream's complaints about its server)
+      // answered nothing.
+      bool late = false;
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        late = std::exchange(m_unanswered, false);
+      }
+      if (late && m_handlers.answeredAgain) m_handlers.answeredAgain(r);
       break;
     }
     case MiKind::Exec:
@@ -192,6 +202,7 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Co
       std::lock_guard<std::mutex> table(m_mutex);
       m_pending.erase(token);
       m_silent = true;
+      m_unanswered = true;
     }
     failed.cls = "timeout";
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});

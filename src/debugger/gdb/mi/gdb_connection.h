@@ -34,6 +34,10 @@ class GdbConnection {
     std::function<void(const std::string&)> console;  // ~ and @ streams
     std::function<void(const std::string&)> log;      // & stream: gdb's own messages
     std::function<void(const std::string& reason)> dead;
+    // An answer to a command came after a call had stopped waiting for
+    // one (gdb, or the server it waited for, was held and goes on): gdb
+    // answers again. Runs after the answer's own handling.
+    std::function<void(const MiRecord&)> answeredAgain;
   };
 
   explicit GdbConnection(Handlers handlers);
@@ -95,6 +99,8 @@ class GdbConnection {
   std::string m_deadReason;
   uint64_t m_stops = 0;
   bool m_silent = false;
+  // A call stopped waiting, and no answer to any command came since.
+  bool m_unanswered = false;
   bool m_readerEnded = false;
   std::mutex m_writeMutex;
 };

@@ -75,8 +75,24 @@ DbgTypeRecord TypeOfGdbText(const std::string& text) {
   return t;
 }
 
+std::string ArrayElementText(const std::string& text) {
+  const std::size_t open = text.find('[');
+  if (open == std::string::npos || text.find('(') != std::string::npos) return "";
+  std::string element = text.substr(0, open);
+  while (!element.empty() && element.back() == ' ') element.pop_back();
+  return element;
+}
+
 GdbDialogRecords::GdbDialogRecords(GdbTarget& target, std::string programFile)
     : m_target(target), m_program(std::move(programFile)) {}
+
+const DbgTypeRecord* GdbDialogRecords::KeepType(const std::string& gdbText) {
+  DbgTypeRecord t = TypeOfGdbText(gdbText);
+  // The symbols dialog shows an array with its element type.
+  if (t.isArray) t.element = KeepType(ArrayElementText(gdbText));
+  m_types.push_back(t);
+  return &m_types.back();
+}
 
 const char* GdbDialogRecords::Keep(const std::string& text) {
   m_texts.push_back(text);
@@ -162,12 +178,12 @@ void GdbDialogRecords::ReadSymbols() {
     return m;
   };
   for (const GdbSymbol& s : symbols) {
-    m_types.push_back(TypeOfGdbText(s.type));
+    const DbgTypeRecord* type = KeepType(s.type);
     DbgSymbolRecord rec{};
     rec.name = Keep(s.name);
     rec.classWord = 1;
     rec.value = uint32_t(s.address);
-    rec.type = &m_types.back();
+    rec.type = type;
     m_publics.push_back(rec);
     if (lastPublic) lastPublic->next = &m_publics.back();
     lastPublic = &m_publics.back();
@@ -195,14 +211,14 @@ DbgSymbolRecord* GdbDialogRecords::SymbolList(const std::vector<BlockSymbol>& sy
   DbgSymbolRecord* head = nullptr;
   DbgSymbolRecord** link = &head;
   for (const BlockSymbol& s : symbols) {
-    m_types.push_back(TypeOfGdbText(s.type));
+    const DbgTypeRecord* type = KeepType(s.type);
     DbgSymbolRecord rec{};
     rec.name = Keep(s.name);
     // A static local's address; one on the stack or in a register has
     // none gdb can name without a frame of its function.
     rec.classWord = s.isStatic ? 1 : 0;
     rec.value = uint32_t(s.address);
-    rec.type = &m_types.back();
+    rec.type = type;
     m_locals.push_back(rec);
     *link = &m_locals.back();
     link = &m_locals.back().next;

@@ -21,6 +21,9 @@ namespace pm2::gdb {
 
 // A type code of the symbols dialog for gdb's type text.
 DbgTypeRecord TypeOfGdbText(const std::string& text);
+// The element type's text of an array type's ("unsigned char [16]" ->
+// "unsigned char", "int [2][3]" -> "int"); "" for another type.
+std::string ArrayElementText(const std::string& text);
 
 // The breakpoints dialog's commands as the user wrote them: the dialog
 // writes a quote as \" (\' ), a backslash as \\ and the break between two
@@ -64,6 +67,8 @@ class GdbDialogRecords {
   const char* Keep(const std::string& text);
   void ReadSymbols();
   DbgSymbolRecord* SymbolList(const std::vector<BlockSymbol>& symbols);
+  // A type kept for the records' life, an array's element type with it.
+  const DbgTypeRecord* KeepType(const std::string& gdbText);
   void AddFunctionLocals(const std::string& file, DbgScopeRecord* module);
 
   GdbTarget& m_target;

@@ -146,6 +146,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   h.console = [this](const std::string& text) { OnConsole(text); };
   h.log = [this](const std::string& text) { OnLog(text); };
   h.dead = [this](const std::string& reason) { OnDead(reason); };
+  h.answeredAgain = [this](const MiRecord&) { AnsweredAgain(); };
   m_gdb = std::make_unique<GdbConnection>(std::move(h));
   {
     std::lock_guard<std::mutex> lock(m_logMutex);
@@ -247,11 +248,22 @@ void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
   if (m_events.status) m_events.status(report.status);
 }
 
+void GdbTarget::AnsweredAgain() {
+  // Only a wait that ended without an answer kept the target from taking
+  // commands; one that ended because a command of gdb's ran on did not.
+  if (!m_unanswered.exchange(false)) return;
+  // gdb now does what it did not answer in time: a run or a step it took
+  // late runs the target, which a stop request then stops.
+  if (State() == SessionState::Running) SetExecuting(true);
+  if (m_events.print) m_events.print("GDB driver: gdb answers again: the target takes commands again\n");
+  if (m_events.status) m_events.status("gdb answers");
+}
+
 bool GdbTarget::SayUnanswered() {
   // Refused without a word only where the IDE sees why (the target runs).
   if (m_unanswered && m_events.print)
     m_events.print("*** Error: the target did not answer the last command: nothing more is sent to it until it "
-                   "stops (Ctrl+F5 ends the session)\n");
+                   "stops or gdb answers again (Ctrl+F5 ends the session)\n");
   return false;
 }
 
@@ -318,8 +330,23 @@ void GdbTarget::NotifyStopped() {
 }
 
 void GdbTarget::ReportOwnStop(const MiRecord& r) {
+  // A stop request that met one of the driver's own stops ends there: gdb
+  // said nothing of a stop of the user's, so the driver says where it is.
+  if (m_stopAsked) SayStop(r);
   ReportStop(r);
   NotifyStopped();
+}
+
+void GdbTarget::SayStop(const MiRecord& r) {
+  if (!m_events.print) return;
+  std::string text = "\nProgram stopped.\n";
+  if (const MiValue* frame = r.results.Find("frame")) {
+    text += frame->Str("addr");
+    if (!frame->Str("func").empty()) text += " in " + frame->Str("func") + " ()";
+    if (!frame->Str("file").empty()) text += " at " + frame->Str("file") + ":" + frame->Str("line");
+    text += "\n";
+  }
+  m_events.print(text);
 }
 
 uint64_t GdbTarget::Reported() {
@@ -359,6 +386,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
   }
   m_stepMode = -1;
   m_unanswered = false;
+  m_stopAsked = false;
   SetExecuting(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
@@ -435,6 +463,7 @@ bool GdbTarget::Interrupt() {
   m_stepMode = -1;
   // Running as the IDE sees it: gdb may be in one of the driver's own stops.
   if (!m_executing) return true;
+  m_stopAsked = true;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const uint64_t before = Reported();
   // gdb takes the request at once, whatever runs the target (a run, a
@@ -898,9 +927,21 @@ bool GdbTarget::WatchValue(const std::string& expression, int radix, DbgWatchVal
     std::snprintf(out->text, sizeof out->text, "%s", fault.c_str());
     return false;
   }
+  // gdb that does not answer reads nothing: the row says so, and so does
+  // the status line (it would otherwise go back to "Ready").
+  auto noAnswer = [&] {
+    if (!m_unanswered && !(m_gdb && m_gdb->Silent())) return false;
+    std::snprintf(out->text, sizeof out->text, "gdb does not answer; the row is read when it answers again");
+    if (m_events.status) m_events.status("gdb: no answer");
+    return true;
+  };
   const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
-  if (!read.ok()) return false;
+  if (!read.ok()) {
+    noAnswer();
+    return false;
+  }
   MiRecord created = m_gdb->Call("-var-create - * " + MiQuote(expr), kCommandTimeoutMs);
+  if (created.cls == "timeout" && noAnswer()) return false;
   if (!Ok(created)) {
     // gdb's variable object does not say why; the expression does. A name
     // the current place does not see ("No symbol \"n\" in current

@@ -58,6 +58,11 @@ struct TargetEvents {
   // A command changed registers or memory without running the target: the
   // IDE's windows show the new values (called on the thread of the command).
   std::function<void()> changed;
+  // A typed command of gdb's own ended with the target stopped: it may have
+  // written anything (a variable, memory, a register, code), so the IDE's
+  // windows read the target again where they stand, as after a write of
+  // their own (called on the thread of the command).
+  std::function<void()> written;
   std::function<void(const std::string&)> ended;  // the session must end (posted)
   std::function<void(bool)> executing;            // the executing bit
   std::function<void(uint8_t)> serial;            // a character the program sent to its UART
@@ -112,14 +117,15 @@ class GdbTarget {
   void Close();
   SessionState State() const { return m_gdb ? m_gdb->State() : SessionState::Dead; }
   // Stopped, and answering: after a wait without an answer nothing asks the
-  // target again until it stops.
+  // target again until it stops or gdb answers again.
   bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
 
   // Run control; Step and Stop wait for the stop, each at most
   // kReplyBoundMs in all. A wait that ends at its bound says so on the
   // command page and the status line; when it ends without any answer the
   // target counts as not answering: the IDE no longer sees it executing
-  // (so Ctrl+F5 and File > Exit end the session) until its next stop.
+  // (so Ctrl+F5 and File > Exit end the session) until its next stop, or
+  // until gdb answers a command again.
   static constexpr int kReplyBoundMs = 3000;
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
@@ -149,6 +155,9 @@ class GdbTarget {
   // past the end of the 4 GB space.
   bool EditValue(const std::string& edit, std::string* err);
   bool WriteTyped(const TypedWrite& write, std::string* err);
+  // After a write the IDE made (a value edit, a typed write): a written
+  // register is read again, and a written program counter is the position.
+  void AfterWrite() { TakePosition(); }
   // A line of the IDE's command language (command_language.h): 0 when it
   // was done, else 1 with the reason on the command page. A typed line that
   // is not of the language goes to gdb's own command interpreter.
@@ -253,6 +262,9 @@ class GdbTarget {
   // A wait reached its bound: the texts, and with no answer the target
   // leaves the executing state.
   void WaitEnded(WaitFor what, WaitEnd end);
+  // gdb answered a command after a wait without an answer had ended: the
+  // target takes commands again.
+  void AnsweredAgain();
   // A run command refused after a wait without an answer says so; false.
   bool SayUnanswered();
   // Sends one of gdb's permission settings; true when gdb took it.
@@ -280,6 +292,8 @@ class GdbTarget {
   // A stop the driver took as its own turns out to end the step: reported
   // now, as the settling of that stop left the IDE out.
   void ReportOwnStop(const MiRecord& r);
+  // The stop's place on the command page, as gdb says a stop of its own.
+  void SayStop(const MiRecord& r);
   void NotifyStopped();
   // Waits until n stops were reported to the IDE in all.
   bool WaitReported(uint64_t n, int timeoutMs);
@@ -380,6 +394,8 @@ class GdbTarget {
   std::mutex m_keyMutex;
   std::atomic<bool> m_freeRun{false};
   std::atomic<bool> m_keyInterrupt{false};
+  // A stop request is under way (cleared by the stop it brings).
+  std::atomic<bool> m_stopAsked{false};
   std::atomic<bool> m_unanswered{false};
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};

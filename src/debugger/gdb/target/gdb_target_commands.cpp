@@ -8,7 +8,9 @@
 #include <fstream>
 #include <utility>
 
+#include "debugger/gdb/commands/background_run.h"
 #include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/commands/nested_input.h"
 #include "debugger/gdb/target/gdb_target.h"
 #include "debugger/gdb/breakpoints/typed_breakpoint_numbers.h"
 
@@ -82,7 +84,9 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     m_typedLogText.clear();
   }
   const bool silentBefore = m_gdb && m_gdb->Silent();
-  const bool ok = Console(command, &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  // A resuming command runs in the background: gdb goes on reading, and
+  // Esc's stop request reaches it.
+  const bool ok = Console(InBackground(command), &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
   if (!ok && !silentBefore && m_gdb && m_gdb->Silent()) {
     // gdb is still at the command: it may run the target for it ("print
     // f()" calls f, and gdb tells nothing of that run). The target runs as
@@ -101,6 +105,13 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   // driver's own breakpoints are its own again.
   KeepOwnBreakpoints();
   FollowTypedBreakpoints();
+  if (ok && State() == SessionState::Stopped) {
+    // "set var U = 7", "p $pc = 0x200": what the windows show may have
+    // changed, the position too.
+    RegistersMayChange();
+    TakePosition();
+    if (m_events.written) m_events.written();
+  }
   if (ok) return 0;
   {
     // "No breakpoint number 9." names gdb's number.
@@ -166,6 +177,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
     case CommandAction::Refuse:
       return Refuse(t.error);
     case CommandAction::Typed:
+      if (const std::string why = NestedInputRefusal(GdbSpelling(t.expression)); !why.empty()) return Refuse(why);
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
