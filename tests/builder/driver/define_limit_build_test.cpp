@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "builder/driver/build_driver.h"
 #include "builder/driver/tools_project.h"
@@ -79,6 +80,54 @@ TEST(DefineLimitBuild, FullListFailsTheFileAndTheBuild) {
     EXPECT_TRUE(f.target->TGSTAT & kBuildNotBuilt);
     EXPECT_FALSE(test::FileExists(f.dir / "MAIN.OBJ"));
   }
+}
+
+// The ARM-GNU compiler's translations run side by side: the refused file's
+// line comes where a one-at-a-time build says it, the files after it are
+// still translated, and the build is not created.
+TEST(DefineLimitBuild, ArmGnuFileRefusedInItsPlaceAmongParallelTranslations) {
+  ToolsProject p;
+  p.SetUpProject(kToolsetArmGnu, "ARM/");
+  p.info.makerFolder = p.info.secondToolsFolder = test::InstallRoot() + "ARM/GNU/bin/";
+  p.Add("A.c", kFileC, "int a;\n// !standin sleep 0.3\n");
+  FileRec* b = p.Add("B.c", kFileC, "int b;\n");
+  p.Add("C.c", kFileC, "int c;\n");
+  OptionBlock* own = NewOptionBlock(kPoolProject);
+  SetDefaultOptions(*own, p.target, kToolsetArmGnu, kLevelTarget);
+  SetDefaultOptions(*own, p.target, kToolsetArmGnu, kLevelNode);
+  own->owner = p.target;
+  own->next = b->pOpts;
+  b->pOpts = own;
+  const std::string defines = Entries(256);
+  own->cGnu.ACDEFN = OptString(defines.c_str());
+
+  auto rebuild = [&p](int workers) {
+    const size_t before = p.Lines().size();
+    BuildDriverDeps deps = p.Deps();
+    deps.workers = workers;
+    BuildDriver driver(deps);
+    driver.BuildTarget(p.project, p.target, kBuildModeRebuild);
+    EXPECT_EQ(driver.State().errors, 1) << workers << " workers";
+    const auto lines = p.Lines();
+    return std::vector<std::string>(lines.begin() + long(before), lines.end());
+  };
+  const auto serial = rebuild(1);
+  const auto parallel = rebuild(4);
+  EXPECT_EQ(parallel, serial);
+  const std::string refused =
+      "B.c: error - the Define list of its command line is full (at most 256 entries and 1024 characters of "
+      "names and values): 'LAST' and the entries after it were not taken; the file is not translated\n";
+  auto at = [&serial](const std::string& start) {
+    for (size_t i = 0; i < serial.size(); ++i)
+      if (serial[i].rfind(start, 0) == 0) return int(i);
+    return -1;
+  };
+  ASSERT_GE(at(refused), 0) << ::testing::PrintToString(serial);
+  EXPECT_LT(at("compiling A.c"), at(refused));
+  EXPECT_GT(at("compiling C.c"), at(refused));
+  EXPECT_EQ(at("compiling B.c"), -1);
+  EXPECT_EQ(at("linking..."), -1);
+  EXPECT_EQ(serial.back(), "Target not created\n");
 }
 
 }  // namespace
