@@ -96,6 +96,7 @@ void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText 
 
 void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
                        std::string (*format)(std::string_view name, std::string_view value)) {
+  NoteDroppedEntries(ctx, list, "Define");
   std::string piece;
   for (int i = 0; i < list.count; ++i) {
     const DefineEntry& e = list.entries[i];

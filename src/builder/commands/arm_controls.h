@@ -32,7 +32,8 @@ void MergeArmDefineLevels(const CommandContext& ctx, ListText defines, ListText 
                           bool targetUndefines, DefineList& list);
 
 // The surviving entries, each formatted by the callback, joined by blanks
-// and appended as one piece; nothing when none survives.
+// and appended as one piece; nothing when none survives. A full list is
+// noted (NoteDroppedEntries).
 void AppendDefinePiece(CommandContext& ctx, const DefineList& list,
                        std::string (*format)(std::string_view name, std::string_view value));
 

@@ -87,6 +87,7 @@ void CommandContext::LoadWorkOptions(const OptionBlock& block) {
 void CommandContext::SetCommandContext(NodeRec* node, TargetRec* target) {
   g_szObjFolder.clear();
   ResetBuffer();
+  g_droppedListEntries = {};
   g_pCmdNode = node;
   g_nCmdNodeKind = node ? node->kind : 0;
   g_pCmdTarget = target;

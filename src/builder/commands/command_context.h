@@ -21,8 +21,10 @@
 //   - inputs the caller supplies (tab width of C sources, tools folder, the
 //     second pass over C++ sources), so the builders read no global state.
 //
-// Builders never report failure: an append that does not fit in the buffer
-// is dropped whole and leaves the buffer as it was.
+// An append that does not fit in the buffer is dropped whole and leaves the
+// buffer as it was. A Define or Set merge that is full (more entries or
+// text than a merge holds) is noted in g_droppedListEntries: the build
+// refuses such a line rather than run a tool without the user's symbols.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +43,13 @@ struct TargetRec;
 struct FileRec;
 
 inline constexpr std::size_t kCmdLineBufSize = 65536;
+
+// The first entry a full Define or Set merge of a line could not take, and
+// the list it belongs to ("Define", "Set"); list empty when none was lost.
+struct DroppedListEntries {
+  std::string list;
+  std::string firstEntry;
+};
 
 class CommandContext {
  public:
@@ -61,7 +70,7 @@ class CommandContext {
 
   // ---------------------------------------------------------------- set-up
   // Prepares the three levels for a node (target, group or file) of target
-  // and empties the buffer and the object folder.
+  // and empties the buffer, the object folder and the dropped-entries note.
   void SetCommandContext(NodeRec* node, TargetRec* target);
   // Copies a block into the target level and sets g_bCmdLibrary (linkers).
   void LoadWorkOptions(const OptionBlock& block);
@@ -100,6 +109,9 @@ class CommandContext {
   uint8_t g_bCmdLibrary = 0;      // 1: the target builds a library (GENAPP clear)
   uint8_t g_n51ToolVariant = 0;   // 51 only: +1 WX51, +2 extended linker; 3 QX51
   uint8_t g_bCmd251 = 0;          // 1: the target's toolset is 251
+
+  // Entries of the line's Define or Set lists that a full merge left out.
+  DroppedListEntries g_droppedListEntries;
 
   std::string g_szObjFolder;      // "" means the project folder
   std::string g_szObjFileName;

@@ -11,6 +11,7 @@ namespace pm2 {
 bool DefineList::Add(std::string_view name, std::string_view value) {
   std::size_t need = name.size() + 1 + value.size() + 1;
   if (full || count >= kMaxEntries || poolUsed + need > kPoolSize) {
+    if (!full) firstDropped.assign(name);
     full = true;
     return false;
   }
@@ -82,12 +83,18 @@ void MergeDefineLevels(const CommandContext& ctx, ListText defines, ListText und
   }
 }
 
+void NoteDroppedEntries(CommandContext& ctx, const DefineList& list, const char* listName) {
+  if (!list.full || !ctx.g_droppedListEntries.list.empty()) return;
+  ctx.g_droppedListEntries = {listName, list.firstDropped};
+}
+
 namespace {
 
 // Appends the surviving entries as "head" entry{,entry} ")"; the value
 // is written after '=' between the given quotes.
 void AppendEntries(CommandContext& ctx, const char* head, const DefineList& list,
-                   const char* quote) {
+                   const char* quote, const char* listName) {
+  NoteDroppedEntries(ctx, list, listName);
   if (list.Surviving() == 0) return;
   std::string text(head);
   bool first = true;
@@ -111,7 +118,7 @@ void AppendEntries(CommandContext& ctx, const char* head, const DefineList& list
 }  // namespace
 
 void AppendDefineControl(CommandContext& ctx, const DefineList& list) {
-  AppendEntries(ctx, "DEFINE (", list, "\"");
+  AppendEntries(ctx, "DEFINE (", list, "\"", "Define");
 }
 
 void AppendDefineLevels(CommandContext& ctx, ListText defines, ListText undefines) {
@@ -125,7 +132,7 @@ void AppendSetLevels(CommandContext& ctx, std::span<const std::string_view> lead
   DefineList list;
   for (std::string_view name : leading) list.Add(name, {});
   MergeDefineLevels(ctx, sets, resets, list);
-  AppendEntries(ctx, "SET (", list, "");
+  AppendEntries(ctx, "SET (", list, "", "Set");
 }
 
 void AppendIncdirControl(CommandContext& ctx, OptString targetText, OptString groupText,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "project/text/opt_string.h"
@@ -23,7 +24,9 @@ struct DefineEntry {
 };
 
 // The entries of one merge. Both limits are hard: entries past 256, or
-// names and values past 1,024 characters, are not taken.
+// names and values past 1,024 characters, are not taken. A merge that
+// reached them keeps the name of the first entry it could not take, so
+// the line it was made for can be refused instead of run without it.
 struct DefineList {
   static constexpr int kMaxEntries = 256;
   static constexpr int kPoolSize = 1024;
@@ -33,9 +36,11 @@ struct DefineList {
   char pool[kPoolSize] = {};
   int poolUsed = 0;
   bool full = false;  // a limit was reached; later entries were dropped
+  std::string firstDropped;  // the name of the first entry not taken
 
-  void Clear() { count = 0; poolUsed = 0; full = false; }
-  // Adds one entry; false (and full set) when a limit is reached.
+  void Clear() { count = 0; poolUsed = 0; full = false; firstDropped.clear(); }
+  // Adds one entry; false (and full set, the first such name kept) when a
+  // limit is reached.
   bool Add(std::string_view name, std::string_view value);
   std::string_view Name(const DefineEntry& e) const { return pool + e.name; }
   std::string_view Value(const DefineEntry& e) const { return pool + e.value; }
@@ -58,8 +63,13 @@ using ListText = OptString (*)(const OptionBlock&);
 void MergeDefineLevels(const CommandContext& ctx, ListText defines, ListText undefines,
                        DefineList& list);
 
+// Notes in the context that the line lost entries of the named list
+// ("Define", "Set") when the merge was full; nothing otherwise. The first
+// full list of a line is the one noted.
+void NoteDroppedEntries(CommandContext& ctx, const DefineList& list, const char* listName);
+
 // "DEFINE (" name or name="value", joined by ',' then ")"; nothing when no
-// entry survives.
+// entry survives. A full list is noted (NoteDroppedEntries).
 void AppendDefineControl(CommandContext& ctx, const DefineList& list);
 // The DEFINE control of the levels' define/undefine texts.
 void AppendDefineLevels(CommandContext& ctx, ListText defines, ListText undefines);

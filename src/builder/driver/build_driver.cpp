@@ -628,6 +628,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
         r.toolCode = assemble ? kToolAdsAsm : thumb ? kToolTcc : kToolAdsCc;
         r.flags = kFlagArmTool;
       }
+      if (RefuseLineWithDroppedEntries(file)) return;
       std::string controls(c.Text());
       FileStatus source, object;
       ArmCheckInput in;
@@ -664,6 +665,7 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
     default:
       return;
   }
+  if (RefuseLineWithDroppedEntries(file)) return;
   r.controlString = std::string(c.Text());
   FillRequest(file, props);
   if (!assemble && props.genAsm) {
@@ -863,6 +865,7 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
     c.g_pszCppSourceName = file->name.str();
     MakeQ166CompilerCommand(c, &generated, target_, true);
     c.g_bCppSecondPass = 0;
+    if (RefuseLineWithDroppedEntries(file)) return;
     const std::string secondLine(c.Text());
     if (!props.genAsm && props.alwaysBuild != 1 && mode != kBuildModeRebuild) {
       Verdict v = ObjectIsUpToDate(Local(c.g_szObjFileName), Local(file->path.view()), secondLine);
@@ -890,6 +893,7 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
     return;
   }
   MakeYQ166CompilerCommand(c, file, target_, true);
+  if (RefuseLineWithDroppedEntries(file)) return;
   r.toolCode = kToolYQ166;
   r.controlString = std::string(c.Text()) + "\r\n";
   FillRequest(file, props);
@@ -910,6 +914,7 @@ void BuildDriver::Impl::CompileCpp(GroupRec* group, FileRec* file, const BuildPr
   c.g_pszCppSourceName = file->name.str();
   MakeQ166CompilerCommand(c, &generated, target_, true);
   c.g_bCppSecondPass = 0;
+  if (RefuseLineWithDroppedEntries(file)) return;
   r.toolCode = kToolQ166;
   r.controlString = std::string(c.Text());
   FillRequest(&generated, props);
@@ -930,6 +935,29 @@ void BuildDriver::Impl::RunStep(const BuildProperties& props) {
   s_.AddCounts();
   if (props.stopCode != 0 && r.exitCode >= props.stopCode) s_.SetFlags(kBuildFailed);
   if (r.exitCode > 1) s_.SetFlags(kBuildError);
+}
+
+// A merge holds at most DefineList::kMaxEntries entries and kPoolSize
+// characters of names and values. A line that lost entries past those
+// would translate the file without symbols the user defined, and the build
+// would report success for a program other than the one asked for: the
+// file is not translated and the build counts an error.
+bool BuildDriver::Impl::RefuseLineWithDroppedEntries(const FileRec* file) {
+  const DroppedListEntries& dropped = ctx_->g_droppedListEntries;
+  if (dropped.list.empty()) return false;
+  if (!pending_.empty()) {
+    // Said after the output of the files before this one, as one at a time;
+    // not at all when one of them stops the build.
+    CompleteAll();
+    if (s_.Flags() & (kBuildStopAfterError | kBuildStopRequested)) return true;
+  }
+  Print("%s: error - the %s list of its command line is full (at most %d entries and %d characters of "
+        "names and values): '%s' and the entries after it were not taken; the file is not translated\n",
+        file->name.c_str(), dropped.list.c_str(), DefineList::kMaxEntries, DefineList::kPoolSize,
+        dropped.firstEntry.c_str());
+  ++s_.errors;
+  s_.SetFlags(kBuildError);
+  return true;
 }
 
 bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r, std::string_view language) {

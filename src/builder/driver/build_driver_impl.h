@@ -20,6 +20,7 @@
 #include "builder/commands/arm_ads_command.h"
 #include "builder/commands/arm_gnu_command.h"
 #include "builder/commands/command_context.h"
+#include "builder/commands/command_lists.h"
 #include "builder/commands/gnu_command_file.h"
 #include "builder/commands/key_sequences.h"
 #include "builder/commands/q166_command.h"
@@ -184,6 +185,9 @@ class BuildDriver::Impl {
   void RunCustomTranslator(FileRec* file, const BuildProperties& props);
   void AddFileToLink(GroupRec* group, FileRec* file, const BuildProperties& props, bool library);
   bool WriteCommandInputFile(ToolRunRequest& r, std::string_view language = {});
+  // True (the file refused and counted as an error) when the line just made
+  // for the file lost entries of a full Define or Set merge.
+  bool RefuseLineWithDroppedEntries(const FileRec* file);
   void RunStep(const BuildProperties& props);
   void RunUserCommand(const OptString& command, int number);
   void Link(const OptionBlock& options);

@@ -116,6 +116,7 @@ TEST(CmdLists, DefineListLimitsStopTakingEntries) {
   EXPECT_EQ(list.count, DefineList::kMaxEntries);
   EXPECT_TRUE(list.full);
   EXPECT_EQ(list.Name(list.entries[255]), "JV");
+  EXPECT_EQ(list.firstDropped, "JW");
 
   // Names of 250 characters: four fit in the pool, the fifth is dropped.
   std::string name(250, 'N'), five;
@@ -124,6 +125,7 @@ TEST(CmdLists, DefineListLimitsStopTakingEntries) {
   ParseDefineList(five.c_str(), longNames);
   EXPECT_EQ(longNames.count, 4);
   EXPECT_TRUE(longNames.full);
+  EXPECT_EQ(longNames.firstDropped, name);
 }
 
 TEST(CmdLists, SameIncludeTypedAtThreeLevels) {
