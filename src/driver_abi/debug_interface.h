@@ -119,6 +119,13 @@ enum {
    * calls); a driver that does not know the code leaves it 0 and every
    * call stays on the IDE's GUI thread. */
   kDbgCtlAnyThreadReads = 0x1021,
+  /* (text, buffer of 256): non-zero with the reason written into the
+   * buffer when evaluating the expression, by this driver's own rules,
+   * would do more than read (write the target, run its code); 0 when it
+   * only reads. The IDE asks before a client of the event interface has a
+   * text evaluated or made a breakpoint's location; a driver that does not
+   * know the code answers 0 and checks what it is handed itself. */
+  kDbgCtlReadOnlyFault = 0x1022,
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,

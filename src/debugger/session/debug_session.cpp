@@ -698,6 +698,16 @@ bool DebugSession::EvaluateOnCallingThread(intptr_t record) {
   return true;
 }
 
+std::string DebugSession::ExpressionFault(const std::string& text) {
+  if (!SessionActive()) return std::string();
+  char why[256] = {};
+  if (Control(kDbgCtlReadOnlyFault, reinterpret_cast<intptr_t>(text.c_str()), reinterpret_cast<intptr_t>(why)) == 0)
+    return std::string();
+  why[sizeof why - 1] = '\0';
+  // A refusal without its reason still names what was refused.
+  return why[0] ? std::string(why) : "the driver refuses the expression '" + text + "'";
+}
+
 intptr_t DebugSession::Control(int code, intptr_t a, intptr_t b) {
   return m_pRecord->DbgControl ? m_pRecord->DbgControl(code, a, b) : 0;
 }
