@@ -190,6 +190,7 @@ struct GdbSettingsRow {
   int button;     // 0 CPU DLL, 1 driver DLL, 2 the driver under "Use:"
   int parameter;  // the DLL text the settings are kept in
   const char* shownTarget;
+  const char* base;  // the driver's name as the button's library gives it
 };
 
 class GdbDriverSettings : public DebugPageTest, public ::testing::WithParamInterface<GdbSettingsRow> {};
@@ -235,8 +236,8 @@ TEST_P(GdbDriverSettings, EachButtonOpensTheDriversOwnSettings) {
                                               simulated ? "machine applies" : "machine greyed"}));
   ASSERT_EQ(m_refusals.size(), 1u);
   EXPECT_EQ(m_refusals[0],
-            "The settings of driver 'GDBDRV' are refused: 'GDB server (host:port):' is 'board', not a host and a "
-            "port from 1 to 65535.");
+            "The settings of driver '" + std::string(r.base) +
+                "' are refused: 'GDB server (host:port):' is 'board', not a host and a port from 1 to 65535.");
   EXPECT_EQ(page->DllText(r.parameter)->text(), "-remote board:2331 -gdb arm-gdb");
   // The session of that side gets it.
   if (r.parameter == 5) QTest::mouseClick(page->TargetDriver(), Qt::LeftButton, {}, QPoint(6, page->TargetDriver()->height() / 2));
@@ -245,9 +246,9 @@ TEST_P(GdbDriverSettings, EachButtonOpensTheDriversOwnSettings) {
 }
 
 const GdbSettingsRow kGdbSettingsRows[] = {
-    {"CpuDllSettings", 0, 1, "Simulation in the emulator"},
-    {"DriverDllSettings", 1, 5, "GDB server (remote)"},
-    {"UseDriverSettings", 2, 5, "GDB server (remote)"},
+    {"CpuDllSettings", 0, 1, "Simulation in the emulator", "GDBDRV"},
+    {"DriverDllSettings", 1, 5, "GDB server (remote)", "GDBDRV"},
+    {"UseDriverSettings", 2, 5, "GDB server (remote)", "GdbDrv"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, GdbDriverSettings, ::testing::ValuesIn(kGdbSettingsRows),
                          [](const auto& info) { return std::string(info.param.name); });
