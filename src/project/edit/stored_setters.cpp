@@ -80,9 +80,11 @@ std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, co
 }
 
 std::string DebugWindowTextRefusal(DebugWindowText kind, std::string_view text) {
-  static const char* const kNames[] = {"watch expression", "memory address", "tool box button's label",
-                                       "tool box button's command"};
-  const std::string fault = FieldTextFault(text);
+  static const char* const kNames[] = {"watch expression",          "memory address",
+                                       "tool box button's label",   "tool box button's command",
+                                       "breakpoint's expression",   "breakpoint's command"};
+  const std::string fault = FieldTextFault(
+      text, kind == DebugWindowText::kBreakpointCommand ? FieldBrackets::kAngles : FieldBrackets::kParentheses);
   if (fault.empty()) return fault;
   return "The " + std::string(kNames[int(kind)]) + " '" + std::string(text) +
          "' cannot be kept with the project: it holds " + fault + ".";

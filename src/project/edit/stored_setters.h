@@ -42,9 +42,17 @@ std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, co
                                   const std::vector<std::string>& includePaths);
 
 // The texts a debug session's windows keep in the options file with the
-// target (watch rows, memory window addresses, tool box buttons), each
-// between parentheses.
-enum class DebugWindowText { kWatchRow, kMemoryAddress, kToolBoxLabel, kToolBoxCommand };
+// target: watch rows, memory window addresses, tool box buttons, each
+// between parentheses; a breakpoint's expression between parentheses and
+// its command between angle brackets.
+enum class DebugWindowText {
+  kWatchRow,
+  kMemoryAddress,
+  kToolBoxLabel,
+  kToolBoxCommand,
+  kBreakpointExpression,
+  kBreakpointCommand
+};
 
 // Why the project could not keep the text the user typed there, read back
 // as it was: "The watch expression 'a)b' cannot be kept with the project:
