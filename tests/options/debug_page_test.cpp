@@ -245,6 +245,26 @@ TEST_P(GdbDriverSettings, EachButtonOpensTheDriversOwnSettings) {
   EXPECT_STREQ(s.dllParams, "-remote board:2331 -gdb arm-gdb");
 }
 
+// A driver without settings of its own: the button that would open them
+// is greyed, its tip saying so; choosing the GDB driver again offers them.
+TEST_F(DebugPageTest, TheScriptedDriverHasNoSettingsAndSaysSo) {
+  const std::string program = std::string(PM2_PROGRAM_DIR) + "/";
+  m_env.toolsets[3]->toolsFolder = program + "../ARM/BIN/";
+  Open(m_target);
+  const_cast<SheetServices&>(m_sheet->Services()).programFolder = program;
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->Drivers()->setCurrentIndex(1);
+  EXPECT_FALSE(page->DriverSettings()->isEnabled());
+  EXPECT_EQ(page->DriverSettings()->toolTip().toStdString(), "The driver 'TestDrv' has no settings of its own.");
+  Type(page->DllText(0), "TESTDRV.DLL");
+  emit page->DllText(0)->editingFinished();
+  EXPECT_FALSE(page->DllSettings(0)->isEnabled());
+  EXPECT_EQ(page->DllSettings(0)->toolTip().toStdString(), "The driver 'TESTDRV' has no settings of its own.");
+  page->Drivers()->setCurrentIndex(0);
+  EXPECT_TRUE(page->DriverSettings()->isEnabled());
+  EXPECT_TRUE(page->DllSettings(1)->isEnabled());
+}
+
 const GdbSettingsRow kGdbSettingsRows[] = {
     {"CpuDllSettings", 0, 1, "Simulation in the emulator", "GDBDRV"},
     {"DriverDllSettings", 1, 5, "GDB server (remote)", "GDBDRV"},

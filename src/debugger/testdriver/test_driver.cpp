@@ -104,6 +104,7 @@
 
 #include "driver_abi/debug_interface.h"
 #include "driver_abi/debug_records.h"
+#include "driver_abi/driver_settings_form.h"
 #include "debugger/driver_shared/trace_history.h"
 #include "driver_abi/syntax_table_builder.h"
 
@@ -1148,6 +1149,13 @@ int32_t Eval(int32_t, const char* text, uint64_t* value) {
 }  // namespace
 
 extern "C" {
+
+// The options pages' questions: an ARM driver, without settings of its own
+// (its script is named by its parameter) and without flash programming.
+__attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void*) {
+  constexpr int32_t kFamilyArm = 7;
+  return code == 2 ? kFamilyArm : code == kDrvCapSettingsKind ? kDrvSettingsNone : 0;
+}
 
 __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argument) {
   Log("boot " + std::to_string(code));
