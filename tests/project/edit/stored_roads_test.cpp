@@ -117,8 +117,36 @@ std::string FirstWatchRow(ProjectRec& p) {
   return w ? w->expression.str() : std::string();
 }
 
+// What the session keeps of a window's text it took, as its end keeps
+// it: a memory page's address, a tool box button (label and command).
+std::string KeptDebugText(ProjectRec& p, DebugWindowText kind, const std::string& t) {
+  if (std::string why = DebugWindowTextRefusal(kind, t); !why.empty()) return why;
+  if (kind == DebugWindowText::kMemoryAddress)
+    AppendMemWindowEntry(p.curTarget, 0, OptString::Pooled(t, kPoolDebugLists));
+  else if (kind == DebugWindowText::kToolBoxLabel)
+    AppendToolboxButton(p.curTarget, OptString::Pooled(t, kPoolDebugLists), OptString::Pooled("RESET", kPoolDebugLists));
+  else
+    AppendToolboxButton(p.curTarget, OptString::Pooled("Reset", kPoolDebugLists), OptString::Pooled(t, kPoolDebugLists));
+  return std::string();
+}
+
 std::vector<RoadRow> Roads() {
   return {
+      {"MemoryAddressEntered",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kMemoryAddress, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->memWindows[0] ? p.curTarget->memWindows[0]->expression.str() : ""; }},
+      {"ToolBoxButtonLabel",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kToolBoxLabel, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->toolbox ? p.curTarget->toolbox->text1.str() : ""; }},
+      {"ToolBoxButtonCommand",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kToolBoxCommand, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->toolbox ? p.curTarget->toolbox->text2.str() : ""; }},
       {"WatchRowTyped", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, true); },
        FirstWatchRow},
       {"WatchRowAdded", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, false); },
