@@ -288,7 +288,7 @@ TEST_F(IpcDebugTest, OnlyReadsMayBeAnsweredWithoutTheGuiThread) {
 // caller's thread while the target is halted; while it runs, and once the
 // session ended, the caller takes the GUI thread's way.
 TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
-  Script("eval R0 2a\n");
+  Script("eval R0 2a\nwrites R0_=_1 R0 is written\n");
   Start();
   ASSERT_TRUE(session->SessionActive());
   auto readOnOtherThread = [&](const char* text, DriverExpressionRecord* r) {
@@ -305,12 +305,26 @@ TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
   EXPECT_EQ(r.resultLow, 0x2Au);
   ASSERT_TRUE(readOnOtherThread("R9", &r));
   EXPECT_EQ(r.error, 1) << "a name the driver does not know";
+  // The driver's rule of what a client's text does is asked there too.
+  auto faultOnOtherThread = [&](const char* text, std::string* why) {
+    bool answered = false;
+    std::thread reader([&] { answered = session->ExpressionFaultOnCallingThread(text, why); });
+    reader.join();
+    return answered;
+  };
+  std::string why = "-";
+  ASSERT_TRUE(faultOnOtherThread("R0 = 1", &why));
+  EXPECT_EQ(why, "R0 is written");
+  ASSERT_TRUE(faultOnOtherThread("R0", &why));
+  EXPECT_EQ(why, "");
   SetExecuting(true);
   EXPECT_FALSE(readOnOtherThread("R0", &r));
+  EXPECT_FALSE(faultOnOtherThread("R0", &why));
   SetExecuting(false);
   session->StopDebugger();
   ASSERT_FALSE(session->SessionActive());
   EXPECT_FALSE(readOnOtherThread("R0", &r));
+  EXPECT_FALSE(faultOnOtherThread("R0", &why));
 }
 
 // A register name is one expression: the handler makes the assignment

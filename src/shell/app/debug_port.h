@@ -39,6 +39,10 @@ class DebugPort {
   // own rules (DbgControl kDbgCtlReadOnlyFault); "" when it only reads, or
   // no session runs.
   virtual std::string ExpressionFault(const std::string& /*text*/) { return std::string(); }
+  // The same on the calling thread, without the GUI thread, where reads may
+  // be (EvaluateOnCallingThread): false when not asked (the caller takes
+  // the GUI thread's way).
+  virtual bool ExpressionFaultOnCallingThread(const std::string& /*text*/, std::string* /*why*/) { return false; }
   // Runs to the cursor address (deferred command 4).
   virtual void RunToCursor() {}
 };
