@@ -13,13 +13,13 @@ constexpr const char* kWritten = " is not allowed: gdb would write it into targe
 
 // What a client's text is by gdb's rules (the GDB driver's answer to the
 // interface's question whether an expression only reads).
-struct ReadRow {
+struct ReadOnlyRow {
   const char* name;
   const char* text;
   const char* fault;  // "" when the text only reads
 };
 
-const ReadRow kReadRows[] = {
+const ReadOnlyRow kReadOnlyRows[] = {
     {"RegisterName", "R1", ""},
     {"Member", "timer.count", ""},
     {"Pointer", "p->next", ""},
@@ -64,13 +64,13 @@ const ReadRow kReadRows[] = {
     {"GroupedSum", "(R0 + 4) * 2", ""},
 };
 
-class Reads : public ::testing::TestWithParam<ReadRow> {};
+class ReadOnlyTexts : public ::testing::TestWithParam<ReadOnlyRow> {};
 
-TEST_P(Reads, OnlyOneReadingExpressionIsTaken) {
+TEST_P(ReadOnlyTexts, OnlyOneReadingExpressionIsTaken) {
   EXPECT_EQ(ReadOnlyExpressionFault(GetParam().text), GetParam().fault);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Reads, ::testing::ValuesIn(kReadRows),
+INSTANTIATE_TEST_SUITE_P(Rows, ReadOnlyTexts, ::testing::ValuesIn(kReadOnlyRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct LiteralRow {

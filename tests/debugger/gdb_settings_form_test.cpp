@@ -11,32 +11,32 @@
 namespace pm2::gdb {
 namespace {
 
-DriverSettingsForm Filled(const std::string& parameter) {
+DriverSettingsForm FilledForm(const std::string& parameter) {
   DriverSettingsForm form;
   std::memset(&form, 0, sizeof form);
   FillSettingsForm(parameter, &form);
   return form;
 }
 
-std::string Value(const DriverSettingsForm& form, const std::string& key) {
+std::string FormFieldValue(const DriverSettingsForm& form, const std::string& key) {
   for (uint32_t i = 0; i < form.count; ++i)
     if (key == form.fields[i].key) return form.fields[i].value;
   return "<no field " + key + ">";
 }
 
-void Set(DriverSettingsForm* form, const std::string& key, const std::string& value) {
+void SetFormField(DriverSettingsForm* form, const std::string& key, const std::string& value) {
   for (uint32_t i = 0; i < form->count; ++i)
     if (key == form->fields[i].key) std::snprintf(form->fields[i].value, sizeof form->fields[i].value, "%s", value.c_str());
 }
 
-struct RoundRow {
+struct FormRoundRow {
   const char* name;
   const char* parameter;
   const char* target, *remote, *machine, *uart, *other;
   const char* made;  // the text the unchanged form makes
 };
 
-const RoundRow kRoundRows[] = {
+const FormRoundRow kFormRoundRows[] = {
     {"Simulation", "-sim", "Simulation in the emulator", "localhost:3333", "none", "0xE000C000", "", "-sim"},
     {"Empty", "", "Simulation in the emulator", "localhost:3333", "none", "0xE000C000", "", "-sim"},
     {"Server", "-remote localhost:3333", "GDB server (remote)", "localhost:3333", "none", "0xE000C000", "",
@@ -49,32 +49,32 @@ const RoundRow kRoundRows[] = {
      "-verbose", "-remote board:2331 -verbose"},
 };
 
-class SettingsFormRoundTrip : public ::testing::TestWithParam<RoundRow> {};
+class SettingsFormRoundTrip : public ::testing::TestWithParam<FormRoundRow> {};
 
 TEST_P(SettingsFormRoundTrip, TheFormShowsTheTextAndMakesItAgain) {
-  const RoundRow& r = GetParam();
-  const DriverSettingsForm form = Filled(r.parameter);
-  EXPECT_EQ(Value(form, "target"), r.target);
-  EXPECT_EQ(Value(form, "remote"), r.remote);
-  EXPECT_EQ(Value(form, "machine"), r.machine);
-  EXPECT_EQ(Value(form, "uart"), r.uart);
-  EXPECT_EQ(Value(form, "other"), r.other);
+  const FormRoundRow& r = GetParam();
+  const DriverSettingsForm form = FilledForm(r.parameter);
+  EXPECT_EQ(FormFieldValue(form, "target"), r.target);
+  EXPECT_EQ(FormFieldValue(form, "remote"), r.remote);
+  EXPECT_EQ(FormFieldValue(form, "machine"), r.machine);
+  EXPECT_EQ(FormFieldValue(form, "uart"), r.uart);
+  EXPECT_EQ(FormFieldValue(form, "other"), r.other);
   std::string text, error;
   ASSERT_TRUE(SettingsFormText(form, &text, &error)) << error;
   EXPECT_EQ(text, r.made);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, SettingsFormRoundTrip, ::testing::ValuesIn(kRoundRows),
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsFormRoundTrip, ::testing::ValuesIn(kFormRoundRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct RefusedRow {
+struct FormRefusedRow {
   const char* name;
   const char* parameter;
   const char* key, *value;
   const char* error;
 };
 
-const RefusedRow kRefusedRows[] = {
+const FormRefusedRow kFormRefusedRows[] = {
     {"ServerWithoutPort", "-remote x:1", "remote", "board",
      "'GDB server (host:port):' is 'board', not a host and a port from 1 to 65535"},
     {"PortTooLarge", "-remote x:1", "remote", "board:70000",
@@ -87,18 +87,18 @@ const RefusedRow kRefusedRows[] = {
     {"EmulatorLikeAnOption", "-sim", "qemu", "-x", "'Emulator:' begins with '-', which would be read as an option"},
 };
 
-class SettingsFormRefusal : public ::testing::TestWithParam<RefusedRow> {};
+class SettingsFormRefusal : public ::testing::TestWithParam<FormRefusedRow> {};
 
 TEST_P(SettingsFormRefusal, AValueTheTextCannotCarryIsRefusedByItsField) {
-  const RefusedRow& r = GetParam();
-  DriverSettingsForm form = Filled(r.parameter);
-  Set(&form, r.key, r.value);
+  const FormRefusedRow& r = GetParam();
+  DriverSettingsForm form = FilledForm(r.parameter);
+  SetFormField(&form, r.key, r.value);
   std::string text, error;
   EXPECT_FALSE(SettingsFormText(form, &text, &error)) << text;
   EXPECT_EQ(error, r.error);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, SettingsFormRefusal, ::testing::ValuesIn(kRefusedRows),
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsFormRefusal, ::testing::ValuesIn(kFormRefusedRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -16,11 +16,11 @@ namespace pm2 {
 
 namespace {
 
-std::string Text(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
+std::string FieldText(const char* field, std::size_t size) { return std::string(field, strnlen(field, size)); }
 
-QStringList Choices(const DriverSettingsField& f) {
+QStringList FieldChoices(const DriverSettingsField& f) {
   QStringList out;
-  const std::string all = Text(f.choices, sizeof f.choices);
+  const std::string all = FieldText(f.choices, sizeof f.choices);
   std::size_t start = 0;
   while (start < all.size()) {
     const std::size_t end = all.find('\n', start);
@@ -36,18 +36,18 @@ QStringList Choices(const DriverSettingsField& f) {
 DriverSettingsDialog::DriverSettingsDialog(const DriverSettingsForm& form, Check check,
                                            std::function<void(const std::string&)> say, QWidget* parent)
     : QDialog(parent), m_form(form), m_check(std::move(check)), m_say(std::move(say)) {
-  setWindowTitle(ToQ(Text(m_form.title, sizeof m_form.title)));
+  setWindowTitle(ToQ(FieldText(m_form.title, sizeof m_form.title)));
   auto* layout = new QVBoxLayout(this);
   auto* rows = new QFormLayout;
   layout->addLayout(rows);
   const uint32_t count = std::min<uint32_t>(m_form.count, kDrvFormFields);
   for (uint32_t i = 0; i < count; ++i) {
     const DriverSettingsField& f = m_form.fields[i];
-    const QString value = ToQ(Text(f.value, sizeof f.value));
+    const QString value = ToQ(FieldText(f.value, sizeof f.value));
     QWidget* control = nullptr;
     if (f.kind == kDrvFieldChoice) {
       auto* box = new QComboBox(this);
-      box->addItems(Choices(f));
+      box->addItems(FieldChoices(f));
       box->setCurrentIndex(std::max(0, box->findText(value)));
       connect(box, &QComboBox::currentIndexChanged, this, [this] { Follow(); });
       control = box;
@@ -62,9 +62,9 @@ DriverSettingsDialog::DriverSettingsDialog(const DriverSettingsForm& form, Check
       edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(32, 'x')));
       control = edit;
     }
-    control->setObjectName(ToQ(Text(f.key, sizeof f.key)));
-    control->setToolTip(ToQ(Text(f.tip, sizeof f.tip)));
-    auto* label = new QLabel(ToQ(Text(f.label, sizeof f.label)), this);
+    control->setObjectName(ToQ(FieldText(f.key, sizeof f.key)));
+    control->setToolTip(ToQ(FieldText(f.tip, sizeof f.tip)));
+    auto* label = new QLabel(ToQ(FieldText(f.label, sizeof f.label)), this);
     label->setBuddy(control);
     label->setToolTip(control->toolTip());
     rows->addRow(label, control);
@@ -87,14 +87,14 @@ QWidget* DriverSettingsDialog::Field(const std::string& key) const {
 void DriverSettingsDialog::Collect() {
   for (std::size_t i = 0; i < m_controls.size(); ++i) {
     DriverSettingsField& f = m_form.fields[i];
-    std::string value;
+    QString value;
     if (auto* box = qobject_cast<QComboBox*>(m_controls[i]))
-      value = FromQ(box->currentText());
+      value = box->currentText();
     else if (auto* check = qobject_cast<QCheckBox*>(m_controls[i]))
-      value = check->isChecked() ? "1" : "0";
+      value = check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     else if (auto* edit = qobject_cast<QLineEdit*>(m_controls[i]))
-      value = FromQ(edit->text().trimmed());
-    std::snprintf(f.value, sizeof f.value, "%s", value.c_str());
+      value = edit->text().trimmed();
+    std::snprintf(f.value, sizeof f.value, "%s", FromQ(value).c_str());
   }
 }
 

@@ -13,11 +13,11 @@ namespace pm2::gdb {
 namespace {
 
 // The fields in their order on the form.
-enum Field { kMode, kQemu, kMachine, kUart, kRemote, kGdb, kTimeout, kOther, kFieldCount };
+enum FormField { kMode, kQemu, kMachine, kUart, kRemote, kGdb, kTimeout, kOther, kFormFieldCount };
 constexpr const char* kSimulation = "Simulation in the emulator";
 constexpr const char* kServer = "GDB server (remote)";
 
-struct FieldRow {
+struct FormFieldRow {
   const char* key;
   const char* label;
   int32_t kind;
@@ -25,7 +25,7 @@ struct FieldRow {
   const char* tip;
 };
 
-const FieldRow kRows[kFieldCount] = {
+const FormFieldRow kFormRows[kFormFieldCount] = {
     {"target", "Target:", kDrvFieldChoice, 0,
      "Where the program runs: in the emulator on this machine, or on a board behind a GDB server"},
     {"qemu", "Emulator:", kDrvFieldText, 1, "The emulator program, looked for on the PATH"},
@@ -42,16 +42,16 @@ const FieldRow kRows[kFieldCount] = {
     {"other", "Further options:", kDrvFieldText, 0, "Words of the settings text this form has no field for, kept as they are"},
 };
 
-void Put(char* to, std::size_t size, const std::string& text) { std::snprintf(to, size, "%s", text.c_str()); }
+void PutFormText(char* to, std::size_t size, const std::string& text) { std::snprintf(to, size, "%s", text.c_str()); }
 
-std::string Hex(uint32_t value) {
+std::string FormHex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);
   return text;
 }
 
 // The words the driver reads with their arguments, apart from the rest.
-void SplitWords(const std::string& parameter, std::string* known, std::string* other) {
+void SplitFormWords(const std::string& parameter, std::string* known, std::string* other) {
   std::istringstream in(parameter);
   std::string word;
   while (in >> word) {
@@ -65,28 +65,28 @@ void SplitWords(const std::string& parameter, std::string* known, std::string* o
   }
 }
 
-std::string Value(const DriverSettingsForm& form, Field f) {
+std::string FormValue(const DriverSettingsForm& form, FormField f) {
   return std::string(form.fields[f].value, strnlen(form.fields[f].value, sizeof form.fields[f].value));
 }
 
 // A value that becomes one word of the text: without blanks, not empty.
-bool OneWord(const std::string& value, Field f, std::string* error) {
+bool FormWord(const std::string& value, FormField f, std::string* error) {
   if (value.empty()) {
-    *error = std::string("'") + kRows[f].label + "' is empty";
+    *error = std::string("'") + kFormRows[f].label + "' is empty";
     return false;
   }
   if (value.find_first_of(" \t\r\n") != std::string::npos) {
-    *error = std::string("'") + kRows[f].label + "' holds a blank: the settings text parts its words at blanks";
+    *error = std::string("'") + kFormRows[f].label + "' holds a blank: the settings text parts its words at blanks";
     return false;
   }
   if (value[0] == '-') {
-    *error = std::string("'") + kRows[f].label + "' begins with '-', which would be read as an option";
+    *error = std::string("'") + kFormRows[f].label + "' begins with '-', which would be read as an option";
     return false;
   }
   return true;
 }
 
-bool WholeNumber(const std::string& text, unsigned long* value) {
+bool FormNumber(const std::string& text, unsigned long* value) {
   if (text.empty()) return false;
   char* end = nullptr;
   *value = std::strtoul(text.c_str(), &end, 0);
@@ -97,89 +97,89 @@ bool WholeNumber(const std::string& text, unsigned long* value) {
 
 void FillSettingsForm(const std::string& parameter, DriverSettingsForm* form) {
   std::string known, other;
-  SplitWords(parameter, &known, &other);
+  SplitFormWords(parameter, &known, &other);
   const TargetParams p = ParseTargetParams(known);
-  Put(form->title, sizeof form->title, "GDB Driver Settings");
-  form->count = kFieldCount;
-  const std::string values[kFieldCount] = {
+  PutFormText(form->title, sizeof form->title, "GDB Driver Settings");
+  form->count = kFormFieldCount;
+  const std::string values[kFormFieldCount] = {
       p.simulate ? kSimulation : kServer,
       p.qemu.program,
       p.qemu.machine,
-      p.uart ? Hex(p.uartBase) : "none",
+      p.uart ? FormHex(p.uartBase) : "none",
       p.remote,
       p.gdb,
       std::to_string(p.connectTimeoutMs / 1000),
       other,
   };
-  for (int i = 0; i < kFieldCount; ++i) {
+  for (int i = 0; i < kFormFieldCount; ++i) {
     DriverSettingsField& f = form->fields[i];
     std::memset(&f, 0, sizeof f);
-    Put(f.key, sizeof f.key, kRows[i].key);
-    Put(f.label, sizeof f.label, kRows[i].label);
-    f.kind = kRows[i].kind;
-    Put(f.tip, sizeof f.tip, kRows[i].tip);
-    if (kRows[i].appliesWithChoice) {
+    PutFormText(f.key, sizeof f.key, kFormRows[i].key);
+    PutFormText(f.label, sizeof f.label, kFormRows[i].label);
+    f.kind = kFormRows[i].kind;
+    PutFormText(f.tip, sizeof f.tip, kFormRows[i].tip);
+    if (kFormRows[i].appliesWithChoice) {
       f.appliesWithField = kMode + 1;
-      f.appliesWithChoice = kRows[i].appliesWithChoice;
+      f.appliesWithChoice = kFormRows[i].appliesWithChoice;
     }
-    Put(f.value, sizeof f.value, values[i]);
+    PutFormText(f.value, sizeof f.value, values[i]);
   }
-  Put(form->fields[kMode].choices, sizeof form->fields[kMode].choices,
+  PutFormText(form->fields[kMode].choices, sizeof form->fields[kMode].choices,
       std::string(kSimulation) + "\n" + kServer + "\n");
 }
 
 bool SettingsFormText(const DriverSettingsForm& form, std::string* text, std::string* error) {
-  if (form.count < kFieldCount) {
+  if (form.count < kFormFieldCount) {
     *error = "the form lacks fields of the GDB driver";
     return false;
   }
   const TargetParams defaults;
-  const bool simulate = Value(form, kMode) == kSimulation;
-  if (!simulate && Value(form, kMode) != kServer) {
-    *error = "'" + Value(form, kMode) + "' is no target of the GDB driver";
+  const bool simulate = FormValue(form, kMode) == kSimulation;
+  if (!simulate && FormValue(form, kMode) != kServer) {
+    *error = "'" + FormValue(form, kMode) + "' is no target of the GDB driver";
     return false;
   }
   std::vector<std::string> words;
   if (simulate) {
     words.push_back("-sim");
-    const std::string qemu = Value(form, kQemu), machine = Value(form, kMachine), uart = Value(form, kUart);
-    if (!OneWord(qemu, kQemu, error) || !OneWord(machine, kMachine, error) || !OneWord(uart, kUart, error))
+    const std::string qemu = FormValue(form, kQemu), machine = FormValue(form, kMachine), uart = FormValue(form, kUart);
+    if (!FormWord(qemu, kQemu, error) || !FormWord(machine, kMachine, error) || !FormWord(uart, kUart, error))
       return false;
     if (qemu != defaults.qemu.program) words.insert(words.end(), {"-qemu", qemu});
     if (machine != defaults.qemu.machine) words.insert(words.end(), {"-machine", machine});
     unsigned long base = 0;
-    if (uart != "none" && (!WholeNumber(uart, &base) || base > 0xFFFFFFFFul)) {
+    if (uart != "none" && (!FormNumber(uart, &base) || base > 0xFFFFFFFFul)) {
       *error = "'UART at:' is '" + uart + "', neither an address nor 'none'";
       return false;
     }
     if (uart == "none")
       words.insert(words.end(), {"-uart", "none"});
     else if (base != defaults.uartBase)
-      words.insert(words.end(), {"-uart", Hex(uint32_t(base))});
+      words.insert(words.end(), {"-uart", FormHex(uint32_t(base))});
   } else {
-    const std::string remote = Value(form, kRemote);
-    if (!OneWord(remote, kRemote, error)) return false;
+    const std::string remote = FormValue(form, kRemote);
+    if (!FormWord(remote, kRemote, error)) return false;
     const std::size_t colon = remote.rfind(':');
     unsigned long port = 0;
-    if (colon == std::string::npos || colon == 0 || !WholeNumber(remote.substr(colon + 1), &port) || port == 0 ||
+    if (colon == std::string::npos || colon == 0 || !FormNumber(remote.substr(colon + 1), &port) || port == 0 ||
         port > 65535 || remote.substr(colon + 1).find_first_not_of("0123456789") != std::string::npos) {
       *error = "'GDB server (host:port):' is '" + remote + "', not a host and a port from 1 to 65535";
       return false;
     }
     words.insert(words.end(), {"-remote", remote});
   }
-  const std::string gdb = Value(form, kGdb);
-  if (!OneWord(gdb, kGdb, error)) return false;
+  const std::string gdb = FormValue(form, kGdb);
+  if (!FormWord(gdb, kGdb, error)) return false;
   if (gdb != defaults.gdb) words.insert(words.end(), {"-gdb", gdb});
-  const std::string timeout = Value(form, kTimeout);
+  const std::string timeout = FormValue(form, kTimeout);
   unsigned long seconds = 0;
-  if (!WholeNumber(timeout, &seconds) || timeout.find_first_not_of("0123456789") != std::string::npos ||
+  if (!FormNumber(timeout, &seconds) || timeout.find_first_not_of("0123456789") != std::string::npos ||
       seconds < 1 || seconds > 600) {
     *error = "'Connect timeout (s):' is '" + timeout + "', not a number of seconds from 1 to 600";
     return false;
   }
   if (int(seconds) * 1000 != defaults.connectTimeoutMs) words.insert(words.end(), {"-timeout", timeout});
-  const std::string other = Value(form, kOther);
+  const std::string other = FormValue(form, kOther);
   if (other.find_first_not_of(" \t") != std::string::npos) {
     if (other.find_first_of("\r\n") != std::string::npos) {
       *error = "'Further options:' holds a line break";
@@ -187,7 +187,7 @@ bool SettingsFormText(const DriverSettingsForm& form, std::string* text, std::st
     }
     // A word the form has a field for would be read twice.
     std::string known, rest;
-    SplitWords(other, &known, &rest);
+    SplitFormWords(other, &known, &rest);
     if (!known.empty()) {
       *error = "'Further options:' holds '" + known.substr(0, known.find(' ')) + "', which its own field sets";
       return false;
