@@ -257,7 +257,7 @@ TEST_F(DebugPageTest, TheScriptedDriverHasNoSettingsAndSaysSo) {
   EXPECT_FALSE(page->DriverSettings()->isEnabled());
   EXPECT_EQ(page->DriverSettings()->toolTip().toStdString(), "The driver 'TestDrv' has no settings of its own.");
   Type(page->DllText(0), "TESTDRV.DLL");
-  emit page->DllText(0)->editingFinished();
+  Q_EMIT page->DllText(0)->editingFinished();
   EXPECT_FALSE(page->DllSettings(0)->isEnabled());
   EXPECT_EQ(page->DllSettings(0)->toolTip().toStdString(), "The driver 'TESTDRV' has no settings of its own.");
   page->Drivers()->setCurrentIndex(0);

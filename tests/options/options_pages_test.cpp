@@ -1193,15 +1193,15 @@ TEST_F(SheetTest, ADriverWithoutSettingsGreysItsButtonsWithTheReason) {
   for (const Button& b : buttons) {
     SCOPED_TRACE(b.name);
     b.choose("plain.dll");
-    emit page->DllText(0)->editingFinished();
+    Q_EMIT page->DllText(0)->editingFinished();
     EXPECT_FALSE(b.button->isEnabled());
     EXPECT_EQ(b.button->toolTip(), none);
     b.choose("rich.dll");
-    emit page->DllText(0)->editingFinished();
+    Q_EMIT page->DllText(0)->editingFinished();
     EXPECT_TRUE(b.button->isEnabled());
     EXPECT_NE(b.button->toolTip(), none);
     b.choose("missing.dll");
-    emit page->DllText(0)->editingFinished();
+    Q_EMIT page->DllText(0)->editingFinished();
     if (std::string(b.name) != "UseDriver") {
       EXPECT_TRUE(b.button->isEnabled());
       EXPECT_TRUE(b.button->toolTip().isEmpty());
