@@ -33,8 +33,8 @@ struct Project {
     OptionBlock& t = blocks.emplace_back();
     SetDefaultOptions(t, &target, kToolset166, kLevelTarget);
     t.owner = &target;
-    t.c166.DEFINE = OptString("DEBUG VERSION=3");
-    t.c166.INCC6 = OptString("C:\\inc");
+    t.q166.DEFINE = OptString("DEBUG VERSION=3");
+    t.q166.INCC6 = OptString("C:\\inc");
     target.pOpts = &t;
     auto node = [&]() -> OptionBlock& {
       OptionBlock& b = blocks.emplace_back();
@@ -47,8 +47,8 @@ struct Project {
       groups[g].kind = kKindGroup;
       if (g % 2 == 0) {
         OptionBlock& b = node();
-        b.c166.DEFINE = OptString("GROUP");
-        b.c166.UNDEFINE = OptString("DEBUG");
+        b.q166.DEFINE = OptString("GROUP");
+        b.q166.UNDEFINE = OptString("DEBUG");
         groups[g].pOpts = &b;
       }
     }
@@ -61,8 +61,8 @@ struct Project {
       f.path = OptString(i % 3 ? names.back().c_str() : ".\\x.c");
       if (i % 4 == 0) {
         OptionBlock& b = node();
-        b.c166.OPTIMIZE = 3;
-        b.c166.INCC6 = OptString("C:\\own");
+        b.q166.OPTIMIZE = 3;
+        b.q166.INCC6 = OptString("C:\\own");
         f.pOpts = &b;
       }
     }

@@ -59,6 +59,9 @@ class EventDispatcher final : public EventSink, public EventHandlerRegistry {
 
   // Attaches the transport once; a failure is tried again on the next call.
   bool Activate();
+  // True once a transport is attached (without waiting for an activation
+  // under way on another thread).
+  bool Active() const { return m_pTransport.load() != nullptr; }
   const std::string& ActivationError() const { return m_activationError; }
   bool HasSlot() const;
   int OwnSlot() const;

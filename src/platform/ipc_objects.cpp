@@ -28,11 +28,9 @@ constexpr char kGuardLock[] = "bs_InterProcessEventHandler_guard";
 constexpr size_t kUsersByte = kIpcMappingSize;
 size_t SlotByte(int slot) { return kIpcMappingSize + 1 + static_cast<size_t>(slot); }
 
-// Why the gate was not had: who holds it, and whether that process is
-// stopped (then it will not let go until it goes on or ends).
-std::string GateHeldReport(const IpcFileLock& gate) {
-  const int pid = gate.HolderPid();
-  if (pid == 0) return "Timed out waiting for the lock file '" + gate.Path() + "'";
+// The state letter of a process ('R', 'S', 'T' stopped by a signal, 't'
+// stopped by a tracer ...), '?' when it cannot be read.
+char ProcessState(int pid) {
   // The state in /proc/<pid>/stat follows the command's name in brackets.
   char state = '?';
   if (std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re")) {
@@ -42,6 +40,15 @@ std::string GateHeldReport(const IpcFileLock& gate) {
     const char* close = std::strrchr(text, ')');
     if (close && close + 2 < text + n) state = close[2];
   }
+  return state;
+}
+
+// Why the gate was not had: who holds it, and whether that process is
+// stopped (then it will not let go until it goes on or ends).
+std::string GateHeldReport(const IpcFileLock& gate) {
+  const int pid = gate.HolderPid();
+  if (pid == 0) return "Timed out waiting for the lock file '" + gate.Path() + "'";
+  const char state = ProcessState(pid);
   const bool stopped = state == 'T' || state == 't';
   return "The lock file '" + gate.Path() + "' is held by process " + std::to_string(pid) +
          (stopped ? ", which is stopped: it keeps every start from joining the event interface until it goes on or ends"
@@ -51,6 +58,21 @@ std::string GateHeldReport(const IpcFileLock& gate) {
 int MsLeft(std::chrono::steady_clock::time_point end) {
   return int(std::max<std::chrono::steady_clock::rep>(
       0, std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count()));
+}
+
+// Waits for the gate until `end`. A holder stopped by a signal (kill -STOP,
+// Ctrl+Z) lets go only once it goes on: the wait ends as soon as one is
+// seen, so that a start it keeps out says so at once rather than after the
+// whole wait. (A tracer's stop, 't', comes and goes with every system call
+// of a traced holder, which does let go: it is waited for.)
+bool WaitForGate(IpcFileLock& gate, std::chrono::steady_clock::time_point end) {
+  constexpr int kLookMs = 100;
+  for (bool first = true;; first = false) {
+    if (gate.Exclusive(first ? 0 : std::min(MsLeft(end), kLookMs))) return true;
+    if (MsLeft(end) == 0) return false;
+    const int holder = gate.HolderPid();
+    if (holder != 0 && ProcessState(holder) == 'T') return false;
+  }
 }
 
 }  // namespace
@@ -161,7 +183,7 @@ bool IpcObjects::TakeGate(IpcFileLock& gate, std::string* err) {
       if (lstat(m_ns.LockFolder().c_str(), &st) == 0 || MsLeft(end) == 0) return false;
       continue;
     }
-    if (!gate.Exclusive(MsLeft(end))) {
+    if (!WaitForGate(gate, end)) {
       if (err) *err = GateHeldReport(gate);
       return false;
     }

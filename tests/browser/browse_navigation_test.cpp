@@ -317,7 +317,7 @@ TEST_P(BrowseFileNameRows, LinkerOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, BrowseFileNameRows,
     ::testing::Values(FileNameRow{"Mcs51ProjectFolder", kToolset51, ".\\", "Blinky"},
-                      FileNameRow{"C166OutputFolder", kToolset166, ".\\obj\\", "obj/Blinky"},
+                      FileNameRow{"Q166OutputFolder", kToolset166, ".\\obj\\", "obj/Blinky"},
                       FileNameRow{"ArmGnuElf", kToolsetArmGnu, ".\\out\\", "out/Blinky.elf"},
                       FileNameRow{"ArmAdsAxf", kToolsetArmAds, ".\\", "Blinky.axf"}),
     [](const auto& info) { return std::string(info.param.name); });

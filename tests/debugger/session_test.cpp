@@ -579,9 +579,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SessionTest, DeviceValuesAndTheDriversSettingsTextFromTheOptions) {
   OptionBlock* o = project->curTarget->pOpts;
   o->tGnu.clock = 12000000;
-  o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+  o->dbg.str11 = OptString::Pooled("PROBE.DLL", kPoolScratch);
   o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "Other", "-x", kPoolScratch);
-  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ulink", "-S1 -C0", kPoolScratch);
+  o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "probe", "-S1 -C0", kPoolScratch);
   DebugSettings settings{};
   DeviceWords words;
   std::string err;
@@ -589,7 +589,7 @@ TEST_F(SessionTest, DeviceValuesAndTheDriversSettingsTextFromTheOptions) {
       << err;
   EXPECT_EQ(settings.device32, 12000000u);
   EXPECT_EQ(words.device32, 12000000u);
-  EXPECT_EQ(std::string(settings.targetDriverBase), "ULINK");
+  EXPECT_EQ(std::string(settings.targetDriverBase), "PROBE");
   EXPECT_EQ(std::string(settings.targetDriverText), "-S1 -C0");
 }
 
@@ -613,8 +613,8 @@ TEST_F(SessionTest, TheTargetDriversSettingsTextIsWrittenBack) {
     Script("drivertext -S1 -C0 -P1\n");
     OptionBlock* o = project->curTarget->pOpts;
     o->dbg.OPTKEY = nullptr;
-    o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "ULINK", "-S1", kPoolScratch);
-    o->dbg.str11 = OptString::Pooled("ULINK.DLL", kPoolScratch);
+    o->dbg.OPTKEY = SetKeyValue(o->dbg.OPTKEY, "PROBE", "-S1", kPoolScratch);
+    o->dbg.str11 = OptString::Pooled("PROBE.DLL", kPoolScratch);
     if (row.targetSide) {
       o->dbg.flags &= ~1u;
       o->dbg.str[5] = o->dbg.str[0];
@@ -625,7 +625,7 @@ TEST_F(SessionTest, TheTargetDriversSettingsTextIsWrittenBack) {
     ASSERT_TRUE(session->SessionActive());
     EXPECT_TRUE(Has(DriverLog(), "drivertext -S1")) << DriverLog();
     session->StopDebugger();
-    EXPECT_EQ(GetKeyValue(o->dbg.OPTKEY, "ULINK"), row.stored);
+    EXPECT_EQ(GetKeyValue(o->dbg.OPTKEY, "PROBE"), row.stored);
   }
 }
 

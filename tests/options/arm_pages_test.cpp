@@ -44,7 +44,7 @@ class ArmSheet : public test::SheetFixture {
       m_env.toolsets[t] = std::make_unique<ToolsetInfo>();
       m_env.toolsets[t]->toolset = t;
     }
-    m_env.toolsets[3]->rtos[0] = {"RTX.DLL", "RTX Kernel"};
+    m_env.toolsets[3]->rtos[0] = {"Kernel.DLL", "Real-Time Kernel"};
     m_env.toolsets[3]->rtos[2] = {"TINY.DLL", "Tiny Kernel"};
   }
   // Leaves the current page (to the first tab); false when refused.

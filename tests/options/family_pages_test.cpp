@@ -46,7 +46,7 @@ class FamilyPages : public test::SheetFixture {
   void SetUp() override {
     SheetFixture::SetUp();
     for (int t = 0; t < 3; ++t) m_env.toolsets[t] = std::make_unique<ToolsetInfo>();
-    m_env.toolsets[0]->rtos[0] = {"RTX51.DLL", "RTX-51 Tiny"};
+    m_env.toolsets[0]->rtos[0] = {"Kernel51.DLL", "Kernel-51 Tiny"};
   }
   // OK on the sheet and the session committed into the project.
   bool Ok() {
@@ -188,7 +188,7 @@ const PreviewRow kPreviewRows[] = {
     {"Q251File", 1, 0, PageId::kCompiler251, 4, PreviewTool::kQ251},
     {"Q166Target", 2, 0, PageId::kCompiler166, 2, PreviewTool::kQ166},
     {"Q166Group", 2, 0, PageId::kCompiler166, 3, PreviewTool::kQ166},
-    {"Ec166Target", 2, 0, PageId::kCompilerEc166, 2, PreviewTool::kYQ166},
+    {"Yq166Target", 2, 0, PageId::kCompilerYq166, 2, PreviewTool::kYQ166},
     {"W51Target", 0, 0, PageId::kAsm51, 2, PreviewTool::kW51},
     {"W51Group", 0, 0, PageId::kAsm51, 3, PreviewTool::kW51},
     {"Wx51Target", 0, kExtended, PageId::kAsm251, 2, PreviewTool::kW51},
@@ -230,7 +230,7 @@ struct VectorRow {
 class VectorAddresses : public FamilyPages, public ::testing::WithParamInterface<VectorRow> {};
 TEST_P(VectorAddresses, ReadWhenTheTargetPageIsLeft) {
   UseToolset(0);
-  m_target->pOpts->c51.Q51VA = 32768;
+  m_target->pOpts->q51.Q51VA = 32768;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
   QLineEdit* edit = EditOf(page, "Interrupt vector &address:");
@@ -240,10 +240,10 @@ TEST_P(VectorAddresses, ReadWhenTheTargetPageIsLeft) {
   if (*GetParam().refusal) {
     ASSERT_EQ(m_refusals.size(), 1u);
     EXPECT_EQ(m_refusals[0], GetParam().refusal);
-    EXPECT_EQ(m_session->TargetCopy()->c51.Q51VA, 32768u);
+    EXPECT_EQ(m_session->TargetCopy()->q51.Q51VA, 32768u);
   } else {
     EXPECT_TRUE(m_refusals.empty());
-    EXPECT_EQ(m_session->TargetCopy()->c51.Q51VA, GetParam().stored);
+    EXPECT_EQ(m_session->TargetCopy()->q51.Q51VA, GetParam().stored);
   }
 }
 const VectorRow kVectorRows[] = {
@@ -288,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CompilerPreviewTabs, ::testing::ValuesIn(kTabRows
 
 TEST_F(FamilyPages, Q51GroupDisablesTheTargetControlsAndInheritsCodePacking) {
   UseToolset(0, 0x8000);
-  m_target->pOpts->c51.Q51FL = SetBitField(m_target->pOpts->c51.Q51FL, 26, 2, 1);
+  m_target->pOpts->q51.Q51FL = SetBitField(m_target->pOpts->q51.Q51FL, 26, 2, 1);
   Open(m_group);
   auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
   EXPECT_FALSE(EditOf(page, "Interrupt vector &address:")->isEnabled());
@@ -296,14 +296,14 @@ TEST_F(FamilyPages, Q51GroupDisablesTheTargetControlsAndInheritsCodePacking) {
   EXPECT_FALSE(BoxOf(page, "Linker Code Packing (max. AJMP / ACALL)")->isEnabled());
   EXPECT_FALSE(BoxOf(page, "Global Register Coloring")->isEnabled());
   EXPECT_TRUE(EditOf(page, "&Undefine:")->isEnabled());
-  EXPECT_EQ(GetBitField(page->Copy().c51.Q51FL, 26, 2), 2u);
+  EXPECT_EQ(GetBitField(page->Copy().q51.Q51FL, 26, 2), 2u);
   // The target packs code, so the group's list has the two upper levels.
   EXPECT_EQ(ListOf(page, "Code Optimization &Level:")->count(), 13);
 }
 
 TEST_F(FamilyPages, CodePackingOffDropsTheUpperLevels) {
   UseToolset(0, 0x8000);
-  uint32_t& fl = m_target->pOpts->c51.Q51FL;
+  uint32_t& fl = m_target->pOpts->q51.Q51FL;
   fl = SetBitField(SetBitField(fl, 26, 2, 1), 14, 4, 12);
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
@@ -313,7 +313,7 @@ TEST_F(FamilyPages, CodePackingOffDropsTheUpperLevels) {
   BoxOf(page, "Linker Code Packing (max. AJMP / ACALL)")->click();
   EXPECT_EQ(level->count(), 11);
   EXPECT_EQ(level->currentText(), "<default>");
-  EXPECT_EQ(GetBitField(page->Copy().c51.Q51FL, 14, 4), 10u);
+  EXPECT_EQ(GetBitField(page->Copy().q51.Q51FL, 14, 4), 10u);
 }
 
 TEST_F(FamilyPages, WithoutTheExtendedToolsTheListHasElevenRowsAndPackingIsOff) {
@@ -352,17 +352,17 @@ TEST_P(InheritChoices, RefusedAtTargetLevelOnly) {
 }
 const InheritRow kInheritRows[] = {
     {"Q51LevelAtTarget", 0, PageId::kCompiler51, "Code Optimization &Level:", 2,
-     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 14, 4); }, ~0u},
+     [](const OptionBlock& b) { return GetBitField(b.q51.Q51FL, 14, 4); }, ~0u},
     {"Q51EmphasisAtTarget", 0, PageId::kCompiler51, "&Emphasis:", 2,
-     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 22, 2); }, ~0u},
+     [](const OptionBlock& b) { return GetBitField(b.q51.Q51FL, 22, 2); }, ~0u},
     {"Q51LevelAtFile", 0, PageId::kCompiler51, "Code Optimization &Level:", 4,
-     [](const OptionBlock& b) { return GetBitField(b.c51.Q51FL, 14, 4); }, 10},
+     [](const OptionBlock& b) { return GetBitField(b.q51.Q51FL, 14, 4); }, 10},
     {"Q251WarningsAtTarget", 1, PageId::kCompiler251, "&Warnings:", 2,
-     [](const OptionBlock& b) { return GetBitField(b.c251.Q251F1, 20, 4); }, ~0u},
+     [](const OptionBlock& b) { return GetBitField(b.q251.Q251F1, 20, 4); }, ~0u},
     {"Q166WarningsAtTarget", 2, PageId::kCompiler166, "&Warnings:", 2,
-     [](const OptionBlock& b) { return uint32_t(b.c166.WARNINGLEV); }, ~0u},
+     [](const OptionBlock& b) { return uint32_t(b.q166.WARNINGLEV); }, ~0u},
     {"Q166WarningsAtFile", 2, PageId::kCompiler166, "&Warnings:", 4,
-     [](const OptionBlock& b) { return uint32_t(b.c166.WARNINGLEV); }, 4},
+     [](const OptionBlock& b) { return uint32_t(b.q166.WARNINGLEV); }, 4},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, InheritChoices, ::testing::ValuesIn(kInheritRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -373,7 +373,7 @@ TEST_F(FamilyPages, FloatRoundingDefaultIsAValueAtTargetLevel) {
   auto* page = Go<FamilyToolPage>(PageId::kCompiler51);
   ListOf(page, "Bits to &round for float compare:")->setCurrentIndex(8);
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(GetBitField(m_target->pOpts->c51.Q51FL, 10, 4), 8u);
+  EXPECT_EQ(GetBitField(m_target->pOpts->q51.Q51FL, 10, 4), 8u);
 }
 
 // ---------------------------------------------------------------- assembler pages
@@ -393,15 +393,15 @@ TEST_P(SfrBox, InvertedWithInheritKept) {
   NodeRec* node = r.kind == 2 ? static_cast<NodeRec*>(m_target) : static_cast<NodeRec*>(m_group);
   Open(node);
   auto* page = Go<FamilyToolPage>(PageId::kAsm51);
-  page->Copy().a51.WX51FL = SetBitField(page->Copy().a51.WX51FL, 6, 2, r.stored);
-  m_session->EditedBlock()->a51.WX51FL = page->Copy().a51.WX51FL;
+  page->Copy().w51.WX51FL = SetBitField(page->Copy().w51.WX51FL, 6, 2, r.stored);
+  m_session->EditedBlock()->w51.WX51FL = page->Copy().w51.WX51FL;
   page->Activate();
   QCheckBox* box = BoxOf(page, "Define 8051 SFR Names");
   EXPECT_EQ(box->checkState(), r.shown);
   for (int i = 0; i < r.clicks; ++i) box->click();
   ASSERT_TRUE(Ok());
   const OptionBlock& b = r.kind == 2 ? *m_target->pOpts : *m_session->NodeCopy();
-  EXPECT_EQ(GetBitField(b.a51.WX51FL, 6, 2), r.after);
+  EXPECT_EQ(GetBitField(b.w51.WX51FL, 6, 2), r.after);
 }
 const SfrRow kSfrRows[] = {
     {"TargetCheckedIsZero", 2, 0, 0, Qt::Checked, 0},
@@ -452,33 +452,33 @@ TEST_F(FamilyPages, ResetEditByLevel) {
 
 TEST_F(FamilyPages, SetListJoinedAndIncludeOfBlanksStoredEmpty) {
   UseToolset(0);
-  m_target->pOpts->a51.INCA5 = OptString::Pooled("old", kPoolProject);
+  m_target->pOpts->w51.INCA5 = OptString::Pooled("old", kPoolProject);
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kAsm51);
   EXPECT_EQ(EditOf(page, "&Include Paths:")->text(), "old");
   EditOf(page, "&Set:")->setText("ONE TWO=0x10");
   EditOf(page, "&Include Paths:")->setText("   ");
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->a51.WX51SET.str(), "ONE,TWO=0x10");
-  EXPECT_EQ(m_target->pOpts->a51.INCA5.str(), "");
+  EXPECT_EQ(m_target->pOpts->w51.WX51SET.str(), "ONE,TWO=0x10");
+  EXPECT_EQ(m_target->pOpts->w51.INCA5.str(), "");
 }
 
 // The EC++ page offers no control for the warning level or plain char;
 // their stored values pass through the page unchanged.
 TEST_F(FamilyPages, EcPageKeepsTheSettingsItHasNoControlFor) {
   UseToolset(2);
-  uint8_t* flags = m_target->pOpts->ec166.YQ166;
+  uint8_t* flags = m_target->pOpts->yq166.YQ166;
   flags[0] = 2;  // warning level
   flags[1] = 1;  // plain char is unsigned char
   uint8_t before[20];
   std::memcpy(before, flags, sizeof before);
   Open(m_target);
-  auto* page = Go<FamilyToolPage>(PageId::kCompilerEc166);
+  auto* page = Go<FamilyToolPage>(PageId::kCompilerYq166);
   ASSERT_NE(page, nullptr);
   EditOf(page, "&Define:")->setText("FROM_PAGE");
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->ec166.ECDEFINE.str(), "FROM_PAGE");
-  EXPECT_EQ(std::memcmp(m_target->pOpts->ec166.YQ166, before, sizeof before), 0);
+  EXPECT_EQ(m_target->pOpts->yq166.ECDEFINE.str(), "FROM_PAGE");
+  EXPECT_EQ(std::memcmp(m_target->pOpts->yq166.YQ166, before, sizeof before), 0);
 }
 
 // ---------------------------------------------------------------- linker pages
@@ -487,7 +487,7 @@ TEST_F(FamilyPages, Locate51TakesTheTargetLayoutAndAControlFileDisablesIt) {
   UseToolset(0);
   m_target->pOpts->t51.OCM51[0] = {0, 0, 0x4000};
   m_target->pOpts->t51.OCM51[1] = {0, 0x4000, 0x1000};
-  m_target->pOpts->l51.NX51FL &= ~4u;
+  m_target->pOpts->n51.NX51FL &= ~4u;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate51);
   QLineEdit* code = EditOf(page, "&Code Range:");
@@ -499,18 +499,18 @@ TEST_F(FamilyPages, Locate51TakesTheTargetLayoutAndAControlFileDisablesIt) {
   EXPECT_TRUE(code->isEnabled());
   EXPECT_EQ(code->text(), "0X0000-0X4FFF");
 
-  m_target->pOpts->l51.NX51FL |= 1;
+  m_target->pOpts->n51.NX51FL |= 1;
   Open(m_target);
   page = Go<FamilyToolPage>(PageId::kLocate51);
   for (int i = 0; i < page->ControlCount(); ++i) EXPECT_FALSE(page->Control(i)->isEnabled()) << i;
   EditOf(page, "&Stack:")->setText("?STACK");
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->l51.NX51STK.str(), "");
+  EXPECT_EQ(m_target->pOpts->n51.NX51STK.str(), "");
 }
 
 TEST_F(FamilyPages, Locate251ShowsTheGeneratedClasses) {
   UseToolset(1);
-  m_target->pOpts->l51.NX51FL |= 4;
+  m_target->pOpts->n51.NX51FL |= 4;
   m_target->pOpts->t251.OCM251[0] = {1, 0xFF0000, 0x10000};
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate251);
@@ -535,8 +535,8 @@ class Locate166Ranges : public FamilyPages, public ::testing::WithParamInterface
 TEST_P(Locate166Ranges, CheckedWhenAsked) {
   const RangeRow166& r = GetParam();
   UseToolset(2);
-  m_target->pOpts->l166.flags.DPPUSE = r.dppUse;
-  m_target->pOpts->l166.flags.USETARGSET = r.fromTarget;
+  m_target->pOpts->n166.flags.DPPUSE = r.dppUse;
+  m_target->pOpts->n166.flags.USETARGSET = r.fromTarget;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   EditOf(page, "Near Data &Range:")->setText(r.nearData);
@@ -564,7 +564,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Locate166Ranges, ::testing::ValuesIn(kRange166Row
 
 TEST_F(FamilyPages, InitTableRangeFollowsItsText) {
   UseToolset(2);
-  m_target->pOpts->l166.flags.USETARGSET = 0;
+  m_target->pOpts->n166.flags.USETARGSET = 0;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   QLineEdit* edit = EditOf(page, "C &Init Table Range:");
@@ -573,12 +573,12 @@ TEST_F(FamilyPages, InitTableRangeFollowsItsText) {
   // A text that is no range leaves no old range behind.
   edit->setText("0x100-");
   EXPECT_EQ(page->PreviewText().indexOf("CINITTAB"), -1);
-  EXPECT_EQ(page->Copy().l166.lnkWords2[0], 0u);
+  EXPECT_EQ(page->Copy().n166.lnkWords2[0], 0u);
 }
 
 TEST_F(FamilyPages, EnterInAn166LocateEditClosesNothing) {
   UseToolset(2);
-  m_target->pOpts->l166.flags.USETARGSET = 0;
+  m_target->pOpts->n166.flags.USETARGSET = 0;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   QLineEdit* edit = EditOf(page, "C &Init Table Range:");
@@ -621,7 +621,7 @@ TEST_P(LinkerPageKeys, CloseTheSheetOnlyWhereTheDialogHasThem) {
   EXPECT_EQ(m_sheet->result(), r.result);
   if (r.result == QDialog::Accepted) {
     // OK left the page: what was typed reached the working copy.
-    const Linker51Opts& l = m_session->TargetCopy()->l51;
+    const Linker51Opts& l = m_session->TargetCopy()->n51;
     EXPECT_NE((l.NX51MSC.str() + l.NX51RES.str()).find("KEYED"), std::string::npos);
   }
 }
@@ -703,7 +703,7 @@ TEST_F(FamilyPages, ControlFileNeedsAName) {
 TEST_F(FamilyPages, CreateWritesThePreviewAndStoresTheNameRelative) {
   UseToolset(0);
   ::mkdir("/tmp/fam_pages", 0755);
-  m_target->pOpts->l51.NX51MSC = OptString::Pooled("REMOVEUNUSED", kPoolProject);
+  m_target->pOpts->n51.NX51MSC = OptString::Pooled("REMOVEUNUSED", kPoolProject);
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kMisc51);
   const std::string preview = page->PreviewText().toStdString();
@@ -724,8 +724,8 @@ TEST_F(FamilyPages, CreateWritesThePreviewAndStoresTheNameRelative) {
   ASSERT_EQ(m_opened.size(), 1u);
   EXPECT_EQ(m_opened[0], "/tmp/fam_pages/own.lin");
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), "own.lin");
-  EXPECT_EQ(m_target->pOpts->l51.NX51FL & 1, 1u);
+  EXPECT_EQ(m_target->pOpts->n51.NX51LFI.str(), "own.lin");
+  EXPECT_EQ(m_target->pOpts->n51.NX51FL & 1, 1u);
   ::unlink(m_chosen.c_str());
 }
 
@@ -737,21 +737,21 @@ TEST_F(FamilyPages, BrowseOnThe166PageStoresAPathOutsideTheProjectWhole) {
   m_chosen = "/opt/link/common.lin";
   page->BrowseButton()->click();
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->l166.LNKFILE.str(), "/opt/link/common.lin");
+  EXPECT_EQ(m_target->pOpts->n166.LNKFILE.str(), "/opt/link/common.lin");
 }
 
 TEST_F(FamilyPages, MiscDefaultsOnTheCopyReachTheBlockWhenLeft) {
   UseToolset(0);
-  m_target->pOpts->l51.NX51FL = 0x1 | 0x4 | 0x10;
-  m_target->pOpts->l51.NX51LFI = OptString::Pooled("x.lin", kPoolProject);
+  m_target->pOpts->n51.NX51FL = 0x1 | 0x4 | 0x10;
+  m_target->pOpts->n51.NX51LFI = OptString::Pooled("x.lin", kPoolProject);
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kMisc51);
   m_sheet->DefaultsButton()->click();
-  EXPECT_EQ(m_session->TargetCopy()->l51.NX51FL, 0x1u | 0x4 | 0x10);  // not yet
+  EXPECT_EQ(m_session->TargetCopy()->n51.NX51FL, 0x1u | 0x4 | 0x10);  // not yet
   EXPECT_FALSE(BoxOf(page, "use linker control file")->isChecked());
   ASSERT_TRUE(Ok());
-  EXPECT_EQ(m_target->pOpts->l51.NX51FL, 0x4u | 0x20 | 0x100);
-  EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), "");
+  EXPECT_EQ(m_target->pOpts->n51.NX51FL, 0x4u | 0x20 | 0x100);
+  EXPECT_EQ(m_target->pOpts->n51.NX51LFI.str(), "");
 }
 
 // ---------------------------------------------------------------- target pages
@@ -904,7 +904,7 @@ TEST_F(FamilyPages, Target51FarAreaKeptWithTheExtendedLinker) {
 
 TEST_F(FamilyPages, Target51LayoutReachesTheLocatePage) {
   UseToolset(0);
-  m_target->pOpts->l51.NX51FL |= 4;
+  m_target->pOpts->n51.NX51FL |= 4;
   Open(m_target);
   auto* page = Go<Target51Page>(PageId::kTarget51);
   page->Eprom(0).start->setText("0");
@@ -914,8 +914,8 @@ TEST_F(FamilyPages, Target51LayoutReachesTheLocatePage) {
   page->Ram(0).start->setText("0x100");
   page->Ram(0).second->setText("0x100");
   auto* locate = Go<FamilyToolPage>(PageId::kLocate51);
-  EXPECT_EQ(m_session->TargetCopy()->l51.NX51COB.str(), "0X0000-0X3FFF,0X8000-0X80FF");
-  EXPECT_EQ(m_session->TargetCopy()->l51.NX51XDB.str(), "0X0100-0X01FF");
+  EXPECT_EQ(m_session->TargetCopy()->n51.NX51COB.str(), "0X0000-0X3FFF,0X8000-0X80FF");
+  EXPECT_EQ(m_session->TargetCopy()->n51.NX51XDB.str(), "0X0100-0X01FF");
   EXPECT_EQ(EditOf(locate, "&Code Range:")->text(), "0X0000-0X3FFF,0X8000-0X80FF");
 }
 
@@ -939,7 +939,7 @@ TEST_F(FamilyPages, Target51KernelsFromTheEnvironment) {
   Open(m_target);
   auto* page = Go<Target51Page>(PageId::kTarget51);
   ASSERT_EQ(page->Kernel()->count(), 2);
-  EXPECT_EQ(page->Kernel()->itemText(1), "RTX-51 Tiny");
+  EXPECT_EQ(page->Kernel()->itemText(1), "Kernel-51 Tiny");
   page->Kernel()->setCurrentIndex(1);
   ASSERT_TRUE(Ok());
   EXPECT_EQ(m_target->pOpts->t51.RTOS5, 1);

@@ -54,8 +54,8 @@ bool Write(const std::string& folder, const char* name, uint16_t toolset, const 
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : ".";
-  const bool ok = pm2::Write(folder, "P51", pm2::kToolset51, "start.a51") &&
-                  pm2::Write(folder, "P251", pm2::kToolset251, "start.a51") &&
-                  pm2::Write(folder, "P166", pm2::kToolset166, "start.a66");
+  const bool ok = pm2::Write(folder, "P51", pm2::kToolset51, "start.w51") &&
+                  pm2::Write(folder, "P251", pm2::kToolset251, "start.w51") &&
+                  pm2::Write(folder, "P166", pm2::kToolset166, "start.w66");
   return ok ? 0 : 1;
 }

@@ -32,7 +32,8 @@ struct SheetRow {
   const char* name;
   uint16_t toolset;
   uint32_t x51;
-  int node;  // 0 target, 1 group, else the file type of the file edited
+  int node;              // 0 target, 1 group, 2 the file edited
+  uint8_t fileType = 0;  // the edited file's type (the C file's type is 1)
 };
 
 struct TextRow {
@@ -61,7 +62,7 @@ class FieldTexts : public test::SheetFixture, public ::testing::WithParamInterfa
     SheetFixture::SetUp();
     const SheetRow& r = GetParam();
     UseToolset(r.toolset, r.x51);
-    if (r.node > 1) m_file = AddFileToGroup(m_group, "edited.x", ".\\", uint8_t(r.node));
+    if (r.node == 2) m_file = AddFileToGroup(m_group, "edited.x", ".\\", r.fileType);
   }
   // A new project and sheet for the next case.
   void Fresh() {
@@ -348,22 +349,22 @@ TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
 }
 
 const SheetRow kSheets[] = {
-    {"C51Target", 0, 0, 0},
-    {"C51Group", 0, 0, 1},
-    {"C51CFile", 0, 0, kFileC},
-    {"C51AsmFile", 0, 0, kFileAsm},
-    {"C51CustomFile", 0, 0, kFileCustom},
-    {"Cx51Target", 0, 0x1020000, 0},
+    {"Q51Target", 0, 0, 0},
+    {"Q51Group", 0, 0, 1},
+    {"Q51CFile", 0, 0, 2, kFileC},
+    {"Q51AsmFile", 0, 0, 2, kFileAsm},
+    {"Q51CustomFile", 0, 0, 2, kFileCustom},
+    {"Qx51Target", 0, 0x1020000, 0},
     {"Banked51Target", 0, 0x8000, 0},
     {"Mcs251Target", 1, 0, 0},
     {"Mcs251Group", 1, 0, 1},
-    {"C166Target", 2, 0, 0},
-    {"C166Group", 2, 0, 1},
-    {"C166CppFile", 2, 0, kFileCpp},
-    {"C166AsmFile", 2, 0, kFileAsm},
+    {"Q166Target", 2, 0, 0},
+    {"Q166Group", 2, 0, 1},
+    {"Q166CppFile", 2, 0, 2, kFileCpp},
+    {"Q166AsmFile", 2, 0, 2, kFileAsm},
     {"ArmGnuTarget", 3, 0, 0},
-    {"ArmGnuCFile", 3, 0, kFileC},
-    {"ArmGnuAsmFile", 3, 0, kFileAsm},
+    {"ArmGnuCFile", 3, 0, 2, kFileC},
+    {"ArmGnuAsmFile", 3, 0, 2, kFileAsm},
     {"ArmAdsTarget", 4, 0, 0},
     {"ArmAdsGroup", 4, 0, 1},
 };
@@ -475,7 +476,7 @@ TEST_F(StoredFields, Nb51ControlFilePickedWithBrowse) {
     } else {
       ASSERT_TRUE(Ok()) << (m_refusals.empty() ? "" : m_refusals[0]);
       SaveAndReopen();
-      EXPECT_EQ(m_target->pOpts->l51.NX51LFI.str(), name);
+      EXPECT_EQ(m_target->pOpts->n51.NX51LFI.str(), name);
     }
     TearDown();
   }
@@ -504,8 +505,8 @@ TEST_F(StoredFields, CustomArgumentsTypedThenTheFileTypeChanged) {
 
 TEST_F(StoredFields, Locate166RangeTypedThenSwitchedOff) {
   UseToolset(kToolset166);
-  m_target->pOpts->l166.flags.USETARGSET = 0;
-  m_target->pOpts->l166.flags.DPPUSE = 1;
+  m_target->pOpts->n166.flags.USETARGSET = 0;
+  m_target->pOpts->n166.flags.DPPUSE = 1;
   Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kLocate166);
   auto* nearData = static_cast<QLineEdit*>(page->Control(page->Find("Near Data &Range:")));

@@ -28,8 +28,8 @@ const IncludePage kIncludePages[] = {
     {"ArmGnuCompiler", kToolsetArmGnu, 0, PageId::kArmGnuCompiler},
     {"ArmGnuAssembler", kToolsetArmGnu, 0, PageId::kArmGnuAsm},
     {"ArmGnuLinker", kToolsetArmGnu, 0, PageId::kArmGnuLinker},
-    {"C51Compiler", 0, 0, PageId::kCompiler51},
-    {"A51Assembler", 0, 0, PageId::kAsm51},
+    {"Q51Compiler", 0, 0, PageId::kCompiler51},
+    {"W51Assembler", 0, 0, PageId::kAsm51},
 };
 
 class IncludePaths : public test::SheetFixture, public ::testing::WithParamInterface<IncludePage> {

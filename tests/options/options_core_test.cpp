@@ -273,11 +273,11 @@ TEST_P(LibraryReader, ModuleNames) {
   EXPECT_EQ(r.ok ? JoinLibraryModules(names) : error, r.result);
 }
 const LibraryRow kLibraryRows[] = {
-    {"Lib51", 0, 0x2C, 0x28, true, "MAIN,UTIL"},
-    {"Lib51ExtendedHeader", 0, 0xAC, 0xA8, true, "MAIN,UTIL"},
-    {"Lib51HeaderRefusedFor166", 2, 0x2C, 0xA6, false, "not a library"},
-    {"Lib166", 2, 0xBA, 0xA6, true, "MAIN,UTIL"},
-    {"Lib251WrongNamesRecord", 1, 0xAC, 0x28, false, "bad or invalid library"},
+    {"Library51", 0, 0x2C, 0x28, true, "MAIN,UTIL"},
+    {"Library51ExtendedHeader", 0, 0xAC, 0xA8, true, "MAIN,UTIL"},
+    {"Library51HeaderRefusedFor166", 2, 0x2C, 0xA6, false, "not a library"},
+    {"Library166", 2, 0xBA, 0xA6, true, "MAIN,UTIL"},
+    {"Library251WrongNamesRecord", 1, 0xAC, 0x28, false, "bad or invalid library"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, LibraryReader, ::testing::ValuesIn(kLibraryRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -506,32 +506,32 @@ uint32_t Switched(uint32_t word, std::initializer_list<int> shifts, int version)
 
 const InheritRow kInheritRows[] = {
     {"Family51", kToolset51, PreviewTool::kQ51, PreviewTool::kW51, [](OptionBlock& b, int v) {
-       b.c51.Q51DEF = Pooled(Versioned("TGT=", v));
-       b.c51.Q51MSC = Pooled(Versioned("CMISC", v));
-       b.c51.INCC5 = Pooled(Versioned("cinc", v));
-       b.c51.Q51FL = Switched(b.c51.Q51FL, {2, 4, 6}, v);
-       b.a51.WX51SET = Pooled(Versioned("TGT=", v));
-       b.a51.WX51MSC = Pooled(Versioned("AMISC", v));
-       b.a51.INCA5 = Pooled(Versioned("ainc", v));
-       b.a51.WX51FL = Switched(b.a51.WX51FL, {0, 6}, v);
+       b.q51.Q51DEF = Pooled(Versioned("TGT=", v));
+       b.q51.Q51MSC = Pooled(Versioned("CMISC", v));
+       b.q51.INCC5 = Pooled(Versioned("cinc", v));
+       b.q51.Q51FL = Switched(b.q51.Q51FL, {2, 4, 6}, v);
+       b.w51.WX51SET = Pooled(Versioned("TGT=", v));
+       b.w51.WX51MSC = Pooled(Versioned("AMISC", v));
+       b.w51.INCA5 = Pooled(Versioned("ainc", v));
+       b.w51.WX51FL = Switched(b.w51.WX51FL, {0, 6}, v);
      }},
     {"Family251", kToolset251, PreviewTool::kQ251, PreviewTool::kW51, [](OptionBlock& b, int v) {
-       b.c251.Q251DEF = Pooled(Versioned("TGT=", v));
-       b.c251.Q251MSC = Pooled(Versioned("CMISC", v));
-       b.c251.INCC2 = Pooled(Versioned("cinc", v));
-       b.c251.Q251F1 = Switched(b.c251.Q251F1, {2, 4, 6, 8, 10}, v);
-       b.a51.WX51SET = Pooled(Versioned("TGT=", v));
-       b.a51.WX51MSC = Pooled(Versioned("AMISC", v));
-       b.a51.WX51FL = Switched(b.a51.WX51FL, {0, 4}, v);
+       b.q251.Q251DEF = Pooled(Versioned("TGT=", v));
+       b.q251.Q251MSC = Pooled(Versioned("CMISC", v));
+       b.q251.INCC2 = Pooled(Versioned("cinc", v));
+       b.q251.Q251F1 = Switched(b.q251.Q251F1, {2, 4, 6, 8, 10}, v);
+       b.w51.WX51SET = Pooled(Versioned("TGT=", v));
+       b.w51.WX51MSC = Pooled(Versioned("AMISC", v));
+       b.w51.WX51FL = Switched(b.w51.WX51FL, {0, 4}, v);
      }},
     {"Family166", kToolset166, PreviewTool::kQ166, PreviewTool::kW166, [](OptionBlock& b, int v) {
-       b.c166.DEFINE = Pooled(Versioned("TGT=", v));
-       b.c166.CMISC = Pooled(Versioned("CMISC", v));
-       b.c166.INCC6 = Pooled(Versioned("cinc", v));
-       SetFlagWord(b.c166.flags, Switched(FlagWord(b.c166.flags), {2, 4, 6, 8, 10, 12, 14}, v));
-       b.a166.ASET = Pooled(Versioned("TGT=", v));
-       b.a166.AMISC = Pooled(Versioned("AMISC", v));
-       SetFlagWord(b.a166.flags, Switched(FlagWord(b.a166.flags), {0, 2}, v));
+       b.q166.DEFINE = Pooled(Versioned("TGT=", v));
+       b.q166.CMISC = Pooled(Versioned("CMISC", v));
+       b.q166.INCC6 = Pooled(Versioned("cinc", v));
+       SetFlagWord(b.q166.flags, Switched(FlagWord(b.q166.flags), {2, 4, 6, 8, 10, 12, 14}, v));
+       b.w166.ASET = Pooled(Versioned("TGT=", v));
+       b.w166.AMISC = Pooled(Versioned("AMISC", v));
+       SetFlagWord(b.w166.flags, Switched(FlagWord(b.w166.flags), {0, 2}, v));
      }},
     {"ArmGnu", kToolsetArmGnu, PreviewTool::kGnuCc, PreviewTool::kGnuAs, [](OptionBlock& b, int v) {
        b.cGnu.ACDEFN = Pooled(Versioned("TGT=", v));
@@ -659,14 +659,14 @@ TEST_P(DriverLoadPaths, JoinedWithTheFoldersSeparator) {
   EXPECT_EQ(r.dialog ? DialogLoadPath(r.entry, r.folder, r.kind) : DriverLoadPath(r.entry, r.folder, r.kind), r.path);
 }
 const LoadPathRow kLoadPathRows[] = {
-    {"DialogInTheBinFolder", true, "DLG2.DLL", "/opt/c51/", 0, "/opt/c51/BIN/DLG2.DLL"},
-    {"DialogOfAWindowsFolder", true, "DLG2.DLL", "C:\\C51\\", 0, "C:\\C51\\BIN\\DLG2.DLL"},
-    {"DialogAbsolute", true, "/usr/lib/dlg.so", "/opt/c51/", 0, "/usr/lib/dlg.so"},
-    {"DialogOfADebugBuild", true, "DLG2.DLL", "/opt/c51/", 1, "/opt/c51/DLG2/Debug/DLG2.dll"},
-    {"DriverBesideTheTools", false, "MON51.DLL", "/opt/c51/BIN/", 0, "/opt/c51/BIN/MON51.DLL"},
-    {"DriverOfAReleaseBuild", false, "MON51.DLL", "/opt/c51/BIN/", 2, "/opt/c51/BIN/MON51/Release/MON51.dll"},
-    {"DriverOfAWindowsFolder", false, "MON51.DLL", "C:\\C51\\BIN\\", 1,
-     "C:\\C51\\BIN\\MON51\\Debug\\MON51.dll"},
+    {"DialogInTheBinFolder", true, "DLG2.DLL", "/opt/q51/", 0, "/opt/q51/BIN/DLG2.DLL"},
+    {"DialogOfAWindowsFolder", true, "DLG2.DLL", "C:\\Q51\\", 0, "C:\\Q51\\BIN\\DLG2.DLL"},
+    {"DialogAbsolute", true, "/usr/lib/dlg.so", "/opt/q51/", 0, "/usr/lib/dlg.so"},
+    {"DialogOfADebugBuild", true, "DLG2.DLL", "/opt/q51/", 1, "/opt/q51/DLG2/Debug/DLG2.dll"},
+    {"DriverBesideTheTools", false, "Monitor51.DLL", "/opt/q51/BIN/", 0, "/opt/q51/BIN/Monitor51.DLL"},
+    {"DriverOfAReleaseBuild", false, "Monitor51.DLL", "/opt/q51/BIN/", 2, "/opt/q51/BIN/Monitor51/Release/Monitor51.dll"},
+    {"DriverOfAWindowsFolder", false, "Monitor51.DLL", "C:\\Q51\\BIN\\", 1,
+     "C:\\Q51\\BIN\\Monitor51\\Debug\\Monitor51.dll"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, DriverLoadPaths, ::testing::ValuesIn(kLoadPathRows),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -556,16 +556,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, RangeLabels, ::testing::ValuesIn(kRangeLabelRows)
 TEST_F(SheetTest, CpuDllIsTheDriverTheSessionLoads) {
   UseToolset(kToolset166);
   DebugOpts& d = m_target->pOpts->dbg;
-  d.str[kDbgSimDll] = OptString::Pooled("S166.DLL", kPoolProject);
-  d.str[kDbgTargetDll] = OptString::Pooled("MON166.DLL", kPoolProject);
+  d.str[kDbgSimDll] = OptString::Pooled("Sim166.DLL", kPoolProject);
+  d.str[kDbgTargetDll] = OptString::Pooled("Monitor166.DLL", kPoolProject);
   d.flags = (d.flags & ~3u) | 1u;
   OptionsSheet& sheet = Open(m_target);
   auto* flash = Go<FlashPage>(PageId::kFlash);
-  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  S166.DLL");
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  Sim166.DLL");
   auto* debug = Go<DebugPage>(PageId::kDebug);
   debug->findChildren<QRadioButton*>()[1]->click();  // "Use:" the target driver
   flash = Go<FlashPage>(PageId::kFlash);
-  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  MON166.DLL");
+  EXPECT_EQ(flash->CpuDll()->text(), "Cpu Dll:  Monitor166.DLL");
   (void)sheet;
 }
 
@@ -575,10 +575,10 @@ TEST_F(SheetTest, ALongMiscControlsTextIsNotCutByItsEdit) {
   UseToolset(kToolset166);
   OptionBlock& b = *m_target->pOpts;
   const std::string words = "NOFIXDPP " + std::string(118, 'W');
-  b.c166.CMISC = OptString::Pooled(words, kPoolProject);
+  b.q166.CMISC = OptString::Pooled(words, kPoolProject);
   b.t166.flags.MOD167 = 1;
   SyncArchitectureControls(b, kToolset166);
-  const std::string stored = b.c166.CMISC.str();
+  const std::string stored = b.q166.CMISC.str();
   ASSERT_GT(stored.size(), 128u);
   OptionsSheet& sheet = Open(m_target);
   auto* page = Go<FamilyToolPage>(PageId::kCompiler166);
@@ -586,7 +586,7 @@ TEST_F(SheetTest, ALongMiscControlsTextIsNotCutByItsEdit) {
   EXPECT_EQ(page->TextOf(page->Find("&Misc Controls:")), stored);
   sheet.accept();
   ASSERT_TRUE(m_refusals.empty());
-  EXPECT_EQ(m_session->TargetCopy()->c166.CMISC.str(), stored);
+  EXPECT_EQ(m_session->TargetCopy()->q166.CMISC.str(), stored);
 }
 
 // The code-banking wizard's messages carry their own titles in the
@@ -940,7 +940,7 @@ TEST_F(SheetTest, CodeListingBoxFollowsTheCompilersCodePacking) {
   for (uint32_t packing : {0u, 1u}) {
     SCOPED_TRACE(packing);
     UseToolset(kToolset51, 0x8000);
-    m_target->pOpts->c51.Q51FL = SetBitField(m_target->pOpts->c51.Q51FL, 26, 2, packing);
+    m_target->pOpts->q51.Q51FL = SetBitField(m_target->pOpts->q51.Q51FL, 26, 2, packing);
     Open(m_target);
     auto* page = Go<ListingPage>(PageId::kListing);
     EXPECT_TRUE(page->BitBox(19)->isVisibleTo(page));
@@ -980,13 +980,13 @@ TEST_F(SheetTest, ListingContentBoxesFollowTheirListing) {
 // again.
 TEST_F(SheetTest, LinkerListingControlsReturnWithoutAControlFile) {
   UseToolset(kToolset51, kX51ExtendedLinker);
-  m_target->pOpts->l51.NX51FL |= 1;
+  m_target->pOpts->n51.NX51FL |= 1;
   m_target->pOpts->lst.listFlags |= 1u << 2;
   Open(m_target);
   auto* page = Go<ListingPage>(PageId::kListing);
   for (int bit : {2, 11, 18}) EXPECT_FALSE(page->BitBox(bit)->isEnabled()) << bit;
   Go<DebugPage>(PageId::kDebug);
-  m_session->TargetCopy()->l51.NX51FL &= ~1u;
+  m_session->TargetCopy()->n51.NX51FL &= ~1u;
   Go<ListingPage>(PageId::kListing);
   for (int bit : {2, 11, 18}) EXPECT_TRUE(page->BitBox(bit)->isEnabled()) << bit;
 }

@@ -76,6 +76,10 @@ class SheetFixture : public ::testing::Test {
       // The page in sight behind the message.
       m_refusalPages.push_back(m_sheet && m_sheet->Tabs() ? m_sheet->Tabs()->currentWidget() : nullptr);
     };
+    services.notice = [this](QWidget* field, const std::string& text) {
+      m_notices.push_back(text);
+      m_noticeFields.push_back(field);
+    };
     services.message = [this](const std::string& title, const std::string& text) {
       m_messages.push_back(title + "|" + text);
     };
@@ -111,6 +115,8 @@ class SheetFixture : public ::testing::Test {
   int m_cTabWidth = 4;                 // the editor's tab size of C files
   std::vector<std::string> m_refusals;
   std::vector<QWidget*> m_refusalPages;  // the current page at each refusal
+  std::vector<std::string> m_notices;    // what the fields said at a refused key or paste
+  std::vector<QWidget*> m_noticeFields;  // the field of each notice
   std::vector<std::string> m_messages;   // "title|text" of each titled message
   std::vector<std::string> m_asked;    // "title|filter|folder" of each file question
   std::string m_chosen;                // what the file and folder questions answer

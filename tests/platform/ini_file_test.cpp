@@ -18,7 +18,7 @@ const char kTools[] =
     "REM keep this line\r\n"
     "\r\n"
     "[q51]\r\n"
-    "  Path = \"C:\\Keil\\C51\\\"  \r\n"
+    "  Path = \"C:\\Tools\\Q51\\\"  \r\n"
     "VERSION=V9.60\r\n"
     "; trailing comment\r\n"
     "\r\n"
@@ -37,7 +37,7 @@ TEST(IniDocument, ReadsWithProfileRules) {
     const char* key;
     const char* expected;  // null: missing
   } rows[] = {
-      {"Q51", "PATH", "C:\\Keil\\C51\\"},  // trimmed, quotes removed, names ignore case
+      {"Q51", "PATH", "C:\\Tools\\Q51\\"},  // trimmed, quotes removed, names ignore case
       {"q51", "version", "V9.60"},
       {"PM2", "REM keep this line", ""},
       {"ARM", "BOOK0", "HLP\\x.pdf(\"Manual\")"},
@@ -55,7 +55,7 @@ TEST(IniDocument, ReadsWithProfileRules) {
   EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"PM2", "q51", "ARM"}));
   EXPECT_EQ(doc.KeyNames("Pm2"), (std::vector<std::string>{"ARMSEL", "REM keep this line"}));
   EXPECT_EQ(doc.SectionLines("q51"),
-            (std::vector<std::string>{"Path=\"C:\\Keil\\C51\\\"", "VERSION=V9.60"}));
+            (std::vector<std::string>{"Path=\"C:\\Tools\\Q51\\\"", "VERSION=V9.60"}));
   EXPECT_EQ(doc.GetInt("pm2", "armsel", 7), 1);
   EXPECT_EQ(doc.GetInt("pm2", "missing", 7), 7);
 }
@@ -155,7 +155,7 @@ TEST(IniFiles, ReadsRewritesAndNoticesChangesOnDisk) {
   std::string err;
   ASSERT_TRUE(WriteFileAtomically(path, kTools, &err));
   IniFiles files;
-  EXPECT_EQ(files.GetString(path, "Q51", "PATH"), "C:\\Keil\\C51\\");
+  EXPECT_EQ(files.GetString(path, "Q51", "PATH"), "C:\\Tools\\Q51\\");
   ASSERT_TRUE(files.Write(path, "Q51", "VERSION", "V9.61", &err)) << err;
   EXPECT_EQ(files.GetString(path, "Q51", "VERSION"), "V9.61");
   std::string bytes;

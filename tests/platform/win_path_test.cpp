@@ -17,7 +17,7 @@ struct PartsRow {
   bool absolute;
 };
 const PartsRow kParts[] = {
-    {"C:\\Keil\\C51\\BIN\\C51.EXE", "C51.EXE", "C:\\Keil\\C51\\BIN\\", ".EXE", true},
+    {"C:\\Tools\\Q51\\BIN\\Q51.EXE", "Q51.EXE", "C:\\Tools\\Q51\\BIN\\", ".EXE", true},
     {".\\src/main.c", "main.c", ".\\src/", ".c", false},
     {"c:main.c", "main.c", "c:", ".c", false},
     {"\\\\server\\share\\a.b.pm2", "a.b.pm2", "\\\\server\\share\\", ".pm2", true},
@@ -41,7 +41,7 @@ TEST(WinPath, PartsOfAPath) {
   EXPECT_EQ(JoinPath("C:", "x"), "C:x");
   EXPECT_EQ(JoinPath("a\\", "\\b"), "a\\b");
   EXPECT_EQ(JoinPath("a", "b", '\\'), "a\\b");
-  EXPECT_TRUE(SamePathIgnoringCase("C:\\Keil/TOOLS.ini", "c:/KEIL\\tools.INI"));
+  EXPECT_TRUE(SamePathIgnoringCase("C:\\Tools/TOOLS.ini", "c:/TOOLS\\tools.INI"));
   EXPECT_FALSE(SamePathIgnoringCase("a\\b", "a\\bc"));
 }
 
@@ -54,8 +54,8 @@ const LocalRow kLocal[] = {
     {".\\src\\main.c", "/proj", "/proj/src/main.c"},
     {"..\\lib\\x.lib", "/proj/sub", "/proj/lib/x.lib"},
     {"src/../inc//a.h", "/proj/", "/proj/inc/a.h"},
-    {"C:\\Keil\\TOOLS.INI", "/proj", "/home/u/c/Keil/TOOLS.INI"},
-    {"c:startup.a51", "/proj", "/home/u/c/startup.a51"},
+    {"C:\\Tools\\TOOLS.INI", "/proj", "/home/u/c/Tools/TOOLS.INI"},
+    {"c:startup.w51", "/proj", "/home/u/c/startup.w51"},
     {"D:\\x.c", "/proj", nullptr},
     {"x.c", "", nullptr},
     {"/usr/include/stdio.h", "", "/usr/include/stdio.h"},

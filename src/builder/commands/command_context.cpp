@@ -55,9 +55,9 @@ void CommandContext::AppendFormat(bool withBlank, const char* format, ...) {
 
 void ClearOptionListTexts(OptionBlock& b) {
   OptString* lists[] = {
-      &b.c166.DEFINE,   &b.c166.UNDEFINE, &b.a166.ASET,     &b.a166.ARESET,
-      &b.ec166.ECDEFINE, &b.ec166.ECUNDEF, &b.c51.Q51DEF,   &b.c51.Q51UDF,
-      &b.a51.WX51SET,   &b.a51.WX51RST,   &b.c251.Q251DEF,  &b.c251.Q251UDF,
+      &b.q166.DEFINE,   &b.q166.UNDEFINE, &b.w166.ASET,     &b.w166.ARESET,
+      &b.yq166.ECDEFINE, &b.yq166.ECUNDEF, &b.q51.Q51DEF,   &b.q51.Q51UDF,
+      &b.w51.WX51SET,   &b.w51.WX51RST,   &b.q251.Q251DEF,  &b.q251.Q251UDF,
       &b.cGnu.ACDEFN,   &b.cGnu.ACUDEF,   &b.aGnu.AADEFN,   &b.aGnu.AAUDEF,
       &b.cAds.ADSCDEFN, &b.cAds.ADSCUDEF, &b.aAds.ADSADEFN, &b.aAds.ADSAUDEF,
   };

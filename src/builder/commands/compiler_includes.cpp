@@ -11,9 +11,9 @@ namespace {
 
 // By ToolsetId.
 constexpr ListText kCompilerIncludes[] = {
-    [](const OptionBlock& b) { return b.c51.INCC5; },
-    [](const OptionBlock& b) { return b.c251.INCC2; },
-    [](const OptionBlock& b) { return b.c166.INCC6; },
+    [](const OptionBlock& b) { return b.q51.INCC5; },
+    [](const OptionBlock& b) { return b.q251.INCC2; },
+    [](const OptionBlock& b) { return b.q166.INCC6; },
     [](const OptionBlock& b) { return b.cGnu.ACINCD; },
     [](const OptionBlock& b) { return b.cAds.ADSCINCD; },
 };

@@ -230,9 +230,9 @@ int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, ch
     ListText defines, undefines;
   };
   static const CompilerLists kLists[] = {
-      {kToolset51, [](const OptionBlock& b) { return b.c51.Q51DEF; }, [](const OptionBlock& b) { return b.c51.Q51UDF; }},
-      {kToolset251, [](const OptionBlock& b) { return b.c251.Q251DEF; }, [](const OptionBlock& b) { return b.c251.Q251UDF; }},
-      {kToolset166, [](const OptionBlock& b) { return b.c166.DEFINE; }, [](const OptionBlock& b) { return b.c166.UNDEFINE; }},
+      {kToolset51, [](const OptionBlock& b) { return b.q51.Q51DEF; }, [](const OptionBlock& b) { return b.q51.Q51UDF; }},
+      {kToolset251, [](const OptionBlock& b) { return b.q251.Q251DEF; }, [](const OptionBlock& b) { return b.q251.Q251UDF; }},
+      {kToolset166, [](const OptionBlock& b) { return b.q166.DEFINE; }, [](const OptionBlock& b) { return b.q166.UNDEFINE; }},
       {kToolsetArmGnu, [](const OptionBlock& b) { return b.cGnu.ACDEFN; }, [](const OptionBlock& b) { return b.cGnu.ACUDEF; }},
       {kToolsetArmAds, [](const OptionBlock& b) { return b.cAds.ADSCDEFN; }, [](const OptionBlock& b) { return b.cAds.ADSCUDEF; }},
   };

@@ -312,7 +312,7 @@ void CollectRanges(const OptionBlock& w, MemoryRanges& m, RomList& rom, RamList&
 
 void AppendComputedClasses(CommandContext& ctx) {
   OptionBlock& w = ctx.g_WorkOptions;
-  Linker166Opts& l = w.l166;
+  Linker166Opts& l = w.n166;
   l.flags.DPPUSE = 0;
   MemoryRanges m;
   RomList rom;
@@ -446,14 +446,14 @@ void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
   if (mode != 2) ctx.ResetBuffer();
   ctx.g_nPreviewFrom = ctx.g_nPreviewTo = -1;
   OptionBlock& w = ctx.g_WorkOptions;
-  Linker166Opts& l = w.l166;
+  Linker166Opts& l = w.n166;
   const uint32_t lst = w.lst.listFlags;
 
   // Output and kernel.
   if (!l.flags.USELINKFILE) AppendLinkerOutputName(ctx);
   static constexpr const char* kKernels[] = {nullptr, "TKR166TINY ", "TKR166 "};
   if (w.t166.RTOS < std::size(kKernels) && kKernels[w.t166.RTOS]) ctx.AppendControl(kKernels[w.t166.RTOS]);
-  if (w.c166.flags.REGCOLOR == 1)
+  if (w.q166.flags.REGCOLOR == 1)
     ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(w.out.OUTDIR.view()).c_str(), w.out.OUTNAME.c_str());
   ctx.AppendControl("\r\n");
 
@@ -581,7 +581,7 @@ void MakeN166LinkerCommand(CommandContext& ctx, OptionBlock& block, int mode) {
     ctx.AppendControl("\r\n");
   }
 
-  if (mode == 0) block.l166 = l;
+  if (mode == 0) block.n166 = l;
 }
 
 }  // namespace pm2

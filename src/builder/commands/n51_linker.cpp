@@ -46,7 +46,7 @@ std::string JoinRanges(const List51& list) {
 // ---------------------------------------------------------------- head and listing
 void AppendHead(CommandContext& ctx, Linker which) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  if (!(w.l51.NX51FL & 0x1)) AppendLinkerOutputName(ctx);
+  if (!(w.n51.NX51FL & 0x1)) AppendLinkerOutputName(ctx);
   if (which == Linker::N251) {
     if (w.t251.T251FL & 0x80) ctx.AppendFormat(true, "BankArea (0x%X,0x%X)", w.t251.RCB25.start, w.t251.RCB25.size);
   } else if (w.t51.T51FL & 0x2000) {
@@ -56,7 +56,7 @@ void AppendHead(CommandContext& ctx, Linker which) {
   static constexpr const char* kKernels[] = {nullptr, "Tkr51Tiny ", "Tkr51 "};
   unsigned rtos = which == Linker::N251 ? w.t251.RTOS25 : w.t51.RTOS5;
   if (rtos < std::size(kKernels) && kKernels[rtos]) ctx.AppendControl(kKernels[rtos]);
-  uint32_t regfile = which == Linker::N251 ? BitField(w.c251.Q251F1, 0, 2) : BitField(w.c51.Q51FL, 0, 2);
+  uint32_t regfile = which == Linker::N251 ? BitField(w.q251.Q251F1, 0, 2) : BitField(w.q51.Q51FL, 0, 2);
   if (regfile == 1)
     ctx.AppendFormat(true, "REGFILE (%s%s.ORC)", CommandPath(w.out.OUTDIR.view()).c_str(), w.out.OUTNAME.c_str());
   ctx.AppendControl("\r\n");
@@ -65,7 +65,7 @@ void AppendHead(CommandContext& ctx, Linker which) {
 void AppendListing(CommandContext& ctx, Linker which) {
   const OptionBlock& w = ctx.g_WorkOptions;
   const uint32_t lst = w.lst.listFlags;
-  if (which == Linker::NX51 && (lst & kLstLinkCode) && BitField(w.c51.Q51FL, 26, 2) != 0) {
+  if (which == Linker::NX51 && (lst & kLstLinkCode) && BitField(w.q51.Q51FL, 26, 2) != 0) {
     ctx.AppendControl(FormatListFileControl("CODE", w.out.OUTNAME.view(), w.out.OUTDIR.c_str(),
                                             w.lst.LSTDIR.c_str(), "cod"));
     ctx.AppendControl("\r\n");
@@ -110,7 +110,7 @@ void AppendListing(CommandContext& ctx, Linker which) {
 // ---------------------------------------------------------------- NB51
 void AppendNb51Body(CommandContext& ctx) {
   const OptionBlock& w = ctx.g_WorkOptions;
-  const Linker51Opts& l = w.l51;
+  const Linker51Opts& l = w.n51;
   if ((w.t51.T51FL & 0x10) && w.t51.IRA51.size != 128) {
     ctx.AppendFormat(true, "RAMSIZE(%u)", w.t51.IRA51.size);
     ctx.AppendControl("\r\n");
@@ -295,7 +295,7 @@ void GenerateN251Classes(ClassState& s) {
 }
 
 void AppendExtendedBody(CommandContext& ctx, Linker which) {
-  const Linker51Opts& l = ctx.g_WorkOptions.l51;
+  const Linker51Opts& l = ctx.g_WorkOptions.n51;
   bool any = false;
   if (l.NX51FL & 0x2) {
     ctx.AppendControl("LINKONLY");

@@ -23,8 +23,8 @@ using Ctx = CommandContext;
 const OptionBlock& T(const Ctx& c) { return c.g_WorkOptions; }
 const OptionBlock& N(const Ctx& c) { return c.g_TargetLevelOptions; }
 
-uint32_t Flags(const OptionBlock& b) { return FlagWord(b.c166.flags); }
-void SetFlags(OptionBlock& b, uint32_t w) { SetFlagWord(b.c166.flags, w); }
+uint32_t Flags(const OptionBlock& b) { return FlagWord(b.q166.flags); }
+void SetFlags(OptionBlock& b, uint32_t w) { SetFlagWord(b.q166.flags, w); }
 
 // The eight 2-bit fields of the Q166 flags word.
 enum : int { kRegColor = 0, kStatic = 2, kAlias = 4, kOrder = 6, kUnsignedChar = 8,
@@ -32,16 +32,16 @@ enum : int { kRegColor = 0, kStatic = 2, kAlias = 4, kOrder = 6, kUnsignedChar =
 uint32_t F(const OptionBlock& b, int lo) { return BitField(Flags(b), lo, 2); }
 
 const InheritField kResolved[] = {
-    {[](const OptionBlock& b) -> uint32_t { return FlagWord(b.c166.flags2); },
-     [](OptionBlock& b, uint32_t w) { SetFlagWord(b.c166.flags2, w); }, 0, 2, 2},
-    {[](const OptionBlock& b) -> uint32_t { return b.c166.OPTIMIZE; },
-     [](OptionBlock& b, uint32_t w) { b.c166.OPTIMIZE = static_cast<uint8_t>(w); }, 0, 8,
+    {[](const OptionBlock& b) -> uint32_t { return FlagWord(b.q166.flags2); },
+     [](OptionBlock& b, uint32_t w) { SetFlagWord(b.q166.flags2, w); }, 0, 2, 2},
+    {[](const OptionBlock& b) -> uint32_t { return b.q166.OPTIMIZE; },
+     [](OptionBlock& b, uint32_t w) { b.q166.OPTIMIZE = static_cast<uint8_t>(w); }, 0, 8,
      kInheritOptimize},
-    {[](const OptionBlock& b) -> uint32_t { return b.c166.SPEEDSIZE; },
-     [](OptionBlock& b, uint32_t w) { b.c166.SPEEDSIZE = static_cast<uint8_t>(w); }, 0, 8,
+    {[](const OptionBlock& b) -> uint32_t { return b.q166.SPEEDSIZE; },
+     [](OptionBlock& b, uint32_t w) { b.q166.SPEEDSIZE = static_cast<uint8_t>(w); }, 0, 8,
      kInheritSpeedSize},
-    {[](const OptionBlock& b) -> uint32_t { return b.c166.WARNINGLEV; },
-     [](OptionBlock& b, uint32_t w) { b.c166.WARNINGLEV = static_cast<uint8_t>(w); }, 0, 8,
+    {[](const OptionBlock& b) -> uint32_t { return b.q166.WARNINGLEV; },
+     [](OptionBlock& b, uint32_t w) { b.q166.WARNINGLEV = static_cast<uint8_t>(w); }, 0, 8,
      kInheritWarningLev},
     {Flags, SetFlags, kRegColor}, {Flags, SetFlags, kStatic},   {Flags, SetFlags, kAlias},
     {Flags, SetFlags, kOrder},    {Flags, SetFlags, kUnsignedChar}, {Flags, SetFlags, kNoDppSave},
@@ -71,8 +71,8 @@ void EmitHold(Ctx& c) {
 const char* EmphasisName(unsigned e) { return e == 0 ? "SIZE" : e == 1 ? "SPEED" : nullptr; }
 
 void EmitOptimize(Ctx& c) {
-  unsigned level = N(c).c166.OPTIMIZE;
-  unsigned e = N(c).c166.SPEEDSIZE;
+  unsigned level = N(c).q166.OPTIMIZE;
+  unsigned e = N(c).q166.SPEEDSIZE;
   const char* name = EmphasisName(e);
   if (level == 6 && e == 1) return;  // the compiler's default
   if (level == 8) {
@@ -86,9 +86,9 @@ void EmitOptimize(Ctx& c) {
   else c.AppendFormat(true, "OPTIMIZE (%u)", level);
 }
 
-OptString Misc(const OptionBlock& b) { return b.c166.CMISC; }
-OptString Def(const OptionBlock& b) { return b.c166.DEFINE; }
-OptString Undef(const OptionBlock& b) { return b.c166.UNDEFINE; }
+OptString Misc(const OptionBlock& b) { return b.q166.CMISC; }
+OptString Def(const OptionBlock& b) { return b.q166.DEFINE; }
+OptString Undef(const OptionBlock& b) { return b.q166.UNDEFINE; }
 
 const ControlRow kQ166Rows[] = {
     {"MODV2", [](const Ctx& c) { return T(c).t166.flags.MODV2 != 0; }},
@@ -99,10 +99,10 @@ const ControlRow kQ166Rows[] = {
     {nullptr, nullptr, EmitHold},
     {nullptr,
      [](const Ctx& c) {
-       unsigned w = N(c).c166.WARNINGLEV;
+       unsigned w = N(c).q166.WARNINGLEV;
        return w == 0 || w == 1 || w == 3;
      },
-     [](Ctx& c) { c.AppendFormat(true, "WARNINGLEVEL (%u)", unsigned{N(c).c166.WARNINGLEV}); }},
+     [](Ctx& c) { c.AppendFormat(true, "WARNINGLEVEL (%u)", unsigned{N(c).q166.WARNINGLEV}); }},
     {nullptr, nullptr, EmitOptimize},
     {nullptr, [](const Ctx& c) { return T(c).out.flags.GENAPP && F(T(c), kRegColor) == 1; },
      [](Ctx& c) {
@@ -116,8 +116,8 @@ const ControlRow kQ166Rows[] = {
     {"NODPPSAVE", [](const Ctx& c) { return F(N(c), kNoDppSave) == 0; }},
     {"SAVEUSR", [](const Ctx& c) { return F(N(c), kSaveUsr) != 0; }},
     {"FLOAT64", [](const Ctx& c) { return F(N(c), kFloat64) != 0; }},
-    {"NOFIXDPP", [](const Ctx& c) { return T(c).l166.flags.DPPUSE != 0; }},
-    {"REORDER", [](const Ctx& c) { return N(c).c166.flags2.REORDER != 0; }},
+    {"NOFIXDPP", [](const Ctx& c) { return T(c).n166.flags.DPPUSE != 0; }},
+    {"REORDER", [](const Ctx& c) { return N(c).q166.flags2.REORDER != 0; }},
     {nullptr, nullptr, [](Ctx& c) {
        AppendIncdirLevels(c, CompilerIncludeField(kToolset166));
        AppendMiscLevels(c, Misc);

@@ -25,11 +25,11 @@ const char* EmphasisName(uint32_t e) { return e == 0 ? "SIZE" : e == 1 ? "SPEED"
 // Fields of Q51FL.
 enum : int { kRegFile = 0, kOrder = 2, kIntPromote = 4, kNoAregs = 6, kIntVector = 8,
              kFuzzy = 10, kLevel = 14, kWarn = 18, kEmphasis = 22, kBits24 = 24, kObjAdv = 26 };
-uint32_t Q51(const OptionBlock& b, int lo, int width = 2) { return BitField(b.c51.Q51FL, lo, width); }
+uint32_t Q51(const OptionBlock& b, int lo, int width = 2) { return BitField(b.q51.Q51FL, lo, width); }
 uint32_t T51(const Ctx& c) { return T(c).t51.T51FL; }
 
-uint32_t GetQ51(const OptionBlock& b) { return b.c51.Q51FL; }
-void SetQ51(OptionBlock& b, uint32_t w) { b.c51.Q51FL = w; }
+uint32_t GetQ51(const OptionBlock& b) { return b.q51.Q51FL; }
+void SetQ51(OptionBlock& b, uint32_t w) { b.q51.Q51FL = w; }
 const InheritField kQ51Resolved[] = {
     {GetQ51, SetQ51, kObjAdv, 2, 2},    {GetQ51, SetQ51, kLevel, 4, 10},
     {GetQ51, SetQ51, kEmphasis, 2, 2},  {GetQ51, SetQ51, kWarn, 4, 3},
@@ -40,7 +40,7 @@ const InheritField kQ51Resolved[] = {
 };
 
 void EmitQ51Optimize(Ctx& c) {
-  uint32_t& word = c.g_TargetLevelOptions.c51.Q51FL;
+  uint32_t& word = c.g_TargetLevelOptions.q51.Q51FL;
   // Without the extended linker there is no object-advanced code and no
   // level above 10.
   if (!(T51(c) & 0x8000)) {
@@ -75,9 +75,9 @@ void EmitQ51Rom(Ctx& c) {
 
 bool T51Has(const Ctx& c, uint32_t bits) { return (T51(c) & bits) == bits; }
 
-OptString Misc51(const OptionBlock& b) { return b.c51.Q51MSC; }
-OptString Def51(const OptionBlock& b) { return b.c51.Q51DEF; }
-OptString Undef51(const OptionBlock& b) { return b.c51.Q51UDF; }
+OptString Misc51(const OptionBlock& b) { return b.q51.Q51MSC; }
+OptString Def51(const OptionBlock& b) { return b.q51.Q51DEF; }
+OptString Undef51(const OptionBlock& b) { return b.q51.Q51UDF; }
 
 const ControlRow kQ51Rows[] = {
     {nullptr, nullptr, [](Ctx& c) {
@@ -107,7 +107,7 @@ const ControlRow kQ51Rows[] = {
     {"NOAREGS", [](const Ctx& c) { return Q51(N(c), kNoAregs) == 1; }},
     {nullptr, nullptr, [](Ctx& c) {
        if (Q51(N(c), kIntVector) == 0) c.AppendControl("NOINTVECTOR");
-       else if (uint32_t va = N(c).c51.Q51VA & 0xFFFF) c.AppendFormat(true, "INTVECTOR(0x%04X)", va);
+       else if (uint32_t va = N(c).q51.Q51VA & 0xFFFF) c.AppendFormat(true, "INTVECTOR(0x%04X)", va);
      }},
     {"MOD_MX51P", [](const Ctx& c) { return T51Has(c, 0x1000000); }},
     {"MODE2", [](const Ctx& c) { return T51Has(c, 0x1000); }},
@@ -139,9 +139,9 @@ const ControlRow kQ51Rows[] = {
 };
 
 // ---------------------------------------------------------------- Q251
-uint32_t Q251(const OptionBlock& b, int lo, int width = 2) { return BitField(b.c251.Q251F1, lo, width); }
-uint32_t GetQ251(const OptionBlock& b) { return b.c251.Q251F1; }
-void SetQ251(OptionBlock& b, uint32_t w) { b.c251.Q251F1 = w; }
+uint32_t Q251(const OptionBlock& b, int lo, int width = 2) { return BitField(b.q251.Q251F1, lo, width); }
+uint32_t GetQ251(const OptionBlock& b) { return b.q251.Q251F1; }
+void SetQ251(OptionBlock& b, uint32_t w) { b.q251.Q251F1 = w; }
 const InheritField kQ251Resolved[] = {
     {GetQ251, SetQ251, 16, 4, 8}, {GetQ251, SetQ251, 24, 2, 2}, {GetQ251, SetQ251, 20, 4, 4},
     {GetQ251, SetQ251, 0, 2, 2},  {GetQ251, SetQ251, 2, 2, 2},  {GetQ251, SetQ251, 4, 2, 2},
@@ -161,9 +161,9 @@ void EmitQ251Optimize(Ctx& c) {
   else c.AppendFormat(true, "OPTIMIZE (%u)", level);
 }
 
-OptString Misc251(const OptionBlock& b) { return b.c251.Q251MSC; }
-OptString Def251(const OptionBlock& b) { return b.c251.Q251DEF; }
-OptString Undef251(const OptionBlock& b) { return b.c251.Q251UDF; }
+OptString Misc251(const OptionBlock& b) { return b.q251.Q251MSC; }
+OptString Def251(const OptionBlock& b) { return b.q251.Q251DEF; }
+OptString Undef251(const OptionBlock& b) { return b.q251.Q251UDF; }
 
 const ControlRow kQ251Rows[] = {
     {nullptr, nullptr, [](Ctx& c) {
@@ -177,7 +177,7 @@ const ControlRow kQ251Rows[] = {
     {"FUNCTIONS (REENTRANT)", [](const Ctx& c) { return Q251(T(c), 6) != 0; }},
     {"UNSIGNED_CHAR", [](const Ctx& c) { return Q251(T(c), 8) != 0; }},
     {"FLOAT64", [](const Ctx& c) { return Q251(T(c), 10) != 0; }},
-    {"NOCASE", [](const Ctx& c) { return !(T(c).l51.NX51FL & 0x8); }},
+    {"NOCASE", [](const Ctx& c) { return !(T(c).n51.NX51FL & 0x8); }},
     {nullptr, nullptr, [](Ctx& c) {
        static constexpr const char* kRom[] = {"ROM(SMALL)", "ROM(MEDIUM)", "ROM(COMPACT)", nullptr, "ROM(HUGE)"};
        unsigned rom = T(c).t251.ROMSZ25;
@@ -215,7 +215,7 @@ void MakeQ51CompilerCommand(CommandContext& ctx, NodeRec* node, TargetRec* targe
                             bool withObjectName) {
   BuildNodeLine(ctx, node, target, withObjectName, [](CommandContext& c) {
     ResolveInheritFields(c, kQ51Resolved);
-    c.g_TargetLevelOptions.c51.Q51VA = c.g_WorkOptions.c51.Q51VA;
+    c.g_TargetLevelOptions.q51.Q51VA = c.g_WorkOptions.q51.Q51VA;
     EmitControlRows(c, kQ51Rows);
   });
 }

@@ -15,18 +15,18 @@ using Ctx = CommandContext;
 const OptionBlock& T(const Ctx& c) { return c.g_WorkOptions; }
 const OptionBlock& N(const Ctx& c) { return c.g_TargetLevelOptions; }
 
-uint32_t Flags(const OptionBlock& b) { return FlagWord(b.a166.flags); }
-void SetFlags(OptionBlock& b, uint32_t w) { SetFlagWord(b.a166.flags, w); }
+uint32_t Flags(const OptionBlock& b) { return FlagWord(b.w166.flags); }
+void SetFlags(OptionBlock& b, uint32_t w) { SetFlagWord(b.w166.flags, w); }
 
 const InheritField kResolved[] = {{Flags, SetFlags, 0}, {Flags, SetFlags, 2}};
 
-OptString Inc(const OptionBlock& b) { return b.a166.INCA6; }
-OptString Misc(const OptionBlock& b) { return b.a166.AMISC; }
-OptString Set(const OptionBlock& b) { return b.a166.ASET; }
-OptString Reset(const OptionBlock& b) { return b.a166.ARESET; }
+OptString Inc(const OptionBlock& b) { return b.w166.INCA6; }
+OptString Misc(const OptionBlock& b) { return b.w166.AMISC; }
+OptString Set(const OptionBlock& b) { return b.w166.ASET; }
+OptString Reset(const OptionBlock& b) { return b.w166.ARESET; }
 
 void EmitMacro(Ctx& c) {
-  if (N(c).a166.flags.MPL == 0) {
+  if (N(c).w166.flags.MPL == 0) {
     c.AppendControl("NOMACRO");
     return;
   }
@@ -43,7 +43,7 @@ void EmitSet(Ctx& c) {
 
 const ControlRow kW166Rows[] = {
     {"MODV2", [](const Ctx& c) { return T(c).t166.flags.MODV2 != 0; }},
-    {"CASE", [](const Ctx& c) { return N(c).a166.flags.CASE != 0; }},
+    {"CASE", [](const Ctx& c) { return N(c).w166.flags.CASE != 0; }},
     {"SEGMENTED", [](const Ctx& c) { return T(c).t166.MODEL != 0; }},
     {nullptr, nullptr, EmitMacro},
     {nullptr, nullptr, [](Ctx& c) { AppendIncdirLevels(c, Inc); AppendMiscLevels(c, Misc); }},

@@ -18,17 +18,17 @@ const OptionBlock& N(const Ctx& c) { return c.g_TargetLevelOptions; }
 
 // Fields of WX51FL.
 enum : int { kMacro = 0, kStdMacros = 2, kCase = 4, kNoMod51 = 6 };
-uint32_t WX(const OptionBlock& b, int lo) { return BitField(b.a51.WX51FL, lo, 2); }
+uint32_t WX(const OptionBlock& b, int lo) { return BitField(b.w51.WX51FL, lo, 2); }
 uint32_t T51(const Ctx& c) { return T(c).t51.T51FL; }
 
-uint32_t Get(const OptionBlock& b) { return b.a51.WX51FL; }
-void Set(OptionBlock& b, uint32_t w) { b.a51.WX51FL = w; }
+uint32_t Get(const OptionBlock& b) { return b.w51.WX51FL; }
+void Set(OptionBlock& b, uint32_t w) { b.w51.WX51FL = w; }
 const InheritField kResolved[] = {{Get, Set, kMacro}, {Get, Set, kCase}, {Get, Set, kNoMod51}};
 
-OptString Inc(const OptionBlock& b) { return b.a51.INCA5; }
-OptString Misc(const OptionBlock& b) { return b.a51.WX51MSC; }
-OptString Sets(const OptionBlock& b) { return b.a51.WX51SET; }
-OptString Resets(const OptionBlock& b) { return b.a51.WX51RST; }
+OptString Inc(const OptionBlock& b) { return b.w51.INCA5; }
+OptString Misc(const OptionBlock& b) { return b.w51.WX51MSC; }
+OptString Sets(const OptionBlock& b) { return b.w51.WX51SET; }
+OptString Resets(const OptionBlock& b) { return b.w51.WX51RST; }
 
 void EmitSetList(Ctx& c) {
   std::string_view leading[2];

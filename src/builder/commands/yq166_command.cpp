@@ -17,14 +17,14 @@ namespace {
 
 using Ctx = CommandContext;
 
-uint32_t Get(const OptionBlock& b) { return FirstWord(b.ec166.YQ166); }
-void Set(OptionBlock& b, uint32_t w) { SetFirstWord(b.ec166.YQ166, w); }
+uint32_t Get(const OptionBlock& b) { return FirstWord(b.yq166.YQ166); }
+void Set(OptionBlock& b, uint32_t w) { SetFirstWord(b.yq166.YQ166, w); }
 const InheritField kResolved[] = {{Get, Set, 0, 8, 4}, {Get, Set, 8, 2, 2}};
 
-OptString Inc(const OptionBlock& b) { return b.ec166.ECINC; }
-OptString Misc(const OptionBlock& b) { return b.ec166.ECMISC; }
-OptString Def(const OptionBlock& b) { return b.ec166.ECDEFINE; }
-OptString Undef(const OptionBlock& b) { return b.ec166.ECUNDEF; }
+OptString Inc(const OptionBlock& b) { return b.yq166.ECINC; }
+OptString Misc(const OptionBlock& b) { return b.yq166.ECMISC; }
+OptString Def(const OptionBlock& b) { return b.yq166.ECDEFINE; }
+OptString Undef(const OptionBlock& b) { return b.yq166.ECUNDEF; }
 
 // The device folder text without its marker: a leading 0xFF byte, or the
 // ".\" of a folder relative to the include folder.

@@ -377,11 +377,16 @@ bool BuildDriver::Impl::IsProjectFile(const std::string& local) {
   for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
   // Sources, headers, documents and the project's own files, whatever
   // their folder.
-  static const char* const kNeverOutputs[] = {".c",   ".cpp", ".cc",  ".cxx", ".h",   ".hpp", ".hh", ".inc",
-                                              ".asm", ".a51", ".a66", ".a251", ".s",   ".plm", ".txt",
-                                              ".ini", ".pm2", ".opt", ".bak", ".sct", ".ld"};
+  static const char* const kNeverOutputs[] = {".c",   ".cpp", ".cc",  ".cxx", ".h",   ".hpp", ".hh",
+                                              ".inc", ".asm", ".s",   ".plm", ".txt", ".ini", ".pm2",
+                                              ".opt", ".bak", ".sct", ".ld"};
   for (const char* e : kNeverOutputs)
     if (ext == e) return true;
+  // The families' assembler sources: ".a" and a part number (".a67"); no
+  // tool writes such a file, while ".axf" and the like are outputs.
+  if (ext.size() > 2 && ext.compare(0, 2, ".a") == 0 &&
+      ext.find_first_not_of("0123456789", 2) == std::string::npos)
+    return true;
   // And what the project's own file types call a source or a document.
   static constexpr uint8_t kSourceTypes[] = {kFileC, kFileAsm, kFileText, kFilePlm, kFileCpp};
   const uint8_t type = GetFileTypeOfName(std::string(name).c_str());

@@ -94,9 +94,9 @@ constexpr uint32_t kT51ExtendedCompiler = 0x20000;
 // The 2-bit global register optimisation setting of the toolset's compiler.
 inline uint16_t GlobalRegisterOptimization(const OptionBlock& o, uint16_t toolset) {
   switch (toolset) {
-    case kToolset51: return o.c51.Q51FL & 3;
-    case kToolset251: return o.c251.Q251F1 & 3;
-    case kToolset166: return o.c166.flags.REGCOLOR;
+    case kToolset51: return o.q51.Q51FL & 3;
+    case kToolset251: return o.q251.Q251F1 & 3;
+    case kToolset166: return o.q166.flags.REGCOLOR;
     default: return 0;
   }
 }

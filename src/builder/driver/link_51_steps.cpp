@@ -165,8 +165,8 @@ uint8_t Link51Target(LinkStepEnv& env, TargetRec* target) {
   FamilyFrame frame{LinkFamily::k51, {}, false, {}, nullptr};
   frame.style.banking = (t51 & kT51Banking) != 0;
   frame.style.publicsOnly = env.state->extended51Mode != 0;
-  frame.external = (w.l51.NX51FL & kNx51ExternalFile) != 0;
-  frame.externalPath = w.l51.NX51LFI.str();
+  frame.external = (w.n51.NX51FL & kNx51ExternalFile) != 0;
+  frame.externalPath = w.n51.NX51LFI.str();
   frame.controls = (t51 & kT51Mx17) ? Nx51Controls : Nb51Controls;
   return LinkFrame(env, target, frame);
 }
@@ -181,8 +181,8 @@ uint8_t Link251Target(LinkStepEnv& env, TargetRec* target) {
   if (toolset == kToolset251) frame.style.banking = (w.t251.T251FL & kT251Banking) != 0;
   frame.style.publicsOnly = true;
   frame.style.noBankForPublics = true;
-  frame.external = (w.l51.NX51FL & kNx51ExternalFile) != 0;
-  frame.externalPath = w.l51.NX51LFI.str();
+  frame.external = (w.n51.NX51FL & kNx51ExternalFile) != 0;
+  frame.externalPath = w.n51.NX51LFI.str();
   return LinkFrame(env, target, frame);
 }
 
@@ -192,8 +192,8 @@ uint8_t Link166Target(LinkStepEnv& env, TargetRec* target) {
   const OptionBlock& w = c.g_WorkOptions;
   FamilyFrame frame{LinkFamily::k166, {}, false, {}, N166Controls};
   frame.style.publicsOnly = true;
-  frame.external = w.l166.flags.USELINKFILE != 0;
-  frame.externalPath = w.l166.LNKFILE.str();
+  frame.external = w.n166.flags.USELINKFILE != 0;
+  frame.externalPath = w.n166.LNKFILE.str();
   return LinkFrame(env, target, frame);
 }
 

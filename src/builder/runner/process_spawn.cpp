@@ -224,9 +224,19 @@ std::string FindProgram(const std::string& name, const std::string& pathList, co
     if (dir[0] != '/' && !folder.empty()) dir = folder + dir;
     return FindInFolder(dir, n.substr(slash + 1));
   }
-  // As on the original platform, the working folder comes before the search list.
+  // As on the original platform, the working folder comes before the search
+  // list. A file of the name that is no program (a note called "pwd")
+  // hides none further on; it is named when nothing else is found, so the
+  // error says why it can't run.
+  std::string notAProgram;
+  const auto take = [&](const std::string& found) {
+    if (found.empty()) return false;
+    if (IsProgramFile(found)) return true;
+    if (notAProgram.empty()) notAProgram = found;
+    return false;
+  };
   std::string here = FindInFolder(folder.empty() ? std::string() : folder, n);
-  if (!here.empty()) return here;
+  if (take(here)) return here;
   size_t start = 0;
   while (start <= pathList.size()) {
     size_t end = pathList.find(':', start);
@@ -235,11 +245,17 @@ std::string FindProgram(const std::string& name, const std::string& pathList, co
     if (!folder.empty()) {
       if (folder.back() != '/') folder += '/';
       std::string found = FindInFolder(folder, n);
-      if (!found.empty()) return found;
+      if (take(found)) return found;
     }
     start = end + 1;
   }
-  return {};
+  return notAProgram;
+}
+
+bool IsProgramFile(const std::string& path) {
+  if (!IsRegularFile(path)) return false;
+  return EndsWithCi(path, ".BAT") || EndsWithCi(path, ".CMD") || IsWindowsExecutable(path) ||
+         ::access(path.c_str(), X_OK) == 0;
 }
 
 ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env,

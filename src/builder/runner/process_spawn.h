@@ -34,11 +34,17 @@ struct ResolvedCommand {
 
 // Finds a program: a name with a folder is looked up in that folder
 // (relative to `folder`), a bare name in `folder` (empty: the current one)
-// and then in every folder of pathList (':'-separated). Backslashes are
-// read as separators; folders missing under their exact name are matched
-// ignoring case. Empty when not found.
+// and then in every folder of pathList (':'-separated); for a bare name a
+// file that cannot be run (IsProgramFile) is passed over, as a shell does,
+// and named only when no folder holds a program of that name. Backslashes
+// are read as separators; folders missing under their exact name are
+// matched ignoring case. Empty when not found.
 std::string FindProgram(const std::string& name, const std::string& pathList,
                         const std::string& folder = {});
+
+// A regular file the spawn can start: executable, a batch file (run by the
+// shell) or a Windows program (run by the launcher).
+bool IsProgramFile(const std::string& path);
 
 ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOverlay* env,
                                    const std::string& folder = {});

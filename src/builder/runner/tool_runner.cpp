@@ -19,6 +19,7 @@
 #include "builder/runner/process_spawn.h"
 #include "builder/runner/tool_paths.h"
 #include "builder/runner/tool_table.h"
+#include "platform/temporary_files.h"
 #include "project/model/app_state.h"
 
 namespace pm2 {
@@ -164,7 +165,8 @@ void ToolRunner::MakeCaptureName() {
     std::snprintf(name, sizeof name, "Pm2__%08x%04x", seed(), unsigned(++serial & 0xFFFF));
     captureName_ = deps_.tempFolder + name;
     if (deps_.onCaptureFile) deps_.onCaptureFile(captureName_);
-    int fd = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // Removed with the run, or by the end by a signal during it.
+    int fd = CreateTemporaryFile(captureName_);
     if (fd >= 0) {
       ::close(fd);
       return;
@@ -183,9 +185,14 @@ bool ToolRunner::MapRequestPaths(ToolRunRequest& run, std::string* folder) {
             map.MapFile(run.runThrough, &run.runThrough, &err) &&
             map.MapFile(run.commandFile, &run.commandFile, &err);
   if (ok && usesToolFolder) {
-    // PC-Lint's "folder" is the lint program itself.
-    ok = info.form == CommandForm::kLint ? map.MapFile(run.toolFolder, &run.toolFolder, &err)
-                                         : map.MapFolder(run.toolFolder, &run.toolFolder, &err);
+    // PC-Lint's "folder" is the lint program itself, found as a user tool's.
+    if (info.form == CommandForm::kLint) {
+      std::string inProject;
+      ok = map.MapFile(run.toolFolder, &inProject, &err);
+      if (ok) run.toolFolder = ProgramToStart(run.toolFolder, inProject);
+    } else {
+      ok = map.MapFolder(run.toolFolder, &run.toolFolder, &err);
+    }
   }
   if (!ok) Printf("--- Error: %s\n", err.c_str());
   return ok;
@@ -195,14 +202,9 @@ bool IsBareProgramName(const std::string& program) {
   return !program.empty() && program.find_first_of("/\\:") == std::string::npos;
 }
 
-namespace {
-
-bool ProgramFileThere(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+std::string ProgramToStart(const std::string& named, const std::string& inProject) {
+  return IsBareProgramName(named) && !IsProgramFile(inProject) ? named : inProject;
 }
-
-}  // namespace
 
 void ToolRunner::RequestStop() {
   stopRequested_ = true;
@@ -338,7 +340,7 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
   }
 
   FilterCapture();
-  ::unlink(captureName_.c_str());
+  RemoveTemporaryFile(captureName_);
 
   const std::string program =
       (IsGnuCode(code) ? std::string() : work_.toolFolder) +
@@ -395,10 +397,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   std::string where, local, err;
   bool failed = !map.MapFolder(folder.empty() ? deps_.workFolder : folder, &where, &err) ||
                 !map.MapFile(program, &local, &err);
-  // A program named without a folder ("sh") is the project folder's file
-  // when there is one; otherwise the spawn looks it up in the start folder
-  // and then on PATH, as a command line does.
-  if (!failed && IsBareProgramName(program) && !ProgramFileThere(local)) local = program;
+  if (!failed) local = ProgramToStart(program, local);
   const std::string runLine = "\"" + local + "\" " + arguments;
   if (failed) {
     Printf("--- Error: %s\n", err.c_str());
@@ -423,7 +422,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
     work_.exitCode = kRunFailedExitCode;
     Printf("--- Error: can't execute '%s'\n", commandLine.c_str());
   }
-  ::unlink(captureName_.c_str());
+  RemoveTemporaryFile(captureName_);
 }
 
 }  // namespace pm2

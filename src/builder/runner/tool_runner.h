@@ -39,6 +39,14 @@ std::string FormToolCommandLine(const ToolRunRequest& request, const std::string
 // A program named without a folder or drive ("sh", "lint.exe").
 bool IsBareProgramName(const std::string& program);
 
+// What a user tool or the lint run starts for the program `named`, whose
+// path below the project's folder is `inProject`: a name with a folder is
+// that path; a bare name is the project folder's program file when there
+// is one, else the bare name, which the spawn looks for in the start
+// folder and then on PATH, as a command line does. A file of the name
+// that cannot be run hides no program further on.
+std::string ProgramToStart(const std::string& named, const std::string& inProject);
+
 constexpr int kCaptureReopenTries = 20;
 
 struct ToolRunnerDeps {

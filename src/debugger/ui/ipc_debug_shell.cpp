@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "editor/ide/editor_printer.h"
 #include "platform/notification_hub.h"
 #include "project/model/project_records.h"
 #include "shell/app/debug_port.h"
@@ -90,8 +91,9 @@ std::string IpcDebugShellImpl::StartRefusal() {
       why = "Can't start debugging while the options dialog of " + name + " is open";
       return;
     }
-    if (const QWidget* dialog = QApplication::activeModalWidget())
-      why = "Can't start debugging while the dialog '" + dialog->windowTitle().toStdString() + "' is open";
+    const QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) dialog = OpenPrintPreview();
+    if (dialog) why = "Can't start debugging while the dialog '" + dialog->windowTitle().toStdString() + "' is open";
   });
   return why;
 }

@@ -36,7 +36,8 @@ class IpcDebugShellImpl : public IpcDebugShell {
   bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) override;
   std::string CommandRefusal() override;
   std::string ExpressionFault(const std::string& text) override;
-  // Under an open options sheet, or any other modal dialog of the user's.
+  // Under an open options sheet, any other modal dialog of the user's or
+  // the print preview (which holds the main window as a modal one would).
   std::string StartRefusal() override;
   void Sleep(int ms) override;
 

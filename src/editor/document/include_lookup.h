@@ -26,7 +26,7 @@ bool ParseIncludeLine(std::string_view line, IncludeLine* out);
 
 // What the lookup knows of the project and its target.
 struct IncludeContext {
-  std::string toolsetRoot;        // "C:\Pelmora\C51\" (ends in a separator)
+  std::string toolsetRoot;        // "C:\Pelmora\Q51\" (ends in a separator)
   std::string projectFolder;      // ends in a separator
   std::string documentPath;       // the file that holds the line
   int toolset = -1;               // 3 ARM GNU, 4 ARM ADS: their include folders

@@ -137,6 +137,12 @@ void PrintView(EditorView& view, SettingsStore* settings, QWidget* parent) {
   PrintEditorText(printer, MakePrintJob(view, settings, printer.printRange() == QPrinter::Selection));
 }
 
+namespace {
+QPointer<QWidget> g_openPreview;  // GUI thread only
+}  // namespace
+
+QWidget* OpenPrintPreview() { return g_openPreview.data(); }
+
 void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
   uint32_t& state = *view.Context().appState;
   PrintJob job = MakePrintJob(view, settings, false);
@@ -157,10 +163,12 @@ void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
   }
   // While the preview is open, the views refuse selection and line commands.
   state |= kAppPrintPreview;
+  g_openPreview = &preview;
   QEventLoop loop;
   QObject::connect(&preview, &QDialog::finished, &loop, &QEventLoop::quit);
   preview.show();
   loop.exec();
+  g_openPreview = nullptr;
   state &= ~uint32_t(kAppPrintPreview);
   if (main) main->setEnabled(true);
 }

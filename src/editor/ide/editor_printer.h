@@ -60,5 +60,9 @@ PrintJob MakePrintJob(EditorView& view, SettingsStore* settings, bool selectionO
 // preview window of a view.
 void PrintView(EditorView& view, SettingsStore* settings, QWidget* parent);
 void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent);
+// The preview window while one is open, else null. It holds the main
+// window by disabling it rather than as a modal window, so what refuses
+// to act under a modal window asks for it too.
+QWidget* OpenPrintPreview();
 
 }  // namespace pm2

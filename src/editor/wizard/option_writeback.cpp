@@ -114,7 +114,7 @@ size_t DefinitionValueAt(std::string_view line, const std::string& key) {
 
 // The character that starts a comment running to the end of the line,
 // besides "//": ';' in the assemblers whose files carry the block behind
-// ";;" (A51, A166, the ARM assembler), '@' in the files that carry it
+// ";;" (W51, W166, the ARM assembler), '@' in the files that carry it
 // behind "//;;" (the GNU assembler; C has no '@' outside its texts, and
 // there ';' ends a statement).
 char LineCommentOf(std::string_view text) {

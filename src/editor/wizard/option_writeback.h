@@ -11,7 +11,7 @@
 //    replace the quoted string of the definition.
 //    A definition inside a block comment ("/* ... */", over any number of
 //    lines) is no definition; a "/*" inside a line comment ("//", '@' in a
-//    GNU assembler file, ';' in an A51 or ARM assembler file) opens none.
+//    GNU assembler file, ';' in an W51 or ARM assembler file) opens none.
 //    Without such a definition nothing is written at all, and the plan
 //    says why: the tree would otherwise show a value the build never uses.
 #pragma once

@@ -51,7 +51,7 @@ struct PageTool {
 };
 const PageTool kPageTools[] = {
     {PageId::kCompiler51, PreviewTool::kQ51},     {PageId::kCompiler251, PreviewTool::kQ251},
-    {PageId::kCompiler166, PreviewTool::kQ166},   {PageId::kCompilerEc166, PreviewTool::kYQ166},
+    {PageId::kCompiler166, PreviewTool::kQ166},   {PageId::kCompilerYq166, PreviewTool::kYQ166},
     {PageId::kAsm51, PreviewTool::kW51},          {PageId::kAsm251, PreviewTool::kW51},
     {PageId::kAsm166, PreviewTool::kW166},        {PageId::kLocate51, PreviewTool::kNB51},
     {PageId::kMisc51, PreviewTool::kNB51},        {PageId::kLocate166, PreviewTool::kN166},

@@ -11,8 +11,6 @@ namespace pm2 {
 
 namespace {
 
-constexpr std::size_t kListEditLimit = 256;
-
 const char* ModeName(ListMode mode) {
   static const char* const kNames[] = {"Define", "Undefine", "Set", "Reset"};
   return kNames[int(mode)];
@@ -26,7 +24,9 @@ std::string ListSyntaxMessage(ListMode mode) { return std::string("Syntax error 
 
 ListCheckResult CheckOptionList(ListMode mode, std::string_view text) {
   ListCheckResult r;
-  const std::string trimmed(TrimBlanks(text.substr(0, std::min(text.size(), kListEditLimit))));
+  // The whole text: a list longer than its edit's limit (set by a peer or
+  // in the project file) is checked and kept whole, never cut.
+  const std::string trimmed(TrimBlanks(text));
   TextScanner scanner;
   scanner.SetText(trimmed.c_str());
   int delimiter = ',';
@@ -65,7 +65,7 @@ std::string ListTextToStore(ListMode mode, std::string_view text, const ListChec
                             std::string_view stored) {
   if (mode == ListMode::kSet || mode == ListMode::kReset) return checked.normalized;
   if (checked.normalized == stored) return std::string(stored);
-  return std::string(TrimBlanks(text.substr(0, std::min(text.size(), kListEditLimit))));
+  return std::string(TrimBlanks(text));
 }
 
 }  // namespace pm2

@@ -24,7 +24,7 @@ struct ListCheckResult {
 // The message of a refused list of that mode ("Syntax error in 'Define'").
 std::string ListSyntaxMessage(ListMode mode);
 
-// Checks the text (trimmed of blanks first; at most 256 characters read).
+// Checks the whole text (trimmed of blanks first).
 ListCheckResult CheckOptionList(ListMode mode, std::string_view text);
 
 // What a page stores after a successful check: Define and Undefine keep

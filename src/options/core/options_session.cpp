@@ -49,24 +49,24 @@ struct NodeReset {
 };
 const NodeReset kNodeResets[] = {
     {kToolset51, [](OptionBlock& b, const TargetRec* t) {
-       InitCompiler51Opts(b.c51, t, kLevelNode);
-       InitAsm51Opts(b.a51, t, kLevelNode);
-       EmptyTexts(b.c51);
-       EmptyTexts(b.a51);
+       InitCompiler51Opts(b.q51, t, kLevelNode);
+       InitAsm51Opts(b.w51, t, kLevelNode);
+       EmptyTexts(b.q51);
+       EmptyTexts(b.w51);
      }},
     {kToolset251, [](OptionBlock& b, const TargetRec* t) {
-       InitCompiler251Opts(b.c251, t, kLevelNode);
-       InitAsm51Opts(b.a51, t, kLevelNode);
-       EmptyTexts(b.c251);
-       EmptyTexts(b.a51);
+       InitCompiler251Opts(b.q251, t, kLevelNode);
+       InitAsm51Opts(b.w51, t, kLevelNode);
+       EmptyTexts(b.q251);
+       EmptyTexts(b.w51);
      }},
     {kToolset166, [](OptionBlock& b, const TargetRec*) {
-       InitCompiler166Opts(b.c166, kLevelNode);
-       InitAsm166Opts(b.a166, kLevelNode);
-       InitCompilerEc166Opts(b.ec166, kLevelNode);
-       EmptyTexts(b.c166);
-       EmptyTexts(b.a166);
-       EmptyTexts(b.ec166);
+       InitCompiler166Opts(b.q166, kLevelNode);
+       InitAsm166Opts(b.w166, kLevelNode);
+       InitCompilerYq166Opts(b.yq166, kLevelNode);
+       EmptyTexts(b.q166);
+       EmptyTexts(b.w166);
+       EmptyTexts(b.yq166);
      }},
     {kToolsetArmGnu, [](OptionBlock& b, const TargetRec* t) {
        InitCompilerArmGnuOpts(b.cGnu, t, kLevelNode);

@@ -23,7 +23,7 @@ enum class PageId : uint8_t {
   kListing,
   kTarget166, kTarget251, kTarget51,
   kAsm166, kAsm251, kAsm51,
-  kCompiler166, kCompilerEc166, kCompiler251, kCompiler51,
+  kCompiler166, kCompilerYq166, kCompiler251, kCompiler51,
   kLocate166, kLocate251, kLocate51,
   kMisc166, kMisc251, kMisc51,
   kDebug,

@@ -151,7 +151,7 @@ ArmToolPage::ArmToolPage(OptionsSheet& sheet, PageId id)
       connect(m_includeButton, &QPushButton::clicked, this, [this, edit] {
         FolderListDialog dialog(m_row.includeTitle, FromQ(edit->text()), ";,", this);
         const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
-        if (result == QDialog::Accepted) edit->setText(ToQ(dialog.Result()));
+        if (result == QDialog::Accepted) PutText(edit, ToQ(dialog.Result()));
       });
       texts->addRow(label, row);
     } else {
@@ -225,15 +225,22 @@ bool ArmToolPage::Leave() {
   const ListMode modes[2] = {ListMode::kDefine, ListMode::kUndefine};
   for (int t = kArmDefine; t <= kArmUndefine; ++t) {
     const std::string text = FromQ(m_texts[std::size_t(t)]->text());
+    // A list the level does not offer (a target's Undefine) is stored as
+    // it was given: the user could not mend it here.
+    if (KeptAsShown(m_texts[std::size_t(t)])) {
+      values[std::size_t(t)] = text;
+      continue;
+    }
     const ListCheckResult r = CheckOptionList(modes[t], text);
     if (!r.ok) return Refuse(m_texts[std::size_t(t)], r.message);
     values[std::size_t(t)] = ListTextToStore(modes[t], text, r, m_row.texts[std::size_t(t)](m_copy).view());
   }
-  // The limit counts characters, as the edit does, so that the last one of
-  // a text typed up to it is not split.
-  const int miscLimit = m_row.assembler ? 13050 : 298;
-  values[kArmMisc] = std::string(TrimBlanks(FromQ(m_texts[kArmMisc]->text().left(miscLimit))));
+  // The edits hold no more than their limits let the user type, or a
+  // stored text whole: nothing is cut here.
+  values[kArmMisc] = std::string(TrimBlanks(FromQ(m_texts[kArmMisc]->text())));
   values[kArmInclude] = std::string(TrimBlanks(FromQ(m_texts[kArmInclude]->text())));
+  for (int t = 0; t < kArmTextCount; ++t)
+    values[std::size_t(t)] = TextToStore(m_texts[std::size_t(t)], std::move(values[std::size_t(t)]));
   for (int t = 0; t < kArmTextCount; ++t) {
     OptString& stored = m_row.texts[std::size_t(t)](m_copy);
     if (values[std::size_t(t)].empty())

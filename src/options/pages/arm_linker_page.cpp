@@ -129,7 +129,7 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       connect(m_include, &QPushButton::clicked, this, [this, edit] {
         FolderListDialog dialog("Setup Linker Include Paths:", FromQ(edit->text()), ";,", this);
         const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
-        if (result == QDialog::Accepted) edit->setText(ToQ(dialog.Result()));
+        if (result == QDialog::Accepted) PutText(edit, ToQ(dialog.Result()));
       });
       auto* label = new QLabel(t.label, this);
       label->setBuddy(edit);
@@ -154,8 +154,8 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     if (chosen.empty()) return;
     const std::string stored = Sheet().StoredChosenPath(chosen, FieldNameOfLabel(m_row.scriptLabel));
     if (stored.empty()) return;
+    if (!PutText(m_script, ToQ(stored))) return;
     m_script->setEnabled(true);
-    m_script->setText(ToQ(stored));
   });
   if (m_row.openButton) {
     m_open = new QPushButton("Edit...", this);
@@ -225,24 +225,22 @@ void ArmLinkerPage::UpdatePreview() {
 bool ArmLinkerPage::Leave() {
   for (std::size_t i = 0; i < m_edits.size(); ++i) {
     if (!m_row.texts[i].address) continue;
-    const std::string text(TrimBlanks(FromQ(m_edits[i]->text().left(32))));
+    const std::string text(TrimBlanks(FromQ(m_edits[i]->text())));
     uint32_t v = 0;
     if (!text.empty() && !ReadNumberField(text, 0, 0xFFFFFFFFll, &v)) return Refuse(m_edits[i], "Invalid Address");
   }
-  auto store = [](OptString& stored, const std::string& typed) {
-    const std::string text(TrimBlanks(typed));
+  // The edits hold no more than their limits let the user type, or a
+  // stored text whole: nothing is cut here, and a text the user did not
+  // edit is stored as it was given.
+  auto store = [this](OptString& stored, const QLineEdit* edit) {
+    const std::string text = TextToStore(edit, std::string(TrimBlanks(FromQ(edit->text()))));
     if (text.empty())
       stored = OptString();
     else if (stored.view() != text)
       stored = OptString::Pooled(text, kPoolProject);
   };
-  // The limits count characters, as the edits do: a cut in bytes could
-  // split the last character of a text typed up to its limit.
-  for (std::size_t i = 0; i < m_edits.size(); ++i) {
-    const int limit = m_row.texts[i].address ? 16 : 2048;
-    store(m_row.texts[i].field(m_copy), FromQ(m_edits[i]->text().left(limit)));
-  }
-  store(m_row.script(m_copy), FromQ(m_script->text().left(300)));
+  for (std::size_t i = 0; i < m_edits.size(); ++i) store(m_row.texts[i].field(m_copy), m_edits[i]);
+  store(m_row.script(m_copy), m_script);
   m_row.writeBack(*Session().TargetCopy(), m_copy);
   m_initialised = false;
   return true;

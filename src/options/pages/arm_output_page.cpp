@@ -109,7 +109,7 @@ ArmOutputPage::ArmOutputPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
     g->addWidget(m_browseProg[i], line, 2);
     QLineEdit* program = m_prog[i];
     connect(m_browseProg[i], &QPushButton::clicked, this, [this, program] {
-      BrowseForProgram(Sheet(), *program);
+      if (const QString chosen = ChooseProgram(Sheet()); !chosen.isEmpty()) PutText(program, chosen);
     });
     auto set = row.set;
     connect(m_run[i], &QCheckBox::toggled, this, [this, set](bool on) {
@@ -179,11 +179,11 @@ bool ArmOutputPage::CheckName() { return !OutputNameOf(*m_name).empty() || Refus
 bool ArmOutputPage::Leave() {
   if (!CheckName()) return false;
   OptionBlock& b = Block();
-  SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
+  SetStored(b.out.OUTNAME, TextToStore(m_name, OutputNameOf(*m_name)));
   SetStored(b.out.OUTDIR, m_folder);
   for (std::size_t i = 0; i < std::size(kPrograms); ++i) {
     if (!m_prog[i]) continue;
-    const std::string program = ProgramCommandOf(*m_prog[i]);
+    const std::string program = TextToStore(m_prog[i], ProgramCommandOf(*m_prog[i]));
     SetStored(kPrograms[i].command(b), program);
     if (program.empty()) kPrograms[i].set(b.out.flags, false);
   }

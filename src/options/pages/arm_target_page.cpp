@@ -90,6 +90,8 @@ ArmTargetPage::ArmTargetPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       w->hide();
     m_start[std::size_t(r)]->setMaxLength(16);
     m_size[std::size_t(r)]->setMaxLength(16);
+    m_start[std::size_t(r)]->setAccessibleName(QString(kRowNames[r]) + " Start");
+    m_size[std::size_t(r)]->setAccessibleName(QString(kRowNames[r]) + " Size");
     grid->addWidget(label, 1 + r, 0);
     grid->addWidget(m_start[std::size_t(r)], 1 + r, 1);
     grid->addWidget(m_size[std::size_t(r)], 1 + r, 2);

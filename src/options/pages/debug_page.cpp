@@ -90,7 +90,7 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
           Sheet().Services().chooseFile(title, "Ini Files (*.ini)|*.ini|All Files (*.*)|*.*||", Sheet().ProjectFolder());
       if (chosen.empty()) return;
       const std::string stored = Sheet().StoredChosenPath(chosen, "Initialization File");
-      if (!stored.empty()) ini->setText(ToQ(stored));
+      if (!stored.empty()) PutText(ini, ToQ(stored));
     });
     for (int i = 0; i < 4; ++i) {
       QLineEdit*& edit = m_dll[column * 4 + i];
@@ -144,7 +144,7 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
   connect(m_drivers, &QComboBox::currentIndexChanged, this, [this](int row) {
     if (m_syncing || row < 0 || row >= int(m_entries.size())) return;
     m_syncing = true;
-    m_dll[4]->setText(ToQ(m_entries[std::size_t(row)].path));
+    PutText(m_dll[4], ToQ(m_entries[std::size_t(row)].path));
     m_syncing = false;
   });
   connect(m_dll[4], &QLineEdit::textChanged, this, [this] {
@@ -380,8 +380,8 @@ void DebugPage::RunDriverSettings() {
 bool DebugPage::Leave() {
   OptionBlock& b = Block();
   for (int side = 0; side < 2; ++side)
-    SetStored(b.dbg.str[TextOfIni(side)], std::string(TrimBlanks(FromQ(m_ini[side]->text()))));
-  for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], FromQ(m_dll[i]->text()));
+    SetStored(b.dbg.str[TextOfIni(side)], TextToStore(m_ini[side], std::string(TrimBlanks(FromQ(m_ini[side]->text())))));
+  for (int i = 0; i < 8; ++i) SetStored(b.dbg.str[TextOfDll(i)], TextToStore(m_dll[i], FromQ(m_dll[i]->text())));
   // The chosen driver by path and by its row, so the session finds it
   // either way; a record that already names it (the session takes the row
   // when the path is empty) stays as stored.

@@ -140,13 +140,13 @@ bool ExtendedTools(const OptionBlock& target) { return (target.t51.T51FL & (0x80
 int Q51LevelRows(const FamilyToolPage& page) {
   const OptionBlock& target = page.TargetBlock();
   if (!ExtendedTools(target)) return 11;
-  if (!page.AtNode()) return GetBitField(page.Copy().c51.Q51FL, 26, 2) == 1 ? 13 : 11;
-  return GetBitField(page.StoredTargetBlock().c51.Q51FL, 26, 2) != 0 ? 13 : 11;
+  if (!page.AtNode()) return GetBitField(page.Copy().q51.Q51FL, 26, 2) == 1 ? 13 : 11;
+  return GetBitField(page.StoredTargetBlock().q51.Q51FL, 26, 2) != 0 ? 13 : 11;
 }
 
 void Q51Changed(FamilyToolPage& page, int control) {
   if (control == kQ51Packing) {
-    uint32_t& word = page.Copy().c51.Q51FL;
+    uint32_t& word = page.Copy().q51.Q51FL;
     if (GetBitField(word, 26, 2) == 0 && GetBitField(word, 14, 4) > 10) word = SetBitField(word, 14, 4, 10);
   } else if (control >= 0) {
     return;
@@ -166,7 +166,7 @@ FamilyControl PackingBox(uint32_t (*get)(const OptionBlock&), void (*set)(Option
   return c;
 }
 
-uint32_t& Q51Vector(OptionBlock& b) { return b.c51.Q51VA; }
+uint32_t& Q51Vector(OptionBlock& b) { return b.q51.Q51VA; }
 
 FamilyControl VectorEdit() {
   FamilyControl c;
@@ -180,7 +180,7 @@ FamilyControl VectorEdit() {
   return c;
 }
 
-#define Q51 PM2_WORD(c51.Q51FL)
+#define Q51 PM2_WORD(q51.Q51FL)
 const std::vector<FamilyControl> kQ51Controls = Joined<FamilyControl>(
     {List("Code Optimization &Level:", Q51, 14, 4, kQ51Levels, 10),
      List("&Emphasis:", Q51, 22, 2, kEmphasis, 2),
@@ -193,11 +193,11 @@ const std::vector<FamilyControl> kQ51Controls = Joined<FamilyControl>(
      Box("Interrupt vectors at address", Q51, 8, L::kTargetOnly),
      VectorEdit(),
      PackingBox(Q51)},
-    CompilerTexts(PM2_TEXT(c51.Q51DEF), PM2_TEXT(c51.Q51UDF), PM2_TEXT(c51.INCC5), PM2_TEXT(c51.Q51MSC), 256));
+    CompilerTexts(PM2_TEXT(q51.Q51DEF), PM2_TEXT(q51.Q51UDF), PM2_TEXT(q51.INCC5), PM2_TEXT(q51.Q51MSC), 256));
 #undef Q51
 
 // ---------------------------------------------------------------- 251 compiler
-#define Q251 PM2_WORD(c251.Q251F1)
+#define Q251 PM2_WORD(q251.Q251F1)
 const std::vector<FamilyControl> kQ251Controls = Joined<FamilyControl>(
     {List("Code Optimization &Level:", Q251, 16, 4, kLevels0to7, 8),
      List("&Emphasis:", Q251, 24, 2, kEmphasis, 2),
@@ -209,30 +209,30 @@ const std::vector<FamilyControl> kQ251Controls = Joined<FamilyControl>(
      Box("Generate reentrant functions", Q251, 6),
      Box("Plain char is unsigned char", Q251, 8),
      Box("Use double-precision floating point", Q251, 10)},
-    CompilerTexts(PM2_TEXT(c251.Q251DEF), PM2_TEXT(c251.Q251UDF), PM2_TEXT(c251.INCC2), PM2_TEXT(c251.Q251MSC),
+    CompilerTexts(PM2_TEXT(q251.Q251DEF), PM2_TEXT(q251.Q251UDF), PM2_TEXT(q251.INCC2), PM2_TEXT(q251.Q251MSC),
                   128));
 #undef Q251
 
 // ---------------------------------------------------------------- 166 compilers
-#define C166 PM2_FLAGS(c166.flags)
+#define Q166 PM2_FLAGS(q166.flags)
 const std::vector<FamilyControl> kQ166Controls = Joined<FamilyControl>(
-    {List("Code Optimization &Level:", PM2_WORD(c166.OPTIMIZE), 0, 8, kLevels0to7, 8),
-     List("&Emphasis:", PM2_WORD(c166.SPEEDSIZE), 0, 8, kEmphasis, 2),
-     List("&Warnings:", PM2_WORD(c166.WARNINGLEV), 0, 8, kWarnings, 4),
-     Box("Global Register Coloring", C166, 0, L::kTargetOnly),
-     Box("Automatic variables in static memory", C166, 2),
-     Box("Alias checking on pointer accesses", C166, 4),
-     Box("Keep variables in order", C166, 6),
-     Box("Plain char is unsigned char", C166, 8),
-     Box("Save DPP on interrupt entry", C166, 10),
-     Box("Use 64-bit floating point", C166, 12),
-     Box("Temporaries on the user stack", C166, 14),
-     Box("Rearrange instructions", PM2_FLAGS(c166.flags2), 0)},
-    CompilerTexts(PM2_TEXT(c166.DEFINE), PM2_TEXT(c166.UNDEFINE), PM2_TEXT(c166.INCC6), PM2_TEXT(c166.CMISC), 128));
-#undef C166
+    {List("Code Optimization &Level:", PM2_WORD(q166.OPTIMIZE), 0, 8, kLevels0to7, 8),
+     List("&Emphasis:", PM2_WORD(q166.SPEEDSIZE), 0, 8, kEmphasis, 2),
+     List("&Warnings:", PM2_WORD(q166.WARNINGLEV), 0, 8, kWarnings, 4),
+     Box("Global Register Coloring", Q166, 0, L::kTargetOnly),
+     Box("Automatic variables in static memory", Q166, 2),
+     Box("Alias checking on pointer accesses", Q166, 4),
+     Box("Keep variables in order", Q166, 6),
+     Box("Plain char is unsigned char", Q166, 8),
+     Box("Save DPP on interrupt entry", Q166, 10),
+     Box("Use 64-bit floating point", Q166, 12),
+     Box("Temporaries on the user stack", Q166, 14),
+     Box("Rearrange instructions", PM2_FLAGS(q166.flags2), 0)},
+    CompilerTexts(PM2_TEXT(q166.DEFINE), PM2_TEXT(q166.UNDEFINE), PM2_TEXT(q166.INCC6), PM2_TEXT(q166.CMISC), 128));
+#undef Q166
 
-const std::vector<FamilyControl> kEc166Controls = CompilerTexts(
-    PM2_TEXT(ec166.ECDEFINE), PM2_TEXT(ec166.ECUNDEF), PM2_TEXT(ec166.ECINC), PM2_TEXT(ec166.ECMISC), 128);
+const std::vector<FamilyControl> kYq166Controls = CompilerTexts(
+    PM2_TEXT(yq166.ECDEFINE), PM2_TEXT(yq166.ECUNDEF), PM2_TEXT(yq166.ECINC), PM2_TEXT(yq166.ECMISC), 128);
 
 // ---------------------------------------------------------------- assemblers
 std::vector<FamilyControl> AsmTexts(OptString& (*set)(OptionBlock&), OptString& (*reset)(OptionBlock&),
@@ -244,7 +244,7 @@ std::vector<FamilyControl> AsmTexts(OptString& (*set)(OptionBlock&), OptString& 
           Untrimmed(Text("&Misc Controls:", misc, 128))};
 }
 
-#define WX51 PM2_WORD(a51.WX51FL)
+#define WX51 PM2_WORD(w51.WX51FL)
 FamilyControl SfrBox() {
   FamilyControl c = Box("Define 8051 SFR Names", WX51, 6);
   c.inverted = true;
@@ -254,21 +254,21 @@ FamilyControl SfrBox() {
 }
 const std::vector<FamilyControl> kW51Controls = Joined<FamilyControl>(
     {Box("Macro processor: Standard", WX51, 2), Box("Macro processor: MPL", WX51, 0), SfrBox()},
-    AsmTexts(PM2_TEXT(a51.WX51SET), PM2_TEXT(a51.WX51RST), PM2_TEXT(a51.INCA5), PM2_TEXT(a51.WX51MSC), false));
+    AsmTexts(PM2_TEXT(w51.WX51SET), PM2_TEXT(w51.WX51RST), PM2_TEXT(w51.INCA5), PM2_TEXT(w51.WX51MSC), false));
 const std::vector<FamilyControl> kW251Controls = Joined<FamilyControl>(
     {Box("Macro processor: Standard", WX51, 2), Box("Macro processor: MPL", WX51, 0),
      Box("Case sensitive symbols", WX51, 4)},
-    AsmTexts(PM2_TEXT(a51.WX51SET), PM2_TEXT(a51.WX51RST), PM2_TEXT(a51.INCA5), PM2_TEXT(a51.WX51MSC), false));
+    AsmTexts(PM2_TEXT(w51.WX51SET), PM2_TEXT(w51.WX51RST), PM2_TEXT(w51.INCA5), PM2_TEXT(w51.WX51MSC), false));
 #undef WX51
 const std::vector<FamilyControl> kW166Controls = Joined<FamilyControl>(
-    {Box("Macro processing language MPL", PM2_FLAGS(a166.flags), 0),
-     Box("Case sensitive symbols", PM2_FLAGS(a166.flags), 2)},
-    AsmTexts(PM2_TEXT(a166.ASET), PM2_TEXT(a166.ARESET), PM2_TEXT(a166.INCA6), PM2_TEXT(a166.AMISC), true));
+    {Box("Macro processing language MPL", PM2_FLAGS(w166.flags), 0),
+     Box("Case sensitive symbols", PM2_FLAGS(w166.flags), 2)},
+    AsmTexts(PM2_TEXT(w166.ASET), PM2_TEXT(w166.ARESET), PM2_TEXT(w166.INCA6), PM2_TEXT(w166.AMISC), true));
 
 // ---------------------------------------------------------------- 51 and 251 linkers
-#define NX51 PM2_WORD(l51.NX51FL)
-bool NoLinkFile(const OptionBlock& b) { return (b.l51.NX51FL & 1) == 0; }
-bool OwnRanges(const OptionBlock& b) { return (b.l51.NX51FL & 5) == 0; }
+#define NX51 PM2_WORD(n51.NX51FL)
+bool NoLinkFile(const OptionBlock& b) { return (b.n51.NX51FL & 1) == 0; }
+bool OwnRanges(const OptionBlock& b) { return (b.n51.NX51FL & 5) == 0; }
 
 constexpr int kUseTargetLayout = 0, kCodeRange = 1, kXdataRange = 2;
 
@@ -281,11 +281,11 @@ void ShowMergedRanges(FamilyToolPage& page) {
 
 // The memory layout from the target page fills the two range edits.
 void LocateChanged(FamilyToolPage& page, int control) {
-  if ((control == kUseTargetLayout || control < 0) && (page.Copy().l51.NX51FL & 4)) ShowMergedRanges(page);
+  if ((control == kUseTargetLayout || control < 0) && (page.Copy().n51.NX51FL & 4)) ShowMergedRanges(page);
 }
 
 void LocateDefaults(OptionBlock& b, const TargetRec*, int) {
-  Linker51Opts& l = b.l51;
+  Linker51Opts& l = b.n51;
   l.NX51FL |= 4;
   for (OptString* s : {&l.NX51RES, &l.NX51CCL, &l.NX51UCL, &l.NX51CSC, &l.NX51UCS, &l.NX51COB, &l.NX51XDB,
                        &l.NX51PDB, &l.NX51BIB, &l.NX51DAB, &l.NX51IDB, &l.NX51PRC, &l.NX51STK, &l.NX51COS,
@@ -295,29 +295,29 @@ void LocateDefaults(OptionBlock& b, const TargetRec*, int) {
 
 const std::vector<FamilyControl> kNB51LocateControls = {
     Flag("Use Memory Layout from Target Dialog", NX51, 2, NoLinkFile),
-    Text("&Code Range:", PM2_TEXT(l51.NX51COB), 254, C::kNone, OwnRanges),
-    Text("&Xdata Range:", PM2_TEXT(l51.NX51XDB), 254, C::kNone, OwnRanges),
-    Text("C&ode:", PM2_TEXT(l51.NX51COS), 24584, C::kNone, NoLinkFile),
-    Text("Xdat&a:", PM2_TEXT(l51.NX51XDS), 24584, C::kNone, NoLinkFile),
-    Text("&Pdata:", PM2_TEXT(l51.NX51PDB), 14, C::kNone, NoLinkFile),
-    Text("Pr&ecede:", PM2_TEXT(l51.NX51PRC), 8190, C::kNone, NoLinkFile),
-    Text("&Bit:", PM2_TEXT(l51.NX51BIB), 14, C::kNone, NoLinkFile),
-    Text("Bit segments:", PM2_TEXT(l51.NX51BIS), 24584, C::kNone, NoLinkFile),
-    Text("&Data:", PM2_TEXT(l51.NX51DAB), 14, C::kNone, NoLinkFile),
-    Text("Data segments:", PM2_TEXT(l51.NX51DAS), 24584, C::kNone, NoLinkFile),
-    Text("&Idata:", PM2_TEXT(l51.NX51IDB), 14, C::kNone, NoLinkFile),
-    Text("Idata segments:", PM2_TEXT(l51.NX51IDS), 24584, C::kNone, NoLinkFile),
-    Text("&Stack:", PM2_TEXT(l51.NX51STK), 8190, C::kNone, NoLinkFile),
+    Text("&Code Range:", PM2_TEXT(n51.NX51COB), 254, C::kNone, OwnRanges),
+    Text("&Xdata Range:", PM2_TEXT(n51.NX51XDB), 254, C::kNone, OwnRanges),
+    Text("C&ode:", PM2_TEXT(n51.NX51COS), 24584, C::kNone, NoLinkFile),
+    Text("Xdat&a:", PM2_TEXT(n51.NX51XDS), 24584, C::kNone, NoLinkFile),
+    Text("&Pdata:", PM2_TEXT(n51.NX51PDB), 14, C::kNone, NoLinkFile),
+    Text("Pr&ecede:", PM2_TEXT(n51.NX51PRC), 8190, C::kNone, NoLinkFile),
+    Text("&Bit:", PM2_TEXT(n51.NX51BIB), 14, C::kNone, NoLinkFile),
+    Text("Bit segments:", PM2_TEXT(n51.NX51BIS), 24584, C::kNone, NoLinkFile),
+    Text("&Data:", PM2_TEXT(n51.NX51DAB), 14, C::kNone, NoLinkFile),
+    Text("Data segments:", PM2_TEXT(n51.NX51DAS), 24584, C::kNone, NoLinkFile),
+    Text("&Idata:", PM2_TEXT(n51.NX51IDB), 14, C::kNone, NoLinkFile),
+    Text("Idata segments:", PM2_TEXT(n51.NX51IDS), 24584, C::kNone, NoLinkFile),
+    Text("&Stack:", PM2_TEXT(n51.NX51STK), 8190, C::kNone, NoLinkFile),
 };
 
 constexpr int kClassesShown = 4;
 const std::vector<FamilyControl> kNX51LocateControls = {
     Flag("Use Memory Layout from Target Dialog", NX51, 2, NoLinkFile),
-    Text("&Reserve:", PM2_TEXT(l51.NX51RES), 8190, C::kNone, NoLinkFile),
-    Text("User &Classes:", PM2_TEXT(l51.NX51UCL), 24584, C::kNone, NoLinkFile),
-    Text("User &Sections:", PM2_TEXT(l51.NX51UCS), 24584, C::kNone, NoLinkFile),
+    Text("&Reserve:", PM2_TEXT(n51.NX51RES), 8190, C::kNone, NoLinkFile),
+    Text("User &Classes:", PM2_TEXT(n51.NX51UCL), 24584, C::kNone, NoLinkFile),
+    Text("User &Sections:", PM2_TEXT(n51.NX51UCS), 24584, C::kNone, NoLinkFile),
     Shown("Classes:"),
-    Shown("C Sections:", PM2_TEXT(l51.NX51CSC)),
+    Shown("C Sections:", PM2_TEXT(n51.NX51CSC)),
 };
 
 void ShowMarkedClasses(FamilyToolPage& page, int shown) {
@@ -327,7 +327,7 @@ void ShowMarkedClasses(FamilyToolPage& page, int shown) {
 }
 
 void MiscDefaults(OptionBlock& b, const TargetRec*, int) {
-  Linker51Opts& l = b.l51;
+  Linker51Opts& l = b.n51;
   l.NX51FL = (l.NX51FL & ~(0x1u | 0x2u | 0x8u | 0x10u | 0x40u | 0x80u)) | 0x20u | 0x100u;
   for (OptString* s : {&l.NX51OVL, &l.NX51MSC, &l.NX51DWN, &l.NX51LFI, &l.NX51ASN}) *s = OptString();
 }
@@ -346,28 +346,28 @@ FamilyControl LinkFile(uint32_t (*get)(const OptionBlock&), void (*set)(OptionBl
 }
 
 const std::vector<FamilyControl> kNB51MiscControls = {
-    Text("Disable &Warning Numbers:", PM2_TEXT(l51.NX51DWN), 254, C::kWarnings, NoLinkFile),
-    LinkFile(NX51, PM2_TEXT(l51.NX51LFI)),
-    MultiLine(Text("&Overlay:", PM2_TEXT(l51.NX51OVL), 24584, C::kNone, NoLinkFile)),
-    Text("&Misc Controls:", PM2_TEXT(l51.NX51MSC), 2046, C::kNone, NoLinkFile),
+    Text("Disable &Warning Numbers:", PM2_TEXT(n51.NX51DWN), 254, C::kWarnings, NoLinkFile),
+    LinkFile(NX51, PM2_TEXT(n51.NX51LFI)),
+    MultiLine(Text("&Overlay:", PM2_TEXT(n51.NX51OVL), 24584, C::kNone, NoLinkFile)),
+    Text("&Misc Controls:", PM2_TEXT(n51.NX51MSC), 2046, C::kNone, NoLinkFile),
 };
 const std::vector<FamilyControl> kNX51MiscControls = {
     List("Warning &Level:", NX51, 4, 4, {"Level 0", "Level 1", "Level 2"}, -1, NoLinkFile),
     Flag("Create relocatable output file only", NX51, 1, NoLinkFile),
     Flag("Case sensitive symbols", NX51, 3, NoLinkFile),
-    Text("Disable &Warning Numbers:", PM2_TEXT(l51.NX51DWN), 254, C::kWarnings, NoLinkFile),
-    LinkFile(NX51, PM2_TEXT(l51.NX51LFI)),
-    MultiLine(Text("&Overlay:", PM2_TEXT(l51.NX51OVL), 24584, C::kNone, NoLinkFile)),
-    Text("&Assign:", PM2_TEXT(l51.NX51ASN), 2046, C::kNone, NoLinkFile),
-    Text("&Misc Controls:", PM2_TEXT(l51.NX51MSC), 2046, C::kNone, NoLinkFile),
+    Text("Disable &Warning Numbers:", PM2_TEXT(n51.NX51DWN), 254, C::kWarnings, NoLinkFile),
+    LinkFile(NX51, PM2_TEXT(n51.NX51LFI)),
+    MultiLine(Text("&Overlay:", PM2_TEXT(n51.NX51OVL), 24584, C::kNone, NoLinkFile)),
+    Text("&Assign:", PM2_TEXT(n51.NX51ASN), 2046, C::kNone, NoLinkFile),
+    Text("&Misc Controls:", PM2_TEXT(n51.NX51MSC), 2046, C::kNone, NoLinkFile),
 };
 #undef NX51
 
 // ---------------------------------------------------------------- 166 linker
-#define L166 PM2_FLAGS(l166.flags)
-bool No166LinkFile(const OptionBlock& b) { return !b.l166.flags.USELINKFILE; }
-bool Own166Layout(const OptionBlock& b) { return No166LinkFile(b) && !b.l166.flags.USETARGSET; }
-bool OwnDpps(const OptionBlock& b) { return Own166Layout(b) && b.l166.flags.DPPUSE; }
+#define N166 PM2_FLAGS(n166.flags)
+bool No166LinkFile(const OptionBlock& b) { return !b.n166.flags.USELINKFILE; }
+bool Own166Layout(const OptionBlock& b) { return No166LinkFile(b) && !b.n166.flags.USETARGSET; }
+bool OwnDpps(const OptionBlock& b) { return Own166Layout(b) && b.n166.flags.DPPUSE; }
 
 const std::vector<const char*> kDpps = {"DPP0", "DPP1", "DPP2", "DPP3", "none"};
 constexpr int kNearDataSel = 2, kNearData = 3, kNearConstSel = 4, kNearConst = 5, kInitTable = 6,
@@ -382,7 +382,7 @@ std::string RangeText(uint32_t low, uint32_t high) {
 // The computed DPP ranges and initialisation table, and the generated
 // classes, as the builder left them in the copy.
 void Locate166Previewed(FamilyToolPage& page) {
-  const Linker166Opts& l = page.Copy().l166;
+  const Linker166Opts& l = page.Copy().n166;
   static_cast<QCheckBox*>(page.Control(1))->blockSignals(true);
   static_cast<QCheckBox*>(page.Control(1))->setChecked(l.flags.DPPUSE);
   static_cast<QCheckBox*>(page.Control(1))->blockSignals(false);
@@ -401,8 +401,8 @@ void Locate166Changed(FamilyToolPage& page, int control) {
     // The table's range as typed, or none while it is not a range.
     uint32_t low = 0, high = 0;
     if (!ReadAddressRange(page.TextOf(kInitTable), &low, &high)) low = high = 0;
-    page.Copy().l166.lnkWords2[0] = low;
-    page.Copy().l166.lnkWords2[1] = high;
+    page.Copy().n166.lnkWords2[0] = low;
+    page.Copy().n166.lnkWords2[1] = high;
     return;
   }
   if (control >= 0) return;
@@ -413,69 +413,69 @@ void Locate166Changed(FamilyToolPage& page, int control) {
 }
 
 const std::vector<FamilyControl> kN166LocateControls = {
-    Flag("Use Memory Layout from Target Dialog", L166, 2, No166LinkFile),
-    Flag("Assign DPP registers (DPPUSE)", L166, 3, Own166Layout),
-    List("Near &Data DPP:", PM2_WORD(l166.NDATASEL), 0, 8, kDpps, -1, OwnDpps),
-    Text("Near Data &Range:", PM2_TEXT(l166.NEARDATASTR), 30, C::kNearRange, OwnDpps),
-    List("Near &Const DPP:", PM2_WORD(l166.NCONSTSEL), 0, 8, kDpps, -1, OwnDpps),
-    Text("Near Const R&ange:", PM2_TEXT(l166.NEARCONSTSTR), 30, C::kNearRange, OwnDpps),
-    Text("C &Init Table Range:", PM2_TEXT(l166.CINITTAB), 30, C::kInitRange, Own166Layout),
+    Flag("Use Memory Layout from Target Dialog", N166, 2, No166LinkFile),
+    Flag("Assign DPP registers (DPPUSE)", N166, 3, Own166Layout),
+    List("Near &Data DPP:", PM2_WORD(n166.NDATASEL), 0, 8, kDpps, -1, OwnDpps),
+    Text("Near Data &Range:", PM2_TEXT(n166.NEARDATASTR), 30, C::kNearRange, OwnDpps),
+    List("Near &Const DPP:", PM2_WORD(n166.NCONSTSEL), 0, 8, kDpps, -1, OwnDpps),
+    Text("Near Const R&ange:", PM2_TEXT(n166.NEARCONSTSTR), 30, C::kNearRange, OwnDpps),
+    Text("C &Init Table Range:", PM2_TEXT(n166.CINITTAB), 30, C::kInitRange, Own166Layout),
     Shown("Classes:"),
-    MultiLine(Text("User C&lasses:", PM2_TEXT(l166.LCLASSES), 65534, C::kNone, No166LinkFile)),
-    MultiLine(Text("User &Sections:", PM2_TEXT(l166.LSECT), 65534, C::kNone, No166LinkFile)),
+    MultiLine(Text("User C&lasses:", PM2_TEXT(n166.LCLASSES), 65534, C::kNone, No166LinkFile)),
+    MultiLine(Text("User &Sections:", PM2_TEXT(n166.LSECT), 65534, C::kNone, No166LinkFile)),
 };
 
 const std::vector<FamilyControl> kN166MiscControls = {
-    LinkFile(L166, PM2_TEXT(l166.LNKFILE)),
-    Flag("Link only (LINKONLY)", L166, 1, No166LinkFile),
-    Text("Interrupt &Vector Table Address:", PM2_TEXT(l166.INTVECTADDR), 18, C::kAnyNumber, No166LinkFile),
-    List("Warning &Level:", PM2_WORD(l166.LWARNLEV), 0, 8, {"Level 0", "Level 1", "Level 2"}, -1, No166LinkFile),
-    Text("Disable &Warning Numbers:", PM2_TEXT(l166.LDISWARN), 254, C::kWarnings, No166LinkFile),
-    Text("&Assign:", PM2_TEXT(l166.LASSIGN), 2046, C::kNone, No166LinkFile),
-    Text("Register &Banks:", PM2_TEXT(l166.LREGBANK), 2046, C::kNone, No166LinkFile),
-    Text("&Reserve:", PM2_TEXT(l166.LRESERVE), 2046, C::kNone, No166LinkFile),
-    MultiLine(Text("&Misc Controls:", PM2_TEXT(l166.LMISC), 2046, C::kNone, No166LinkFile)),
+    LinkFile(N166, PM2_TEXT(n166.LNKFILE)),
+    Flag("Link only (LINKONLY)", N166, 1, No166LinkFile),
+    Text("Interrupt &Vector Table Address:", PM2_TEXT(n166.INTVECTADDR), 18, C::kAnyNumber, No166LinkFile),
+    List("Warning &Level:", PM2_WORD(n166.LWARNLEV), 0, 8, {"Level 0", "Level 1", "Level 2"}, -1, No166LinkFile),
+    Text("Disable &Warning Numbers:", PM2_TEXT(n166.LDISWARN), 254, C::kWarnings, No166LinkFile),
+    Text("&Assign:", PM2_TEXT(n166.LASSIGN), 2046, C::kNone, No166LinkFile),
+    Text("Register &Banks:", PM2_TEXT(n166.LREGBANK), 2046, C::kNone, No166LinkFile),
+    Text("&Reserve:", PM2_TEXT(n166.LRESERVE), 2046, C::kNone, No166LinkFile),
+    MultiLine(Text("&Misc Controls:", PM2_TEXT(n166.LMISC), 2046, C::kNone, No166LinkFile)),
 };
-#undef L166
+#undef N166
 
 void WriteBack166Linker(OptionBlock& e, const OptionBlock& p) {
-  e.l166 = p.l166;
+  e.n166 = p.n166;
   // The computed near ranges are the builder's to fill on every build.
-  for (uint32_t& w : e.l166.lnkWords1) w = 0;
+  for (uint32_t& w : e.n166.lnkWords1) w = 0;
 }
 
 const FamilyPageRow kRows[] = {
-    {PageId::kCompiler51, kQ51Controls, [](OptionBlock& e, const OptionBlock& p) { e.c51 = p.c51; },
-     [](OptionBlock& b, const TargetRec* t, int level) { InitCompiler51Opts(b.c51, t, level); }, false,
+    {PageId::kCompiler51, kQ51Controls, [](OptionBlock& e, const OptionBlock& p) { e.q51 = p.q51; },
+     [](OptionBlock& b, const TargetRec* t, int level) { InitCompiler51Opts(b.q51, t, level); }, false,
      [](OptionBlock& copy, const OptionBlock& target, bool node) {
-       copy.c51.Q51VA = target.c51.Q51VA;
-       if (node) copy.c51.Q51FL = SetBitField(copy.c51.Q51FL, 26, 2, 2);
+       copy.q51.Q51VA = target.q51.Q51VA;
+       if (node) copy.q51.Q51FL = SetBitField(copy.q51.Q51FL, 26, 2, 2);
      },
      Q51Changed},
-    {PageId::kCompiler251, kQ251Controls, [](OptionBlock& e, const OptionBlock& p) { e.c251 = p.c251; },
-     [](OptionBlock& b, const TargetRec* t, int level) { InitCompiler251Opts(b.c251, t, level); }},
-    {PageId::kCompiler166, kQ166Controls, [](OptionBlock& e, const OptionBlock& p) { e.c166 = p.c166; },
-     [](OptionBlock& b, const TargetRec*, int level) { InitCompiler166Opts(b.c166, level); }},
-    {PageId::kCompilerEc166, kEc166Controls, [](OptionBlock& e, const OptionBlock& p) { e.ec166 = p.ec166; },
-     [](OptionBlock& b, const TargetRec*, int level) { InitCompilerEc166Opts(b.ec166, level); }},
-    {PageId::kAsm51, kW51Controls, [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
-     [](OptionBlock& b, const TargetRec* t, int level) { InitAsm51Opts(b.a51, t, level); }},
-    {PageId::kAsm251, kW251Controls, [](OptionBlock& e, const OptionBlock& p) { e.a51 = p.a51; },
-     [](OptionBlock& b, const TargetRec* t, int level) { InitAsm51Opts(b.a51, t, level); }},
-    {PageId::kAsm166, kW166Controls, [](OptionBlock& e, const OptionBlock& p) { e.a166 = p.a166; },
-     [](OptionBlock& b, const TargetRec*, int level) { InitAsm166Opts(b.a166, level); }},
+    {PageId::kCompiler251, kQ251Controls, [](OptionBlock& e, const OptionBlock& p) { e.q251 = p.q251; },
+     [](OptionBlock& b, const TargetRec* t, int level) { InitCompiler251Opts(b.q251, t, level); }},
+    {PageId::kCompiler166, kQ166Controls, [](OptionBlock& e, const OptionBlock& p) { e.q166 = p.q166; },
+     [](OptionBlock& b, const TargetRec*, int level) { InitCompiler166Opts(b.q166, level); }},
+    {PageId::kCompilerYq166, kYq166Controls, [](OptionBlock& e, const OptionBlock& p) { e.yq166 = p.yq166; },
+     [](OptionBlock& b, const TargetRec*, int level) { InitCompilerYq166Opts(b.yq166, level); }},
+    {PageId::kAsm51, kW51Controls, [](OptionBlock& e, const OptionBlock& p) { e.w51 = p.w51; },
+     [](OptionBlock& b, const TargetRec* t, int level) { InitAsm51Opts(b.w51, t, level); }},
+    {PageId::kAsm251, kW251Controls, [](OptionBlock& e, const OptionBlock& p) { e.w51 = p.w51; },
+     [](OptionBlock& b, const TargetRec* t, int level) { InitAsm51Opts(b.w51, t, level); }},
+    {PageId::kAsm166, kW166Controls, [](OptionBlock& e, const OptionBlock& p) { e.w166 = p.w166; },
+     [](OptionBlock& b, const TargetRec*, int level) { InitAsm166Opts(b.w166, level); }},
     {PageId::kLocate51, kNB51LocateControls,
      [](OptionBlock& e, const OptionBlock& p) {
        // With a linker control file the page's controls are not in use.
-       if (!(p.l51.NX51FL & 1)) e.l51 = p.l51;
+       if (!(p.n51.NX51FL & 1)) e.n51 = p.n51;
      },
      LocateDefaults, true, nullptr, LocateChanged},
-    {PageId::kLocate251, kNX51LocateControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
+    {PageId::kLocate251, kNX51LocateControls, [](OptionBlock& e, const OptionBlock& p) { e.n51 = p.n51; },
      LocateDefaults, true, nullptr, nullptr, [](FamilyToolPage& page) { ShowMarkedClasses(page, kClassesShown); },
      false, true},
     {PageId::kLocate166, kN166LocateControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
-       Linker166Opts& l = b.l166;
+       Linker166Opts& l = b.n166;
        l.NDATASEL = 2;
        l.NCONSTSEL = 1;
        l.flags.DPPUSE = 0;
@@ -483,13 +483,13 @@ const FamilyPageRow kRows[] = {
        for (OptString* s : {&l.LCLASSES, &l.CINITTAB, &l.LSECT, &l.NEARDATASTR, &l.NEARCONSTSTR}) *s = OptString();
      },
      true, nullptr, Locate166Changed, Locate166Previewed, true},
-    {PageId::kMisc51, kNB51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; }, MiscDefaults,
+    {PageId::kMisc51, kNB51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.n51 = p.n51; }, MiscDefaults,
      true, nullptr, nullptr, nullptr, false, true},
-    {PageId::kMisc251, kNX51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.l51 = p.l51; },
+    {PageId::kMisc251, kNX51MiscControls, [](OptionBlock& e, const OptionBlock& p) { e.n51 = p.n51; },
      MiscDefaults, true, nullptr, nullptr, nullptr, false, true},
     {PageId::kMisc166, kN166MiscControls, WriteBack166Linker,
      [](OptionBlock& b, const TargetRec*, int) {
-       Linker166Opts& l = b.l166;
+       Linker166Opts& l = b.n166;
        l.flags.USELINKFILE = 0;
        l.flags.LINKONLY = 0;
        l.LWARNLEV = 2;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "options/core/family_entries.h"
 #include "options/core/number_entry.h"
@@ -116,6 +117,14 @@ MemRowEdits FamilyTargetPage::NewRow(QGridLayout* grid, int row, const QString& 
   ++column;
   r.start = NewEdit(limit);
   r.second = NewEdit(limit);
+  // The names a refusal gives the two edits: "Eprom #1 Start", "Bank Area
+  // end", "Memory #2 Size".
+  QString name = QString::fromStdString(FieldNameOfLabel(label.toStdString()));
+  const bool area = name.endsWith(" (start, end)");
+  if (area) name.chop(int(std::strlen(" (start, end)")));
+  if (name.startsWith('#')) name.prepend("Memory ");
+  r.start->setAccessibleName(name + (area ? " start" : " Start"));
+  r.second->setAccessibleName(name + (area ? " end" : " Size"));
   grid->addWidget(r.start, row, column++);
   grid->addWidget(r.second, row, column++);
   return r;
@@ -333,7 +342,7 @@ bool Target51Page::Leave() {
       if (!o.ok) return Refuse((*edits[g])[std::size_t(o.focusRow)].start, o.message);
     }
     // The locate page's ranges follow the layout when it takes it from here.
-    Linker51Opts& l = Session().EditedBlock()->l51;
+    Linker51Opts& l = Session().EditedBlock()->n51;
     if (l.NX51FL & 4) {
       const std::string code = UsedRangesText(t.OCM51, 3), xdata = UsedRangesText(t.OCR51, 3);
       if (l.NX51COB.view() != code) l.NX51COB = OptString::Pooled(code, kPoolProject);

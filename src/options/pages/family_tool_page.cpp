@@ -110,7 +110,7 @@ FamilyToolPage::FamilyToolPage(OptionsSheet& sheet, const FamilyPageRow& row)
           connect(folderButton, &QPushButton::clicked, this, [this, line, title] {
             FolderListDialog dialog(title, FromQ(line->text()), ";,", this);
             const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
-            if (result == QDialog::Accepted) line->setText(ToQ(dialog.Result()));
+            if (result == QDialog::Accepted) PutText(line, ToQ(dialog.Result()));
           });
           auto* label = new QLabel(c.label, this);
           label->setBuddy(edit);
@@ -183,11 +183,7 @@ void FamilyToolPage::SetTextQuietly(int i, const std::string& text) {
   // A stored text longer than the edit's limit (a device's controls put
   // in front of the user's) is shown whole, not cut.
   if (auto* line = qobject_cast<QLineEdit*>(w)) ShowStoredText(line, text);
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
-    QString t = ToQ(text);
-    t.replace("\r\n", "\n");
-    edit->setPlainText(t);
-  }
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) ShowStoredText(edit, text);
 }
 
 void FamilyToolPage::FillList(int i, int count) {
@@ -403,12 +399,19 @@ bool FamilyToolPage::Leave() {
     const std::string text = TextOf(int(i));
     const int mode = ListModeOf(c.check);
     if (mode >= 0) {
+      // A list the level does not offer (a target's Undefine) still shows
+      // what it was given and is stored as it was: the user could not mend
+      // it here.
+      if (KeptAsShown(m_controls[i])) {
+        values[i] = TextToStore(m_controls[i], text);
+        continue;
+      }
       const ListCheckResult r = CheckOptionList(ListMode(mode), text);
       if (!r.ok) return Refuse(m_controls[i], r.message);
-      values[i] = ListTextToStore(ListMode(mode), text, r, c.text(m_copy).view());
+      values[i] = TextToStore(m_controls[i], ListTextToStore(ListMode(mode), text, r, c.text(m_copy).view()));
     } else {
       if (!CheckText(int(i), text)) return false;
-      values[i] = c.trim ? std::string(TrimBlanks(text)) : text;
+      values[i] = TextToStore(m_controls[i], c.trim ? std::string(TrimBlanks(text)) : text);
     }
   }
   if (m_linkIndex >= 0 && LinkFileChecked() && TrimBlanks(m_linkFile).empty())
@@ -423,7 +426,9 @@ bool FamilyToolPage::Leave() {
   }
   for (std::size_t i = 0; i < n; ++i) {
     const FamilyControl& c = m_row.controls[i];
-    if (c.kind == FamilyKind::kLinkFile) values[i] = std::string(TrimBlanks(m_linkFile));
+    // The control file's name as it was given unless another was chosen.
+    if (c.kind == FamilyKind::kLinkFile)
+      values[i] = m_linkFile == c.text(m_copy).view() ? m_linkFile : std::string(TrimBlanks(m_linkFile));
     else if (c.kind != FamilyKind::kText) continue;
     OptString& stored = c.text(m_copy);
     if (values[i].empty())

@@ -131,8 +131,14 @@ bool FlashPage::Leave() {
     uint32_t cap = uint32_t(m_entries[std::size_t(row)].flashCap);
     std::memcpy(b.flash.FLASH1 + 4, &cap, 4);
   }
-  ToolCommand c{std::string(TrimBlanks(FromQ(m_command->text()))), std::string(TrimBlanks(FromQ(m_arguments->text())))};
-  SetStored(b.flash.FLASH3, c.program.empty() && c.arguments.empty() ? std::string() : JoinToolCommand(c));
+  // A stored command is kept as it was given unless one of its two parts
+  // was edited (the two fields show it taken apart); the device's command,
+  // shown while none is stored, is stored as the fields show it.
+  if (b.flash.FLASH3.empty() || Edited(m_command) || Edited(m_arguments)) {
+    ToolCommand c{std::string(TrimBlanks(FromQ(m_command->text()))),
+                  std::string(TrimBlanks(FromQ(m_arguments->text())))};
+    SetStored(b.flash.FLASH3, c.program.empty() && c.arguments.empty() ? std::string() : JoinToolCommand(c));
+  }
   return true;
 }
 

@@ -118,14 +118,14 @@ void ListingPage::Load() {
   // The code listing exists only for the extended 51 linker, and only
   // while the compiler packs the linker's code (the listing shows it).
   m_bits[19]->setVisible(Session().Toolset() == 0 && IsExtended51(b));
-  m_bits[19]->setEnabled(GetBitField(b.c51.Q51FL, 26, 2) != 0);
+  m_bits[19]->setEnabled(GetBitField(b.q51.Q51FL, 26, 2) != 0);
   UpdateLabels();
   // The linker listing's own box: given back when the control file is
   // given up while the sheet is open.
   m_bits[2]->setEnabled(true);
   EnableGroups();
   // The linker's listing controls belong to its control file when it uses one.
-  if (b.l51.NX51FL & 1)
+  if (b.n51.NX51FL & 1)
     for (int bit : {2, 11, 17, 16, 15, 12, 18, 13, 14, 19}) m_bits[std::size_t(bit)]->setEnabled(false);
 }
 

@@ -1,5 +1,9 @@
 #include "options/pages/option_page.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <cstring>
@@ -8,6 +12,7 @@
 #include "options/core/driver_settings_text.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
+#include "options/pages/edit_limit.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
 #include "project/files/project_lines.h"
@@ -21,6 +26,8 @@ OptionsSession& OptionPage::Session() const { return m_sheet.Session(); }
 bool OptionPage::NodeLevel() const { return Session().Kind() != 2; }
 
 void OptionPage::Activate() {
+  if (!m_guarded) GuardLimits();
+  m_given.clear();
   m_active = true;
   m_loading = true;
   Load();
@@ -60,10 +67,86 @@ std::string OptionPage::FieldText(const QWidget* edit) {
   return std::string();
 }
 
+namespace {
+
+QString ShownText(const QWidget* edit) {
+  if (auto* line = qobject_cast<const QLineEdit*>(edit)) return line->text();
+  if (auto* text = qobject_cast<const QPlainTextEdit*>(edit)) return text->toPlainText();
+  return QString();
+}
+
+}  // namespace
+
 void OptionPage::ShowStoredText(QLineEdit* edit, const std::string& text) {
   const QString shown = ToQ(text);
-  if (shown.size() > edit->maxLength()) edit->setMaxLength(int(shown.size()));
+  if (EditLimit* limit = EditLimit::Of(edit))
+    limit->FitTo(shown);
+  else if (shown.size() > edit->maxLength())
+    edit->setMaxLength(int(shown.size()));
   edit->setText(shown);
+  std::erase_if(m_given, [edit](const Given& g) { return g.edit == edit; });
+  m_given.push_back({edit, text, edit->text()});
+}
+
+void OptionPage::ShowStoredText(QPlainTextEdit* edit, const std::string& text) {
+  QString shown = ToQ(text);
+  shown.replace("\r\n", "\n");
+  edit->setPlainText(shown);
+  std::erase_if(m_given, [edit](const Given& g) { return g.edit == edit; });
+  m_given.push_back({edit, text, edit->toPlainText()});
+}
+
+bool OptionPage::Edited(const QWidget* edit) const {
+  for (const Given& g : m_given)
+    if (g.edit == edit) return ShownText(edit) != g.shown;
+  return true;
+}
+
+std::string OptionPage::TextToStore(const QWidget* edit, std::string typed) const {
+  for (const Given& g : m_given)
+    if (g.edit == edit && ShownText(edit) == g.shown) return g.stored;
+  return typed;
+}
+
+std::string OptionPage::FieldNameOf(const QWidget* edit) const {
+  for (const TextField& f : m_textFields)
+    if (f.edit == edit) return f.name;
+  for (const QLabel* label : findChildren<QLabel*>())
+    if (label->buddy() == edit) return FieldNameOfLabel(FromQ(label->text()));
+  if (!edit->accessibleName().isEmpty()) return FromQ(edit->accessibleName());
+  // In a grid the field's label stands to its left in its row.
+  for (const QGridLayout* grid : findChildren<QGridLayout*>()) {
+    const int at = grid->indexOf(edit);
+    if (at < 0) continue;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(at, &row, &column, &rows, &columns);
+    for (int c = column - 1; c >= 0; --c)
+      if (const QLayoutItem* item = grid->itemAtPosition(row, c))
+        if (auto* label = qobject_cast<const QLabel*>(item->widget())) return FieldNameOfLabel(FromQ(label->text()));
+  }
+  return FromQ(edit->objectName());
+}
+
+bool OptionPage::PutText(QLineEdit* edit, const QString& text) {
+  if (EditLimit* limit = EditLimit::Of(edit)) return limit->Put(text);
+  edit->setText(text);
+  return true;
+}
+
+void OptionPage::GuardLimits() {
+  m_guarded = true;
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+    // A combo box's own edit and a read-only view take no typing; a spin
+    // box's edit takes only its numbers.
+    if (edit->isReadOnly() || qobject_cast<QComboBox*>(edit->parent()) ||
+        qobject_cast<QAbstractSpinBox*>(edit->parent()) || EditLimit::Of(edit))
+      continue;
+    // Told at the field: a box would take the keys typed after the one
+    // refused. A text the page puts in (PutText) is refused with a box.
+    new EditLimit(
+        edit, [this, edit](int limit) { Sheet().ShowNotice(edit, TooLongRefusal(FieldNameOf(edit), limit)); },
+        [this, edit](int limit) { Refuse(edit, TooLongRefusal(FieldNameOf(edit), limit)); });
+  }
 }
 
 bool OptionPage::CheckTextFields() {

@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -64,8 +66,24 @@ class OptionPage : public QWidget {
   // in CR LF).
   static std::string FieldText(const QWidget* edit);
   // Shows a stored text in an edit without cutting it: an edit whose limit
-  // is shorter than the text takes the text's length as its limit.
-  static void ShowStoredText(QLineEdit* edit, const std::string& text);
+  // is shorter than the text takes the text's length as its limit. The
+  // field remembers the text it was given (see TextToStore).
+  void ShowStoredText(QLineEdit* edit, const std::string& text);
+  void ShowStoredText(QPlainTextEdit* edit, const std::string& text);
+  // Whether the field was changed since it was given its stored text (a
+  // field given none counts as changed: the page reads it as it stands).
+  bool Edited(const QWidget* edit) const;
+  // What the field stores: the text it was given, byte for byte, while it
+  // still shows it (no trimming, cutting or change of encoding reaches a
+  // text the user did not edit), else `typed`, the page's reading of it.
+  std::string TextToStore(const QWidget* edit, std::string typed) const;
+  // The name a refusal gives the edit: its free-text field's name, else
+  // its label's text.
+  std::string FieldNameOf(const QWidget* edit) const;
+  // Puts a text the page made (a folder list's result, a chosen file) into
+  // an edit; a text longer than the edit's limit is refused naming the
+  // field and the edit keeps its text. False when refused.
+  bool PutText(QLineEdit* edit, const QString& text);
   // Resets the page's part of the edited block and loads it again.
   virtual void Defaults() = 0;
   virtual bool HasDefaults() const { return true; }
@@ -123,9 +141,22 @@ class OptionPage : public QWidget {
  private:
   OptionsSheet& m_sheet;
   PageId m_id;
+  // Guards every line edit of the page: a paste, drop or typed key that
+  // would pass the edit's limit is refused naming the field, never cut.
+  void GuardLimits();
+
   bool m_active = false;
   bool m_loading = false;
+  bool m_guarded = false;
   std::vector<TextField> m_textFields;
+  // The stored texts the fields were given on this activation, and what
+  // each field then showed.
+  struct Given {
+    const QWidget* edit = nullptr;
+    std::string stored;
+    QString shown;
+  };
+  std::vector<Given> m_given;
 };
 
 }  // namespace pm2

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QToolTip>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -34,6 +35,12 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
       QApplication::beep();
       QWidget* over = QApplication::activeModalWidget();
       QMessageBox::warning(over ? over : this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
+    };
+  }
+  if (!m_services.notice) {
+    m_services.notice = [](QWidget* field, const std::string& text) {
+      QApplication::beep();
+      QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), QString::fromLocal8Bit(text.c_str()), field);
     };
   }
   if (!m_services.message) {
@@ -226,6 +233,8 @@ std::string OptionsSheet::StoredChosenPath(const std::string& chosen, const std:
 }
 
 void OptionsSheet::ShowRefusal(const std::string& message) { m_services.refuse(message); }
+
+void OptionsSheet::ShowNotice(QWidget* field, const std::string& message) { m_services.notice(field, message); }
 
 void OptionsSheet::ShowMessage(const std::string& title, const std::string& text) { m_services.message(title, text); }
 

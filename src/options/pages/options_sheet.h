@@ -36,6 +36,10 @@ struct SheetServices {
   std::string programFolder;
   // Beep and message box of a refusal; replaceable by tests.
   std::function<void(const std::string&)> refuse;
+  // Beep and a note at the field that refused a key, a paste or a drop
+  // while the user types (no box takes the keys that follow); replaceable
+  // by tests.
+  std::function<void(QWidget* field, const std::string&)> notice;
   // Beep and a message box with a title of its own (title, text).
   std::function<void(const std::string&, const std::string&)> message;
   // The file and folder questions ("" for Cancel); replaceable by tests.
@@ -88,6 +92,7 @@ class OptionsSheet : public QDialog {
   // are made again.
   void RebuildFilePages();
   void ShowRefusal(const std::string& message);
+  void ShowNotice(QWidget* field, const std::string& message);
   void ShowMessage(const std::string& title, const std::string& text);
   // The project's folder (ends in a separator; "" without a project).
   std::string ProjectFolder() const;

@@ -6,18 +6,13 @@
 #include "options/core/field_text.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
-#include "project/text/character_cut.h"
 #include "project/text/path_text.h"
 
 namespace pm2 {
 
-std::string OutputNameOf(const QLineEdit& name) {
-  return std::string(TrimBlanks(CutToCharacters(FromQ(name.text()), 254)));
-}
+std::string OutputNameOf(const QLineEdit& name) { return std::string(TrimBlanks(FromQ(name.text()))); }
 
-std::string ProgramCommandOf(const QLineEdit& program) {
-  return std::string(TrimBlanks(CutToCharacters(FromQ(program.text()), 510)));
-}
+std::string ProgramCommandOf(const QLineEdit& program) { return std::string(TrimBlanks(FromQ(program.text()))); }
 
 void ShowOutputKinds(QAbstractButton& exe, QAbstractButton& lib, const std::string& folder, const QLineEdit& name,
                      const char* exeCaption) {
@@ -39,12 +34,12 @@ std::string PickStoredFolder(OptionsSheet& sheet, const std::string& current, co
   return sheet.StoredChosenPath(chosen, field);
 }
 
-void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program) {
+QString ChooseProgram(const OptionsSheet& sheet) {
   const std::string chosen = sheet.Services().chooseFile(
       "Select an executable file", "Executables (*.exe;*.bat)|*.exe;*.bat|All files (*.*)|*.*||",
       sheet.ProjectFolder());
-  if (chosen.empty()) return;
-  program.setText(ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\""));
+  if (chosen.empty()) return QString();
+  return ToQ(chosen.find(' ') == std::string::npos ? chosen : "\"" + chosen + "\"");
 }
 
 }  // namespace pm2

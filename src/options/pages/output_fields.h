@@ -3,6 +3,7 @@
 // folder and name), and the browse button of a user program's command.
 #pragma once
 
+#include <QString>
 #include <string>
 
 class QAbstractButton;
@@ -14,10 +15,10 @@ class OptionsSheet;
 
 inline constexpr const char* kBadOutputNameMessage = "Bad or missing Name of Executable !";
 
-// The name field's first 254 characters, blanks trimmed ("" refuses).
+// The name field's text, blanks trimmed ("" refuses).
 std::string OutputNameOf(const QLineEdit& name);
-// A user program's command as stored: the first 510 characters, blanks
-// trimmed ("" clears its run box).
+// A user program's command as typed, blanks trimmed ("" clears its run
+// box).
 std::string ProgramCommandOf(const QLineEdit& program);
 // The two buttons' texts show the folder and name; `exeCaption` may mark
 // the executable button's key (a page whose other controls leave it free).
@@ -31,8 +32,8 @@ bool ChooseOutputFolder(OptionsSheet& sheet, std::string& folder);
 // name the project file could not give back (refused with a message that
 // names `field`).
 std::string PickStoredFolder(OptionsSheet& sheet, const std::string& current, const char* field);
-// The file chooser for a user program: a chosen path with a blank goes in
-// double quotes; cancelling leaves the field alone.
-void BrowseForProgram(const OptionsSheet& sheet, QLineEdit& program);
+// The file chooser for a user program: the command for the chosen path (in
+// double quotes when it holds a blank), "" when cancelled.
+QString ChooseProgram(const OptionsSheet& sheet);
 
 }  // namespace pm2

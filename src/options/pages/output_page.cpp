@@ -89,7 +89,7 @@ OutputPage::OutputPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kOutput)
     ag->addWidget(m_progBrowse[i], 1 + i, 2);
     QLineEdit* program = m_prog[i];
     connect(m_progBrowse[i], &QPushButton::clicked, this, [this, program] {
-      BrowseForProgram(Sheet(), *program);
+      if (const QString chosen = ChooseProgram(Sheet()); !chosen.isEmpty()) PutText(program, chosen);
     });
   }
   grid->addWidget(after, 7, 0, 1, 4);
@@ -246,7 +246,7 @@ bool OutputPage::Leave() {
   // Every check first: a refusal leaves the block as it was.
   if (!CheckName() || !CheckHex() || !CheckOffset()) return false;
   OptionBlock& b = Block();
-  SetStored(b.out.OUTNAME, OutputNameOf(*m_name));
+  SetStored(b.out.OUTNAME, TextToStore(m_name, OutputNameOf(*m_name)));
   // A field the family hides keeps what the project stores (a range or
   // offset read from an imported project, an offset of the other hex
   // format): the user can neither see nor mend it here.
@@ -269,7 +269,7 @@ bool OutputPage::Leave() {
   }
   SetStored(b.out.OUTDIR, m_folder);
   for (int i = 0; i < 2; ++i) {
-    const std::string program = ProgramCommandOf(*m_prog[i]);
+    const std::string program = TextToStore(m_prog[i], ProgramCommandOf(*m_prog[i]));
     SetStored(b.out.RUNUSR[i], program);
     // Bit-fields: one assignment each (a conditional can't pick one to assign).
     if (program.empty() && i == 0) b.out.flags.RUNUSR0 = 0;

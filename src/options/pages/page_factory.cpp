@@ -104,7 +104,7 @@ const PageRow kPages[] = {
     {PageId::kCompiler51, FamilyPage<PageId::kCompiler51>},
     {PageId::kCompiler251, FamilyPage<PageId::kCompiler251>},
     {PageId::kCompiler166, FamilyPage<PageId::kCompiler166>},
-    {PageId::kCompilerEc166, FamilyPage<PageId::kCompilerEc166>},
+    {PageId::kCompilerYq166, FamilyPage<PageId::kCompilerYq166>},
     {PageId::kAsm51, FamilyPage<PageId::kAsm51>},
     {PageId::kAsm251, FamilyPage<PageId::kAsm251>},
     {PageId::kAsm166, FamilyPage<PageId::kAsm166>},

@@ -280,7 +280,7 @@ void PropertiesPage::WriteBack() {
           names.push_back(std::string(TrimBlanks(FromQ(m_modules->item(i)->text()))));
       SetStored(m_prop.LIBMODS, JoinLibraryModules(names));
     }
-    if (file->type == kFileCustom) SetStored(m_prop.CUSTARGS, FromQ(m_custom->text()));
+    if (file->type == kFileCustom) SetStored(m_prop.CUSTARGS, TextToStore(m_custom, FromQ(m_custom->text())));
   }
   Edited().prop = m_prop;
 }

@@ -191,7 +191,8 @@ std::string BooksPage::BaseFolder(int list) const {
 std::string BooksPage::StoredPath(int list, const std::string& chosenPath) const {
   // Blanks around a path are not kept by the environment file's line.
   const std::string chosen(TrimBlanks(chosenPath));
-  const std::string folder = m_copy.project ? m_copy.project->folder.str() : std::string();
+  const std::string folder =
+      (list == kBooksDevice && m_copy.project) ? m_copy.project->folder.str() : std::string();
   return BookStoredPath(chosen, folder, BaseFolder(list));
 }
 

@@ -53,25 +53,40 @@ std::string ResolveBookPath(const BookTreeItem& book, const BookOpenContext& ctx
     const std::string inProject = Join(ctx.projectFolder, p.substr(2));
     if (!ctx.exists || ctx.exists(inProject)) return inProject;
   }
+  // A path with its root (a folder of this machine, "\x" or "C:\x") is the
+  // book's whole path, as the books page stores a book chosen outside the
+  // list's base folder; a tool book's "\x" has always been taken below the
+  // toolset's folder.
+  const bool toolBook = book.category == 6;
+  if (RootedOrDrive(p) && !(toolBook && p[0] == '\\')) return p;
+  std::string base;
   switch (book.category) {
-    case 6:
-      return HasDriveLetter(p) ? p : Join(ctx.toolsetFolder, p);
     case 7:
-      return RootedOrDrive(p) ? p : Join(ctx.installRoot, p);
-    case 5: {
+      base = ctx.installRoot;
+      break;
+    case 5:
       if (ctx.target)
         for (const BookSlot& b : ctx.target->books)
           if (b.word != 0 && b.path == p && b.title == book.title) return p;
       // The books page stores a device book below the Device Books folder
-      // as the part behind it; one chosen elsewhere on this machine keeps
-      // its whole path.
-      if (IsAbsolutePath(p)) return p;
-      if (!ctx.deviceBooksFolder.empty()) return Join(ctx.deviceBooksFolder, p);
-      return Join(ctx.deviceDbFolder.empty() ? ctx.toolsetFolder : ctx.deviceDbFolder, p);
-    }
+      // as the part behind it.
+      if (!ctx.deviceBooksFolder.empty()) base = ctx.deviceBooksFolder;
+      else base = ctx.deviceDbFolder.empty() ? ctx.toolsetFolder : ctx.deviceDbFolder;
+      break;
     default:
-      return RootedOrDrive(p) ? p : Join(ctx.toolsetFolder, p);
+      if (book.category == 6 && HasDriveLetter(p)) return p;
+      base = ctx.toolsetFolder;
+      break;
   }
+  const std::string fromBase = Join(base, p);
+  // Earlier versions of the books page stored a book chosen outside its
+  // base folder relative to the project's folder ("..\..\manuals\x.pdf");
+  // such a book is still found there when its base holds no such file.
+  if (ctx.exists && !ctx.projectFolder.empty() && !ctx.exists(fromBase)) {
+    const std::string fromProject = Join(ctx.projectFolder, p);
+    if (ctx.exists(fromProject)) return fromProject;
+  }
+  return fromBase;
 }
 
 }  // namespace pm2

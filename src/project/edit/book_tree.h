@@ -42,11 +42,18 @@ struct BookOpenContext {
   std::string deviceDbFolder;    // folder of the device database; may be empty
   std::string deviceBooksFolder; // the environment's DEVICE_BOOKS; may be empty
   const TargetRec* target = nullptr;
-  std::function<bool(const std::string&)> exists;  // ".\" paths: the file exists
+  // Whether a file is there (".\" paths, and paths stored relative to the
+  // project by earlier versions); null: none is looked for.
+  std::function<bool(const std::string&)> exists;
 };
 
 // The path to open for a book (still in stored form where the book's path
-// was); empty when there is nothing to open.
+// was); empty when there is nothing to open. A ".\" path is taken from the
+// project's folder when the file is there; a rooted path ("/x", "C:\x",
+// "\x" except for a tool book) as it stands; any other below the base
+// folder of the book's list (installation root, toolset folder, Device
+// Books folder), or from the project's folder when only that holds it (as
+// earlier versions stored a book chosen outside its base).
 std::string ResolveBookPath(const BookTreeItem& book, const BookOpenContext& ctx);
 
 }  // namespace pm2

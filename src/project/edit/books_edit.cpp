@@ -62,7 +62,14 @@ std::string BookShownPath(const std::string& path, const std::string& baseFolder
 std::string BookStoredPath(const std::string& chosen, const std::string& projectFolder,
                            const std::string& baseFolder) {
   if (!baseFolder.empty() && StartsWithIgnoringCase(chosen, baseFolder)) return chosen.substr(baseFolder.size());
-  return projectFolder.empty() ? chosen : MakeRelativePath(projectFolder, chosen);
+  // The books tab takes a ".\" path from the project's folder; anything
+  // else not absolute it takes from the base folder, so a path of another
+  // form (a "..\" one above the project) would open another file.
+  if (!projectFolder.empty() && IsAbsolutePath(chosen)) {
+    std::string relative = MakeRelativePath(projectFolder, chosen);
+    if (relative.rfind(".\\", 0) == 0 || relative.rfind("./", 0) == 0) return relative;
+  }
+  return chosen;
 }
 
 std::string BookRefusal(int list, const std::string& title, const std::string& storedPath) {

@@ -32,10 +32,14 @@ std::string NormalizeDeviceBooksFolder(std::string folder);
 // changed without an edit is stored as it was.
 std::string BookShownPath(const std::string& path, const std::string& baseFolder);
 
-// The path stored for a book chosen in the dialog: relative to the project
-// folder (when a project is open); a path below the list's base folder
-// (compared ignoring case) is stored as the part behind it, in its own
-// case (the books tab opens it on a file system that tells case).
+// The path stored for a book chosen in the dialog, in the form the books
+// tab opens it from: a path below the list's base folder (compared
+// ignoring case) is stored as the part behind it, in its own case (the
+// books tab opens it on a file system that tells case); with a project
+// folder given, a path below it as ".\" and the rest; any other path as
+// chosen (an absolute path stays absolute). The device list passes the
+// project's folder: its books are the project's; general and tool books
+// serve every project, so none is stored relative to one.
 std::string BookStoredPath(const std::string& chosen, const std::string& projectFolder,
                            const std::string& baseFolder);
 

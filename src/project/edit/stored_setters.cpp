@@ -74,8 +74,8 @@ std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, co
   if (std::string why = GroupCompilerTextsRefusal(group, symbols, includePaths); !why.empty()) return why;
   const OptString d = OptString::Pooled(Join(symbols, ","), kPoolProject);
   const OptString i = OptString::Pooled(Join(includePaths, ";"), kPoolProject);
-  block.c166.DEFINE = block.c51.Q51DEF = block.c251.Q251DEF = block.cGnu.ACDEFN = d;
-  block.c166.INCC6 = block.c51.INCC5 = block.c251.INCC2 = block.cGnu.ACINCD = i;
+  block.q166.DEFINE = block.q51.Q51DEF = block.q251.Q251DEF = block.cGnu.ACDEFN = d;
+  block.q166.INCC6 = block.q51.INCC5 = block.q251.INCC2 = block.cGnu.ACINCD = i;
   return std::string();
 }
 

@@ -25,17 +25,17 @@ namespace {
 using NodeInit = void (*)(OptionBlock&, const TargetRec*);
 const NodeInit kNodeInit[kToolsetCount] = {
     [](OptionBlock& b, const TargetRec* t) {
-      InitCompiler51Opts(b.c51, t, kLevelNode);
-      InitAsm51Opts(b.a51, t, kLevelNode);
+      InitCompiler51Opts(b.q51, t, kLevelNode);
+      InitAsm51Opts(b.w51, t, kLevelNode);
     },
     [](OptionBlock& b, const TargetRec* t) {
-      InitCompiler251Opts(b.c251, t, kLevelNode);
-      InitAsm51Opts(b.a51, t, kLevelNode);
+      InitCompiler251Opts(b.q251, t, kLevelNode);
+      InitAsm51Opts(b.w51, t, kLevelNode);
     },
     [](OptionBlock& b, const TargetRec*) {
-      InitCompiler166Opts(b.c166, kLevelNode);
-      InitCompilerEc166Opts(b.ec166, kLevelNode);
-      InitAsm166Opts(b.a166, kLevelNode);
+      InitCompiler166Opts(b.q166, kLevelNode);
+      InitCompilerYq166Opts(b.yq166, kLevelNode);
+      InitAsm166Opts(b.w166, kLevelNode);
     },
     [](OptionBlock& b, const TargetRec* t) {
       InitCompilerArmGnuOpts(b.cGnu, t, kLevelNode);

@@ -213,34 +213,34 @@ const FieldRow kTargetArmAdsRows[] = {
 };
 
 const FieldRow kCompiler51Rows[] = {
-    PM2_NUM("Q51FL", 32, b->c51.Q51FL), PM2_NUM("Q51VA", 32, b->c51.Q51VA),
-    PM2_STR("Q51MSC", b->c51.Q51MSC), PM2_STR("Q51DEF", b->c51.Q51DEF),
-    PM2_STR("Q51UDF", b->c51.Q51UDF), PM2_STR("INCC5", b->c51.INCC5),
+    PM2_NUM("Q51FL", 32, b->q51.Q51FL), PM2_NUM("Q51VA", 32, b->q51.Q51VA),
+    PM2_STR("Q51MSC", b->q51.Q51MSC), PM2_STR("Q51DEF", b->q51.Q51DEF),
+    PM2_STR("Q51UDF", b->q51.Q51UDF), PM2_STR("INCC5", b->q51.INCC5),
 };
 
 const FieldRow kCompiler251Rows[] = {
-    PM2_NUM("Q251F1", 32, b->c251.Q251F1), PM2_NUM("Q251F2", 32, b->c251.Q251F2),
-    PM2_STR("Q251MSC", b->c251.Q251MSC), PM2_STR("Q251DEF", b->c251.Q251DEF),
-    PM2_STR("Q251UDF", b->c251.Q251UDF), PM2_STR("INCC2", b->c251.INCC2),
+    PM2_NUM("Q251F1", 32, b->q251.Q251F1), PM2_NUM("Q251F2", 32, b->q251.Q251F2),
+    PM2_STR("Q251MSC", b->q251.Q251MSC), PM2_STR("Q251DEF", b->q251.Q251DEF),
+    PM2_STR("Q251UDF", b->q251.Q251UDF), PM2_STR("INCC2", b->q251.INCC2),
 };
 
 const FieldRow kCompiler166Rows[] = {
-    PM2_NUM("Optimize", 8, b->c166.OPTIMIZE), PM2_NUM("SpeedSize", 8, b->c166.SPEEDSIZE),
-    PM2_BITS("RegColor", 2, b->c166.flags.REGCOLOR), PM2_BITS("Static", 2, b->c166.flags.STATIC),
-    PM2_NUM("WarningLev", 8, b->c166.WARNINGLEV), PM2_BITS("Alias", 2, b->c166.flags.ALIAS),
-    PM2_BITS("Order", 2, b->c166.flags.ORDER),
-    PM2_BITS("UnsignedChar", 2, b->c166.flags.UNSIGNEDCHAR),
-    PM2_BITS("NoDppSave", 2, b->c166.flags.NODPPSAVE),
-    PM2_BITS("Float64", 2, b->c166.flags.FLOAT64), PM2_BITS("SaveUsr", 2, b->c166.flags.SAVEUSR),
-    PM2_BITS("Reorder", 2, b->c166.flags2.REORDER), PM2_STR("cMisc", b->c166.CMISC),
-    PM2_STR("Define", b->c166.DEFINE), PM2_STR("Undefine", b->c166.UNDEFINE),
-    PM2_STR("INCC6", b->c166.INCC6),
+    PM2_NUM("Optimize", 8, b->q166.OPTIMIZE), PM2_NUM("SpeedSize", 8, b->q166.SPEEDSIZE),
+    PM2_BITS("RegColor", 2, b->q166.flags.REGCOLOR), PM2_BITS("Static", 2, b->q166.flags.STATIC),
+    PM2_NUM("WarningLev", 8, b->q166.WARNINGLEV), PM2_BITS("Alias", 2, b->q166.flags.ALIAS),
+    PM2_BITS("Order", 2, b->q166.flags.ORDER),
+    PM2_BITS("UnsignedChar", 2, b->q166.flags.UNSIGNEDCHAR),
+    PM2_BITS("NoDppSave", 2, b->q166.flags.NODPPSAVE),
+    PM2_BITS("Float64", 2, b->q166.flags.FLOAT64), PM2_BITS("SaveUsr", 2, b->q166.flags.SAVEUSR),
+    PM2_BITS("Reorder", 2, b->q166.flags2.REORDER), PM2_STR("cMisc", b->q166.CMISC),
+    PM2_STR("Define", b->q166.DEFINE), PM2_STR("Undefine", b->q166.UNDEFINE),
+    PM2_STR("INCC6", b->q166.INCC6),
 };
 
-const FieldRow kCompilerEc166Rows[] = {
-    PM2_BYTES("YQ166", 20, b->ec166.YQ166), PM2_STR("ECMISC", b->ec166.ECMISC),
-    PM2_STR("ECDEFINE", b->ec166.ECDEFINE), PM2_STR("ECUNDEF", b->ec166.ECUNDEF),
-    PM2_STR("ECINC", b->ec166.ECINC),
+const FieldRow kCompilerYq166Rows[] = {
+    PM2_BYTES("YQ166", 20, b->yq166.YQ166), PM2_STR("ECMISC", b->yq166.ECMISC),
+    PM2_STR("ECDEFINE", b->yq166.ECDEFINE), PM2_STR("ECUNDEF", b->yq166.ECUNDEF),
+    PM2_STR("ECINC", b->yq166.ECINC),
 };
 
 const FieldRow kCompilerArmGnuRows[] = {
@@ -256,15 +256,15 @@ const FieldRow kCompilerArmAdsRows[] = {
 };
 
 const FieldRow kAsm51Rows[] = {
-    PM2_NUM("WX51FL", 32, b->a51.WX51FL), PM2_STR("WX51MSC", b->a51.WX51MSC),
-    PM2_STR("WX51SET", b->a51.WX51SET), PM2_STR("WX51RST", b->a51.WX51RST),
-    PM2_STR("INCA5", b->a51.INCA5),
+    PM2_NUM("WX51FL", 32, b->w51.WX51FL), PM2_STR("WX51MSC", b->w51.WX51MSC),
+    PM2_STR("WX51SET", b->w51.WX51SET), PM2_STR("WX51RST", b->w51.WX51RST),
+    PM2_STR("INCA5", b->w51.INCA5),
 };
 
 const FieldRow kAsm166Rows[] = {
-    PM2_BITS("MPL", 2, b->a166.flags.MPL), PM2_BITS("CASE", 2, b->a166.flags.CASE),
-    PM2_STR("aMisc", b->a166.AMISC), PM2_STR("aSet", b->a166.ASET),
-    PM2_STR("aReset", b->a166.ARESET), PM2_STR("INCA6", b->a166.INCA6),
+    PM2_BITS("MPL", 2, b->w166.flags.MPL), PM2_BITS("CASE", 2, b->w166.flags.CASE),
+    PM2_STR("aMisc", b->w166.AMISC), PM2_STR("aSet", b->w166.ASET),
+    PM2_STR("aReset", b->w166.ARESET), PM2_STR("INCA6", b->w166.INCA6),
 };
 
 const FieldRow kAsmArmGnuRows[] = {
@@ -290,32 +290,32 @@ const FieldRow kBuildPropRows[] = {
 };
 
 const FieldRow kLinker51Rows[] = {
-    PM2_NUM("NX51FL", 32, b->l51.NX51FL), PM2_STR("NX51OVL", b->l51.NX51OVL),
-    PM2_STR("NX51MSC", b->l51.NX51MSC), PM2_STR("NX51DWN", b->l51.NX51DWN),
-    PM2_STR("NX51LFI", b->l51.NX51LFI), PM2_STR("NX51ASN", b->l51.NX51ASN),
-    PM2_STR("NX51RES", b->l51.NX51RES), PM2_STR("NX51CCL", b->l51.NX51CCL),
-    PM2_STR("NX51UCL", b->l51.NX51UCL), PM2_STR("NX51CSC", b->l51.NX51CSC),
-    PM2_STR("NX51UCS", b->l51.NX51UCS), PM2_STR("NX51COB", b->l51.NX51COB),
-    PM2_STR("NX51XDB", b->l51.NX51XDB), PM2_STR("NX51PDB", b->l51.NX51PDB),
-    PM2_STR("NX51BIB", b->l51.NX51BIB), PM2_STR("NX51DAB", b->l51.NX51DAB),
-    PM2_STR("NX51IDB", b->l51.NX51IDB), PM2_STR("NX51PRC", b->l51.NX51PRC),
-    PM2_STR("NX51STK", b->l51.NX51STK), PM2_STR("NX51COS", b->l51.NX51COS),
-    PM2_STR("NX51XDS", b->l51.NX51XDS), PM2_STR("NX51BIS", b->l51.NX51BIS),
-    PM2_STR("NX51DAS", b->l51.NX51DAS), PM2_STR("NX51IDS", b->l51.NX51IDS),
+    PM2_NUM("NX51FL", 32, b->n51.NX51FL), PM2_STR("NX51OVL", b->n51.NX51OVL),
+    PM2_STR("NX51MSC", b->n51.NX51MSC), PM2_STR("NX51DWN", b->n51.NX51DWN),
+    PM2_STR("NX51LFI", b->n51.NX51LFI), PM2_STR("NX51ASN", b->n51.NX51ASN),
+    PM2_STR("NX51RES", b->n51.NX51RES), PM2_STR("NX51CCL", b->n51.NX51CCL),
+    PM2_STR("NX51UCL", b->n51.NX51UCL), PM2_STR("NX51CSC", b->n51.NX51CSC),
+    PM2_STR("NX51UCS", b->n51.NX51UCS), PM2_STR("NX51COB", b->n51.NX51COB),
+    PM2_STR("NX51XDB", b->n51.NX51XDB), PM2_STR("NX51PDB", b->n51.NX51PDB),
+    PM2_STR("NX51BIB", b->n51.NX51BIB), PM2_STR("NX51DAB", b->n51.NX51DAB),
+    PM2_STR("NX51IDB", b->n51.NX51IDB), PM2_STR("NX51PRC", b->n51.NX51PRC),
+    PM2_STR("NX51STK", b->n51.NX51STK), PM2_STR("NX51COS", b->n51.NX51COS),
+    PM2_STR("NX51XDS", b->n51.NX51XDS), PM2_STR("NX51BIS", b->n51.NX51BIS),
+    PM2_STR("NX51DAS", b->n51.NX51DAS), PM2_STR("NX51IDS", b->n51.NX51IDS),
 };
 
 const FieldRow kLinker166Rows[] = {
-    PM2_BITS("useLinkFile", 1, b->l166.flags.USELINKFILE), PM2_STR("LnkFile", b->l166.LNKFILE),
-    PM2_BITS("LinkOnly", 1, b->l166.flags.LINKONLY),
-    PM2_BITS("UseTargSet", 1, b->l166.flags.USETARGSET),
-    PM2_BITS("DppUse", 1, b->l166.flags.DPPUSE), PM2_NUM("nDataSel", 8, b->l166.NDATASEL),
-    PM2_NUM("nConstSel", 8, b->l166.NCONSTSEL), PM2_STR("NearDataStr", b->l166.NEARDATASTR),
-    PM2_STR("NearConstStr", b->l166.NEARCONSTSTR), PM2_STR("CinitTab", b->l166.CINITTAB),
-    PM2_STR("IntVectAddr", b->l166.INTVECTADDR), PM2_NUM("lWarnLev", 8, b->l166.LWARNLEV),
-    PM2_STR("lDisWarn", b->l166.LDISWARN), PM2_STR("lAssign", b->l166.LASSIGN),
-    PM2_STR("lRegbank", b->l166.LREGBANK), PM2_STR("lReserve", b->l166.LRESERVE),
-    PM2_STR("lMisc", b->l166.LMISC), PM2_STR("lClasses", b->l166.LCLASSES),
-    PM2_STR("lSect", b->l166.LSECT),
+    PM2_BITS("useLinkFile", 1, b->n166.flags.USELINKFILE), PM2_STR("LnkFile", b->n166.LNKFILE),
+    PM2_BITS("LinkOnly", 1, b->n166.flags.LINKONLY),
+    PM2_BITS("UseTargSet", 1, b->n166.flags.USETARGSET),
+    PM2_BITS("DppUse", 1, b->n166.flags.DPPUSE), PM2_NUM("nDataSel", 8, b->n166.NDATASEL),
+    PM2_NUM("nConstSel", 8, b->n166.NCONSTSEL), PM2_STR("NearDataStr", b->n166.NEARDATASTR),
+    PM2_STR("NearConstStr", b->n166.NEARCONSTSTR), PM2_STR("CinitTab", b->n166.CINITTAB),
+    PM2_STR("IntVectAddr", b->n166.INTVECTADDR), PM2_NUM("lWarnLev", 8, b->n166.LWARNLEV),
+    PM2_STR("lDisWarn", b->n166.LDISWARN), PM2_STR("lAssign", b->n166.LASSIGN),
+    PM2_STR("lRegbank", b->n166.LREGBANK), PM2_STR("lReserve", b->n166.LRESERVE),
+    PM2_STR("lMisc", b->n166.LMISC), PM2_STR("lClasses", b->n166.LCLASSES),
+    PM2_STR("lSect", b->n166.LSECT),
 };
 
 const FieldRow kLinkerArmGnuRows[] = {
@@ -355,7 +355,7 @@ const KeyFamily kFamilies[kFamCount] = {
     PM2_FAMILY("Q51 compiler", kCompiler51Rows),
     PM2_FAMILY("Q251 compiler", kCompiler251Rows),
     PM2_FAMILY("Q166 compiler", kCompiler166Rows),
-    PM2_FAMILY("YQ166 compiler", kCompilerEc166Rows),
+    PM2_FAMILY("YQ166 compiler", kCompilerYq166Rows),
     PM2_FAMILY("ARM-GNU compiler", kCompilerArmGnuRows),
     PM2_FAMILY("ARM-ADS compiler", kCompilerArmAdsRows),
     PM2_FAMILY("W51/WX51 assembler", kAsm51Rows),
@@ -379,7 +379,7 @@ struct ToolsetFamilies {
 const ToolsetFamilies kToolsetFamilies[kToolsetCount] = {
     {kFamTarget51, kFamCompiler51, -1, kFamAsm51, kFamLinker51},
     {kFamTarget251, kFamCompiler251, -1, kFamAsm51, kFamLinker51},
-    {kFamTarget166, kFamCompiler166, kFamCompilerEc166, kFamAsm166, kFamLinker166},
+    {kFamTarget166, kFamCompiler166, kFamCompilerYq166, kFamAsm166, kFamLinker166},
     {kFamTargetArmGnu, kFamCompilerArmGnu, -1, kFamAsmArmGnu, kFamLinkerArmGnu},
     {kFamTargetArmAds, kFamCompilerArmAds, -1, kFamAsmArmAds, kFamLinkerArmAds},
 };
@@ -496,8 +496,8 @@ void WriteOptionKeyLines(ProjectLineWriter& w, TargetRec* target, OptionBlock* b
 bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock* block,
                            int pool, std::string* error, int* cpuLine) {
   OptionBlock& b = *block;
-  for (OptString* s : {&b.c166.INCC6, &b.a166.INCA6, &b.c51.INCC5, &b.a51.INCA5, &b.c251.INCC2,
-                       &b.ec166.ECINC, &b.cGnu.ACINCD, &b.aGnu.AAINCD, &b.cAds.ADSCINCD,
+  for (OptString* s : {&b.q166.INCC6, &b.w166.INCA6, &b.q51.INCC5, &b.w51.INCA5, &b.q251.INCC2,
+                       &b.yq166.ECINC, &b.cGnu.ACINCD, &b.aGnu.AAINCD, &b.cAds.ADSCINCD,
                        &b.aAds.ADSAINCD, &b.out.BRUNUSR[0], &b.out.BRUNUSR[1]}) {
     *s = OptString();
   }

@@ -76,7 +76,7 @@ struct FieldRow {
 enum KeyFamilyId : int {
   kFamDevice, kFamOutput, kFamUserPrograms,
   kFamTarget51, kFamTarget251, kFamTarget166, kFamTargetArmGnu, kFamTargetArmAds,
-  kFamCompiler51, kFamCompiler251, kFamCompiler166, kFamCompilerEc166,
+  kFamCompiler51, kFamCompiler251, kFamCompiler166, kFamCompilerYq166,
   kFamCompilerArmGnu, kFamCompilerArmAds,
   kFamAsm51, kFamAsm166, kFamAsmArmGnu, kFamAsmArmAds,
   kFamBuildProps,

@@ -146,40 +146,40 @@ class Importer {
     ResetEntry();
     m_highestBank = 0;
     if (s.kind == kLinker) {
-      if (s.family == 2) m_w.l166.flags.USETARGSET = 0;
-      else m_w.l51.NX51FL &= ~(1u << 2);
+      if (s.family == 2) m_w.n166.flags.USETARGSET = 0;
+      else m_w.n51.NX51FL &= ~(1u << 2);
     }
   }
 
   void EndSection(const SectionRow& s) {
     switch (s.kind) {
       case kCompiler:
-        if (s.family == 2) m_w.c166.CMISC = Pooled(m_misc);
-        if (s.family == 0) m_w.c51.Q51MSC = Pooled(m_misc);
-        if (s.family == 1) m_w.c251.Q251MSC = Pooled(m_misc);
+        if (s.family == 2) m_w.q166.CMISC = Pooled(m_misc);
+        if (s.family == 0) m_w.q51.Q51MSC = Pooled(m_misc);
+        if (s.family == 1) m_w.q251.Q251MSC = Pooled(m_misc);
         break;
       case kAssembler:
         if (!m_banks.empty()) {
           if (s.family == 1 && !m_misc.empty() && m_misc.back() != ' ') m_misc += ' ';
           m_misc += "REGISTERBANK (" + m_banks + ")";
         }
-        if (s.family == 2) m_w.a166.AMISC = Pooled(m_misc);
-        else m_w.a51.WX51MSC = Pooled(m_misc);
+        if (s.family == 2) m_w.w166.AMISC = Pooled(m_misc);
+        else m_w.w51.WX51MSC = Pooled(m_misc);
         break;
       case kLinker:
         if (s.family == 2) {
-          m_w.l166.LSECT = Pooled(m_sect);
-          m_w.l166.LCLASSES = Pooled(m_classes);
-          m_w.l166.LRESERVE = Pooled(m_reserve);
-          m_w.l166.LASSIGN = Pooled(m_assign);
-          m_w.l166.LMISC = Pooled(m_misc);
+          m_w.n166.LSECT = Pooled(m_sect);
+          m_w.n166.LCLASSES = Pooled(m_classes);
+          m_w.n166.LRESERVE = Pooled(m_reserve);
+          m_w.n166.LASSIGN = Pooled(m_assign);
+          m_w.n166.LMISC = Pooled(m_misc);
         } else {
-          m_w.l51.NX51MSC = Pooled(m_misc);
+          m_w.n51.NX51MSC = Pooled(m_misc);
           if (s.family == 1) {
-            m_w.l51.NX51UCS = Pooled(m_sect);
-            m_w.l51.NX51UCL = Pooled(m_classes);
-            m_w.l51.NX51RES = Pooled(m_reserve);
-            m_w.l51.NX51ASN = Pooled(m_assign);
+            m_w.n51.NX51UCS = Pooled(m_sect);
+            m_w.n51.NX51UCL = Pooled(m_classes);
+            m_w.n51.NX51RES = Pooled(m_reserve);
+            m_w.n51.NX51ASN = Pooled(m_assign);
           }
         }
         break;
@@ -301,11 +301,11 @@ class Importer {
           OptionBlock* b = NewOptionBlock(kPoolProject);
           b->owner = m_target;
           InitBuildPropOpts(b->prop, 0);
-          InitCompiler166Opts(b->c166, 0);
-          InitAsm166Opts(b->a166, 0);
-          InitCompiler51Opts(b->c51, m_target, 0);
-          InitAsm51Opts(b->a51, m_target, 0);
-          InitCompiler251Opts(b->c251, m_target, 0);
+          InitCompiler166Opts(b->q166, 0);
+          InitAsm166Opts(b->w166, 0);
+          InitCompiler51Opts(b->q51, m_target, 0);
+          InitAsm51Opts(b->w51, m_target, 0);
+          InitCompiler251Opts(b->q251, m_target, 0);
           b->prop.flags.INCBLD = m_link ? 1 : 0;
           b->prop.flags.ALWAYSBUILD = m_always ? 1 : 0;
           if (m_toolset == 0) b->prop.BANKNO = uint16_t(m_bank);
@@ -323,8 +323,8 @@ class Importer {
     OutputOpts& o = m_w.out;
     if (key == "REGISTEROPT" || key == "REGOPT") {
       const uint32_t v = uint32_t(m_f.ReadYesNo());
-      if (m_toolset == 0) SetBits(m_w.c51.Q51FL, 0, 2, v);
-      if (m_toolset == 2) m_w.c166.flags.REGCOLOR = v;
+      if (m_toolset == 0) SetBits(m_w.q51.Q51FL, 0, 2, v);
+      if (m_toolset == 2) m_w.q166.flags.REGCOLOR = v;
     } else if (key == "BEEPDONE") {
       o.flags.bit4 = m_f.ReadYesNo();
     } else if (key == "RUNPROG1") {
@@ -358,7 +358,7 @@ class Importer {
       return;
     }
     if (key == "DEFINES") {
-      OptString* field = family == 2 ? &m_w.c166.DEFINE : family == 0 ? &m_w.c51.Q51DEF : &m_w.c251.Q251DEF;
+      OptString* field = family == 2 ? &m_w.q166.DEFINE : family == 0 ? &m_w.q51.Q51DEF : &m_w.q251.Q251DEF;
       *field = Pooled(m_f.ReadText(510));
       return;
     }
@@ -368,7 +368,7 @@ class Importer {
   }
 
   void Compiler166Key(const std::string& key) {
-    Compiler166Opts& c = m_w.c166;
+    Compiler166Opts& c = m_w.q166;
     const auto flag = [&](int shift) { SetFlagBits(c.flags, shift, 2, uint32_t(m_f.ReadYesNo())); };
     if (key == "PAGEWIDTH") m_w.lst.pageWidth = uint16_t(m_f.ReadNumber());
     else if (key == "PAGELENGTH") m_w.lst.pageLength = uint16_t(m_f.ReadNumber());
@@ -403,10 +403,10 @@ class Importer {
   }
 
   void Compiler51Key(const std::string& key) {
-    uint32_t& fl = m_w.c51.Q51FL;
+    uint32_t& fl = m_w.q51.Q51FL;
     const auto two = [&](int shift) { SetBits(fl, shift, 2, uint32_t(m_f.ReadYesNo())); };
-    if (key == "WARNINGLEVEL") m_w.c166.WARNINGLEV = uint8_t(m_f.ReadNumber());
-    else if (key == "FLOAT64") SetFlagBits(m_w.c166.flags, 12, 2, uint32_t(m_f.ReadYesNo()));
+    if (key == "WARNINGLEVEL") m_w.q166.WARNINGLEV = uint8_t(m_f.ReadNumber());
+    else if (key == "FLOAT64") SetFlagBits(m_w.q166.flags, 12, 2, uint32_t(m_f.ReadYesNo()));
     else if (key == "OPTLEVEL") SetBits(fl, 14, 4, uint32_t(m_f.ReadNumber()));
     else if (key == "EMPLEVEL") SetBits(fl, 22, 2, m_f.ReadNumber() == 0 ? 1 : 0);
     else if (key == "MODEL") m_w.t51.MODEL5 = uint16_t(m_f.ReadNumber());
@@ -417,12 +417,12 @@ class Importer {
     else if (key == "NOAREGS") two(6);
     else if (key == "INTVEC") two(8);
     else if (key == "OBJECTEXTEND") two(24);
-    else if (key == "INTERRUPTOFFSET") m_w.c51.Q51VA = uint32_t(m_f.ReadNumber());
+    else if (key == "INTERRUPTOFFSET") m_w.q51.Q51VA = uint32_t(m_f.ReadNumber());
     else if (key == "INTERRUPTINTERVAL") m_f.ReadNumber();
   }
 
   void Compiler251Key(const std::string& key) {
-    uint32_t& fl = m_w.c251.Q251F1;
+    uint32_t& fl = m_w.q251.Q251F1;
     const auto two = [&](int shift) { SetBits(fl, shift, 2, uint32_t(m_f.ReadYesNo())); };
     if (key == "WARNINGLEVEL") SetBits(fl, 20, 4, uint32_t(m_f.ReadNumber()));
     else if (key == "OPTLEVEL") SetBits(fl, 16, 4, uint32_t(m_f.ReadNumber()));
@@ -459,13 +459,13 @@ class Importer {
     if (family == 2) {
       if (key == "TABSIZE") m_w.lst.lstByte = uint8_t(m_f.ReadNumber());
       else if (key == "MACROGEN") m_w.lst.lstByte2 = uint8_t(m_f.ReadNumber());
-      else if (key == "CASE") m_w.a166.flags.CASE = m_f.ReadYesNo();
-      else if (key == "MACROENABLE") m_w.a166.flags.MPL = m_f.ReadYesNo();
-      else if (key == "SET") m_w.a166.ASET = Pooled(m_f.ReadText(510));
+      else if (key == "CASE") m_w.w166.flags.CASE = m_f.ReadYesNo();
+      else if (key == "MACROENABLE") m_w.w166.flags.MPL = m_f.ReadYesNo();
+      else if (key == "SET") m_w.w166.ASET = Pooled(m_f.ReadText(510));
       else if (key == "MOD167") Mod167();
       return;
     }
-    uint32_t& fl = m_w.a51.WX51FL;
+    uint32_t& fl = m_w.w51.WX51FL;
     if (key == "GEN") m_w.lst.lstByte2 = uint8_t(m_f.ReadYesNo());
     else if (key == "CASE" && family == 1) SetBits(fl, 4, 2, uint32_t(m_f.ReadYesNo()));
     else if (key == "MACROENABLE") SetBits(fl, 0, 2, uint32_t(m_f.ReadYesNo()));
@@ -475,7 +475,7 @@ class Importer {
       else if (v == 1) fl = (fl & ~0xBu) | 0x4u;
       else if (v == 2) fl = (fl & ~0xAu) | 0x5u;
     } else if (key == "MOD51") SetBits(fl, 6, 2, uint32_t(m_f.ReadYesNo()));
-    else if (key == "SET") m_w.a51.WX51SET = Pooled(m_f.ReadText(510));
+    else if (key == "SET") m_w.w51.WX51SET = Pooled(m_f.ReadText(510));
     else if (key.size() == 4 && key.compare(0, 3, "REG") == 0 && key[3] >= '0' && key[3] <= '3') {
       if (m_f.ReadYesNo()) Append(m_banks, std::string(1, key[3]), ",", 64);
     } else if (key == "CODEGEN" && family == 1) SetBits(m_w.t251.T251FL, 2, 1, uint32_t(m_f.ReadNumber() & 1));
@@ -491,8 +491,8 @@ class Importer {
   void LinkerKey(int family, const std::string& key) {
     if (Numbered(key, "ADDL", 1, 8)) return Append(m_misc, m_f.ReadText(4094), " ", 4094);
     if (family == 2) return Linker166Key(key);
-    uint32_t& fl = m_w.l51.NX51FL;
-    Linker51Opts& l = m_w.l51;
+    uint32_t& fl = m_w.n51.NX51FL;
+    Linker51Opts& l = m_w.n51;
     if (key == "WARNINGLEVEL") SetBits(fl, 4, 4, uint32_t(m_f.ReadNumber()));
     else if (key == "USECMDFILE") SetBits(fl, 0, 1, uint32_t(m_f.ReadYesNo()));
     else if (key == "CMDFILE") CmdFile(&l.NX51LFI, [&](bool on) { SetBits(fl, 0, 1, on); });
@@ -542,7 +542,7 @@ class Importer {
     };
     for (const Row& r : kRows) {
       if (key != r.key) continue;
-      m_w.l51.*r.field = Pooled(r.address ? m_f.ReadAddressText() : m_f.ReadText(510));
+      m_w.n51.*r.field = Pooled(r.address ? m_f.ReadAddressText() : m_f.ReadText(510));
       return true;
     }
     return false;
@@ -561,7 +561,7 @@ class Importer {
   }
 
   void Linker166Key(const std::string& key) {
-    Linker166Opts& l = m_w.l166;
+    Linker166Opts& l = m_w.n166;
     if (key == "WARNINGLEVEL") l.LWARNLEV = uint8_t(m_f.ReadNumber());
     else if (key == "USECMDFILE") l.flags.USELINKFILE = m_f.ReadYesNo();
     else if (key == "CMDFILE") CmdFile(&l.LNKFILE, [&](bool on) { l.flags.USELINKFILE = on; });
@@ -616,7 +616,7 @@ class Importer {
       range.ReadKeyName(&kind);
       uint32_t a, b;
       range.ReadRange(&a, &b);
-      Linker166Opts& l = m_w.l166;
+      Linker166Opts& l = m_w.n166;
       l.flags.DPPUSE = 1;
       if (data) {
         l.NDATASEL = uint8_t(n);

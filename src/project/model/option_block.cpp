@@ -206,14 +206,14 @@ bool OptionBlocksMatch(const OptionBlock& defaults, const OptionBlock& block) {
     return false;
   switch (owner->toolset) {
     case kToolset51:
-      return SubRecordsMatch(defaults.c51, block.c51) && SubRecordsMatch(defaults.a51, block.a51);
+      return SubRecordsMatch(defaults.q51, block.q51) && SubRecordsMatch(defaults.w51, block.w51);
     case kToolset251:
-      return SubRecordsMatch(defaults.c251, block.c251) &&
-             SubRecordsMatch(defaults.a51, block.a51);
+      return SubRecordsMatch(defaults.q251, block.q251) &&
+             SubRecordsMatch(defaults.w51, block.w51);
     case kToolset166:
-      return SubRecordsMatch(defaults.c166, block.c166) &&
-             SubRecordsMatch(defaults.ec166, block.ec166) &&
-             SubRecordsMatch(defaults.a166, block.a166);
+      return SubRecordsMatch(defaults.q166, block.q166) &&
+             SubRecordsMatch(defaults.yq166, block.yq166) &&
+             SubRecordsMatch(defaults.w166, block.w166);
     case kToolsetArmGnu:
       return SubRecordsMatch(defaults.cGnu, block.cGnu) &&
              SubRecordsMatch(defaults.aGnu, block.aGnu);

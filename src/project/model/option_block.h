@@ -333,7 +333,7 @@ struct DebugOpts {
 };
 
 // ---------------------------------------------------------------- 166 EC++ compiler
-struct CompilerEc166Opts {
+struct CompilerYq166Opts {
   uint8_t YQ166[20] = {};
   OptString ECMISC;
   OptString ECDEFINE;
@@ -602,19 +602,19 @@ struct OptionBlock {
   OutputOpts out;               // all toolsets
   ListingOpts lst;              // all toolsets
   Target166Opts t166;           // toolset 2
-  Compiler166Opts c166;
+  Compiler166Opts q166;
   BuildPropOpts prop;           // all toolsets
-  Asm166Opts a166;
-  Linker166Opts l166;
+  Asm166Opts w166;
+  Linker166Opts n166;
   DebugOpts dbg;                // all toolsets
-  CompilerEc166Opts ec166;
+  CompilerYq166Opts yq166;
   FlashOpts flash;              // all toolsets
   Target51Opts t51;             // toolset 0
-  Compiler51Opts c51;
-  Asm51Opts a51;                // toolsets 0 and 1
-  Linker51Opts l51;             // toolsets 0 and 1
+  Compiler51Opts q51;
+  Asm51Opts w51;                // toolsets 0 and 1
+  Linker51Opts n51;             // toolsets 0 and 1
   Target251Opts t251;           // toolset 1
-  Compiler251Opts c251;
+  Compiler251Opts q251;
   TargetArmGnuOpts tGnu;        // toolset 3
   CompilerArmGnuOpts cGnu;
   AsmArmGnuOpts aGnu;
@@ -626,8 +626,8 @@ struct OptionBlock {
 
   // Every sub-record after the header, in stored order.
   template <class V> void VisitSubRecords(V&& v) {
-    v(out); v(lst); v(t166); v(c166); v(prop); v(a166); v(l166); v(dbg); v(ec166);
-    v(flash); v(t51); v(c51); v(a51); v(l51); v(t251); v(c251); v(tGnu); v(cGnu);
+    v(out); v(lst); v(t166); v(q166); v(prop); v(w166); v(n166); v(dbg); v(yq166);
+    v(flash); v(t51); v(q51); v(w51); v(n51); v(t251); v(q251); v(tGnu); v(cGnu);
     v(aGnu); v(lGnu); v(tAds); v(cAds); v(aAds); v(lAds);
   }
   // Every field after the header, in stored order.

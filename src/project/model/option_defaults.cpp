@@ -95,7 +95,7 @@ void InitCompiler166Opts(Compiler166Opts& c, int level) {
   c.DEFINE = c.UNDEFINE = c.INCC6 = OptString();
 }
 
-void InitCompilerEc166Opts(CompilerEc166Opts& c, int level) {
+void InitCompilerYq166Opts(CompilerYq166Opts& c, int level) {
   if (level == kLevelNode) {
     ClearFirstWord(c.YQ166, 0x1FB, 0x204);
     return;
@@ -299,10 +299,10 @@ void SetDefaultOptions51(OptionBlock& b, const TargetRec* target, int level) {
   BeginDefaults(b, false, false);
   InitTarget51Opts(b.t51, target);
   b.out.HEXSEL = (b.t51.T51FL & kT51Mode2) ? 1 : 0;
-  InitCompiler51Opts(b.c51, target, level);
+  InitCompiler51Opts(b.q51, target, level);
   InitBuildPropOpts(b.prop, level);
-  InitAsm51Opts(b.a51, target, level);
-  InitLinker51Opts(b.l51, false);
+  InitAsm51Opts(b.w51, target, level);
+  InitLinker51Opts(b.n51, false);
   EndDefaults(b);
   SyncArchitectureControls(b, kToolset51);
 }
@@ -310,21 +310,21 @@ void SetDefaultOptions51(OptionBlock& b, const TargetRec* target, int level) {
 void SetDefaultOptions251(OptionBlock& b, const TargetRec* target, int level) {
   BeginDefaults(b, false, true);
   InitTarget251Opts(b.t251, target);
-  InitCompiler251Opts(b.c251, target, level);
+  InitCompiler251Opts(b.q251, target, level);
   InitBuildPropOpts(b.prop, level);
-  InitAsm51Opts(b.a51, target, level);
-  InitLinker51Opts(b.l51, true);
+  InitAsm51Opts(b.w51, target, level);
+  InitLinker51Opts(b.n51, true);
   EndDefaults(b);
 }
 
 void SetDefaultOptions166(OptionBlock& b, const TargetRec* target, int level) {
   BeginDefaults(b, false, true);
   InitTarget166Opts(b.t166, target);
-  InitCompiler166Opts(b.c166, level);
-  InitCompilerEc166Opts(b.ec166, level);
+  InitCompiler166Opts(b.q166, level);
+  InitCompilerYq166Opts(b.yq166, level);
   InitBuildPropOpts(b.prop, level);
-  InitAsm166Opts(b.a166, level);
-  InitLinker166Opts(b.l166);
+  InitAsm166Opts(b.w166, level);
+  InitLinker166Opts(b.n166);
   EndDefaults(b);
   SyncArchitectureControls(b, kToolset166);
 }
@@ -388,12 +388,12 @@ bool InitTargetSubRecord(OptionBlock& b, const TargetRec* target, uint16_t tools
 void SyncArchitectureControls(OptionBlock& b, uint16_t toolset) {
   if (toolset == kToolset166) {
     bool mod167 = b.t166.flags.MOD167, modV2 = b.t166.flags.MODV2;
-    b.c166.CMISC = SyncModV2Control(SyncMod167Control(b.c166.CMISC, mod167), modV2);
-    b.a166.AMISC = SyncModV2Control(SyncMod167Control(b.a166.AMISC, mod167), modV2);
+    b.q166.CMISC = SyncModV2Control(SyncMod167Control(b.q166.CMISC, mod167), modV2);
+    b.w166.AMISC = SyncModV2Control(SyncMod167Control(b.w166.AMISC, mod167), modV2);
   } else if (toolset == kToolset51) {
     bool mode2 = (b.t51.T51FL & kT51Mode2) != 0;
-    b.c51.Q51MSC = SyncMode2Control(b.c51.Q51MSC, mode2);
-    b.a51.WX51MSC = SyncMode2Control(b.a51.WX51MSC, mode2);
+    b.q51.Q51MSC = SyncMode2Control(b.q51.Q51MSC, mode2);
+    b.w51.WX51MSC = SyncMode2Control(b.w51.WX51MSC, mode2);
   }
 }
 

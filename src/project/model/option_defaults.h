@@ -29,7 +29,7 @@ void InitOutputOpts(OptionBlock& b);
 void InitListingOpts(OptionBlock& b, bool armAds);
 void InitBuildPropOpts(BuildPropOpts& p, int level);
 void InitCompiler166Opts(Compiler166Opts& c, int level);
-void InitCompilerEc166Opts(CompilerEc166Opts& c, int level);
+void InitCompilerYq166Opts(CompilerYq166Opts& c, int level);
 void InitAsm166Opts(Asm166Opts& a, int level);
 void InitLinker166Opts(Linker166Opts& l);
 void InitCompiler51Opts(Compiler51Opts& c, const TargetRec* target, int level);

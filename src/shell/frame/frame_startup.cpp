@@ -29,7 +29,8 @@ FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool 
   // event interface's shared objects are made then too: the interface is
   // still announced, with its handlers in place, at its own start-up step,
   // whose activation finds them made (activation locks itself and is done
-  // once).
+  // once); that step does not wait for the attach lock again when this
+  // attempt failed because another process holds it.
   m_helper = std::thread([fontConfiguration = std::move(fontConfiguration)] {
     if (fontConfiguration.valid()) fontConfiguration.wait();
     (void)QFontDatabase::families();
@@ -37,8 +38,12 @@ FrameStartup::FrameStartup(ShellRuntime& runtime, SettingsStore& settings, bool 
   });
 }
 
-FrameStartup::~FrameStartup() {
+void FrameStartup::WaitForHelper() {
   if (m_helper.joinable()) m_helper.join();
+}
+
+FrameStartup::~FrameStartup() {
+  WaitForHelper();
   DestroyFrame();
   if (m_ipc) m_runtime.App().SetIpcPort(nullptr);
   m_ipc.reset();
@@ -48,6 +53,9 @@ FrameStartup::~FrameStartup() {
 }
 
 void FrameStartup::StartEventInterface() {
+  // The attempt made meanwhile is over (ShowMainFrame waited for it when
+  // the window came); its outcome, and its reason, stand.
+  WaitForHelper();
   if (!m_ipc) {
     m_ipc = std::make_unique<IpcWiring>(m_runtime.App(), GetEventDispatcher());
     m_ipc->m_componentsOpen = [this] {
@@ -140,6 +148,10 @@ bool FrameStartup::CreateMainFrame() {
 }
 
 void FrameStartup::ShowMainFrame() {
+  // An attach kept waiting by another process (one that holds the attach
+  // lock) waits here, before the window is there, rather than behind a
+  // window that would not answer meanwhile.
+  WaitForHelper();
   if (m_frame) m_frame->ShowMainFrame(1);
 }
 

@@ -64,6 +64,10 @@ class FrameStartup : public StartupPorts {
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IpcWiring> m_ipc;
   std::vector<std::string> m_templates;
+  // Waits for the helper thread's work, its attempt to join the event
+  // interface included.
+  void WaitForHelper();
+
   std::thread m_helper;  // prepares what the frame and the events need, meanwhile
 };
 

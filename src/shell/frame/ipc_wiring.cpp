@@ -56,7 +56,16 @@ IpcWiring::~IpcWiring() {
 }
 
 void IpcWiring::StartEventInterface() {
-  m_notifier->StartEventInterface([this] { return m_dispatcher.Activate(); }, [this](const std::string& text) {
+  // This runs on the GUI thread with the window shown: an attach that waits
+  // for another process to let go of the attach lock (a stopped one waits
+  // for ever) would leave the window unanswered for the whole wait. The
+  // start-up's own attempt was made off this thread before the window came
+  // (FrameStartup), and left its reason; the program joins later, off this
+  // thread too (below).
+  const auto activateWithoutWaiting = [this] {
+    return m_dispatcher.Active() || (!AttachLockHeldElsewhere() && m_dispatcher.Activate());
+  };
+  m_notifier->StartEventInterface(activateWithoutWaiting, [this](const std::string& text) {
     // A build started from the command line has nobody to answer a box: it
     // says why on its error output and builds on, the interface muted.
     if (m_app.HasState(kStateBatchBuild)) {

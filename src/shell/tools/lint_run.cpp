@@ -8,6 +8,7 @@
 #include "builder/commands/key_sequences.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
+#include "platform/temporary_files.h"
 #include "project/files/project_lines.h"
 #include "project/files/stored_texts.h"
 #include "project/model/app_state.h"
@@ -61,20 +62,21 @@ void ApplyLintSettings(TargetRec& target, const LintSettings& s) {
   target.OPTLI = head;
 }
 
+std::string LintFieldRefusal(const char* field, const std::string& typed) {
+  const std::string text = TrimBlanks(typed);
+  std::string refusal = FieldTextRefusal(field, text, FieldBrackets::kAngles);
+  if (refusal.empty())
+    if (const std::string code = FirstControlCharacter(text); !code.empty())
+      refusal =
+          "The text of '" + std::string(field) + "' cannot be stored: it holds the control character " + code + ".";
+  return refusal;
+}
+
 LintRefusal LintSettingsRefusal(const LintSettings& s) {
-  const auto check = [](const char* field, const std::string& typed) {
-    const std::string text = TrimBlanks(typed);
-    std::string refusal = FieldTextRefusal(field, text, FieldBrackets::kAngles);
-    if (refusal.empty())
-      if (const std::string code = FirstControlCharacter(text); !code.empty())
-        refusal = "The text of '" + std::string(field) + "' cannot be stored: it holds the control character " +
-                  code + ".";
-    return refusal;
-  };
-  if (std::string why = check("Lint Executable", s.program); !why.empty()) return {why, 0, -1};
-  if (std::string why = check("Configuration File", s.configFile); !why.empty()) return {why, 1, -1};
+  if (std::string why = LintFieldRefusal(kLintProgramField, s.program); !why.empty()) return {why, 0, -1};
+  if (std::string why = LintFieldRefusal(kLintConfigField, s.configFile); !why.empty()) return {why, 1, -1};
   for (std::size_t i = 0; i < s.includeFolders.size(); ++i)
-    if (std::string why = check("PC-Lint Include Folders", s.includeFolders[i]); !why.empty())
+    if (std::string why = LintFieldRefusal(kLintFoldersField, s.includeFolders[i]); !why.empty())
       return {why, 2, int(i)};
   return {};
 }
@@ -158,12 +160,13 @@ bool LintRunner::Start(const LintSettings& settings, const std::string& text, co
     return false;
   }
   m_frame.SaveProject();
+  // Removed with the run, or by the end by a signal during it.
   std::string name = m_tempFolder + "Pm2__XXXXXX.lnt";
-  int fd = ::mkstemps(name.data(), 4);
+  int fd = CreateUniqueTemporaryFile(name, 4);
   bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   if (fd >= 0) ::close(fd);
   if (!ok) {
-    if (fd >= 0) ::unlink(name.c_str());
+    if (fd >= 0) RemoveTemporaryFile(name);
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_frame.Beep();
     m_frame.MessageBox(kLintWriteError, kMbOk | kMbIconExclamation);
@@ -179,7 +182,7 @@ bool LintRunner::Start(const LintSettings& settings, const std::string& text, co
   m_thread = std::thread([this, request]() mutable {
     m_frame.ClearBuildPage();
     m_run(request);
-    ::unlink(request.commandFile.c_str());
+    RemoveTemporaryFile(request.commandFile);
     m_running = false;
     m_state.fetch_and(~static_cast<uint32_t>(kStateBusy));
     m_hub.Send(kNotifyLintFinished, 0);

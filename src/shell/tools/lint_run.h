@@ -61,6 +61,14 @@ struct LintRefusal {
 };
 LintRefusal LintSettingsRefusal(const LintSettings& settings);
 
+// The fields' names in the refusals.
+inline constexpr const char* kLintProgramField = "Lint Executable";
+inline constexpr const char* kLintConfigField = "Configuration File";
+inline constexpr const char* kLintFoldersField = "PC-Lint Include Folders";
+// Why one field's text cannot be stored ("" when it can), as above; the
+// dialog asks it of an include-folder row when the row is typed.
+std::string LintFieldRefusal(const char* field, const std::string& typed);
+
 // The file of a single-file run.
 struct LintFile {
   std::string path;

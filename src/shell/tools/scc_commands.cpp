@@ -5,6 +5,7 @@
 
 #include "builder/runner/tool_environment.h"
 #include "platform/settings_store.h"
+#include "platform/temporary_files.h"
 #include "project/model/app_state.h"
 #include "shell/tools/user_tool_thread.h"
 #include "shell/tools/user_tools.h"
@@ -93,20 +94,21 @@ std::vector<ToolMenuItem> SccMenu::Rebuild(bool hasTarget, const KeySequenceSour
 }
 
 void SccMenu::DeleteCommentFile() {
-  if (!m_scc.commentFile.empty()) ::unlink(m_scc.commentFile.c_str());
+  if (!m_scc.commentFile.empty()) RemoveTemporaryFile(m_scc.commentFile);
   m_scc.commentFile.clear();
 }
 
 bool SccMenu::WriteCommentFile() {
   if (m_scc.comment.empty()) return true;
+  // Removed at the next command and on Exit, or by the end by a signal.
   std::string name = m_tempFolder + "SccsXXXXXX";
-  int fd = ::mkstemp(name.data());
+  int fd = CreateUniqueTemporaryFile(name, 0);
   if (fd < 0) return false;
   bool ok = ::write(fd, m_scc.comment.data(), m_scc.comment.size()) ==
             static_cast<ssize_t>(m_scc.comment.size());
   ::close(fd);
   if (!ok) {
-    ::unlink(name.c_str());
+    RemoveTemporaryFile(name);
     return false;
   }
   m_scc.commentFile = name;

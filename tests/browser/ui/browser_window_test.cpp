@@ -77,7 +77,7 @@ class FakeHost : public BrowserHost, public BrowseViewer, public BrowseChooser {
 class Built51 : public ::testing::Test, public ToolsProject {
  protected:
   void SetUp() override {
-    SetUpProject(kToolset51, "C51/");
+    SetUpProject(kToolset51, "Q51/");
     opts->out.flags.BROWSE = 1;
     Add("Main.c", kFileC, kMain);
     Add("Util.c", kFileC, kUtil);

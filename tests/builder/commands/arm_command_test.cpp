@@ -40,7 +40,7 @@ std::string AdsAs(CmdFixture& f) {
   return std::string(f.ctx.Text());
 }
 
-void Prepare(CmdFixture& f) { f.ctx.m_szToolsFolder = "C:\\Keil\\ARM\\BIN\\"; }
+void Prepare(CmdFixture& f) { f.ctx.m_szToolsFolder = "C:\\Tools\\ARM\\BIN\\"; }
 
 void CheckRows(uint16_t toolset, const ArmBuilder& build, const std::vector<ArmRow>& rows) {
   CmdFixture base(toolset);
@@ -62,7 +62,7 @@ void SetWord(uint8_t* bytes, int lo, int width, uint32_t v) {
 TEST(ArmGnuCc, DefaultLine) {
   CmdFixture f(kToolsetArmGnu);
   Prepare(f);
-  EXPECT_EQ(GnuCc(f), "-c -mcpu=arm7tdmi -gdwarf-2 -MD -Wall -mapcs-frame -IC:\\Keil\\ARM\\INC -o main.o");
+  EXPECT_EQ(GnuCc(f), "-c -mcpu=arm7tdmi -gdwarf-2 -MD -Wall -mapcs-frame -IC:\\Tools\\ARM\\INC -o main.o");
   EXPECT_EQ(f.ctx.g_szObjFileName, "main.o");
 }
 
@@ -164,8 +164,8 @@ TEST(ArmToolsetInclude, BinRemovedAndNoSeparatorAtTheEnd) {
       {"this machine", "/root/ARM/BIN/", "", "/root/ARM/INC"},
       {"this machine, device", "/root/ARM/bin/", "Philips", "/root/ARM/INC/Philips"},
       {"device with a final separator", "/root/ARM/Bin/", "Philips\\", "/root/ARM/INC/Philips"},
-      {"windows form", "C:\\Keil\\ARM\\BIN\\", "", "C:\\Keil\\ARM\\INC"},
-      {"windows form, device", "C:\\Keil\\ARM\\BIN\\", "Atmel", "C:\\Keil\\ARM\\INC\\Atmel"},
+      {"windows form", "C:\\Tools\\ARM\\BIN\\", "", "C:\\Tools\\ARM\\INC"},
+      {"windows form, device", "C:\\Tools\\ARM\\BIN\\", "Atmel", "C:\\Tools\\ARM\\INC\\Atmel"},
       {"no bin folder", "/opt/arm/", "", "/opt/arm/INC"},
       // A folder named with a blank is one word of the command line.
       {"blank in the folder", "/opt/my arm/BIN/", "", "\"/opt/my arm/INC\""},
@@ -200,7 +200,7 @@ TEST(ArmGnuAs, DefaultAndChangedLines) {
   Prepare(f);
   f.file.name = OptString("startup.s");
   f.file.path = OptString(".\\startup.s");
-  EXPECT_EQ(GnuAs(f), "-mcpu=arm7tdmi --MD startup.d -IC:\\Keil\\ARM\\INC -o startup.o");
+  EXPECT_EQ(GnuAs(f), "-mcpu=arm7tdmi --MD startup.d -IC:\\Tools\\ARM\\INC -o startup.o");
 
   CmdFixture g(kToolsetArmGnu);
   Prepare(g);
@@ -214,7 +214,7 @@ TEST(ArmGnuAs, DefaultAndChangedLines) {
   g.targetOpts.aGnu.AADEFN = OptString("STACK=0x100, RAM, GONE");
   g.targetOpts.aGnu.AAUDEF = OptString("GONE");  // the target's undefines apply here
   EXPECT_EQ(GnuAs(g),
-            "-mcpu=arm7tdmi -EB --MD obj\\startup.d -Iasm --gstabs -IC:\\Keil\\ARM\\INC "
+            "-mcpu=arm7tdmi -EB --MD obj\\startup.d -Iasm --gstabs -IC:\\Tools\\ARM\\INC "
             "--defsym STACK=0x100 --defsym RAM=0x01 -alhms=\"lst/startup.lst\" -o obj\\startup.o");
 }
 
@@ -292,13 +292,13 @@ TEST(ArmAdsCc, DefaultLineAndThumb) {
   CmdFixture f(kToolsetArmAds);
   Prepare(f);
   EXPECT_FALSE(MakeAdsCcCommand(f.ctx, &f.file, &f.target, true));
-  EXPECT_EQ(std::string(f.ctx.Text()), "-c -g -O0 -IC:\\Keil\\ARM\\INC -o main.o");
+  EXPECT_EQ(std::string(f.ctx.Text()), "-c -g -O0 -IC:\\Tools\\ARM\\INC -o main.o");
 
   CmdFixture t(kToolsetArmAds);
   Prepare(t);
   SetWord(t.targetOpts.cAds.ADSCCFLG, kAdsCcThumb, 2, 1);
   EXPECT_TRUE(MakeAdsCcCommand(t.ctx, &t.file, &t.target, true));
-  EXPECT_EQ(std::string(t.ctx.Text()), " -c -g -O0 -IC:\\Keil\\ARM\\INC -o main.o");
+  EXPECT_EQ(std::string(t.ctx.Text()), " -c -g -O0 -IC:\\Tools\\ARM\\INC -o main.o");
 }
 
 TEST(ArmAdsCc, EachControlAwayFromItsDefault) {
@@ -334,7 +334,7 @@ TEST(ArmAdsAs, EveryOptionChanged) {
   b.lst.pageWidth = 132;
   EXPECT_EQ(AdsAs(f),
             "-cpu ARM7TDMI -bi -g -16 -apcs /interwork/ropi/rwpi/swst -nowarn -split_ldm "
-            "-IC:\\Keil\\ARM\\INC -PD \"SIZE SETA 4\" -liston -xref -length 60 -width 132 "
+            "-IC:\\Tools\\ARM\\INC -PD \"SIZE SETA 4\" -liston -xref -length 60 -width 132 "
             "-list \"boot.lst\" -o boot.o");
 }
 

@@ -37,7 +37,7 @@ void CheckRows(uint16_t toolset, Builder build, const std::vector<Row>& rows) {
 }
 
 void SetQ166(OptionBlock& b, int lo, uint32_t v) {
-  SetFlagWord(b.c166.flags, WithBitField(FlagWord(b.c166.flags), lo, 2, v));
+  SetFlagWord(b.q166.flags, WithBitField(FlagWord(b.q166.flags), lo, 2, v));
 }
 
 TEST(CmdQ166, EachControlAwayFromItsDefault) {
@@ -46,8 +46,8 @@ TEST(CmdQ166, EachControlAwayFromItsDefault) {
              {"TINY", [](OptionBlock& b) { b.t166.MODEL = 0; }},
              {"HLARGE", [](OptionBlock& b) { b.t166.MODEL = 6; }},
              {"HOLD (NEAR 8,SDATA 4)", [](OptionBlock& b) { b.t166.NHOLD = 8; b.t166.SHOLD = 4; }},
-             {"WARNINGLEVEL (3)", [](OptionBlock& b) { b.c166.WARNINGLEV = 3; }},
-             {"OPTIMIZE (6,SIZE)", [](OptionBlock& b) { b.c166.SPEEDSIZE = 0; }},
+             {"WARNINGLEVEL (3)", [](OptionBlock& b) { b.q166.WARNINGLEV = 3; }},
+             {"OPTIMIZE (6,SIZE)", [](OptionBlock& b) { b.q166.SPEEDSIZE = 0; }},
              {"REGFILE (./blinky.ORC)", [](OptionBlock& b) { SetQ166(b, 0, 1); }},
              {"BROWSE", [](OptionBlock& b) { b.out.flags.BROWSE = 1; }},
              {"STATIC", [](OptionBlock& b) { SetQ166(b, 2, 1); }},
@@ -57,10 +57,10 @@ TEST(CmdQ166, EachControlAwayFromItsDefault) {
              {"NODPPSAVE", [](OptionBlock& b) { SetQ166(b, 10, 0); }},
              {"SAVEUSR", [](OptionBlock& b) { SetQ166(b, 14, 1); }},
              {"FLOAT64", [](OptionBlock& b) { SetQ166(b, 12, 1); }},
-             {"NOFIXDPP", [](OptionBlock& b) { b.l166.flags.DPPUSE = 1; b.l166.flags.USETARGSET = 0; }},
-             {"REORDER", [](OptionBlock& b) { b.c166.flags2.REORDER = 1; }},
-             {"INCDIR(x)", [](OptionBlock& b) { b.c166.INCC6 = OptString("x"); }},
-             {"DEFINE (A)", [](OptionBlock& b) { b.c166.DEFINE = OptString("A"); }},
+             {"NOFIXDPP", [](OptionBlock& b) { b.n166.flags.DPPUSE = 1; b.n166.flags.USETARGSET = 0; }},
+             {"REORDER", [](OptionBlock& b) { b.q166.flags2.REORDER = 1; }},
+             {"INCDIR(x)", [](OptionBlock& b) { b.q166.INCC6 = OptString("x"); }},
+             {"DEFINE (A)", [](OptionBlock& b) { b.q166.DEFINE = OptString("A"); }},
              {"CODE", [](OptionBlock& b) { b.lst.listFlags |= 1u << 8; }},
              {"LISTINCLUDE", [](OptionBlock& b) { b.lst.listFlags |= 1u << 9; }},
              {"SYMBOLS", [](OptionBlock& b) { b.lst.listFlags |= 1u << 10; }},
@@ -79,8 +79,8 @@ TEST(CmdQ166, OptimizeForms) {
               {3, 1, "OPTIMIZE (3,SPEED)"}, {0, 0, "OPTIMIZE (0,SIZE)"}, {8, 2, ""}};
   for (const auto& r : rows) {
     CmdFixture f(kToolset166);
-    f.targetOpts.c166.OPTIMIZE = uint8_t(r.level);
-    f.targetOpts.c166.SPEEDSIZE = uint8_t(r.emphasis);
+    f.targetOpts.q166.OPTIMIZE = uint8_t(r.level);
+    f.targetOpts.q166.SPEEDSIZE = uint8_t(r.emphasis);
     MakeQ166CompilerCommand(f.ctx, &f.target, &f.target, false);
     std::string line(f.ctx.Text());
     if (*r.control) EXPECT_NE(line.find(r.control), std::string::npos) << line;
@@ -100,8 +100,8 @@ TEST(CmdQ166, HoldWithoutItemsWritesNothing) {
 
 TEST(CmdQ166, FileLevelInheritsGroupThenTarget) {
   CmdFixture f(kToolset166);
-  f.targetOpts.c166.OPTIMIZE = 3;
-  f.GroupBlock().c166.SPEEDSIZE = 0;  // group: size; level inherited
+  f.targetOpts.q166.OPTIMIZE = 3;
+  f.GroupBlock().q166.SPEEDSIZE = 0;  // group: size; level inherited
   f.FileBlock();                      // file: everything inherited
   MakeQ166CompilerCommand(f.ctx, &f.file, &f.target, false);
   EXPECT_NE(std::string(f.ctx.Text()).find("OPTIMIZE (3,SIZE)"), std::string::npos) << f.ctx.Text();
@@ -113,14 +113,14 @@ TEST(CmdQ166, EveryControlInOrder) {
   b.t166.flags.MODV2 = 1;
   b.t166.MODEL = 4;
   b.t166.IHOLD = 2;
-  b.c166.WARNINGLEV = 0;
-  b.c166.OPTIMIZE = 2;
-  SetFlagWord(b.c166.flags, 0x5105);  // REGCOLOR, STATIC, UNSIGNEDCHAR, FLOAT64, SAVEUSR 1; the rest 0
+  b.q166.WARNINGLEV = 0;
+  b.q166.OPTIMIZE = 2;
+  SetFlagWord(b.q166.flags, 0x5105);  // REGCOLOR, STATIC, UNSIGNEDCHAR, FLOAT64, SAVEUSR 1; the rest 0
   b.out.flags.BROWSE = 1;
-  b.c166.flags2.REORDER = 1;
-  b.c166.INCC6 = OptString("i");
-  b.c166.CMISC = OptString("M");
-  b.c166.DEFINE = OptString("D");
+  b.q166.flags2.REORDER = 1;
+  b.q166.INCC6 = OptString("i");
+  b.q166.CMISC = OptString("M");
+  b.q166.DEFINE = OptString("D");
   b.lst.listFlags = (b.lst.listFlags | 0x700) & ~0x80u;
   b.lst.LSTDIR = OptString(".\\l\\");
   f.file.path = OptString(".\\s\\a.c");
@@ -139,17 +139,17 @@ TEST(CmdQ166, EveryControlInOrder) {
 TEST(CmdW166, ControlsAndEnding) {
   CheckRows(kToolset166, MakeW166AssemblerCommand,
             {{"MODV2", [](OptionBlock& b) { b.t166.flags.MODV2 = 1; }},
-             {"CASE", [](OptionBlock& b) { b.a166.flags.CASE = 1; }},
-             {"NOMACRO", [](OptionBlock& b) { b.a166.flags.MPL = 0; }},
+             {"CASE", [](OptionBlock& b) { b.w166.flags.CASE = 1; }},
+             {"NOMACRO", [](OptionBlock& b) { b.w166.flags.MPL = 0; }},
              {"GENONLY", [](OptionBlock& b) { b.lst.lstByte2 = 1; }},
-             {"INCDIR(a)", [](OptionBlock& b) { b.a166.INCA6 = OptString("a"); }},
+             {"INCDIR(a)", [](OptionBlock& b) { b.w166.INCA6 = OptString("a"); }},
              {"NOPRINT", [](OptionBlock& b) { b.lst.listFlags &= ~2u; }},
              {"XREF", [](OptionBlock& b) { b.lst.listFlags |= 1u << 6; }},
              {"NOSYMBOLS", [](OptionBlock& b) { b.lst.listFlags &= ~(1u << 5); }}});
   CmdFixture f(kToolset166);
   f.targetOpts.t166.MODEL = 0;
-  f.targetOpts.a166.ASET = OptString("X=1");
-  f.GroupBlock().a166.ARESET = OptString("TINY");
+  f.targetOpts.w166.ASET = OptString("X=1");
+  f.GroupBlock().w166.ARESET = OptString("TINY");
   MakeW166AssemblerCommand(f.ctx, &f.file, &f.target, false);
   // TINY: no SEGMENTED; the group's reset removes the leading model entry.
   EXPECT_EQ(f.ctx.Text(), "SET (X=1) DEBUG EP");
@@ -157,7 +157,7 @@ TEST(CmdW166, ControlsAndEnding) {
 
 TEST(CmdQ51, EachControlAwayFromItsDefault) {
   auto q = [](int lo, int width, uint32_t v) {
-    return [=](OptionBlock& b) { b.c51.Q51FL = WithBitField(b.c51.Q51FL, lo, width, v); };
+    return [=](OptionBlock& b) { b.q51.Q51FL = WithBitField(b.q51.Q51FL, lo, width, v); };
   };
   auto t = [](uint32_t bits) { return [=](OptionBlock& b) { b.t51.T51FL |= bits; }; };
   CheckRows(kToolset51, MakeQ51CompilerCommand,
@@ -174,7 +174,7 @@ TEST(CmdQ51, EachControlAwayFromItsDefault) {
              {"FLOATFUZZY(5)", q(10, 4, 5)},
              {"NOAREGS", q(6, 2, 1)},
              {"NOINTVECTOR", q(8, 2, 0)},
-             {"INTVECTOR(0x8000)", [](OptionBlock& b) { b.c51.Q51VA = 0x18000; }},
+             {"INTVECTOR(0x8000)", [](OptionBlock& b) { b.q51.Q51VA = 0x18000; }},
              {"MODE2", t(0x1000)},
              {"MODA2", t(0x84)},
              {"MODDP2", t(0x104)},
@@ -183,7 +183,7 @@ TEST(CmdQ51, EachControlAwayFromItsDefault) {
              {"MOD517", t(0xC06)},
              {"MOD517 (NODP8)", t(0x402)},
              {"MOD517 (NOAU)", t(0x804)},
-             {"DEFINE (X=\"1\")", [](OptionBlock& b) { b.c51.Q51DEF = OptString("X=1"); }}});
+             {"DEFINE (X=\"1\")", [](OptionBlock& b) { b.q51.Q51DEF = OptString("X=1"); }}});
 }
 
 TEST(CmdQ51, OptimizeAndExtendedForms) {
@@ -202,7 +202,7 @@ TEST(CmdQ51, OptimizeAndExtendedForms) {
               {"12 without object-advanced is 10", 0x8000, 12, 0, 0, "OPTIMIZE (10,SIZE)"}};
   for (const auto& r : rows) {
     CmdFixture f(kToolset51);
-    uint32_t& w = f.targetOpts.c51.Q51FL;
+    uint32_t& w = f.targetOpts.q51.Q51FL;
     f.targetOpts.t51.T51FL = r.t51;
     w = WithBitField(w, 14, 4, r.level);
     w = WithBitField(w, 22, 2, r.emphasis);
@@ -219,14 +219,14 @@ TEST(CmdQ51, OptimizeAndExtendedForms) {
   EXPECT_EQ(x.ctx.Text(), "OMF2 VARBANKING (1) DEBUG");
   x.targetOpts.t51.T51FL = 0x20000;
   x.targetOpts.t51.ROMSZ5 = 3;
-  x.targetOpts.c51.Q51FL = WithBitField(x.targetOpts.c51.Q51FL, 26, 2, 1);
+  x.targetOpts.q51.Q51FL = WithBitField(x.targetOpts.q51.Q51FL, 26, 2, 1);
   MakeQ51CompilerCommand(x.ctx, &x.target, &x.target, false);
   EXPECT_EQ(x.ctx.Text(), "OBJECTADVANCED ROM(HUGE) DEBUG");
 }
 
 TEST(CmdQ251, EachControlAwayFromItsDefault) {
   auto q = [](int lo, int width, uint32_t v) {
-    return [=](OptionBlock& b) { b.c251.Q251F1 = WithBitField(b.c251.Q251F1, lo, width, v); };
+    return [=](OptionBlock& b) { b.q251.Q251F1 = WithBitField(b.q251.Q251F1, lo, width, v); };
   };
   CheckRows(kToolset251, MakeQ251CompilerCommand,
             {{"XSMALL", [](OptionBlock& b) { b.t251.MODEL25 = 3; }},
@@ -235,13 +235,13 @@ TEST(CmdQ251, EachControlAwayFromItsDefault) {
              {"FUNCTIONS (REENTRANT)", q(6, 2, 1)},
              {"UNSIGNED_CHAR", q(8, 2, 1)},
              {"FLOAT64", q(10, 2, 1)},
-             {"NOCASE", [](OptionBlock& b) { b.l51.NX51FL &= ~8u; }},
+             {"NOCASE", [](OptionBlock& b) { b.n51.NX51FL &= ~8u; }},
              {"ROM(HUGE)", [](OptionBlock& b) { b.t251.ROMSZ25 = 4; }},
              {"HOLD(1,2,3)", [](OptionBlock& b) { b.t251.FHOLD25 = 1; b.t251.DHOLD25 = 2; b.t251.XHOLD25 = 3; }},
              {"WARNINGLEVEL (0)", q(20, 4, 0)},
              {"OPTIMIZE (SIZE)", q(24, 2, 0)},
              {"OPTIMIZE (4)", [](OptionBlock& b) {
-                b.c251.Q251F1 = WithBitField(WithBitField(b.c251.Q251F1, 16, 4, 4), 24, 2, 2);
+                b.q251.Q251F1 = WithBitField(WithBitField(b.q251.Q251F1, 16, 4, 4), 24, 2, 2);
               }},
              {"ORDER", q(2, 2, 1)},
              {"FLOATFUZZY(0)", q(12, 4, 0)}});
@@ -259,7 +259,7 @@ TEST(CmdQ251, OptimizeForms) {
               {"level 4 speed", 4, 1, "OPTIMIZE (4,SPEED)"}};
   for (const auto& r : rows) {
     CmdFixture f(kToolset251);
-    uint32_t& w = f.targetOpts.c251.Q251F1;
+    uint32_t& w = f.targetOpts.q251.Q251F1;
     w = WithBitField(WithBitField(w, 16, 4, r.level), 24, 2, r.emphasis);
     MakeQ251CompilerCommand(f.ctx, &f.target, &f.target, false);
     std::string line(f.ctx.Text());
@@ -270,14 +270,14 @@ TEST(CmdQ251, OptimizeForms) {
 
 TEST(CmdW51, FamiliesAndEnding) {
   auto w = [](int lo, uint32_t v) {
-    return [=](OptionBlock& b) { b.a51.WX51FL = WithBitField(b.a51.WX51FL, lo, 2, v); };
+    return [=](OptionBlock& b) { b.w51.WX51FL = WithBitField(b.w51.WX51FL, lo, 2, v); };
   };
   CheckRows(kToolset51, MakeW51AssemblerCommand,
             {{"MPL", w(0, 1)},
              {"NOMACRO", w(2, 0)},
              {"NOMOD51", w(6, 1)},
-             {"MOD_MX51", [](OptionBlock& b) { b.t51.T51FL |= 0x20000; b.a51.WX51FL &= ~0x30u; }},
-             {"CASE", [](OptionBlock& b) { b.t51.T51FL |= 0x10000; b.a51.WX51FL = WithBitField(b.a51.WX51FL, 4, 2, 1); }}});
+             {"MOD_MX51", [](OptionBlock& b) { b.t51.T51FL |= 0x20000; b.w51.WX51FL &= ~0x30u; }},
+             {"CASE", [](OptionBlock& b) { b.t51.T51FL |= 0x10000; b.w51.WX51FL = WithBitField(b.w51.WX51FL, 4, 2, 1); }}});
   // A 251 target: its model and ROMHUGE lead the SET list.
   CmdFixture f(kToolset251);
   f.targetOpts.t251.MODEL25 = 2;
@@ -294,20 +294,20 @@ TEST(CmdW51, FamiliesAndEnding) {
 
 TEST(CmdYQ166, ModelIncludeAndDefines) {
   CmdFixture f(kToolset166);
-  f.ctx.m_szToolsFolder = "C:\\C166\\bin\\";
+  f.ctx.m_szToolsFolder = "C:\\Q166\\bin\\";
   f.target.ORGREG = OptString("Infineon\\");
   f.targetOpts.t166.MODEL = 1;  // SMALL writes nothing
-  f.targetOpts.ec166.ECDEFINE = OptString("T");
-  f.FileBlock().ec166.ECUNDEF = OptString("T");
+  f.targetOpts.yq166.ECDEFINE = OptString("T");
+  f.FileBlock().yq166.ECUNDEF = OptString("T");
   MakeYQ166CompilerCommand(f.ctx, &f.file, &f.target, true);
-  EXPECT_EQ(f.ctx.Text(), "INCDIR(C:\\C166\\INC\\Infineon)");
+  EXPECT_EQ(f.ctx.Text(), "INCDIR(C:\\Q166\\INC\\Infineon)");
   EXPECT_EQ(f.ctx.g_szObjFileName, "main.obj");
 
   f.target.USEENV = 1;
   f.target.ENVINC = OptString("D:\\inc\\");
   f.target.ENVREG = OptString(".\\dev\\");
   f.targetOpts.t166.MODEL = 3;
-  SetFirstWord(f.fileOpts.ec166.YQ166, WithBitField(FirstWord(f.fileOpts.ec166.YQ166), 8, 2, 1));
+  SetFirstWord(f.fileOpts.yq166.YQ166, WithBitField(FirstWord(f.fileOpts.yq166.YQ166), 8, 2, 1));
   MakeYQ166CompilerCommand(f.ctx, &f.file, &f.target, false);
   EXPECT_EQ(f.ctx.Text(), "MEDIUM INCDIR(D:\\inc\\dev\\) INCDIR(D:\\inc\\) --unsigned_chars");
 }

@@ -38,17 +38,17 @@ TEST(CmdAppend, BlankRuleAndOverflow) {
 
 TEST(CmdContext, LevelsCopiedWithoutTheirListTexts) {
   CmdFixture f(kToolset166);
-  f.targetOpts.c166.DEFINE = OptString("T1");
-  f.targetOpts.c166.INCC6 = OptString("inc");
-  f.FileBlock().c166.DEFINE = OptString("F1");
+  f.targetOpts.q166.DEFINE = OptString("T1");
+  f.targetOpts.q166.INCC6 = OptString("inc");
+  f.FileBlock().q166.DEFINE = OptString("F1");
   f.ctx.SetCommandContext(&f.file, &f.target);
   // Group has no block: a copy of the target level without its lists, but
   // with the very include text of the target.
-  EXPECT_TRUE(f.ctx.g_ParentOptions.c166.DEFINE.IsEmptyOpt());
-  EXPECT_TRUE(f.ctx.g_ParentOptions.c166.INCC6.SameStored(f.targetOpts.c166.INCC6));
+  EXPECT_TRUE(f.ctx.g_ParentOptions.q166.DEFINE.IsEmptyOpt());
+  EXPECT_TRUE(f.ctx.g_ParentOptions.q166.INCC6.SameStored(f.targetOpts.q166.INCC6));
   EXPECT_EQ(f.ctx.g_pCmdGroupOptions, nullptr);
-  EXPECT_EQ(f.ctx.g_TargetLevelOptions.c166.DEFINE, "F1");
-  EXPECT_EQ(f.ctx.g_WorkOptions.c166.DEFINE, "T1");
+  EXPECT_EQ(f.ctx.g_TargetLevelOptions.q166.DEFINE, "F1");
+  EXPECT_EQ(f.ctx.g_WorkOptions.q166.DEFINE, "T1");
 }
 
 TEST(CmdContext, Variant51AndTheStoredBlockUntouched) {
@@ -89,15 +89,15 @@ TEST(CmdLists, DefinesAcrossLevels) {
   };
   for (const Row& r : rows) {
     CmdFixture f(kToolset166);
-    f.targetOpts.c166.DEFINE = OptString(r.tDef);
-    f.targetOpts.c166.UNDEFINE = OptString(r.tUndef);
+    f.targetOpts.q166.DEFINE = OptString(r.tDef);
+    f.targetOpts.q166.UNDEFINE = OptString(r.tUndef);
     if (r.groupBlock) {
-      f.GroupBlock().c166.DEFINE = OptString(r.gDef);
-      f.groupOpts.c166.UNDEFINE = OptString(r.gUndef);
+      f.GroupBlock().q166.DEFINE = OptString(r.gDef);
+      f.groupOpts.q166.UNDEFINE = OptString(r.gUndef);
     }
     if (r.fileBlock) {
-      f.FileBlock().c166.DEFINE = OptString(r.fDef);
-      f.fileOpts.c166.UNDEFINE = OptString(r.fUndef);
+      f.FileBlock().q166.DEFINE = OptString(r.fDef);
+      f.fileOpts.q166.UNDEFINE = OptString(r.fUndef);
     }
     MakeQ166CompilerCommand(f.ctx, &f.file, &f.target, false);
     std::string line = Line(f.ctx);
@@ -129,22 +129,22 @@ TEST(CmdLists, DefineListLimitsStopTakingEntries) {
 TEST(CmdLists, SameIncludeTypedAtThreeLevels) {
   CmdFixture f(kToolset166);
   static const char kT[] = "C:\\inc", kG[] = "C:\\inc", kF[] = "C:\\inc";
-  f.targetOpts.c166.INCC6 = OptString(kT);
-  f.GroupBlock().c166.INCC6 = OptString(kG);
-  f.FileBlock().c166.INCC6 = OptString(kF);
+  f.targetOpts.q166.INCC6 = OptString(kT);
+  f.GroupBlock().q166.INCC6 = OptString(kG);
+  f.FileBlock().q166.INCC6 = OptString(kF);
   MakeQ166CompilerCommand(f.ctx, &f.file, &f.target, false);
   EXPECT_NE(Line(f.ctx).find("INCDIR(C:\\inc;C:\\inc;C:\\inc)"), std::string::npos) << Line(f.ctx);
 
   // Inherited levels share the target's text and add nothing; the node's
   // own text comes first.
   CmdFixture g(kToolset166);
-  g.targetOpts.c166.INCC6 = OptString("t");
-  g.FileBlock().c166.INCC6 = OptString("f");
+  g.targetOpts.q166.INCC6 = OptString("t");
+  g.FileBlock().q166.INCC6 = OptString("f");
   MakeQ166CompilerCommand(g.ctx, &g.file, &g.target, false);
   EXPECT_NE(Line(g.ctx).find("INCDIR(f;t)"), std::string::npos) << Line(g.ctx);
   // Misc texts: target, then the file's own; the inherited group adds none.
-  g.targetOpts.c166.CMISC = OptString("TM");
-  g.fileOpts.c166.CMISC = OptString("FM");
+  g.targetOpts.q166.CMISC = OptString("TM");
+  g.fileOpts.q166.CMISC = OptString("FM");
   MakeQ166CompilerCommand(g.ctx, &g.file, &g.target, false);
   EXPECT_NE(Line(g.ctx).find("INCDIR(f;t) TM FM"), std::string::npos) << Line(g.ctx);
 }
@@ -205,11 +205,11 @@ TEST(CmdListing, OwnOutputNameRule) {
 // one after the other gives: the builders keep all state in their context.
 TEST(CmdThreads, ParallelTargetsMatchSequential) {
   CmdFixture a(kToolset166), b(kToolset51);
-  a.targetOpts.c166.DEFINE = OptString("A166=1");
-  a.targetOpts.c166.OPTIMIZE = 3;
+  a.targetOpts.q166.DEFINE = OptString("W166=1");
+  a.targetOpts.q166.OPTIMIZE = 3;
   a.file.path = OptString(".\\src\\main.c");
-  b.targetOpts.c51.Q51DEF = OptString("B51");
-  b.FileBlock().c51.Q51UDF = OptString("B51");
+  b.targetOpts.q51.Q51DEF = OptString("B51");
+  b.FileBlock().q51.Q51UDF = OptString("B51");
   auto runA = [&](CommandContext& c) {
     MakeQ166CompilerCommand(c, &a.file, &a.target, true);
     return std::string(c.Text()) + "|" + c.g_szObjFileName;

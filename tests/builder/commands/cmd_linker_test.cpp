@@ -27,7 +27,7 @@ void Describe166(OptionBlock& b, uint8_t model) {
   b.t166.EXTMEM[0] = MemRangeRec{1, 0, 0x40000};
   b.t166.EXTMEM[1] = MemRangeRec{0, 0x40000, 0x10000};
   b.t166.IRAM = MemRangeRec{0, 0xF600, 0x200};
-  b.l166.flags.USETARGSET = 1;
+  b.n166.flags.USETARGSET = 1;
 }
 
 TEST(CmdN166, ComputedClassesPerModel) {
@@ -70,8 +70,8 @@ TEST(CmdN166, WithoutMemoryRangesNoEmptyClasses) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     CmdFixture f(kToolset166);
-    f.targetOpts.l166.flags.USETARGSET = 1;
-    f.targetOpts.l166.LCLASSES = OptString(r.user);
+    f.targetOpts.n166.flags.USETARGSET = 1;
+    f.targetOpts.n166.LCLASSES = OptString(r.user);
     MakeN166LinkerCommand(f.ctx, f.targetOpts, 1);
     const std::string text(f.ctx.Text());
     const std::size_t at = text.find("CLASSES");
@@ -89,19 +89,19 @@ TEST(CmdN166, UserClassesReservedRangesAndStoredDpp) {
   CmdFixture f(kToolset166);
   Describe166(f.targetOpts, 1);
   f.targetOpts.t166.NEARRAM = 1;
-  f.targetOpts.l166.LCLASSES = OptString("MYCLASS (0x50000-0x5FFFF)");
-  f.targetOpts.l166.LRESERVE = OptString("0x8000-0x8FFF");
+  f.targetOpts.n166.LCLASSES = OptString("MYCLASS (0x50000-0x5FFFF)");
+  f.targetOpts.n166.LRESERVE = OptString("0x8000-0x8FFF");
   MakeN166LinkerCommand(f.ctx, f.targetOpts, 0);
   std::string text(f.ctx.Text());
   EXPECT_NE(text.find("RESERVE (0x8000-0x8FFF)\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find(", \r\nMYCLASS (0x50000-0x5FFFF)) \r\n"), std::string::npos) << text;
   // Near pages placed: the DPP control follows and mode 0 stored it.
-  EXPECT_TRUE(f.targetOpts.l166.flags.DPPUSE);
+  EXPECT_TRUE(f.targetOpts.n166.flags.DPPUSE);
   EXPECT_NE(text.find("DPPUSE ("), std::string::npos) << text;
   EXPECT_EQ(Classes(f.ctx).find("NDATA"), std::string::npos);
   // The C initialisation table in the largest ROM range.
-  EXPECT_EQ(f.targetOpts.l166.lnkWords2[0], 0x10000u);
-  EXPECT_EQ(f.targetOpts.l166.lnkWords2[1], 0x3FFFFu);
+  EXPECT_EQ(f.targetOpts.n166.lnkWords2[0], 0x10000u);
+  EXPECT_EQ(f.targetOpts.n166.lnkWords2[1], 0x3FFFFu);
 }
 
 // One near-data page asked for but no RAM outside the system area: the
@@ -114,38 +114,38 @@ TEST(CmdN166, FailedDppPlacementKeepsUnreachedFields) {
   b.t166.EXTMEM[0] = MemRangeRec{1, 0, 0x40000};
   b.t166.IRAM = MemRangeRec{0, 0xF600, 0x200};
   b.t166.NEARRAM = 1;
-  b.l166.flags.USETARGSET = 1;
-  b.l166.NDATASEL = 1;
-  b.l166.NCONSTSEL = 2;
-  b.l166.lnkWords1[2] = 0x8000;
-  b.l166.lnkWords1[3] = 0xBFFF;
+  b.n166.flags.USETARGSET = 1;
+  b.n166.NDATASEL = 1;
+  b.n166.NCONSTSEL = 2;
+  b.n166.lnkWords1[2] = 0x8000;
+  b.n166.lnkWords1[3] = 0xBFFF;
   MakeN166LinkerCommand(f.ctx, b, 0);
-  EXPECT_FALSE(b.l166.flags.DPPUSE);
-  EXPECT_EQ(b.l166.NDATASEL, 0);
-  EXPECT_EQ(b.l166.NCONSTSEL, 2);
-  EXPECT_EQ(b.l166.lnkWords1[2], 0x8000u);
-  EXPECT_EQ(b.l166.lnkWords1[3], 0xBFFFu);
+  EXPECT_FALSE(b.n166.flags.DPPUSE);
+  EXPECT_EQ(b.n166.NDATASEL, 0);
+  EXPECT_EQ(b.n166.NCONSTSEL, 2);
+  EXPECT_EQ(b.n166.lnkWords1[2], 0x8000u);
+  EXPECT_EQ(b.n166.lnkWords1[3], 0xBFFFu);
   EXPECT_EQ(std::string(f.ctx.Text()).find("DPPUSE"), std::string::npos) << f.ctx.Text();
 }
 
 TEST(CmdN166, HeadListingAndUserTexts) {
   CmdFixture f(kToolset166);
   OptionBlock& b = f.targetOpts;
-  b.l166.flags.USETARGSET = 0;
-  b.l166.flags.USELINKFILE = 1;
+  b.n166.flags.USETARGSET = 0;
+  b.n166.flags.USELINKFILE = 1;
   b.t166.RTOS = 2;
   b.lst.listFlags &= ~(kLstLines | kLstLocals | kLstPublics | kLstComments | kLstLinker);
-  b.l166.LWARNLEV = 0;
-  b.l166.CINITTAB = OptString("0x100-0x1FF");
-  b.l166.LSECT = OptString("?PR?MAIN");
+  b.n166.LWARNLEV = 0;
+  b.n166.CINITTAB = OptString("0x100-0x1FF");
+  b.n166.LSECT = OptString("?PR?MAIN");
   MakeN166LinkerCommand(f.ctx, b, 1);
   EXPECT_EQ(f.ctx.Text(),
             "TKR166 \r\nNOPRINT WARNINGLEVEL (0) \r\n CINITTAB (0x100-0x1FF) SECTIONS ( ?PR?MAIN ) \r\n");
   EXPECT_EQ(f.ctx.g_nPreviewFrom, -1);
   b.lst.listFlags |= kLstLinker;
-  b.l166.LWARNLEV = 2;
-  b.l166.CINITTAB = OptString("bad");
-  b.l166.LSECT = OptString("  ");
+  b.n166.LWARNLEV = 2;
+  b.n166.CINITTAB = OptString("bad");
+  b.n166.LSECT = OptString("  ");
   MakeN166LinkerCommand(f.ctx, b, 1);
   EXPECT_EQ(f.ctx.Text(), "TKR166 \r\nPRINTCONTROLS ( PURGE ) \r\n");
 }
@@ -157,10 +157,10 @@ TEST(CmdN51, BankedNb51) {
   b.t51.RCB51 = MemRangeRec{0, 0x8000, 0xFFFF};
   b.t51.OCM51[0] = MemRangeRec{0, 0, 0x8000};
   b.t51.OCM51[1] = MemRangeRec{0, 0x8000, 0x8000};
-  b.l51.NX51FL |= 0x4;
+  b.n51.NX51FL |= 0x4;
   b.lst.listFlags &= ~kLstComments;  // NB51 has no comment control
-  b.l51.NX51OVL = OptString(" \r\n ");
-  b.l51.NX51BIB = OptString("0x20");
+  b.n51.NX51OVL = OptString(" \r\n ");
+  b.n51.NX51BIB = OptString("0x20");
   MakeNB51LinkerCommand(f.ctx, b, 1);
   EXPECT_EQ(f.ctx.Text(), "TO \"blinky\" BankArea(0x8000,0xFFFF) \r\nCODE( 0X0000-0XFFFF )\r\nBIT( 0x20 )\r\n");
 }
@@ -172,8 +172,8 @@ TEST(CmdN51, ExtendedNx51AndN251Classes) {
   b.t51.RCB51 = MemRangeRec{0, 0x10000, 0x3FFFF};
   b.t51.OCM51[0] = MemRangeRec{0, 0, 0x20000};
   b.t51.OCR51[0] = MemRangeRec{0, 0, 0x800};
-  b.l51.NX51FL |= 0x4;
-  b.l51.NX51UCL = OptString("MY (X:0x900-X:0x9FF)");
+  b.n51.NX51FL |= 0x4;
+  b.n51.NX51UCL = OptString("MY (X:0x900-X:0x9FF)");
   f.ctx.SetCommandContext(&f.target, &f.target);
   MakeNX51LinkerCommand(f.ctx, b, 1);
   EXPECT_EQ(f.ctx.Text(),
@@ -186,7 +186,7 @@ TEST(CmdN51, ExtendedNx51AndN251Classes) {
 
   // Neither extended bit: the 251 text.
   b.t51.T51FL = 0x2000;
-  b.l51.NX51UCL = OptString();
+  b.n51.NX51UCL = OptString();
   MakeNX51LinkerCommand(f.ctx, b, 1);
   EXPECT_EQ(f.ctx.Text().find("BankArea"), std::string::npos) << f.ctx.Text();
 
@@ -196,7 +196,7 @@ TEST(CmdN51, ExtendedNx51AndN251Classes) {
   c.t251.RCB25 = MemRangeRec{0, 0xFF0000, 0x10000};
   c.t251.OCM251[0] = MemRangeRec{1, 0xFF0000, 0x8000};
   c.t251.OCM251[1] = MemRangeRec{0, 0, 0x1000};
-  c.l51.NX51FL |= 0x4;
+  c.n51.NX51FL |= 0x4;
   MakeN251LinkerCommand(g.ctx, c, 1);
   EXPECT_EQ(Classes(g.ctx),
             "EDATA (0x0-0xFFF), \r\nHDATA (0x0-0xFFF), \r\nHCONST (0xFF0000-0xFF7FFF), "
@@ -219,7 +219,7 @@ TEST(CmdN51, Nx51GroupingRows) {
     void (*set)(OptionBlock&);
     const char* text;
   } rows[] = {
-      {"blank user classes", [](OptionBlock& b) { b.l51.NX51UCL = OptString(" \r\n "); },
+      {"blank user classes", [](OptionBlock& b) { b.n51.NX51UCL = OptString(" \r\n "); },
        "TO \"blinky\" \r\n"},
       {"page width ends the listing group once",
        [](OptionBlock& b) {

@@ -24,7 +24,7 @@ class CachedConversion : public ::testing::TestWithParam<ConversionRow> {};
 // once and the name appended).
 TEST_P(CachedConversion, IsTheUncachedOne) {
   DriveMap drives;
-  drives.Set("K", "/mnt/keil");
+  drives.Set("K", "/mnt/tools");
   const std::string stored = GetParam().stored;
   const size_t cut = stored.find_last_of("/\\");
   const std::string sibling = (cut == std::string::npos ? std::string() : stored.substr(0, cut + 1)) + "zz.c";

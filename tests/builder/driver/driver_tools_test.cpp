@@ -74,9 +74,9 @@ TEST(DriverTools, EachFamilyBuildsLinksAndConverts) {
     const char* asmName;
     const char* linker;
   } rows[] = {
-      {"51", kToolset51, "C51/", "Util.a51", "NB51"},
-      {"251", kToolset251, "C251/", "Util.a51", "N251"},
-      {"166", kToolset166, "C166/", "Util.a66", "N166"},
+      {"51", kToolset51, "Q51/", "Util.w51", "NB51"},
+      {"251", kToolset251, "Q251/", "Util.w51", "N251"},
+      {"166", kToolset166, "Q166/", "Util.w66", "N166"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -103,8 +103,8 @@ TEST(DriverTools, EachFamilyBuildsLinksAndConverts) {
 
 // The 166 C++ source goes through the EC++ compiler, whose C file the C
 // compiler translates into the object the linker takes.
-TEST_F(ToolsFixture, Ec166CppSourceIsTranslatedTwiceAndLinked) {
-  SetUpProject(kToolset166, "C166/");
+TEST_F(ToolsFixture, Yq166CppSourceIsTranslatedTwiceAndLinked) {
+  SetUpProject(kToolset166, "Q166/");
   Add("App.cpp", kFileCpp);
   BuildDriver driver(Deps());
   driver.StartBuildThread(project, target, kBuildModeBuild);
@@ -118,7 +118,7 @@ TEST_F(ToolsFixture, Ec166CppSourceIsTranslatedTwiceAndLinked) {
 
 // A C++ file of a toolset without EC++ stops the build.
 TEST_F(ToolsFixture, CppOutsideThe166FamilyIsRefused) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("App.cpp", kFileCpp);
   Add("Main.c", kFileC);
   BuildDriver driver(Deps());
@@ -133,7 +133,7 @@ TEST_F(ToolsFixture, CppOutsideThe166FamilyIsRefused) {
 // through the translator the environment file names, as tool 29 with that
 // program; without one a C file named ".cpp" stays with the C compiler.
 TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   info.cppTranslator = "ZZQ51.EXE";
   FileRec* cpp = Add("App.cpp", kFileCpp);
   FileRec* asC = Add("More.CPP", kFileC);
@@ -160,7 +160,7 @@ TEST_F(ToolsFixture, Cpp51SourcesGoThroughTheNamedTranslator) {
 // reported and the target is not built; nothing is thrown to the top.
 // The editor's tab size of C files reaches the compiler's listing controls.
 TEST_F(ToolsFixture, TheCTabWidthGoesToTheCompilersListing) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   target->pOpts->lst.listFlags |= kLstC;
   FileRec* c = Add("Main.c", kFileC);
   BuildDriver driver(Deps());
@@ -175,7 +175,7 @@ TEST_F(ToolsFixture, TheCTabWidthGoesToTheCompilersListing) {
 }
 
 TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   const std::string folder = ".\\" + std::string(300, 'x') + "\\";
   opts->out.OUTDIR = OptString(folder.c_str());
   Add("A.c", kFileC);
@@ -188,7 +188,7 @@ TEST_F(ToolsFixture, OutputFolderWithTooLongANameIsReported) {
 
 // An empty output name would give an image named ".elf": refused.
 TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   opts->out.OUTNAME = OptString("  ");
   Add("A.c", kFileC);
   BuildDriver driver(Deps());
@@ -200,7 +200,7 @@ TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
 // One build of a target at a time: a second driver (as another instance
 // would) says so and touches none of the target's files.
 TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   auto first = std::make_unique<BuildDriver>(Deps());
   ASSERT_TRUE(first->ClaimTarget(project, target));
@@ -296,9 +296,9 @@ class ForeignJournalEntry : public ToolsFixture, public ::testing::WithParamInte
 // A journal names only what a build writes itself: an entry naming any
 // other file is left alone, with a warning, and the build goes on.
 TEST_P(ForeignJournalEntry, IsLeftAloneWithAWarning) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("Main.c", kFileC);
-  Add("Util.a51", kFileAsm, "; nothing\n");
+  Add("Util.w51", kFileAsm, "; nothing\n");
   test::ScratchFolder outside;
   auto expand = [&](std::string text) {
     for (size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.Path());
@@ -334,7 +334,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignRow{"CaptureOutside", "T {o}Pm2__1234", "{o}Pm2__1234"},
                       ForeignRow{"ParentFolder", "O sub\\..\\Keep.o", "{d}Keep.o"},
                       ForeignRow{"Link", "O .\\Linked.o", "{o}target.o"},
-                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"}),
+                      ForeignRow{"NotACaptureFile", "T {d}notes.txt", "{d}notes.txt"},
+                      ForeignRow{"FamilyAssemblerSource", "O .\\Start.a67", "{d}Start.a67"},
+                      ForeignRow{"FamilyAssemblerSourceUpperCase", "O .\\START.A167", "{d}START.A167"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // A parent folder in an entry is taken only as part of the output or
@@ -361,7 +363,7 @@ TEST(RunJournal, ParentFoldersOnlyThroughTheOptionsOwnFolders) {
 // journal, and the tools' own temporary folder holds what they left: the
 // next build takes both away.
 TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("Main.c", kFileC);
   BuildDriverDeps deps = Deps();
   deps.tempFolder.clear();  // the build's own temporary folder
@@ -376,6 +378,25 @@ TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
   EXPECT_FALSE(FileExists(dir / "Blinky.lnp.~pm2tmp77_3"));
   EXPECT_FALSE(FileExists(dir / "Blinky.pm2tmp/left"));
   EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
+}
+
+// An image a killed build began is deleted by the next one, although its
+// suffix starts like an assembler source's; a file of the project with an
+// assembler suffix is never taken.
+TEST_F(ToolsFixture, KilledBuildsImageGoesButAnAssemblerSourceStays) {
+  SetUpProject(kToolset51, "Q51/");
+  Add("Main.c", kFileC);
+  WriteFile(dir / "Old.axf", "x");
+  WriteFile(dir / "Old.a8x", "x");
+  WriteFile(dir / "Keep.a8", "; source\n");
+  WriteFile(dir / "Blinky.pm2run", "O .\\Old.axf\nO .\\Old.a8x\nO .\\Keep.a8\n");
+  BuildDriver driver(Deps());
+  driver.StartBuildThread(project, target, kBuildModeBuild);
+  driver.Wait();
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+  EXPECT_FALSE(FileExists(dir / "Old.axf"));
+  EXPECT_FALSE(FileExists(dir / "Old.a8x"));
+  EXPECT_EQ(ReadFile(dir / "Keep.a8"), "; source\n");
 }
 
 // The next build empties the tools' temporary folder only once the tools
@@ -472,7 +493,7 @@ TEST(TargetBuildLock, AHolderThatGoesWithinTheGraceTimeIsNoBuild) {
 }
 
 TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC, "int a;\n// !standin sleep 0.5\n");
   Add("B.c", kFileC);
   BuildDriver driver(Deps());
@@ -488,7 +509,7 @@ TEST_F(ToolsFixture, StopBetweenFilesAbortsTheBuild) {
 }
 
 TEST_F(ToolsFixture, StopWhileLinkingIsRefusedWithABeep) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   ScopedEnv slow("PM2_STANDIN", "sleep 0.3");
   BuildDriver driver(Deps());
@@ -502,7 +523,7 @@ TEST_F(ToolsFixture, StopWhileLinkingIsRefusedWithABeep) {
 }
 
 TEST_F(ToolsFixture, SingleFileTranslationLeavesTargetNotBuilt) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   FileRec* b = Add("B.c", kFileC, "int b;\n// !standin warning 12 2 unused\n");
   opts->out.flags.bit4 = 1;  // beep when done
@@ -532,7 +553,7 @@ TEST_F(ToolsFixture, NothingOfTheProjectIsReadAfterTheEndIsTold) {
       return RecordingHub::Send(code, arg);
     }
   };
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   opts->dbg.flags |= driver_detail::kDebugAfterBuild;
   OptionBlock* blocks = target->pOpts;
@@ -551,7 +572,7 @@ TEST_F(ToolsFixture, NothingOfTheProjectIsReadAfterTheEndIsTold) {
 // The programs before the build run first, those after it only after a
 // good link, each through the spawn helper in the project folder.
 TEST_F(ToolsFixture, UserProgramsRunBeforeAndAfterTheBuild) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   opts->out.flags.BRUNUSR0 = 1;
   opts->out.BRUNUSR[0] = OptString("/bin/touch before.txt");
@@ -574,7 +595,7 @@ TEST_F(ToolsFixture, UserProgramsRunBeforeAndAfterTheBuild) {
 
 // A long user command is printed whole with its line end.
 TEST_F(ToolsFixture, LongUserCommandLineIsPrintedWhole) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   const std::string command = "/bin/true " + std::string(1000, 'x');
   opts->out.flags.BRUNUSR0 = 1;
@@ -605,7 +626,7 @@ TEST_F(ToolsFixture, UserProgramRunsOnlyWhenItsKeySequencesAreFilled) {
       {"no editor file", false, "/bin/sh -c \"echo %E > seq.txt\"", nullptr,
        "error - key sequence '%E' cannot be filled: no file is open in an editor; the command is not run\n"},
   };
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -643,7 +664,7 @@ TEST_F(ToolsFixture, UserProgramRunsOnlyWhenItsKeySequencesAreFilled) {
 // A file with errors stops the link but not the following files; no user
 // program runs after it.
 TEST_F(ToolsFixture, ErrorsStopTheLinkButNotTheNextFile) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC, "int a;\n// !standin error 141 2 syntax error\n");
   Add("B.c", kFileC);
   opts->out.flags.RUNUSR0 = 1;
@@ -660,11 +681,11 @@ TEST_F(ToolsFixture, ErrorsStopTheLinkButNotTheNextFile) {
 // Items without a command input file (an object of the project) do not
 // end the cleanup: the files of the translations after them go too.
 TEST_F(ToolsFixture, CommandInputFilesAreRemovedPastItemsWithoutOne) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   WriteFile(dir / "Lib.obj", "object");
   Add("Lib.obj", kFileObject);
   Add("A.c", kFileC);
-  Add("U.a51", kFileAsm, "; nothing\n");
+  Add("U.w51", kFileAsm, "; nothing\n");
   BuildDriver driver(Deps());
   driver.StartBuildThread(project, target, kBuildModeBuild);
   driver.Wait();
@@ -759,8 +780,8 @@ TEST(DriverTools, GeneratedAssemblerSourceEveryFamily) {
     uint16_t compiler, assembler;
     const char* asmControls;
   } families[] = {
-      {"51", kToolset51, "C51/", "MAIN.OBJ", 2, 8, "PR(.\\Main.ls1) EP DEBUG"},
-      {"166", kToolset166, "C166/", "MAIN.OBJ", 3, 10, "PR(.\\Main.ls1) EP DEBUG"},
+      {"51", kToolset51, "Q51/", "MAIN.OBJ", 2, 8, "PR(.\\Main.ls1) EP DEBUG"},
+      {"166", kToolset166, "Q166/", "MAIN.OBJ", 3, 10, "PR(.\\Main.ls1) EP DEBUG"},
       {"ARM-GNU", kToolsetArmGnu, "ARM/", "Main.o", 31, 32, "-mcpu=arm7tdmi -o Main.o"},
       {"ARM-ADS", kToolsetArmAds, "ARM/", "Main.o", 36, 37, "-g -o Main.o"},
   };
@@ -802,7 +823,7 @@ TEST(DriverTools, GeneratedAssemblerSourceEveryFamily) {
 
 // The module-continuation control of the 51 family's extended assembler.
 TEST_F(ToolsFixture, GeneratedSourceOfContiguous51ModeIsAssembledWithModCont) {
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   opts->t51.T51FL = 0x80000 | 0x10000 | 0x8000;
   opts->t51.ROMSZ5 = 4;
   opts->out.flags.DEBUG = 0;
@@ -819,8 +840,8 @@ TEST_F(ToolsFixture, GeneratedSourceOfContiguous51ModeIsAssembledWithModCont) {
 
 // The EC++ path: the C compiler's second pass writes assembler source; the
 // old object goes first, and the source is assembled into the linked object.
-TEST_F(ToolsFixture, Ec166GeneratedSourceIsAssembled) {
-  SetUpProject(kToolset166, "C166/");
+TEST_F(ToolsFixture, Yq166GeneratedSourceIsAssembled) {
+  SetUpProject(kToolset166, "Q166/");
   opts->out.flags.GENAPP = 0;
   FileRec* app = Add("App.cpp", kFileCpp);
   SetGenAsm(app, target, 1, 1);
@@ -981,7 +1002,7 @@ struct BatchRow {
 class BatchFileRows : public ToolsFixture, public ::testing::WithParamInterface<BatchRow> {};
 TEST_P(BatchFileRows, WrittenByTheCreateBatchFileBox) {
   const BatchRow& r = GetParam();
-  SetUpProject(kToolset51, "C51/");
+  SetUpProject(kToolset51, "Q51/");
   Add("A.c", kFileC);
   opts->out.TGMORE = r.createBatch ? 1 : 0;
   opts->out.flags.bit6 = r.runDebugger;

@@ -175,8 +175,8 @@ TEST(LinkSteps, ExitCodesAndErrorsSetBuildFlags) {
 
 TEST(LinkSteps, ExternalLinkerCommandFile) {
   LinkFixture f(kToolset251);
-  f.fx.targetOpts.l51.NX51FL |= 1;
-  f.fx.targetOpts.l51.NX51LFI = OptString("my.lin");
+  f.fx.targetOpts.n51.NX51FL |= 1;
+  f.fx.targetOpts.n51.NX51LFI = OptString("my.lin");
   f.Add("a.obj", 0);
   EXPECT_EQ(Link251Target(f.env, &f.fx.target), 1);
   EXPECT_TRUE(f.runs.empty());
@@ -185,8 +185,8 @@ TEST(LinkSteps, ExternalLinkerCommandFile) {
   EXPECT_EQ(f.shell.lines[0], "can't open external linker command file 'my.lin'\n");
 
   LinkFixture g(kToolset166);
-  g.fx.targetOpts.l166.flags.USELINKFILE = 1;
-  g.fx.targetOpts.l166.LNKFILE = OptString(".\\my.lin");
+  g.fx.targetOpts.n166.flags.USELINKFILE = 1;
+  g.fx.targetOpts.n166.LNKFILE = OptString(".\\my.lin");
   const std::string big(70000, 'x');  // more than the command-line buffer holds
   WriteFile(g.dir / "my.lin", "CLASSES (NCODE)\r\n" + big);
   g.Add("a.obj", 0);
@@ -317,7 +317,7 @@ TEST(LinkStandIn, NX51RunsOnTheCommandFileAndReportsItsExitCode) {
     deps.tempFolder = deps.workFolder = deps.runtimeFolder = f.dir.Path();
     ToolRunner runner(deps);
     f.env.run = [&](ToolRunRequest& r) {
-      r.toolFolder = InstallRoot() + "C51/BIN/";
+      r.toolFolder = InstallRoot() + "Q51/BIN/";
       runner.RunBuildStep(r);
     };
     f.Add("a.obj", 0);

@@ -20,10 +20,10 @@ namespace {
 TEST(ToolsetFolders, StripBinFolderIgnoresCaseAndSeparator) {
   struct Row { const char* name; const char* in; const char* out; };
   const Row rows[] = {
-      {"backslash", "C:\\Tools\\C51\\BIN\\", "C:\\Tools\\C51\\"},
-      {"lower case", "C:\\Tools\\C51\\bin\\", "C:\\Tools\\C51\\"},
-      {"slash", "/opt/c51/Bin/", "/opt/c51/"},
-      {"no bin", "/opt/c51/tools/", "/opt/c51/tools/"},
+      {"backslash", "C:\\Tools\\Q51\\BIN\\", "C:\\Tools\\Q51\\"},
+      {"lower case", "C:\\Tools\\Q51\\bin\\", "C:\\Tools\\Q51\\"},
+      {"slash", "/opt/q51/Bin/", "/opt/q51/"},
+      {"no bin", "/opt/q51/tools/", "/opt/q51/tools/"},
       {"too short to strip", "BIN\\", "BIN\\"},
       {"bin inside a name", "/opt/cabin/", "/opt/cabin/"},
   };

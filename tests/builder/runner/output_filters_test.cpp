@@ -64,14 +64,14 @@ const Row kRows[] = {
      "*** ERROR L1: A\n    MODULE: X\nLINK COMPLETE.  0 WARNING(S),  3 ERROR(S)\n",
      {"*** ERROR L1: A\n", "    MODULE: X\n", "\n"}, 3, 0},
     {"assembler both forms", 8, 2,
-     "ASSEMBLER INVOKED BY: C:\\K\\W51.EXE START.A51 DEBUG\n"
-     "*** ERROR #A45 IN 12 (INC.A51, LINE 12): UNDEFINED SYMBOL\n"
+     "ASSEMBLER INVOKED BY: C:\\K\\W51.EXE START.W51 DEBUG\n"
+     "*** ERROR #A45 IN 12 (INC.W51, LINE 12): UNDEFINED SYMBOL\n"
      "*** WARNING #A41 ON LINE 7: MISSING END\n"
      "  0012   MOV A,B  *** ERROR #A9 ON LINE 18: SYNTAX\n"
      "*A**W dropped\n"
      "ASSEMBLY COMPLETE.  1 WARNING(S), 2 ERROR(S)\n",
-     {"INC.A51(12): error A45: UNDEFINED SYMBOL\n", "START.A51(7): warning A41: MISSING END\n",
-      "START.A51(18): error A9: SYNTAX\n"}, 2, 1},
+     {"INC.W51(12): error A45: UNDEFINED SYMBOL\n", "START.W51(7): warning A41: MISSING END\n",
+      "START.W51(18): error A9: SYNTAX\n"}, 2, 1},
     {"hex keeps message lines only", 18, 0, "banner\n**\n*** ERROR H1: X\n",
      {"*** ERROR H1: X\n"}, 0, 0},
     {"plm listing", 4, 0,

@@ -84,7 +84,7 @@ TEST(MessageHelpTopic, Rows) {
       {"*** WARNING L16: UNCALLED SEGMENT", "L16"},
       {"*** FATAL ERROR  L210: I/O ERROR", "L210"},
       {"X.C(3): warning C206: missing prototype", "C206"},
-      {"X.A51(3): error A45: UNDEFINED", "A45"},
+      {"X.W51(3): error A45: UNDEFINED", "A45"},
       {"X.C(3): error 12: plain", " 12"},
       {"X.C(3): warning: no code", ""},
       {"compiling X.C...", ""},

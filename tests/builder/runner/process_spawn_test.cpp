@@ -35,6 +35,39 @@ std::vector<pid_t> ProcessesIn(const fs::path& folder) {
   return found;
 }
 
+// A program named without a folder: the start folder's program, else the
+// first on the search list; a file of that name that cannot be run hides
+// none further on, and is named when there is no program at all.
+TEST(ProcessSpawn, AFileThatIsNoProgramHidesNoneFurtherOn) {
+  const fs::path dir = fs::path(test::TempFolder()) / ("spawn_lookup_" + std::to_string(::getpid()));
+  fs::create_directories(dir / "start");
+  fs::create_directories(dir / "bin");
+  const auto program = [](const fs::path& p) {
+    std::ofstream(p) << "#!/bin/sh\n";
+    fs::permissions(p, fs::perms::owner_all);
+  };
+  const auto plain = [](const fs::path& p) { std::ofstream(p) << "notes\n"; };
+  program(dir / "bin" / "onpath");
+  plain(dir / "start" / "onpath");
+  program(dir / "start" / "here");
+  program(dir / "bin" / "here");
+  plain(dir / "start" / "nowhere");
+  const std::string start = (dir / "start").string() + "/", list = (dir / "bin").string();
+  struct Row {
+    const char* name;
+    const char* program;
+    fs::path found;
+  } rows[] = {
+      {"a plain file in the start folder", "onpath", dir / "bin" / "onpath"},
+      {"a program in the start folder", "here", dir / "start" / "here"},
+      {"no program anywhere", "nowhere", dir / "start" / "nowhere"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(FindProgram(r.program, list, start), r.found.string()) << r.name;
+  const ResolvedCommand none = ResolveCommandLine("nowhere", nullptr, start);
+  EXPECT_NE(none.error.find("is not executable"), std::string::npos) << none.error;
+  fs::remove_all(dir);
+}
+
 // A tool that a build would start after the program's end by a signal has
 // ended the running ones (a build thread that reaches its next step while
 // the end runs) is not started: nothing would end it. The end's cleanups run

@@ -53,7 +53,7 @@ class ToolRunnerTest : public ::testing::Test {
     ToolRunRequest r;
     r.toolCode = 2;
     r.file = source;
-    r.toolFolder = InstallRoot() + "C51/BIN/";
+    r.toolFolder = InstallRoot() + "Q51/BIN/";
     r.commandFile = "M.__i";
     if (helper) r.runThrough = SpawnHelper();
     return r;
@@ -101,7 +101,7 @@ TEST_F(ToolRunnerTest, ExitCodeThreeCopiesAndFourIsReportedWithItsOutput) {
     EXPECT_EQ(shown[1], "*** ERROR C141 IN LINE 2 OF A.C: syntax\n");
     EXPECT_EQ(r.exitCode, static_cast<uint32_t>(row.exit));
     EXPECT_EQ(r.errors, row.errors);
-    EXPECT_EQ(shown.back() == "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' returned exit code " +
+    EXPECT_EQ(shown.back() == "--- Error: '" + InstallRoot() + "Q51/BIN/Q51.EXE' returned exit code " +
                                   std::to_string(row.exit) + "\n",
               row.reported);
   }
@@ -174,7 +174,7 @@ TEST_F(ToolRunnerTest, MissingProgramFailsTheRun) {
 }
 
 TEST_F(ToolRunnerTest, StoredWindowsPathsGoThroughTheDriveMapAndIgnoreCase) {
-  // The install root's folders are "C51/BIN"; the stored forms differ in case.
+  // The install root's folders are "Q51/BIN"; the stored forms differ in case.
   struct Row {
     const char* name;
     std::string toolFolder;
@@ -183,10 +183,10 @@ TEST_F(ToolRunnerTest, StoredWindowsPathsGoThroughTheDriveMapAndIgnoreCase) {
     std::string projectFolder;  // the base of ".\" paths; empty: the work folder
     bool runs;
   } rows[] = {
-      {"drive letter and wrong case", "T:\\c51\\bin\\", ".\\m.__I", "", "", true},
-      {"work folder on a drive", "T:\\C51\\Bin\\", "M.__i", "W:\\", "", true},
-      {"relative paths against the project folder", "T:\\c51\\BIN\\", ".\\M.__I", "", "w:\\SUB\\", true},
-      {"drive without a mapping", "Q:\\C51\\BIN\\", "M.__i", "", "", false},
+      {"drive letter and wrong case", "T:\\q51\\bin\\", ".\\m.__I", "", "", true},
+      {"work folder on a drive", "T:\\Q51\\Bin\\", "M.__i", "W:\\", "", true},
+      {"relative paths against the project folder", "T:\\q51\\BIN\\", ".\\M.__I", "", "w:\\SUB\\", true},
+      {"drive without a mapping", "Q:\\Q51\\BIN\\", "M.__i", "", "", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -262,7 +262,7 @@ TEST_F(ToolRunnerTest, UserCommandsThroughShellBatchAndLauncher) {
       {"windows program without a launcher", "WIN.EXE a", &withoutLauncher,
        {"VSPAWN: can't execute 'WIN.EXE' is a Windows program and PM2_EXE_LAUNCHER is not set\n",
         "--- User Command terminated, Exit-Code = 254\n"}, 1},
-      {"name ignoring case and .EXE", "\"" + InstallRoot() + "c51/bin/q51.exe\"", nullptr,
+      {"name ignoring case and .EXE", "\"" + InstallRoot() + "q51/bin/q51.exe\"", nullptr,
        {"\n", "Q51 COMPILATION COMPLETE.  0 WARNING(S),  0 ERROR(S)\n"}, 0},
   };
   for (const auto& row : rows) {
@@ -295,7 +295,7 @@ TEST_F(ToolRunnerTest, StopRequestEndsASleepingTool) {
   done = true;
   stopper.join();
   EXPECT_EQ(r.errors, 1);
-  EXPECT_EQ(Shown(shell).back(), "--- Error: '" + InstallRoot() + "C51/BIN/Q51.EXE' stopped on request\n");
+  EXPECT_EQ(Shown(shell).back(), "--- Error: '" + InstallRoot() + "Q51/BIN/Q51.EXE' stopped on request\n");
   EXPECT_FALSE(g_bToolRunning);
 }
 
@@ -345,7 +345,7 @@ TEST_F(ToolRunnerTest, LinkerProgressRecordsReachTheHub) {
   env.Set("XDG_RUNTIME_DIR", dir.Path());
   ToolRunRequest r;
   r.toolCode = 6;
-  r.toolFolder = InstallRoot() + "C51/BIN/";
+  r.toolFolder = InstallRoot() + "Q51/BIN/";
   r.commandFile = "T.lnp";
   r.environment = &env;
   runner.RunBuildStep(r);
@@ -374,7 +374,7 @@ TEST_F(ToolRunnerTest, UnreadableCaptureCountsAsAnErrorAfterBoundedTries) {
   runner.RunBuildStep(r);
   EXPECT_EQ(tries, kCaptureReopenTries);
   EXPECT_EQ(r.errors, 1);
-  EXPECT_EQ(Shown(shell).back(), "--- Error: can't read the output of '" + InstallRoot() + "C51/BIN/Q51.EXE'\n");
+  EXPECT_EQ(Shown(shell).back(), "--- Error: can't read the output of '" + InstallRoot() + "Q51/BIN/Q51.EXE'\n");
 }
 
 TEST_F(ToolRunnerTest, GnuToolsAreFoundThroughPath) {
@@ -421,7 +421,7 @@ TEST_F(ToolRunnerTest, PlmCompilerListingIsFiltered) {
   r.toolCode = 4;
   r.file = "MAIN.PLM";
   r.controlString = "DEBUG";
-  r.toolFolder = InstallRoot() + "C51/BIN/";
+  r.toolFolder = InstallRoot() + "Q51/BIN/";
   runner.RunBuildStep(r);
   auto shown = Shown(shell);
   ASSERT_EQ(shown.size(), 4u);

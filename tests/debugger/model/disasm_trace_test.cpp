@@ -51,8 +51,8 @@ struct StartRow {
   uint32_t pc, start;
 };
 const StartRow kStartRows[] = {
-    {"C51VariantThreeStartsAtThePc", 0, 3, 0x1234, 0x1234}, {"C51OtherVariantAtZero", 0, 2, 0x1234, 0},
-    {"C251AtItsCodeBank", 1, 3, 0x1234, 0xFF0000},          {"C166AtZero", 2, 3, 0x1234, 0},
+    {"Q51VariantThreeStartsAtThePc", 0, 3, 0x1234, 0x1234}, {"Q51OtherVariantAtZero", 0, 2, 0x1234, 0},
+    {"Q251AtItsCodeBank", 1, 3, 0x1234, 0xFF0000},          {"Q166AtZero", 2, 3, 0x1234, 0},
     {"ArmAtZero", 3, 3, 0x1234, 0},
 };
 class DisasmStartRows : public ::testing::TestWithParam<StartRow> {};

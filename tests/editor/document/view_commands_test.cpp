@@ -143,7 +143,7 @@ TEST_F(WordTest, MatchingBrackets) {
 
 TEST_F(WordTest, ListingLines) {
   ASSERT_EQ(0, m_text.LoadFromBytes(
-                   "C51 COMPILER\r\n"
+                   "Q51 COMPILER\r\n"
                    " FILE: 'C:\\p\\other.c'\r\n"
                    "  12: x;\r\n"
                    " FILE: 'C:\\p\\main.c'\r\n"

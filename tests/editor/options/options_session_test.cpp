@@ -34,7 +34,7 @@ TEST(EditorOptionsSessionTest, ThePagesEditTheToolsetsRecords) {
   }
 }
 
-TEST(EditorOptionsSessionTest, OkUnderA166TargetChangesCAndCppFilesAndSharesIndent) {
+TEST(EditorOptionsSessionTest, OkUnder166TargetChangesCAndCppFilesAndSharesIndent) {
   EditorTypeSettings all = Numbered();
   EditorOptionsSession s(all, 2);
   s.CPage().fontSize = 7;

@@ -30,10 +30,10 @@ class Colouring : public ::testing::Test {
     std::ofstream(m_dir / "c.ini") << "[Keywords]\r\nwhile=1\r\nint=1\r\nreturn=2\r\n"
                                       "a_keyword_of_thirty_chars_long=3\r\n"
                                       "[Colors]\r\n1=0,0,255\r\n2=0,0,200\r\n3=10,20,30\r\n";
-    std::ofstream(m_dir / "a51.ini") << "[a51]\nMOV\nDJNZ\n$include\n";
+    std::ofstream(m_dir / "w51.ini") << "[w51]\nMOV\nDJNZ\n$include\n";
     InitEditorProfiles(m_store);
     m_store.WriteProfileString("Editor\\C Files", "Keywords", (m_dir / "c.ini").c_str());
-    m_store.WriteProfileString("Editor\\W51", "Keywords", (m_dir / "a51.ini").c_str());
+    m_store.WriteProfileString("Editor\\W51", "Keywords", (m_dir / "w51.ini").c_str());
     m_store.WriteProfileString("Editor\\W51", "Start chars", "$");
   }
 

@@ -22,7 +22,7 @@ namespace {
 const char* SectionOf(const QString& path) {
   QString ext = QFileInfo(path).suffix().toLower();
   if (ext == "c" || ext == "h" || ext == "cpp") return "Editor\\C Files";
-  if (ext == "s" || ext == "a51" || ext == "asm") return "Editor\\CArmA";
+  if (ext == "s" || ext == "w51" || ext == "asm") return "Editor\\CArmA";
   return "Editor\\Default Files";
 }
 }  // namespace

@@ -351,9 +351,9 @@ TEST(OptionWriteBackTest, ADefinitionInsideABlockCommentIsNone) {
 }
 
 // A "/*" behind a line comment opens nothing, as the tools read it: '@'
-// and "//" in a GNU assembler file, ';' and "//" in an A51 or ARM
+// and "//" in a GNU assembler file, ';' and "//" in an W51 or ARM
 // assembler file. Where that character is no comment (';' ends a C or GNU
-// statement, '@' addresses in A51) the "/*" behind it opens one.
+// statement, '@' addresses in W51) the "/*" behind it opens one.
 TEST(OptionWriteBackTest, ALineCommentOpensNoBlockComment) {
   struct Row {
     const char* name;
@@ -365,11 +365,11 @@ TEST(OptionWriteBackTest, ALineCommentOpensNoBlockComment) {
       {"GNU assembler: @", "//;;", "@ see /* the manual\n.equ Stack_Size, 0x400\n", false},
       {"GNU assembler: @ behind code", "//;;", "  mov r0, r1 @ see /* the manual\n.equ Stack_Size, 0x400\n", false},
       {"GNU assembler: //", "//;;", "// see /* the manual\n.equ Stack_Size, 0x400\n", false},
-      {"A51: ;", ";;", "; see /* the manual\nStack_Size EQU 0x400\n", false},
-      {"A51: ; behind code", ";;", "  MOV A,@R0 ; see /* the manual\nStack_Size EQU 0x400\n", false},
+      {"W51: ;", ";;", "; see /* the manual\nStack_Size EQU 0x400\n", false},
+      {"W51: ; behind code", ";;", "  MOV A,@R0 ; see /* the manual\nStack_Size EQU 0x400\n", false},
       {"C: //", "//;;", "// see /* the manual\n#define Stack_Size 0x400\n", false},
       {"C: ; ends a statement", "//;;", "int x; /* old:\n#define Stack_Size 0x400\n", true},
-      {"A51: @ addresses", ";;", "  MOV A,@R0 /* old:\nStack_Size EQU 0x400\n", true},
+      {"W51: @ addresses", ";;", "  MOV A,@R0 /* old:\nStack_Size EQU 0x400\n", true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -92,7 +92,7 @@ TEST_F(BooksPageTest, ADeviceBookAddedBelowTheDeviceBooksFolderOpensFromIt) {
   EXPECT_EQ(folder, "/home/ann/books/");
   BookOpenContext ctx;
   ctx.deviceBooksFolder = folder;
-  ctx.deviceDbFolder = "/opt/pm2/UV4/";
+  ctx.deviceDbFolder = "/opt/pm2/Devices/";
   EXPECT_EQ(ResolveBookPath({5, "User Manual", copy.current->books[0].path.str()}, ctx),
             "/home/ann/books/nxp/um.pdf");
 }

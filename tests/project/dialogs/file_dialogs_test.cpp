@@ -213,10 +213,10 @@ TEST_F(FileDialogsTest, FileTypeDialogOffersCppOnlyFor166) {
 
 TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
   ProjectRec* p = OpenProject();
-  p->filters[kFilterAsm] = OptString("*.a51");
+  p->filters[kFilterAsm] = OptString("*.w51");
   p->filters[kFilterPlm] = OptString();
   FileTypesPage page(p);
-  EXPECT_EQ(page.Edit(1)->text(), "*.a51");
+  EXPECT_EQ(page.Edit(1)->text(), "*.w51");
   EXPECT_EQ(page.Edit(5)->text(), "*.plm");
   page.show();
   page.Edit(0)->setFocus();
@@ -230,7 +230,7 @@ TEST_F(FileDialogsTest, FileTypesPageStoresEditedAndUnsetFilters) {
   EXPECT_TRUE(page.Confirm());
   EXPECT_EQ(p->filters[kFilterC].str(), "*.c; *.h");
   EXPECT_EQ(p->filters[kFilterPlm].str(), "*.plm") << "an unset filter gets its default";
-  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.a51");
+  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.w51");
 }
 
 // The options file keeps a filter in parentheses: one with a bracket

@@ -117,16 +117,16 @@ TEST_F(FoldersBooksTest, ToolsetRecordsChangeOnlyOnOk) {
 // left alone it does not replace the file's relative PATH; typed, it does.
 TEST_F(FoldersBooksTest, OnlyATypedToolBaseFolderIsWrittenToTheEnvironment) {
   c.current->toolset = 0;
-  c.env.Parse("[Q51]\r\nPATH=\"C51/\"\r\n");
-  c.folders[0] = {true, "/inst/C51/", "/inst/C51/BIN\\", "", ""};
+  c.env.Parse("[Q51]\r\nPATH=\"Q51/\"\r\n");
+  c.folders[0] = {true, "/inst/Q51/", "/inst/Q51/BIN\\", "", ""};
   FoldersFields f = FoldersFieldsFor(c, 0);
-  ASSERT_EQ(f.root, "/inst/C51/");
+  ASSERT_EQ(f.root, "/inst/Q51/");
   ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
-  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "C51/");
-  f.root = "/opt/c51/";
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "Q51/");
+  f.root = "/opt/q51/";
   ASSERT_TRUE(LeaveFoldersPage(c, f, nullptr, nullptr));
-  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "/opt/c51/");
-  EXPECT_EQ(c.folders[0].rootFolder, "/opt/c51/");
+  EXPECT_EQ(EnvFile::FindEntry(*c.env.FindSection(0), "PATH")->value, "/opt/q51/");
+  EXPECT_EQ(c.folders[0].rootFolder, "/opt/q51/");
 }
 
 struct BookPathRow {
@@ -140,7 +140,9 @@ TEST_F(FoldersBooksTest, BookPathRows) {
   const BookPathRow rows[] = {
       {"below the tool root", "c:\\tools\\arm\\hlp\\Gnu.pdf", "C:\\Tools\\ARM\\", "hlp\\Gnu.pdf"},
       {"below a Linux tool root", "/opt/pm2/ARM/HLP/armtool.htm", "/opt/pm2/ARM/", "HLP/armtool.htm"},
-      {"elsewhere", "C:\\work\\doc\\board.pdf", "C:\\Tools\\ARM\\", ".\\doc\\board.pdf"},
+      {"below the project folder", "C:\\work\\doc\\board.pdf", "C:\\Tools\\ARM\\", ".\\doc\\board.pdf"},
+      {"above the project folder", "C:\\manuals\\gen.pdf", "C:\\Tools\\ARM\\", "C:\\manuals\\gen.pdf"},
+      {"typed relative", "doc\\x.pdf", "C:\\Tools\\ARM\\", "doc\\x.pdf"},
   };
   for (const BookPathRow& r : rows) EXPECT_EQ(BookStoredPath(r.chosen, "C:\\work\\", r.base), r.stored) << r.name;
   EXPECT_EQ(NormalizeDeviceBooksFolder("C:\\books/"), "C:\\books\\");
@@ -220,16 +222,57 @@ TEST_F(BookTreeTest, OpenPathRows) {
   for (const Row& r : rows) EXPECT_EQ(ResolveBookPath(r.book, ctx), r.expected) << r.name;
 }
 
+// A book chosen on the books page, in or outside its list's base folder,
+// in or outside the project's folder, is stored in the form the books tab
+// opens the very file from.
+TEST_F(BookTreeTest, AStoredBookOpensTheFileChosen) {
+  const std::string project = "/work/demo/proj/";
+  const std::string bases[3] = {"/opt/pm2/", "/opt/pm2/ARM/", "/home/ann/books/"};
+  constexpr int kCategories[3] = {7, 6, 5};
+  const char* const chosen[] = {
+      "/opt/manuals/gen.pdf",           // outside every base and the project
+      "/opt/pm2/DOC/ide.pdf",           // below the installation root
+      "/opt/pm2/ARM/HLP/gnu.pdf",       // below the toolset's folder
+      "/home/ann/books/nxp/um.pdf",     // below the Device Books folder
+      "/work/demo/proj/doc/board.pdf",  // below the project's folder
+      "/work/demo/board.pdf",           // above it
+  };
+  TargetRec t;
+  BookOpenContext ctx{project, bases[0], bases[1], "/opt/pm2/DB/", bases[2], &t, nullptr};
+  for (int list : {kBooksGeneral, kBooksTool, kBooksDevice}) {
+    for (const char* path : chosen) {
+      SCOPED_TRACE(std::to_string(list) + " " + path);
+      const std::string stored = BookStoredPath(path, list == kBooksDevice ? project : "", bases[list]);
+      ctx.exists = [&](const std::string& f) { return f == path; };
+      EXPECT_EQ(ResolveBookPath({kCategories[list], "Book", stored}, ctx), path) << "stored as " << stored;
+    }
+  }
+}
+
+// What earlier versions stored for a book chosen outside its base folder,
+// a path relative to the project's folder, still opens that file.
+TEST_F(BookTreeTest, ABookStoredRelativeToTheProjectStillOpens) {
+  TargetRec t;
+  BookOpenContext ctx{"/work/demo/proj/", "/opt/pm2/", "/opt/pm2/ARM/", "", "", &t,
+                      [](const std::string& f) { return f == "/work/demo/proj/../../../manuals/gen.pdf"; }};
+  for (int category : {7, 6, 5})
+    EXPECT_EQ(ResolveBookPath({category, "Book", "../../../manuals/gen.pdf"}, ctx),
+              "/work/demo/proj/../../../manuals/gen.pdf")
+        << category;
+  EXPECT_EQ(ResolveBookPath({7, "Book", "DOC/ide.pdf"}, ctx), "/opt/pm2/DOC/ide.pdf")
+      << "a book missing in both places is reported under its base";
+}
+
 // A device book added on the books page below the Device Books folder is
 // stored as the part behind it, and the books tab opens it from there
 // rather than from the device database's folder.
 TEST_F(BookTreeTest, DeviceBooksOpenFromTheDeviceBooksFolder) {
   TargetRec t;
-  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "/opt/pm2/UV4/", "", &t, nullptr};
+  BookOpenContext ctx{"/work/demo/", "/opt/pm2/", "/opt/pm2/ARM/", "/opt/pm2/Devices/", "", &t, nullptr};
   const std::string stored = BookStoredPath("/home/ann/books/nxp/um.pdf", "/work/demo/", "/home/ann/books/");
   EXPECT_EQ(stored, "nxp/um.pdf") << "kept in its own case";
   const BookTreeItem book{5, "User Manual", stored};
-  EXPECT_EQ(ResolveBookPath(book, ctx), "/opt/pm2/UV4/nxp/um.pdf") << "no Device Books folder: the database's";
+  EXPECT_EQ(ResolveBookPath(book, ctx), "/opt/pm2/Devices/nxp/um.pdf") << "no Device Books folder: the database's";
   ctx.deviceBooksFolder = NormalizeDeviceBooksFolder("/home/ann/books");
   EXPECT_EQ(ctx.deviceBooksFolder, "/home/ann/books/");
   EXPECT_EQ(ResolveBookPath(book, ctx), "/home/ann/books/nxp/um.pdf");

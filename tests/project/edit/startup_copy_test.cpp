@@ -77,7 +77,7 @@ TEST(StartupRootFolderTest, Rows) {
   } rows[] = {
       {"windows form", "C:\\Tools\\ARM\\LIB\\", true, "C:\\Tools\\ARM\\"},
       {"local form, lower case", "/opt/pm2/ARM/lib/", true, "/opt/pm2/ARM/"},
-      {"LIB at the end", "/opt/pm2/C51/LIB", true, "/opt/pm2/C51/"},
+      {"LIB at the end", "/opt/pm2/Q51/LIB", true, "/opt/pm2/Q51/"},
       {"last LIB wins", "/lib/pm2/ARM/LIB/", true, "/lib/pm2/ARM/"},
       {"own library folder below LIB", "/opt/ARM/LIB/GCC/", true, "/opt/ARM/"},
       {"LIB only as part of a name", "/opt/ARM/CLIB/", false, ""},

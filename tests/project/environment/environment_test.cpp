@@ -30,12 +30,12 @@ TEST(EnvFileTest, RoundTripKeepsCommentsBlankLinesAndNormalisesPathsAndBooks) {
       "[Q51]\r\n"
       "REM   keep   my spacing\r\n"
       "\r\n"
-      "PATH=C:\\K\\C51\n"
+      "PATH=C:\\K\\Q51\n"
       "PATH1=\"C:\\Other\\\"\r\n"
       "  BOOK0=HLP\\man.pdf(\"Manual\")\r\n"
       "BOOK7 = HLP\\a (x86).pdf ( \"Asm\" , A )\r\n"
       "; not a key line\r\n"
-      "TDRV0=BIN\\MON51.DLL (\"Monitor\")\r\n"
+      "TDRV0=BIN\\Monitor51.DLL (\"Monitor\")\r\n"
       "[]\r\n"
       "dropped=after empty section name\r\n"
       "[PM2]\r\n"
@@ -45,12 +45,12 @@ TEST(EnvFileTest, RoundTripKeepsCommentsBlankLinesAndNormalisesPathsAndBooks) {
       "[Q51]\r\n"
       "REM   keep   my spacing\r\n"
       "\r\n"
-      "PATH=\"C:\\K\\C51\\\"\r\n"
+      "PATH=\"C:\\K\\Q51\\\"\r\n"
       "PATH1=\"C:\\Other\\\"\r\n"
       "BOOK0=HLP\\man.pdf(\"Manual\",GEN)\r\n"
       "BOOK1=HLP\\a (x86).pdf(\"Asm\",A)\r\n"
       "; not a key line\r\n"
-      "TDRV0=BIN\\MON51.DLL (\"Monitor\")\r\n"
+      "TDRV0=BIN\\Monitor51.DLL (\"Monitor\")\r\n"
       "[PM2]\r\n"
       "ARMSEL=1\r\n"
       "PATH=\"/opt/tools/\"\r\n";
@@ -177,11 +177,11 @@ TEST(EnvFileTest, EveryCutKeepsTheValuesOfCompleteLines) {
   };
   const Line lines[] = {
       {0, nullptr, ""},
-      {0, "PATH", "PATH=C:\\K\\C51\r\n"},
+      {0, "PATH", "PATH=C:\\K\\Q51\r\n"},
       {0, "DBGPA", "DBGPA=-S1 -B\r\n"},
       {0, "BOOK0", "BOOK0=HLP\\man.pdf(\"Manual\",C)\r\n"},
       {2, nullptr, ""},
-      {2, "TDRV0", "TDRV0=BIN\\MON166.DLL (\"Monitor\")\r\n"},
+      {2, "TDRV0", "TDRV0=BIN\\Monitor166.DLL (\"Monitor\")\r\n"},
       {-1, nullptr, ""},
       {-1, "ARMSEL", "ARMSEL=1\r\n"},
       {-1, "RTEPATH", "RTEPATH=/opt/packs/\r\n"},
@@ -280,12 +280,12 @@ TEST(EnvFileTest, LoadOfAMissingFileFails) {
 TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
   std::string in =
       "[Q51]\r\n"
-      "PATH=C:\\K\\C51\r\n"
+      "PATH=C:\\K\\Q51\r\n"
       "DBGFG=3\r\n"
       "DBGPA=\"-S1 -B\"\r\n"
       "CPPTRN=\"ecx51.exe\"\r\n"
-      "RTOS2=RTX51TNY.LIB(\"RTX Tiny\")\r\n"
-      "BOOK0=HLP\\c51.pdf(\"C51 Manual\",C)\r\n"
+      "RTOS2=Kernel51.LIB(\"Tiny Kernel\")\r\n"
+      "BOOK0=HLP\\q51.pdf(\"Q51 Manual\",C)\r\n"
       "[ARM]\r\n"
       "PATH=\"ARM/\"\r\n"
       "PATH1=GNU/\r\n"
@@ -295,7 +295,7 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
       "[C99]\r\n"
       "PATH=C:\\Unknown\\\r\n"
       "[PM2]\r\n"
-      "CDB0=UV2\\extra.cdb(\"Extra\")\r\n"
+      "CDB0=Devices\\extra.cdb(\"Extra\")\r\n"
       "ARMSEL=1\r\n"
       "DEVICE_BOOKS=xyz\r\n"
       "BOOK0=GEN\\uv.pdf(\"IDE\")\r\n";
@@ -306,15 +306,15 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
 
   ToolsetInfo* q51 = env.Toolset(0);
   ASSERT_NE(q51, nullptr);
-  EXPECT_EQ(q51->rootFolder, "C:\\K\\C51\\");
-  EXPECT_EQ(q51->toolsFolder, "C:\\K\\C51\\BIN\\");
+  EXPECT_EQ(q51->rootFolder, "C:\\K\\Q51\\");
+  EXPECT_EQ(q51->toolsFolder, "C:\\K\\Q51\\BIN\\");
   EXPECT_EQ(q51->debuggerFlag, 3);
   EXPECT_EQ(q51->debuggerParams, "-S1 -B");
   EXPECT_EQ(q51->cppTranslator, "ecx51.exe");
-  EXPECT_EQ(q51->rtos[1].title, "RTX Tiny");
+  EXPECT_EQ(q51->rtos[1].title, "Tiny Kernel");
   EXPECT_EQ(q51->targetDrivers.size(), size_t(kMaxTargetDrivers));
   ASSERT_EQ(q51->books.size(), 1u);
-  EXPECT_EQ(q51->books[0].path, "HLP\\c51.pdf") << "a toolset's book belongs below that toolset's root";
+  EXPECT_EQ(q51->books[0].path, "HLP\\q51.pdf") << "a toolset's book belongs below that toolset's root";
   EXPECT_EQ(q51->books[0].kind, kBookC);
 
   EXPECT_EQ(env.Toolset(1), nullptr);
@@ -335,7 +335,7 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
   ASSERT_EQ(env.deviceDatabases.size(), 2u);
   EXPECT_EQ(env.deviceDatabases[0].title, kGenericDatabaseTitle);
   EXPECT_EQ(env.deviceDatabases[0].path, "/inst/PM2/pelmora2.cdb");
-  EXPECT_EQ(env.deviceDatabases[1].path, "/inst/UV2\\extra.cdb");
+  EXPECT_EQ(env.deviceDatabases[1].path, "/inst/Devices\\extra.cdb");
   EXPECT_EQ(env.armSelect, 1);
   EXPECT_EQ(env.deviceBooks, "xyz");
   ASSERT_EQ(env.generalBooks.size(), 1u);

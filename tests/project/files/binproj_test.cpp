@@ -33,7 +33,7 @@ BinaryProjectWriter SampleBinary(const char* outDir = ".\\obj\\",
   w.ShortString("Target", "Board");
   w.U16("ToolSet", kToolset166);
   w.String("Device", "C167CR");
-  w.String("sDll", "S166.DLL");
+  w.String("sDll", "Sim166.DLL");
   w.U16("BR_5", 3);
   w.String("BR_1", "main.c\\10");
   w.U32("BR_2", 0x1234);
@@ -126,7 +126,7 @@ TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
   EXPECT_EQ("*.c;*.h", p->filters[kFilterC].str());
   ASSERT_TRUE(p->editorFiles);
   EXPECT_EQ("D:\\notes.txt", p->editorFiles->path.str());
-  EXPECT_EQ("S166.DLL", t->OPTDL[0].str());
+  EXPECT_EQ("Sim166.DLL", t->OPTDL[0].str());
   ASSERT_TRUE(t->breakpoints);
   EXPECT_EQ(3, t->breakpoints->flags & kBreakKindMask);
   EXPECT_EQ(0x1234u, t->breakpoints->value1);
@@ -135,9 +135,9 @@ TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
   FileRec* f = p->firstGroup->firstFile;
   ASSERT_TRUE(f);
   EXPECT_EQ(33, f->topLine);
-  EXPECT_EQ(1, p->firstGroup->pOpts->c166.flags.STATIC);
+  EXPECT_EQ(1, p->firstGroup->pOpts->q166.flags.STATIC);
   ASSERT_TRUE(f->pOpts);
-  EXPECT_EQ("SMALL", f->pOpts->c166.CMISC.str());
+  EXPECT_EQ("SMALL", f->pOpts->q166.CMISC.str());
   EXPECT_EQ(nullptr, f->pOpts->next);
 
   // The same target written as text reads into the same target block.
@@ -148,7 +148,7 @@ TEST_F(BinProjTest, EveryRecordTypeReadsIntoTheRecordsATextProjectGives) {
       "Target (Board), 0x0002\r\nGroup (Source)\r\nFile 1,1,<.\\main.c><main.c> 0\r\n"
       "Options 1,0,0\r\n Device (C167CR)\r\n OutDir (.\\obj\\)\r\n OutName (board)\r\n GenHex=1\r\n"
       " Optimize=4\r\n Define (DEBUG=1)\r\n nHold=1\r\n iHold=2\r\n sHold=3\r\n bHold=4\r\n"
-      "  OPTDL (S166.DLL)()()()()()()()\r\nEndOpt\r\n";
+      "  OPTDL (Sim166.DLL)()()()()()()()\r\nEndOpt\r\n";
   PoolFree(kPoolScratch);
   ProjectFileIo io;
   ASSERT_EQ(0, ReadProjectText(io, "/x/old.pm2", text, nullptr)) << io.message;
@@ -236,9 +236,9 @@ TEST_F(BinProjTest, OptionFieldsSetTheirOwnBlockFields) {
       {"gHex3 is a full 32-bit value", [](BinaryProjectWriter& w) { w.U32("gHex3", 0xFFFFFFFE); },
        [](const OptionBlock& b) -> uint32_t { return b.out.outSpare[2]; }, 0xFFFFFFFE},
       {"RgCol takes two low bits", [](BinaryProjectWriter& w) { w.Byte("RgCol", 0xFE); },
-       [](const OptionBlock& b) -> uint32_t { return b.c166.flags.REGCOLOR; }, 2},
+       [](const OptionBlock& b) -> uint32_t { return b.q166.flags.REGCOLOR; }, 2},
       {"uFile takes one low bit", [](BinaryProjectWriter& w) { w.Byte("uFile", 0xFE); },
-       [](const OptionBlock& b) -> uint32_t { return b.l166.flags.USELINKFILE; }, 0},
+       [](const OptionBlock& b) -> uint32_t { return b.n166.flags.USELINKFILE; }, 0},
       {"gUsr2 runs the second program", [](BinaryProjectWriter& w) { w.Byte("gUsr2", 1); },
        [](const OptionBlock& b) -> uint32_t { return b.out.flags.RUNUSR1; }, 1},
       {"gBr browses", [](BinaryProjectWriter& w) { w.Byte("gBr", 1); },
@@ -256,7 +256,7 @@ TEST_F(BinProjTest, OptionFieldsSetTheirOwnBlockFields) {
        [](const OptionBlock& b) -> uint32_t { return b.dbg.str[9].str() == "init.ini"; }, 1},
       {"string characters lose their top bit",
        [](BinaryProjectWriter& w) { w.String("pDef", "\xC1\xE2"); },
-       [](const OptionBlock& b) -> uint32_t { return b.c166.DEFINE.str() == "Ab"; }, 1},
+       [](const OptionBlock& b) -> uint32_t { return b.q166.DEFINE.str() == "Ab"; }, 1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -624,7 +624,7 @@ TEST_F(ProjectOpenTest, TextsTheFilesCannotHoldRefuseTheBinaryProject) {
     EXPECT_EQ(o.lst.LSTDIR.str(), ".\\lst (1)\\");
     const OptionBlock* g = FindTargetOptions(p->firstGroup->pOpts, p->firstTarget);
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->c166.DEFINE.str(), "F(x)=(x+1)");
+    EXPECT_EQ(g->q166.DEFINE.str(), "F(x)=(x+1)");
   }
 }
 

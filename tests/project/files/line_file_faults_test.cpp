@@ -12,7 +12,7 @@
 namespace pm2 {
 namespace {
 
-const std::string kPath = "/p/STARTUP.A51";
+const std::string kPath = "/p/Startup.w51";
 const std::string kOld = "IDATALEN EQU 80H ; idata\r\nXDATALEN EQU 0\r\n";
 
 // Opens the old text from the given disk, links IDATALEN and rewrites.

@@ -91,7 +91,7 @@ TEST(LineFileTest, FindsOnlyRealDefinitions) {
 
 TEST(LineFileTest, WriteKeepsLongLinesWholeAndIsStable) {
   ScratchDir dir;
-  std::string path = dir.File("STARTUP.A51");
+  std::string path = dir.File("Startup.w51");
   std::string longComment = ";" + std::string(3000, 'c') + "\r\n";
   WriteFileText(path, longComment + "IBPSTACK EQU 0 ; re\r\nPBP EQU 0\r\nLAST EQU 1");
   LineFile f;
@@ -123,8 +123,8 @@ TEST(LineFileTest, WriteKeepsLongLinesWholeAndIsStable) {
 
   LineFile missing;
   std::string err;
-  EXPECT_EQ(missing.Open(dir.File("none.a51"), &err), 1);
-  EXPECT_NE(err.find("none.a51"), std::string::npos);
+  EXPECT_EQ(missing.Open(dir.File("none.w51"), &err), 1);
+  EXPECT_NE(err.find("none.w51"), std::string::npos);
 }
 
 }  // namespace

@@ -190,13 +190,13 @@ TEST_F(ProjFileRoundTrip, EveryToolsetWritesReadsAndWritesAgainIdentically) {
     GroupRec* g1 = AddGroupRec(p, "Startup");
     GroupRec* g2 = AddGroupRec(p, "Source Group 2");
     FileRec* fc = AddFile(g1, "main.c", kFileC, 0x5A5A1234);
-    FileRec* fa = AddFile(g1, "start.a51", kFileAsm, 7);
+    FileRec* fa = AddFile(g1, "start.w51", kFileAsm, 7);
     FileRec* fx = AddFile(g2, "lib.cpp", kFileCpp, 0);
     FileRec* ft = AddFile(g2, "notes.txt", kFileText, 0);
     FillFamilies(t1, t1->pOpts, kKindTarget, 0, 100);
     t1->pOpts->dbg.flags = 5;
     t1->pOpts->dbg.str[3] = OptString::Pooled("drv (x)", 1);
-    t1->OPTDL[6] = OptString::Pooled("SARM.DLL", 1);
+    t1->OPTDL[6] = OptString::Pooled("SimArm.DLL", 1);
     FillFamilies(t2, t2->pOpts, kKindTarget, 0, 900);
     // The reader applies the CPU string to the target sub-record after
     // the key lines; that is tested with the device strings.
@@ -243,7 +243,7 @@ TEST_F(ProjFileRoundTrip, EveryToolsetWritesReadsAndWritesAgainIdentically) {
     EXPECT_EQ(4, i);
     EXPECT_EQ(5u, r1->pOpts->dbg.flags);
     EXPECT_EQ("drv (x)", r1->pOpts->dbg.str[3].str());
-    EXPECT_EQ("SARM.DLL", r1->OPTDL[6].str());
+    EXPECT_EQ("SimArm.DLL", r1->OPTDL[6].str());
   }
 }
 
@@ -279,7 +279,7 @@ TEST_F(ProjFileRoundTrip, LineFormsAreExact) {
   t51->pOpts->t51.T51FL = 0x80000001u;
   t51->pOpts->out.RUNUSR[1] = OptString::Pooled("post.bat", 1);
   t51->pOpts->out.flags.RUNUSR1 = 1;
-  t51->pOpts->c51.Q51DEF = OptString::Pooled("A\r\nB", 1);
+  t51->pOpts->q51.Q51DEF = OptString::Pooled("A\r\nB", 1);
   t51->OPTDL[1] = OptString::Pooled("-p", 1);
   t166->pOpts->t166.EXTMEM[1] = {1, 0x90000000u, 0x100};
   std::string text = BuildProjectFileText(*p);
@@ -491,7 +491,7 @@ TEST_F(ProjFileErrors, TargetWithoutOptionsIsRemovedWithAMessage) {
   EXPECT_EQ(1, shell.shell.beeps);
   EXPECT_TRUE(io.project->firstTarget->flags & kTargetDeleted);
   EXPECT_EQ("Real", io.project->curTarget->name.str());
-  EXPECT_EQ(3, io.project->curTarget->pOpts->c166.OPTIMIZE);
+  EXPECT_EQ(3, io.project->curTarget->pOpts->q166.OPTIMIZE);
 
   // With no target left the project cannot be opened.
   PoolFreeAll();
@@ -526,8 +526,8 @@ TEST_F(ProjFileErrors, FileKeysWithoutAFieldAreSkipped) {
       " Q51MSC (A)\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\nEndOpt\r\n";
   ProjectFileIo io;
   ASSERT_EQ(0, ReadProjectText(io, "/p/x.pm2", Text(body), nullptr));
-  EXPECT_EQ("A", io.project->firstTarget->pOpts->c51.Q51MSC.str());
-  EXPECT_EQ("B", io.project->firstGroup->pOpts->c51.Q51MSC.str());
+  EXPECT_EQ("A", io.project->firstTarget->pOpts->q51.Q51MSC.str());
+  EXPECT_EQ("B", io.project->firstGroup->pOpts->q51.Q51MSC.str());
   EXPECT_EQ(0u, io.project->firstGroup->pOpts->prop.PROPFLD[0] & 3u);  // a group block
 }
 
@@ -662,12 +662,12 @@ TEST_F(ProjFileDisk, UnchangedSaveLeavesTheFilesAlone) {
   EXPECT_EQ(before.st_ino, after.st_ino);
   EXPECT_FALSE(std::filesystem::exists(dir.File("demo_Pm2.Bak")));
 
-  p->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("CHANGED", 1);
+  p->firstTarget->pOpts->q51.Q51MSC = OptString::Pooled("CHANGED", 1);
   ASSERT_EQ(0, WriteProjectFiles(io, p));
   EXPECT_TRUE(std::filesystem::exists(dir.File("demo_Pm2.Bak")));
   ProjectFileIo in;
   ASSERT_EQ(0, ReadProjectFile(in, pm2)) << in.message;
-  EXPECT_EQ("CHANGED", in.project->firstTarget->pOpts->c51.Q51MSC.str());
+  EXPECT_EQ("CHANGED", in.project->firstTarget->pOpts->q51.Q51MSC.str());
 }
 
 // Fails every file creation whose path names the project file.
@@ -732,7 +732,7 @@ TEST_F(ProjFileDisk, ReadOnlyProjectAsksForANewName) {
     ASSERT_EQ(0, ReadProjectFile(in, dir.File("ro.Pm2"))) << in.message;
     ProjectRec* q = in.project;
     ASSERT_TRUE(q->flags & kProjectReadOnly);
-    q->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("CHANGED", 1);
+    q->firstTarget->pOpts->q51.Q51MSC = OptString::Pooled("CHANGED", 1);
     ::unlink(dir.File("ro.Opt").c_str());
 
     int asked = 0;
@@ -756,7 +756,7 @@ TEST_F(ProjFileDisk, ReadOnlyProjectAsksForANewName) {
     if (r.newFilesMade) {
       ProjectFileIo back;
       ASSERT_EQ(0, ReadProjectFile(back, dir.File("copy.Pm2"))) << back.message;
-      EXPECT_EQ("CHANGED", back.project->firstTarget->pOpts->c51.Q51MSC.str());
+      EXPECT_EQ("CHANGED", back.project->firstTarget->pOpts->q51.Q51MSC.str());
       EXPECT_FALSE(back.project->flags & kProjectReadOnly);
     }
   }
@@ -788,7 +788,7 @@ TEST_F(ProjFileDisk, ReadOnlyAndMissingFiles) {
   ASSERT_EQ(0, ReadProjectFile(in, dir.File("ro.Pm2")));
   EXPECT_TRUE(in.project->flags & kProjectReadOnly);
   // A changed read-only project is not overwritten without a new name.
-  in.project->firstTarget->pOpts->c51.Q51MSC = OptString::Pooled("X", 1);
+  in.project->firstTarget->pOpts->q51.Q51MSC = OptString::Pooled("X", 1);
   EXPECT_EQ(kProjectFileReadOnly, WriteProjectFiles(in, in.project));
   ::chmod(dir.File("ro.Pm2").c_str(), 0644);
 }

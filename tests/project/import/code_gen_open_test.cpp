@@ -25,7 +25,7 @@ const char* const kStart167 =
     "_ROMEN  EQU 0         ; on-chip ROM\r\n"
     "        END\r\n";
 
-// An installation of ours ("C166/BIN", "C166/lib/Start167.w66"), a device
+// An installation of ours ("Q166/BIN", "Q166/lib/Start167.w66"), a device
 // database with one classic and one XC16x part, and a project folder.
 class CodeGenOpenTest : public ModelTest {
  protected:
@@ -34,10 +34,10 @@ class CodeGenOpenTest : public ModelTest {
     std::string pattern = (fs::temp_directory_path() / "pm2dave_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     tmp = pattern + "/";
-    fs::create_directories(tmp + "C166/BIN");
-    fs::create_directories(tmp + "C166/lib");
+    fs::create_directories(tmp + "Q166/BIN");
+    fs::create_directories(tmp + "Q166/lib");
     fs::create_directories(tmp + "proj");
-    std::ofstream(tmp + "C166/lib/Start167.w66", std::ios::binary) << kStart167;
+    std::ofstream(tmp + "Q166/lib/Start167.w66", std::ios::binary) << kStart167;
     DeviceDatabase db(kPoolOptionPages);
     DeviceDbEntry* dev = db.NewEntry("Infineon", "C167CR-LM", 2, "");
     db.AddOption(dev, "CPU", "IRAM(0xF600-0xFDFF) CLOCK(20000000)");
@@ -45,7 +45,7 @@ class CodeGenOpenTest : public ModelTest {
     ASSERT_EQ(db.Write(tmp + "devices.cdb"), kDeviceDbOk);
     db.Free();
     env.databasePath = tmp + "devices.cdb";
-    env.toolsFolders[2] = tmp + "C166/BIN/";
+    env.toolsFolders[2] = tmp + "Q166/BIN/";
     env.report = [this](const std::string& m) { reports.push_back(m); };
   }
   void TearDown() override {
@@ -83,7 +83,7 @@ TEST_F(CodeGenOpenTest, ImportWritesAProjectThatOpensWithTheStartupEquatesSet) {
             "$SET (STK_SIZE = 3) ; system stack /Dave/\r\n"
             "_ROMEN EQU 1 ; on-chip ROM /Dave/\r\n"
             "        END\r\n");
-  EXPECT_EQ(ReadFile(tmp + "C166/lib/Start167.w66"), kStart167) << "the library's copy stays as it was";
+  EXPECT_EQ(ReadFile(tmp + "Q166/lib/Start167.w66"), kStart167) << "the library's copy stays as it was";
 
   ASSERT_EQ(OpenProjectFile(path), 0);
   ProjectRec* p = theApp().m_pProject;

@@ -84,12 +84,12 @@ TEST_F(CodeGenTest, DeviceMatchRows) {
 
 TEST_F(CodeGenTest, LibraryFolderRows) {
   std::string lib, msg;
-  EXPECT_TRUE(LibraryFolderOf("C:\\Pm2\\C166\\BIN\\", &lib, &msg));
-  EXPECT_EQ(lib, "C:\\Pm2\\C166\\lib\\");
-  EXPECT_TRUE(LibraryFolderOf("/opt/pm2/c51/bin", &lib, &msg));
-  EXPECT_EQ(lib, "/opt/pm2/c51/lib/");
-  EXPECT_FALSE(LibraryFolderOf("/opt/pm2/c51/tools/", &lib, &msg));
-  EXPECT_EQ(msg, "The tools folder '/opt/pm2/c51/tools/' does not end in 'BIN': no library folder beside it");
+  EXPECT_TRUE(LibraryFolderOf("C:\\Pm2\\Q166\\BIN\\", &lib, &msg));
+  EXPECT_EQ(lib, "C:\\Pm2\\Q166\\lib\\");
+  EXPECT_TRUE(LibraryFolderOf("/opt/pm2/q51/bin", &lib, &msg));
+  EXPECT_EQ(lib, "/opt/pm2/q51/lib/");
+  EXPECT_FALSE(LibraryFolderOf("/opt/pm2/q51/tools/", &lib, &msg));
+  EXPECT_EQ(msg, "The tools folder '/opt/pm2/q51/tools/' does not end in 'BIN': no library folder beside it");
 }
 
 TEST_F(CodeGenTest, NewProjectAndMigration) {
@@ -137,9 +137,9 @@ TEST_F(CodeGenTest, ImportCopiesStartupAndKeepsAnExistingOne) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / ("pm2_dave_" + std::to_string(::getpid()));
   fs::create_directories(root / "proj");
-  fs::create_directories(root / "C51" / "lib");
-  fs::create_directories(root / "C51" / "BIN");
-  std::ofstream(root / "C51" / "lib" / "Startup.w51") << "; library copy\n";
+  fs::create_directories(root / "Q51" / "lib");
+  fs::create_directories(root / "Q51" / "BIN");
+  std::ofstream(root / "Q51" / "lib" / "Startup.w51") << "; library copy\n";
   std::ofstream(root / "proj" / "demo.dpt") << "[General]\nDeviceType=\"C515C\"\n[Interface]\nMemoryModel=LARGE\n"
                                                 "[Environment]\nDeviceFrequency=10\n[Files]\nFile1=\"main.c\"\n";
   DeviceDatabase db(kPoolOptionPages);
@@ -150,7 +150,7 @@ TEST_F(CodeGenTest, ImportCopiesStartupAndKeepsAnExistingOne) {
   std::vector<std::string> reports;
   CodeGenImportEnv env;
   env.databasePath = dbPath;
-  env.toolsFolders[0] = (root / "C51" / "BIN").string() + "/";
+  env.toolsFolders[0] = (root / "Q51" / "BIN").string() + "/";
   env.report = [&](const std::string& m) { reports.push_back(m); };
 
   std::ofstream(root / "proj" / "Startup.w51") << "; the user's own\n";
@@ -164,11 +164,11 @@ TEST_F(CodeGenTest, ImportCopiesStartupAndKeepsAnExistingOne) {
   EXPECT_EQ(p->curTarget->pOpts->t51.clock, 10000000u);
 
   fs::remove(root / "proj" / "Startup.w51");
-  env.toolsFolders[0] = (root / "C51" / "tools").string();
+  env.toolsFolders[0] = (root / "Q51" / "tools").string();
   EXPECT_EQ(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("does not end in 'BIN'"), std::string::npos);
-  env.toolsFolders[0] = (root / "C51" / "BIN").string();
+  env.toolsFolders[0] = (root / "Q51" / "BIN").string();
   ASSERT_NE(ImportCodeGenProject((root / "proj" / "demo.dpt").string(), env, nullptr), nullptr);
   EXPECT_TRUE(fs::exists(root / "proj" / "Startup.w51"));
   EXPECT_EQ(ImportCodeGenProject((root / "proj" / "none.dpt").string(), env, nullptr), nullptr);
@@ -191,7 +191,7 @@ TEST_F(CodeGenTest, ImportMakesTheStartupWritableAndNamesAnUnreadableDatabase) {
   std::vector<std::string> reports;
   CodeGenImportEnv env;
   env.databasePath = dbPath;
-  env.toolsFolders[0] = (root / "C51" / "BIN").string();
+  env.toolsFolders[0] = (root / "Q51" / "BIN").string();
   env.report = [&](const std::string& m) { reports.push_back(m); };
   const fs::path startup = root / "proj" / "Startup.w51";
   std::ofstream(startup) << "; read-only\n";

@@ -161,8 +161,8 @@ TEST_F(OldIniImportTest, TextsTheFilesCannotHoldRefuseTheImport) {
     ASSERT_EQ(ReadProjectText(io, "/p/demo.pm2", projectText, &options2), 0) << io.message;
     const OptionBlock& read = *io.project->curTarget->pOpts;
     EXPECT_EQ(read.out.RUNUSR[0].str(), "copy <a> b");
-    EXPECT_EQ(read.c51.Q51DEF.str(), "F(x)=(x+1)");
-    EXPECT_EQ(read.l51.NX51MSC.str(), "RAMSIZE(256)");
+    EXPECT_EQ(read.q51.Q51DEF.str(), "F(x)=(x+1)");
+    EXPECT_EQ(read.n51.NX51MSC.str(), "RAMSIZE(256)");
   }
 }
 
@@ -176,10 +176,10 @@ TEST_F(OldIniImportTest, ProjFilesBanksAndDuplicates) {
       "Source2=C:\\work\\old\\MAIN.C\r\nTranslator2=3\r\nWarningErrlev2=2\r\n"
       "Source3=C:\\work\\old\\lib\\rt.lib\r\nTranslator3=5\r\nLink3=NO\r\nWarningErrlev3=0\r\n"
       "Source4=C:\\work\\old\\never.c\r\n"
-      "F=C:\\work\\old\\start.a51\xFF" "2 1 1            0\r\n";
+      "F=C:\\work\\old\\start.w51\xFF" "2 1 1            0\r\n";
   ASSERT_EQ(Import(p, text), "");
   EXPECT_EQ(Files(p), (std::vector<std::string>{".\\main.c", ".\\src\\uart.c", ".\\lib\\rt.lib",
-                                                ".\\start.a51"}));
+                                                ".\\start.w51"}));
   const FileRec* uart = p->firstGroup->firstFile->next;
   ASSERT_NE(uart->pOpts, nullptr) << "a banked file of a 51 target gets its own block";
   EXPECT_EQ(uart->pOpts->prop.BANKNO, 5);
@@ -218,21 +218,21 @@ TEST_F(OldIniImportTest, MakeOptsAndCompiler51) {
   EXPECT_EQ(b.out.RUNUSR[0].str(), "flash.bat");
   EXPECT_EQ(b.out.flags.GENAPP, 1) << "AfterComp 7 leaves the flags";
   EXPECT_EQ(b.out.flags.GENHEX, 0);
-  EXPECT_EQ(b.c51.Q51FL & 3u, 1u);
-  EXPECT_EQ((b.c51.Q51FL >> 14) & 0xFu, 8u);
-  EXPECT_EQ((b.c51.Q51FL >> 22) & 3u, 1u);
+  EXPECT_EQ(b.q51.Q51FL & 3u, 1u);
+  EXPECT_EQ((b.q51.Q51FL >> 14) & 0xFu, 8u);
+  EXPECT_EQ((b.q51.Q51FL >> 22) & 3u, 1u);
   EXPECT_EQ(b.t51.MODEL5, 2);
-  EXPECT_EQ(b.c51.Q51DEF.str(), "DEBUG=1");
-  EXPECT_EQ(b.c51.Q51MSC.str(), "NOAMAKE SRC");
+  EXPECT_EQ(b.q51.Q51DEF.str(), "DEBUG=1");
+  EXPECT_EQ(b.q51.Q51MSC.str(), "NOAMAKE SRC");
   EXPECT_EQ(b.lst.listFlags & 1u, 1u);
   EXPECT_EQ(b.lst.listFlags & (1u << 10), 0u);
   EXPECT_EQ(b.out.flags.DEBUG, 1);
-  EXPECT_EQ(b.a51.WX51MSC.str(), "INCDIR(..\\inc) REGISTERBANK (0,2)");
-  EXPECT_EQ(b.a51.WX51FL & 0xFu, 5u);
-  EXPECT_EQ(b.l51.NX51COB.str(), "0x8000");
+  EXPECT_EQ(b.w51.WX51MSC.str(), "INCDIR(..\\inc) REGISTERBANK (0,2)");
+  EXPECT_EQ(b.w51.WX51FL & 0xFu, 5u);
+  EXPECT_EQ(b.n51.NX51COB.str(), "0x8000");
   EXPECT_EQ(b.t51.RTOS5, 1);
-  EXPECT_EQ(b.l51.NX51MSC.str(), "RS(256) NOOL");
-  EXPECT_TRUE(b.l51.NX51FL & (1u << 8));
+  EXPECT_EQ(b.n51.NX51MSC.str(), "RS(256) NOOL");
+  EXPECT_TRUE(b.n51.NX51FL & (1u << 8));
 }
 
 TEST_F(OldIniImportTest, Sections166) {
@@ -245,17 +245,17 @@ TEST_F(OldIniImportTest, Sections166) {
   OptionBlock& b = Block(p);
   EXPECT_EQ(b.t166.MODEL, 3) << "2 and 3 exchanged";
   EXPECT_EQ(b.t166.IHOLD, 6);
-  EXPECT_EQ(b.c166.CMISC.str(), "NOINIT X MOD167 ");
+  EXPECT_EQ(b.q166.CMISC.str(), "NOINIT X MOD167 ");
   EXPECT_EQ(b.t166.flags.MOD167, 1);
-  EXPECT_EQ(b.l166.INTVECTADDR.str(), "0200H");
-  EXPECT_EQ(b.l166.flags.DPPUSE, 1);
-  EXPECT_EQ(b.l166.NDATASEL, 1);
-  EXPECT_EQ(b.l166.lnkWords1[0], 0x8000u);
-  EXPECT_EQ(b.l166.lnkWords1[1], 0xBFFFu);
-  EXPECT_EQ(b.l166.NCONSTSEL, 2);
-  EXPECT_EQ(b.l166.lnkWords1[3], 20u);
-  EXPECT_EQ(b.l166.LCLASSES.str(), "A,B");
-  EXPECT_EQ(b.l166.LMISC.str(), "NOVECTAB ");
+  EXPECT_EQ(b.n166.INTVECTADDR.str(), "0200H");
+  EXPECT_EQ(b.n166.flags.DPPUSE, 1);
+  EXPECT_EQ(b.n166.NDATASEL, 1);
+  EXPECT_EQ(b.n166.lnkWords1[0], 0x8000u);
+  EXPECT_EQ(b.n166.lnkWords1[1], 0xBFFFu);
+  EXPECT_EQ(b.n166.NCONSTSEL, 2);
+  EXPECT_EQ(b.n166.lnkWords1[3], 20u);
+  EXPECT_EQ(b.n166.LCLASSES.str(), "A,B");
+  EXPECT_EQ(b.n166.LMISC.str(), "NOVECTAB ");
   EXPECT_EQ(b.t166.RTOS, 2);
   EXPECT_EQ(b.out.outSpare[0], 0x100u);
   EXPECT_EQ(b.out.outSpare[1], 0x200u);
@@ -286,7 +286,7 @@ TEST_F(OldIniImportTest, Linker251NumberedKeysCollectEveryLine) {
     PoolFreeAll();
     ProjectRec* p = Project(1);
     ASSERT_EQ(Import(p, std::string("[N251]\n") + r.lines), "") << r.name;
-    EXPECT_EQ((Block(p).l51.*r.field).str(), r.expected) << r.name;
+    EXPECT_EQ((Block(p).n51.*r.field).str(), r.expected) << r.name;
   }
 }
 
@@ -295,7 +295,7 @@ TEST_F(OldIniImportTest, Linker251NumberedKeysCollectEveryLine) {
 TEST_F(OldIniImportTest, CutAtEveryLength) {
   const std::string text =
       "[SESSION]\r\nA=1\r\n[PROJ]\r\nSource1=C:\\work\\old\\a.c\r\nTranslator1=3\r\nWarningErrlev1=0\r\n"
-      "F=C:\\work\\old\\b.a51\xFF" "2 0 1\r\n[MAKEOPTS]\r\nProgram1=run.bat\r\n[Q51]\r\nOptLevel=9\r\n"
+      "F=C:\\work\\old\\b.w51\xFF" "2 0 1\r\n[MAKEOPTS]\r\nProgram1=run.bat\r\n[Q51]\r\nOptLevel=9\r\n"
       "AddlOptions=/* c */ SRC\r\n";
   for (std::size_t n = 0; n <= text.size(); ++n) {
     PoolFreeAll();
@@ -305,7 +305,7 @@ TEST_F(OldIniImportTest, CutAtEveryLength) {
     EXPECT_LE(Files(p).size(), 2u) << n;
     if (n == text.size()) {
       EXPECT_EQ(Files(p).size(), 2u);
-      EXPECT_EQ(Block(p).c51.Q51MSC.str(), "SRC");
+      EXPECT_EQ(Block(p).q51.Q51MSC.str(), "SRC");
     }
   }
 }

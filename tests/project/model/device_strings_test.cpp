@@ -178,13 +178,13 @@ TEST(RegFileSpec, NameAndFolder) {
 
 TEST(DriverSpec, FourTexts) {
   std::string parts[4];
-  SplitDriverSpec("S8051.DLL(-p51 (x)) DP51.DLL (-p51)", parts);
-  EXPECT_EQ(parts[0], "S8051.DLL");
+  SplitDriverSpec("SIM51.DLL(-p51 (x)) Dlg51.DLL (-p51)", parts);
+  EXPECT_EQ(parts[0], "SIM51.DLL");
   EXPECT_EQ(parts[1], "-p51 (x)");
-  EXPECT_EQ(parts[2], "DP51.DLL");
+  EXPECT_EQ(parts[2], "Dlg51.DLL");
   EXPECT_EQ(parts[3], "-p51");
-  SplitDriverSpec("S166.DLL", parts);
-  EXPECT_EQ(parts[0], "S166.DLL");
+  SplitDriverSpec("Sim166.DLL", parts);
+  EXPECT_EQ(parts[0], "Sim166.DLL");
   EXPECT_EQ(parts[1] + parts[2] + parts[3], "");
 }
 
@@ -196,8 +196,8 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   DeviceDbEntry* dev = Device("Atmel", "AT89C51RD2", kFamily51,
                               {{"CPU", "IRAM(0-0xFF) XRAM(0,0x800) IROM(0,0x10000) CLOCK(11059200) MODE2"},
                                {"REGFILE", "REG51.H (\"Atmel\")"},
-                               {"SFILE", "STARTUP.A51"},
-                               {"SIM", "S8051.DLL(-pAT52) DP51.DLL(-p52)"},
+                               {"SFILE", "Startup.w51"},
+                               {"SIM", "SIM51.DLL(-pAT52) Dlg51.DLL(-p52)"},
                                {"BOOK0", "DOCS\\AT89.PDF(\"Data Sheet\")"},
                                {"BOOK1", "NOTITLE.PDF"},
                                {"BOOK7", "DOCS\\UM.PDF(Manual)"}});
@@ -208,7 +208,7 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   EXPECT_EQ(t->toolset, kToolset51);
   EXPECT_EQ(t->VENDOR, "Atmel");
   EXPECT_EQ(t->DEVICE, "AT89C51RD2");
-  EXPECT_EQ(t->STUPF, "STARTUP.A51");
+  EXPECT_EQ(t->STUPF, "Startup.w51");
   EXPECT_EQ(t->RGF, "REG51.H");
   EXPECT_EQ(t->ENVREG, "\xFF" "Atmel\\");
   EXPECT_EQ(t->ORGREG, t->ENVREG);
@@ -218,18 +218,18 @@ TEST_F(ApplyDevice, New51TargetGetsRangesClockBitsAndControls) {
   EXPECT_EQ(b.t51.clock, 11059200u);
   EXPECT_EQ(b.t51.T51FL, kT51Iram | kT51Xram | kT51Irom | kT51Mode2);
   EXPECT_EQ(b.out.HEXSEL, 1) << "MODE2 selects the other hex format";
-  EXPECT_EQ(b.c51.Q51MSC, "MODE2");
-  EXPECT_EQ(b.a51.WX51MSC, "MODE2");
+  EXPECT_EQ(b.q51.Q51MSC, "MODE2");
+  EXPECT_EQ(b.w51.WX51MSC, "MODE2");
   EXPECT_TRUE(b.out.flags.BROWSE);
   EXPECT_TRUE(t->debugFlags & kDebugFlagDeviceApplied);
   EXPECT_EQ(FirstWord(b.flash.FLASH1) & 3, 0u) << "no flash utility";
-  EXPECT_EQ(t->OPTDL[0], "S8051.DLL");
+  EXPECT_EQ(t->OPTDL[0], "SIM51.DLL");
   EXPECT_EQ(t->OPTDL[3], "-p52");
   EXPECT_TRUE(t->OPTDL[4].empty());
   // The Debug page's fields and the session take the device's simulator.
-  EXPECT_EQ(b.dbg.str[kDbgSimDll], "S8051.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimDll], "SIM51.DLL");
   EXPECT_EQ(b.dbg.str[kDbgSimParams], "-pAT52");
-  EXPECT_EQ(b.dbg.str[kDbgSimDialog], "DP51.DLL");
+  EXPECT_EQ(b.dbg.str[kDbgSimDialog], "Dlg51.DLL");
   EXPECT_EQ(b.dbg.str[kDbgSimDialogParams], "-p52");
   EXPECT_EQ(t->books[0].path, "DOCS\\AT89.PDF");
   EXPECT_EQ(t->books[0].title, "Data Sheet");
@@ -293,9 +293,9 @@ TEST_F(ApplyDevice, DriversOfTheDatabaseReachTheDebugRecord) {
   d.str[kDbgSimDll] = OptString::Pooled("MINE.DLL", kPoolProject);
   d.str[kDbgTargetDll] = OptString::Pooled("GDBDRV.DLL", kPoolProject);
   ApplyDeviceOptions(t, kToolset166, Device("V", "B", kFamily166, {{"CPU", "IRAM(0xF600,0x200)"},
-                                                                   {"MON", "MON166.DLL(-c) DCM.DLL(-p167)"}}));
+                                                                   {"MON", "Monitor166.DLL(-c) DCM.DLL(-p167)"}}));
   EXPECT_EQ(d.str[kDbgSimDll], "MINE.DLL") << "no simulator named: the text stays";
-  EXPECT_EQ(d.str[kDbgTargetDll], "MON166.DLL");
+  EXPECT_EQ(d.str[kDbgTargetDll], "Monitor166.DLL");
   EXPECT_EQ(d.str[kDbgTargetParams], "-c");
   EXPECT_EQ(d.str[kDbgTargetDialog], "DCM.DLL");
   EXPECT_EQ(d.str[kDbgTargetDialogParams], "-p167");
@@ -305,7 +305,7 @@ TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {
   ProjectRec* p = OpenNewProject();
   TargetRec* t = p->curTarget;
   ApplyDeviceOptions(t, kToolset51, Device("Intel", "8051", kFamily51, {{"CPU", "IRAM(0,0x80) CLOCK(12000000)"}}));
-  t->pOpts->c51.Q51DEF = OptString::Pooled("FAST", kPoolProject);
+  t->pOpts->q51.Q51DEF = OptString::Pooled("FAST", kPoolProject);
   OptionBlock* before = t->pOpts;
 
   ApplyDeviceOptions(t, kToolset166,
@@ -314,14 +314,14 @@ TEST_F(ApplyDevice, SwitchingToolsetClearsTheBlock) {
                              {"MEM", "RAM(0x100000,0x40000)"}}));
   ASSERT_EQ(t->pOpts, before) << "the block is reused, not replaced";
   const OptionBlock& b = *t->pOpts;
-  EXPECT_TRUE(b.c51.Q51DEF.IsEmptyOpt());
-  EXPECT_EQ(b.c51.Q51FL, 0u);
+  EXPECT_TRUE(b.q51.Q51DEF.IsEmptyOpt());
+  EXPECT_EQ(b.q51.Q51FL, 0u);
   EXPECT_EQ(b.t51.clock, 0u);
-  EXPECT_EQ(b.c166.OPTIMIZE, 6);
+  EXPECT_EQ(b.q166.OPTIMIZE, 6);
   EXPECT_EQ(b.t166.IRAM, (MemRangeRec{0, 0xF600, 0xA00}));
   EXPECT_EQ(b.t166.EXTMEM[0], (MemRangeRec{0, 0x100000, 0x40000}));
-  EXPECT_EQ(b.c166.CMISC, "MOD167");
-  EXPECT_EQ(b.a166.AMISC, "MOD167");
+  EXPECT_EQ(b.q166.CMISC, "MOD167");
+  EXPECT_EQ(b.w166.AMISC, "MOD167");
 }
 
 TEST_F(ApplyDevice, SecondDeviceOfTheSameToolsetKeepsCompilerOptions) {
@@ -332,10 +332,10 @@ TEST_F(ApplyDevice, SecondDeviceOfTheSameToolsetKeepsCompilerOptions) {
                             {{"CPU", "IRAM(0xFA00,0x600) CLOCK(16000000) MODV2"}, {"MEM", "ROM(0,0x40000)"},
                              {"FLASH", "flash.exe"}}));
   OptionBlock& b = *t->pOpts;
-  EXPECT_EQ(b.c166.CMISC, "MODV2");
-  b.c166.OPTIMIZE = 3;
-  b.c166.DEFINE = OptString::Pooled("NDEBUG", kPoolProject);
-  b.c166.CMISC = OptString::Pooled("MODV2 NOFRAME", kPoolProject);
+  EXPECT_EQ(b.q166.CMISC, "MODV2");
+  b.q166.OPTIMIZE = 3;
+  b.q166.DEFINE = OptString::Pooled("NDEBUG", kPoolProject);
+  b.q166.CMISC = OptString::Pooled("MODV2 NOFRAME", kPoolProject);
   t->C = OptString::Pooled("old C", kPoolProject);
   t->RL = OptString::Pooled("old RL", kPoolProject);
   t->OH = OptString::Pooled("old OH", kPoolProject);
@@ -343,9 +343,9 @@ TEST_F(ApplyDevice, SecondDeviceOfTheSameToolsetKeepsCompilerOptions) {
   ApplyDeviceOptions(t, kToolset166,
                      Device("Infineon", "C167CS", kFamily166,
                             {{"CPU", "IRAM(0xF200,0xE00) CLOCK(25000000) MOD167"}}));
-  EXPECT_EQ(b.c166.OPTIMIZE, 3);
-  EXPECT_EQ(b.c166.DEFINE, "NDEBUG");
-  EXPECT_EQ(b.c166.CMISC, "MOD167 NOFRAME");
+  EXPECT_EQ(b.q166.OPTIMIZE, 3);
+  EXPECT_EQ(b.q166.DEFINE, "NDEBUG");
+  EXPECT_EQ(b.q166.CMISC, "MOD167 NOFRAME");
   EXPECT_EQ(b.t166.clock, 25000000u);
   EXPECT_EQ(b.t166.IRAM, (MemRangeRec{0, 0xF200, 0xE00}));
   EXPECT_EQ(b.t166.EXTMEM[0], (MemRangeRec{1, 0, 0x40000})) << "an empty MEM keeps the table";

@@ -63,25 +63,25 @@ uint32_t ClockOf(const OptionBlock& b, uint16_t toolset) {
 }
 uint32_t CompilerWord(const OptionBlock& b, uint16_t toolset) {
   switch (toolset) {
-    case kToolset51: return b.c51.Q51FL;
-    case kToolset251: return b.c251.Q251F1;
-    case kToolset166: return FlagWord(b.c166.flags);
+    case kToolset51: return b.q51.Q51FL;
+    case kToolset251: return b.q251.Q251F1;
+    case kToolset166: return FlagWord(b.q166.flags);
     case kToolsetArmGnu: return FirstWord(b.cGnu.ACCFLG);
     default: return FirstWord(b.cAds.ADSCCFLG);
   }
 }
 uint32_t AsmWord(const OptionBlock& b, uint16_t toolset) {
   switch (toolset) {
-    case kToolset51: case kToolset251: return b.a51.WX51FL;
-    case kToolset166: return FlagWord(b.a166.flags);
+    case kToolset51: case kToolset251: return b.w51.WX51FL;
+    case kToolset166: return FlagWord(b.w166.flags);
     case kToolsetArmGnu: return FirstWord(b.aGnu.AASFLG);
     default: return FirstWord(b.aAds.ADSASFLG);
   }
 }
 uint32_t LinkerWord(const OptionBlock& b, uint16_t toolset) {
   switch (toolset) {
-    case kToolset51: case kToolset251: return b.l51.NX51FL;
-    case kToolset166: return FlagWord(b.l166.flags);
+    case kToolset51: case kToolset251: return b.n51.NX51FL;
+    case kToolset166: return FlagWord(b.n166.flags);
     case kToolsetArmGnu: return FirstWord(b.lGnu.ALDFLAG);
     default: return FirstWord(b.lAds.ADSLDFG);
   }
@@ -90,7 +90,7 @@ uint32_t LinkerWord(const OptionBlock& b, uint16_t toolset) {
 const TargetDefaultsRow kTargetDefaults[] = {
     {"mcs51", kToolset51, 20000000, 0, 120, 65, 0x14A0D10, 0x04, 0x124},
     {"mcs251", kToolset251, 12000000, 1, 120, 65, 0x1273010, 0x04, 0x12C},
-    {"c166", kToolset166, 20000000, 1, 120, 65, 0x0410, 0x01, 0x4},
+    {"q166", kToolset166, 20000000, 1, 120, 65, 0x0410, 0x01, 0x4},
     {"arm_gnu", kToolsetArmGnu, 33000000, 1, 120, 65, 0x200001, 0x0, 0x01},
     {"arm_ads", kToolsetArmAds, 33000000, 1, 79, 66, 0x4, 0x0, 0x10},
 };
@@ -138,21 +138,21 @@ TEST_F(TargetDefaults, ToolsetSpecificFixedValues) {
   t->toolset = kToolset166;
   ResetTargetOptions(t, kToolsetUndefined);
   const OptionBlock& b = *t->pOpts;
-  EXPECT_EQ(b.c166.OPTIMIZE, 6);
-  EXPECT_EQ(b.c166.SPEEDSIZE, 1);
-  EXPECT_EQ(b.c166.WARNINGLEV, 2);
+  EXPECT_EQ(b.q166.OPTIMIZE, 6);
+  EXPECT_EQ(b.q166.SPEEDSIZE, 1);
+  EXPECT_EQ(b.q166.WARNINGLEV, 2);
   EXPECT_EQ(b.t166.MODEL, 1);
   EXPECT_EQ(b.t166.NHOLD, 6);
   EXPECT_EQ(b.t166.IHOLD, 0xFFFF);
-  EXPECT_EQ(FirstWord(b.ec166.YQ166), 0x002u);
-  EXPECT_EQ(b.l166.NDATASEL, 2);
-  EXPECT_EQ(b.l166.NCONSTSEL, 1);
-  EXPECT_EQ(b.l166.LWARNLEV, 2);
+  EXPECT_EQ(FirstWord(b.yq166.YQ166), 0x002u);
+  EXPECT_EQ(b.n166.NDATASEL, 2);
+  EXPECT_EQ(b.n166.NCONSTSEL, 1);
+  EXPECT_EQ(b.n166.LWARNLEV, 2);
 
   t->toolset = kToolsetArmAds;
   ResetTargetOptions(t, kToolset166);
   EXPECT_EQ(FirstWord(t->pOpts->lst.ADSFLGA), 0x1FF3u);
-  EXPECT_EQ(t->pOpts->c166.OPTIMIZE, 0) << "a toolset change clears the whole block";
+  EXPECT_EQ(t->pOpts->q166.OPTIMIZE, 0) << "a toolset change clears the whole block";
 
   t->toolset = kToolset251;
   ResetTargetOptions(t, kToolsetArmAds);
@@ -192,8 +192,8 @@ TEST_F(TargetDefaults, DeviceControlsSeedTheMiscStrings) {
   t->C = OptString("CODE SYMBOLS");
   t->A = OptString("XREF");
   ResetTargetOptions(t, kToolsetUndefined);
-  EXPECT_EQ(t->pOpts->c51.Q51MSC, "CODE SYMBOLS");
-  EXPECT_EQ(t->pOpts->a51.WX51MSC, "XREF");
+  EXPECT_EQ(t->pOpts->q51.Q51MSC, "CODE SYMBOLS");
+  EXPECT_EQ(t->pOpts->w51.WX51MSC, "XREF");
 }
 
 TEST_F(TargetDefaults, UndefinedOrUnknownToolsetLeavesNoBlock) {
@@ -227,11 +227,11 @@ TEST_F(NodeOptions, NewGroupBlockInheritsEverything) {
   EXPECT_EQ(FlagWord(b->prop.flags) & 0x3FF, 0x2AAu);
   EXPECT_EQ(b->prop.STOPCODE, kInheritStopCode);
   EXPECT_EQ(FirstWord(b->prop.PROPFLD) & 3, 2u);
-  EXPECT_EQ(b->c51.Q51FL, 0xA8EA2AAu);
-  EXPECT_EQ(b->a51.WX51FL & 0xFF, 0xAAu);
+  EXPECT_EQ(b->q51.Q51FL, 0xA8EA2AAu);
+  EXPECT_EQ(b->w51.WX51FL & 0xFF, 0xAAu);
   EXPECT_TRUE(IsDefaultNodeOptions(*b, kKindGroup));
 
-  b->c51.Q51FL ^= 0x3;  // one switch overridden
+  b->q51.Q51FL ^= 0x3;  // one switch overridden
   EXPECT_FALSE(IsDefaultNodeOptions(*b, kKindGroup));
 }
 
@@ -239,7 +239,7 @@ TEST_F(NodeOptions, UntouchedGroupAndFileBlocksOverrideNothingInEveryToolset) {
   const struct {
     const char* name;
     uint16_t toolset;
-  } kRows[] = {{"mcs51", kToolset51},     {"mcs251", kToolset251},  {"c166", kToolset166},
+  } kRows[] = {{"mcs51", kToolset51},     {"mcs251", kToolset251},  {"q166", kToolset166},
                {"arm_gnu", kToolsetArmGnu}, {"arm_ads", kToolsetArmAds}};
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.name);
@@ -258,13 +258,13 @@ TEST_F(NodeOptions, NodeDefaultsOf166UseInheritValues) {
   OptionBlock* b = CloneOptionBlock(g, nullptr);
   SetDefaultOptions(*b, t, kToolset166, kLevelTarget);
   SetDefaultOptions(*b, t, kToolset166, kLevelNode);
-  EXPECT_EQ(b->c166.OPTIMIZE, kInheritOptimize);
-  EXPECT_EQ(b->c166.SPEEDSIZE, kInheritSpeedSize);
-  EXPECT_EQ(b->c166.WARNINGLEV, kInheritWarningLev);
-  EXPECT_EQ(FlagWord(b->c166.flags), 0xAAAAu);
-  EXPECT_EQ(b->c166.flags2.REORDER, kInherit2Bit);
-  EXPECT_EQ(b->a166.flags.MPL, 2);
-  EXPECT_EQ(b->a166.flags.CASE, 2);
+  EXPECT_EQ(b->q166.OPTIMIZE, kInheritOptimize);
+  EXPECT_EQ(b->q166.SPEEDSIZE, kInheritSpeedSize);
+  EXPECT_EQ(b->q166.WARNINGLEV, kInheritWarningLev);
+  EXPECT_EQ(FlagWord(b->q166.flags), 0xAAAAu);
+  EXPECT_EQ(b->q166.flags2.REORDER, kInherit2Bit);
+  EXPECT_EQ(b->w166.flags.MPL, 2);
+  EXPECT_EQ(b->w166.flags.CASE, 2);
   // In this toolset an untouched file block carries PROPFLD bits 0-1 = 2,
   // a group's carries 0.
   EXPECT_TRUE(IsDefaultNodeOptions(*b, kKindFile));
@@ -279,8 +279,8 @@ TEST_F(NodeOptions, NewFileBlockFollowsTheTargetsToolset) {
   OptionBlock* b = GetNodeOptions(f);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->owner, t);
-  EXPECT_EQ(b->c166.OPTIMIZE, kInheritOptimize);
-  EXPECT_EQ(FlagWord(b->c166.flags), 0xAAAAu);
+  EXPECT_EQ(b->q166.OPTIMIZE, kInheritOptimize);
+  EXPECT_EQ(FlagWord(b->q166.flags), 0xAAAAu);
   EXPECT_TRUE(IsDefaultNodeOptions(*b, kKindFile));
   EXPECT_EQ(GetNodeOptions(t), nullptr) << "a target is no node of its own";
 }
@@ -289,15 +289,15 @@ TEST_F(NodeOptions, DifferComparesIdentityMatchComparesText) {
   TargetRec* t = SetUpTarget(kToolset166);
   OptionBlock a = *t->pOpts, b = *t->pOpts;
   std::string one = "MOD167 NOFIXDPP", two = one;
-  a.c166.CMISC = OptString(one.c_str());
-  b.c166.CMISC = OptString(two.c_str());
+  a.q166.CMISC = OptString(one.c_str());
+  b.q166.CMISC = OptString(two.c_str());
   EXPECT_TRUE(OptionBlocksDiffer(a, b));
   EXPECT_TRUE(OptionBlocksMatch(a, b));
-  b.c166.CMISC = a.c166.CMISC;
+  b.q166.CMISC = a.q166.CMISC;
   EXPECT_FALSE(OptionBlocksDiffer(a, b));
-  b.c166.OPTIMIZE = 3;
+  b.q166.OPTIMIZE = 3;
   EXPECT_FALSE(OptionBlocksMatch(a, b));
-  b.c166.OPTIMIZE = a.c166.OPTIMIZE;
+  b.q166.OPTIMIZE = a.q166.OPTIMIZE;
   b.owner = nullptr;
   a.owner = nullptr;
   EXPECT_FALSE(OptionBlocksMatch(a, b)) << "no owner, no toolset";
@@ -309,7 +309,7 @@ TEST_F(NodeOptions, CloneDetachAndFindByOwner) {
   OptionBlock* b = CloneOptionBlock(f, t->pOpts);
   EXPECT_EQ(f->pOpts, b);
   EXPECT_EQ(b->owner, t);
-  EXPECT_EQ(b->c51.Q51FL, t->pOpts->c51.Q51FL);
+  EXPECT_EQ(b->q51.Q51FL, t->pOpts->q51.Q51FL);
   EXPECT_EQ(FindTargetOptions(f->pOpts, t), b);
   DetachOptionBlock(f, b);
   EXPECT_EQ(FindTargetOptions(f->pOpts, t), nullptr);
@@ -318,12 +318,12 @@ TEST_F(NodeOptions, CloneDetachAndFindByOwner) {
 TEST_F(NodeOptions, DeepCopyDuplicatesStringsAndLists) {
   TargetRec* t = SetUpTarget(kToolset51);
   OptionBlock& src = *t->pOpts;
-  src.c51.Q51DEF = OptString::Pooled("DEBUG=1", kPoolProject);
+  src.q51.Q51DEF = OptString::Pooled("DEBUG=1", kPoolProject);
   src.lst.OPTKUS = SetKeyValue(nullptr, "NSZCOM", "4");
   OptionBlock* copy = CopyOptionBlockDeep(src, kPoolScratch, nullptr);
-  EXPECT_EQ(copy->c51.Q51DEF, "DEBUG=1");
-  EXPECT_FALSE(copy->c51.Q51DEF.SameStored(src.c51.Q51DEF));
-  EXPECT_TRUE(copy->c51.Q51UDF.IsEmptyOpt());
+  EXPECT_EQ(copy->q51.Q51DEF, "DEBUG=1");
+  EXPECT_FALSE(copy->q51.Q51DEF.SameStored(src.q51.Q51DEF));
+  EXPECT_TRUE(copy->q51.Q51UDF.IsEmptyOpt());
   ASSERT_NE(copy->lst.OPTKUS, nullptr);
   EXPECT_NE(copy->lst.OPTKUS, src.lst.OPTKUS);
   EXPECT_EQ(GetKeyValue(copy->lst.OPTKUS, "nszcom"), "4");

@@ -42,8 +42,8 @@ struct TypeRow {
 
 const TypeRow kTypeRows[] = {
     {"main.c", kFileC},         {"MAIN.C", kFileC},        {"main.cpp", kFileCpp},
-    {"start.src", kFileAsm},    {"start.asm", kFileAsm},   {"start.a51", kFileAsm},
-    {"defs.h", kFileText},      {"notes.txt", kFileText},  {"lib\\c51.lib", kFileLibrary},
+    {"start.src", kFileAsm},    {"start.asm", kFileAsm},   {"start.a67", kFileAsm},
+    {"defs.h", kFileText},      {"notes.txt", kFileText},  {"lib\\q51.lib", kFileLibrary},
     {"out.obj", kFileObject},   {"mod.plm", kFilePlm},     {"Makefile", kFileUnknown},
     {"dir.x\\file", kFileUnknown}, {"a.b/c", kFileUnknown}, {"x.doc", kFileUnknown},
 };
@@ -112,9 +112,9 @@ TEST_F(ProjectRecords, FileLookupsIgnoreCase) {
   GroupRec* g = p->firstGroup;
   FileRec* main = AddFileToGroup(g, "Main.c", ".\\src", kFileC);
   FileRec* lib = AddFileToGroup(g, "util.lib", "lib", kFileLibrary);
-  FileRec* start = AddFileToGroup(g, "startup.s", "C:\\keil\\", kFileAsm);
+  FileRec* start = AddFileToGroup(g, "startup.s", "C:\\tools\\", kFileAsm);
   EXPECT_EQ(main->path, ".\\src\\Main.c");
-  EXPECT_EQ(start->path, "C:\\keil\\startup.s");
+  EXPECT_EQ(start->path, "C:\\tools\\startup.s");
 
   EXPECT_EQ(FindProjectFile(p, "MAIN.C", kFileC), main);
   EXPECT_EQ(FindProjectFile(p, "util.lib", kFileC), nullptr) << "libraries are not found";
@@ -124,7 +124,7 @@ TEST_F(ProjectRecords, FileLookupsIgnoreCase) {
   EXPECT_EQ(FindSourceFileByPath("c:/WORK/src/main.C"), main);
   EXPECT_EQ(FindSourceFileByPath("C:\\work\\sub\\..\\src\\.\\main.c"), nullptr)
       << "the given path is compared as it is";
-  EXPECT_EQ(FindSourceFileByPath("C:\\KEIL\\startup.s"), start);
+  EXPECT_EQ(FindSourceFileByPath("C:\\TOOLS\\startup.s"), start);
   std::string path;
   EXPECT_EQ(FindSourceFileByBaseName("main.obj", &path), "Main.c");
   EXPECT_EQ(path, ".\\src\\Main.c");
@@ -267,7 +267,7 @@ TEST_F(ProjectRecords, CopyProjectTreeLeavesOutDeletedAndFollowsTargetsByName) {
   kept->includes = include;
 
   OptionBlock* fileBlock = GetNodeOptions(kept);
-  fileBlock->c51.Q51DEF = OptString::Pooled("X=1", kPoolScratch);
+  fileBlock->q51.Q51DEF = OptString::Pooled("X=1", kPoolScratch);
   OptionBlock* orphan = CloneOptionBlock(kept, nullptr);
   orphan->owner = gone;  // its target is deleted
   EXPECT_EQ(FindTargetOptions(kept->pOpts, gone), orphan);
@@ -303,8 +303,8 @@ TEST_F(ProjectRecords, CopyProjectTreeLeavesOutDeletedAndFollowsTargetsByName) {
   ASSERT_NE(cf->pOpts, nullptr);
   EXPECT_EQ(cf->pOpts->next, nullptr) << "the orphaned block is dropped";
   EXPECT_EQ(cf->pOpts->owner, ct);
-  EXPECT_EQ(cf->pOpts->c51.Q51DEF, "X=1");
-  EXPECT_FALSE(cf->pOpts->c51.Q51DEF.SameStored(fileBlock->c51.Q51DEF));
+  EXPECT_EQ(cf->pOpts->q51.Q51DEF, "X=1");
+  EXPECT_FALSE(cf->pOpts->q51.Q51DEF.SameStored(fileBlock->q51.Q51DEF));
 
   // The source is untouched.
   EXPECT_EQ(p->firstTarget->next, gone);

@@ -59,7 +59,7 @@ class StartupTest : public ShellAppTest {
     std::ofstream(dir / "Blinky.pm2", std::ios::binary) << pm2;
     std::ofstream(dir / "Blinky.Opt", std::ios::binary) << opt;
     project = dir / "Blinky.pm2";
-    std::ofstream(dir / "TOOLS.INI") << "[UV2]\nORGANIZATION=\"test\"\n";
+    std::ofstream(dir / "TOOLS.INI") << "[EXTRA]\nORGANIZATION=\"test\"\n";
     program = dir / "PM2/pelmora2";
   }
   bool Start(const std::string& line) { return app->InitInstance(ports, line, program); }

@@ -116,15 +116,15 @@ TEST(ToolHelp, FileAndKeywordPerCode) {
     const char* keyword;
   };
   const Row rows[] = {
-      {"topic_8051", 1, "SETUP", 0, "/opt/c51/", "/opt/c51/HLP/Dbg51.chm", "SETUP"},
-      {"topic_166_windows_folder", 1, "BS", 2, "C:\\C166\\", "C:\\C166\\HLP\\Dbg166.chm", "BS"},
-      {"folder_without_separator", 1, "x", 1, "/opt/c251", "/opt/c251/HLP/Dbg251.chm", "x"},
+      {"topic_8051", 1, "SETUP", 0, "/opt/q51/", "/opt/q51/HLP/Dbg51.chm", "SETUP"},
+      {"topic_166_windows_folder", 1, "BS", 2, "C:\\Q166\\", "C:\\Q166\\HLP\\Dbg166.chm", "BS"},
+      {"folder_without_separator", 1, "x", 1, "/opt/q251", "/opt/q251/HLP/Dbg251.chm", "x"},
       {"toolset_without_help", 1, "x", 3, "/opt/arm/", "", ""},
       {"arm_ads_has_no_help", 1, "x", 4, "/opt/ads/", "", ""},
       {"no_tools_folder", 1, "x", 0, "", "", ""},
       {"error_message", 100, "C141", 3, "/opt/arm/", "/opt/arm/HLP/Errors.chm", "C141"},
       {"help_file_as_given", 200, "/doc/book.chm", 0, "", "/doc/book.chm", ""},
-      {"other_code", 2, "x", 0, "/opt/c51/", "", ""},
+      {"other_code", 2, "x", 0, "/opt/q51/", "", ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

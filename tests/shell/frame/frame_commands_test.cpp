@@ -990,7 +990,7 @@ TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly
     QLineEdit* asm_ = dialog->Page()->Edit(1);
     asm_->setFocus();
     asm_->selectAll();
-    QTest::keyClicks(asm_, "*.s; *.a51");
+    QTest::keyClicks(asm_, "*.s; *.w51");
     dialog->reject();
     return dialog->result();
   };
@@ -1011,12 +1011,12 @@ TEST_F(FrameCommandsTest, FileExtensionsStoresAnEditedFilterInTheProjectOnOkOnly
     QLineEdit* asm_ = dialog->Page()->Edit(1);
     asm_->setFocus();
     asm_->selectAll();
-    QTest::keyClicks(asm_, "*.s; *.a51");
+    QTest::keyClicks(asm_, "*.s; *.w51");
     dialog->accept();
     return dialog->result();
   };
   EXPECT_TRUE(f->ExecuteCommand(kCmdFileExtensions));
-  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.s; *.a51");
+  EXPECT_EQ(p->filters[kFilterAsm].str(), "*.s; *.w51");
 }
 
 

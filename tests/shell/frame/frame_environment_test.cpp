@@ -80,7 +80,7 @@ constexpr const char* kToolsIni =
     "CDB1=DB/second.cdb(\"Second Data Base\")\r\n"
     "BOOK0=DOCS/general.pdf(\"General Manual\",GEN)\r\n"
     "[Q51]\r\n"
-    "PATH=\"C51/\"\r\n"
+    "PATH=\"Q51/\"\r\n"
     "[ARM]\r\n"
     "PATH=\"ARM/\"\r\n"
     "PATH1=\"GNU/\"\r\n"
@@ -220,6 +220,80 @@ TEST_F(EnvironmentFrameTest, TheBooksOfTheEnvironmentAreListedAndToolBooksStartA
   EXPECT_TRUE(Contains(TreePaths(view->Tree()), "Tools User's Guide/Linker Guide"));
 }
 
+// Books chosen on the Books page outside their lists' base folders (a
+// manuals folder beside the installation's) are opened by a double click in
+// the books window from where they were chosen; so is a device book in the
+// project's folder. The project lies two folders deeper than the
+// installation's root: a path taken from the one names another file than
+// the same path taken from the other.
+TEST_F(EnvironmentFrameTest, BooksChosenOutsideTheirBaseFoldersOpenWhereTheyWereChosen) {
+  const std::string project = dir + "work/deep/";
+  fs::create_directories(project);
+  for (const fs::directory_entry& e : fs::directory_iterator(dir))
+    if (e.path().filename() != "work")
+      fs::copy(e.path(), project + e.path().filename().string(), fs::copy_options::recursive);
+  const std::string manuals = dir.substr(0, dir.size() - 1) + "_manuals/";
+  fs::create_directories(manuals);
+  fs::create_directories(project + "doc");
+  struct Row {
+    int list;
+    const char* title;
+    std::string file;
+  } rows[] = {
+      {kBooksGeneral, "Own General", manuals + "gen.pdf"},
+      {kBooksTool, "Own Tools", manuals + "tools.pdf"},
+      {kBooksDevice, "Own Board", manuals + "board.pdf"},
+      {kBooksDevice, "Project Board", project + "doc/board.pdf"},
+  };
+  for (const Row& r : rows) std::ofstream(r.file) << "%PDF\n";
+  test::SettingsInFolder settings(dir);
+  test::Session s(settings.settings, project + "Blinky.pm2", inst + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<ProjectSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    sheet->show();
+    sheet->Tabs()->setCurrentWidget(sheet->Books());
+    BooksPage* books = sheet->Books();
+    for (const Row& r : rows) {
+      books->SetBookAsker([&](QString& title, QString& path) {
+        title = r.title;
+        path = QString::fromStdString(r.file);
+        return true;
+      });
+      books->List(r.list)->OnNewItem();
+    }
+    sheet->accept();
+    return sheet->result();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
+  auto* view = f->ProjectBar()->findChild<BookView*>();
+  ASSERT_NE(view, nullptr);
+  std::vector<std::string> opened;
+  view->SetOpener([&](const std::string& path) {
+    opened.push_back(path);
+    return true;
+  });
+  SECTreeCtrl* tree = view->Tree();
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.title);
+    HTREEITEM item = nullptr;
+    for (HTREEITEM c = tree->GetRootItem(); c && !item; c = tree->GetNextSiblingItem(c))
+      for (HTREEITEM b = tree->GetChildItem(c); b && !item; b = tree->GetNextSiblingItem(b))
+        if (tree->GetItemText(b) == r.title) item = b;
+    ASSERT_NE(item, nullptr) << testing::PrintToString(TreePaths(tree));
+    tree->SelectItem(item);
+    opened.clear();
+    view->OpenSelectedBook();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(fs::weakly_canonical(opened[0]), fs::weakly_canonical(r.file)) << opened[0];
+  }
+  EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+  fs::remove_all(manuals);
+}
+
 // The target's books leave the books window with the project; the
 // installation's stay. A double click on what is left opens nothing of the
 // project that was closed.
@@ -284,7 +358,7 @@ TEST_F(EnvironmentFrameTest, TheFoldersPageShowsTheEnvironmentsFoldersAndWritesA
   // written to the file on OK, and read anew.
   p->curTarget->toolset = 0;
   std::string base;
-  const std::string typed = inst + "C51new/";
+  const std::string typed = inst + "Q51new/";
   f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
     auto* sheet = dynamic_cast<ProjectSheet*>(&d);
     if (!sheet) return int(QDialog::Rejected);
@@ -298,7 +372,7 @@ TEST_F(EnvironmentFrameTest, TheFoldersPageShowsTheEnvironmentsFoldersAndWritesA
     return sheet->result();
   };
   EXPECT_TRUE(f->ExecuteCommand(cmd::kComponents));
-  EXPECT_EQ(base, inst + "C51/");
+  EXPECT_EQ(base, inst + "Q51/");
   const std::string written = ReadText(inst + "TOOLS.INI");
   EXPECT_NE(written.find("[Q51]\r\nPATH=\"" + typed + "\""), std::string::npos) << written;
   ASSERT_NE(s.App().State().m_pToolsetInfo[0], nullptr);

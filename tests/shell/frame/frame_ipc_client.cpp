@@ -17,6 +17,8 @@
 // receives, once "ready" says its handlers are registered; after the first target message it asks to start debugging
 // (which makes it the session's client) and prints "asked"; it ends after
 // "disconnected", or 60 s without an event.
+// With mode "startdebug" it asks to start debugging and prints the answer:
+// "debugger started" or "debug status <text>" (a refusal).
 // With mode "setopt <group> <symbol>" it sets the group's symbols (no
 // include paths) and prints the status answer.
 // With mode "setgroup <group> <folder> <file>" it sets the group's files
@@ -93,6 +95,15 @@ int main(int argc, char** argv) {
     }
     c.Say("identities " + std::to_string(k));
     return k == n ? 0 : 7;
+  }
+  if (std::string(argv[3]) == "startdebug") {
+    On<dtc_Debug::DebuggerStarted> started(c, [](auto&) { return std::string("debugger started"); });
+    On<dtc_Debug::StatusText> refused(c, [](auto& e) { return "debug status " + e.m_strText; });
+    c.Send(dtc_Debug::StartDebugging(), ide);
+    do s = c.Next(60000);
+    while (s.rfind("identity ", 0) == 0);
+    c.Say(s);
+    return s == "timeout" ? 5 : 0;
   }
   if (std::string(argv[3]).rfind("setopt ", 0) == 0) {
     const std::string args = argv[3] + 7;

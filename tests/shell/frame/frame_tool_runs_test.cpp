@@ -180,6 +180,59 @@ TEST_F(ToolsFolderTest, AToolNamedWithoutItsFolderIsFoundOnPath) {
   EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
 }
 
+// A user tool and the PC-Lint program named without a folder are looked
+// for alike: the project folder's program, else PATH; a file of that name
+// in the project's folder that is no program hides nothing.
+TEST_F(ToolsFolderTest, ToolsAndLintNamedWithoutAFolderAreFoundAlike) {
+  const std::string tools = dir.substr(0, dir.size() - 1) + "_onpath/";
+  fs::create_directories(tools);
+  const auto script = [](const std::string& path, const char* who) {
+    std::ofstream(path) << "#!/bin/sh\necho \"PC-lint for C: " << who << " ran in $(pwd)\"\n";
+    ::chmod(path.c_str(), 0755);
+  };
+  script(tools + "pm2where", "path's");
+  const char* const oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  ::setenv("PATH", (tools.substr(0, tools.size() - 1) + ":" + savedPath).c_str(), 1);
+  SettingsStore settings(dir + "settings.ini");
+  settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
+  settings.WriteProfileString("ToolM", "Mtx0", "Where");
+  settings.WriteProfileString("ToolM", "Mex0", "pm2where");
+  settings.WriteProfileString("ToolM", "Mid0", "");
+  settings.WriteProfileString("ToolM", "Mag0", "");
+  test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  ASSERT_NE(p, nullptr);
+  p->curTarget->OPTLE = PoolStrDupOrEmpty("pm2where", kPoolProject);
+  p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
+  const std::string inProject = dir + "pm2where";
+  struct Row {
+    const char* name;
+    std::function<void()> besideIt;  // what the project's folder holds of the name
+    const char* ran;
+  } rows[] = {
+      {"nothing of the name", [&] { fs::remove(inProject); }, "path's"},
+      {"a plain file of the name", [&] { std::ofstream(inProject) << "notes\n"; }, "path's"},
+      {"a program of the name", [&] { script(inProject, "project's"); }, "project's"},
+  };
+  for (const Row& r : rows) {
+    r.besideIt();
+    for (const bool lint : {false, true}) {
+      SCOPED_TRACE(std::string(r.name) + (lint ? ", PC-Lint" : ", user tool"));
+      f->Output()->BuildPane()->Clear();
+      ASSERT_TRUE(lint ? f->ExecuteCommand(35105) : RunFromPopup(f, 35095, 32930));
+      const std::string out = AfterTheRun(s.App(), f);
+      EXPECT_NE(out.find(std::string(r.ran) + " ran in " + fs::canonical(dir).string() + "\n"), std::string::npos)
+          << out;
+      EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
+    }
+  }
+  ::setenv("PATH", savedPath.c_str(), 1);
+  fs::remove_all(tools);
+}
+
 // The processes that run in the folder (a tool runs in the project's).
 std::vector<int> ProcessesIn(const std::string& folder) {
   std::vector<int> found;

@@ -535,9 +535,9 @@ TEST_F(NewProjectDialogsTest, CancelOnEverySheetLeavesTheProjectFilesAsTheyWere)
 TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrLeavesTheOpenOne) {
   // A 51 device of the shipped database and its startup file in the
   // toolset's library folder, as the code generator's import finds them.
-  const std::string lib = dir + "root51/C51/lib/";
+  const std::string lib = dir + "root51/Q51/lib/";
   fs::create_directories(lib);
-  fs::create_directories(dir + "root51/C51/BIN");
+  fs::create_directories(dir + "root51/Q51/BIN");
   std::ofstream(lib + "Startup.w51") << "; startup of the tests\n";
   fs::create_directories(dir + "dave");
   std::ofstream(dir + "dave/motor.dpt") << "[General]\r\nDevice=\"C515C\"\r\nDeviceType=\"C515C\"\r\n"
@@ -547,9 +547,9 @@ TEST_F(NewProjectDialogsTest, DptFromTheOpenProjectDialogBecomesAProjectOrLeaves
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
-  ToolsetInfo* c51 = s.App().State().m_pToolsetInfo[0];
-  ASSERT_NE(c51, nullptr);
-  c51->toolsFolder = dir + "root51/C51/BIN/";
+  ToolsetInfo* q51 = s.App().State().m_pToolsetInfo[0];
+  ASSERT_NE(q51, nullptr);
+  q51->toolsFolder = dir + "root51/Q51/BIN/";
 
   {
     // A damaged file: the message, no project file, and the open project

@@ -369,10 +369,10 @@ TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
   EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @1"}));
   OptionBlock* o = FindTargetOptions(p->firstGroup->pOpts, p->curTarget);
   ASSERT_NE(o, nullptr);
-  EXPECT_EQ(o->c51.Q51DEF.str(), "A,B=2");
+  EXPECT_EQ(o->q51.Q51DEF.str(), "A,B=2");
   EXPECT_EQ(o->cGnu.ACDEFN.str(), "A,B=2");
-  EXPECT_EQ(o->c166.INCC6.str(), "/i1;/i2");
-  EXPECT_EQ(o->c251.INCC2.str(), "/i1;/i2");
+  EXPECT_EQ(o->q166.INCC6.str(), "/i1;/i2");
+  EXPECT_EQ(o->q251.INCC2.str(), "/i1;/i2");
   From(1, dtc_Make::SetOptions("Nope", TextList{}, TextList{}));
   EXPECT_EQ(Whats().back(), "status 1 Group name is not defined @1");
 }

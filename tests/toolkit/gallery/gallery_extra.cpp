@@ -110,7 +110,7 @@ std::vector<std::pair<const char*, std::function<QWidget*()>>> ExtraShots() {
          dir->Initialize();
          auto* file = new SECBrowseFileEdit(dlg);
          file->setGeometry(8, 56, 280, 22);
-         file->setText("C:\\Keil\\ARM\\INC\\startup.s");
+         file->setText("C:\\Tools\\ARM\\INC\\startup.s");
          file->Initialize();
          file->setEnabled(false);
          return static_cast<QWidget*>(dlg);

@@ -31,6 +31,30 @@ QDialogButtonBox* OkCancel(QDialog* d) {
 
 }  // namespace
 
+bool LintFolderListEditor::Refused(const std::string& text) {
+  const std::string refusal = LintFieldRefusal(kLintFoldersField, text);
+  if (refusal.empty()) return false;
+  QApplication::beep();
+  QMessageBox::warning(this, window()->windowTitle(), QString::fromStdString(refusal));
+  return true;
+}
+
+void LintFolderListEditor::OnItemRenamed(int index, std::string oldText, std::string newText) {
+  if (Refused(newText)) {
+    SetItemText(index, oldText);
+    return;
+  }
+  SECListBoxDirEditor::OnItemRenamed(index, std::move(oldText), std::move(newText));
+}
+
+void LintFolderListEditor::OnItemAdded(int index, std::string text) {
+  if (Refused(text)) {
+    RefuseAddedRow(index);
+    return;
+  }
+  SECListBoxDirEditor::OnItemAdded(index, std::move(text));
+}
+
 LintOptionsDialog::LintOptionsDialog(TargetRec& target, QWidget* parent) : QDialog(parent), m_target(target) {
   setWindowTitle("PC-Lint Options");
   const LintSettings s = LintSettingsOf(target);
@@ -44,7 +68,7 @@ LintOptionsDialog::LintOptionsDialog(TargetRec& target, QWidget* parent) : QDial
   m_config->SetTitle("PC-Lint Configuration File");
   m_config->SetFilter("Lint Configuration File (*.lnt)|*.lnt||");
   m_config->setText(QString::fromStdString(s.configFile));
-  m_folders = new SECListBoxDirEditor(this);
+  m_folders = new LintFolderListEditor(this);
   m_folders->Initialize(0xF3E);
   m_folders->SetSpacesAllowed(true);  // folders with blanks in their names
   m_folders->SetCaption("PC-Lint Include Folders:");

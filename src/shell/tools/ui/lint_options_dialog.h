@@ -9,6 +9,20 @@
 
 namespace pm2 {
 
+// The include-folder list: a row whose text the options file could not
+// give back is refused as it is typed (or picked), and the row goes back
+// to what it held.
+class LintFolderListEditor : public SECListBoxDirEditor {
+  Q_OBJECT
+ public:
+  using SECListBoxDirEditor::SECListBoxDirEditor;
+  void OnItemRenamed(int index, std::string oldText, std::string newText) override;
+  void OnItemAdded(int index, std::string text) override;
+
+ private:
+  bool Refused(const std::string& text);
+};
+
 class LintOptionsDialog : public QDialog {
   Q_OBJECT
  public:
@@ -16,14 +30,14 @@ class LintOptionsDialog : public QDialog {
   ~LintOptionsDialog() override;
   SECBrowseFileEdit* ProgramEdit() const { return m_program; }
   SECBrowseFileEdit* ConfigEdit() const { return m_config; }
-  SECListBoxDirEditor* Folders() const { return m_folders; }
+  LintFolderListEditor* Folders() const { return m_folders; }
   void accept() override;
 
  private:
   TargetRec& m_target;
   SECBrowseFileEdit* m_program = nullptr;
   SECBrowseFileEdit* m_config = nullptr;
-  SECListBoxDirEditor* m_folders = nullptr;
+  LintFolderListEditor* m_folders = nullptr;
 };
 
 // "Setup Easy-Case": the add-in program's path ("Settings\EasyCase" /

@@ -693,6 +693,40 @@ TEST_F(DialogFieldTexts, PcLintOptions) {
     Run(f, [this] { return std::make_unique<LintOptionsDialog>(*project->curTarget); });
 }
 
+// An include-folder row typed with a text the options file could not give
+// back is refused as the row is left, naming the list: a new row goes, a
+// renamed one gets its text back; OK then stores what the list holds.
+TEST_F(DialogFieldTexts, PcLintIncludeFolderRowsAreRefusedWhereTyped) {
+  LintSettings s = LintSettingsOf(*project->curTarget);
+  s.includeFolders = {"/inc"};
+  ApplyLintSettings(*project->curTarget, s);
+  LintOptionsDialog dlg(*project->curTarget);
+  dlg.show();
+  LintFolderListEditor* list = dlg.Folders();
+  ASSERT_EQ(list->GetCount(), 2) << "the row and the empty last row";
+  struct Row {
+    const char* name;
+    int row;
+  } rows[] = {{"a new row", 1}, {"a renamed row", 0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    boxes.clear();
+    list->SetCurSel(r.row);
+    ASSERT_TRUE(list->StartEditing());
+    list->AcceptEdit("/inc>x");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("'PC-Lint Include Folders'"), std::string::npos) << boxes[0];
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetText(0), "/inc");
+    EXPECT_EQ(list->GetText(1), "");
+  }
+  boxes.clear();
+  QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(LintSettingsOf(*project->curTarget).includeFolders, std::vector<std::string>{"/inc"});
+}
+
 TEST_F(DialogFieldTexts, VersionControlProjectIdentifier) {
   SettingsStore store("/nonexistent/settings.ini");
   const DialogField field{
