@@ -45,7 +45,7 @@ class RawGdb {
   bool Start() {
     std::string err;
     int port = 0;
-    if (!pm2::gdb::StartQemu(g_elf, &m_qemu, &port, &err)) return false;
+    if (!pm2::gdb::StartQemu(pm2::gdb::QemuMachine{}, g_elf, &m_qemu, &port, &err)) return false;
     if (!m_gdb.Start({"gdb-multiarch", "-q", "-nx", "--interpreter=mi2", g_elf}, true, &err)) return false;
     Command("-gdb-set confirm off", "^done");
     return Command("-target-select remote 127.0.0.1:" + std::to_string(port), "*stopped");

@@ -114,11 +114,19 @@ enum {
   kDbgCtlAssemblerMissing = 0x1020,
   kDbgCtlBeforeCallStack = 0x1001, /* refresh the call stack at callStack */
   /* (0, pointer to an int32): the driver sets it to 1 when its
-   * kDbgCtlIpcEvaluate of an expression that writes nothing may be called
-   * on any thread while the target is halted (and alongside the IDE's own
-   * calls); a driver that does not know the code leaves it 0 and every
-   * call stays on the IDE's GUI thread. */
+   * kDbgCtlIpcEvaluate of an expression that writes nothing, and its
+   * kDbgCtlReadOnlyFault, may be called on any thread while the target is
+   * halted (and alongside the IDE's own calls); a driver that does not
+   * know the code leaves it 0 and every call stays on the IDE's GUI
+   * thread. */
   kDbgCtlAnyThreadReads = 0x1021,
+  /* (text, buffer of 256): non-zero with the reason written into the
+   * buffer when evaluating the expression, by this driver's own rules,
+   * would do more than read (write the target, run its code); 0 when it
+   * only reads. The IDE asks before a client of the event interface has a
+   * text evaluated or made a breakpoint's location; a driver that does not
+   * know the code answers 0 and checks what it is handed itself. */
+  kDbgCtlReadOnlyFault = 0x1022,
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,

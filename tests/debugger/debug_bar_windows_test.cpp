@@ -321,6 +321,87 @@ TEST_F(DebugBarWindowsTest, WatchPagesTakeKeysAndTheMouse) {
   EXPECT_FALSE(f->QueryCommand(DebugBarCommands::kCmdWatchBar).enabled);
 }
 
+// The texts a session's windows keep in the options file with the target
+// are refused where they are typed when the file could not read them back
+// as typed: a watch row "(", a memory address "buf)", a tool box button
+// "a)b". Each is said; the window keeps what it had; the session's end and
+// a save afterwards keep everything else, and the save writes.
+TEST_F(DebugBarWindowsTest, TextsTheProjectCannotKeepAreRefusedWhereTyped) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_TRUE(Start(s, kScript + std::string("eval buffer 40000100\n"))) << Log();
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdWatchBar));
+  DebugBarWindow* bar = f->Debugger()->BarCommands().Bar();
+  bar->ActivatePage(DebugBarWindow::kWatch1);
+  WatchWindow* watch = bar->Watch(1);
+  watch->resize(500, 200);
+  watch->setFocus();
+  {
+    test::BoxAnswers ok({QMessageBox::Ok, QMessageBox::Ok});
+    watch->SelectItem(watch->GetItemAtRow(0));
+    QTest::keyClick(watch, Qt::Key_F2);
+    ASSERT_TRUE(TypeIntoEdit(watch, "("));
+    ASSERT_TRUE(test::WaitFor([&] { return !ok.texts.empty(); }));
+    EXPECT_EQ(ok.texts[0], "The watch expression '(' cannot be kept with the project: it holds a '(' without its ')'.");
+    // Add to Watch (IDE service 24) refuses it the same way.
+    EXPECT_EQ(s.App().IdeServiceCall(24, reinterpret_cast<intptr_t>("count)")), 0);
+    ASSERT_EQ(ok.texts.size(), 2u);
+    EXPECT_EQ(ok.texts[1],
+              "The watch expression 'count)' cannot be kept with the project: it holds a ')' without its '('.");
+  }
+  ASSERT_TRUE(test::WaitFor([&] { return watch->GetItemCount() == 1; }));
+  EXPECT_EQ(watch->GetItemText(watch->GetItemAtRow(0), 0), "<type F2 to edit>");
+  watch->AddExpression("count");
+
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdMemoryBar));
+  MemoryPage* page = f->Debugger()->Windows().Memory()->Page(0);
+  page->AddressEdit()->setText("buffer");
+  QTest::keyClick(page->AddressEdit(), Qt::Key_Return);
+  ASSERT_TRUE(page->Valid());
+  {
+    test::BoxAnswers ok({QMessageBox::Ok});
+    page->AddressEdit()->setText("buf)");
+    QTest::keyClick(page->AddressEdit(), Qt::Key_Return);
+    ASSERT_TRUE(test::WaitFor([&] { return !ok.texts.empty(); }));
+    EXPECT_EQ(ok.texts[0], "The memory address 'buf)' cannot be kept with the project: it holds a ')' without its '('.");
+  }
+  EXPECT_EQ(page->AddressEdit()->text(), "buffer");
+  // A text typed and never entered is not kept either.
+  page->AddressEdit()->setText("(buf");
+
+  // DEFINE BUTTON's label and command, with the box closed and open.
+  const char* label[] = {"a)b", "RESET"};
+  const char* command[] = {"Reset", "g,(main"};
+  const char* fine[] = {"Reset", "RESET"};
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(label)), 0);
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(fine)), 1);
+  f->Debugger()->Dialogs()->OpenToolBox();
+  ASSERT_NE(f->Debugger()->Dialogs()->Box(), nullptr);
+  EXPECT_EQ(s.App().IdeServiceCall(32, reinterpret_cast<intptr_t>(command)), 0);
+
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(f->Debugger()->Session().SessionActive());
+  const TargetRec* t = s.App().Project()->curTarget;
+  ASSERT_NE(t->watches[0], nullptr);
+  EXPECT_STREQ(t->watches[0]->expression.c_str(), "count");
+  EXPECT_EQ(t->watches[0]->next, nullptr);
+  ASSERT_NE(t->memWindows[0], nullptr);
+  EXPECT_STREQ(t->memWindows[0]->expression.c_str(), "buffer");
+  ASSERT_NE(t->toolbox, nullptr);
+  EXPECT_STREQ(t->toolbox->text1.c_str(), "Reset");
+  EXPECT_STREQ(t->toolbox->text2.c_str(), "RESET");
+  EXPECT_EQ(t->toolbox->next, nullptr);
+  {
+    test::BoxAnswers none({});
+    s.App().SaveProject();
+    EXPECT_TRUE(none.texts.empty()) << none.texts[0];
+  }
+  const std::string opt = FileText(dir + "Blinky.Opt");
+  for (const char* line : {"  OPTWA ", ",1,(count)\r\n", "  OPTMM 1,", "(buffer)\r\n", "  OPTBT 0,(Reset)(RESET)\r\n"})
+    EXPECT_NE(opt.find(line), std::string::npos) << line << "\n" << opt;
+}
+
 // Step out is offered only inside a call, as the driver's call stack tells
 // after each stop, whether or not the call-stack page was ever shown.
 // A stop asks the driver only for what is shown: the hidden bar's Locals

@@ -178,6 +178,36 @@ TEST(BreakpointsDialogTest, EnterDefinesFromTheExpression) {
   EXPECT_EQ(dlg.List()->Count(), 2);
 }
 
+// The session keeps its breakpoints in the options file: an expression or
+// a command the file could not give back as typed is refused before the
+// driver is asked, the reason said, the fields kept.
+TEST(BreakpointsDialogTest, TextsTheProjectCannotKeepAreRefused) {
+  struct Row {
+    const char* name;
+    const char* expression;
+    const char* command;
+    const char* said;
+  };
+  for (const Row& row : {Row{"Expression", "count == (3", "", "The breakpoint's expression 'count == (3' cannot be "
+                                                              "kept with the project: it holds a '(' without its ')'."},
+                         Row{"Command", "main", "printf \"a>b\"", "The breakpoint's command 'printf \"a>b\"' cannot "
+                                                                  "be kept with the project: it holds a '>' without its "
+                                                                  "'<'."}}) {
+    SCOPED_TRACE(row.name);
+    ScriptedDriver d("eval main 100\n");
+    BreakpointsDialog dlg(d.Context());
+    dlg.show();
+    QTest::keyClicks(dlg.Expression(), row.expression);
+    dlg.Command()->setText(row.command);
+    QTest::mouseClick(dlg.DefineButton(), Qt::LeftButton);
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(d.dialogs.boxes[0].text, row.said);
+    EXPECT_EQ(d.Log().find("bpdefine"), std::string::npos);
+    EXPECT_EQ(dlg.Expression()->text(), row.expression);
+    EXPECT_EQ(dlg.List()->Count(), 0);
+  }
+}
+
 TEST(BreakpointsDialogTest, RefusalsKeepTheFields) {
   {
     ScriptedDriver d("bpdefine 1 0\n");

@@ -16,7 +16,9 @@
 // that would write or call (see Effects); with "stepout" it steps into and
 // steps out the moment it hears the stop (see StepInAndOut). With
 // "until:<text>" it prints what it hears until a text that starts so. With
-// "stop" it asks the running target to stop (see StopTheTarget).
+// "stop" it asks the running target to stop (see StopTheTarget). With
+// "breakpoints:<text>|<text>..." it sets each breakpoint in turn and prints
+// what it hears until each answer.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -194,6 +196,18 @@ int main(int argc, char** argv) {
   if (std::string(argv[3]) == "stepout") return StepInAndOut(c);
   if (std::string(argv[3]) == "stop") return StopTheTarget(c);
   if (std::string(argv[3]).rfind("until:", 0) == 0) return SayUntil(c, std::string(argv[3]).substr(6)) ? 0 : 13;
+  if (std::string(argv[3]).rfind("breakpoints:", 0) == 0) {
+    std::string texts = std::string(argv[3]).substr(12);
+    for (std::size_t start = 0; start <= texts.size();) {
+      const std::size_t bar = texts.find('|', start);
+      const std::string text = texts.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+      c.Send(dtc_Debug::SetBreakpoint(text));
+      if (!SayUntil(c, "set ")) return 17;
+      if (bar == std::string::npos) break;
+      start = bar + 1;
+    }
+    return 0;
+  }
   int sessions = std::atoi(argv[3]);
   while (sessions > 0) {
     s = c.Next(120000);

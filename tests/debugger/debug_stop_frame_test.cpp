@@ -617,6 +617,43 @@ TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
   EXPECT_NE(log.find("step 2\n", in), std::string::npos) << log;
 }
 
+// A client's breakpoint goes to the loaded driver, whose own rules say
+// what its expressions do: the scripted driver takes a location the GDB
+// driver would refuse as a call and refuses one by a reason of its own.
+// The program asks the driver through the driver interface, whichever it is.
+TEST_F(DebugStopFrameTest, AClientsBreakpointIsJudgedByTheLoadedDriversOwnRules) {
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+  ASSERT_TRUE(std::filesystem::exists(client)) << client;
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, "writes R1_=_7 the scripted driver writes R1 here\n"));
+  Stop();
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir),
+                                               "breakpoints:LED_On(2), 3|R1 = 7, 2"});
+  ASSERT_TRUE(child.waitForStarted());
+  QElapsedTimer guard;
+  guard.start();
+  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+  if (child.state() != QProcess::NotRunning) {
+    child.kill();
+    child.waitForFinished();
+  }
+  const std::string heard = child.readAllStandardOutput().toStdString();
+  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
+  dlclose(driver);
+  EXPECT_EQ(child.exitCode(), 0) << heard;
+  EXPECT_NE(heard.find("set LED_On(2), 3 1"), std::string::npos) << heard;
+  EXPECT_NE(heard.find("status SetBreakpoint: the scripted driver writes R1 here"), std::string::npos) << heard;
+  EXPECT_NE(heard.find("set R1 = 7, 2 0"), std::string::npos) << heard;
+  EXPECT_NE(log.find("exec BS LED_On(2), 3\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("exec BS R1"), std::string::npos) << log;
+}
+
 // Steps pressed in one burst, each before the stop of the one before
 // reached the windows (keys held down, or a client's requests back to
 // back): a client of the event interface hears every start and every stop,

@@ -173,7 +173,7 @@ int Run(const std::string& build) {
                           State{"error", kDbgFlagActive, true}}) {
     record.flags = st.flags;
     g_failing = st.failing;
-    DebugBarWindow bar(&active, DebugBarWindow::Services{[] {}, [] {}, [](uint32_t) { return true; }, {}});
+    DebugBarWindow bar(&active, DebugBarWindow::Services{[] {}, [] {}, [](uint32_t) { return true; }, {}, {}});
     bar.resize(520, 210);
     for (const char* e : {"pattern_step", "pt", "name", "leds", "ch"}) bar.Watch(1)->AddExpression(e);
     bar.show();

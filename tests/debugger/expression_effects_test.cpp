@@ -11,6 +11,68 @@ namespace {
 
 constexpr const char* kWritten = " is not allowed: gdb would write it into target memory";
 
+// What a client's text is by gdb's rules (the GDB driver's answer to the
+// interface's question whether an expression only reads).
+struct ReadOnlyRow {
+  const char* name;
+  const char* text;
+  const char* fault;  // "" when the text only reads
+};
+
+const ReadOnlyRow kReadOnlyRows[] = {
+    {"RegisterName", "R1", ""},
+    {"Member", "timer.count", ""},
+    {"Pointer", "p->next", ""},
+    {"CastAndDereference", "*(unsigned long *)0x40000000", ""},
+    {"Comparisons", "R1 == 2 && R2 != 3 && R3 <= 4 && R4 >= 5", ""},
+    {"Shift", "R1 << 2", ""},
+    {"Sizeof", "sizeof x", ""},
+    {"SizeofBrackets", "sizeof(int)", ""},
+    {"EqualsInQuotes", "\"a=b\"", ""},
+    {"Assignment", "R1 = 7", "an assignment is not allowed"},
+    {"AssignmentWithoutBlanks", "R1=7", "an assignment is not allowed"},
+    {"CompoundAssignment", "x += 1", "an assignment is not allowed"},
+    {"ShiftAssignment", "x <<= 1", "an assignment is not allowed"},
+    {"AssignmentInBrackets", "(x = 1)", "an assignment is not allowed"},
+    {"Increment", "x++", "an increment or decrement is not allowed"},
+    {"Decrement", "--x", "an increment or decrement is not allowed"},
+    {"Call", "f(1)", "the function call 'f(' is not allowed"},
+    {"GdbFunction", "$_shell(\"touch x\")", "the function call '$_shell(' is not allowed"},
+    {"CommandWord", "INCLUDE x.ini", "'INCLUDE x.ini' is not one expression"},
+    {"ToolBoxCommand", "KILL BUTTON *", "'KILL BUTTON *' is not one expression"},
+    {"OpenQuote", "\"abc", "the text's quotes are not closed"},
+    // A call however its callee is written: bracketed, through a pointer,
+    // inside a sum, without arguments, on an index or a member.
+    {"CallOfBracketedName", "(LED_On)(2)", "the function call '(LED_On)(' is not allowed"},
+    {"CallThroughPointer", "(*LED_On)(2)", "the function call '(*LED_On)(' is not allowed"},
+    {"CallInASum", "(LED_On)(2)+R0", "the function call '(LED_On)(' is not allowed"},
+    {"CallWithoutArguments", "(main)()", "the function call '(main)(' is not allowed"},
+    {"CallWithBlanks", "( main ) ( )", "the function call '( main ) (' is not allowed"},
+    {"CallInsideBrackets", "R0 + ((LED_On)(2))", "the function call '(LED_On)(' is not allowed"},
+    {"CallOfACastValue", "((void (*)(int))0x220)(2)", "the function call '((void (*)(int))0x220)(' is not allowed"},
+    {"CallAfterACast", "(int)(LED_On)(2)", "the function call '(LED_On)(' is not allowed"},
+    {"CallOfAnIndex", "table[1](2)", "the function call 'table[1](' is not allowed"},
+    {"CallOfAMember", "ops.start(1)", "the function call 'start(' is not allowed"},
+    {"CallInSizeof", "sizeof(LED_On(2))", "the function call 'LED_On(' is not allowed"},
+    {"CallOfAGdbFunctionBracketed", "($_shell)(\"touch x\")", "the function call '($_shell)(' is not allowed"},
+    // Casts are no calls: what follows them in brackets is their operand.
+    {"CastOfBracketed", "(unsigned long)(R0 + 4)", ""},
+    {"CastToPointerOfOwnType", "*(uint32_t *)(0x40000000)", ""},
+    {"CastToStruct", "((struct timer *)(R0))->count", ""},
+    {"CastToFunctionPointer", "(void (*)(int))0x220", ""},
+    {"GdbCastOfBracketed", "{int}(0x40000000)", ""},
+    {"GroupedSum", "(R0 + 4) * 2", ""},
+};
+
+class ReadOnlyTexts : public ::testing::TestWithParam<ReadOnlyRow> {};
+
+TEST_P(ReadOnlyTexts, OnlyOneReadingExpressionIsTaken) {
+  EXPECT_EQ(ReadOnlyExpressionFault(GetParam().text), GetParam().fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReadOnlyTexts, ::testing::ValuesIn(kReadOnlyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct LiteralRow {
   const char* name;
   const char* text;

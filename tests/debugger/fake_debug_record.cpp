@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "debugger/gdb/trace/trace_history.h"
+#include "debugger/driver_shared/trace_history.h"
 
 namespace pm2::test {
 

@@ -34,6 +34,7 @@ struct SessionShell : IpcDebugShell {
     return Service(code, arg);
   }
   void Sleep(int) override {}
+  std::string ExpressionFault(const std::string& text) override { return session->ExpressionFault(text); }
   std::string StartRefusal() override { return startRefusal; }
   std::string startRefusal;  // "" none
   DebugSession*& session;
@@ -245,6 +246,26 @@ TEST_F(IpcDebugTest, BreakpointsRegistersAndAddresses) {
   EXPECT_TRUE(DriverLog().find("clearbreak 512") != std::string::npos);
 }
 
+// What an expression does is the loaded driver's to say: a client's
+// breakpoint location or register name is judged by the test driver's own
+// rules (a call it takes, an assignment it refuses), not by another
+// driver's; what the driver refuses never reaches it as a command.
+TEST_F(IpcDebugTest, EachDriverJudgesTheExpressionsOfItsOwnLanguage) {
+  Script("writes R1_=_7 the test driver writes R1 here\neval LED_On(2) 220\n");
+  Start();
+  ClearDriverLog();
+  From(3, dtc_Debug::SetBreakpoint("LED_On(2), 3"));
+  From(3, dtc_Debug::SetBreakpoint("R1 = 7, 2"));
+  From(3, dtc_Debug::ReadRegister("LED_On(2)"));
+  From(3, dtc_Debug::ReadRegister("R1 = 7"));
+  EXPECT_EQ(sent, (std::vector<std::string>{"bs LED_On(2), 3 1 @3",
+                                            "status SetBreakpoint: the test driver writes R1 here @-1",
+                                            "bs R1 = 7, 2 0 @3", "reg LED_On(2)=544 @3",
+                                            "status ReadRegister: the test driver writes R1 here @-1"}));
+  EXPECT_NE(DriverLog().find("exec BS LED_On(2), 3\n"), std::string::npos) << DriverLog();
+  EXPECT_EQ(DriverLog().find("exec BS R1"), std::string::npos) << DriverLog();
+}
+
 // The reads that write nothing (ReadRegister, GetMemoryAddress) are offered
 // to be answered without the GUI thread; a write and a breakpoint's address
 // never are.
@@ -267,7 +288,7 @@ TEST_F(IpcDebugTest, OnlyReadsMayBeAnsweredWithoutTheGuiThread) {
 // caller's thread while the target is halted; while it runs, and once the
 // session ended, the caller takes the GUI thread's way.
 TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
-  Script("eval R0 2a\n");
+  Script("eval R0 2a\nwrites R0_=_1 R0 is written\n");
   Start();
   ASSERT_TRUE(session->SessionActive());
   auto readOnOtherThread = [&](const char* text, DriverExpressionRecord* r) {
@@ -284,12 +305,26 @@ TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
   EXPECT_EQ(r.resultLow, 0x2Au);
   ASSERT_TRUE(readOnOtherThread("R9", &r));
   EXPECT_EQ(r.error, 1) << "a name the driver does not know";
+  // The driver's rule of what a client's text does is asked there too.
+  auto faultOnOtherThread = [&](const char* text, std::string* why) {
+    bool answered = false;
+    std::thread reader([&] { answered = session->ExpressionFaultOnCallingThread(text, why); });
+    reader.join();
+    return answered;
+  };
+  std::string why = "-";
+  ASSERT_TRUE(faultOnOtherThread("R0 = 1", &why));
+  EXPECT_EQ(why, "R0 is written");
+  ASSERT_TRUE(faultOnOtherThread("R0", &why));
+  EXPECT_EQ(why, "");
   SetExecuting(true);
   EXPECT_FALSE(readOnOtherThread("R0", &r));
+  EXPECT_FALSE(faultOnOtherThread("R0", &why));
   SetExecuting(false);
   session->StopDebugger();
   ASSERT_FALSE(session->SessionActive());
   EXPECT_FALSE(readOnOtherThread("R0", &r));
+  EXPECT_FALSE(faultOnOtherThread("R0", &why));
 }
 
 // A register name is one expression: the handler makes the assignment
@@ -297,6 +332,7 @@ TEST_F(IpcDebugTest, AHaltedTargetIsReadOnTheCallersThread) {
 // (service 34), where the tool-box commands and the command language's words
 // are tried first.
 TEST_F(IpcDebugTest, WriteRegisterEvaluatesTheAssignmentItMakes) {
+  Script("writes R1_=_7 an assignment is not allowed\nwrites KILL_BUTTON_* 'KILL BUTTON *' is not one expression\n");
   Start();
   ClearDriverLog();
   shell.services.clear();
@@ -307,12 +343,13 @@ TEST_F(IpcDebugTest, WriteRegisterEvaluatesTheAssignmentItMakes) {
   From(3, dtc_Debug::WriteRegister("R1", 5));
   EXPECT_EQ(sent, (std::vector<std::string>{
                       "status WriteRegister: the text is longer than 255 characters @-1",
-                      "status WriteRegister: 'DEFINE BUTTON \"x\", \"y\"' is not one expression @-1",
+                      // The test driver's rules take this name: its value is evaluated.
+                      "status Can't write register 'DEFINE BUTTON \"x\", \"y\"' @-1",
                       "status WriteRegister: 'KILL BUTTON *' is not one expression @-1",
                       "status WriteRegister: an assignment is not allowed @-1",
                       // The test driver knows no value for "R1 = 0x5".
                       "status Can't write register 'R1' @-1"}));
-  EXPECT_EQ(shell.services, std::vector<int>{2048});
+  EXPECT_EQ(shell.services, (std::vector<int>{2048, 2048}));
   EXPECT_EQ(DriverLog().find("exec"), std::string::npos) << DriverLog();
 }
 
@@ -320,90 +357,56 @@ struct RequestTextRow {
   const char* name;
   std::string text;
   const char* refusal;  // "" when the text may be used
+  const char* askedDriver;  // what the driver's rule was asked about; "" nothing
 };
 
+// The driver's rule here: it refuses one text, with its own reason.
+std::string OneWrite(const std::string& text, std::vector<std::string>* asked) {
+  asked->push_back(text);
+  return text == "R1 = 7" ? "the driver writes R1" : std::string();
+}
+
+// What the event interface refuses itself, and what it leaves to the
+// loaded driver's own rule of what an expression does.
 const RequestTextRow kRequestTextRows[] = {
-    {"RegisterName", "R1", ""},
-    {"Member", "timer.count", ""},
-    {"Pointer", "p->next", ""},
-    {"CastAndDereference", "*(unsigned long *)0x40000000", ""},
-    {"Comparisons", "R1 == 2 && R2 != 3 && R3 <= 4 && R4 >= 5", ""},
-    {"Shift", "R1 << 2", ""},
-    {"Sizeof", "sizeof x", ""},
-    {"SizeofBrackets", "sizeof(int)", ""},
-    {"EqualsInQuotes", "\"a=b\"", ""},
-    {"Empty", "  ", "R: an expression expected"},
-    {"Assignment", "R1 = 7", "R: an assignment is not allowed"},
-    {"AssignmentWithoutBlanks", "R1=7", "R: an assignment is not allowed"},
-    {"CompoundAssignment", "x += 1", "R: an assignment is not allowed"},
-    {"ShiftAssignment", "x <<= 1", "R: an assignment is not allowed"},
-    {"AssignmentInBrackets", "(x = 1)", "R: an assignment is not allowed"},
-    {"Increment", "x++", "R: an increment or decrement is not allowed"},
-    {"Decrement", "--x", "R: an increment or decrement is not allowed"},
-    {"Call", "f(1)", "R: the function call 'f(' is not allowed"},
-    {"GdbFunction", "$_shell(\"touch x\")", "R: the function call '$_shell(' is not allowed"},
-    {"CommandWord", "INCLUDE x.ini", "R: 'INCLUDE x.ini' is not one expression"},
-    {"ToolBoxCommand", "KILL BUTTON *", "R: 'KILL BUTTON *' is not one expression"},
-    {"LineEnd", "R1\nBK *", "R: the text holds a line end"},
-    {"Nul", std::string("R1\0x", 4), "R: the text holds a NUL character"},
-    {"Long", std::string(256, 'a'), "R: the text is longer than 255 characters"},
-    {"OpenQuote", "\"abc", "R: the text's quotes are not closed"},
-    // A call however its callee is written: bracketed, through a pointer,
-    // inside a sum, without arguments, on an index or a member.
-    {"CallOfBracketedName", "(LED_On)(2)", "R: the function call '(LED_On)(' is not allowed"},
-    {"CallThroughPointer", "(*LED_On)(2)", "R: the function call '(*LED_On)(' is not allowed"},
-    {"CallInASum", "(LED_On)(2)+R0", "R: the function call '(LED_On)(' is not allowed"},
-    {"CallWithoutArguments", "(main)()", "R: the function call '(main)(' is not allowed"},
-    {"CallWithBlanks", "( main ) ( )", "R: the function call '( main ) (' is not allowed"},
-    {"CallInsideBrackets", "R0 + ((LED_On)(2))", "R: the function call '(LED_On)(' is not allowed"},
-    {"CallOfACastValue", "((void (*)(int))0x220)(2)", "R: the function call '((void (*)(int))0x220)(' is not allowed"},
-    {"CallAfterACast", "(int)(LED_On)(2)", "R: the function call '(LED_On)(' is not allowed"},
-    {"CallOfAnIndex", "table[1](2)", "R: the function call 'table[1](' is not allowed"},
-    {"CallOfAMember", "ops.start(1)", "R: the function call 'start(' is not allowed"},
-    {"CallInSizeof", "sizeof(LED_On(2))", "R: the function call 'LED_On(' is not allowed"},
-    {"CallOfAGdbFunctionBracketed", "($_shell)(\"touch x\")", "R: the function call '($_shell)(' is not allowed"},
-    // Casts are no calls: what follows them in brackets is their operand.
-    {"CastOfBracketed", "(unsigned long)(R0 + 4)", ""},
-    {"CastToPointerOfOwnType", "*(uint32_t *)(0x40000000)", ""},
-    {"CastToStruct", "((struct timer *)(R0))->count", ""},
-    {"CastToFunctionPointer", "(void (*)(int))0x220", ""},
-    {"GdbCastOfBracketed", "{int}(0x40000000)", ""},
-    {"GroupedSum", "(R0 + 4) * 2", ""},
+    {"RegisterName", "R1", "", "R1"},
+    {"CallTheDriverTakes", "f(1)", "", "f(1)"},
+    {"RefusedByTheDriver", "R1 = 7", "R: the driver writes R1", "R1 = 7"},
+    {"Empty", "  ", "R: an expression expected", ""},
+    {"LineEnd", "R1\nBK *", "R: the text holds a line end", ""},
+    {"Nul", std::string("R1\0x", 4), "R: the text holds a NUL character", ""},
+    {"Long", std::string(256, 'a'), "R: the text is longer than 255 characters", ""},
 };
 
 class RequestText : public ::testing::TestWithParam<RequestTextRow> {};
 
-TEST_P(RequestText, OnlyOneReadingExpressionIsTaken) {
-  EXPECT_EQ(ReadOnlyExpressionRefusal("R", GetParam().text), GetParam().refusal);
+TEST_P(RequestText, TheDriverJudgesWhatPassesTheInterfacesChecks) {
+  std::vector<std::string> asked;
+  EXPECT_EQ(ReadOnlyExpressionRefusal("R", GetParam().text, [&](const std::string& t) { return OneWrite(t, &asked); }),
+            GetParam().refusal);
+  EXPECT_EQ(asked, *GetParam().askedDriver ? std::vector<std::string>{GetParam().askedDriver} : std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RequestText, ::testing::ValuesIn(kRequestTextRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct BreakpointTextRow {
-  const char* name;
-  std::string text;
-  const char* refusal;  // "" when the text may be used
+const RequestTextRow kBreakpointTextRows[] = {
+    {"Name", "main", "", "main"},
+    {"CountAndCommand", "LED_On, 2, \"count = 0\"", "", "LED_On"},
+    {"Address", "0x220, 1", "", "0x220"},
+    {"CommaInsideBrackets", "*(int *)(R0 + 4), 3", "", "*(int *)(R0 + 4)"},
+    {"CommaInsideQuotes", "\"a,b\", 3", "", "\"a,b\""},
+    {"RefusedLocation", "R1 = 7, 2", "B: the driver writes R1", "R1 = 7"},
+    {"LineEndInTheCommand", "main, 1, \"x\nBK *\"", "B: the text holds a line end", ""},
 };
 
-const BreakpointTextRow kBreakpointTextRows[] = {
-    {"Name", "main", ""},
-    {"CountAndCommand", "LED_On, 2, \"count = 0\"", ""},
-    {"Address", "0x220, 1", ""},
-    {"CommaInsideBrackets", "*(int *)(R0 + 4), 3", ""},
-    {"Assignment", "R1 = 7", "B: an assignment is not allowed"},
-    {"AssignmentBeforeCount", "R1 = 7, 2", "B: an assignment is not allowed"},
-    {"Increment", "R1++", "B: an increment or decrement is not allowed"},
-    {"MemoryWrite", "{int}0x40004000 = 7", "B: an assignment is not allowed"},
-    {"Call", "LED_On(2)", "B: the function call 'LED_On(' is not allowed"},
-    {"BracketedCall", "(LED_On)(2), 1", "B: the function call '(LED_On)(' is not allowed"},
-    {"LineEndInTheCommand", "main, 1, \"x\nBK *\"", "B: the text holds a line end"},
-};
+class BreakpointText : public ::testing::TestWithParam<RequestTextRow> {};
 
-class BreakpointText : public ::testing::TestWithParam<BreakpointTextRow> {};
-
-TEST_P(BreakpointText, TheLocationWritesNothing) {
-  EXPECT_EQ(BreakpointLocationRefusal("B", GetParam().text), GetParam().refusal);
+TEST_P(BreakpointText, TheDriverJudgesTheLocation) {
+  std::vector<std::string> asked;
+  EXPECT_EQ(BreakpointLocationRefusal("B", GetParam().text, [&](const std::string& t) { return OneWrite(t, &asked); }),
+            GetParam().refusal);
+  EXPECT_EQ(asked, *GetParam().askedDriver ? std::vector<std::string>{GetParam().askedDriver} : std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BreakpointText, ::testing::ValuesIn(kBreakpointTextRows),

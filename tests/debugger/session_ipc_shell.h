@@ -23,6 +23,7 @@ struct SessionIpcShell : IpcDebugShell {
     return result;
   }
   std::string CommandRefusal() override { return session.LastCommandRefusal(); }
+  std::string ExpressionFault(const std::string& text) override { return session.ExpressionFault(text); }
   void Sleep(int) override {}
   DebugSession& session;
 };

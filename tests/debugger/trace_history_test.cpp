@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "debugger/gdb/trace/exec_trace.h"
-#include "debugger/gdb/trace/trace_history.h"
+#include "debugger/driver_shared/trace_history.h"
 #include "hang_guard.h"
 
 namespace pm2 {

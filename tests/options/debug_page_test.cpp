@@ -3,12 +3,14 @@
 // session's settings block gets from the committed options.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QTest>
 #include <cstring>
 
 #include "debugger/session/debug_settings_builder.h"
 #include "options/core/options_session.h"
 #include "options/pages/debug_page.h"
+#include "options/pages/driver_settings_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/sheet_fixture.h"
 #include "project/model/debug_texts.h"
@@ -176,6 +178,100 @@ TEST_F(DebugPageTest, DefaultsKeepTheDrivers) {
   EXPECT_STREQ(s.dllParams, "-sim");
   EXPECT_STREQ(s.initFile, "");
 }
+
+// The GDB driver's settings, from each of the three buttons that open
+// them, with the driver library itself answering: the form shows the
+// side's parameter text (the target, the emulator and its machine or the
+// GDB server, the gdb program); a value the driver refuses keeps the
+// dialog open with the reason; OK puts the driver's text into the side's
+// parameter, which the project keeps and the session hands to the driver.
+struct GdbSettingsRow {
+  const char* name;
+  int button;     // 0 CPU DLL, 1 driver DLL, 2 the driver under "Use:"
+  int parameter;  // the DLL text the settings are kept in
+  const char* shownTarget;
+  const char* base;  // the driver's name as the button's library gives it
+};
+
+class GdbDriverSettings : public DebugPageTest, public ::testing::WithParamInterface<GdbSettingsRow> {};
+
+TEST_P(GdbDriverSettings, EachButtonOpensTheDriversOwnSettings) {
+  const GdbSettingsRow& r = GetParam();
+  // The installation as the program has it: the environment's driver
+  // path below the toolset's folder reaches the program's folder.
+  const std::string program = std::string(PM2_PROGRAM_DIR) + "/";
+  m_env.toolsets[3]->toolsFolder = program + "../ARM/BIN/";
+  Open(m_target);
+  const_cast<SheetServices&>(m_sheet->Services()).programFolder = program;
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  QPushButton* button = r.button == 2 ? page->DriverSettings() : page->DllSettings(r.button);
+  ASSERT_TRUE(button->isEnabled()) << button->toolTip().toStdString();
+  int opened = 0;
+  std::vector<std::string> shown;
+  m_runDialog = nullptr;
+  const_cast<SheetServices&>(m_sheet->Services()).runDialog = [&](QDialog& d) {
+    ++opened;
+    auto& dialog = dynamic_cast<DriverSettingsDialog&>(d);
+    auto* target = qobject_cast<QComboBox*>(dialog.Field("target"));
+    auto* remote = qobject_cast<QLineEdit*>(dialog.Field("remote"));
+    auto* machine = qobject_cast<QLineEdit*>(dialog.Field("machine"));
+    auto* gdb = qobject_cast<QLineEdit*>(dialog.Field("gdb"));
+    if (!target || !remote || !machine || !gdb) return int(QDialog::Rejected);
+    shown = {target->currentText().toStdString(), remote->text().toStdString(), machine->text().toStdString(),
+             gdb->text().toStdString(), machine->isEnabled() ? "machine applies" : "machine greyed"};
+    // A server without its port: refused, the dialog stays.
+    target->setCurrentIndex(1);
+    Type(remote, "board");
+    dialog.accept();
+    if (dialog.result() == QDialog::Accepted) return int(QDialog::Accepted);
+    Type(remote, "board:2331");
+    Type(gdb, "arm-gdb");
+    dialog.accept();
+    return dialog.result();
+  };
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_EQ(opened, 1) << (m_refusals.empty() ? "" : m_refusals[0]);
+  const bool simulated = std::string(r.shownTarget) == "Simulation in the emulator";
+  EXPECT_EQ(shown, (std::vector<std::string>{r.shownTarget, "localhost:3333", "none", "gdb-multiarch",
+                                              simulated ? "machine applies" : "machine greyed"}));
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_EQ(m_refusals[0],
+            "The settings of driver '" + std::string(r.base) +
+                "' are refused: 'GDB server (host:port):' is 'board', not a host and a port from 1 to 65535.");
+  EXPECT_EQ(page->DllText(r.parameter)->text(), "-remote board:2331 -gdb arm-gdb");
+  // The session of that side gets it.
+  if (r.parameter == 5) QTest::mouseClick(page->TargetDriver(), Qt::LeftButton, {}, QPoint(6, page->TargetDriver()->height() / 2));
+  const DebugSettings s = Settings();
+  EXPECT_STREQ(s.dllParams, "-remote board:2331 -gdb arm-gdb");
+}
+
+// A driver without settings of its own: the button that would open them
+// is greyed, its tip saying so; choosing the GDB driver again offers them.
+TEST_F(DebugPageTest, TheScriptedDriverHasNoSettingsAndSaysSo) {
+  const std::string program = std::string(PM2_PROGRAM_DIR) + "/";
+  m_env.toolsets[3]->toolsFolder = program + "../ARM/BIN/";
+  Open(m_target);
+  const_cast<SheetServices&>(m_sheet->Services()).programFolder = program;
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  page->Drivers()->setCurrentIndex(1);
+  EXPECT_FALSE(page->DriverSettings()->isEnabled());
+  EXPECT_EQ(page->DriverSettings()->toolTip().toStdString(), "The driver 'TestDrv' has no settings of its own.");
+  Type(page->DllText(0), "TESTDRV.DLL");
+  Q_EMIT page->DllText(0)->editingFinished();
+  EXPECT_FALSE(page->DllSettings(0)->isEnabled());
+  EXPECT_EQ(page->DllSettings(0)->toolTip().toStdString(), "The driver 'TESTDRV' has no settings of its own.");
+  page->Drivers()->setCurrentIndex(0);
+  EXPECT_TRUE(page->DriverSettings()->isEnabled());
+  EXPECT_TRUE(page->DllSettings(1)->isEnabled());
+}
+
+const GdbSettingsRow kGdbSettingsRows[] = {
+    {"CpuDllSettings", 0, 1, "Simulation in the emulator", "GDBDRV"},
+    {"DriverDllSettings", 1, 5, "GDB server (remote)", "GDBDRV"},
+    {"UseDriverSettings", 2, 5, "GDB server (remote)", "GdbDrv"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, GdbDriverSettings, ::testing::ValuesIn(kGdbSettingsRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 
+#include "driver_abi/driver_settings_form.h"
 #include "options/bank_stream.h"
 #include "project/file_test_util.h"
 #include "options/sheet_fixture.h"
@@ -62,6 +63,7 @@ class FakeDrivers : public DriverCaps {
     int32_t settings = 0;
     std::string newSettings;
     int32_t hasConfig = 1;
+    int32_t settingsKind = kDrvSettingsDialog;  // how it offers its settings
   };
   std::map<std::string, Driver> drivers;
   std::vector<std::pair<std::string, int>> calls;
@@ -72,7 +74,7 @@ class FakeDrivers : public DriverCaps {
   bool Call(const std::string& path, int code, void* argument, int32_t* result) override {
     calls.emplace_back(path, code);
     if (shortRecord.count(path)) {
-      *result = 1;
+      *result = code == kDrvCapSettingsKind ? kDrvSettingsDialog : 1;
       return true;
     }
     auto it = drivers.find(path);
@@ -81,6 +83,7 @@ class FakeDrivers : public DriverCaps {
       case kCapFamily: *result = it->second.family; break;
       case kCapFlash: *result = it->second.flash; break;
       case kCapHasConfig: *result = it->second.hasConfig; break;
+      case kDrvCapSettingsKind: *result = it->second.settingsKind; break;
       case kCapFlashSettings:
       case kCapConfigDialog:
       case kCapSettings: {
@@ -1163,6 +1166,48 @@ INSTANTIATE_TEST_SUITE_P(Rows, CpuDllSettings,
                                            CpuDllRow{"InTheProgramFolder", "/opt/pm2/PM2/", ""},
                                            CpuDllRow{"Nowhere", "", "Invalid Target Driver !"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A driver that has no settings of its own greys the three buttons that
+// would open them, each with a tip saying so; a driver that has them, or
+// a library that does not load (a click says why), keeps its button.
+TEST_F(SheetTest, ADriverWithoutSettingsGreysItsButtonsWithTheReason) {
+  UseToolset(kToolsetArmGnu);
+  m_env.toolsets[3]->toolsFolder = "/tools/";
+  m_env.toolsets[3]->targetDrivers = {{"plain.dll", "No settings"}, {"rich.dll", "Settings"}};
+  m_fakeDrivers.drivers["/tools/plain.dll"] = {7, 0, 0, "", 1, kDrvSettingsNone};
+  m_fakeDrivers.drivers["/tools/rich.dll"] = {7, 0, 1, "X=1", 1, kDrvSettingsDialog};
+  Open(m_target);
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  const QString none = "The driver 'plain' has no settings of its own.";
+  struct Button {
+    const char* name;
+    QPushButton* button;
+    std::function<void(const char*)> choose;
+  };
+  const Button buttons[] = {
+      {"CpuDll", page->DllSettings(0), [&](const char* dll) { page->DllText(0)->setText(dll); }},
+      {"DriverDll", page->DllSettings(1), [&](const char* dll) { page->DllText(4)->setText(dll); }},
+      {"UseDriver", page->DriverSettings(),
+       [&](const char* dll) { page->Drivers()->setCurrentIndex(std::string(dll) == "plain.dll" ? 0 : 1); }},
+  };
+  for (const Button& b : buttons) {
+    SCOPED_TRACE(b.name);
+    b.choose("plain.dll");
+    Q_EMIT page->DllText(0)->editingFinished();
+    EXPECT_FALSE(b.button->isEnabled());
+    EXPECT_EQ(b.button->toolTip(), none);
+    b.choose("rich.dll");
+    Q_EMIT page->DllText(0)->editingFinished();
+    EXPECT_TRUE(b.button->isEnabled());
+    EXPECT_NE(b.button->toolTip(), none);
+    b.choose("missing.dll");
+    Q_EMIT page->DllText(0)->editingFinished();
+    if (std::string(b.name) != "UseDriver") {
+      EXPECT_TRUE(b.button->isEnabled());
+      EXPECT_TRUE(b.button->toolTip().isEmpty());
+    }
+  }
+}
 
 TEST_F(SheetTest, FlashDriverSettingsAreKeptPerDriver) {
   UseToolset(kToolsetArmGnu);

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "debugger/dialogs/breakpoints_check_list.h"
+#include "project/edit/stored_setters.h"
 
 namespace pm2 {
 
@@ -228,6 +229,16 @@ void BreakpointsDialog::Define() {
     case BpFieldError::None:
       break;
   }
+  // The session keeps its breakpoints with the target in the options file:
+  // a text the file could not give back as typed is refused here.
+  for (auto [kind, field] : {std::pair{DebugWindowText::kBreakpointExpression, m_expr},
+                             std::pair{DebugWindowText::kBreakpointCommand, m_command}})
+    if (const std::string why = DebugWindowTextRefusal(kind, field->text().toStdString()); !why.empty()) {
+      m_ctx.Beep();
+      m_ctx.Message(why);
+      field->setFocus();
+      return;
+    }
   DebugInterface* r = m_ctx.R();
   if (!r || !r->DbgBreakpointDefine) {
     m_ctx.Beep();

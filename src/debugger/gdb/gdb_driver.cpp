@@ -32,8 +32,9 @@
 #include "debugger/gdb/elf/elf_arm_code.h"
 #include "debugger/gdb/commands/expression_effects.h"
 #include "debugger/gdb/target/gdb_target.h"
+#include "debugger/gdb/target/settings_form.h"
 #include "debugger/gdb/arm/inline_asm.h"
-#include "debugger/gdb/trace/trace_history.h"
+#include "debugger/driver_shared/trace_history.h"
 
 namespace {
 
@@ -251,6 +252,13 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       // target's state from atomics: any thread may ask while it is halted.
       if (b) *reinterpret_cast<int32_t*>(b) = 1;
       return 0;
+    case kDbgCtlReadOnlyFault: {
+      // What gdb would run evaluating a client's text: an assignment, an
+      // increment, a call in any form, a literal placed in target memory.
+      const std::string fault = a ? pm2::gdb::ReadOnlyExpressionFault(reinterpret_cast<const char*>(a)) : std::string();
+      if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", fault.c_str());
+      return fault.empty() ? 0 : 1;
+    }
     case kDbgCtlAssemblerMissing:
       if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_asmMissing.c_str());
       return g_asmMissing.empty() ? 0 : 1;
@@ -896,13 +904,36 @@ void FindProgramFile(DebugSettings* s) {
 
 }  // namespace
 
-// The options pages' questions: the ARM family (7), and flash programming
-// offered (100). The driver has no settings dialogs of its own.
-extern "C" __attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void*) {
+// The options pages' questions: the ARM family (7), flash programming
+// offered (100), and the driver's settings as a form the pages show
+// (its parameter text: the target, the emulator and its machine or the
+// GDB server, the gdb program).
+extern "C" __attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void* argument) {
   constexpr int32_t kFamilyArm = 7;
+  auto* form = static_cast<DriverSettingsForm*>(argument);
   switch (code) {
     case 2: return kFamilyArm;
     case 100: return 1;
+    case kDrvCapSettingsKind: return kDrvSettingsForm;
+    case kDrvCapSettingsForm:
+      if (!form) return 0;
+      pm2::gdb::FillSettingsForm(form->parameter ? form->parameter : "", form);
+      return 1;
+    case kDrvCapSettingsText: {
+      if (!form) return 0;
+      std::string text, error;
+      if (!pm2::gdb::SettingsFormText(*form, &text, &error)) {
+        std::snprintf(form->error, sizeof form->error, "%s", error.c_str());
+        return 0;
+      }
+      if (text.size() >= sizeof form->text) {
+        std::snprintf(form->error, sizeof form->error, "the settings text is longer than %zu characters",
+                      sizeof form->text - 1);
+        return 0;
+      }
+      std::snprintf(form->text, sizeof form->text, "%s", text.c_str());
+      return 1;
+    }
     default: return 0;
   }
 }

@@ -104,6 +104,10 @@ bool IpcDebugHandlers::Evaluate(const std::string& text, uint64_t* value, bool r
   return r.error == 0;
 }
 
+DriverExpressionFault IpcDebugHandlers::DriverFault() {
+  return [this](const std::string& text) { return m_shell.ExpressionFault(text); };
+}
+
 void IpcDebugHandlers::OnStartDebugging(dtc_Debug::StartDebugging& e) {
   if (m_shell.IsDebugging()) {
     SendDebugStatusText(kIpcDebuggerRunsAlready);
@@ -163,7 +167,7 @@ void IpcDebugHandlers::OnStepOut(dtc_Debug::StepOut&) {
 
 void IpcDebugHandlers::OnExecuteUntil(dtc_Debug::ExecuteUntil& e) {
   if (!Halted()) return;
-  if (const std::string why = ReadOnlyExpressionRefusal("ExecuteUntil", e.m_strAddress); !why.empty())
+  if (const std::string why = ReadOnlyExpressionRefusal("ExecuteUntil", e.m_strAddress, DriverFault()); !why.empty())
     return SendDebugStatusText(why);
   std::string text = "g," + e.m_strAddress + "\n";
   // Told as a run of the Go command is (service 1 before it), so the client
@@ -177,7 +181,7 @@ void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
   // The location is evaluated ("R1 = 7" would set R1): it writes nothing.
-  if (const std::string why = BreakpointLocationRefusal("SetBreakpoint", e.m_strExpression); !why.empty()) {
+  if (const std::string why = BreakpointLocationRefusal("SetBreakpoint", e.m_strExpression, DriverFault()); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::SetBreakpointReply refused(e.m_strExpression, 0);
     return Reply(refused, e.m_nSender);
@@ -197,7 +201,7 @@ void IpcDebugHandlers::OnSetBreakpoint(dtc_Debug::SetBreakpoint& e) {
 void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
   if (Muted()) return;
   if (!Halted(false)) return;
-  if (const std::string why = ReadOnlyExpressionRefusal("ClearBreakpoint", e.m_strAddress); !why.empty()) {
+  if (const std::string why = ReadOnlyExpressionRefusal("ClearBreakpoint", e.m_strAddress, DriverFault()); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::ClearBreakpointReply refused(e.m_strAddress, 0);
     return Reply(refused, e.m_nSender);
@@ -217,7 +221,7 @@ void IpcDebugHandlers::OnClearBreakpoint(dtc_Debug::ClearBreakpoint& e) {
 void IpcDebugHandlers::OnReadRegister(dtc_Debug::ReadRegister& e) {
   if (!Halted(false)) return;
   // A read takes a name or an expression that writes nothing ("R1 = 7" would set R1).
-  if (const std::string why = ReadOnlyExpressionRefusal("ReadRegister", e.m_strRegister); !why.empty())
+  if (const std::string why = ReadOnlyExpressionRefusal("ReadRegister", e.m_strRegister, DriverFault()); !why.empty())
     return SendDebugStatusText(why);
   uint64_t value = 0;
   if (!Evaluate(e.m_strRegister, &value, true)) {
@@ -233,7 +237,7 @@ void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
   // The name is a register name or one expression; the assignment is made
   // here and evaluated, never handed over as a command line, where the
   // tool-box commands and the command language's words would be tried.
-  if (const std::string why = ReadOnlyExpressionRefusal("WriteRegister", e.m_strRegister); !why.empty())
+  if (const std::string why = ReadOnlyExpressionRefusal("WriteRegister", e.m_strRegister, DriverFault()); !why.empty())
     return SendDebugStatusText(why);
   char value[16];
   std::snprintf(value, sizeof value, "0x%X", e.m_nValue);
@@ -248,7 +252,7 @@ void IpcDebugHandlers::OnWriteRegister(dtc_Debug::WriteRegister& e) {
 
 void IpcDebugHandlers::OnGetMemoryAddress(dtc_Debug::GetMemoryAddress& e) {
   if (!Halted(false)) return;
-  if (const std::string why = ReadOnlyExpressionRefusal("GetMemoryAddress", e.m_strExpression); !why.empty()) {
+  if (const std::string why = ReadOnlyExpressionRefusal("GetMemoryAddress", e.m_strExpression, DriverFault()); !why.empty()) {
     SendDebugStatusText(why);
     dtc_Debug::GetMemoryAddressReply refused(e.m_strExpression, 0, 0);
     return Reply(refused, e.m_nSender);

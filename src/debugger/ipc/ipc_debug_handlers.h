@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "debugger/ipc/request_text.h"
 #include "ipc/event_catalog.h"
 #include "ipc/ipc_layout.h"
 
@@ -55,6 +56,10 @@ class IpcDebugShell {
   // A service whose record writes nothing (an expression checked to be
   // read-only): may be answered on this thread when the program can.
   virtual intptr_t ReadService(int code, intptr_t arg) { return Service(code, arg); }
+  // Why the loaded driver, by its own rules, would do more than read
+  // evaluating `text` (a client's register name, address or breakpoint
+  // location); "" when it only reads.
+  virtual std::string ExpressionFault(const std::string& text) = 0;
   // Why the driver refused the last command of service 34, as it told the
   // Command page ("" when it said nothing).
   virtual std::string CommandRefusal() { return std::string(); }
@@ -111,6 +116,8 @@ class IpcDebugHandlers {
   // Evaluates a text through service 2048; false on error. `readOnly`: the
   // text was checked to write nothing (it may be read without the GUI thread).
   bool Evaluate(const std::string& text, uint64_t* value, bool readOnly = false);
+  // The loaded driver's rule of what an expression does (through the shell).
+  DriverExpressionFault DriverFault();
   struct Handlers;
 
   IpcDebugShell& m_shell;

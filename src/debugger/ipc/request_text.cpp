@@ -1,10 +1,9 @@
 #include "debugger/ipc/request_text.h"
 
-#include "debugger/gdb/commands/expression_effects.h"
-
 namespace pm2 {
 
-std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view text) {
+std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view text,
+                                      const DriverExpressionFault& driverFault) {
   const std::string name(request);
   if (text.size() > kIpcRequestTextMax)
     return name + ": the text is longer than " + std::to_string(kIpcRequestTextMax) + " characters";
@@ -13,11 +12,12 @@ std::string ReadOnlyExpressionRefusal(std::string_view request, std::string_view
     if (c == '\0') return name + ": the text holds a NUL character";
   }
   if (text.find_first_not_of(" \t") == std::string_view::npos) return name + ": an expression expected";
-  const std::string fault = gdb::ReadOnlyExpressionFault(text);
+  const std::string fault = driverFault ? driverFault(std::string(text)) : std::string();
   return fault.empty() ? fault : name + ": " + fault;
 }
 
-std::string BreakpointLocationRefusal(std::string_view request, std::string_view text) {
+std::string BreakpointLocationRefusal(std::string_view request, std::string_view text,
+                                      const DriverExpressionFault& driverFault) {
   int depth = 0;
   char quote = 0;
   std::size_t end = 0;
@@ -43,7 +43,7 @@ std::string BreakpointLocationRefusal(std::string_view request, std::string_view
     if (c == '\n' || c == '\r') return std::string(request) + ": the text holds a line end";
     if (c == '\0') return std::string(request) + ": the text holds a NUL character";
   }
-  return ReadOnlyExpressionRefusal(request, text.substr(0, end));
+  return ReadOnlyExpressionRefusal(request, text.substr(0, end), driverFault);
 }
 
 }  // namespace pm2

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "debugger/model/watch_format.h"
+#include "project/edit/stored_setters.h"
 
 namespace pm2 {
 
@@ -105,7 +106,16 @@ std::vector<std::string> WatchModel::Expressions() const {
   return out;
 }
 
-void WatchModel::AddExpression(const std::string& expression) {
+bool WatchModel::Keepable(const std::string& text) const {
+  const std::string why = DebugWindowTextRefusal(DebugWindowText::kWatchRow, text);
+  if (why.empty()) return true;
+  Beep();
+  if (m_env.say) m_env.say(why);
+  return false;
+}
+
+bool WatchModel::AddExpression(const std::string& expression) {
+  if (!Keepable(expression)) return false;
   AddPlaceholder();
   WatchItem* row = PlaceholderRow();
   row->placeholder = false;
@@ -119,6 +129,7 @@ void WatchModel::AddExpression(const std::string& expression) {
   if (Active()) Evaluate(row);
   AddPlaceholder();
   ++m_structure;
+  return true;
 }
 
 // ------------------------------------------------------------------ evaluation
@@ -350,16 +361,17 @@ bool WatchModel::MayEditName(const WatchItem* row) const {
   return true;
 }
 
-void WatchModel::EndNameEdit(WatchItem* row, const std::string& text) {
-  if (!row) return;
+bool WatchModel::EndNameEdit(WatchItem* row, const std::string& text) {
+  if (!row) return false;
   if (IsEmptyWatchName(text)) {
     if (row->placeholder) {
       row->name = kWatchPlaceholder;
-      return;
+      return true;
     }
     DeleteRow(row);
-    return;
+    return true;
   }
+  if (!Keepable(text)) return false;
   row->placeholder = false;
   row->children.clear();
   row->expanded = false;
@@ -374,6 +386,7 @@ void WatchModel::EndNameEdit(WatchItem* row, const std::string& text) {
   row->flags &= uint8_t(~kWatchChanged);
   AddPlaceholder();
   ++m_structure;
+  return true;
 }
 
 bool WatchModel::AssignableExpression(const WatchItem* row, std::string* out) const {

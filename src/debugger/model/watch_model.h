@@ -47,6 +47,8 @@ struct WatchItem {
 struct WatchEnvironment {
   std::function<void()> beep;                     // a refused key or edit
   std::function<void()> assignmentDone;           // deferred command 2048
+  // A refusal's reason for the user (a row the project could not keep).
+  std::function<void(const std::string&)> say;
 };
 
 class WatchModel {
@@ -68,8 +70,9 @@ class WatchModel {
   void Refresh();           // re-evaluates; the locals follow the scope
   void ClearValues();       // all rows gone (codes 1, 3, 4)
   void Rebuild();           // all rows gone, a new placeholder (code 49)
-  // Adds an expression as a new row before the placeholder (code 24).
-  void AddExpression(const std::string& expression);
+  // Adds an expression as a new row before the placeholder (code 24);
+  // false, with the reason said, for a text the project could not keep.
+  bool AddExpression(const std::string& expression);
   // The top-level expressions (Watch #1 and #2 are saved from them).
   std::vector<std::string> Expressions() const;
 
@@ -78,9 +81,11 @@ class WatchModel {
   void Collapse(WatchItem* row) { if (row) row->expanded = false; }
   // Name edit: allowed on a top-level row of a watch window during a
   // session; the result of the edit (an empty text deletes the row or
-  // restores the placeholder).
+  // restores the placeholder). A text the project could not keep with the
+  // target's watch list is refused, the reason said: false, the row as it
+  // was.
   bool MayEditName(const WatchItem* row) const;
-  void EndNameEdit(WatchItem* row, const std::string& text);
+  bool EndNameEdit(WatchItem* row, const std::string& text);
   // Value edit: an assignment through the driver; false (after a beep)
   // when refused.
   bool MayEditValue(const WatchItem* row) const;
@@ -105,6 +110,8 @@ class WatchModel {
   void RebuildLocals(uint32_t key, const std::vector<std::string>& names);
   bool QueryLocals(uint32_t* key, std::vector<std::string>* names) const;
   void Beep() const { if (m_env.beep) m_env.beep(); }
+  // Refuses (beep and reason) a row text the project could not keep.
+  bool Keepable(const std::string& text) const;
   WatchItem* PlaceholderRow() const;
 
   bool m_locals;

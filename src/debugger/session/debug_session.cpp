@@ -707,6 +707,37 @@ bool DebugSession::EvaluateOnCallingThread(intptr_t record) {
   return true;
 }
 
+namespace {
+
+// The driver's answer to kDbgCtlReadOnlyFault: "" when the text only reads.
+std::string AskReadOnlyFault(DebugInterface* record, const std::string& text) {
+  char why[256] = {};
+  if (record->DbgControl(kDbgCtlReadOnlyFault, reinterpret_cast<intptr_t>(text.c_str()),
+                         reinterpret_cast<intptr_t>(why)) == 0)
+    return std::string();
+  why[sizeof why - 1] = '\0';
+  // A refusal without its reason still names what was refused.
+  return why[0] ? std::string(why) : "the driver refuses the expression '" + text + "'";
+}
+
+}  // namespace
+
+std::string DebugSession::ExpressionFault(const std::string& text) {
+  if (!SessionActive() || !m_pRecord->DbgControl) return std::string();
+  return AskReadOnlyFault(m_pRecord, text);
+}
+
+bool DebugSession::ExpressionFaultOnCallingThread(const std::string& text, std::string* why) {
+  // Asked where the driver's reads may be: the question reads nothing of
+  // the target, and the session cannot end meanwhile (the lock).
+  std::lock_guard<std::mutex> lock(m_anyThreadMutex);
+  if (!m_anyThreadReads || !m_pRecord->DbgControl) return false;
+  const uint32_t flags = __atomic_load_n(&m_pRecord->flags, __ATOMIC_ACQUIRE);
+  if (!(flags & kDbgFlagActive) || (flags & kDbgFlagExecuting)) return false;
+  *why = AskReadOnlyFault(m_pRecord, text);
+  return true;
+}
+
 intptr_t DebugSession::Control(int code, intptr_t a, intptr_t b) {
   return m_pRecord->DbgControl ? m_pRecord->DbgControl(code, a, b) : 0;
 }

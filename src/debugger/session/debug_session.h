@@ -161,6 +161,8 @@ class DebugSession : public DebugPort {
   bool HasControl() const override { return m_pRecord->DbgControl != nullptr; }
   intptr_t Control(int code, intptr_t a, intptr_t b) override;
   bool EvaluateOnCallingThread(intptr_t record) override;
+  std::string ExpressionFault(const std::string& text) override;
+  bool ExpressionFaultOnCallingThread(const std::string& text, std::string* why) override;
 
   // The driver said it ended abnormally (its process or target is gone);
   // from any thread. Its breakpoints are taken when the session stops only

@@ -14,6 +14,10 @@
 //   readable <hex end>          reads stop at this address
 //   stopat <hex>                the stop address a failed read reports
 //   eval <expression> <hex value>
+//   writes <expression> <reason>  by this driver's rules the expression
+//                               ("_" for a blank) does more than read:
+//                               DbgControl 0x1022 refuses it with the reason
+//                               (every other text only reads)
 //   pc <hex>                    the program counter
 //   windows <hex>               window flags the driver sets at start
 //   drivertext <text>           the target driver's settings text it leaves
@@ -100,7 +104,8 @@
 
 #include "driver_abi/debug_interface.h"
 #include "driver_abi/debug_records.h"
-#include "debugger/gdb/trace/trace_history.h"
+#include "driver_abi/driver_settings_form.h"
+#include "debugger/driver_shared/trace_history.h"
 #include "driver_abi/syntax_table_builder.h"
 
 namespace {
@@ -127,6 +132,7 @@ struct Script {
   std::string driverText;  // the target driver's settings text left at the start
   bool pumpsAtStart = false;  // BootDll code 4 runs the IDE's message pump
   std::string noAssembler;  // why there is no inline assembler ("" there is one)
+  std::map<std::string, std::string> writes;  // expression -> why it does more than read
   uint32_t offers = 0x8000 | 0x10000;
   std::vector<uint8_t> current;  // DbgEnum 8's record, the address at byte 19
   struct Value {
@@ -388,6 +394,11 @@ void ReadScript(const std::string& path) {
       std::string expr, value;
       in >> expr >> value;
       g_script.evals[expr] = std::strtoull(value.c_str(), nullptr, 16);
+    } else if (cmd == "writes") {
+      std::string expr;
+      in >> expr;
+      std::replace(expr.begin(), expr.end(), '_', ' ');
+      g_script.writes[expr] = Rest(in);
     } else if (cmd == "exec") {
       std::string text;
       int result = 0;
@@ -655,6 +666,12 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       const uint32_t address = *reinterpret_cast<const uint32_t*>(a);
       std::snprintf(reinterpret_cast<char*>(b), 256, "%08X  NOP", address);
       return 0;
+    }
+    case kDbgCtlReadOnlyFault: {
+      auto it = g_script.writes.find(a ? reinterpret_cast<const char*>(a) : "");
+      const std::string why = it == g_script.writes.end() ? std::string() : it->second;
+      std::snprintf(reinterpret_cast<char*>(b), 256, "%s", why.c_str());
+      return why.empty() ? 0 : 1;
     }
     case kDbgCtlAssemblerMissing:
       std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_script.noAssembler.c_str());
@@ -1132,6 +1149,13 @@ int32_t Eval(int32_t, const char* text, uint64_t* value) {
 }  // namespace
 
 extern "C" {
+
+// The options pages' questions: an ARM driver, without settings of its own
+// (its script is named by its parameter) and without flash programming.
+__attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code, void*) {
+  constexpr int32_t kFamilyArm = 7;
+  return code == 2 ? kFamilyArm : code == kDrvCapSettingsKind ? kDrvSettingsNone : 0;
+}
 
 __attribute__((visibility("default"))) int32_t BootDll(int32_t code, void* argument) {
   Log("boot " + std::to_string(code));

@@ -58,6 +58,7 @@ DebugBarCommands::DebugBarCommands(CMainFrame& frame, ShellApp& app, DebugSessio
   };
   services.showSource = [this](uint32_t address) { return m_app.IdeServiceCall(21, intptr_t(address)) != 0; };
   services.askCallStack = [this] { m_session.RefreshCallStack(); };
+  services.say = [this](const std::string& text) { m_app.Dialogs().MessageBox(text, kMbOk | kMbIconExclamation); };
   m_bar = new DebugBarWindow(&m_session.RecordSlot(), services);
   for (int i = 1; i < 3; ++i)
     m_bar->Watch(i)->SetCommandSink([this](int id) { m_frame.ExecuteCommand(CommandId(id)); });
@@ -406,9 +407,8 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     case 24:
       // Into the watch page in front, else Watch #1.
-      if (arg) (current && current != m_bar->Watch(0) ? current : m_bar->Watch(1))
-                   ->AddExpression(reinterpret_cast<const char*>(arg));
-      *result = 1;
+      *result = arg && (current && current != m_bar->Watch(0) ? current : m_bar->Watch(1))
+                           ->AddExpression(reinterpret_cast<const char*>(arg));
       return true;
     case 45:
       if (current) current->Refresh();
@@ -511,8 +511,7 @@ void DebugBarCommands::ClearCoverage() {
 
 bool DebugBarCommands::AddToWatch(int page, const std::string& expression) {
   if (!m_session.SessionActive() || (page != 1 && page != 2) || expression.empty()) return false;
-  m_bar->Watch(page)->AddExpression(expression);
-  return true;
+  return m_bar->Watch(page)->AddExpression(expression);
 }
 
 bool DebugBarCommands::CursorAddress(uint32_t* address) const {

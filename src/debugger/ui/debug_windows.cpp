@@ -353,6 +353,7 @@ void DebugWindows::MakeMemoryWindow() {
     return p && p->curTarget && p->curTarget->pOpts && (p->curTarget->pOpts->lst.GLFLAGS & kGlFlagsBigEndian);
   };
   host.beep = [this] { m_app.Dialogs().Beep(); };
+  host.say = [this](const std::string& text) { m_app.Dialogs().MessageBox(text, kMbOk | kMbIconExclamation); };
   host.askValues = [this](const std::string& title, const std::string& example, std::string* text) {
     bool ok = false;
     const QString t = QInputDialog::getText(&m_frame, QString::fromStdString(title), QString::fromStdString(example),

@@ -65,6 +65,13 @@ intptr_t IpcDebugShellImpl::ReadService(int code, intptr_t arg) {
   return Service(code, arg);
 }
 
+std::string IpcDebugShellImpl::ExpressionFault(const std::string& text) {
+  std::string why;
+  if (m_app.Debug().ExpressionFaultOnCallingThread(text, &why)) return why;
+  m_gui([&] { why = m_app.Debug().ExpressionFault(text); });
+  return why;
+}
+
 std::string IpcDebugShellImpl::CommandRefusal() {
   std::string why;
   m_gui([&] { why = m_app.Debug().LastCommandRefusal(); });

@@ -35,6 +35,7 @@ class IpcDebugShellImpl : public IpcDebugShell {
   // Whether the target runs and the step, in one trip to the GUI thread.
   bool ServiceIfHalted(int code, intptr_t arg, intptr_t* result) override;
   std::string CommandRefusal() override;
+  std::string ExpressionFault(const std::string& text) override;
   // Under an open options sheet, any other modal dialog of the user's or
   // the print preview (which holds the main window as a modal one would).
   std::string StartRefusal() override;

@@ -12,7 +12,7 @@ DebugBarWindow::DebugBarWindow(DebugInterface* const* record, Services services,
     : QWidget(parent) {
   setObjectName("DebugBar");
   m_tabs = new SEC3DTabWnd(this, 0x10, kTabWndId);
-  WatchEnvironment env{services.beep, services.assignmentDone};
+  WatchEnvironment env{services.beep, services.assignmentDone, services.say};
   static const char* const kLabels[] = {"Locals", "Watch #1", "Watch #2"};
   for (int i = 0; i < 3; ++i) {
     m_watch[i] = new WatchWindow(i == 0, record, env);

@@ -26,6 +26,7 @@ class DebugBarWindow : public QWidget, public TabListener {
     std::function<void()> assignmentDone;          // deferred command 2048
     std::function<bool(uint32_t)> showSource;      // IDE service 21
     std::function<void()> askCallStack;            // the driver's call stack brought up to date
+    std::function<void(const std::string&)> say;   // a refusal's reason (a message box)
   };
   DebugBarWindow(DebugInterface* const* record, Services services, QWidget* parent = nullptr);
   ~DebugBarWindow() override;

@@ -14,6 +14,7 @@
 #include "toolkit/controls/window_font_qt.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/controls/tab_windows.h"
+#include "project/edit/stored_setters.h"
 
 namespace pm2 {
 
@@ -170,6 +171,16 @@ void MemoryPage::Update() {
 }
 
 void MemoryPage::EvaluateEntered() {
+  // An address the project could not keep with the target is refused
+  // here, and the last one it can keep comes back.
+  if (const std::string why = DebugWindowTextRefusal(DebugWindowText::kMemoryAddress, m_edit->text().toStdString());
+      !why.empty()) {
+    if (m_host.beep) m_host.beep();
+    if (m_host.say) m_host.say(why);
+    m_edit->setText(QString::fromStdString(m_kept));
+    return;
+  }
+  m_kept = m_edit->text().toStdString();
   const QByteArray text = m_edit->text().left(126).toLocal8Bit();
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   EvalResult result;
@@ -195,7 +206,11 @@ void MemoryPage::SetFormat(int format) {
   ComputeColumns();
 }
 
-std::string MemoryPage::SavedText() const { return m_edit->text().toStdString(); }
+std::string MemoryPage::SavedText() const {
+  // A text typed but never entered is saved when the project can keep it.
+  const std::string typed = m_edit->text().toStdString();
+  return DebugWindowTextRefusal(DebugWindowText::kMemoryAddress, typed).empty() ? typed : m_kept;
+}
 
 uint16_t MemoryPage::SavedFormat() const {
   return uint16_t((m_look.format & 0xFF) | (m_look.decimal ? kMemSavedDecimal : 0));
@@ -203,6 +218,7 @@ uint16_t MemoryPage::SavedFormat() const {
 
 void MemoryPage::RestoreAddress(const std::string& text, uint16_t format) {
   m_edit->setText(QString::fromStdString(text));
+  m_kept = text;
   const QByteArray typed = m_edit->text().left(126).toLocal8Bit();
   DebugInterface* r = m_host.record ? m_host.record() : nullptr;
   EvalResult result;

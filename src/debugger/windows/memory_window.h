@@ -32,6 +32,8 @@ struct MemoryHost {
   std::function<int()> toolset;             // the current target's toolset
   std::function<bool()> bigEndian;          // the device is big-endian
   std::function<void()> beep;
+  // A refusal's reason for the user (an address the project could not keep).
+  std::function<void(const std::string&)> say;
   // The entry dialog: title, example, the text entered; false on Cancel.
   std::function<bool(const std::string& title, const std::string& example, std::string* text)> askValues;
   // The target's memory was written here: every window that shows the
@@ -116,6 +118,9 @@ class MemoryPage : public QWidget {
   MemLook m_look;
   MemGeometry m_geometry;
   bool m_valid = false;
+  // The last address text entered or restored that the project can keep:
+  // what the page is saved with.
+  std::string m_kept;
   uint64_t m_base = 0;
   int64_t m_top = 0;
   bool m_editing = false;

@@ -117,9 +117,10 @@ void WatchWindow::Rebuild() {
   m_model.Rebuild();
   Sync();
 }
-void WatchWindow::AddExpression(const std::string& expression) {
-  m_model.AddExpression(expression);
+bool WatchWindow::AddExpression(const std::string& expression) {
+  const bool added = m_model.AddExpression(expression);
   Sync();
+  return added;
 }
 void WatchWindow::SetRadix(int radix) {
   m_model.SetRadix(radix);

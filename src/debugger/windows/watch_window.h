@@ -26,7 +26,8 @@ class WatchWindow : public SECTreeCtrl {
   void Refresh();
   void ClearValues();
   void Rebuild();
-  void AddExpression(const std::string& expression);
+  // False, the reason said, for a text the project could not keep.
+  bool AddExpression(const std::string& expression);
   void SetRadix(int radix);
   // The tree item of a model row (null when not shown).
   HTREEITEM ItemOf(const WatchItem* row);

@@ -4,11 +4,16 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include <cstring>
+
+#include "driver_abi/driver_settings_form.h"
 #include "options/core/options_session.h"
+#include "options/pages/driver_settings_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
 #include "platform/ascii_case.h"
 #include "project/environment/environment.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_defaults.h"
 #include "project/text/path_text.h"
 #include "project/text/pool.h"
@@ -97,6 +102,7 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
     }
     auto* settings = new QPushButton(column == 0 ? "CPU DLL Settings" : "Driver DLL Settings", box);
     settings->setAutoDefault(false);
+    m_dllSettings[column] = settings;
     connect(settings, &QPushButton::clicked, this, [this, column] { RunDllSettings(column); });
     g->addWidget(settings, 13, 0);
     if (column == 0) {
@@ -147,6 +153,10 @@ DebugPage::DebugPage(OptionsSheet& sheet) : OptionPage(sheet, PageId::kDebug), m
     m_drivers->setCurrentIndex(RowOfTargetDll());
     m_syncing = false;
   });
+  // Each settings button follows the library it opens.
+  for (QLineEdit* dll : {m_dll[0], m_dll[4]})
+    connect(dll, &QLineEdit::editingFinished, this, [this] { OfferSettings(); });
+  connect(m_drivers, &QComboBox::currentIndexChanged, this, [this] { OfferSettings(); });
 }
 
 int DebugPage::RowOfTargetDll() const {
@@ -176,6 +186,7 @@ void DebugPage::Load() {
     m_syncing = false;
   }
   EnableGoMain();
+  OfferSettings();
 }
 
 void DebugPage::EnableGoMain() {
@@ -193,6 +204,89 @@ int DebugPage::FolderKind() const {
   return env ? env->debuggerFlag : 0;
 }
 
+std::string DebugPage::DllLibrary(int which) const {
+  const std::string name(TrimBlanks(FromQ(m_dll[which == 0 ? 0 : 4]->text())));
+  if (name.empty()) return std::string();
+  // The session loads the driver from the toolset's folder, else from the
+  // program's: its settings come from the same library.
+  const std::string& programFolder = Sheet().Services().programFolder;
+  int32_t family = 0;
+  if (Sheet().Drivers().Call(ToolsetFolder() + name, kCapFamily, nullptr, &family)) return ToolsetFolder() + name;
+  if (!programFolder.empty() && Sheet().Drivers().Call(programFolder + name, kCapFamily, nullptr, &family))
+    return programFolder + name;
+  return std::string();
+}
+
+int DebugPage::SettingsKind(const std::string& path) const {
+  int32_t kind = kDrvSettingsNone;
+  if (path.empty() || !Sheet().Drivers().Call(path, kDrvCapSettingsKind, nullptr, &kind)) return -1;
+  return kind;
+}
+
+namespace {
+
+std::string NoSettingsTip(const std::string& base) {
+  return "The driver '" + base + "' has no settings of its own.";
+}
+
+}  // namespace
+
+void DebugPage::OfferSettings() {
+  auto offer = [](QPushButton* button, int kind, const std::string& base) {
+    // A library that does not load keeps its button: a click says why.
+    const bool none = kind == kDrvSettingsNone;
+    button->setEnabled(!none);
+    button->setToolTip(none ? ToQ(NoSettingsTip(base)) : kind > 0 ? ToQ("The settings of driver '" + base + "'") : QString());
+  };
+  for (int which = 0; which < 2; ++which)
+    offer(m_dllSettings[which], SettingsKind(DllLibrary(which)),
+          DriverBaseName(std::string(TrimBlanks(FromQ(m_dll[which == 0 ? 0 : 4]->text())))));
+  const int row = m_drivers->currentIndex();
+  if (row < 0 || row >= int(m_entries.size())) {
+    offer(m_settings, -1, std::string());
+    return;
+  }
+  const ToolsetInfo* env = Sheet().ToolsetEnvironment();
+  const std::string entry = m_entries[std::size_t(row)].path;
+  offer(m_settings, SettingsKind(DriverLoadPath(entry, env ? env->toolsFolder : std::string(), env ? env->debuggerFlag : 0)),
+        DriverBaseName(entry));
+}
+
+bool DebugPage::RunSettingsForm(const std::string& path, const std::string& base, QLineEdit* parameter,
+                                const std::string& parameterName) {
+  const std::string before = FromQ(parameter->text());
+  DriverSettingsForm form;
+  std::memset(&form, 0, sizeof form);
+  form.parameter = before.c_str();
+  int32_t answer = 0;
+  if (!Sheet().Drivers().Call(path, kDrvCapSettingsForm, &form, &answer) || answer != 1 || form.count == 0 ||
+      form.count > kDrvFormFields)
+    return Refuse(parameter, "The driver '" + base + "' did not describe its settings.");
+  std::string text;
+  auto check = [&](DriverSettingsForm& edited) -> std::string {
+    edited.parameter = before.c_str();
+    edited.text[0] = edited.error[0] = '\0';
+    int32_t made = 0;
+    if (!Sheet().Drivers().Call(path, kDrvCapSettingsText, &edited, &made))
+      return "Error: Can't load driver '" + path + "' !";
+    if (made != 1)
+      return "The settings of driver '" + base + "' are refused: " +
+             (edited.error[0] ? std::string(edited.error, strnlen(edited.error, sizeof edited.error))
+                              : std::string("the driver gave no reason")) + ".";
+    text.assign(edited.text, strnlen(edited.text, sizeof edited.text));
+    // The text goes into the page's field, which the project keeps.
+    if (text.size() > std::size_t(parameter->maxLength()))
+      return "The settings of driver '" + base + "' make a text of " + std::to_string(text.size()) +
+             " characters; the " + parameterName + " keeps at most " + std::to_string(parameter->maxLength()) + ".";
+    return FieldTextRefusal(parameterName, text);
+  };
+  DriverSettingsDialog dialog(form, check, [this](const std::string& why) { Refuse(nullptr, why); }, this);
+  const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
+  if (result != QDialog::Accepted) return false;
+  parameter->setText(ToQ(text));
+  return true;
+}
+
 void DebugPage::RunDllSettings(int which) {
   QLineEdit* field = m_dll[which == 0 ? 0 : 4];
   const std::string name(TrimBlanks(FromQ(field->text())));
@@ -200,17 +294,29 @@ void DebugPage::RunDllSettings(int which) {
     Refuse(field, "Select a dll first !");
     return;
   }
-  const std::string folder = ToolsetFolder();
-  DriverShortRecord record;
-  record.parentWindow = this;
-  record.toolsetFolder = folder.c_str();
-  int32_t answer = 0;
-  // The session loads the driver from the toolset's folder, else from the
-  // program's: its settings come from the same library.
-  const std::string& programFolder = Sheet().Services().programFolder;
-  if (Sheet().Drivers().Call(folder + name, kCapSettings, &record, &answer)) return;
-  if (!programFolder.empty() && Sheet().Drivers().Call(programFolder + name, kCapSettings, &record, &answer)) return;
-  Refuse(field, "Invalid Target Driver !");
+  const std::string path = DllLibrary(which);
+  if (path.empty()) {
+    Refuse(field, "Invalid Target Driver !");
+    return;
+  }
+  const std::string base = DriverBaseName(name);
+  switch (SettingsKind(path)) {
+    case kDrvSettingsForm:
+      RunSettingsForm(path, base, m_dll[which == 0 ? 1 : 5],
+                      which == 0 ? "Simulator CPU DLL Parameter" : "Target Debugger Driver DLL Parameter");
+      return;
+    case kDrvSettingsDialog: {
+      const std::string folder = ToolsetFolder();
+      DriverShortRecord record;
+      record.parentWindow = this;
+      record.toolsetFolder = folder.c_str();
+      int32_t answer = 0;
+      Sheet().Drivers().Call(path, kCapSettings, &record, &answer);
+      return;
+    }
+    default:
+      Refuse(field, NoSettingsTip(base));
+  }
 }
 
 void DebugPage::RunDialogDllSettings() {
@@ -257,7 +363,18 @@ void DebugPage::RunDriverSettings() {
     Refuse(m_drivers, "Invalid Target Driver !");
     return;
   }
-  RunDriverDialog(path, kCapSettings, base);
+  // The driver chosen here is the target side's library: its settings
+  // form edits that side's parameter.
+  switch (SettingsKind(path)) {
+    case kDrvSettingsForm:
+      RunSettingsForm(path, base, m_dll[5], "Target Debugger Driver DLL Parameter");
+      return;
+    case kDrvSettingsDialog:
+      RunDriverDialog(path, kCapSettings, base);
+      return;
+    default:
+      Refuse(m_drivers, NoSettingsTip(base));
+  }
 }
 
 bool DebugPage::Leave() {

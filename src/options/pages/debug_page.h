@@ -37,6 +37,8 @@ class DebugPage : public OptionPage {
   // its parameter (0-3), then the target side's (4-7).
   QLineEdit* DllText(int i) const { return m_dll[i]; }
   QPushButton* DriverSettings() const { return m_settings; }
+  // The CPU (0) or driver (1) library's settings button.
+  QPushButton* DllSettings(int which) const { return m_dllSettings[which]; }
   // Runs the selected driver's settings dialog (button 1523).
   void RunDriverSettings();
   // The CPU (0) or driver (1) library's own settings dialog.
@@ -59,11 +61,26 @@ class DebugPage : public OptionPage {
   static int TextOfIni(int side) { return side * kDbgSideTexts + kDbgSimIni; }
   std::string ToolsetFolder() const;
   int FolderKind() const;
+  // Where the CPU (0) or driver (1) library is loaded from, as the session
+  // finds it (the toolset's folder, else the program's); "" when it does
+  // not load there.
+  std::string DllLibrary(int which) const;
+  // How the library at path offers its settings (kDrvSettings...); -1
+  // when it does not load.
+  int SettingsKind(const std::string& path) const;
+  // The three settings buttons greyed, with a tip saying why, for a driver
+  // that has no settings of its own.
+  void OfferSettings();
+  // The driver's settings form over the parameter field: true when the
+  // user took new settings.
+  bool RunSettingsForm(const std::string& path, const std::string& base, QLineEdit* parameter,
+                       const std::string& parameterName);
 
   QRadioButton* m_sim;
   QRadioButton* m_target;
   QComboBox* m_drivers;
   QPushButton* m_settings;
+  QPushButton* m_dllSettings[2] = {nullptr, nullptr};
   std::vector<QCheckBox*> m_flags;
   QLineEdit* m_ini[2];
   QPushButton* m_iniBrowse[2];

@@ -29,9 +29,12 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
       m_preview(NewPreviewContext("")) {
   setWindowTitle(caption);
   if (!m_services.refuse) {
+    // Over the dialog a page opened when it refuses (a driver's settings):
+    // a box under the sheet would go behind that dialog.
     m_services.refuse = [this](const std::string& text) {
       QApplication::beep();
-      QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
+      QWidget* over = QApplication::activeModalWidget();
+      QMessageBox::warning(over ? over : this, windowTitle(), QString::fromLocal8Bit(text.c_str()));
     };
   }
   if (!m_services.notice) {

@@ -2,6 +2,7 @@
 
 #include "platform/win_path.h"
 #include "project/files/project_lines.h"
+#include "project/files/stored_texts.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
@@ -76,6 +77,17 @@ std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, co
   block.q166.DEFINE = block.q51.Q51DEF = block.q251.Q251DEF = block.cGnu.ACDEFN = d;
   block.q166.INCC6 = block.q51.INCC5 = block.q251.INCC2 = block.cGnu.ACINCD = i;
   return std::string();
+}
+
+std::string DebugWindowTextRefusal(DebugWindowText kind, std::string_view text) {
+  static const char* const kNames[] = {"watch expression",          "memory address",
+                                       "tool box button's label",   "tool box button's command",
+                                       "breakpoint's expression",   "breakpoint's command"};
+  const std::string fault = FieldTextFault(
+      text, kind == DebugWindowText::kBreakpointCommand ? FieldBrackets::kAngles : FieldBrackets::kParentheses);
+  if (fault.empty()) return fault;
+  return "The " + std::string(kNames[int(kind)]) + " '" + std::string(text) +
+         "' cannot be kept with the project: it holds " + fault + ".";
 }
 
 }  // namespace pm2

@@ -41,4 +41,23 @@ std::string GroupCompilerTextsRefusal(std::string_view group, const std::vector<
 std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, const std::vector<std::string>& symbols,
                                   const std::vector<std::string>& includePaths);
 
+// The texts a debug session's windows keep in the options file with the
+// target: watch rows, memory window addresses, tool box buttons, each
+// between parentheses; a breakpoint's expression between parentheses and
+// its command between angle brackets.
+enum class DebugWindowText {
+  kWatchRow,
+  kMemoryAddress,
+  kToolBoxLabel,
+  kToolBoxCommand,
+  kBreakpointExpression,
+  kBreakpointCommand
+};
+
+// Why the project could not keep the text the user typed there, read back
+// as it was: "The watch expression 'a)b' cannot be kept with the project:
+// it holds a ')' without its '('."; "" when it can. The window refuses
+// such a text where it is typed, so no later save fails on it.
+std::string DebugWindowTextRefusal(DebugWindowText kind, std::string_view text);
+
 }  // namespace pm2

@@ -112,11 +112,11 @@ constexpr MendPlace kMendPlaces[] = {
     {"OPTLE", "in Tools > Setup PC-Lint, the PC-Lint program"},
     {"OPTLC", "in Tools > Setup PC-Lint, the configuration file"},
     {"OPTLI", "in Tools > Setup PC-Lint, the include folders"},
-    {"OPTWA", "in the Watch window (View > Watch & Call Stack Window)"},
-    {"OPTMM", "in the Memory window (View > Memory Window)"},
-    {"OPTBT", "in the Toolbox (View > Toolbox)"},
-    {"OPTPA", "in Debug > Performance Analyzer Setup"},
-    {"OPTSY", "in the Symbols window (View > Symbols Window)"},
+    {"OPTWA", "in the Watch window of a debug session (Debug > Start/Stop Debug Session, then View > Watch & Call Stack Window)"},
+    {"OPTMM", "in the Memory window of a debug session (Debug > Start/Stop Debug Session, then View > Memory Window)"},
+    {"OPTBT", "in the Toolbox of a debug session (Debug > Start/Stop Debug Session, then View > Toolbox)"},
+    {"OPTPA", "in a debug session (Debug > Start/Stop Debug Session), in Debug > Performance Analyzer Setup"},
+    {"OPTSY", "in the Symbols window of a debug session (Debug > Start/Stop Debug Session, then View > Symbols Window)"},
 };
 
 // " Change it ..." naming the dialog and its field for the owner's text

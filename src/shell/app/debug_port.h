@@ -35,6 +35,14 @@ class DebugPort {
   // session runs with the target halted and its driver allows reads on any
   // thread. false: not evaluated (the caller takes the GUI thread's way).
   virtual bool EvaluateOnCallingThread(intptr_t /*record*/) { return false; }
+  // Why the loaded driver would do more than read evaluating `text`, by its
+  // own rules (DbgControl kDbgCtlReadOnlyFault); "" when it only reads, or
+  // no session runs.
+  virtual std::string ExpressionFault(const std::string& /*text*/) { return std::string(); }
+  // The same on the calling thread, without the GUI thread, where reads may
+  // be (EvaluateOnCallingThread): false when not asked (the caller takes
+  // the GUI thread's way).
+  virtual bool ExpressionFaultOnCallingThread(const std::string& /*text*/, std::string* /*why*/) { return false; }
   // Runs to the cursor address (deferred command 4).
   virtual void RunToCursor() {}
 };

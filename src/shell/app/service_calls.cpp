@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/notification_hub.h"
+#include "project/edit/stored_setters.h"
 #include "shell/app/debug_port.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/ipc_port.h"
@@ -66,8 +67,19 @@ const ShellApp::ServiceRow ShellApp::kServiceRows[] = {
     {26, 31, false, ToDebugWindows},
     {32, 32, true,
      [](ShellApp& a, int code, intptr_t arg) -> intptr_t {
-       if (a.m_windows.IsOpen(WindowSlot::ToolBox)) return ToDebugWindows(a, code, arg);
        auto** words = reinterpret_cast<const char**>(arg);
+       // The target keeps its buttons in the options file: a label or a
+       // command it could not read back as typed is refused, and said
+       // where the command was typed, whether the box is open or not.
+       if (words && words[0] && words[1]) {
+         std::string why = DebugWindowTextRefusal(DebugWindowText::kToolBoxLabel, words[0]);
+         if (why.empty()) why = DebugWindowTextRefusal(DebugWindowText::kToolBoxCommand, words[1]);
+         if (!why.empty()) {
+           a.PrintToCommandWindow(("*** error: " + why + "\n").c_str());
+           return 0;
+         }
+       }
+       if (a.m_windows.IsOpen(WindowSlot::ToolBox)) return ToDebugWindows(a, code, arg);
        if (!words || !words[0] || !words[1]) return 0;
        // A button of that label takes the new command, as in the open box.
        for (ToolBoxButton& b : a.m_toolBox)

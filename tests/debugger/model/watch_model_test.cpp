@@ -38,7 +38,7 @@ class WatchModelTest : public ::testing::Test {
 
   FakeWatchDriver drv;
   int beeps = 0, deferred = 0;
-  WatchEnvironment env{[this] { ++beeps; }, [this] { ++deferred; }};
+  WatchEnvironment env{[this] { ++beeps; }, [this] { ++deferred; }, {}};
 };
 
 struct FormatRow {

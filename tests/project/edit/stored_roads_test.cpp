@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "debugger/model/watch_model.h"
 #include "project/devices/device_db.h"
 #include "project/edit/component_lists.h"
 #include "project/edit/project_sheet_copy.h"
@@ -97,8 +98,59 @@ std::string SheetOk(ProjectSheetCopy& c, ProjectRec& p, const EditResult& r) {
 // can be given of the text.
 std::string FirstLine(const std::string& t) { return t.substr(0, t.find('\n')); }
 
+// A row typed in Watch #1 (over its placeholder) or added to it (Add to
+// Watch, a peer's or a command's), kept as the session's end keeps the
+// window's rows in the target's list. What the window refuses it says.
+std::string WatchRow(ProjectRec& p, const std::string& t, bool typed) {
+  std::string said;
+  DebugInterface* noSession = nullptr;
+  WatchModel m(false, &noSession, WatchEnvironment{nullptr, nullptr, [&](const std::string& why) { said = why; }});
+  m.Attach();
+  const bool taken = typed ? m.EndNameEdit(m.Rows()[0].get(), t) : m.AddExpression(t);
+  if (!taken) return said.empty() ? std::string("refused without a reason") : said;
+  for (const std::string& e : m.Expressions()) AppendWatch(p.curTarget, 0, OptString::Pooled(e, kPoolDebugLists));
+  return std::string();
+}
+
+std::string FirstWatchRow(ProjectRec& p) {
+  const WatchRec* w = p.curTarget->watches[0];
+  return w ? w->expression.str() : std::string();
+}
+
+// What the session keeps of a window's text it took, as its end keeps
+// it: a memory page's address, a tool box button (label and command).
+std::string KeptDebugText(ProjectRec& p, DebugWindowText kind, const std::string& t) {
+  if (std::string why = DebugWindowTextRefusal(kind, t); !why.empty()) return why;
+  if (kind == DebugWindowText::kMemoryAddress)
+    AppendMemWindowEntry(p.curTarget, 0, OptString::Pooled(t, kPoolDebugLists));
+  else if (kind == DebugWindowText::kToolBoxLabel)
+    AppendToolboxButton(p.curTarget, OptString::Pooled(t, kPoolDebugLists), OptString::Pooled("RESET", kPoolDebugLists));
+  else
+    AppendToolboxButton(p.curTarget, OptString::Pooled("Reset", kPoolDebugLists), OptString::Pooled(t, kPoolDebugLists));
+  return std::string();
+}
+
 std::vector<RoadRow> Roads() {
   return {
+      {"MemoryAddressEntered",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kMemoryAddress, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->memWindows[0] ? p.curTarget->memWindows[0]->expression.str() : ""; }},
+      {"ToolBoxButtonLabel",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kToolBoxLabel, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->toolbox ? p.curTarget->toolbox->text1.str() : ""; }},
+      {"ToolBoxButtonCommand",
+       [](ProjectRec*& p, const std::string&, const std::string& t) {
+         return KeptDebugText(*p, DebugWindowText::kToolBoxCommand, t);
+       },
+       [](ProjectRec& p) { return p.curTarget->toolbox ? p.curTarget->toolbox->text2.str() : ""; }},
+      {"WatchRowTyped", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, true); },
+       FirstWatchRow},
+      {"WatchRowAdded", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, false); },
+       FirstWatchRow},
       {"InPlaceRenameTarget",
        [](ProjectRec*& p, const std::string&, const std::string& t) { return SetComponentName(*p->firstTarget, t); },
        [](ProjectRec& p) { return p.firstTarget->name.str(); }},

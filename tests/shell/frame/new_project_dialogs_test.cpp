@@ -373,7 +373,8 @@ TEST_F(NewProjectDialogsTest, ASaveThatWouldWriteATextReadBackAsAnotherWritesNot
   const std::string told = "Can't write project file '" + dir +
                            "Blinky.pm2' !\n\nThe text 'a)' of 'OPTWA' of target '" + t->name.str() +
                            "' cannot be stored: it holds a ')' without its '('. Change it in the Watch window "
-                           "(View > Watch & Call Stack Window).";
+                           "of a debug session (Debug > Start/Stop Debug Session, then View > Watch & Call Stack "
+                           "Window).";
   const std::string question =
       "\n\nClose the project without saving it ?\n(No keeps it open, so that the text can be changed and saved.)";
   {

@@ -4,15 +4,19 @@
 
 namespace pm2::gdb {
 
-std::vector<std::string> QemuCommandLine(const std::string& elf) {
+std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::string& elf) {
   // The whole 32-bit address space is RAM: the program's peripheral
   // accesses neither fault nor hang (a register reads what was written),
-  // and the driver stands in for the UART through watchpoints. The GDB
-  // stub listens on the socket passed as descriptor 3, its packets sent at
-  // once (without nodelay a step waits seconds for its answer).
-  return {"qemu-system-arm", "-M", "none", "-cpu", "arm926", "-m", "4096M", "-device",
-          "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev", "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb",
-          "chardev:gdbstub", "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"};
+  // and the driver stands in for the UART through watchpoints. Another
+  // machine brings its own CPU and memory. The GDB stub listens on the
+  // socket passed as descriptor 3, its packets sent at once (without
+  // nodelay a step waits seconds for its answer).
+  std::vector<std::string> line{qemu.program, "-M", qemu.machine};
+  if (qemu.machine == "none") line.insert(line.end(), {"-cpu", "arm926", "-m", "4096M"});
+  line.insert(line.end(), {"-device", "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev",
+                           "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb", "chardev:gdbstub",
+                           "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"});
+  return line;
 }
 
 std::string MissingProgramText(const std::string& program) {
@@ -20,9 +24,9 @@ std::string MissingProgramText(const std::string& program) {
          " (apt-get install " + program + ", or run ./pm2.sh run)";
 }
 
-bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err) {
-  if (FindInPath("qemu-system-arm").empty()) {
-    *err = MissingProgramText("qemu-system-arm");
+bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, std::string* err) {
+  if (FindInPath(qemu.program).empty()) {
+    *err = MissingProgramText(qemu.program);
     return false;
   }
   // The stub's socket listens before qemu starts: a connection made while
@@ -32,7 +36,7 @@ bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::strin
     *err = "no TCP port on 127.0.0.1 for qemu's GDB stub";
     return false;
   }
-  const bool started = qemu->Start(QemuCommandLine(elf), false, err, listening);
+  const bool started = process->Start(QemuCommandLine(qemu, elf), false, err, listening);
   close(listening);
   return started;
 }

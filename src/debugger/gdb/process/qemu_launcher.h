@@ -10,15 +10,24 @@
 
 namespace pm2::gdb {
 
+// The emulator and its machine. The empty machine "none" is the one the
+// driver is made for: RAM over the whole address space, the CPU an
+// ARM926; another machine is the emulator's board as it comes, with its
+// own CPU, memory and peripherals.
+struct QemuMachine {
+  std::string program = "qemu-system-arm";
+  std::string machine = "none";
+};
+
 // The command line for a program file; the GDB stub takes the listening
 // socket passed as descriptor 3.
-std::vector<std::string> QemuCommandLine(const std::string& elf);
+std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::string& elf);
 
 // Starts qemu with its GDB stub on a socket of *port that listens from the
 // start: a connection may be made at once and is answered once qemu is up
 // (it fails when qemu ended). False with *err when qemu is missing or
 // cannot be started. Does not wait for qemu.
-bool StartQemu(const std::string& elf, ChildProcess* qemu, int* port, std::string* err);
+bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, std::string* err);
 
 // The message for a program that is not installed.
 std::string MissingProgramText(const std::string& program);

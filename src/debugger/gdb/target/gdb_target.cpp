@@ -87,6 +87,10 @@ TargetParams ParseTargetParams(const std::string& text) {
       in >> p.remote;
     } else if (word == "-gdb") {
       in >> p.gdb;
+    } else if (word == "-qemu") {
+      in >> p.qemu.program;
+    } else if (word == "-machine") {
+      in >> p.qemu.machine;
     } else if (word == "-uart") {
       std::string base;
       in >> base;
@@ -160,7 +164,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   std::string remote = params.remote;
   if (params.simulate) {
     int port = 0;
-    if (!StartQemu(program, &m_qemu, &port, err)) return false;
+    if (!StartQemu(params.qemu, program, &m_qemu, &port, err)) return false;
     remote = "127.0.0.1:" + std::to_string(port);
   }
   std::string why;
@@ -210,7 +214,8 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   if (m_events.print) {
     // What gdb warned of while it read the program file.
     if (!log.empty()) m_events.print(log);
-    m_events.print(params.simulate ? "GDB driver: simulation in qemu-system-arm, GDB stub at " + remote + "\n"
+    m_events.print(params.simulate ? "GDB driver: simulation in " + params.qemu.program + " (machine '" +
+                                         params.qemu.machine + "'), GDB stub at " + remote + "\n"
                                    : "GDB driver: connected to the GDB server at " + remote + "\n");
   }
   return true;

@@ -22,13 +22,14 @@
 #include "debugger/gdb/elf/block_symbols.h"
 #include "debugger/gdb/breakpoints/breakpoint_table.h"
 #include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/process/qemu_launcher.h"
 #include "debugger/gdb/commands/command_language.h"
 #include "debugger/gdb/trace/exec_trace.h"
 #include "debugger/gdb/mi/gdb_connection.h"
 #include "debugger/gdb/records/gdb_listing.h"
 #include "debugger/gdb/mi/gdb_permissions.h"
 #include "debugger/gdb/breakpoints/shown_breakpoint_numbers.h"
-#include "debugger/gdb/trace/trace_history.h"
+#include "debugger/driver_shared/trace_history.h"
 #include "debugger/gdb/mi/wait_report.h"
 
 namespace pm2::gdb {
@@ -36,11 +37,13 @@ namespace pm2::gdb {
 struct TypedWrite;
 
 // The driver's parameter string: "-sim" (qemu) or "-remote host:port"
-// (any GDB server); "-gdb <program>" names another gdb.
+// (any GDB server); "-gdb <program>" names another gdb, "-qemu <program>"
+// another emulator and "-machine <name>" its machine.
 struct TargetParams {
   bool simulate = true;
   std::string remote = "localhost:3333";
   std::string gdb = "gdb-multiarch";
+  QemuMachine qemu;
   int connectTimeoutMs = 6000;
   // In simulation the driver stands in for the UART whose registers start
   // here (the LPC2xxx layout: receive/transmit at +0, line status at +0x14);

@@ -1,4 +1,4 @@
-#include "debugger/gdb/trace/trace_history.h"
+#include "debugger/driver_shared/trace_history.h"
 
 #include <cstdio>
 
