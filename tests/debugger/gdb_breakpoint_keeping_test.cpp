@@ -313,5 +313,36 @@ TEST_F(GdbKeeping, ABreakpointChangedWhileTheProgramRunsIsChanged) {
   EXPECT_EQ(r->pc, at);
 }
 
+// The Breakpoints dialog's Kill Selected and its boxes while the program
+// runs: the breakpoint goes, the other is disabled, the program runs on.
+TEST_F(GdbKeeping, TheDialogsChangesWhileTheProgramRunsAreMade) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  ASSERT_TRUE(Typed("BK *")) << CommandTexts();
+  ASSERT_EQ(Define("Blinky.c:51", 1), "") << CommandTexts();
+  ASSERT_EQ(Define("Blinky.c:52", 1), "") << CommandTexts();
+  r->DbgBreakpointList(kDbgBpListOpen, 0, 0, nullptr);
+  auto* first = reinterpret_cast<DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(first->next, nullptr);
+  DbgBreakpointRecord* second = first->next;
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  r->DbgBreakpointList(kDbgBpListKill, 0, 0, first);
+  second->flags &= ~uint32_t(kDbgBpEnabled);
+  r->DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
+  EXPECT_TRUE(session->TargetExecuting()) << CommandTexts();
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  const std::vector<Listed> listed = List();
+  ASSERT_EQ(listed.size(), 1u) << CommandTexts();
+  EXPECT_FALSE(listed[0].enabled) << CommandTexts();
+  // As gdb has it.
+  routed.commandLines.clear();
+  ASSERT_TRUE(Typed("BL"));
+  EXPECT_TRUE(Said("(D)")) << CommandTexts();
+  EXPECT_FALSE(Said("(E)")) << CommandTexts();
+}
+
 }  // namespace gdb_breakpoint_keeping_test
 }  // namespace pm2

@@ -399,132 +399,6 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   return Ok(r);
 }
 
-bool GdbTarget::StopForTrueCondition(bool* stepped) {
-  std::map<int, std::string> conditionals;
-  {
-    std::lock_guard<std::mutex> lock(m_bpMutex);
-    conditionals = m_conditionals;
-  }
-  if (conditionals.empty()) return false;
-  std::vector<GdbBreakpointInfo> list;
-  if (!ListBreakpoints(&list)) return false;
-  for (const GdbBreakpointInfo& b : list) {
-    const auto truth = conditionals.find(b.number);
-    uint64_t holds = 0;
-    if (truth == conditionals.end() || !b.enabled || !Evaluate("(" + truth->second + ") != 0", &holds) || !holds)
-      continue;
-    const std::string number = std::to_string(b.number);
-    if (b.ignoreLeft > 0) {
-      // This run is one of the passes it lets go by.
-      m_gdb->Call("-break-after " + number + " " + std::to_string(b.ignoreLeft - 1), kCommandTimeoutMs);
-      continue;
-    }
-    // It stops now, and counts its passes anew from the count defined.
-    if (b.passCount > 1)
-      m_gdb->Call("-break-after " + number + " " + std::to_string(b.passCount - 1), kCommandTimeoutMs);
-    if (m_events.print) {
-      int shown = 0;
-      {
-        std::lock_guard<std::mutex> lock(m_bpMutex);
-        shown = UserNumber(b.number);
-      }
-      m_events.print("Conditional breakpoint " + std::to_string(shown) + ": " + b.location + " holds\n");
-    }
-    *stepped = Step(3);
-    return true;
-  }
-  return false;
-}
-
-bool GdbTarget::WhileStill(const std::function<bool()>& change) {
-  if (Still()) return change();
-  // A step's own stops go on where the step would: only a run is stopped.
-  if (!m_gdb || m_unanswered || !m_executing || !m_freeRun || State() == SessionState::Dead) return false;
-  std::lock_guard<std::mutex> one(m_pauseMutex);
-  const uint64_t before = Reported();
-  {
-    std::lock_guard<std::mutex> lock(m_pauseStateMutex);
-    m_pauseWanted = true;
-    m_paused = false;
-  }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
-  const auto settled = [&] { return m_paused || Reported() != before || State() == SessionState::Dead; };
-  for (;;) {
-    // gdb's words on the interrupt are the driver's, dropped at its stop.
-    HoldConsole();
-    // A request that reaches gdb in one of the UART stand-in's stops is
-    // refused (the target stands): it goes again until one lands.
-    m_gdb->Send("-exec-interrupt");
-    std::unique_lock<std::mutex> lock(m_pauseStateMutex);
-    m_pauseCv.wait_for(lock, std::chrono::milliseconds(std::min(kInterruptSignalMs, RestMs(until))), settled);
-    if (settled() || RestMs(until) == 0) break;
-  }
-  bool paused = false;
-  MiRecord stop;
-  {
-    std::lock_guard<std::mutex> lock(m_pauseStateMutex);
-    paused = std::exchange(m_paused, false);
-    m_pauseWanted = false;
-    stop = m_pauseStop;
-  }
-  if (!paused) {
-    const std::string held = TakeHeldConsole();
-    if (!held.empty() && m_events.print) m_events.print(held);
-    // A stop the IDE hears of came first (a breakpoint, Esc): the target
-    // stands for the change.
-    return Still() && change();
-  }
-  // gdb takes questions once its stop settled.
-  m_gdb->WaitStopped(RestMs(until));
-  const bool ok = change();
-  // The program runs on, unless a stop request came meanwhile: the stop
-  // is then the user's.
-  if (m_freeRun) {
-    const GdbPermissions::Hold run(m_access, GdbAccess::Run);
-    if (run.ok() && m_gdb->Send("-exec-continue") >= 0) return ok;
-  }
-  ReportOwnStop(stop);
-  return ok;
-}
-
-bool GdbTarget::PauseStop(const MiRecord& r) {
-  {
-    std::lock_guard<std::mutex> lock(m_pauseStateMutex);
-    if (!m_pauseWanted || r.results.Str("reason") != "signal-received") return false;
-    m_pauseWanted = false;
-    m_paused = true;
-    m_pauseStop = r;
-  }
-  TakeHeldConsole();
-  m_ownStop = true;
-  // A key that waited for a stop of the driver's own takes this one.
-  if (m_keyInterrupt.exchange(false)) ArmKey();
-  m_pauseCv.notify_all();
-  return true;
-}
-
-std::vector<int> GdbTarget::HitNumbers(const MiRecord& r) {
-  std::vector<int> out;
-  for (const MiItem& item : r.results.items) {
-    if (item.first == "bkptno")
-      out.push_back(std::atoi(item.second.text.c_str()));
-    else if (item.first == "wpt" || item.first == "hw-awpt" || item.first == "hw-rwpt")
-      out.push_back(std::atoi(item.second.Str("number").c_str()));
-  }
-  return out;
-}
-
-void GdbTarget::ReloadCounts(const MiRecord& r) {
-  std::vector<std::pair<int, uint32_t>> counts;
-  {
-    std::lock_guard<std::mutex> lock(m_bpMutex);
-    for (int number : HitNumbers(r))
-      if (const auto it = m_definedCounts.find(number); it != m_definedCounts.end()) counts.push_back(*it);
-  }
-  for (const auto& [number, count] : counts)
-    m_gdb->Send("-break-after " + std::to_string(number) + " " + std::to_string(count - 1));
-}
-
 bool GdbTarget::Step(int mode) {
   if (!Halted()) return SayUnanswered();
   const char* command = StepCommand(mode);
@@ -825,6 +699,20 @@ bool GdbTarget::ChangeEnabled(uint64_t address, bool enable) {
 }
 
 void GdbTarget::DisableAllBreakpoints() {
+  WhileStill([this] {
+    DisableAll();
+    return true;
+  });
+}
+
+void GdbTarget::DeleteAllBreakpoints() {
+  WhileStill([this] {
+    DeleteAll();
+    return true;
+  });
+}
+
+void GdbTarget::DisableAll() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   // Every breakpoint of the user's as gdb lists them: two at one address
@@ -835,7 +723,7 @@ void GdbTarget::DisableAllBreakpoints() {
     if (b.enabled) EnableBreakpoint(b.number, false);
 }
 
-void GdbTarget::DeleteAllBreakpoints() {
+void GdbTarget::DeleteAll() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::vector<GdbBreakpointInfo> list;

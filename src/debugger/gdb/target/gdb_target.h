@@ -203,6 +203,7 @@ class GdbTarget {
   bool Download(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
+  // Its changes are made as WhileStill makes them.
   // Once gdb has gone (it or qemu died) the list is the one kept at the
   // last change, and FindSource answers for its addresses: the IDE keeps
   // the session's breakpoints as after a normal end.
@@ -293,6 +294,12 @@ class GdbTarget {
   // Breakpoint and EnableBreakpoint by address with the target standing.
   bool ChangeBreakpoint(uint64_t address, bool insert);
   bool ChangeEnabled(uint64_t address, bool enable);
+  // The breakpoints dialog's and the IDE's changes by gdb's number, and of
+  // them all, with the target standing.
+  bool DeleteNumber(int number);
+  bool EnableNumber(int number, bool on);
+  void DisableAll();
+  void DeleteAll();
   // A stop of the UART stand-in: handled here and the program resumed.
   bool UartStop(const MiRecord& r);
   void SetupUart(const TargetParams& params);
@@ -479,6 +486,7 @@ class GdbTarget {
   std::condition_variable m_pauseCv;
   bool m_pauseWanted = false;
   bool m_paused = false;
+  std::thread::id m_pauseThread;  // the thread whose change runs in the pause
   MiRecord m_pauseStop;
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   // The entry of a one-line function set from its line -> the line's

@@ -297,7 +297,7 @@ void GdbTarget::TakePosition() {
 }
 
 int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
-  if (!Halted()) return Refuse("BS: the target runs; stop it first");
+  if (!Still()) return Refuse("BS: the target runs; stop it first");
   RememberBreakpointsAfter remember{this};
   std::string gdbCommand, err;
   if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
@@ -359,7 +359,7 @@ int GdbTarget::ChangeBreakpoints(const CommandTranslation& t) {
   const char* word = t.action == CommandAction::KillBreakpoints     ? "BK"
                      : t.action == CommandAction::EnableBreakpoints ? "BE"
                                                                     : "BD";
-  if (!Halted()) return Refuse(std::string(word) + ": the target runs; stop it first");
+  if (!Still()) return Refuse(std::string(word) + ": the target runs; stop it first");
   std::vector<int> numbers;
   if (t.all) {
     std::vector<GdbBreakpointInfo> list;

@@ -161,6 +161,10 @@ std::string GdbTarget::LineLocation(uint64_t address) {
 }
 
 bool GdbTarget::DeleteBreakpoint(int number) {
+  return WhileStill([&] { return DeleteNumber(number); });
+}
+
+bool GdbTarget::DeleteNumber(int number) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   {
@@ -179,6 +183,10 @@ bool GdbTarget::DeleteBreakpoint(int number) {
 }
 
 bool GdbTarget::EnableBreakpoint(int number, bool on) {
+  return WhileStill([&] { return EnableNumber(number, on); });
+}
+
+bool GdbTarget::EnableNumber(int number, bool on) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   if (!Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs)))
