@@ -6,6 +6,8 @@
 // gdb's "file:line" and says once why it refuses a definition; and a
 // breakpoint removed while the program runs is gone.
 #include <cstdint>
+#include <fstream>
+#include <csignal>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -342,6 +344,59 @@ TEST_F(GdbKeeping, TheDialogsChangesWhileTheProgramRunsAreMade) {
   ASSERT_TRUE(Typed("BL"));
   EXPECT_TRUE(Said("(D)")) << CommandTexts();
   EXPECT_FALSE(Said("(E)")) << CommandTexts();
+}
+
+// The session ends while gdb does not answer (its server stopped while the
+// program ran): the breakpoints are kept as defined all the same, the
+// line breakpoint by the line gdb placed it on.
+class GdbKeepingWithoutAnswer : public GdbKeeping {
+ protected:
+  void TearDown() override {
+    for (pid_t p : Children("qemu-system-arm")) kill(p, SIGCONT);
+    GdbKeeping::TearDown();
+  }
+};
+
+TEST_F(GdbKeepingWithoutAnswer, TheSessionEndedKeepsItsBreakpoints) {
+  // Without the UART stand-in the stop request is the only stop, and meets
+  // the stopped server.
+  Params("-sim -uart none");
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  ASSERT_TRUE(Typed("BK *")) << CommandTexts();
+  ASSERT_EQ(Define("Blinky.c:51", 3), "") << CommandTexts();
+  ASSERT_EQ(Define("pattern_step == 9", 2), "") << CommandTexts();
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  const std::vector<pid_t> qemu = Children("qemu-system-arm");
+  ASSERT_EQ(qemu.size(), 1u);
+  ASSERT_EQ(kill(qemu[0], SIGSTOP), 0);
+  auto state = [&] {
+    std::ifstream stat("/proc/" + std::to_string(qemu[0]) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
+  };
+  ASSERT_TRUE(WaitFor([&] { return state() == 'T'; })) << state();
+  {
+    test::HangGuard guard("a stop request to a stopped server");
+    session->StopRunning();
+  }
+  ASSERT_FALSE(session->TargetExecuting()) << CommandTexts();
+  {
+    test::HangGuard guard("the end of a session whose server is stopped");
+    session->StopDebugger();
+  }
+  ASSERT_FALSE(session->SessionActive()) << CommandTexts();
+  bool line = false, conditional = false;
+  for (const BreakpointRec* b = project->curTarget->breakpoints; b; b = b->next) {
+    if (b->flags & kBreakFlag4) continue;
+    line |= (b->flags & kBreakKindMask) == 0 && b->text1.str() == "Blinky.c" && b->value1 == 51 && b->value5 == 3;
+    conditional |= (b->flags & kBreakKindMask) == 1 && b->text2.str() == "pattern_step == 9" && b->value5 == 2;
+  }
+  EXPECT_TRUE(line) << CommandTexts();
+  EXPECT_TRUE(conditional) << CommandTexts();
 }
 
 }  // namespace gdb_breakpoint_keeping_test

@@ -749,8 +749,10 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       return true;
     }
   }
-  if (State() == SessionState::Dead) {
-    // gdb has gone: the lines of the breakpoints it placed still answer.
+  if (!Halted()) {
+    // gdb has gone, or cannot be asked now (the target runs, or gdb did
+    // not answer): the lines of the breakpoints it placed still answer, so
+    // that a session ended now keeps its breakpoints.
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : m_keptBreakpoints)
       if (b.address == address && !b.file.empty() && b.line > 0) {
@@ -759,7 +761,6 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       }
     return false;
   }
-  if (!Halted()) return false;
   // Mode 4 names the line-table row whose range holds the address, not
   // only an address that starts one (as mode 1 does).
   MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 4",
