@@ -304,15 +304,17 @@ TEST_F(GdbKeeping, ABreakpointChangedWhileTheProgramRunsIsChanged) {
   session->StopRunning();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   EXPECT_TRUE(List().empty()) << CommandTexts();
-  // One set while it runs stops it there once a key came.
+  // One set while it runs on a line it runs through stops it there.
+  ASSERT_EQ(Define("Blinky.c:47", 1), "") << CommandTexts();
+  const uint32_t through = List()[0].address;
+  ASSERT_TRUE(Typed("BK *")) << CommandTexts();
   session->Go();
   ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
   const int before = host.stopsPosted;
-  ASSERT_NE(r->DbgBreakpoint(at, 3), uint32_t(-1)) << CommandTexts();
-  r->DbgSerialInput(0, 'k');
+  ASSERT_NE(r->DbgBreakpoint(through, 3), uint32_t(-1)) << CommandTexts();
   ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > before && !session->TargetExecuting(); })) << CommandTexts();
   EXPECT_EQ(List().size(), 1u) << CommandTexts();
-  EXPECT_EQ(r->pc, at);
+  EXPECT_EQ(r->pc, through);
 }
 
 // The Breakpoints dialog's Kill Selected and its boxes while the program

@@ -283,7 +283,7 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
-  if (PauseStop(r)) return;
+  if (PauseStop(r) || StrayInterrupt(r)) return;
   ReloadCounts(r);
   const std::string held = TakeHeldConsole();
   const bool finishing = std::exchange(m_finishing, false);

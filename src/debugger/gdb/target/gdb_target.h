@@ -260,6 +260,13 @@ class GdbTarget {
   // A stop the driver asked for to change breakpoints while the target
   // runs (WhileStill): taken here, the IDE hears nothing of it.
   bool PauseStop(const MiRecord& r);
+  // A stop of the UART stand-in's, its work done, is the pause a change
+  // waits for: gdb took the change's interrupt for it. True when it was.
+  bool TakePause(const MiRecord& r);
+  // The interrupt of a pause that a stand-in's stop took may still stop
+  // the target once it runs on: that stop is the driver's, and the run
+  // goes on.
+  bool StrayInterrupt(const MiRecord& r);
   // The breakpoints a stop hit (gdb's numbers: bkptno, and the watchpoint
   // tuples of a watched expression's stop).
   static std::vector<int> HitNumbers(const MiRecord& r);
@@ -487,6 +494,7 @@ class GdbTarget {
   bool m_pauseWanted = false;
   bool m_paused = false;
   std::thread::id m_pauseThread;  // the thread whose change runs in the pause
+  std::atomic<bool> m_strayInterrupt{false};
   MiRecord m_pauseStop;
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   // The entry of a one-line function set from its line -> the line's

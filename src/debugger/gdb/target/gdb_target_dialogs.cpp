@@ -622,6 +622,8 @@ bool GdbTarget::AlsoBreakpointHit(const MiRecord& r) {
 void GdbTarget::ResumeAfterUart(const MiRecord& r) {
   if (AlsoBreakpointHit(r))
     ReportOwnStop(r);
+  else if (m_freeRun && TakePause(r))
+    return;  // a change waits for the target to stand (WhileStill)
   else if (m_freeRun)
     m_gdb->Send("-exec-continue");
   else if (m_stepMode >= 0 && m_stepMode != 3)

@@ -3,8 +3,10 @@
 // stops a run whose expression holds already, and a change made while the
 // program runs freely is made in a stop of the driver's own (WhileStill).
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include "debugger/gdb/target/gdb_target.h"
@@ -81,12 +83,19 @@ bool GdbTarget::WhileStill(const std::function<bool()>& change) {
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   const auto settled = [&] { return m_paused || Reported() != before || State() == SessionState::Dead; };
+  // gdb's answer to the last request: 0 none yet, 1 taken, 2 refused.
+  auto answer = std::make_shared<std::atomic<int>>(2);
   for (;;) {
-    // gdb's words on the interrupt are the driver's, dropped at its stop.
-    HoldConsole();
     // A request that reaches gdb in one of the UART stand-in's stops is
-    // refused (the target stands): it goes again until one lands.
-    m_gdb->Send("-exec-interrupt");
+    // refused (the target stands): it goes again. One gdb took ends in the
+    // next stop, the interrupt's own or one of the stand-in's, which then
+    // is the pause (ResumeAfterUart): it is not sent again.
+    if (answer->load() == 2) {
+      // gdb's words on the interrupt are the driver's, dropped at its stop.
+      HoldConsole();
+      *answer = 0;
+      m_gdb->Send("-exec-interrupt", [answer](MiRecord& r) { *answer = r.cls == "done" ? 1 : 2; });
+    }
     std::unique_lock<std::mutex> lock(m_pauseStateMutex);
     m_pauseCv.wait_for(lock, std::chrono::milliseconds(std::min(kInterruptRepeatMs, RestMs(until))), settled);
     if (settled() || RestMs(until) == 0) break;
@@ -127,6 +136,30 @@ bool GdbTarget::WhileStill(const std::function<bool()>& change) {
   return ok;
 }
 
+bool GdbTarget::TakePause(const MiRecord& r) {
+  {
+    std::lock_guard<std::mutex> lock(m_pauseStateMutex);
+    if (!m_pauseWanted) return false;
+    m_pauseWanted = false;
+    m_paused = true;
+    m_pauseStop = r;
+  }
+  // The interrupt gdb took may still reach the target once it runs again.
+  m_strayInterrupt = true;
+  m_pauseCv.notify_all();
+  return true;
+}
+
+bool GdbTarget::StrayInterrupt(const MiRecord& r) {
+  if (r.results.Str("reason") != "signal-received" || !m_strayInterrupt.exchange(false)) return false;
+  // Only in a run the driver let go on: a stop request's stop is the user's.
+  if (!m_freeRun || m_keyInterrupt) return false;
+  TakeHeldConsole();
+  m_ownStop = true;
+  m_gdb->Send("-exec-continue");
+  return true;
+}
+
 bool GdbTarget::PauseStop(const MiRecord& r) {
   {
     std::lock_guard<std::mutex> lock(m_pauseStateMutex);
@@ -135,6 +168,7 @@ bool GdbTarget::PauseStop(const MiRecord& r) {
     m_paused = true;
     m_pauseStop = r;
   }
+  m_strayInterrupt = false;
   TakeHeldConsole();
   m_ownStop = true;
   // A key that waited for a stop of the driver's own takes this one.
