@@ -395,8 +395,9 @@ class GdbTarget {
   // A breakpoint of the driver's own: hidden from the user, and the
   // numbers the command page shows leave it out.
   void OwnBreakpoint(int number);
-  // After a typed command: the driver's own breakpoints that it deleted or
-  // disabled are set or enabled again, and the command page says so.
+  // After a typed command and before every run or step: the driver's own
+  // breakpoints that a command deleted or disabled are set or enabled
+  // again, and the command page says so.
   void KeepOwnBreakpoints();
   // Takes gdb's list of breakpoints as the kept one (each change to the
   // breakpoints ends with it, while gdb still answers).
