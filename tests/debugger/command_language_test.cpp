@@ -78,6 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"GdbsPrintIsTyped", "print x = 1", kTyped, "typed print x = 1"},
         // Breakpoints.
         Row{"BreakAtFunction", "BS main\n", kIde, "bs main count 1"},
+        // gdb's own file:line, the file's name also in quotes.
+        Row{"BreakAtSourceLine", "BS LED.c:13", kIde, "bs LED.c:13 count 1"},
+        Row{"BreakAtQuotedSourceLine", "BS \"LED.c\":13, 2", kIde, "bs LED.c:13 count 2"},
+        Row{"BreakAtSingleQuotedSourceLine", "BS 'src/Timer.c':7", kIde, "bs src/Timer.c:7 count 1"},
+        Row{"RunUntilSourceLine", "g,Blinky.c:47", kIde, "until Blinky.c:47"},
+        Row{"ConditionalChoiceIsNoSourceLine", "BS a ? b:1", kIde, "bs *(a ? b:1) count 1"},
+        Row{"LineZeroIsNoSourceLine", "g,LED.c:0", kIde, "until *(LED.c:0)"},
         Row{"BreakLowerCase", "bs Timer_Init", kTyped, "bs Timer_Init count 1"},
         Row{"BreakAtAddress", "BS 0x230", kIde, "bs *0x230 count 1"},
         Row{"BreakWithCountAndCommand", "BS main, 3, \"count = 0\"", kIde, "bs main count 3 [count = 0]"},

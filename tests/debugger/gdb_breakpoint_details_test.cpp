@@ -121,7 +121,7 @@ TEST_P(GdbConditionalBreakpoint, StopsWhereItsExpressionTurnsTrue) {
 
   ASSERT_TRUE(RunToStop()) << CommandTexts();
   EXPECT_EQ(Evaluate("pattern_step"), row.value) << CommandTexts();
-  // It turns false and true again only on the next round of the pattern.
+  // It holds still: the next run stops at once, the pattern where it was.
   ASSERT_TRUE(RunToStop()) << CommandTexts();
   EXPECT_EQ(Evaluate("pattern_step"), row.value) << CommandTexts();
 }

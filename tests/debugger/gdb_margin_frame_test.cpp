@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QMessageBox>
+#include <QTest>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -87,6 +88,69 @@ TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryP
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
   EXPECT_EQ(listed().size(), before) << "a breakpoint was left at 0x" << std::hex << listed().back()->address;
   EXPECT_EQ(r->DbgBreakpoint(first, 1), 0u);
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
+}
+
+// A double click in the margin of a line of Blinky.c while the example runs (its serial
+// output has the driver stop the target for a moment many times a second):
+// each toggle takes, and gdb holds what the margin shows, never a second
+// breakpoint on the line. The line runs only after a key.
+TEST_F(GdbMarginFrameTest, ADoubleClickWhileTheProgramRunsTakesEachTime) {
+  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
+    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
+  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+  if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
+  constexpr int kLine = 51;  // Serial_PutString("key: ");
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.flags &= ~uint32_t(0x8);
+  o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled("-sim", kPoolScratch);
+  DebugSession& session = f->Debugger()->Session();
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive() && !session.TargetExecuting(); }))
+      << (boxes.texts.empty() ? std::string("no message") : boxes.texts[0]);
+  DebugInterface* r = session.Record();
+  auto listed = [&] {
+    std::vector<uint32_t> out;
+    for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+         b && out.size() < 8; b = b->next)
+      out.push_back(b->address);
+    return out;
+  };
+  EditorView* v = f->Editors().Open(dir + "Blinky.c", kLine);
+  ASSERT_NE(v, nullptr);
+  v->resize(600, 400);
+  v->Engine().ClearSelection();
+  v->Engine().GotoLine(kLine, 0);
+  ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
+  ASSERT_EQ(listed().size(), 1u);
+  const uint32_t at = listed()[0];
+  session.Go();
+  ASSERT_TRUE(test::WaitFor([&] { return session.TargetExecuting(); }));
+  // The user's double click in the margin beside the line.
+  auto doubleClick = [&] {
+    const auto& state = v->Engine().State();
+    const QPoint in(state.nLeftMargin / 2, (kLine - state.nTopLine) * state.nLineHeight + state.nLineHeight / 2);
+    QTest::mouseDClick(v->viewport(), Qt::LeftButton, Qt::NoModifier, in);
+  };
+  for (int i = 0; i < 6; ++i) {
+    const bool set = r->DbgBreakpoint(at, 1) != 0;
+    doubleClick();
+    EXPECT_EQ(r->DbgBreakpoint(at, 1) != 0, !set) << "toggle " << i;
+    EXPECT_TRUE(session.TargetExecuting()) << "toggle " << i;
+  }
+  // Six toggles: set as at the start, once, as gdb has it.
+  EXPECT_EQ(r->DbgBreakpoint(at, 1), 1u);
+  session.StopRunning();
+  ASSERT_TRUE(test::WaitFor([&] { return !session.TargetExecuting(); }));
+  EXPECT_EQ(listed(), std::vector<uint32_t>{at});
   ASSERT_TRUE(f->ExecuteCommand(32802));
   EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
 }

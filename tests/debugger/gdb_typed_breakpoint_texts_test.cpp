@@ -2,6 +2,7 @@
 // breakpoint numbers (those BL lists), as stop messages do, and never
 // name the driver's own breakpoints (the UART stand-in's watchpoint comes
 // first in gdb's numbers). On the example program under qemu.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -67,9 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Num     Type", "acc watchpoint"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// gdb lists no breakpoints while the target runs: a typed command that
-// names them all ("delete", "disable", "enable", "disable b") is refused with the
-// reason, not taken as naming none, and the breakpoints stay.
+// gdb changes no breakpoint while the target runs, yet marks some changed
+// before it refuses the command: a typed command that names them
+// ("delete", "disable", "enable", "disable b") is refused with the reason,
+// and the breakpoints stay.
 class GdbTypedWhileRunning : public GdbSessionTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(GdbTypedWhileRunning, ABareCommandIsRefusedWithTheReason) {
@@ -84,8 +86,8 @@ TEST_P(GdbTypedWhileRunning, ABareCommandIsRefusedWithTheReason) {
   ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
   EXPECT_NE(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0);
   EXPECT_TRUE(Said("*** error: '" + typed.substr(0, typed.find(' ')) +
-                   "' without a number names every breakpoint BL lists, and gdb lists none while the target runs: "
-                   "stop it first"))
+                   "' changes breakpoints, which gdb does not while the target runs (it would mark some changed and "
+                   "refuse the command): stop it first"))
       << CommandTexts();
   session->StopRunning();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
@@ -99,6 +101,41 @@ INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedWhileRunning,
                            std::string name = info.param;
                            for (char& c : name)
                              if (c == ' ') c = '_';
+                           return name;
+                         });
+
+// The same while the example runs with its serial output: the command is
+// refused whatever its form, and the driver's own watchpoint (which gdb
+// would have left disabled) goes on serving the serial window.
+class GdbTypedWhileSerialRuns : public GdbSessionTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GdbTypedWhileSerialRuns, IsRefusedAndTheSerialOutputGoesOn) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::string typed = GetParam();
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  std::size_t before = hub.Texts(kNotifySerialOutput3).size();
+  ASSERT_TRUE(WaitFor([&] { return hub.Texts(kNotifySerialOutput3).size() >= before + 4; })) << CommandTexts();
+  EXPECT_NE(r->DbgExecCommand(typed.c_str(), int32_t(typed.size())), 0);
+  EXPECT_TRUE(Said("changes breakpoints, which gdb does not while the target runs")) << CommandTexts();
+  before = hub.Texts(kNotifySerialOutput3).size();
+  EXPECT_TRUE(WaitFor([&] { return hub.Texts(kNotifySerialOutput3).size() >= before + 16; })) << CommandTexts();
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  // The user's breakpoint at main is as it was.
+  const auto* head =
+      reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
+  ASSERT_NE(head, nullptr);
+  EXPECT_NE(head->flags & kDbgBpEnabled, 0u) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedWhileSerialRuns,
+                         ::testing::Values("disable 1-$bpnum", "with print pretty -- disable", "disable 1"),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* c = info.param; *c; ++c)
+                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                            return name;
                          });
 
@@ -135,11 +172,16 @@ INSTANTIATE_TEST_SUITE_P(
         // gdb's "breakpoints" subcommand by its first letter names the
         // user's breakpoints only.
         OwnRow{"DisableByTheSubcommandsFirstLetter", "disable b", ""},
-        OwnRow{"DisableBehindAnotherCommand", "with confirm off -- disable",
+        // Behind gdb's "with" prefix the command names the user's
+        // breakpoints as alone.
+        OwnRow{"DisableBehindAnotherCommand", "with confirm off -- disable", ""},
+        OwnRow{"DeleteBehindAnotherCommand", "with confirm off -- delete", ""},
+        OwnRow{"DisableEveryNumberOfGdbs", "disable 1-$bpnum", "'1-$bpnum' names gdb's numbers, not those BL lists"},
+        // What no mapping sees: the watchpoint is put back before the run.
+        OwnRow{"DisabledByGdbsPython", "python gdb.breakpoints()[0].enabled = False",
                "the command disabled the driver's own breakpoint (the serial output's watchpoint): enabled again"},
-        OwnRow{"DeleteBehindAnotherCommand", "with confirm off -- delete",
-               "the command deleted the driver's own breakpoint (the serial output's watchpoint): set again"},
-        OwnRow{"DisableEveryNumberOfGdbs", "disable 1-$bpnum", ""}),
+        OwnRow{"DeletedByGdbsPython", "python gdb.breakpoints()[0].delete()",
+               "the command deleted the driver's own breakpoint (the serial output's watchpoint): set again"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -71,40 +71,60 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"ConditionRemoved", "condition 2", "condition 3"},
         Row{"Ignore", "ignore 1 5", "ignore 2 5"},
         Row{"Commands", "commands 2", "commands 3"},
-        Row{"ConvenienceVariableRefused", "delete $bpnum", "!'$bpnum' is gdb's number, not one BL lists"},
+        Row{"ConvenienceVariableRefused", "delete $bpnum", "!'$bpnum' names gdb's numbers, not those BL lists"},
         Row{"OtherCommandsStay", "info breakpoints", "info breakpoints"},
         Row{"DetachIsNoDelete", "detach", "detach"},
         Row{"NotANumberGoesToGdb", "delete main", "delete main"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// While the target runs gdb lists no breakpoints: what names them by the
-// list is refused with the reason, what names a number goes on.
+// Behind gdb's "with SETTING -- " prefix a command is mapped as alone;
+// gdb's own numbers ("$bpnum", also as a range's end) are refused.
+INSTANTIATE_TEST_SUITE_P(
+    Prefixed, TypedNumbers,
+    ::testing::Values(Row{"WithDisableAll", "with print pretty -- disable", "with print pretty -- disable 2 3 5"},
+                      Row{"WithDeleteOne", "w confirm off -- delete 2", "w confirm off -- delete 3"},
+                      Row{"WithInsideWith", "with confirm off -- with print pretty -- disable 1",
+                          "with confirm off -- with print pretty -- disable 2"},
+                      Row{"WithOtherCommandStays", "with print pretty -- print x", "with print pretty -- print x"},
+                      Row{"WithoutItsCommand", "with confirm off",
+                          "!'with' without '-- command' repeats gdb's last command: give the command after '--'"},
+                      Row{"RangeToGdbsLastNumber", "disable 1-$bpnum", "!'1-$bpnum' names gdb's numbers, not those BL lists"},
+                      Row{"GdbsNumberBehindWith", "with confirm off -- delete $bpnum",
+                          "!'$bpnum' names gdb's numbers, not those BL lists"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// While the target runs gdb changes no breakpoint, yet marks some changed
+// before it refuses the command: whatever names breakpoints is refused,
+// with the reason, in every form; what names none goes on.
 const Row kWhileRunningRows[] = {
     {"DeleteAll", "delete",
-     "!'delete' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
-     "it first"},
-    {"DisableAll", "disable",
-     "!'disable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
-     "it first"},
-    {"EnableOnceAll", "enable once",
-     "!'enable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
-     "it first"},
-    {"DeleteBreakpointsAll", "delete br",
-     "!'delete' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
-     "it first"},
+     "!'delete' changes breakpoints, which gdb does not while the target runs (it would mark some changed and refuse "
+     "the command): stop it first"},
     {"DisableBreakpointsByOneLetter", "disable b",
-     "!'disable' without a number names every breakpoint BL lists, and gdb lists none while the target runs: stop "
-     "it first"},
+     "!'disable' changes breakpoints, which gdb does not while the target runs (it would mark some changed and "
+     "refuse the command): stop it first"},
     {"DisableARange", "disable 1-2",
-     "!'1-2' names the breakpoints BL lists, and gdb lists none while the target runs: stop it first"},
-    {"DeleteOne", "delete 2", "delete 3"},
+     "!'disable' changes breakpoints, which gdb does not while the target runs (it would mark some changed and "
+     "refuse the command): stop it first"},
+    {"DeleteOne", "delete 2",
+     "!'delete' changes breakpoints, which gdb does not while the target runs (it would mark some changed and refuse "
+     "the command): stop it first"},
+    {"EnableOnceBehindWith", "with print pretty -- enable once",
+     "!'enable' changes breakpoints, which gdb does not while the target runs (it would mark some changed and "
+     "refuse the command): stop it first"},
+    {"GdbsNumbersRefusedAsAlways", "disable 1-$bpnum",
+     "!'disable' changes breakpoints, which gdb does not while the target runs (it would mark some changed and "
+     "refuse the command): stop it first"},
+    {"OtherCommandsGoOn", "info breakpoints", "info breakpoints"},
+    {"OtherSubcommandGoesOn", "delete display 1", "delete display 1"},
 };
 
 class TypedNumbersWhileRunning : public ::testing::TestWithParam<Row> {};
 
-TEST_P(TypedNumbersWhileRunning, AreRefusedWhereTheyNeedTheList) {
+TEST_P(TypedNumbersWhileRunning, AreRefusedWhereTheyNameBreakpoints) {
   TypedBreakpoints b;
-  b.listed = false;
+  b.running = true;
+  b.userNumbers = {1, 2};
   b.gdbNumber = [](int user) { return user + 1; };
   std::string out, err;
   const bool ok = TypedBreakpointCommand(GetParam().typed, b, &out, &err);

@@ -127,6 +127,8 @@ class DebugSession : public DebugPort {
   void StopRunning();
   // How many runs and steps the IDE started (read from any thread).
   uint64_t Runs() const { return m_runs.load(); }
+  // How many stops the IDE took (IDE service 2; on the GUI thread).
+  uint64_t Stops() const { return m_stops; }
 
   // IDE services whose work lies in the session (step, evaluate, memory,
   // register set, target stopped); false when the code is not the session's.

@@ -63,6 +63,30 @@ uint32_t DefineWithDetails(DebugInterface& record, uint32_t address, const Break
   return q.error ? 0 : record.DbgBreakpoint(address, kBpState);
 }
 
+// A stored conditional breakpoint that is still kept.
+bool IsStoredConditional(const BreakpointRec& b) {
+  return (b.flags & kBreakKindMask) == kStoredConditionalKind && !(b.flags & kBreakFlag4) && !b.text2.empty();
+}
+
+// The driver's conditional breakpoint from a stored record, disabled where
+// it is stored so (the breakpoints dialog's way: the record's enabled bit
+// cleared, then the list's close hands it on); false when the driver
+// refused it.
+bool DefineConditional(DebugInterface& record, const BreakpointRec& b) {
+  const std::string expression = b.text2.str(), command = b.inlineText.str();
+  DbgBreakpointRequest q{};
+  q.expression = expression.c_str();
+  q.passCount = q.passCount2 = b.value5 > 1 ? b.value5 : 1;
+  q.command = command.empty() ? nullptr : command.c_str();
+  record.DbgBreakpointDefine(0, 0, 0, &q);
+  if (q.error || !q.result) return false;
+  if (!(b.flags & kBreakFlag3) && record.DbgBreakpointList) {
+    q.result->flags &= ~uint32_t(kBpEnabled);
+    record.DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
@@ -70,6 +94,10 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
   std::vector<const BreakpointRec*> applied;
   if (!target || !record.DbgBreakpoint || !record.DbgLineTable) return applied;
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next) {
+    if (IsStoredConditional(*b)) {
+      if (record.DbgBreakpointDefine && DefineConditional(record, *b)) applied.push_back(b);
+      continue;
+    }
     if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
     // A file that is none of the project's (a header) is one of the
     // program's: the driver knows its lines by its name.
@@ -99,8 +127,20 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
   if (!record.DbgBreakpointList || !record.DbgFindSource) return found;
   auto* head = reinterpret_cast<const DbgBreakpointRecord*>(record.DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
   std::set<std::pair<std::string, uint32_t>> seen;
+  std::set<std::string> seenConditions;
   for (const DbgBreakpointRecord* b = head; b; b = b->next) {
-    if ((b->flags & kBpTypeMask) != 0) continue;  // conditional and access ones have no source line
+    if ((b->flags & kBpTypeMask) == kStoredConditionalKind && b->expression) {
+      SourceBreakpoint s;
+      s.conditional = true;
+      s.condition = b->expression;
+      s.enabled = (b->flags & kBpEnabled) != 0;
+      s.passCount = b->passCount > 1 ? b->passCount : 1;
+      if (b->command) s.command = RequestCommand(b->command);
+      if (s.condition.empty() || !seenConditions.insert(s.condition).second) continue;
+      found.push_back(std::move(s));
+      continue;
+    }
+    if ((b->flags & kBpTypeMask) != 0) continue;  // an access breakpoint has no source line
     if (record.DbgFindSource(b->address) != 0 || !record.srcFile || record.srcLine == 0) continue;
     SourceBreakpoint s;
     s.fileName = FileNameOf(static_cast<const char*>(record.srcFile));
@@ -122,13 +162,33 @@ int KeepSessionBreakpoints(TargetRec* target, const std::vector<const Breakpoint
   // The replaced records leave the list (their memory stays in the pool
   // until the project is freed), so the options file does not grow by a
   // session's worth each time.
+  // A conditional breakpoint killed outside a session goes too: it has no
+  // editor line that would show it.
+  const auto killedConditional = [](const BreakpointRec& b) {
+    return (b.flags & kBreakKindMask) == kStoredConditionalKind && (b.flags & kBreakFlag4);
+  };
   for (BreakpointRec** link = &target->breakpoints; *link;)
-    if (replaced.count(*link))
+    if (replaced.count(*link) || killedConditional(**link))
       *link = (*link)->next;
     else
       link = &(*link)->next;
   int kept = 0;
   for (const SourceBreakpoint& s : found) {
+    if (s.conditional) {
+      // What the options file cannot hold in its brackets is not kept: an
+      // expression that cannot is no breakpoint without it.
+      if (!FieldTextFault(s.condition).empty()) continue;
+      BreakpointRec* same = nullptr;
+      for (BreakpointRec* b = target->breakpoints; b && !same; b = b->next)
+        if (IsStoredConditional(*b) && b->text2.str() == s.condition) same = b;
+      BreakpointRec* b = same ? same : AppendBreakpoint(target);
+      b->flags = uint8_t(kStoredConditionalKind | (s.enabled ? kBreakFlag3 : 0));
+      b->text2 = OptString::Pooled(s.condition, kPoolDebugLists);
+      b->value5 = s.passCount > 1 ? s.passCount : 0;
+      const bool commandFits = FieldTextFault(s.command, FieldBrackets::kAngles).empty();
+      b->inlineText = commandFits && !s.command.empty() ? OptString::Pooled(s.command, kPoolDebugLists) : OptString();
+      continue;
+    }
     // The session may stop in a file whose name the options file cannot
     // keep: its breakpoints end with the session.
     if (!BreakpointFileRefusal(s.fileName).empty()) continue;
@@ -149,7 +209,7 @@ int KeepSessionBreakpoints(TargetRec* target, const std::vector<const Breakpoint
     b->inlineText = commandFits && !s.command.empty() ? OptString::Pooled(s.command, kPoolDebugLists) : OptString();
   }
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next)
-    if (IsStoredLineBreakpoint(*b, b->text1.str())) ++kept;
+    if (IsStoredLineBreakpoint(*b, b->text1.str()) || IsStoredConditional(*b)) ++kept;
   return kept;
 }
 

@@ -18,6 +18,9 @@ struct TargetRec;
 // The settings' option bit "Breakpoints" (restore them in the next session).
 inline constexpr uint32_t kDbgSettingsKeepBreakpoints = 0x8;
 
+// The stored kind of a conditional breakpoint (a line breakpoint's is 0).
+inline constexpr uint8_t kStoredConditionalKind = 1;
+
 // The local path of a source file of the project named by its file name;
 // "" when the project has no such file.
 using SourcePathFn = std::function<std::string(const std::string& fileName)>;
@@ -26,14 +29,19 @@ using SourcePathFn = std::function<std::string(const std::string& fileName)>;
 // its line (or of the next line with code) in the driver, disabled where
 // the stored one is, with its condition, count and command (defined
 // through the driver's breakpoint definition: "0x200 if cond"). A file the project has is asked for by its path, any
-// other (a header) by its stored name. Returns the records that were set;
-// those the driver could not place stay as they are.
+// other (a header) by its stored name. Each stored conditional breakpoint
+// is defined again from its expression, count and command, disabled where
+// the stored one is. Returns the records that were set; those the driver
+// could not set stay as they are.
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
                                                        const SourcePathFn& sourcePath);
 
-// The driver's execution breakpoints on source lines, with what the user
-// gave them: a condition, a pass count, a command.
+// The driver's breakpoints a session keeps, with what the user gave them:
+// its execution breakpoints on source lines (a condition, a pass count, a
+// command) and its conditional breakpoints (an expression that stops the
+// target while it holds, a pass count, a command).
 struct SourceBreakpoint {
+  bool conditional = false;  // a conditional breakpoint: no place, `condition` its expression
   std::string fileName;
   uint32_t line = 0;
   bool enabled = true;
@@ -45,9 +53,11 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record);
 
 // Stores the driver's breakpoints in the target (a line breakpoint keeps
 // its pass count in value5, its condition in text2 and its command in
+// inlineText; a conditional one, of kind kStoredConditionalKind, its
+// expression in text2, its count in value5 and its command in
 // inlineText): the records set at the start (`applied`) are replaced by `found`; stored ones the driver never
 // had are kept, without doubling one at the same place. Returns the
-// number of line breakpoints the target keeps.
+// number of breakpoints the target keeps.
 int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,
                            const std::vector<SourceBreakpoint>& found);
 

@@ -47,7 +47,8 @@ GdbBreakpointInfo InfoOfRow(const MiValue& row, int number) {
   const std::string type = row.Find("type") ? row.Str("type") : row.Find("addr") ? "breakpoint" : "watchpoint";
   info.enabled = row.Str("enabled") == "y";
   info.condition = row.Str("cond");
-  info.passCount = uint32_t(std::strtoul(row.Str("ignore").c_str(), nullptr, 10)) + 1;
+  info.ignoreLeft = uint32_t(std::strtoul(row.Str("ignore").c_str(), nullptr, 10));
+  info.passCount = info.ignoreLeft + 1;
   if (const MiValue* script = row.Find("script"))
     for (const auto& line : script->items) info.command += (info.command.empty() ? "" : "\n") + line.second.text;
   if (type.find("watchpoint") != std::string::npos) {

@@ -26,7 +26,10 @@ struct GdbBreakpointInfo {
   uint64_t address = 0;
   std::string location;   // the expression it was set with
   std::string condition;
+  // The passes before it stops: as the user defined it, where the driver
+  // knows that (gdb counts its ignore count down as the target passes).
   uint32_t passCount = 1;
+  uint32_t ignoreLeft = 0;  // the passes gdb still lets go by (its ignore count now)
   std::string command;
   int access = 0;         // watchpoints: 1 read, 2 write, 3 both
   uint32_t length = 0;    // watchpoints: the watched size

@@ -50,16 +50,14 @@ const NumberCommand* CommandOf(const std::string& word) {
 // user's breakpoints in the range. False with *err for what gdb would read
 // as its own number.
 bool MapNumber(const std::string& token, const TypedBreakpoints& b, std::vector<std::string>* out, std::string* err) {
-  if (token[0] == '$') {
-    *err = "'" + token + "' is gdb's number, not one BL lists";
+  // gdb reads "$bpnum" (alone or as a range's end) as its own number,
+  // which counts the driver's breakpoints too.
+  if (token.find('$') != std::string::npos) {
+    *err = "'" + token + "' names gdb's numbers, not those BL lists";
     return false;
   }
   const std::size_t dash = token.find('-');
   if (dash != std::string::npos && dash > 0 && IsDigits(token.substr(0, dash)) && IsDigits(token.substr(dash + 1))) {
-    if (!b.listed) {
-      *err = "'" + token + "' names the breakpoints BL lists, and gdb lists none while the target runs: stop it first";
-      return false;
-    }
     const long from = std::atol(token.substr(0, dash).c_str()), to = std::atol(token.substr(dash + 1).c_str());
     for (int user : b.userNumbers)
       if (user >= from && user <= to) out->push_back(std::to_string(b.gdbNumber(user)));
@@ -78,11 +76,39 @@ bool MapNumber(const std::string& token, const TypedBreakpoints& b, std::vector<
 
 }  // namespace
 
+// gdb's "with SETTING [VALUE] -- COMMAND" runs COMMAND with the setting
+// changed for it: *at gets where COMMAND starts ("" when none follows).
+bool WithPrefix(const std::string& typed, const std::string& word, std::size_t* at) {
+  if (word != "with" && word != "w") return false;
+  // "--" as a word of its own.
+  for (std::size_t pos = typed.find("--"); pos != std::string::npos; pos = typed.find("--", pos + 2)) {
+    const bool before = pos == 0 || typed[pos - 1] == ' ' || typed[pos - 1] == '\t';
+    const bool after = pos + 2 == typed.size() || typed[pos + 2] == ' ' || typed[pos + 2] == '\t';
+    if (!before || !after) continue;
+    *at = typed.find_first_not_of(" \t", pos + 2);
+    return true;
+  }
+  *at = std::string::npos;
+  return true;
+}
+
 bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& b, std::string* out, std::string* err) {
   *out = typed;
   std::istringstream in(typed);
   std::string word;
   if (!(in >> word)) return true;
+  if (std::size_t at = 0; WithPrefix(typed, word, &at)) {
+    // Without a command gdb repeats its last one, which need not be the
+    // one last typed here.
+    if (at == std::string::npos) {
+      *err = "'" + word + "' without '-- command' repeats gdb's last command: give the command after '--'";
+      return false;
+    }
+    std::string inner;
+    if (!TypedBreakpointCommand(typed.substr(at), b, &inner, err)) return false;
+    *out = inner.empty() ? std::string() : typed.substr(0, at) + inner;
+    return true;
+  }
   const NumberCommand* command = CommandOf(word);
   if (!command) return true;
   std::vector<std::string> words;
@@ -103,6 +129,12 @@ bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& b,
       ++at;
     }
   }
+  if (b.running) {
+    *err = std::string("'") + command->name +
+           "' changes breakpoints, which gdb does not while the target runs (it would mark some changed and refuse "
+           "the command): stop it first";
+    return false;
+  }
   // enable's modes come before the numbers.
   if (command->modes && at < words.size() && (words[at] == "once" || words[at] == "delete" || words[at] == "count")) {
     head += " " + words[at];
@@ -116,11 +148,6 @@ bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& b,
   if (at == words.size()) {
     if (command->takes == Takes::First) return true;  // gdb asks for the number
     // No number: each of the user's breakpoints, none of the driver's.
-    if (!b.listed) {
-      *err = std::string("'") + command->name + "' without a number names every breakpoint BL lists, and gdb lists none while "
-             "the target runs: stop it first";
-      return false;
-    }
     for (int user : b.userNumbers) numbers.push_back(std::to_string(b.gdbNumber(user)));
     if (numbers.empty()) {
       out->clear();

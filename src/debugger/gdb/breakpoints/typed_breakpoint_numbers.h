@@ -18,17 +18,21 @@ struct TypedBreakpoints {
   std::vector<int> userNumbers;
   // gdb's number of a command page's number.
   std::function<int(int user)> gdbNumber;
-  // False when gdb's list could not be read (it lists nothing while the
-  // target runs): userNumbers is then unknown, not empty.
-  bool listed = true;
+  // The target runs: gdb changes no breakpoint then, yet marks some of
+  // them changed before it says so ("disable" while running leaves them
+  // disabled, the driver's own among them). A command that names
+  // breakpoints is refused, whatever form it takes.
+  bool running = false;
 };
 
 // The command as gdb takes it: `typed` itself when it names no
 // breakpoints; "" when it names breakpoints and the user has none it
-// could reach (nothing is to be done). False with *err for a number gdb
-// must not read as its own (a convenience variable such as "$bpnum"), and
-// for a command that names the user's breakpoints by the list (none named,
-// or a range) while the list is unknown.
+// could reach (nothing is to be done). A command behind gdb's "with
+// SETTING -- " prefix is mapped as it would be alone. False with *err for
+// a number gdb must not read as its own (a convenience variable such as
+// "$bpnum", also inside a range "1-$bpnum"), for "with" without its
+// command, and for any command that names breakpoints while the target
+// runs.
 bool TypedBreakpointCommand(const std::string& typed, const TypedBreakpoints& breakpoints, std::string* out,
                             std::string* err);
 

@@ -331,8 +331,38 @@ bool GdbExpression(std::string_view text, std::string* out, std::string* err) {
   return true;
 }
 
+namespace {
+
+// A character of a source file's name in gdb's "file:line" ("LED.c",
+// "src/Timer.c"): nothing gdb's location would read otherwise.
+bool IsFileNameChar(char c) { return IsWordChar(c) || c == '.' || c == '/' || c == '-' || c == '+'; }
+
+// gdb's own "file:line" ("LED.c:13"), the file's name also in quotes
+// ("\"LED.c\":13", as gdb's own break takes it): no expression of C has
+// that form. *out gets gdb's location, the name unquoted.
+bool SourceLineLocation(std::string_view t, std::string* out) {
+  const std::size_t colon = t.rfind(':');
+  if (colon == std::string_view::npos || colon == 0 || colon + 1 == t.size()) return false;
+  std::string_view file = t.substr(0, colon);
+  const std::string_view line = t.substr(colon + 1);
+  for (char c : line)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  if (file.size() >= 2 && (file.front() == '"' || file.front() == '\'') && file.back() == file.front())
+    file = file.substr(1, file.size() - 2);
+  if (file.empty() || std::isdigit(static_cast<unsigned char>(file[0]))) return false;
+  for (char c : file)
+    if (!IsFileNameChar(c)) return false;
+  const unsigned long number = std::strtoul(std::string(line).c_str(), nullptr, 10);
+  if (number == 0 || line.size() > 9) return false;
+  *out = std::string(file) + ":" + std::to_string(number);
+  return true;
+}
+
+}  // namespace
+
 bool GdbLocation(std::string_view text, std::string* out, std::string* err) {
   const std::string_view t = Trim(text);
+  if (SourceLineLocation(t, out)) return true;
   if (IsIdentifier(t) && !GdbRegister(t)) {
     if (!SingleLine(t, err)) return false;
     out->assign(t);

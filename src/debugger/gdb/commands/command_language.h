@@ -64,8 +64,9 @@ bool BreakpointCommand(std::string_view command, CommandOrigin origin, std::stri
 // a NUL, or a call of one of gdb's own functions ("$_shell(...)").
 bool GdbExpression(std::string_view text, std::string* out, std::string* err);
 // A code address of the IDE as a gdb location: a bare function name as
-// itself ("main": gdb stops after its entry code), a number or another
-// expression as "*expression". gdb evaluates it: one that writes, calls
+// itself ("main": gdb stops after its entry code), a source line as gdb
+// writes it ("LED.c:13", the file's name also in quotes) as itself, a
+// number or another expression as "*expression". gdb evaluates it: one that writes, calls
 // or places a literal in target memory is refused (expression_effects.h).
 bool GdbLocation(std::string_view text, std::string* out, std::string* err);
 // False with *err when a text holds a line end or a NUL.

@@ -114,15 +114,19 @@ void GdbDialogRecords::KillBreakpoint(DbgBreakpointRecord* r) {
 }
 
 void GdbDialogRecords::ApplyEnables() {
-  std::vector<GdbBreakpointInfo> list;
-  if (!m_target.ListBreakpoints(&list)) return;
-  for (const GdbBreakpointInfo& b : list) {
-    const DbgBreakpointRecord* r = m_breakpoints.Find(b.number);
-    if (!r) continue;
-    const bool want = (r->flags & kDbgBpEnabled) != 0;
-    if (want != b.enabled) m_target.EnableBreakpoint(b.number, want);
-  }
-  m_breakpoints.ForgetChanges();
+  // While the program runs, in a stop of the driver's own.
+  m_target.WhileStill([this] {
+    std::vector<GdbBreakpointInfo> list;
+    if (!m_target.ListBreakpoints(&list)) return false;
+    for (const GdbBreakpointInfo& b : list) {
+      const DbgBreakpointRecord* r = m_breakpoints.Find(b.number);
+      if (!r) continue;
+      const bool want = (r->flags & kDbgBpEnabled) != 0;
+      if (want != b.enabled) m_target.EnableBreakpoint(b.number, want);
+    }
+    m_breakpoints.ForgetChanges();
+    return true;
+  });
 }
 
 void GdbDialogRecords::Define(DbgBreakpointRequest* q) {

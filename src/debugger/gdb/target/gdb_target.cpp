@@ -300,6 +300,8 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
+  if (PauseStop(r) || StrayInterrupt(r)) return;
+  ReloadCounts(r);
   const std::string held = TakeHeldConsole();
   const bool finishing = std::exchange(m_finishing, false);
   m_ownStop = true;
@@ -326,11 +328,17 @@ void GdbTarget::OnStopped(const MiRecord& r) {
 
 void GdbTarget::NotifyStopped() {
   PrefetchRegisters();
+  CheckOwnBreakpointsAtStop();
   {
     std::lock_guard<std::mutex> lock(m_reportMutex);
     ++m_reported;
   }
   m_reportCv.notify_all();
+  {
+    // A change waiting for a stop of its own has this one.
+    std::lock_guard<std::mutex> lock(m_pauseStateMutex);
+  }
+  m_pauseCv.notify_all();
   if (m_events.stopped) m_events.stopped();
 }
 
@@ -400,6 +408,11 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return SayUnanswered();
+  // Whatever a command did to the driver's own watchpoint, the program's
+  // output reaches the serial window.
+  KeepOwnBreakpoints();
+  bool stepped = false;
+  if (StopForTrueCondition(&stepped)) return stepped;
   // gdb resumes the target only with memory writes on.
   const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
   if (!run.ok()) return false;
@@ -423,6 +436,7 @@ bool GdbTarget::Step(int mode) {
   if (!Halted()) return SayUnanswered();
   const char* command = StepCommand(mode);
   if (!command) return false;
+  KeepOwnBreakpoints();
   // One bound for the whole step, whatever it asks gdb on the way.
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   m_freeRun = false;
@@ -609,6 +623,10 @@ bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::st
 }
 
 bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
+  return WhileStill([&] { return ChangeBreakpoint(address, insert); });
+}
+
+bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   // Asked before the lock: gdb's answers on the line take locks of their own.
@@ -693,6 +711,10 @@ int GdbTarget::BreakpointState(uint64_t address) const {
 }
 
 bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
+  return WhileStill([&] { return ChangeEnabled(address, enable); });
+}
+
+bool GdbTarget::ChangeEnabled(uint64_t address, bool enable) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   std::lock_guard<std::mutex> lock(m_bpMutex);
@@ -711,6 +733,20 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
 }
 
 void GdbTarget::DisableAllBreakpoints() {
+  WhileStill([this] {
+    DisableAll();
+    return true;
+  });
+}
+
+void GdbTarget::DeleteAllBreakpoints() {
+  WhileStill([this] {
+    DeleteAll();
+    return true;
+  });
+}
+
+void GdbTarget::DisableAll() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   // Every breakpoint of the user's as gdb lists them: two at one address
@@ -721,7 +757,7 @@ void GdbTarget::DisableAllBreakpoints() {
     if (b.enabled) EnableBreakpoint(b.number, false);
 }
 
-void GdbTarget::DeleteAllBreakpoints() {
+void GdbTarget::DeleteAll() {
   if (!Halted()) return;
   RememberBreakpointsAfter remember{this};
   std::vector<GdbBreakpointInfo> list;
@@ -747,8 +783,10 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       return true;
     }
   }
-  if (State() == SessionState::Dead) {
-    // gdb has gone: the lines of the breakpoints it placed still answer.
+  if (!Halted()) {
+    // gdb has gone, or cannot be asked now (the target runs, or gdb did
+    // not answer): the lines of the breakpoints it placed still answer, so
+    // that a session ended now keeps its breakpoints.
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : m_keptBreakpoints)
       if (b.address == address && !b.file.empty() && b.line > 0) {
@@ -757,7 +795,6 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       }
     return false;
   }
-  if (!Halted()) return false;
   // Mode 4 names the line-table row whose range holds the address, not
   // only an address that starts one (as mode 1 does).
   MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 4",

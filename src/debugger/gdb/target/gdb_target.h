@@ -169,6 +169,9 @@ class GdbTarget {
   // `answered` sees gdb's answer first, on the reader thread.
   bool Console(const std::string& command, std::string* err = nullptr,
                const std::function<void(MiRecord&)>& answered = nullptr);
+  // The margins' and the disassembly window's breakpoint at an address,
+  // set or removed. While the program runs freely the driver stops it for
+  // the change and lets it run on (WhileStill).
   bool Breakpoint(uint64_t address, bool insert);
   // A function's entry whose line holds the whole function (a one-line
   // function in a header, one copy per file): the breakpoint goes on the
@@ -179,6 +182,13 @@ class GdbTarget {
   // 0 none, 1 an enabled breakpoint, 2 a disabled one.
   int BreakpointState(uint64_t address) const;
   bool EnableBreakpoint(uint64_t address, bool enable);
+  // A change to the breakpoints made with the target standing still: at
+  // once when it stands; while it runs freely (a run, not a step) the
+  // driver stops it for a moment, a stop of its own the IDE does not hear
+  // of, makes the change and lets it run on (a stop request that came
+  // meanwhile gets the stop instead). False, with nothing changed, when
+  // the target cannot be stopped for it.
+  bool WhileStill(const std::function<bool()>& change);
   // Every breakpoint disabled, or deleted.
   void DisableAllBreakpoints();
   void DeleteAllBreakpoints();
@@ -205,6 +215,7 @@ class GdbTarget {
   bool Download(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
+  // Its changes are made as WhileStill makes them.
   // Once gdb has gone (it or qemu died) the list is the one kept at the
   // last change, and FindSource answers for its addresses: the IDE keeps
   // the session's breakpoints as after a normal end.
@@ -212,8 +223,10 @@ class GdbTarget {
   bool DeleteBreakpoint(int number);
   bool EnableBreakpoint(int number, bool on);
   // A breakpoint at an expression, or a watchpoint with access (1 read,
-  // 2 write, 3 both); passCount above 1 lets it pass that often first; the
-  // commands run at each hit, one line each.
+  // 2 write, 3 both); passCount above 1 lets it pass that often first, at
+  // every round (the count starts again after each stop at it); the
+  // commands run at each hit, one line each. A refusal is said once on the
+  // command page, and *err holds it.
   bool DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
                         const std::vector<std::string>& commands, int* number, std::string* err);
   // A conditional breakpoint: the target stops when `truth` (gdb's form of
@@ -256,6 +269,56 @@ class GdbTarget {
   // An address as the driver's messages show it: "0x" and at least 8 hex digits.
   static std::string Hex8(uint64_t v);
   void OnStopped(const MiRecord& r);
+  // A stop the driver asked for to change breakpoints while the target
+  // runs (WhileStill): taken here, the IDE hears nothing of it.
+  bool PauseStop(const MiRecord& r);
+  // A stop of the UART stand-in's, its work done, is the pause a change
+  // waits for: gdb took the change's interrupt for it. True when it was.
+  bool TakePause(const MiRecord& r);
+  // The interrupt of a pause that a stand-in's stop took may still stop
+  // the target once it runs on: that stop is the driver's, and the run
+  // goes on.
+  bool StrayInterrupt(const MiRecord& r);
+  // The breakpoints a stop hit (gdb's numbers: bkptno, and the watchpoint
+  // tuples of a watched expression's stop).
+  static std::vector<int> HitNumbers(const MiRecord& r);
+  // gdb counts a breakpoint's ignore count down to 0 and then stops at
+  // every pass: each breakpoint the stop hit whose count the user defined
+  // counts again from that count (sent now, so gdb has it before the
+  // target runs again).
+  void ReloadCounts(const MiRecord& r);
+  // The pass count a breakpoint was defined with (1: none).
+  void DefinedCount(int number, uint32_t count);
+  // At each stop the IDE hears of: gdb's list is asked for without waiting
+  // and the driver's own watchpoint put back where a command disabled or
+  // deleted it (the answer handled on the reader thread).
+  void CheckOwnBreakpointsAtStop();
+  // What KeepOwnBreakpoints does for a list gdb gave: the commands that put
+  // the driver's own breakpoints back, sent in order; `then` sees the
+  // new watchpoint's answer when the watchpoint was set again.
+  struct OwnRepair {
+    std::vector<int> enable;  // gdb's numbers of own breakpoints listed disabled
+    bool setWatch = false;    // the UART's watchpoint is gone
+  };
+  OwnRepair OwnRepairOf(const MiValue& table);
+  void SayOwnRepair(bool watch, bool set, bool ok);
+  void TakeNewWatch(const MiRecord& w);
+  void OwnCheckDone();
+  // Before the target runs (a run or a step of the IDE's): a conditional
+  // breakpoint whose expression holds already stops the target after its
+  // first instruction, as the expression is true while it runs; one with
+  // passes left counts this one. True when the run became that step
+  // (*stepped: it was done), false to run as asked.
+  bool StopForTrueCondition(bool* stepped);
+  // Breakpoint and EnableBreakpoint by address with the target standing.
+  bool ChangeBreakpoint(uint64_t address, bool insert);
+  bool ChangeEnabled(uint64_t address, bool enable);
+  // The breakpoints dialog's and the IDE's changes by gdb's number, and of
+  // them all, with the target standing.
+  bool DeleteNumber(int number);
+  bool EnableNumber(int number, bool on);
+  void DisableAll();
+  void DeleteAll();
   // A stop of the UART stand-in: handled here and the program resumed.
   bool UartStop(const MiRecord& r);
   void SetupUart(const TargetParams& params);
@@ -349,8 +412,9 @@ class GdbTarget {
   // A breakpoint of the driver's own: hidden from the user, and the
   // numbers the command page shows leave it out.
   void OwnBreakpoint(int number);
-  // After a typed command: the driver's own breakpoints that it deleted or
-  // disabled are set or enabled again, and the command page says so.
+  // After a typed command and before every run or step: the driver's own
+  // breakpoints that a command deleted or disabled are set or enabled
+  // again, and the command page says so.
   void KeepOwnBreakpoints();
   // Takes gdb's list of breakpoints as the kept one (each change to the
   // breakpoints ends with it, while gdb still answers).
@@ -391,7 +455,8 @@ class GdbTarget {
   // The UART stand-in: its two watchpoints, the keys not yet read, whether
   // the program runs freely (a stop in a step is reported) and whether an
   // interrupt was the driver's own, to hand over a key.
-  int m_uartWrite = -1, m_uartRead = -1;
+  // (Set again on the reader thread when a command deleted the watchpoint.)
+  std::atomic<int> m_uartWrite{-1}, m_uartRead{-1};
   uint32_t m_uartBase = 0;
   std::deque<uint8_t> m_keys;
   std::mutex m_keyMutex;
@@ -433,6 +498,24 @@ class GdbTarget {
   std::set<int> m_ownNumbers;                // the driver's own breakpoints (UART, run until)
   ShownBreakpointText m_shownNumbers;        // under m_bpMutex
   std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
+  std::map<int, uint32_t> m_definedCounts;   // gdb's number -> the pass count defined (above 1)
+  // The checks of the driver's own breakpoints at stops whose answers are
+  // still to come.
+  std::mutex m_ownCheckMutex;
+  std::condition_variable m_ownCheckCv;
+  int m_ownChecks = 0;
+  // A conditional breakpoint's gdb number -> its truth in gdb's form.
+  std::map<int, std::string> m_conditionals;
+  // WhileStill's stop: one at a time; whether one is asked for, whether it
+  // came (the target stands, the IDE still sees it running) and its record.
+  std::mutex m_pauseMutex;
+  std::mutex m_pauseStateMutex;
+  std::condition_variable m_pauseCv;
+  bool m_pauseWanted = false;
+  bool m_paused = false;
+  std::thread::id m_pauseThread;  // the thread whose change runs in the pause
+  std::atomic<bool> m_strayInterrupt{false};
+  MiRecord m_pauseStop;
   std::map<uint64_t, uint64_t> m_entryBreak;  // a function's entry -> its breakpoint after the entry code
   // The entry of a one-line function set from its line -> the line's
   // breakpoint after the entry code (gdb places it in every copy).

@@ -65,9 +65,11 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   RememberBreakpointsAfter remember{this};
   std::string command, err;
   {
+    // Stopped as the IDE sees it: in one of the driver's own momentary
+    // stops the target runs on at once.
     TypedBreakpoints breakpoints;
     std::vector<GdbBreakpointInfo> list;
-    breakpoints.listed = ListBreakpoints(&list);
+    breakpoints.running = !Still() || !ListBreakpoints(&list);
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : list) breakpoints.userNumbers.push_back(UserNumber(b.number));
     breakpoints.gdbNumber = [this](int user) { return GdbNumber(user); };  // asked while the lock is held
@@ -101,10 +103,15 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   // trust what it last told gdb.
   m_access.Forget();
   EndTypedAnswer(nullptr);  // gdb did not answer in time: what it said so far
-  // Whatever form the command took ("disable b", "delete 1-$bpnum"), the
-  // driver's own breakpoints are its own again.
+  // Whatever form the command took (gdb's python, a command of the user's
+  // own), the driver's own breakpoints are its own again.
   KeepOwnBreakpoints();
   FollowTypedBreakpoints();
+  // gdb's "ignore N C" gives the breakpoint a pass count of C + 1, which
+  // it keeps for every round as one defined in the Breakpoints dialog.
+  if (int number = 0, count = -1; ok && std::sscanf(command.c_str(), "ignore %d %d", &number, &count) == 2 &&
+                                   number > 0 && count >= 0)
+    DefinedCount(number, uint32_t(count) + 1);
   if (ok && State() == SessionState::Stopped) {
     // "set var U = 7", "p $pc = 0x200": what the windows show may have
     // changed, the position too.
@@ -178,6 +185,9 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return Refuse(t.error);
     case CommandAction::Typed:
       if (const std::string why = NestedInputRefusal(GdbSpelling(t.expression)); !why.empty()) return Refuse(why);
+      // The line may run the target ("continue", "until"): the driver's
+      // own watchpoint is checked first, as before any run.
+      if (Still()) KeepOwnBreakpoints();
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
@@ -299,7 +309,7 @@ void GdbTarget::TakePosition() {
 }
 
 int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin) {
-  if (!Halted()) return Refuse("BS: the target runs; stop it first");
+  if (!Still()) return Refuse("BS: the target runs; stop it first");
   RememberBreakpointsAfter remember{this};
   std::string gdbCommand, err;
   if (!t.command.empty() && !BreakpointCommand(t.command, origin, &gdbCommand, &err)) return Refuse("BS: " + err);
@@ -326,6 +336,7 @@ int GdbTarget::SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin
   const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
   const int number = b.number;
   if (number <= 0) return Refuse("BS: gdb gave no breakpoint number");
+  DefinedCount(number, t.count);
   if (!gdbCommand.empty() && !Ok(m_gdb->Call("-break-commands " + std::to_string(number) + " " +
                                                   MiQuote(GdbSpelling(gdbCommand)),
                                               kTimeoutMs),
@@ -360,7 +371,7 @@ int GdbTarget::ChangeBreakpoints(const CommandTranslation& t) {
   const char* word = t.action == CommandAction::KillBreakpoints     ? "BK"
                      : t.action == CommandAction::EnableBreakpoints ? "BE"
                                                                     : "BD";
-  if (!Halted()) return Refuse(std::string(word) + ": the target runs; stop it first");
+  if (!Still()) return Refuse(std::string(word) + ": the target runs; stop it first");
   std::vector<int> numbers;
   if (t.all) {
     std::vector<GdbBreakpointInfo> list;

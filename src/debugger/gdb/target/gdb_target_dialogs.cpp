@@ -10,6 +10,7 @@
 // then holds the waiting key or 0 again); a read takes the key that waited
 // there with "data ready" set. The stand-in's stops are the driver's own: a
 // run goes on, a step goes on to where it would have ended.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,11 +101,17 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   if (!Ok(r)) return false;
   const MiValue* table = r.results.Find("BreakpointTable");
   if (!table) return true;
+  std::set<int> listed;
   for (GdbBreakpointInfo& info : BreakpointTableRows(*table)) {
     {
       std::lock_guard<std::mutex> lock(m_bpMutex);
       if (m_ownNumbers.count(info.number)) continue;
+      // gdb lists the passes left of this round; the user sees (and the
+      // session keeps) the count as defined.
+      if (const auto defined = m_definedCounts.find(info.number); defined != m_definedCounts.end())
+        info.passCount = defined->second;
     }
+    listed.insert(info.number);
     // gdb runs what the watched expression asks for at every listing:
     // one that writes or calls ("x++", "f(3)") shows no address or size.
     uint64_t v = 0;
@@ -117,7 +124,21 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   }
   std::lock_guard<std::mutex> lock(m_bpMutex);
   m_keptBreakpoints = *out;
+  // What gdb no longer lists went by any road (a typed "delete", a
+  // temporary breakpoint's stop): its count and truth with it.
+  for (auto it = m_definedCounts.begin(); it != m_definedCounts.end();)
+    it = listed.count(it->first) ? std::next(it) : m_definedCounts.erase(it);
+  for (auto it = m_conditionals.begin(); it != m_conditionals.end();)
+    it = listed.count(it->first) ? std::next(it) : m_conditionals.erase(it);
   return true;
+}
+
+void GdbTarget::DefinedCount(int number, uint32_t count) {
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  if (count > 1)
+    m_definedCounts[number] = count;
+  else
+    m_definedCounts.erase(number);
 }
 
 void GdbTarget::RememberBreakpoints() {
@@ -140,6 +161,10 @@ std::string GdbTarget::LineLocation(uint64_t address) {
 }
 
 bool GdbTarget::DeleteBreakpoint(int number) {
+  return WhileStill([&] { return DeleteNumber(number); });
+}
+
+bool GdbTarget::DeleteNumber(int number) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   {
@@ -158,6 +183,10 @@ bool GdbTarget::DeleteBreakpoint(int number) {
 }
 
 bool GdbTarget::EnableBreakpoint(int number, bool on) {
+  return WhileStill([&] { return EnableNumber(number, on); });
+}
+
+bool GdbTarget::EnableNumber(int number, bool on) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
   if (!Ok(m_gdb->Call((on ? "-break-enable " : "-break-disable ") + std::to_string(number), kTimeoutMs)))
@@ -171,10 +200,13 @@ bool GdbTarget::EnableBreakpoint(int number, bool on) {
 
 bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCount, int access,
                                  const std::vector<std::string>& commands, int* number, std::string* err) {
-  if (!Halted()) {
-    *err = "the target runs";
+  // Every refusal is said once, on the command page, with its reason.
+  const auto refuse = [&](const std::string& why) {
+    *err = why;
+    Refuse("breakpoint '" + expression.substr(0, 60) + "': " + why);
     return false;
-  }
+  };
+  if (!Still()) return refuse("the target runs; stop it first");
   RememberBreakpointsAfter remember{this};
   // The dialog's texts are the IDE's: translated, one quoted argument each
   // command, a line end or a NUL in one refused. gdb evaluates the
@@ -211,10 +243,7 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
     gdbCommand += " " + MiQuote(GdbSpelling(one));
   }
-  if (!valid) {
-    Refuse("breakpoint '" + expression.substr(0, 60) + "': " + *err);
-    return false;
-  }
+  if (!valid) return refuse(*err);
   std::string cmd;
   if (access)
     cmd = std::string("-break-watch ") + (access == 1 ? "-r " : access == 3 ? "-a " : "") + "-- " + MiQuote(target);
@@ -224,9 +253,10 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   {
     // gdb evaluates the location or the watched expression as it sets it.
     const GdbPermissions::Hold read(m_access, GdbAccess::Read, [this] { return Still(); });
-    if (read.ok()) r = m_gdb->Call(cmd, kTimeoutMs);
+    if (!read.ok()) return refuse("the target runs; stop it first");
+    r = m_gdb->Call(cmd, kTimeoutMs);
   }
-  if (!Ok(r, err)) return false;
+  if (!Ok(r, err)) return refuse(*err);
   *number = access ? WatchNumber(r) : -1;
   if (!access) {
     const InsertedBreakpoint b = InsertedBreakpointOf(r.results);
@@ -234,12 +264,10 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (uint64_t address : b.addresses) m_breakpoints[address] = b.number;
   }
-  if (*number <= 0) {
-    *err = "gdb gave no breakpoint number";
-    return false;
-  }
+  if (*number <= 0) return refuse("gdb gave no breakpoint number");
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
+  DefinedCount(*number, passCount);
   if (!gdbCommand.empty())
     m_gdb->Call("-break-commands " + std::to_string(*number) + gdbCommand, kTimeoutMs);
   return true;
@@ -278,8 +306,13 @@ bool GdbTarget::DefineConditional(const std::string& expression, const std::stri
     m_gdb->Call("-break-delete " + std::to_string(*number), kTimeoutMs);
     return refuse(*err);
   }
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    m_conditionals[*number] = truth;
+  }
   if (passCount > 1)
     m_gdb->Call("-break-after " + std::to_string(*number) + " " + std::to_string(passCount - 1), kTimeoutMs);
+  DefinedCount(*number, passCount);
   if (!gdbCommand.empty())
     m_gdb->Call("-break-commands " + std::to_string(*number) + gdbCommand, kTimeoutMs);
   return true;
@@ -361,47 +394,120 @@ void GdbTarget::SetupUart(const TargetParams& params) {
 
 }
 
-void GdbTarget::KeepOwnBreakpoints() {
-  // gdb lists nothing while the target runs.
-  if (!m_gdb || !Halted()) return;
-  MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
-  const MiValue* table = Ok(r) ? r.results.Find("BreakpointTable") : nullptr;
-  if (!table) return;
+GdbTarget::OwnRepair GdbTarget::OwnRepairOf(const MiValue& table) {
   std::map<int, bool> listed;  // gdb's number -> enabled
-  for (const GdbBreakpointInfo& b : BreakpointTableRows(*table)) listed[b.number] = b.enabled;
+  for (const GdbBreakpointInfo& b : BreakpointTableRows(table)) listed[b.number] = b.enabled;
   std::set<int> own;
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
     own = m_ownNumbers;
   }
+  OwnRepair repair;
   for (int number : own) {
     const auto found = listed.find(number);
-    const bool uart = number == m_uartWrite;
-    const char* what = uart ? "the serial output's watchpoint" : "the stop of a run until an address";
     if (found != listed.end()) {
-      if (found->second) continue;
-      if (Ok(m_gdb->Call("-break-enable " + std::to_string(number), kTimeoutMs)) && m_events.print)
-        m_events.print(std::string("GDB driver: the command disabled the driver's own breakpoint (") + what +
-                       "): enabled again\n");
+      if (!found->second) repair.enable.push_back(number);
       continue;
     }
     // A run's stop goes when it is reached: only the watchpoint is missed.
-    if (!uart) continue;
-    MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
-    if (!Ok(w)) {
-      if (m_events.print)
-        m_events.print("*** Error: the command deleted the driver's own breakpoint (" + std::string(what) +
-                       ") and gdb does not set it again: the serial windows get no output\n");
-      continue;
-    }
-    // The old number stays the driver's: gdb never gives it again, and the
-    // user's numbers above it stay as BL showed them.
-    m_uartWrite = m_uartRead = WatchNumber(w);
-    OwnBreakpoint(m_uartWrite);
-    if (m_events.print)
-      m_events.print(std::string("GDB driver: the command deleted the driver's own breakpoint (") + what +
-                     "): set again\n");
+    if (number == m_uartWrite) repair.setWatch = true;
   }
+  return repair;
+}
+
+void GdbTarget::SayOwnRepair(bool watch, bool set, bool ok) {
+  if (!m_events.print) return;
+  const std::string what = watch ? "the serial output's watchpoint" : "the stop of a run until an address";
+  if (!ok && set)
+    m_events.print("*** Error: the command deleted the driver's own breakpoint (" + what +
+                   ") and gdb does not set it again: the serial windows get no output\n");
+  else if (!ok)
+    m_events.print("*** Error: the command disabled the driver's own breakpoint (" + what +
+                   ") and gdb does not enable it again\n");
+  else
+    m_events.print("GDB driver: the command " + std::string(set ? "deleted" : "disabled") +
+                   " the driver's own breakpoint (" + what + "): " + (set ? "set again" : "enabled again") + "\n");
+}
+
+void GdbTarget::TakeNewWatch(const MiRecord& w) {
+  // The old number stays the driver's: gdb never gives it again, and the
+  // user's numbers above it stay as BL showed them.
+  const int number = WatchNumber(w);
+  if (number <= 0) return;
+  m_uartWrite = number;
+  m_uartRead = number;
+  OwnBreakpoint(number);
+}
+
+void GdbTarget::KeepOwnBreakpoints() {
+  // gdb lists nothing while the target runs.
+  if (!m_gdb || !Halted()) return;
+  {
+    // A check of the last stop's still under way ends first: both would
+    // set the watchpoint again.
+    std::unique_lock<std::mutex> lock(m_ownCheckMutex);
+    m_ownCheckCv.wait_for(lock, std::chrono::milliseconds(kTimeoutMs), [this] { return m_ownChecks == 0; });
+  }
+  MiRecord r = m_gdb->Call("-break-list", kTimeoutMs);
+  const MiValue* table = Ok(r) ? r.results.Find("BreakpointTable") : nullptr;
+  if (!table) return;
+  const OwnRepair repair = OwnRepairOf(*table);
+  for (int number : repair.enable)
+    SayOwnRepair(number == m_uartWrite, false,
+                 Ok(m_gdb->Call("-break-enable " + std::to_string(number), kTimeoutMs)));
+  if (!repair.setWatch) return;
+  MiRecord w = m_gdb->Call("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), kTimeoutMs);
+  if (Ok(w)) TakeNewWatch(w);
+  SayOwnRepair(true, true, Ok(w));
+}
+
+void GdbTarget::OwnCheckDone() {
+  {
+    std::lock_guard<std::mutex> lock(m_ownCheckMutex);
+    --m_ownChecks;
+  }
+  m_ownCheckCv.notify_all();
+}
+
+void GdbTarget::CheckOwnBreakpointsAtStop() {
+  if (!m_gdb) return;
+  {
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    if (m_ownNumbers.empty()) return;
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_ownCheckMutex);
+    ++m_ownChecks;
+  }
+  // Asked without waiting: the stop's thread is gdb's reader, which hands
+  // over gdb's answers. gdb takes the commands in order, so what puts the
+  // watchpoint back comes before anything that runs the target next.
+  const int64_t sent = m_gdb->Send("-break-list", [this](MiRecord& r) {
+    const MiValue* table = Ok(r) ? r.results.Find("BreakpointTable") : nullptr;
+    if (!table) return OwnCheckDone();
+    const OwnRepair repair = OwnRepairOf(*table);
+    std::vector<std::pair<std::string, GdbConnection::Continuation>> commands;
+    for (int number : repair.enable) {
+      const bool watch = number == m_uartWrite;
+      commands.emplace_back("-break-enable " + std::to_string(number),
+                            [this, watch](MiRecord& e) { SayOwnRepair(watch, false, Ok(e)); });
+    }
+    if (repair.setWatch)
+      commands.emplace_back("-break-watch -a " + MiQuote(ByteCell(m_uartBase)), [this](MiRecord& w) {
+        if (Ok(w)) TakeNewWatch(w);
+        SayOwnRepair(true, true, Ok(w));
+      });
+    if (commands.empty()) return OwnCheckDone();
+    // The last answer ends the check.
+    auto& last = commands.back().second;
+    last = [this, then = last](MiRecord& answer) {
+      then(answer);
+      OwnCheckDone();
+    };
+    for (auto& [command, then] : commands)
+      if (m_gdb->Send(command, then) < 0) return OwnCheckDone();
+  });
+  if (sent < 0) OwnCheckDone();
 }
 
 void GdbTarget::OnConsole(const std::string& text) {
@@ -516,6 +622,8 @@ bool GdbTarget::AlsoBreakpointHit(const MiRecord& r) {
 void GdbTarget::ResumeAfterUart(const MiRecord& r) {
   if (AlsoBreakpointHit(r))
     ReportOwnStop(r);
+  else if (m_freeRun && TakePause(r))
+    return;  // a change waits for the target to stand (WhileStill)
   else if (m_freeRun)
     m_gdb->Send("-exec-continue");
   else if (m_stepMode >= 0 && m_stepMode != 3)
