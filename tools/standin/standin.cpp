@@ -17,8 +17,13 @@
 // meet FILE COUNT SECONDS (appends "start SOURCE" to FILE, then waits until
 // FILE holds COUNT start lines, at most SECONDS, and appends "end SOURCE"
 // as the tool ends: tests read from FILE whether runs overlapped, without
-// depending on how fast the machine is)
+// depending on how fast the machine is) |
+// child SECONDS (starts a process of its own that lives SECONDS at most, as
+// a compiler driver starts its passes; the tool ends it as it ends, so a
+// stop that ends only the tool's own process leaves it behind)
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -71,6 +76,7 @@ struct Run {
   std::string commandLine;  // the arguments, command files expanded, joined by blanks
   std::FILE* out = stdout;
   std::string meetFile;  // "meet": where the tool's end is marked
+  pid_t child = -1;      // "child": the tool's own process, ended with it
 };
 
 std::string ReadFile(const std::string& path) {
@@ -177,6 +183,15 @@ void Directive(Run& r, const std::string& d) {
     in >> s;
     std::fflush(r.out);
     std::this_thread::sleep_for(std::chrono::duration<double>(s));
+  } else if (verb == "child") {
+    double s = 0;
+    in >> s;
+    std::fflush(nullptr);
+    r.child = ::fork();
+    if (r.child == 0) {
+      std::this_thread::sleep_for(std::chrono::duration<double>(s));
+      ::_exit(0);
+    }
   } else if (verb == "meet") {
     std::string file;
     int count = 0;
@@ -354,6 +369,10 @@ int main(int argc, char** argv) {
       f << "stand-in output of " << self << " for " << r.source << "\n";
   }
   std::fflush(stdout);
+  if (r.child > 0) {
+    ::kill(r.child, SIGKILL);
+    ::waitpid(r.child, nullptr, 0);
+  }
   if (!r.meetFile.empty()) AppendLine(r.meetFile, "end " + r.source);
   if (r.exitCode >= 0) return r.exitCode;
   if (r.kind == Kind::kGnu) return r.errors ? 1 : 0;

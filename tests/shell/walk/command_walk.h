@@ -19,6 +19,7 @@
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   await-held         wait for the held build's compiler to run
 //   await-idle         nothing but the checks (which wait for a build or a
 //                      tool to end)
 //   come-back          the program becomes the active one again (the user
@@ -94,7 +95,7 @@ inline std::vector<CommandId> WalkCommands() {
 // and Reset CPU, which move the point it stands at away from main.
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
-      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, 32802, 32815, 32797,
+      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
       32791,  32795,  32741,  32796,  32794,  35020,  cmd::kAppExit};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813);
 }
@@ -283,6 +284,8 @@ class CommandWalk {
                     ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
                     "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
       }
+    } else if (name == "await-held") {
+      if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
     } else if (name == "await-idle") {
       // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
@@ -443,15 +446,17 @@ class CommandWalk {
   WalkCounts counts;
   std::string fault;
   bool closed = false;  // Exit closed the frame
-  // A build the state holds running (its compiler waits): the checks do
-  // not wait for its end, and its processes are explained.
-  bool holdBuild = false;
+  // Whether a build the state holds runs (its compiler waits): the checks
+  // do not wait for its end, and its processes are explained; and whether
+  // the held compiler has started.
+  std::function<bool()> buildHeld, heldCompilerRuns;
   // The texts of every message box met, for the walk's record.
   std::set<std::string> messages;
   // A window that does not answer for longer than this hangs.
   static constexpr int kStallSeconds = 5;
 
  private:
+  bool Held() const { return buildHeld && buildHeld(); }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -462,7 +467,7 @@ class CommandWalk {
 
   bool Check() {
     if (!WaitFor([&] {
-          return (holdBuild || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
+          return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end");
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
@@ -486,7 +491,7 @@ class CommandWalk {
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
           // A held build's compiler (and its own children) runs on.
-          if (holdBuild && m_app.HasState(kStateBusy)) left.clear();
+          if (Held()) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));

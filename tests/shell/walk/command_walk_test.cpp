@@ -19,6 +19,7 @@
 
 #include "command_walk.h"
 #include "project/dialogs/device_selection.h"
+#include "project/files/project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -73,10 +74,49 @@ std::string OwnRoot(const std::string& shared, const std::string& own) {
   return own;
 }
 
+// A 51-family project whose compiler (the stand-in of the tests' root) is
+// held at its first run until the build is stopped: a build running that
+// the walk meets whatever the machine's speed. The compiler has a process
+// of its own, as a compiler driver has its passes.
+constexpr const char* kHeldMain =
+    "/* !standin child 600 */\n"
+    "/* !standin meet %swalk.meet 2 600 */\n"
+    "void main(void) {}\n";
+constexpr const char* kHeldProject =
+    "### Pelmora2 Project, (C) Vond Software\r\n### Do not modify !\r\n\r\n"
+    "Target (Board), 0x0000 // Tools: 'MCS-51'\r\n\r\nGroup (Source)\r\n\r\n"
+    "File 1,1,<./Main.c><Main.c> 0x0 \r\n\r\n\r\n"
+    "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
+
+// The lines of the meeting file that start with "start " (a run began).
+int StartLines(const std::string& path) {
+  std::ifstream in(path);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind("start ", 0) == 0;
+  return n;
+}
+
+// The held project's files written as the program writes them, so the
+// program reads at open what it would write.
+void WriteHeldProject(const std::string& dir) {
+  char main[512];
+  std::snprintf(main, sizeof main, kHeldMain, dir.c_str());
+  std::ofstream(dir + "Main.c", std::ios::binary) << main;
+  std::ofstream(dir + "Board.pm2", std::ios::binary) << kHeldProject;
+  ProjectFileIo io;
+  if (ReadProjectFile(io, dir + "Board.pm2") == kProjectFileOk && io.project) {
+    const std::string text = BuildProjectFileText(*io.project), options = BuildOptionsFileText(*io.project);
+    std::ofstream(dir + "Board.pm2", std::ios::binary | std::ios::trunc) << text;
+    std::ofstream(dir + "Board.Opt", std::ios::binary | std::ios::trunc) << options;
+  }
+  ResetAppState();
+  PoolFreeAll();
+}
+
 // One session of the program in a folder of its own.
 class WalkSession {
  public:
-  explicit WalkSession(const std::string& kind) {
+  explicit WalkSession(const std::string& kind) : kind(kind) {
     const char* bin = std::getenv("PM2_TEST_BIN");
     root = std::string(bin ? bin : "") + "/test-root/";
     std::string pattern = (fs::temp_directory_path() / "pm2walk_XXXXXX").string();
@@ -88,6 +128,7 @@ class WalkSession {
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
+    if (kind == "held") WriteHeldProject(dir);
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
     root = OwnRoot(root, dir + "root/");
@@ -95,9 +136,16 @@ class WalkSession {
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
-    session = std::make_unique<test::Session>(*settings, example ? dir + "Blinky.pm2" : "", root + "PM2/pelmora2");
+    const std::string project = example ? dir + "Blinky.pm2" : kind == "held" ? dir + "Board.pm2" : "";
+    session = std::make_unique<test::Session>(*settings, project, root + "PM2/pelmora2");
   }
   ~WalkSession() {
+    // A build still running (a held one) is stopped first: the program's
+    // end frees the project its thread reads.
+    if (session && session->Frame() && session->App().HasState(kStateBusy)) {
+      session->Frame()->ExecuteCommand(cmd::kStopBuild);
+      test::WaitFor([&] { return !session->App().HasState(kStateBusy); });
+    }
     answers.reset();
     if (session && session->Frame() && session->Frame()->Debugger()->Session().SessionActive())
       session->Frame()->Debugger()->Session().StopDebugger();
@@ -115,6 +163,15 @@ class WalkSession {
     session->Frame()->activateWindow();
     return QTest::qWaitForWindowActive(session->Frame());
   }
+  // The walk meets the held build while it runs: the checks do not wait
+  // for its end, and "await-held" waits for its compiler.
+  void Hold(test::CommandWalk& walk) {
+    if (kind != "held") return;
+    const std::string meet = dir + "walk.meet";
+    ShellApp& app = session->App();
+    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && StartLines(meet) < 2; };
+    walk.heldCompilerRuns = [meet] { return StartLines(meet) >= 1; };
+  }
   // The walk's answers; a device sheet's OK chooses the example's device.
   test::WalkAnswers& Answers() {
     if (!answers) {
@@ -126,7 +183,7 @@ class WalkSession {
     return *answers;
   }
 
-  std::string root, dir;
+  std::string kind, root, dir;
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<test::Session> session;
   std::unique_ptr<test::WalkAnswers> answers;
@@ -165,6 +222,8 @@ const WalkState kStates[] = {
     // Options for Target held open while a peer asks for a build; then
     // its OK.
     {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
+    // A build running: its compiler held until the build is stopped.
+    {"BuildRunning", "held", "open:Main.c;32720;await-held"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
@@ -183,6 +242,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
       GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
     ASSERT_TRUE(s.Started());
     test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
+    s.Hold(walk);
     std::printf("walk: %s, seed %u\n", state.name, seed);
     ASSERT_TRUE(walk.StartMatches());
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
@@ -235,6 +295,16 @@ std::vector<KnownRoad> KnownRoads() {
       // The Inline Assembler opened while the program runs: its own
       // address text was taken for an instruction ("junk at end of line").
       {"InlineAssemblerWhileTheProgramRuns", "looping", "32720;32802;await-stop;open:LED.c;32791;35082/c"},
+      // A build whose compiler runs (with a process of its own), stopped,
+      // or ended by Exit or Close Project.
+      {"StopBuildWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;32721"},
+      {"ExitWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;57665"},
+      {"CloseProjectWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;32793"},
+      {"ExitRightAfterBuild", "example", "open:Blinky.c;32720!;57665"},
+      // Stop Build, then at once what frees the project: the stopped
+      // build's thread still read it (it had cleared the busy state only).
+      {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
+      {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
@@ -253,6 +323,7 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
     GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
   ASSERT_TRUE(s.Started());
   test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
+  s.Hold(walk);
   ASSERT_TRUE(walk.StartMatches());
   EXPECT_TRUE(walk.RunRoad(row.road)) << walk.fault;
 }
