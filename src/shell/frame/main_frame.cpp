@@ -958,7 +958,13 @@ void CMainFrame::OnTranslateSelected() {
 }
 
 void CMainFrame::OnStopBuild() {
-  if (m_build && m_build->StopBuild()) m_app.ClearState(kStateBusy);
+  if (!m_build || !m_build->StopBuild()) return;
+  // The stopped build's thread reads the project until its end is told
+  // (its tools are ended at once): what the user does next (Close
+  // Project, Exit, another project) may free the project.
+  while (m_build->Running())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+  m_app.ClearState(kStateBusy);
 }
 
 void CMainFrame::OnRemoveItem() {
