@@ -170,6 +170,7 @@ inline const std::vector<ExpectedMessage>& ExpectedMessages() {
   static const std::vector<ExpectedMessage> rows = {
       {"Could not start a web browser", "the help's web pages: the test machine has no browser"},
       {"cannot be converted", "the note after every import of a first-generation project"},
+      {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
   };
   return rows;
 }

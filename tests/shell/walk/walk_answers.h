@@ -234,8 +234,12 @@ class WalkAnswers {
         QTabBar* bar = tab->tabBar();
         if (!bar->isVisible() || !bar->isTabEnabled(i)) continue;
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        if (!alive || !tab) return;
+        // A page that refuses to be left (it said why) keeps the sheet:
+        // the rest of the pages wait for the user to mend it.
+        if (tab->currentIndex() != i) break;
         ++pagesVisited;
-        if (alive && tab && tab->currentWidget()) ChangePage(*tab->currentWidget());
+        if (tab->currentWidget()) ChangePage(*tab->currentWidget());
       }
     }
   }
