@@ -31,6 +31,7 @@
 //               loop turns and the checks run
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -46,6 +47,8 @@
 #include <vector>
 
 #include "debugger/ui/debug_commands.h"
+#include "debugger/dialogs/perf_analyzer_view.h"
+#include "debugger/dialogs/serial_window.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
@@ -61,6 +64,7 @@
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
@@ -418,9 +422,11 @@ class CommandWalk {
       closed = !m_frame->isVisible();
       if (!starter || closed) continue;
       // What ends the started thing, at once or after the event loop turned.
+      // Exit less often than the others: it ends the road.
       std::vector<std::string> enders;
+      const bool exitToo = rng() % 4 == 0;
       for (CommandId id : Interrupting())
-        if (m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
+        if ((id != cmd::kAppExit || exitToo) && m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
       if (enders.empty()) enders.push_back("await-idle");
       std::string end = enders[rng() % enders.size()];
       if (end != "await-idle" && rng() % 4 == 0) end += "!";
@@ -610,33 +616,66 @@ class CommandWalk {
     return false;
   }
 
-  // The windows whose context menu a user can open now.
+  // The windows whose context menu a user can open now: the fixed ones,
+  // then each shown window of the kinds below, numbered ("watch#1" is the
+  // second watch tree: Locals, or a second Watch page).
   std::vector<std::string> MenuTargets() {
     std::vector<std::string> out;
-    for (const char* name : {"editor", "project", "output", "watch", "memory", "disassembly", "command"})
+    for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
+    for (const auto& [kind, find] : Kinds())
+      for (size_t i = 0; i < find().size(); ++i) out.push_back(kind + "#" + std::to_string(i));
     return out;
+  }
+  // Each shown window of a kind, in a steady order (its object's name).
+  template <class T>
+  static std::vector<QWidget*> AllShown() {
+    std::vector<QWidget*> out;
+    for (QWidget* w : QApplication::allWidgets())
+      if (dynamic_cast<T*>(w) && w->isVisible()) out.push_back(w);
+    std::stable_sort(out.begin(), out.end(), [](QWidget* a, QWidget* b) {
+      return a->objectName() < b->objectName() || (a->objectName() == b->objectName() && a->windowTitle() < b->windowTitle());
+    });
+    return out;
+  }
+  using Finder = std::function<std::vector<QWidget*>()>;
+  static const std::vector<std::pair<std::string, Finder>>& Kinds() {
+    static const std::vector<std::pair<std::string, Finder>> kinds = {
+        {"watch", AllShown<WatchWindow>},        {"serial", AllShown<SerialWindow>},
+        {"analyser", AllShown<PerfAnalyzerView>}, {"bar", AllShown<SECControlBar>},
+    };
+    return kinds;
   }
   template <class T>
   static QWidget* Shown() {
-    for (QWidget* w : QApplication::allWidgets())
-      if (dynamic_cast<T*>(w) && w->isVisible()) return w;
-    return nullptr;
+    const std::vector<QWidget*> all = AllShown<T>();
+    return all.empty() ? nullptr : all.front();
   }
   QWidget* MenuWidget(const std::string& name) {
-    if (name == "editor") return m_frame->Editors().Active();
+    if (name == "editor" || name == "margin") return m_frame->Editors().Active();
     if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
-    if (name == "watch") return Shown<WatchWindow>();
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
     if (name == "command") {
       QWidget* page = m_frame->Debugger()->CommandPage();
       return page && page->isVisible() ? page : nullptr;
     }
+    // The older name of the first watch tree.
+    if (name == "watch") return Shown<WatchWindow>();
+    if (const size_t hash = name.find('#'); hash != std::string::npos)
+      for (const auto& [kind, find] : Kinds())
+        if (kind == name.substr(0, hash)) {
+          const std::vector<QWidget*> all = find();
+          const size_t i = size_t(std::atoi(name.c_str() + hash + 1));
+          return i < all.size() ? all[i] : nullptr;
+        }
     return nullptr;
   }
-  // Opens a window's context menu as a right click in its middle does.
+  // Opens a window's context menu as a right click in its middle does,
+  // on the row there made current first (a user's right click on a row
+  // of a list or tree); a menu shown by popup() rather than exec() is
+  // answered as soon as it shows.
   void OpenMenu(const std::string& name) {
     QWidget* w = MenuWidget(name);
     if (!w) return;
@@ -645,9 +684,21 @@ class CommandWalk {
       m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
       return;
     }
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
-    QContextMenuEvent e(QContextMenuEvent::Mouse, middle, w->mapToGlobal(middle));
+    if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+      QPoint at(view->viewport()->width() / 2, view->viewport()->height() / 2);
+      QModelIndex row = view->indexAt(at);
+      if (!row.isValid() && view->model() && view->model()->rowCount() > 0) {
+        row = view->model()->index(0, 0);
+        at = view->visualRect(row).center();
+      }
+      if (row.isValid()) view->setCurrentIndex(row);
+    }
+    // The margin: a right click at the editor's left edge.
+    const QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
+    m_answers.AnswerShownMenu();
   }
   std::vector<MenuItem> ListMenu(const std::string& name) {
     m_answers.ListNextMenu();

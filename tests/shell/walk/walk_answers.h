@@ -109,6 +109,13 @@ class WalkAnswers {
     menuSeen = false;
   }
 
+  // A context menu shown by popup() (the call that opened it has
+  // returned): listed or chosen in now.
+  void AnswerShownMenu() {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()); menu && !menuSeen)
+      AnswerMenu(menu);
+  }
+
   // What the windows said: their titles and texts, in order.
   std::vector<std::string> asked;
   // The texts of the message boxes among them.
