@@ -20,6 +20,10 @@
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
 //   await-held         wait for the held build's compiler to run
+//   type:BS main, 3    typed into the Command page's line, then Enter
+//   bp-session         the session ended (when one runs), started and ended
+//                      again: the stored breakpoints (counts, conditions
+//                      and commands included) read back identical
 //   await-idle         nothing but the checks (which wait for a build or a
 //                      tool to end)
 //   come-back          the program becomes the active one again (the user
@@ -43,6 +47,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -289,6 +294,15 @@ class CommandWalk {
                     ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
                     "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
       }
+    } else if (name.rfind("type:", 0) == 0) {
+      // Typed into the Command page's line, then Enter, as a user types.
+      auto* page = dynamic_cast<CommandWindow*>(m_frame->Debugger()->CommandPage());
+      if (!page || !page->Input()->isVisible()) return Fail("no Command page to type into");
+      page->Input()->setFocus();
+      QTest::keyClicks(page->Input(), QString::fromStdString(name.substr(5)));
+      QTest::keyClick(page->Input(), Qt::Key_Return);
+    } else if (name == "bp-session") {
+      if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
       if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
     } else if (name == "await-idle") {
@@ -387,7 +401,10 @@ class CommandWalk {
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
-      if (step.rfind("ctx:", 0) == 0) {
+      // Now and then the session ended and started again.
+      if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
+      if (step == "bp-session") {
+      } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
           if (item.enabled) enabled.push_back(item.text);
@@ -510,6 +527,48 @@ class CommandWalk {
     m_carried.clear();
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
+    return true;
+  }
+
+  // The target's stored breakpoints as the options file holds them.
+  std::string StoredBreakpoints() {
+    ProjectRec* p = m_app.Project();
+    if (!p) return {};
+    std::istringstream options(BuildOptionsFileText(*p));
+    std::string out;
+    for (std::string line; std::getline(options, line);)
+      if (line.find("OPTBB ") != std::string::npos) out += line + "\n";
+    return out;
+  }
+  bool SessionAgainKeepsBreakpoints() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    const auto idle = [&] { return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget(); };
+    if (s.SessionActive()) {
+      if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+      if (!WaitFor([&] { return idle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
+      m_frame->ExecuteCommand(cmd::kDebugStartStop);
+      if (!WaitFor([&] { return idle() && !s.SessionActive(); })) return Fail("the session did not end");
+    }
+    const std::string before = StoredBreakpoints();
+    if (Tracing())
+      std::fprintf(stderr, "walk: bp-session: start enabled %d\n", m_frame->QueryCommand(cmd::kDebugStartStop).enabled);
+    if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
+    const size_t said = m_answers.boxes.size();
+    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    // A session that cannot start (nothing built) says why; nothing to
+    // compare then.
+    if (!WaitFor([&] {
+          return idle() && ((s.SessionActive() && !s.TargetExecuting() && ArrowShown()) || m_answers.boxes.size() > said);
+        }))
+      return Fail("the session did not stand still after its start");
+    if (!s.SessionActive()) return true;
+    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    if (!WaitFor([&] { return idle() && !s.SessionActive(); })) return Fail("the session did not end");
+    const std::string after = StoredBreakpoints();
+    if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints before:\n%safter:\n%s", before.c_str(), after.c_str());
+    if (after != before)
+      return Fail("a session's start and end changed the stored breakpoints: " +
+                  FirstDifference(before, after, "before", "after"));
     return true;
   }
 

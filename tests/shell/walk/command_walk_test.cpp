@@ -305,6 +305,15 @@ std::vector<KnownRoad> KnownRoads() {
       // build's thread still read it (it had cleared the busy state only).
       {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
       {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
+      // Jump To Reference in an editor with no project open: the message
+      // named an empty file ("Can't open file ''").
+      {"JumpToReferenceWithoutAProject", "none", "open:LED.c;35100;35099"},
+      // Breakpoints with a pass count and a command, one of them passed
+      // by the running program, then the session ended and started again
+      // twice: each reads back as the user gave it.
+      {"BreakpointsKeptOverSessions", "looping",
+       "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
+       "bp-session;bp-session"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
