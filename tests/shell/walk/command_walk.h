@@ -180,6 +180,7 @@ inline const std::vector<ExpectedMessage>& ExpectedMessages() {
       {"Could not start a web browser", "the help's web pages: the test machine has no browser"},
       {"cannot be converted", "the note after every import of a first-generation project"},
       {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
+      {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
   };
   return rows;
 }
