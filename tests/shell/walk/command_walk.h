@@ -377,7 +377,9 @@ class CommandWalk {
       const std::vector<MenuItem> items = ListMenu(target);
       for (const MenuItem& item : items) {
         ++counts.asked;
-        if (!item.enabled) continue;
+        // An item that runs a command that leaves the state (Run till
+        // Cursor line in the disassembly) waits for the random road.
+        if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
         const std::string step = "ctx:" + target + ":" + item.text;
         if (!Run(step + "/c")) return false;
         if (m_answers.Given() > 0 && !Run(step)) return false;

@@ -65,6 +65,7 @@ inline bool OwnButton(const QString& text) {
 struct MenuItem {
   std::string text;
   bool enabled = false;
+  unsigned id = 0;  // the command the item runs, where it names one
 };
 
 class WalkAnswers {
@@ -322,7 +323,7 @@ class WalkAnswers {
     menuSeen = true;
     if (m_menuAction == MenuAction::kList) {
       for (QAction* a : menu->actions())
-        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled()});
+        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled(), a->data().toUInt()});
       m_menuAction = MenuAction::kNone;
       menu->close();
       return;
