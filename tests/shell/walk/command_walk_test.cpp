@@ -222,6 +222,10 @@ const WalkState kStates[] = {
     // Options for Target held open while a peer asks for a build; then
     // its OK.
     {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
+    // Stopped at main with breakpoints that have a pass count and a
+    // command, typed on the Command page.
+    {"DebugWithBreakpoints", "looping",
+     "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2", true},
     // A build running: its compiler held until the build is stopped.
     {"BuildRunning", "held", "open:Main.c;32720;await-held"},
 };
