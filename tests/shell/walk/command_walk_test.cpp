@@ -75,13 +75,14 @@ std::string OwnRoot(const std::string& shared, const std::string& own) {
 }
 
 // A 51-family project whose compiler (the stand-in of the tests' root) is
-// held at its first run until the build is stopped: a build running that
+// held at its first run (the first tool of each build counts a run) until
+// the build is stopped: a build running that
 // the walk meets whatever the machine's speed. The compiler has a process
 // of its own, as a compiler driver has its passes.
-constexpr const char* kHeldMain =
-    "/* !standin child 600 */\n"
-    "/* !standin meet %swalk.meet 2 600 */\n"
-    "void main(void) {}\n";
+// The directives come from the environment, not from the source, which
+// the walk's own edits may change.
+constexpr const char* kHeldMain = "void main(void) {}\n";
+constexpr const char* kHeldDirectives = "child 600;meet %swalk.meet 2 600";
 constexpr const char* kHeldProject =
     "### Pelmora2 Project, (C) Vond Software\r\n### Do not modify !\r\n\r\n"
     "Target (Board), 0x0000 // Tools: 'MCS-51'\r\n\r\nGroup (Source)\r\n\r\n"
@@ -99,9 +100,10 @@ int StartLines(const std::string& path) {
 // The held project's files written as the program writes them, so the
 // program reads at open what it would write.
 void WriteHeldProject(const std::string& dir) {
-  char main[512];
-  std::snprintf(main, sizeof main, kHeldMain, dir.c_str());
-  std::ofstream(dir + "Main.c", std::ios::binary) << main;
+  char directives[512];
+  std::snprintf(directives, sizeof directives, kHeldDirectives, dir.c_str());
+  ::setenv("PM2_STANDIN", directives, 1);
+  std::ofstream(dir + "Main.c", std::ios::binary) << kHeldMain;
   std::ofstream(dir + "Board.pm2", std::ios::binary) << kHeldProject;
   ProjectFileIo io;
   if (ReadProjectFile(io, dir + "Board.pm2") == kProjectFileOk && io.project) {
@@ -146,6 +148,7 @@ class WalkSession {
       session->Frame()->ExecuteCommand(cmd::kStopBuild);
       test::WaitFor([&] { return !session->App().HasState(kStateBusy); });
     }
+    ::unsetenv("PM2_STANDIN");
     answers.reset();
     if (session && session->Frame() && session->Frame()->Debugger()->Session().SessionActive())
       session->Frame()->Debugger()->Session().StopDebugger();
