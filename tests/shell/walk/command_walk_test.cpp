@@ -312,6 +312,9 @@ std::vector<KnownRoad> KnownRoads() {
       // build's thread still read it (it had cleared the busy state only).
       {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
       {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
+      // Exit, and before its close (posted) arrives, Options for Target:
+      // the close came inside the sheet and freed the project it edits.
+      {"ExitThenOptionsForTargetAtOnce", "example", "open:Blinky.c;57665!;35051/c"},
       // Jump To Reference in an editor with no project open: the message
       // named an empty file ("Can't open file ''").
       {"JumpToReferenceWithoutAProject", "none", "open:LED.c;35100;35099"},
