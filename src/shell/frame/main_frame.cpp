@@ -1275,7 +1275,11 @@ bool CMainFrame::CloseSequence() {
   // ends (it may pump messages with the session half built); a second
   // close goes straight through.
   EditorState();  // the editor's preview bit reaches the application
-  if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy())) {
+  // Refused as well while a modal window is open (Exit's close comes from
+  // the event loop, so it may arrive while a sheet a later key opened is
+  // up): closing would free the project that window edits.
+  if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy()) ||
+      (!m_closing && QApplication::activeModalWidget())) {
     m_app.Dialogs().Beep();
     return false;
   }
