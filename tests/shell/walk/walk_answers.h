@@ -160,12 +160,16 @@ class WalkAnswers {
     }
     return held ? holder : nullptr;
   }
+  // The call is tied to the answers, not to the window: a window gone
+  // before its turn must leave the pending set too, or a later window made
+  // at the same address would never be answered.
   template <class F>
   void Later(QWidget* w, F answer) {
     m_pending.insert(w);
-    QTimer::singleShot(0, w, [this, w, answer] {
+    const QPointer<QWidget> alive(w);
+    QTimer::singleShot(0, &m_timer, [this, w, alive, answer] {
       m_pending.erase(w);
-      if (w->isVisible()) answer();
+      if (alive && alive->isVisible()) answer();
     });
   }
 
