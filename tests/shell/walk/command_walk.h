@@ -544,44 +544,57 @@ class CommandWalk {
       if (line.find("OPTBB ") != std::string::npos) out += line + "\n";
     return out;
   }
+  // A session ended (when one runs), then started and ended twice: the
+  // breakpoints stored after the second equal those after the first. The
+  // first may move a breakpoint from a line without code to the next line
+  // with code, where the driver sets it; from then on nothing changes (a
+  // pass count that ran down, a condition or command lost, would).
   bool SessionAgainKeepsBreakpoints() {
     DebugSession& s = m_frame->Debugger()->Session();
-    const auto idle = [&] { return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget(); };
-    if (s.SessionActive()) {
-      if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
-      if (!WaitFor([&] { return idle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
-      m_frame->ExecuteCommand(cmd::kDebugStartStop);
-      if (!WaitFor([&] { return idle() && !s.SessionActive(); })) return Fail("the session did not end");
+    if (s.SessionActive() && !EndSession()) return false;
+    std::string stored[2];
+    for (std::string& after : stored) {
+      bool started = false;
+      if (!StartAndEndSession(&started)) return false;
+      if (!started) return true;  // refused (nothing built): nothing to compare
+      after = StoredBreakpoints();
     }
-    const std::string before = StoredBreakpoints();
-    if (Tracing())
-      std::fprintf(stderr, "walk: bp-session: start enabled %d\n", m_frame->QueryCommand(cmd::kDebugStartStop).enabled);
+    if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints:\n%sthen:\n%s", stored[0].c_str(), stored[1].c_str());
+    if (stored[1] != stored[0])
+      return Fail("a session's start and end changed the stored breakpoints: " +
+                  FirstDifference(stored[0], stored[1], "after one session", "after the next"));
+    return true;
+  }
+  bool SessionIdle() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget();
+  }
+  bool EndSession() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+    if (!WaitFor([&] { return SessionIdle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
+    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    if (!WaitFor([&] { return SessionIdle() && !s.SessionActive(); })) return Fail("the session did not end");
+    return true;
+  }
+  // Started (stopped at main, at the reset address where the options ask
+  // no run to main, or running where they ask a run) and ended; or refused,
+  // with a message or with no more than a beep (neither a driver at work
+  // nor a session: the wait's bound only decides whether anything is
+  // compared, never whether the step fails).
+  bool StartAndEndSession(bool* started) {
+    DebugSession& s = m_frame->Debugger()->Session();
+    *started = false;
     if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
     const size_t said = m_answers.boxes.size();
     m_frame->ExecuteCommand(cmd::kDebugStartStop);
-    // A session that cannot start (nothing built) says why; nothing to
-    // compare then.
-    // Started (stopped at main, at the reset address where the options
-    // ask no run to main, or running where they ask a run), or refused
-    // (with a message, or at once with a beep).
-    // A start refused with no more than a beep shows neither a driver at
-    // work nor a session: the road goes on (the wait's bound only decides
-    // whether this step compares anything, never whether it fails).
     if (!WaitFor([&] { return s.DriverBusy() || s.SessionActive() || m_answers.boxes.size() > said; }, 5000))
       return true;
-    if (!WaitFor([&] { return idle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
+    if (!WaitFor([&] { return SessionIdle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
       return Fail("the session's start did not end");
     if (!s.SessionActive()) return true;
-    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
-    if (!WaitFor([&] { return idle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
-    if (!WaitFor([&] { return idle() && !s.SessionActive(); })) return Fail("the session did not end");
-    const std::string after = StoredBreakpoints();
-    if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints before:\n%safter:\n%s", before.c_str(), after.c_str());
-    if (after != before)
-      return Fail("a session's start and end changed the stored breakpoints: " +
-                  FirstDifference(before, after, "before", "after"));
-    return true;
+    *started = true;
+    return EndSession();
   }
 
   // The message boxes of the step (and of the steps it followed at once):
