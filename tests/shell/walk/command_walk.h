@@ -462,9 +462,12 @@ class CommandWalk {
   // The commands that leave the state, answered with Cancel, then Exit:
   // the frame closes, or stays with the reason it gave.
   bool Tail() {
+    // A held build runs on into Exit, which ends it (Stop Build is met on
+    // the road).
+    const bool held = Held();
     for (CommandId id : WalkCommands())
-      if (LeavesTheState(id) && id != cmd::kAppExit && m_frame->QueryCommand(id).enabled &&
-          !Run(std::to_string(id) + "/c"))
+      if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
+          m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;
     if (!Run(std::to_string(cmd::kAppExit))) return false;
     closed = !m_frame->isVisible();
