@@ -217,7 +217,9 @@ class CommandWalk {
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
   }
-  ~CommandWalk() { WalkUnderWay().clear(); }
+  // A report from the session's end (a thread that outlived Exit) still
+  // names the road that led there.
+  ~CommandWalk() { WalkUnderWay() = "the end of the session after " + Where(); }
 
   // The road so far as PM2_WALK_REPLAY takes it.
   std::string Replay() const {
