@@ -283,6 +283,7 @@ class CommandWalk {
       m_expected = false;
     }
     m_lastAtOnce = atOnce;
+    NoteOpenProject();
     // A field given a text a user may leave there may be refused, with a
     // message that says so.
     if (mode == Answer::kFill || mode == Answer::kButtons) m_expected = m_typed = true;
@@ -344,6 +345,7 @@ class CommandWalk {
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
       m_frame->ExecuteCommand(id);
     }
+    NoteOpenProject();
     if (atOnce) return true;
     const bool ok = Check();
     if (Tracing()) {
@@ -490,6 +492,12 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  void NoteOpenProject() {
+    if (ProjectRec* p = m_app.Project()) {
+      m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));
+      m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
+    }
+  }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -630,7 +638,11 @@ class CommandWalk {
     ProjectRec* p = m_app.Project();
     std::vector<std::string> files;
     if (p) files = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
+    // Each project open at some point of the step (or of the steps it
+    // followed at once) may have been saved.
     for (const std::string& f : m_projectFiles) m_files.Watch(f);
+    for (const std::string& f : m_openedFiles) m_files.Watch(f);
+    m_openedFiles.clear();
     for (const std::string& f : files) m_files.Watch(f);
     if (!p) {
       m_projectFiles.clear();
@@ -811,6 +823,7 @@ class CommandWalk {
   bool m_expected = false;  // the step's messages may say something failed
   bool m_typed = false;     // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
+  std::set<std::string> m_openedFiles;
 };
 
 }  // namespace pm2::test
