@@ -76,7 +76,7 @@ struct Run {
   std::string commandLine;  // the arguments, command files expanded, joined by blanks
   std::FILE* out = stdout;
   std::string meetFile;  // "meet": where the tool's end is marked
-  pid_t child = -1;      // "child": the tool's own process, ended with it
+  pid_t child = -1;      // "child": the tool's own process, ended at the tool's exit
 };
 
 std::string ReadFile(const std::string& path) {
@@ -192,6 +192,16 @@ void Directive(Run& r, const std::string& d) {
       std::this_thread::sleep_for(std::chrono::duration<double>(s));
       ::_exit(0);
     }
+    // Ended however the tool ends by itself (an early error's return
+    // included); only a tool killed from outside leaves it.
+    static pid_t s_child = -1;
+    s_child = r.child;
+    std::atexit([] {
+      if (s_child > 0) {
+        ::kill(s_child, SIGKILL);
+        ::waitpid(s_child, nullptr, 0);
+      }
+    });
   } else if (verb == "meet") {
     std::string file;
     int count = 0;
@@ -369,10 +379,6 @@ int main(int argc, char** argv) {
       f << "stand-in output of " << self << " for " << r.source << "\n";
   }
   std::fflush(stdout);
-  if (r.child > 0) {
-    ::kill(r.child, SIGKILL);
-    ::waitpid(r.child, nullptr, 0);
-  }
   if (!r.meetFile.empty()) AppendLine(r.meetFile, "end " + r.source);
   if (r.exitCode >= 0) return r.exitCode;
   if (r.kind == Kind::kGnu) return r.errors ? 1 : 0;
