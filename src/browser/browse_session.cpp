@@ -64,6 +64,12 @@ std::string BrowseSession::Open(const std::string& file, std::string_view baseFo
     return std::string();
   }
   Free();
+  // No project (so no target and no output): nothing to name as a file.
+  if (file.empty()) {
+    m_error = kBrowseCantOpen;
+    m_errorText = "Source Browser: no project is open, so there is no browse information";
+    return m_errorText;
+  }
   // Read, not mapped: a build may rewrite the output while it is read or
   // while the table is shown, and a mapping cut short under us would crash
   // the program instead of giving a damaged-file message.

@@ -559,6 +559,9 @@ TEST_F(SessionFixture, FailureLeavesNoTableAndNamesTheFile) {
   EXPECT_EQ(session.Open(missing, dir.path()), "Can't open file '" + missing + "'");
   EXPECT_EQ(session.Module(), nullptr);
   EXPECT_EQ(session.Open(dir.path(), dir.path()), "Can't open file '" + dir.path() + "'");  // a folder
+  // No project: no file to name (Jump To Reference in an editor without one).
+  EXPECT_EQ(session.Open("", dir.path()), "Source Browser: no project is open, so there is no browse information");
+  EXPECT_EQ(session.Module(), nullptr);
   ASSERT_EQ(session.Open(good, dir.path()), "");
   EXPECT_EQ(session.ErrorText(), "");
 }

@@ -129,6 +129,30 @@ TEST(InlineAsmCommand, AnAddressIsSetAndEachInstructionMovesPastItsBytes) {
   EXPECT_EQ(a.Error(), "asm: an address or an instruction is needed");
 }
 
+// While the program runs the target evaluates nothing: the dialog's own
+// address text (from the program counter) is still an address, never an
+// instruction for the assembler.
+TEST(InlineAsmCommand, APlainNumberIsAnAddressWhenTheTargetEvaluatesNothing) {
+  FakeTarget f;  // no symbols: nothing evaluates
+  InlineAsm a = f.Make();
+  struct Row {
+    const char* text;
+    int result;
+    uint32_t address;
+  } rows[] = {
+      {"0x00000364", 0, 0x364},
+      {"0X1A0", 0, 0x1A0},
+      {"868", 0, 868},
+      {"0x100000000", 1, 868},  // past the target's addresses: refused, the address kept
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(a.Run(r.text, 0x220), r.result) << r.text;
+    EXPECT_EQ(a.Address(0x220), r.address) << r.text;
+  }
+  EXPECT_TRUE(f.assembled.empty());
+  EXPECT_TRUE(f.written.empty());
+}
+
 TEST(InlineAsmCommand, ThumbCodeIsAssembledAsThumbOnItsHalfword) {
   FakeTarget f;
   f.thumbFrom0x1000 = true;

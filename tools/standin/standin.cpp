@@ -17,8 +17,13 @@
 // meet FILE COUNT SECONDS (appends "start SOURCE" to FILE, then waits until
 // FILE holds COUNT start lines, at most SECONDS, and appends "end SOURCE"
 // as the tool ends: tests read from FILE whether runs overlapped, without
-// depending on how fast the machine is)
+// depending on how fast the machine is) |
+// child SECONDS (starts a process of its own that lives SECONDS at most, as
+// a compiler driver starts its passes; the tool ends it as it ends, so a
+// stop that ends only the tool's own process leaves it behind)
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -71,6 +76,7 @@ struct Run {
   std::string commandLine;  // the arguments, command files expanded, joined by blanks
   std::FILE* out = stdout;
   std::string meetFile;  // "meet": where the tool's end is marked
+  pid_t child = -1;      // "child": the tool's own process, ended at the tool's exit
 };
 
 std::string ReadFile(const std::string& path) {
@@ -177,6 +183,25 @@ void Directive(Run& r, const std::string& d) {
     in >> s;
     std::fflush(r.out);
     std::this_thread::sleep_for(std::chrono::duration<double>(s));
+  } else if (verb == "child") {
+    double s = 0;
+    in >> s;
+    std::fflush(nullptr);
+    r.child = ::fork();
+    if (r.child == 0) {
+      std::this_thread::sleep_for(std::chrono::duration<double>(s));
+      ::_exit(0);
+    }
+    // Ended however the tool ends by itself (an early error's return
+    // included); only a tool killed from outside leaves it.
+    static pid_t s_child = -1;
+    s_child = r.child;
+    std::atexit([] {
+      if (s_child > 0) {
+        ::kill(s_child, SIGKILL);
+        ::waitpid(s_child, nullptr, 0);
+      }
+    });
   } else if (verb == "meet") {
     std::string file;
     int count = 0;

@@ -72,6 +72,8 @@ bool DriverBuildPort::LastRunChangedFiles() const { return m_driver->LastRunChan
 
 int DriverBuildPort::StopBuild() { return m_driver->StopBuild(); }
 
+bool DriverBuildPort::Running() const { return m_driver->Busy() || m_driver->EndPending(); }
+
 void DriverBuildPort::Finish(const ServingWait& wait) {
   m_driver->StopBuild();
   // Nothing was ever started: no thread to wait for, no helper to start.

@@ -31,6 +31,9 @@ class BuildPort {
   virtual bool StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) = 0;
   // 1 when the stop was accepted, 0 when stopping is not allowed now.
   virtual int StopBuild() = 0;
+  // A build's thread runs, or its end is not yet told on the GUI thread
+  // (a stopped build still reads the project until then).
+  virtual bool Running() const { return false; }
   // Refreshes what the project knows of the target's include dependencies.
   virtual void UpdateDependencies(ProjectRec* project, TargetRec* target) = 0;
   // Action 1 names the log "<base>.plg" (the stored form of the path),
@@ -71,6 +74,7 @@ class DriverBuildPort : public BuildPort {
   bool StartBuild(ProjectRec* project, TargetRec* target, int mode) override;
   bool StartTranslate(ProjectRec* project, TargetRec* target, FileRec* file) override;
   int StopBuild() override;
+  bool Running() const override;
   void UpdateDependencies(ProjectRec* project, TargetRec* target) override;
   void SetBuildLogFile(int action, const std::string& name) override;
   void LogOutputLine(const char* line) override;

@@ -959,7 +959,13 @@ void CMainFrame::OnTranslateSelected() {
 }
 
 void CMainFrame::OnStopBuild() {
-  if (m_build && m_build->StopBuild()) m_app.ClearState(kStateBusy);
+  if (!m_build || !m_build->StopBuild()) return;
+  // The stopped build's thread reads the project until its end is told
+  // (its tools are ended at once): what the user does next (Close
+  // Project, Exit, another project) may free the project.
+  while (m_build->Running())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+  m_app.ClearState(kStateBusy);
 }
 
 void CMainFrame::OnRemoveItem() {
@@ -1270,7 +1276,11 @@ bool CMainFrame::CloseSequence() {
   // ends (it may pump messages with the session half built); a second
   // close goes straight through.
   EditorState();  // the editor's preview bit reaches the application
-  if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy())) {
+  // Refused as well while a modal window is open (Exit's close comes from
+  // the event loop, so it may arrive while a sheet a later key opened is
+  // up): closing would free the project that window edits.
+  if (m_app.HasState(kStatePrintPreview) || (m_debug && m_debug->Session().DriverBusy()) ||
+      (!m_closing && QApplication::activeModalWidget())) {
     m_app.Dialogs().Beep();
     return false;
   }

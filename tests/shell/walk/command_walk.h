@@ -9,11 +9,23 @@
 // A road is a list of steps separated by ';':
 //   32720       the command, its windows answered with their defaults
 //   32720/c     the same, answered with Cancel
+//   32720/f3    the same, each field of each page of its windows given
+//               the text FieldTexts()[3] (walk_answers.h), then OK
+//   32720/b     the same, their own buttons pressed, then OK
+//   key:32720   the command's key (as the menus show it) pressed in the
+//               widget that has the keyboard, as a user presses it
 //   ctx:editor:Copy    the item of a window's context menu (editor,
 //                      project, output, watch, memory, disassembly, command)
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   await-held         wait for the held build's compiler to run
+//   type:BS main, 3    typed into the Command page's line, then Enter
+//   bp-session         the session ended (when one runs), started and ended
+//                      again: the stored breakpoints (counts, conditions
+//                      and commands included) read back identical
+//   await-idle         nothing but the checks (which wait for a build or a
+//                      tool to end)
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
 //   peer:0             a peer of the event interface asks for a build (0)
@@ -23,20 +35,25 @@
 //               loop turns and the checks run
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QProcess>
+#include <QTest>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "debugger/ui/debug_commands.h"
+#include "debugger/dialogs/perf_analyzer_view.h"
+#include "debugger/dialogs/serial_window.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/windows/disassembly_window.h"
 #include "debugger/windows/memory_window.h"
@@ -44,12 +61,15 @@
 #include "editor/ide/editor_view.h"
 #include "platform/ipc_namespace.h"
 #include "editor/ide/margin_view.h"
+#include "project/files/project_file.h"
 #include "shell/frame/command_table.h"
+#include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
@@ -80,13 +100,100 @@ inline std::vector<CommandId> WalkCommands() {
 // (and Exit last of all), so the sweep sees the state it was given. Those
 // that set a stopped target running (Go, Step Over, Step Out, Run to
 // Cursor) are among them: a session stopped at main stays there for the
-// sweep, and the running target has states of its own; so are Step Into
-// and Reset CPU, which move the point it stands at away from main.
+// sweep, and the running target has states of its own; so are Step Into,
+// Reset CPU and Set Program Counter, which move the point it stands at
+// away from main.
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
-      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, 32802, 32815, 32797,
-      32791,  32795,  32741,  32796,  32794,  35020,  cmd::kAppExit};
+      cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
+      32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813);
+}
+
+// The key the menus show for a command, or null.
+inline const ACCEL* KeyOf(CommandId id) {
+  for (const ACCEL& a : DefaultFrameAccelerators())
+    if (a.cmd == id) return &a;
+  return nullptr;
+}
+// The Qt key of a record's virtual key (letters, digits, F-keys and the
+// few named keys the menus show); Qt::Key_unknown for any other.
+inline Qt::Key QtKeyOf(std::uint16_t vk) {
+  if (vk >= 112 && vk <= 135) return Qt::Key(Qt::Key_F1 + (vk - 112));
+  if (vk >= 'A' && vk <= 'Z') return Qt::Key(Qt::Key_A + (vk - 'A'));
+  if (vk >= '0' && vk <= '9') return Qt::Key(Qt::Key_0 + (vk - '0'));
+  static const std::map<std::uint16_t, Qt::Key> kNamed = {
+      {27, Qt::Key_Escape}, {8, Qt::Key_Backspace}, {9, Qt::Key_Tab},     {13, Qt::Key_Return},
+      {32, Qt::Key_Space},  {33, Qt::Key_PageUp},   {34, Qt::Key_PageDown}, {35, Qt::Key_End},
+      {36, Qt::Key_Home},   {37, Qt::Key_Left},     {38, Qt::Key_Up},     {39, Qt::Key_Right},
+      {40, Qt::Key_Down},   {45, Qt::Key_Insert},   {46, Qt::Key_Delete}, {19, Qt::Key_Pause}};
+  const auto it = kNamed.find(vk);
+  return it == kNamed.end() ? Qt::Key_unknown : it->second;
+}
+inline Qt::KeyboardModifiers QtModsOf(const ACCEL& a) {
+  Qt::KeyboardModifiers m;
+  if (a.fVirt & FCONTROL) m |= Qt::ControlModifier;
+  if (a.fVirt & FALT) m |= Qt::AltModifier;
+  if (a.fVirt & FSHIFT) m |= Qt::ShiftModifier;
+  return m;
+}
+inline bool HasKey(CommandId id) {
+  const ACCEL* a = KeyOf(id);
+  return a && QtKeyOf(a->key) != Qt::Key_unknown;
+}
+
+// The commands that start something the next step may meet while it
+// runs (a build, a translation, the target, a step, a session, a tool),
+// and those a user gives right after them: Stop Build, Close Project,
+// Exit, the session's end.
+inline bool Starts(CommandId id) {
+  static const std::set<CommandId> kStarting = {cmd::kBuildTarget, cmd::kRebuildAll, cmd::kTranslate, 35403, 35092,
+                                                32791,  32794,  32795,  32741,  32796, cmd::kDebugStartStop, 35105};
+  return kStarting.count(id) || (id >= 32930 && id <= 32950);
+}
+inline const std::vector<CommandId>& Interrupting() {
+  static const std::vector<CommandId> ids = {cmd::kStopBuild, cmd::kCloseProject, cmd::kAppExit,
+                                             cmd::kDebugStartStop, 32797};
+  return ids;
+}
+
+// A message that says something failed: named in the walk's failure
+// unless the road asked for it. The walk's answers ask for some on
+// purpose: these, with why.
+inline bool SaysItFailed(const std::string& text) {
+  std::string low;
+  for (char c : text) low += char(std::tolower(static_cast<unsigned char>(c)));
+  // A refusal that gives the state as its reason ("No project is
+  // selected: ... cannot be shown") says nothing failed.
+  for (const char* w : {"fail", "could not", "couldn't", "unable", "error", "not saved", "lost", "damaged",
+                        "corrupt", "cannot open", "cannot read", "cannot write", "cannot create", "cannot run",
+                        "cannot save", "can't open", "can't read", "can't write", "can't create", "can't update",
+                        "can't save"})
+    if (low.find(w) != std::string::npos) return true;
+  return false;
+}
+struct ExpectedMessage {
+  const char* part;  // a part of the text
+  const char* why;   // why the walk's answers bring it about
+};
+inline const std::vector<ExpectedMessage>& ExpectedMessages() {
+  static const std::vector<ExpectedMessage> rows = {
+      {"Could not start a web browser", "the help's web pages: the test machine has no browser"},
+      {"cannot be converted", "the note after every import of a first-generation project"},
+      {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
+      {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
+  };
+  return rows;
+}
+// Whether a message names a text the walk typed into a field (a tool
+// command "99999999999" that then does not run, a name refused).
+inline bool NamesATypedText(const std::string& message) {
+  for (const std::string& t : FieldTexts()) {
+    const std::string text = t == kPastLimit ? std::string(10, 'x') : t;
+    if (text.find_first_not_of(' ') != std::string::npos && text.size() >= 3 && message.find(text) != std::string::npos)
+      return true;
+  }
+  return message.find("a\nb") != std::string::npos;
 }
 
 struct WalkCounts {
@@ -94,6 +201,8 @@ struct WalkCounts {
   int ran = 0;          // commands and menu items run
   int menus = 0;        // context menus opened and listed
   int random = 0;       // steps of the random road
+  int keys = 0;         // commands reached by their keys
+  int messages = 0;     // message boxes answered
 };
 
 class CommandWalk {
@@ -108,7 +217,9 @@ class CommandWalk {
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
   }
-  ~CommandWalk() { WalkUnderWay().clear(); }
+  // A report from the session's end (a thread that outlived Exit) still
+  // names the road that led there.
+  ~CommandWalk() { WalkUnderWay() = "the end of the session after " + Where(); }
 
   // The road so far as PM2_WALK_REPLAY takes it.
   std::string Replay() const {
@@ -151,14 +262,32 @@ class CommandWalk {
     const bool atOnce = !name.empty() && name.back() == '!';
     if (atOnce) name.pop_back();
     Answer mode = Answer::kDefault;
-    if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
+    int text = 0;
+    if (const size_t slash = name.rfind('/'); slash != std::string::npos && slash + 1 < name.size() &&
+                                              name.find(':') == std::string::npos) {
+      const std::string how = name.substr(slash + 1);
+      if (how == "c") mode = Answer::kCancel;
+      else if (how == "b") mode = Answer::kButtons;
+      else if (how[0] == 'f') mode = Answer::kFill, text = std::atoi(how.c_str() + 1);
+      name.resize(slash);
+    } else if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
       mode = Answer::kCancel;
       name.resize(name.size() - 2);
     }
     // The questions of a step the checks did not follow stay for the next.
-    if (m_lastAtOnce) m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
+    if (m_lastAtOnce) {
+      m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
+      m_carriedBoxes.insert(m_carriedBoxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+    } else {
+      m_stalls.Restart();
+      m_expected = false;
+    }
     m_lastAtOnce = atOnce;
-    m_answers.Start(mode);
+    NoteOpenProject();
+    // A field given a text a user may leave there may be refused, with a
+    // message that says so.
+    if (mode == Answer::kFill || mode == Answer::kButtons) m_expected = m_typed = true;
+    m_answers.Start(mode, text);
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
       // Still as a user sees it: the arrow shown in an editor.
@@ -170,6 +299,19 @@ class CommandWalk {
                     ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
                     "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
       }
+    } else if (name.rfind("type:", 0) == 0) {
+      // Typed into the Command page's line, then Enter, as a user types.
+      auto* page = dynamic_cast<CommandWindow*>(m_frame->Debugger()->CommandPage());
+      if (!page || !page->Input()->isVisible()) return Fail("no Command page to type into");
+      page->Input()->setFocus();
+      QTest::keyClicks(page->Input(), QString::fromStdString(name.substr(5)));
+      QTest::keyClick(page->Input(), Qt::Key_Return);
+    } else if (name == "bp-session") {
+      if (!SessionAgainKeepsBreakpoints()) return false;
+    } else if (name == "await-held") {
+      if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
+    } else if (name == "await-idle") {
+      // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
       return true;
@@ -186,12 +328,24 @@ class CommandWalk {
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       OpenMenu(name.substr(4, colon - 4));
+    } else if (name.rfind("key:", 0) == 0) {
+      const CommandId id = CommandId(std::stoul(name.substr(4)));
+      const ACCEL* a = KeyOf(id);
+      if (!a || QtKeyOf(a->key) == Qt::Key_unknown) return Fail("the command has no key the walk can press");
+      ++counts.ran;
+      ++counts.keys;
+      // Where the user's key goes: the widget with the keyboard, else the
+      // main window.
+      QWidget* to = QApplication::focusWidget();
+      if (!to || !to->isVisible()) to = m_frame;
+      QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
       m_frame->ExecuteCommand(id);
     }
+    NoteOpenProject();
     if (atOnce) return true;
     const bool ok = Check();
     if (Tracing()) {
@@ -204,21 +358,33 @@ class CommandWalk {
     return ok;
   }
 
-  // Every command asked, each enabled one run with Cancel and, when it
-  // asked something, with its defaults; then every item of every context
-  // menu that is open to the user, the same way.
+  // Every command asked, each enabled one run with Cancel (by its key
+  // where the menus show one) and, when it asked something, with its
+  // defaults (every page of its windows visited), then once more with the
+  // fields changed or its own buttons pressed; then every item of every
+  // context menu that is open to the user, the same way.
   bool Sweep() {
+    int windows = 0;
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
-      if (!Run(std::to_string(id) + "/c")) return false;
-      if (m_answers.Given() > 0 && m_frame->QueryCommand(id).enabled && !Run(std::to_string(id))) return false;
+      const std::string command = std::to_string(id);
+      if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
+      if (m_answers.Given() == 0 || !m_frame->QueryCommand(id).enabled) continue;
+      if (!Run(command)) return false;
+      const int n = windows++;
+      const size_t texts = FieldTexts().size();
+      const std::string changed =
+          n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
+      if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
     for (const std::string& target : MenuTargets()) {
       const std::vector<MenuItem> items = ListMenu(target);
       for (const MenuItem& item : items) {
         ++counts.asked;
-        if (!item.enabled) continue;
+        // An item that runs a command that leaves the state (Run till
+        // Cursor line in the disassembly) waits for the random road.
+        if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
         const std::string step = "ctx:" + target + ":" + item.text;
         if (!Run(step + "/c")) return false;
         if (m_answers.Given() > 0 && !Run(step)) return false;
@@ -227,31 +393,72 @@ class CommandWalk {
     return true;
   }
 
-  // A random road of `steps` enabled commands and menu items, Exit aside.
+  // A random road of `steps` enabled commands and menu items, Exit, Close
+  // Project and Stop Build among them. A command that starts something is
+  // now and then followed at once by one that ends it (Stop Build, Close
+  // Project, Exit, the session's end, Stop Running). The road ends early
+  // where Exit closed the frame.
   bool Random(int steps) {
     std::mt19937 rng(m_seed);
     const std::vector<CommandId> all = WalkCommands();
-    for (int n = 0; n < steps; ++n) {
+    for (int n = 0; n < steps && !closed; ++n) {
       std::vector<std::string> choices;
       for (CommandId id : all)
-        if (id != cmd::kAppExit && m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
+        if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
-      if (step.rfind("ctx:", 0) == 0) {
+      bool starter = false;
+      // Now and then the session ended and started again.
+      if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
+      if (step == "bp-session") {
+      } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
           if (item.enabled) enabled.push_back(item.text);
         if (enabled.empty()) continue;
         step += ":" + enabled[rng() % enabled.size()];
+        if (rng() % 3 == 0) step += "/c";
+      } else {
+        const CommandId id = CommandId(std::stoul(step));
+        starter = Starts(id) && rng() % 3 == 0;
+        if (HasKey(id) && rng() % 2 == 0) step = "key:" + step;
+        switch (rng() % 8) {
+          case 0:
+          case 1:
+            step += "/c";
+            break;
+          case 2:
+            if (step[0] != 'k') step += "/f" + std::to_string(rng() % FieldTexts().size());
+            break;
+          case 3:
+            if (step[0] != 'k') step += "/b";
+            break;
+          default:
+            break;
+        }
+        // Now and then the next step follows at once, as a second key
+        // pressed before the program took up the first: the roads where a
+        // posted event meets what the command after it freed.
+        if (starter || rng() % 8 == 0) step += "!";
       }
-      if (rng() % 3 == 0) step += "/c";
-      // Now and then the next step follows at once, as a second key
-      // pressed before the program took up the first: the roads where a
-      // posted event meets what the command after it freed.
-      if (step.rfind("ctx:", 0) != 0 && rng() % 8 == 0) step += "!";
       ++counts.random;
       if (!Run(step)) return false;
+      closed = !m_frame->isVisible();
+      if (!starter || closed) continue;
+      // What ends the started thing, at once or after the event loop turned.
+      // Exit less often than the others: it ends the road.
+      std::vector<std::string> enders;
+      const bool exitToo = rng() % 4 == 0;
+      for (CommandId id : Interrupting())
+        if ((id != cmd::kAppExit || exitToo) && m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
+      if (enders.empty()) enders.push_back("await-idle");
+      std::string end = enders[rng() % enders.size()];
+      if (end != "await-idle" && rng() % 4 == 0) end += "!";
+      ++n;
+      ++counts.random;
+      if (!Run(end)) return false;
+      closed = !m_frame->isVisible();
     }
     return true;
   }
@@ -259,9 +466,12 @@ class CommandWalk {
   // The commands that leave the state, answered with Cancel, then Exit:
   // the frame closes, or stays with the reason it gave.
   bool Tail() {
+    // A held build runs on into Exit, which ends it (Stop Build is met on
+    // the road).
+    const bool held = Held();
     for (CommandId id : WalkCommands())
-      if (LeavesTheState(id) && id != cmd::kAppExit && m_frame->QueryCommand(id).enabled &&
-          !Run(std::to_string(id) + "/c"))
+      if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
+          m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;
     if (!Run(std::to_string(cmd::kAppExit))) return false;
     closed = !m_frame->isVisible();
@@ -271,8 +481,23 @@ class CommandWalk {
   WalkCounts counts;
   std::string fault;
   bool closed = false;  // Exit closed the frame
+  // Whether a build the state holds runs (its compiler waits): the checks
+  // do not wait for its end, and its processes are explained; and whether
+  // the held compiler has started.
+  std::function<bool()> buildHeld, heldCompilerRuns;
+  // The texts of every message box met, for the walk's record.
+  std::set<std::string> messages;
+  // A window that does not answer for longer than this hangs.
+  static constexpr int kStallSeconds = 5;
 
  private:
+  bool Held() const { return buildHeld && buildHeld(); }
+  void NoteOpenProject() {
+    if (ProjectRec* p = m_app.Project()) {
+      m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));
+      m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
+    }
+  }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -282,25 +507,37 @@ class CommandWalk {
   }
 
   bool Check() {
-    if (!WaitFor([&] { return !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget(); }))
+    if (!WaitFor([&] {
+          return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
+        }))
       return Fail("a build, a tool or a window did not end");
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
       return Fail("the peer did not end");
     if (!PeerAnswered()) return false;
     if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
     if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
+    // A window that did not answer for this long while the step ran hangs,
+    // whatever ended it later.
+    if (const double stall = m_stalls.Longest(); stall > kStallSeconds) {
+      char said[160];
+      std::snprintf(said, sizeof said, "the window did not answer for %.1f s (more than %d s: a hang)", stall,
+                    kStallSeconds);
+      return Fail(said);
+    }
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
     DebugSession& s = m_frame->Debugger()->Session();
     std::vector<std::string> left;
+    std::set<int> own;
+    if (m_peer) own.insert(int(m_peer->processId()));
     if (!WaitFor([&] {
-          left = UnexplainedChildren(s.SessionActive());
+          left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
+          // A held build's compiler (and its own children) runs on.
+          if (Held()) left.clear();
           return left.empty();
         }))
-      return Fail("a child process is left that the state does not explain: " + ::testing::PrintToString(left));
-    if (ProjectRec* p = m_app.Project()) {
-      const std::string trip = ProjectRoundTrip(*p);
-      if (!trip.empty()) return Fail(trip);
-    }
+      return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
+    if (!MessagesExpected()) return false;
+    if (!ProjectMatches()) return false;
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_files.Forget(doc->Path());
     for (const std::string& question : m_answers.asked) m_files.ForgetNamedIn(question);
     for (const std::string& question : m_carried) m_files.ForgetNamedIn(question);
@@ -310,6 +547,139 @@ class CommandWalk {
     return true;
   }
 
+  // The target's stored breakpoints as the options file holds them.
+  std::string StoredBreakpoints() {
+    ProjectRec* p = m_app.Project();
+    if (!p) return {};
+    std::istringstream options(BuildOptionsFileText(*p));
+    std::string out;
+    for (std::string line; std::getline(options, line);)
+      if (line.find("OPTBB ") != std::string::npos) out += line + "\n";
+    return out;
+  }
+  // A session ended (when one runs), then started and ended twice: the
+  // breakpoints stored after the second equal those after the first. The
+  // first may move a breakpoint from a line without code to the next line
+  // with code, where the driver sets it; from then on nothing changes (a
+  // pass count that ran down, a condition or command lost, would).
+  bool SessionAgainKeepsBreakpoints() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    if (s.SessionActive() && !EndSession()) return false;
+    std::string stored[2];
+    for (std::string& after : stored) {
+      bool started = false;
+      if (!StartAndEndSession(&started)) return false;
+      if (!started) return true;  // refused (nothing built): nothing to compare
+      after = StoredBreakpoints();
+    }
+    if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints:\n%sthen:\n%s", stored[0].c_str(), stored[1].c_str());
+    if (stored[1] != stored[0])
+      return Fail("a session's start and end changed the stored breakpoints: " +
+                  FirstDifference(stored[0], stored[1], "after one session", "after the next"));
+    return true;
+  }
+  bool SessionIdle() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget();
+  }
+  bool EndSession() {
+    DebugSession& s = m_frame->Debugger()->Session();
+    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+    if (!WaitFor([&] { return SessionIdle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
+    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    if (!WaitFor([&] { return SessionIdle() && !s.SessionActive(); })) return Fail("the session did not end");
+    return true;
+  }
+  // Started (stopped at main, at the reset address where the options ask
+  // no run to main, or running where they ask a run) and ended; or refused,
+  // with a message or with no more than a beep (neither a driver at work
+  // nor a session: the wait's bound only decides whether anything is
+  // compared, never whether the step fails).
+  bool StartAndEndSession(bool* started) {
+    DebugSession& s = m_frame->Debugger()->Session();
+    *started = false;
+    if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
+    const size_t said = m_answers.boxes.size();
+    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    if (!WaitFor([&] { return s.DriverBusy() || s.SessionActive() || m_answers.boxes.size() > said; }, 5000))
+      return true;
+    if (!WaitFor([&] { return SessionIdle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
+      return Fail("the session's start did not end");
+    if (!s.SessionActive()) return true;
+    *started = true;
+    return EndSession();
+  }
+
+  // The message boxes of the step (and of the steps it followed at once):
+  // recorded, and one that says something failed is a fault unless the
+  // road asked for it (a field given a text to refuse) or the table of
+  // messages the walk's own answers bring about names it.
+  bool MessagesExpected() {
+    std::vector<std::string> boxes = m_carriedBoxes;
+    boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+    m_carriedBoxes.clear();
+    counts.messages += int(m_answers.boxes.size());
+    for (const std::string& text : boxes) {
+      messages.insert(text);
+      if (m_expected || !SaysItFailed(text) || (m_typed && NamesATypedText(text))) continue;
+      bool known = false;
+      for (const ExpectedMessage& e : ExpectedMessages()) known = known || text.find(e.part) != std::string::npos;
+      if (!known) return Fail("a message says something failed: '" + text + "'");
+    }
+    return true;
+  }
+
+  // The open project against the records in memory: they read back as
+  // they are (the read-back program). The project's files on disk, as the
+  // program read them at open and as its own save wrote them, read back
+  // as they are too, so a reader that damages a field shows at once. The
+  // project files of a project not open (any more) keep their bytes.
+  bool ProjectMatches() {
+    ProjectRec* p = m_app.Project();
+    std::vector<std::string> files;
+    if (p) files = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
+    // Each project open at some point of the step (or of the steps it
+    // followed at once) may have been saved.
+    for (const std::string& f : m_projectFiles) m_files.Watch(f);
+    for (const std::string& f : m_openedFiles) m_files.Watch(f);
+    m_openedFiles.clear();
+    for (const std::string& f : files) m_files.Watch(f);
+    if (!p) {
+      m_projectFiles.clear();
+      m_projectTexts.clear();
+      return true;
+    }
+    const std::string trip = ProjectRoundTrip(*p);
+    if (!trip.empty()) return Fail(trip);
+    const std::vector<std::string> texts = {UntouchedFiles::Read(files[0]), UntouchedFiles::Read(files[1])};
+    const bool opened = files != m_projectFiles;
+    if (texts[0] != "<missing>" && (opened || texts != m_projectTexts)) {
+      const std::string disk = ReadBack(files[0], texts[0], texts[1] == "<missing>" ? "" : texts[1]);
+      if (!disk.empty())
+        return Fail("'" + files[0] + "' " + (opened ? "as the program read it at open" : "as the program's save wrote it") +
+                    ": " + disk);
+    }
+    m_projectFiles = files;
+    m_projectTexts = texts;
+    return true;
+  }
+
+ public:
+  // At the start, before any step: the project the program opened
+  // compares equal with its files.
+  bool StartMatches() {
+    ProjectRec* p = m_app.Project();
+    if (!p) return true;
+    const std::string names[] = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
+    const std::string memory[] = {BuildProjectFileText(*p), BuildOptionsFileText(*p)};
+    for (int i = 0; i < 2; ++i)
+      if (const std::string disk = UntouchedFiles::Read(names[i]); disk != "<missing>" && disk != memory[i])
+        return Fail("'" + names[i] + "' as the program read it at open differs from the project in memory: " +
+                    FirstDifference(disk, memory[i], "in the file", "in memory"));
+    return ProjectMatches();
+  }
+
+ private:
   // The event interface's test client, asking for a build while the walk
   // goes on; its answer is awaited with the next window held open.
   bool StartPeer(const std::string& mode) {
@@ -347,33 +717,66 @@ class CommandWalk {
     return false;
   }
 
-  // The windows whose context menu a user can open now.
+  // The windows whose context menu a user can open now: the fixed ones,
+  // then each shown window of the kinds below, numbered ("watch#1" is the
+  // second watch tree: Locals, or a second Watch page).
   std::vector<std::string> MenuTargets() {
     std::vector<std::string> out;
-    for (const char* name : {"editor", "project", "output", "watch", "memory", "disassembly", "command"})
+    for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
+    for (const auto& [kind, find] : Kinds())
+      for (size_t i = 0; i < find().size(); ++i) out.push_back(kind + "#" + std::to_string(i));
     return out;
+  }
+  // Each shown window of a kind, in a steady order (its object's name).
+  template <class T>
+  static std::vector<QWidget*> AllShown() {
+    std::vector<QWidget*> out;
+    for (QWidget* w : QApplication::allWidgets())
+      if (dynamic_cast<T*>(w) && w->isVisible()) out.push_back(w);
+    std::stable_sort(out.begin(), out.end(), [](QWidget* a, QWidget* b) {
+      return a->objectName() < b->objectName() || (a->objectName() == b->objectName() && a->windowTitle() < b->windowTitle());
+    });
+    return out;
+  }
+  using Finder = std::function<std::vector<QWidget*>()>;
+  static const std::vector<std::pair<std::string, Finder>>& Kinds() {
+    static const std::vector<std::pair<std::string, Finder>> kinds = {
+        {"watch", AllShown<WatchWindow>},        {"serial", AllShown<SerialWindow>},
+        {"analyser", AllShown<PerfAnalyzerView>}, {"bar", AllShown<SECControlBar>},
+    };
+    return kinds;
   }
   template <class T>
   static QWidget* Shown() {
-    for (QWidget* w : QApplication::allWidgets())
-      if (dynamic_cast<T*>(w) && w->isVisible()) return w;
-    return nullptr;
+    const std::vector<QWidget*> all = AllShown<T>();
+    return all.empty() ? nullptr : all.front();
   }
   QWidget* MenuWidget(const std::string& name) {
-    if (name == "editor") return m_frame->Editors().Active();
+    if (name == "editor" || name == "margin") return m_frame->Editors().Active();
     if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
-    if (name == "watch") return Shown<WatchWindow>();
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
     if (name == "command") {
       QWidget* page = m_frame->Debugger()->CommandPage();
       return page && page->isVisible() ? page : nullptr;
     }
+    // The older name of the first watch tree.
+    if (name == "watch") return Shown<WatchWindow>();
+    if (const size_t hash = name.find('#'); hash != std::string::npos)
+      for (const auto& [kind, find] : Kinds())
+        if (kind == name.substr(0, hash)) {
+          const std::vector<QWidget*> all = find();
+          const size_t i = size_t(std::atoi(name.c_str() + hash + 1));
+          return i < all.size() ? all[i] : nullptr;
+        }
     return nullptr;
   }
-  // Opens a window's context menu as a right click in its middle does.
+  // Opens a window's context menu as a right click in its middle does,
+  // on the row there made current first (a user's right click on a row
+  // of a list or tree); a menu shown by popup() rather than exec() is
+  // answered as soon as it shows.
   void OpenMenu(const std::string& name) {
     QWidget* w = MenuWidget(name);
     if (!w) return;
@@ -382,9 +785,21 @@ class CommandWalk {
       m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
       return;
     }
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
-    QContextMenuEvent e(QContextMenuEvent::Mouse, middle, w->mapToGlobal(middle));
+    if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+      QPoint at(view->viewport()->width() / 2, view->viewport()->height() / 2);
+      QModelIndex row = view->indexAt(at);
+      if (!row.isValid() && view->model() && view->model()->rowCount() > 0) {
+        row = view->model()->index(0, 0);
+        at = view->visualRect(row).center();
+      }
+      if (row.isValid()) view->setCurrentIndex(row);
+    }
+    // The margin: a right click at the editor's left edge.
+    const QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
+    m_answers.AnswerShownMenu();
   }
   std::vector<MenuItem> ListMenu(const std::string& name) {
     m_answers.ListNextMenu();
@@ -403,7 +818,12 @@ class CommandWalk {
   std::vector<std::string> m_road;
   std::unique_ptr<QProcess> m_peer;
   bool m_lastAtOnce = false;
-  std::vector<std::string> m_carried;
+  std::vector<std::string> m_carried, m_carriedBoxes;
+  StallWatch m_stalls;
+  bool m_expected = false;  // the step's messages may say something failed
+  bool m_typed = false;     // a field was given a text of FieldTexts()
+  std::vector<std::string> m_projectFiles, m_projectTexts;
+  std::set<std::string> m_openedFiles;
 };
 
 }  // namespace pm2::test

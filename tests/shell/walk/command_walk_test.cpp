@@ -19,6 +19,7 @@
 
 #include "command_walk.h"
 #include "project/dialogs/device_selection.h"
+#include "project/files/project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -50,10 +51,74 @@ struct Start {
   std::string kind;
 };
 
+// An installation root of the walk's own, beside the tests' one: what a
+// command writes there (TOOLS.INI by the Components sheet's folders, the
+// tools' settings, the device database) stays in the walk's folder, so a
+// field the walk filled never reaches another test. The programs and the
+// tool folders are the tests' own, linked.
+std::string OwnRoot(const std::string& shared, const std::string& own) {
+  std::error_code ec;
+  fs::create_directories(own + "PM2", ec);
+  for (const auto& e : fs::directory_iterator(shared, ec)) {
+    const std::string name = e.path().filename().string();
+    if (e.is_directory() && name != "PM2") fs::create_directory_symlink(e.path(), own + name, ec);
+    else if (e.is_regular_file()) fs::copy_file(e.path(), own + name, ec);
+  }
+  for (const auto& e : fs::directory_iterator(shared + "PM2", ec)) {
+    const std::string to = own + "PM2/" + e.path().filename().string();
+    // The programs are linked; what a program may write is copied.
+    const bool program = e.is_regular_file() && (fs::status(e.path()).permissions() & fs::perms::owner_exec) != fs::perms::none;
+    if (program) fs::create_symlink(e.path(), to, ec);
+    else fs::copy(e.path(), to, fs::copy_options::recursive, ec);
+  }
+  return own;
+}
+
+// A 51-family project whose compiler (the stand-in of the tests' root) is
+// held at its first run (the first tool of each build counts a run) until
+// the build is stopped: a build running that
+// the walk meets whatever the machine's speed. The compiler has a process
+// of its own, as a compiler driver has its passes.
+// The directives come from the environment, not from the source, which
+// the walk's own edits may change.
+constexpr const char* kHeldMain = "void main(void) {}\n";
+constexpr const char* kHeldDirectives = "child 600;meet %swalk.meet 2 600";
+constexpr const char* kHeldProject =
+    "### Pelmora2 Project, (C) Vond Software\r\n### Do not modify !\r\n\r\n"
+    "Target (Board), 0x0000 // Tools: 'MCS-51'\r\n\r\nGroup (Source)\r\n\r\n"
+    "File 1,1,<./Main.c><Main.c> 0x0 \r\n\r\n\r\n"
+    "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
+
+// The lines of the meeting file that start with "start " (a run began).
+int StartLines(const std::string& path) {
+  std::ifstream in(path);
+  int n = 0;
+  for (std::string line; std::getline(in, line);) n += line.rfind("start ", 0) == 0;
+  return n;
+}
+
+// The held project's files written as the program writes them, so the
+// program reads at open what it would write.
+void WriteHeldProject(const std::string& dir) {
+  char directives[512];
+  std::snprintf(directives, sizeof directives, kHeldDirectives, dir.c_str());
+  ::setenv("PM2_STANDIN", directives, 1);
+  std::ofstream(dir + "Main.c", std::ios::binary) << kHeldMain;
+  std::ofstream(dir + "Board.pm2", std::ios::binary) << kHeldProject;
+  ProjectFileIo io;
+  if (ReadProjectFile(io, dir + "Board.pm2") == kProjectFileOk && io.project) {
+    const std::string text = BuildProjectFileText(*io.project), options = BuildOptionsFileText(*io.project);
+    std::ofstream(dir + "Board.pm2", std::ios::binary | std::ios::trunc) << text;
+    std::ofstream(dir + "Board.Opt", std::ios::binary | std::ios::trunc) << options;
+  }
+  ResetAppState();
+  PoolFreeAll();
+}
+
 // One session of the program in a folder of its own.
 class WalkSession {
  public:
-  explicit WalkSession(const std::string& kind) {
+  explicit WalkSession(const std::string& kind) : kind(kind) {
     const char* bin = std::getenv("PM2_TEST_BIN");
     root = std::string(bin ? bin : "") + "/test-root/";
     std::string pattern = (fs::temp_directory_path() / "pm2walk_XXXXXX").string();
@@ -65,13 +130,25 @@ class WalkSession {
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
+    if (kind == "held") WriteHeldProject(dir);
+    // What the program starts stays below the walk, whatever ends its parent.
+    test::AdoptOrphans();
+    root = OwnRoot(root, dir + "root/");
     const bool example = kind == "example" || kind == "looping";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
-    session = std::make_unique<test::Session>(*settings, example ? dir + "Blinky.pm2" : "", root + "PM2/pelmora2");
+    const std::string project = example ? dir + "Blinky.pm2" : kind == "held" ? dir + "Board.pm2" : "";
+    session = std::make_unique<test::Session>(*settings, project, root + "PM2/pelmora2");
   }
   ~WalkSession() {
+    // A build still running (a held one) is stopped first: the program's
+    // end frees the project its thread reads.
+    if (session && session->Frame() && session->App().HasState(kStateBusy)) {
+      session->Frame()->ExecuteCommand(cmd::kStopBuild);
+      test::WaitFor([&] { return !session->App().HasState(kStateBusy); });
+    }
+    ::unsetenv("PM2_STANDIN");
     answers.reset();
     if (session && session->Frame() && session->Frame()->Debugger()->Session().SessionActive())
       session->Frame()->Debugger()->Session().StopDebugger();
@@ -89,6 +166,15 @@ class WalkSession {
     session->Frame()->activateWindow();
     return QTest::qWaitForWindowActive(session->Frame());
   }
+  // The walk meets the held build while it runs: the checks do not wait
+  // for its end, and "await-held" waits for its compiler.
+  void Hold(test::CommandWalk& walk) {
+    if (kind != "held") return;
+    const std::string meet = dir + "walk.meet";
+    ShellApp& app = session->App();
+    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && StartLines(meet) < 2; };
+    walk.heldCompilerRuns = [meet] { return StartLines(meet) >= 1; };
+  }
   // The walk's answers; a device sheet's OK chooses the example's device.
   test::WalkAnswers& Answers() {
     if (!answers) {
@@ -100,7 +186,7 @@ class WalkSession {
     return *answers;
   }
 
-  std::string root, dir;
+  std::string kind, root, dir;
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<test::Session> session;
   std::unique_ptr<test::WalkAnswers> answers;
@@ -139,6 +225,12 @@ const WalkState kStates[] = {
     // Options for Target held open while a peer asks for a build; then
     // its OK.
     {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
+    // Stopped at main with breakpoints that have a pass count and a
+    // command, typed on the Command page.
+    {"DebugWithBreakpoints", "looping",
+     "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2", true},
+    // A build running: its compiler held until the build is stopped.
+    {"BuildRunning", "held", "open:Main.c;32720;await-held"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
@@ -157,7 +249,9 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
       GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
     ASSERT_TRUE(s.Started());
     test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
+    s.Hold(walk);
     std::printf("walk: %s, seed %u\n", state.name, seed);
+    ASSERT_TRUE(walk.StartMatches());
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
     DebugSession& debug = s.session->Frame()->Debugger()->Session();
     const auto where = debug.Record()->pc;
@@ -169,11 +263,16 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
           << debug.TargetExecuting() << ", pc " << std::hex << debug.Record()->pc << " (was " << where << ")";
     }
     if (!walk.Random(steps)) return;
-    if (!walk.Tail()) return;
-    std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run, %d context menus, "
-                "%d random steps, Exit %s\n",
-                state.name, seed, walk.counts.asked, walk.counts.ran, walk.counts.menus, walk.counts.random,
-                walk.closed ? "closed the frame" : "was refused");
+    const bool exitOnTheRoad = walk.closed;
+    if (!walk.closed && !walk.Tail()) return;
+    const test::WalkAnswers& a = s.Answers();
+    std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run (%d by their keys), "
+                "%d context menus, %d random steps, %d pages visited, %d fields changed, %d own buttons pressed, "
+                "%d message boxes, Exit %s\n",
+                state.name, seed, walk.counts.asked, walk.counts.ran, walk.counts.keys, walk.counts.menus,
+                walk.counts.random, a.pagesVisited, a.fieldsChanged, a.buttonsPressed, walk.counts.messages,
+                exitOnTheRoad ? "on the road closed the frame" : walk.closed ? "closed the frame" : "was refused");
+    for (const std::string& text : walk.messages) std::printf("walk: message: %s\n", text.c_str());
   }
 }
 
@@ -200,6 +299,31 @@ std::vector<KnownRoad> KnownRoads() {
       // once: the step's stop came after the end.
       {"StepThenEndTheSessionWithCoverageOpen", "looping", "32720;32802;await-stop;35047;32795!;32802"},
       {"StopRunningThenEndTheSessionWithCoverageOpen", "looping", "32720;32802;await-stop;35047;32791;32797!;32802"},
+      // The Inline Assembler opened while the program runs: its own
+      // address text was taken for an instruction ("junk at end of line").
+      {"InlineAssemblerWhileTheProgramRuns", "looping", "32720;32802;await-stop;open:LED.c;32791;35082/c"},
+      // A build whose compiler runs (with a process of its own), stopped,
+      // or ended by Exit or Close Project.
+      {"StopBuildWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;32721"},
+      {"ExitWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;57665"},
+      {"CloseProjectWhileTheCompilerRuns", "held", "open:Main.c;32720;await-held;32793"},
+      {"ExitRightAfterBuild", "example", "open:Blinky.c;32720!;57665"},
+      // Stop Build, then at once what frees the project: the stopped
+      // build's thread still read it (it had cleared the busy state only).
+      {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
+      {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
+      // Exit, and before its close (posted) arrives, Options for Target:
+      // the close came inside the sheet and freed the project it edits.
+      {"ExitThenOptionsForTargetAtOnce", "example", "open:Blinky.c;57665!;35051/c"},
+      // Jump To Reference in an editor with no project open: the message
+      // named an empty file ("Can't open file ''").
+      {"JumpToReferenceWithoutAProject", "none", "open:LED.c;35100;35099"},
+      // Breakpoints with a pass count and a command, one of them passed
+      // by the running program, then the session ended and started again
+      // twice: each reads back as the user gave it.
+      {"BreakpointsKeptOverSessions", "looping",
+       "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
+       "bp-session;bp-session"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
@@ -218,6 +342,8 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
     GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
   ASSERT_TRUE(s.Started());
   test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
+  s.Hold(walk);
+  ASSERT_TRUE(walk.StartMatches());
   EXPECT_TRUE(walk.RunRoad(row.road)) << walk.fault;
 }
 

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -17,7 +18,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -28,12 +35,37 @@
 
 namespace pm2::test {
 
-enum class Answer { kDefault, kCancel };
+// How a command's windows are answered: with their defaults, with
+// Cancel, or with their fields changed (every field of every page given
+// one text of FieldTexts()) or their own buttons pressed before the default.
+enum class Answer { kDefault, kCancel, kFill, kButtons };
+
+// The texts a user may leave in a field: empty, one past the field's limit
+// (kPastLimit), the characters the project files quote, blanks, a line
+// break, letters outside ASCII, a number out of any range.
+inline constexpr const char* kPastLimit = "<past the limit>";
+inline const std::vector<std::string>& FieldTexts() {
+  static const std::vector<std::string> texts = {
+      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger \xC3\xBC\xE2\x82\xAC", "99999999999"};
+  return texts;
+}
+// The words of the buttons a window has of its own (list editors, the
+// breakpoint and analyser dialogs, the option pages).
+inline bool OwnButton(const QString& text) {
+  static const char* const kWords[] = {"New", "Delete", "Move", "Define", "Kill", "Defaults", "Browse", "Remove",
+                                       "Add"};
+  QString plain = text;
+  plain.remove('&');
+  for (const char* w : kWords)
+    if (plain.startsWith(w) || plain.contains(QString(" ") + w)) return true;
+  return false;
+}
 
 // One item of a context menu as the walk sees it.
 struct MenuItem {
   std::string text;
   bool enabled = false;
+  unsigned id = 0;  // the command the item runs, where it names one
 };
 
 class WalkAnswers {
@@ -53,8 +85,9 @@ class WalkAnswers {
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
 
   // The mode of the next answers, and the count of answers given in it.
-  void Start(Answer mode) {
+  void Start(Answer mode, int text = 0) {
     m_mode = mode;
+    m_text = text;
     m_given = 0;
     m_tries.clear();
     asked.clear();
@@ -77,8 +110,19 @@ class WalkAnswers {
     menuSeen = false;
   }
 
+  // A context menu shown by popup() (the call that opened it has
+  // returned): listed or chosen in now.
+  void AnswerShownMenu() {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()); menu && !menuSeen)
+      AnswerMenu(menu);
+  }
+
   // What the windows said: their titles and texts, in order.
   std::vector<std::string> asked;
+  // The texts of the message boxes among them.
+  std::vector<std::string> boxes;
+  // The pages visited and fields changed so far (for the walk's counts).
+  int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
   std::vector<MenuItem> menuItems;
   bool menuSeen = false;
   std::string folder() const { return m_folder; }
@@ -116,12 +160,16 @@ class WalkAnswers {
     }
     return held ? holder : nullptr;
   }
+  // The call is tied to the answers, not to the window: a window gone
+  // before its turn must leave the pending set too, or a later window made
+  // at the same address would never be answered.
   template <class F>
   void Later(QWidget* w, F answer) {
     m_pending.insert(w);
-    QTimer::singleShot(0, w, [this, w, answer] {
+    const QPointer<QWidget> alive(w);
+    QTimer::singleShot(0, &m_timer, [this, w, alive, answer] {
       m_pending.erase(w);
-      if (w->isVisible()) answer();
+      if (alive && alive->isVisible()) answer();
     });
   }
 
@@ -138,6 +186,7 @@ class WalkAnswers {
     }
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       asked.push_back(box->windowTitle().toStdString() + ": " + box->text().toStdString());
+      boxes.push_back(box->text().toStdString());
       QAbstractButton* b = cancel ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
       if (!b && !cancel && !box->buttons().isEmpty()) b = box->buttons().front();
       if (b) b->click();
@@ -165,11 +214,85 @@ class WalkAnswers {
         d->reject();
         return;
       }
+      // Changed as a user changes it, once a window and only the window
+      // the command opened (a window its buttons open gets its default).
+      // Its pages are visited in each of these modes.
+      if (tries == 1 && !m_filling) {
+        m_filling = true;
+        Change(*d);
+        m_filling = false;
+        if (!d->isVisible()) return;
+      }
       if (beforeAccept) beforeAccept(*d);
       d->accept();
       return;
     }
     w->close();
+  }
+
+  // Every page of the window visited as a click on its tab visits it
+  // (leaving a page runs its checks), and on each page every field given
+  // the mode's text or every own button pressed.
+  void Change(QDialog& d) {
+    const QPointer<QDialog> alive(&d);
+    const QList<QTabWidget*> tabs = d.findChildren<QTabWidget*>();
+    if (tabs.isEmpty()) {
+      ChangePage(d);
+      return;
+    }
+    for (QTabWidget* t : tabs) {
+      const QPointer<QTabWidget> tab(t);
+      for (int i = 0; tab && alive && i < tab->count(); ++i) {
+        QTabBar* bar = tab->tabBar();
+        if (!bar->isVisible() || !bar->isTabEnabled(i)) continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        if (!alive || !tab) return;
+        // A page that refuses to be left (it said why) keeps the sheet:
+        // the rest of the pages wait for the user to mend it.
+        if (tab->currentIndex() != i) break;
+        ++pagesVisited;
+        if (tab->currentWidget()) ChangePage(*tab->currentWidget());
+      }
+    }
+  }
+  void ChangePage(QWidget& page) {
+    if (m_mode == Answer::kDefault) return;
+    const QPointer<QWidget> alive(&page);
+    if (m_mode == Answer::kButtons) {
+      std::vector<QPointer<QAbstractButton>> own;
+      for (QAbstractButton* b : page.findChildren<QAbstractButton*>())
+        if (!qobject_cast<QCheckBox*>(b) && !qobject_cast<QRadioButton*>(b) &&
+            (OwnButton(b->text()) || OwnButton(b->toolTip())))
+          own.push_back(b);
+      for (const QPointer<QAbstractButton>& b : own)
+        if (alive && b && b->isVisible() && b->isEnabled()) {
+          ++buttonsPressed;
+          b->click();
+        }
+      return;
+    }
+    const std::string& text = FieldTexts()[size_t(m_text) % FieldTexts().size()];
+    for (QLineEdit* e : page.findChildren<QLineEdit*>()) {
+      if (!alive) return;
+      if (!e->isVisible() || !e->isEnabled() || e->isReadOnly()) continue;
+      // As a paste does: the whole text replaced, through the field's
+      // validator and limit.
+      e->setFocus();
+      e->selectAll();
+      if (text == kPastLimit) {
+        const int limit = e->maxLength() < 32767 ? e->maxLength() + 1 : 300;
+        e->insert(QString(limit, 'x'));
+      } else {
+        e->insert(QString::fromUtf8(text.c_str()));
+      }
+      ++fieldsChanged;
+    }
+    for (QPlainTextEdit* e : page.findChildren<QPlainTextEdit*>()) {
+      if (!alive) return;
+      if (!e->isVisible() || !e->isEnabled() || e->isReadOnly()) continue;
+      e->setPlainText(text == kPastLimit ? QString(4000, 'x') : QString::fromUtf8(text.c_str()));
+      ++fieldsChanged;
+    }
   }
 
   // A save gets a new name in the folder; an open the first file there
@@ -204,7 +327,7 @@ class WalkAnswers {
     menuSeen = true;
     if (m_menuAction == MenuAction::kList) {
       for (QAction* a : menu->actions())
-        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled()});
+        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled(), a->data().toUInt()});
       m_menuAction = MenuAction::kNone;
       menu->close();
       return;
@@ -237,6 +360,8 @@ class WalkAnswers {
   std::string m_folder;
   QTimer m_timer;
   Answer m_mode = Answer::kDefault;
+  int m_text = 0;
+  bool m_filling = false;
   int m_given = 0;
   int m_saved = 0;
   std::map<QWidget*, int> m_tries;

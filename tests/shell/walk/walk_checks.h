@@ -6,6 +6,8 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/prctl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -13,7 +15,9 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -29,38 +33,121 @@
 #include "project/files/stored_texts.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
+#include "walk_texts.h"
 
 namespace pm2::test {
 
-// This process's living children, by program name.
-inline std::vector<std::string> ChildPrograms() {
-  std::vector<std::string> out;
+// This process adopts every process its children leave behind: a process
+// whose parent ended (a compiler's own child when only the compiler was
+// killed, a tool's grandchild, a daemon that left its session) is then still
+// below it, where the checks see it, wherever its group or session went.
+inline void AdoptOrphans() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
+
+// A process as /proc shows it.
+struct ProcessRow {
+  int pid = 0, ppid = 0;
+  char state = 0;
+  std::string name;
+};
+inline std::vector<ProcessRow> Processes() {
+  std::vector<ProcessRow> out;
   DIR* d = opendir("/proc");
   while (dirent* e = d ? readdir(d) : nullptr) {
-    if (std::atoi(e->d_name) <= 0) continue;
+    const int pid = std::atoi(e->d_name);
+    if (pid <= 0) continue;
     std::ifstream stat("/proc/" + std::string(e->d_name) + "/stat");
     std::string line;
     std::getline(stat, line);
     const std::size_t open = line.find('('), close = line.rfind(')');
     if (open == std::string::npos || close == std::string::npos || close + 2 >= line.size()) continue;
-    char state = 0;
-    int ppid = 0;
-    if (std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid) != 2) continue;
-    if (ppid == getpid() && state != 'Z') out.push_back(line.substr(open + 1, close - open - 1));
+    ProcessRow row;
+    row.pid = pid;
+    if (std::sscanf(line.c_str() + close + 2, "%c %d", &row.state, &row.ppid) != 2) continue;
+    row.name = line.substr(open + 1, close - open - 1);
+    out.push_back(row);
   }
   if (d) closedir(d);
   return out;
 }
 
-// The children a state does not explain: during a debug session gdb and
-// the simulator it drives; nothing else outlives the command that started it.
-inline std::vector<std::string> UnexplainedChildren(bool sessionActive) {
-  static const std::set<std::string> kSession = {"gdb-multiarch", "qemu-system-arm"};
+// Every living process below this one (children, their children, and the
+// orphans it adopted), except those below `spared` (the walk's own helpers
+// and what a state explains): "name (pid)" each.
+inline std::vector<std::string> LivingDescendants(const std::function<bool(const ProcessRow&)>& spared) {
+  const std::vector<ProcessRow> all = Processes();
+  std::set<int> below = {int(::getpid())};
+  // Parents come before their children only by chance: grow until stable.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const ProcessRow& p : all)
+      if (!below.count(p.pid) && below.count(p.ppid) && !spared(p)) {
+        below.insert(p.pid);
+        grew = true;
+      }
+  }
   std::vector<std::string> out;
-  for (const std::string& name : ChildPrograms())
-    if (!sessionActive || !kSession.count(name)) out.push_back(name);
+  for (const ProcessRow& p : all)
+    if (p.pid != int(::getpid()) && below.count(p.pid) && p.state != 'Z')
+      out.push_back(p.name + " (" + std::to_string(p.pid) + ")");
   return out;
 }
+
+// The processes a state does not explain: during a debug session gdb and
+// the simulator it drives (with what they start); the walk's own helpers
+// (`own`, by pid); nothing else outlives the command that started it.
+inline std::vector<std::string> UnexplainedChildren(bool sessionActive, const std::set<int>& own = {}) {
+  static const std::set<std::string> kSession = {"gdb-multiarch", "qemu-system-arm"};
+  return LivingDescendants([&](const ProcessRow& p) {
+    return own.count(p.pid) || (sessionActive && kSession.count(p.name));
+  });
+}
+
+// The longest time the GUI thread went without turning its event loop
+// while a step ran: a timer on that thread beats, and the gap between two
+// beats, less the time the thread waited for a processor (a loaded machine
+// is no hang), is the time the window did not answer.
+class StallWatch {
+ public:
+  StallWatch() : m_tid(int(::gettid())) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Beat(); });
+    m_timer.start(50);
+    Restart();
+  }
+  void Restart() {
+    m_last = Now();
+    m_lastWaited = Waited();
+    m_longest = 0;
+  }
+  // In seconds, up to now.
+  double Longest() {
+    Beat();
+    return m_longest;
+  }
+
+ private:
+  static double Now() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+  }
+  // The time the thread has waited on a run queue (schedstat's second
+  // field), 0 where the kernel does not tell.
+  double Waited() const {
+    std::ifstream in("/proc/self/task/" + std::to_string(m_tid) + "/schedstat");
+    unsigned long long ran = 0, waited = 0;
+    in >> ran >> waited;
+    return in ? double(waited) / 1e9 : 0.0;
+  }
+  void Beat() {
+    const double now = Now(), waited = Waited();
+    m_longest = std::max(m_longest, (now - m_last) - std::max(0.0, waited - m_lastWaited));
+    m_last = now;
+    m_lastWaited = waited;
+  }
+  int m_tid;
+  QTimer m_timer;
+  double m_last = 0, m_lastWaited = 0, m_longest = 0;
+};
 
 // Whether the event loop still turns: a queued call runs.
 template <class WaitFn>
@@ -71,20 +158,18 @@ bool EventLoopTurns(WaitFn wait) {
   return wait([&ran] { return ran; });
 }
 
-// The open project as a save writes it, read back and written again by
+// A project's two texts (as a save writes them, or as they are on disk),
+// read back and written again by
 // the read-back program (walk_read_back.cpp), a process started afresh: a
 // copy of this one (fork) made while another thread held a lock of the
 // allocator would wait for it for ever, and, outliving the walk, keep the
 // test runner's output open.
-inline std::string ProjectRoundTrip(ProjectRec& project) {
-  const std::string refusal = ProjectTextRefusal(project);
-  if (!refusal.empty()) return "the project can no longer be saved: " + refusal;
-  const std::string path = project.folder.str() + project.name.str() + ".pm2";
+inline std::string ReadBack(const std::string& path, const std::string& text, const std::string& options) {
   std::string folder = (std::filesystem::temp_directory_path() / "pm2readback_XXXXXX").string();
   if (!::mkdtemp(folder.data())) return "no folder for the read-back";
   const std::string textFile = folder + "/project", optionsFile = folder + "/options";
-  std::ofstream(textFile, std::ios::binary) << BuildProjectFileText(project);
-  std::ofstream(optionsFile, std::ios::binary) << BuildOptionsFileText(project);
+  std::ofstream(textFile, std::ios::binary) << text;
+  std::ofstream(optionsFile, std::ios::binary) << options;
   QProcess reader;
   reader.setProcessChannelMode(QProcess::SeparateChannels);
   reader.setStandardInputFile(QProcess::nullDevice());
@@ -101,6 +186,12 @@ inline std::string ProjectRoundTrip(ProjectRec& project) {
     return "the read-back of the project ended abnormally (exit " + std::to_string(reader.exitCode()) + "): " + errors;
   return fault;
 }
+inline std::string ProjectRoundTrip(ProjectRec& project) {
+  const std::string refusal = ProjectTextRefusal(project);
+  if (!refusal.empty()) return "the project can no longer be saved: " + refusal;
+  return ReadBack(project.folder.str() + project.name.str() + ".pm2", BuildProjectFileText(project),
+                  BuildOptionsFileText(project));
+}
 
 // The user's own files in the folder at the start (sources, headers,
 // scripts), with their bytes; a file leaves the watch once an editor has
@@ -112,7 +203,7 @@ class UntouchedFiles {
  public:
   explicit UntouchedFiles(const std::string& folder) {
     namespace fs = std::filesystem;
-    static const std::set<std::string> kKinds = {".c", ".h", ".s", ".ld", ".ini", ".prj"};
+    static const std::set<std::string> kKinds = {".c", ".h", ".s", ".ld", ".ini", ".prj", ".pm2", ".opt"};
     for (const auto& e : fs::directory_iterator(folder)) {
       std::string ext = e.path().extension().string();
       for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -120,6 +211,9 @@ class UntouchedFiles {
     }
   }
   void Forget(const std::string& path) { m_bytes.erase(path); }
+  // Watched from its bytes now on (a project's files while it is open,
+  // which its saves write, are watched again once it is closed).
+  void Watch(const std::string& path) { m_bytes[path] = Read(path); }
   // A file a question named may change once the walk answered it (the
   // question "File '...' already exists, overwrite ?" answered Yes).
   void ForgetNamedIn(const std::string& question) {
@@ -133,7 +227,6 @@ class UntouchedFiles {
   }
   std::size_t Count() const { return m_bytes.size(); }
 
- private:
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return "<missing>";
@@ -141,6 +234,8 @@ class UntouchedFiles {
     s << in.rdbuf();
     return s.str();
   }
+
+ private:
   std::map<std::string, std::string> m_bytes;
 };
 

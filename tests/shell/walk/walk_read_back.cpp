@@ -20,6 +20,7 @@
 #include "project/files/stored_texts.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
+#include "walk_texts.h"
 
 namespace {
 
@@ -35,19 +36,6 @@ std::string ReadAll(const char* path, bool* ok) {
   return s.str();
 }
 
-// The first line where two texts differ, shown for a message.
-std::string FirstDifference(const std::string& a, const std::string& b) {
-  std::istringstream sa(a), sb(b);
-  std::string la, lb;
-  for (int n = 1;; ++n) {
-    const bool ea = !std::getline(sa, la), eb = !std::getline(sb, lb);
-    if (ea && eb) return "(none)";
-    if (ea != eb || la != lb)
-      return "line " + std::to_string(n) + ": written '" + (ea ? "<end>" : la) + "', read back as '" +
-             (eb ? "<end>" : lb) + "'";
-  }
-}
-
 std::string ReadBackFault(const std::string& path, const std::string& text, const std::string& options) {
   pm2::ProjectFileIo io;
   io.pool = kReadBackPool;
@@ -57,9 +45,9 @@ std::string ReadBackFault(const std::string& path, const std::string& text, cons
     return "the project as written does not read back (" + std::to_string(rc) + "): " + io.message;
   const std::string again = pm2::BuildProjectFileText(*io.project);
   const std::string againOptions = pm2::BuildOptionsFileText(*io.project);
-  if (again != text) return "the project file reads back different, " + FirstDifference(text, again);
+  if (again != text) return "the project file reads back different, " + pm2::test::FirstDifference(text, again);
   if (againOptions != options)
-    return "the options file reads back different, " + FirstDifference(options, againOptions);
+    return "the options file reads back different, " + pm2::test::FirstDifference(options, againOptions);
   return {};
 }
 

@@ -14,6 +14,29 @@ std::string Hex8(uint32_t v) {
   return b;
 }
 
+// A plain number ("0x00000364", "868") is an address whatever the target
+// can evaluate: while the program runs gdb evaluates nothing, and the
+// dialog's own address text (taken from the program counter) would else
+// go to the assembler as an instruction.
+bool PlainNumber(const std::string& text, uint64_t* value) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::size_t from = hex ? 2 : 0;
+  if (text.size() == from || text.size() - from > 16) return false;
+  uint64_t v = 0;
+  for (std::size_t i = from; i < text.size(); ++i) {
+    const char c = text[i];
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (d < 0) return false;
+    if (!hex && v > (UINT64_MAX - uint64_t(d)) / 10) return false;
+    v = v * (hex ? 16 : 10) + uint64_t(d);
+  }
+  *value = v;
+  return true;
+}
+
 }  // namespace
 
 bool InlineAsm::IsCommand(const std::string& line, std::string* argument) {
@@ -39,7 +62,7 @@ int InlineAsm::Run(const std::string& argument, uint32_t pc) {
   m_error.clear();
   if (argument.empty()) return Refuse("an address or an instruction is needed");
   uint64_t value = 0;
-  if (m_target.address && m_target.address(argument, &value)) {
+  if (PlainNumber(argument, &value) || (m_target.address && m_target.address(argument, &value))) {
     if (value > 0xFFFFFFFFu) return Refuse("'" + argument + "' is no address of the target");
     m_address = uint32_t(value);
     m_known = true;
