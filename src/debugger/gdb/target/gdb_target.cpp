@@ -494,8 +494,13 @@ bool GdbTarget::Interrupt() {
   // running only between two of gdb's steps: a request that reaches qemu's
   // stub while it stands is dropped, and gdb steps on. The request goes
   // again until one lands.
+  // gdb still at a command it did not answer (a typed call that runs on)
+  // reads the request only after the stop: it then takes it for a second
+  // one under way, and the signal of the next such call for the user's
+  // giving up the target, and disconnects. Such a command is stopped by
+  // the signal alone.
   auto answered = std::make_shared<std::atomic<bool>>(false);
-  for (;;) {
+  while (!m_gdb->Owing()) {
     m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
     if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
     if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
