@@ -367,6 +367,46 @@ TEST_F(GdbSessionTest, EscDuringSerialOutputStopsOnceAndF5RunsOn) {
   EXPECT_EQ(StopTexts(CommandTexts()), kRounds + 1) << CommandTexts();
 }
 
+// Esc met one of the driver's own stops (the UART stand-in's): gdb read the
+// stop request with the target stopped already. A typed call that runs on
+// after it is still stopped with Esc, and the session keeps its target.
+TEST_F(GdbSessionTest, EscOfATypedCallAfterAStopRequestThatMetAUartStop) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  bool metUartStop = false;
+  for (int round = 1; round <= 50 && !metUartStop; ++round) {
+    const std::size_t said = CommandTexts().size();
+    const std::size_t sent = SerialCount(hub);
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return SerialCount(hub) > sent || StopTexts(CommandTexts().substr(said)) > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+    session->StopRunning();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+    ASSERT_TRUE(WaitFor([&] { return StopTexts(CommandTexts().substr(said)) > 0; })) << CommandTexts().substr(said);
+    metUartStop = CommandTexts().find("Program stopped.", said) != std::string::npos;
+  }
+  ASSERT_TRUE(metUartStop) << CommandTexts();
+  // The program's delay never ends: the timer's registers are plain memory.
+  const std::size_t said = CommandTexts().size();
+  const std::string typed = "print Timer_Delay(0xFFFFFFFF)";
+  {
+    test::HangGuard guard("a typed call that runs on");
+    r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
+  }
+  ASSERT_TRUE(session->TargetExecuting()) << CommandTexts().substr(said);
+  {
+    test::HangGuard guard("Esc during a typed call");
+    session->StopRunning();
+  }
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+  EXPECT_TRUE(WaitFor([&] { return Said("Program received signal SIGINT"); })) << CommandTexts().substr(said);
+  EXPECT_EQ(CommandTexts().find("Disconnected", said), std::string::npos) << CommandTexts().substr(said);
+  EXPECT_EQ(CommandTexts().find("stop request", said), std::string::npos) << CommandTexts().substr(said);
+  uint64_t pc = 0;
+  EXPECT_EQ(r->DbgEvalExpression(1, "$pc", &pc), 0) << CommandTexts().substr(said);
+}
+
 // ---------------------------------------------------------------- memory past 4 GB
 
 struct RangeRow {
