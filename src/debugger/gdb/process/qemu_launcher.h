@@ -34,7 +34,7 @@ bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* pr
 
 // Stops the emulated machine through qemu's monitor: its GDB stub tells gdb
 // of the stop as of one gdb asked for (SIGINT), without gdb being signalled.
-// A machine that stands already (between two of gdb's steps) is left so.
+// A machine that stands already is left so.
 void StopQemu(int monitor);
 
 // The message for a program that is not installed.

@@ -517,11 +517,9 @@ bool GdbTarget::Interrupt() {
       // of a stop it asked for: a request gdb read with the target stopped
       // already (one that met the UART stand-in's stop) leaves gdb waiting
       // for an answer to it, and gdb would take a signal as giving up.
-      // A machine that stood between two of gdb's steps ignores it: it goes
-      // again.
-      do StopQemu(m_qemuMonitor);
-      while (!WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until))) && RestMs(until) > 0 &&
-             m_gdb->State() != SessionState::Dead);
+      // Sent once: a qemu that is held reads it when it goes on, and more
+      // of them, read a byte at a time, would stop a later step or run.
+      StopQemu(m_qemuMonitor);
     }
   }
   if (WaitReported(before + 1, RestMs(until))) return true;
