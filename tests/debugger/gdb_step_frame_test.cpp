@@ -193,6 +193,50 @@ TEST_F(GdbStepFrameTest, EveryStopMadeWithEscPrintsItsStopText) {
   }
 }
 
+// A call typed on the command page that runs on (the example's timer is not
+// started at main: the delay never ends) is stopped with Esc, as often as
+// the user types one: each time the page says where the target stopped,
+// and the session goes on with its target (gdb once took the second stop
+// for the user's giving up the target, and left it). F5 after them runs,
+// and Esc stops it too.
+TEST_F(GdbStepFrameTest, EscStopsEveryTypedCallThatRunsOnAndTheSessionGoesOn) {
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  CommandWindow* page = f->Debugger()->CommandPage();
+  auto text = [&] { return page->Text().toStdString(); };
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE("typed call " + std::to_string(round));
+    const std::size_t before = text().size();
+    page->Input()->setText("print Timer_Delay(0xFFFFFFFF)");
+    QTest::keyClick(page->Input(), Qt::Key_Return);
+    ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); })) << text().substr(before);
+    QTest::keyClick(f, Qt::Key_Escape);
+    ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); })) << text().substr(before);
+    EXPECT_TRUE(test::WaitFor([&] {
+      return text().find("Program received signal SIGINT", before) != std::string::npos;
+    })) << text().substr(before);
+    const std::string said = text().substr(before);
+    EXPECT_EQ(said.find("Disconnected"), std::string::npos) << said;
+    EXPECT_EQ(said.find("stop request"), std::string::npos) << said;
+    ASSERT_TRUE(s.SessionActive()) << said;
+    // The target answers: its program counter stands in the called code.
+    uint64_t pc = 0;
+    ASSERT_EQ(s.Record()->DbgEvalExpression(1, "$pc", &pc), 0) << said;
+    uint64_t delay = 0, ticks = 0;
+    ASSERT_EQ(s.Record()->DbgEvalExpression(1, "&Timer_Delay", &delay), 0);
+    ASSERT_EQ(s.Record()->DbgEvalExpression(1, "&Timer_Ticks", &ticks), 0);
+    EXPECT_TRUE((pc >= delay && pc < delay + 0x80) || (pc >= ticks && pc < ticks + 0x80))
+        << std::hex << pc << "\n" << said;
+  }
+  const std::size_t before = text().size();
+  ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+  ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); })) << text().substr(before);
+  QTest::keyClick(f, Qt::Key_Escape);
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); })) << text().substr(before);
+  EXPECT_TRUE(s.SessionActive()) << text().substr(before);
+  EXPECT_EQ(text().find("Disconnected"), std::string::npos) << text();
+}
+
 // Ctrl+F5 and the frame's close while the target runs do nothing yet, and
 // say why and what to do: the command page and the status line.
 TEST_F(GdbStepFrameTest, CtrlF5AndCloseWhileTheTargetRunsSayWhy) {

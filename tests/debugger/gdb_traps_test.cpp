@@ -304,6 +304,109 @@ TEST_F(GdbSessionTest, ATypedCallThatRunsOnIsStoppedByEsc) {
   EXPECT_EQ(Evaluate("2+3"), 5u) << CommandTexts();
 }
 
+// ---------------------------------------------------------------- stop requests during serial output
+
+// What the program sent to serial window 1 so far.
+std::size_t SerialCount(const RecordingHub& hub) {
+  std::size_t n = 0;
+  for (const RecordingHub::Entry& e : hub.Entries())
+    if (e.code == kNotifySerialOutput3 && ((uint32_t(e.arg) >> 24) & 0xFF) == 0) ++n;
+  return n;
+}
+
+// The stop texts on the command page: gdb's of its own stops, the
+// driver's of a stop request that met one of its own (the UART stand-in's).
+int StopTexts(const std::string& text) {
+  int n = 0;
+  for (const char* said : {"Program received signal SIGINT", "Program stopped."})
+    for (std::size_t at = 0; (at = text.find(said, at)) != std::string::npos; ++at) ++n;
+  return n;
+}
+
+// The example writes its serial output through the UART stand-in: much of
+// its time it stands in the driver's own stops. Esc, after a random share
+// of the output, lands now in a run, now in such a stop; each time the
+// target stops once, with one stop text, and the next F5 runs (a stop
+// request left under way would stop it at once).
+TEST_F(GdbSessionTest, EscDuringSerialOutputStopsOnceAndF5RunsOn) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  std::mt19937 random(90);
+  constexpr int kRounds = 40;
+  for (int round = 1; round <= kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::size_t said = CommandTexts().size();
+    const std::size_t sent = SerialCount(hub);
+    const std::size_t more = 1 + random() % 24;
+    session->Go();
+    // The run goes on until the program sent more: a stop before that is
+    // one nobody asked for.
+    ASSERT_TRUE(WaitFor([&] { return SerialCount(hub) >= sent + more || StopTexts(CommandTexts().substr(said)) > 0; }));
+    ASSERT_GE(SerialCount(hub), sent + more) << CommandTexts().substr(said);
+    ASSERT_EQ(StopTexts(CommandTexts().substr(said)), 0) << CommandTexts().substr(said);
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+    {
+      test::HangGuard guard("Esc during serial output");
+      session->StopRunning();
+    }
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+    ASSERT_TRUE(WaitFor([&] { return StopTexts(CommandTexts().substr(said)) > 0; })) << CommandTexts().substr(said);
+    EXPECT_EQ(CommandTexts().find("stop request"), std::string::npos) << CommandTexts().substr(said);
+  }
+  // A stop text of a stop nobody asked for would have stopped a later run;
+  // the last round's would follow it.
+  const std::size_t said = CommandTexts().size();
+  const std::size_t sent = SerialCount(hub);
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return SerialCount(hub) >= sent + 8 || StopTexts(CommandTexts().substr(said)) > 0; }));
+  EXPECT_GE(SerialCount(hub), sent + 8) << CommandTexts().substr(said);
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_TRUE(WaitFor([&] { return StopTexts(CommandTexts()) >= kRounds + 1; }));
+  EXPECT_EQ(StopTexts(CommandTexts()), kRounds + 1) << CommandTexts();
+}
+
+// Esc met one of the driver's own stops (the UART stand-in's): gdb read the
+// stop request with the target stopped already. A typed call that runs on
+// after it is still stopped with Esc, and the session keeps its target.
+TEST_F(GdbSessionTest, EscOfATypedCallAfterAStopRequestThatMetAUartStop) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  bool metUartStop = false;
+  for (int round = 1; round <= 50 && !metUartStop; ++round) {
+    const std::size_t said = CommandTexts().size();
+    const std::size_t sent = SerialCount(hub);
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return SerialCount(hub) > sent || StopTexts(CommandTexts().substr(said)) > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+    session->StopRunning();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+    ASSERT_TRUE(WaitFor([&] { return StopTexts(CommandTexts().substr(said)) > 0; })) << CommandTexts().substr(said);
+    metUartStop = CommandTexts().find("Program stopped.", said) != std::string::npos;
+  }
+  ASSERT_TRUE(metUartStop) << CommandTexts();
+  // The program's delay never ends: the timer's registers are plain memory.
+  const std::size_t said = CommandTexts().size();
+  const std::string typed = "print Timer_Delay(0xFFFFFFFF)";
+  {
+    test::HangGuard guard("a typed call that runs on");
+    r->DbgExecCommand(typed.c_str(), int32_t(typed.size()));
+  }
+  ASSERT_TRUE(session->TargetExecuting()) << CommandTexts().substr(said);
+  {
+    test::HangGuard guard("Esc during a typed call");
+    session->StopRunning();
+  }
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+  EXPECT_TRUE(WaitFor([&] { return Said("Program received signal SIGINT"); })) << CommandTexts().substr(said);
+  EXPECT_EQ(CommandTexts().find("Disconnected", said), std::string::npos) << CommandTexts().substr(said);
+  EXPECT_EQ(CommandTexts().find("stop request", said), std::string::npos) << CommandTexts().substr(said);
+  uint64_t pc = 0;
+  EXPECT_EQ(r->DbgEvalExpression(1, "$pc", &pc), 0) << CommandTexts().substr(said);
+}
+
 // ---------------------------------------------------------------- memory past 4 GB
 
 struct RangeRow {

@@ -223,6 +223,11 @@ bool GdbConnection::Silent() const {
   return m_silent;
 }
 
+bool GdbConnection::Owing() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_unanswered;
+}
+
 void GdbConnection::SignalInterrupt() {
   if (m_child.Pid() > 0 && State() != SessionState::Dead) kill(m_child.Pid(), SIGINT);
 }

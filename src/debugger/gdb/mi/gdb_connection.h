@@ -60,6 +60,10 @@ class GdbConnection {
   // order with gdb's streams, before the caller wakes).
   MiRecord Call(const std::string& command, int timeoutMs, const Continuation& answered = nullptr);
   bool Silent() const;
+  // A call stopped waiting and gdb has answered no command since: it may
+  // still be at that command (a typed "print f()" whose call runs on), and
+  // until it ends gdb reads no other.
+  bool Owing() const;
   // Sends gdb SIGINT: while gdb runs the target for a command of its own
   // ("print f()") it reads no other, but the signal makes it stop the target.
   void SignalInterrupt();

@@ -52,7 +52,8 @@ ChildProcess::~ChildProcess() {
   if (m_out >= 0) close(m_out);
 }
 
-bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd) {
+bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd,
+                         int passFd4) {
   const std::string program = FindInPath(argv.at(0));
   if (program.empty()) {
     *err = "'" + argv[0] + "' not found";
@@ -85,10 +86,14 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
     dup2(pipes ? in[0] : null, 0);
     dup2(pipes ? out[1] : null, 1);
     dup2(pipes ? out[1] : null, 2);
-    if (passFd == 3)
-      fcntl(3, F_SETFD, 0);
-    else if (passFd >= 0)
-      dup2(passFd, 3);  // the copy is not closed on exec
+    // Each passed descriptor moves out of the way first (its copy closed on
+    // exec), so that placing one cannot overwrite the other.
+    const int passed[] = {passFd, passFd4};
+    int moved[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i)
+      if (passed[i] >= 0) moved[i] = fcntl(passed[i], F_DUPFD_CLOEXEC, 10);
+    for (int i = 0; i < 2; ++i)
+      if (moved[i] >= 0) dup2(moved[i], 3 + i);  // the copy is not closed on exec
     execv(program.c_str(), args.data());
     _exit(127);
   }

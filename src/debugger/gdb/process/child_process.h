@@ -21,8 +21,10 @@ class ChildProcess {
   // Starts argv[0] (looked up in PATH). With pipes set, standard input and
   // output are pipes to this process (stderr joins stdout); otherwise both
   // go to /dev/null. A descriptor passed (passFd >= 0) is the child's
-  // descriptor 3. False with *err naming the program.
-  bool Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd = -1);
+  // descriptor 3, a second one (passFd4 >= 0) its descriptor 4. False with
+  // *err naming the program.
+  bool Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd = -1,
+             int passFd4 = -1);
   pid_t Pid() const { return m_pid; }
   int InFd() const { return m_in; }    // write end of the child's stdin
   int OutFd() const { return m_out; }  // read end of the child's stdout

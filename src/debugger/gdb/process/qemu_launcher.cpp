@@ -1,5 +1,7 @@
 #include "debugger/gdb/process/qemu_launcher.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace pm2::gdb {
@@ -10,11 +12,14 @@ std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::str
   // and the driver stands in for the UART through watchpoints. Another
   // machine brings its own CPU and memory. The GDB stub listens on the
   // socket passed as descriptor 3, its packets sent at once (without
-  // nodelay a step waits seconds for its answer).
+  // nodelay a step waits seconds for its answer). qemu's own monitor talks
+  // on the socket passed as descriptor 4: the driver stops the machine
+  // through it.
   std::vector<std::string> line{qemu.program, "-M", qemu.machine};
   if (qemu.machine == "none") line.insert(line.end(), {"-cpu", "arm926", "-m", "4096M"});
   line.insert(line.end(), {"-device", "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev",
                            "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb", "chardev:gdbstub",
+                           "-chardev", "socket,id=monitor,fd=4", "-mon", "chardev=monitor,mode=readline",
                            "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"});
   return line;
 }
@@ -24,7 +29,8 @@ std::string MissingProgramText(const std::string& program) {
          " (apt-get install " + program + ", or run ./pm2.sh run)";
 }
 
-bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, std::string* err) {
+bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, int* monitor,
+               std::string* err) {
   if (FindInPath(qemu.program).empty()) {
     *err = MissingProgramText(qemu.program);
     return false;
@@ -36,9 +42,34 @@ bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* pr
     *err = "no TCP port on 127.0.0.1 for qemu's GDB stub";
     return false;
   }
-  const bool started = process->Start(QemuCommandLine(qemu, elf), false, err, listening);
+  int ends[2] = {-1, -1};
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+    close(listening);
+    *err = "no socket for qemu's monitor";
+    return false;
+  }
+  const bool started = process->Start(QemuCommandLine(qemu, elf), false, err, listening, ends[1]);
   close(listening);
-  return started;
+  close(ends[1]);
+  if (!started) {
+    close(ends[0]);
+    return false;
+  }
+  fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+  *monitor = ends[0];
+  return true;
+}
+
+void StopQemu(int monitor) {
+  if (monitor < 0) return;
+  // The monitor's echo of the commands before (and its prompt) is read
+  // away first: unread, it would fill the socket and hold qemu.
+  char answer[4096];
+  while (recv(monitor, answer, sizeof answer, MSG_DONTWAIT) > 0) {
+  }
+  static const char kStop[] = "stop\n";
+  // A qemu that ended leaves the socket closed: no signal for that.
+  (void)send(monitor, kStop, sizeof kStop - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 }  // namespace pm2::gdb

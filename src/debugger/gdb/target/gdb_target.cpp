@@ -1,5 +1,7 @@
 #include "debugger/gdb/target/gdb_target.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -164,7 +166,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   std::string remote = params.remote;
   if (params.simulate) {
     int port = 0;
-    if (!StartQemu(params.qemu, program, &m_qemu, &port, err)) return false;
+    if (!StartQemu(params.qemu, program, &m_qemu, &port, &m_qemuMonitor, err)) return false;
     remote = "127.0.0.1:" + std::to_string(port);
   }
   std::string why;
@@ -295,6 +297,7 @@ void GdbTarget::Close() {
   m_closing = true;
   if (m_gdb) m_gdb->Close(m_events.pump);
   m_qemu.Kill();
+  if (m_qemuMonitor >= 0) close(std::exchange(m_qemuMonitor, -1));
   if (m_monitor.joinable()) m_monitor.join();
   m_gdb.reset();
 }
@@ -487,20 +490,38 @@ bool GdbTarget::Interrupt() {
   const uint64_t before = Reported();
   // gdb takes the request at once, whatever runs the target (a run, a
   // step), and answers it before the stop. Only a command of gdb's own that
-  // runs the target ("print f()") keeps it from reading: the signal stops
-  // that one. A gdb that reads is not signalled: it would take the signal
-  // as a quit of what it is doing, the stop's report among it.
+  // runs the target ("print f()") keeps it from reading: that one is
+  // stopped otherwise (below). A gdb that reads is not signalled: it would
+  // take the signal as a quit of what it is doing, the stop's report among
+  // it.
   // A step that gdb takes instruction by instruction leaves the target
   // running only between two of gdb's steps: a request that reaches qemu's
   // stub while it stands is dropped, and gdb steps on. The request goes
   // again until one lands.
+  // gdb still at a command it did not answer (a typed call that runs on)
+  // reads the request only after the stop: it then takes it for a second
+  // one under way, and the signal of the next such call for the user's
+  // giving up the target, and disconnects. Such a command is stopped
+  // without a request to gdb.
   auto answered = std::make_shared<std::atomic<bool>>(false);
-  for (;;) {
+  while (!m_gdb->Owing()) {
     m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
     if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
     if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
   }
-  if (!*answered) m_gdb->SignalInterrupt();
+  if (!*answered) {
+    if (m_qemuMonitor < 0) {
+      m_gdb->SignalInterrupt();
+    } else {
+      // In simulation qemu stops the machine itself, and gdb hears of it as
+      // of a stop it asked for: a request gdb read with the target stopped
+      // already (one that met the UART stand-in's stop) leaves gdb waiting
+      // for an answer to it, and gdb would take a signal as giving up.
+      // Sent once: a qemu that is held reads it when it goes on, and more
+      // of them, read a byte at a time, would stop a later step or run.
+      StopQemu(m_qemuMonitor);
+    }
+  }
   if (WaitReported(before + 1, RestMs(until))) return true;
   if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
   return false;

@@ -438,6 +438,7 @@ class GdbTarget {
   // What gdb lets each command do: reads never write or call.
   GdbPermissions m_access;
   ChildProcess m_qemu;
+  int m_qemuMonitor = -1;  // the driver's end of the socket to qemu's monitor
   bool m_simulated = false;
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};
