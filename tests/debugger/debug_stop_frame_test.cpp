@@ -654,6 +654,47 @@ TEST_F(DebugStopFrameTest, AClientsBreakpointIsJudgedByTheLoadedDriversOwnRules)
   EXPECT_EQ(log.find("exec BS R1"), std::string::npos) << log;
 }
 
+// A client's breakpoint whose command the options file could not hold in
+// its angle brackets is refused as the Command page refuses it, the reason
+// in the client's status text: the driver never defines it, so no
+// breakpoint the client set is lost when the session keeps its
+// breakpoints. One the file holds is set.
+TEST_F(DebugStopFrameTest, AClientsBreakpointTheProjectCannotKeepIsRefused) {
+  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+  ASSERT_TRUE(std::filesystem::exists(client)) << client;
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s, ""));
+  Stop();
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
+  const IpcNamespace ns = IpcNamespace::FromEnvironment();
+  QProcess child;
+  child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir),
+                                               "breakpoints:LED_On, 2, \"print U>3\"|LED_On, 2, \"print U\""});
+  ASSERT_TRUE(child.waitForStarted());
+  QElapsedTimer guard;
+  guard.start();
+  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+  if (child.state() != QProcess::NotRunning) {
+    child.kill();
+    child.waitForFinished();
+  }
+  const std::string heard = child.readAllStandardOutput().toStdString();
+  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
+  dlclose(driver);
+  EXPECT_EQ(child.exitCode(), 0) << heard;
+  EXPECT_NE(heard.find("set LED_On, 2, \"print U>3\" 0"), std::string::npos) << heard;
+  EXPECT_NE(heard.find("status SetBreakpoint: BS: The breakpoint's command 'print U>3' cannot be kept with the "
+                       "project: it holds a '>' without its '<'."),
+            std::string::npos)
+      << heard;
+  EXPECT_NE(heard.find("set LED_On, 2, \"print U\" 1"), std::string::npos) << heard;
+  EXPECT_EQ(log.find("exec BS LED_On, 2, \"print U>3\""), std::string::npos) << log;
+  EXPECT_NE(log.find("exec BS LED_On, 2, \"print U\"\n"), std::string::npos) << log;
+}
+
 // Steps pressed in one burst, each before the stop of the one before
 // reached the windows (keys held down, or a client's requests back to
 // back): a client of the event interface hears every start and every stop,

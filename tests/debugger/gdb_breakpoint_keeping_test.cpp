@@ -273,6 +273,54 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceRow{"WhileNotAnAddress", "*(char*)\"LED\"", "literal"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ------------------------------------------------------------------ typed texts
+
+struct TypedRow {
+  const char* name;
+  const char* typed;    // on the Command page
+  const char* refusal;  // what the page says
+};
+
+void PrintTo(const TypedRow& row, std::ostream* out) { *out << row.name; }
+
+class GdbUnkeptBreakpointTexts : public GdbKeeping, public ::testing::WithParamInterface<TypedRow> {};
+
+// A breakpoint typed with a command the options file cannot hold in its
+// angle brackets is refused as it is typed, saying why: it is never
+// defined, so the session's end has nothing to keep without its command.
+// The same breakpoint with a command the file holds is defined and kept.
+TEST_P(GdbUnkeptBreakpointTexts, AreRefusedWhereTypedNotLostAtTheEnd) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  ASSERT_TRUE(Typed("BK *")) << CommandTexts();
+  const std::string typed = GetParam().typed;
+  EXPECT_NE(session->ExecCommand(typed.c_str(), int(typed.size())), 0) << CommandTexts();
+  EXPECT_EQ(session->LastCommandRefusal(), GetParam().refusal);
+  EXPECT_NE(CommandTexts().find(std::string("*** error: ") + GetParam().refusal + "\n"), std::string::npos)
+      << CommandTexts();
+  EXPECT_TRUE(List().empty()) << CommandTexts();
+  const std::string kept = "BS LED_On, 2, \"print U\"";
+  ASSERT_EQ(session->ExecCommand(kept.c_str(), int(kept.size())), 0) << CommandTexts();
+  const std::vector<Listed> defined = List();
+  ASSERT_EQ(defined.size(), 1u) << CommandTexts();
+  ASSERT_NO_FATAL_FAILURE(Restart());
+  EXPECT_EQ(List(), defined) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GdbUnkeptBreakpointTexts,
+    ::testing::Values(
+        TypedRow{"LineBreakpointsCommand", "BS LED_On, 2, \"print U>3\"",
+                 "BS: The breakpoint's command 'print U>3' cannot be kept with the project: it holds a '>' without "
+                 "its '<'."},
+        TypedRow{"ConditionalsCommand", "BS U == 3, 1, \"print U<4\"",
+                 "BS: The breakpoint's command 'print U<4' cannot be kept with the project: it holds a '<' without "
+                 "its '>'."},
+        TypedRow{"WrittenLineBreakInTheCommand", "BS LED_On, 1, \"print \\\\~U\"",
+                 "BS: The breakpoint's command 'print \\~U' cannot be kept with the project: it holds the "
+                 "characters \"\\~\"."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ------------------------------------------------------------------ while the program runs
 
 // The margin's double click on a breakpoint's line while the example runs

@@ -10,6 +10,7 @@
 #include "driver_abi/debug_records.h"
 #include "debugger/model/command_output.h"
 #include "debugger/session/session_breakpoints.h"
+#include "debugger/session/typed_breakpoint_texts.h"
 #include "platform/notification_hub.h"
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
@@ -637,6 +638,10 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
     }
     case 34:
       m_commandRefusal.clear();
+      if (SessionActive() && arg && RefusedBreakpointText(reinterpret_cast<const char*>(arg), -1)) {
+        *result = 1;
+        return true;
+      }
       m_capturingThread = std::this_thread::get_id();
       m_capturing = true;
       *result = SessionActive() ? Control(kDbgCtlExecNow, arg, 0) : 1;
@@ -683,7 +688,19 @@ void DebugSession::Log(int kind, const char* data, int count) {
   if (m_pRecord->DbgLog) m_pRecord->DbgLog(kind, data, count);
 }
 
+bool DebugSession::RefusedBreakpointText(const char* text, int length) {
+  const std::string line = length < 0 ? std::string(text) : std::string(text, std::size_t(length));
+  const std::string why = TypedBreakpointTextRefusal(line);
+  if (why.empty()) return false;
+  // Said as the driver says its own refusals, so the Command page, a
+  // peer's reply and a dialog read it alike.
+  m_commandRefusal = why;
+  m_app.PrintToCommandWindow(("*** error: " + why + "\n").c_str());
+  return true;
+}
+
 int DebugSession::ExecCommand(const char* text, int length) {
+  if (text && m_pRecord->DbgExecCommand && RefusedBreakpointText(text, length)) return 1;
   return m_pRecord->DbgExecCommand ? m_pRecord->DbgExecCommand(text, length) : 0;
 }
 

@@ -180,6 +180,10 @@ class DebugSession : public DebugPort {
   SessionHost& Host() { return m_host; }
 
  private:
+  // A command line defining a breakpoint the project could not keep is
+  // refused before the driver sees it: the reason on the Command page and
+  // as the last command's refusal.
+  bool RefusedBreakpointText(const char* text, int length);
   void EndRefusedRun(int32_t driverResult);
   void Stop(bool afterFailedStart);
   void CopyDriverRecord();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "debugger/model/watch_model.h"
+#include "debugger/session/typed_breakpoint_texts.h"
 #include "project/devices/device_db.h"
 #include "project/edit/component_lists.h"
 #include "project/edit/project_sheet_copy.h"
@@ -130,6 +131,28 @@ std::string KeptDebugText(ProjectRec& p, DebugWindowText kind, const std::string
   return std::string();
 }
 
+// A breakpoint typed with a command ("BS LED_On, 1, \"...\"", on the Command
+// page or as a peer's SetBreakpoint), kept as the session's end keeps it:
+// a line breakpoint with the command in its record.
+std::string TypedBreakpointCommand(ProjectRec& p, const std::string& t) {
+  std::string quoted;
+  for (char c : t) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    if (c == '\n' || c == '\r' || c == '\t') {
+      quoted += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+      continue;
+    }
+    quoted += c;
+  }
+  if (std::string why = TypedBreakpointTextRefusal("BS LED_On, 1, \"" + quoted + "\""); !why.empty()) return why;
+  BreakpointRec* b = AppendBreakpoint(p.curTarget);
+  b->flags = kBreakKindLine | kBreakFlag3;
+  b->value1 = 3;
+  b->text1 = OptString::Pooled("Blinky.c", kPoolDebugLists);
+  b->inlineText = OptString::Pooled(t, kPoolDebugLists);
+  return std::string();
+}
+
 std::vector<RoadRow> Roads() {
   return {
       {"MemoryAddressEntered",
@@ -147,6 +170,9 @@ std::vector<RoadRow> Roads() {
          return KeptDebugText(*p, DebugWindowText::kToolBoxCommand, t);
        },
        [](ProjectRec& p) { return p.curTarget->toolbox ? p.curTarget->toolbox->text2.str() : ""; }},
+      {"BreakpointCommandTyped",
+       [](ProjectRec*& p, const std::string&, const std::string& t) { return TypedBreakpointCommand(*p, t); },
+       [](ProjectRec& p) { return p.curTarget->breakpoints ? p.curTarget->breakpoints->inlineText.str() : ""; }},
       {"WatchRowTyped", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, true); },
        FirstWatchRow},
       {"WatchRowAdded", [](ProjectRec*& p, const std::string&, const std::string& t) { return WatchRow(*p, t, false); },
