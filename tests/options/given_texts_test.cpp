@@ -34,6 +34,7 @@
 #include "project/model/project_records.h"
 
 namespace pm2 {
+namespace given_texts_test {
 namespace {
 
 struct SheetRow {
@@ -539,4 +540,5 @@ TEST_F(FolderListResult, LongerThanTheLimitRefusedNotCut) {
 }
 
 }  // namespace
+}  // namespace given_texts_test
 }  // namespace pm2

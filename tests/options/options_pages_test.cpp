@@ -658,16 +658,16 @@ INSTANTIATE_TEST_SUITE_P(Rows, BankChoice, ::testing::ValuesIn(kBankRows),
 
 // Alt with a caption's marked letter works the control; a '&' of the
 // output folder is shown as it stands and marks no key.
-struct KeyRow {
+struct CaptionKeyRow {
   const char* name;
   PageId page;
   Qt::Key key;
   int control;  // 0 the executable button, 1 the library button; else the listing bit's box (100 + bit)
   bool works;
 };
-class CaptionKeys : public SheetTest, public ::testing::WithParamInterface<KeyRow> {};
+class CaptionKeys : public SheetTest, public ::testing::WithParamInterface<CaptionKeyRow> {};
 TEST_P(CaptionKeys, WorkTheirControl) {
-  const KeyRow& r = GetParam();
+  const CaptionKeyRow& r = GetParam();
   UseToolset(kToolset166);
   OptionBlock& o = *m_target->pOpts;
   o.out.flags.GENAPP = r.control == 1;  // the button starts unchosen
@@ -698,7 +698,7 @@ TEST_P(CaptionKeys, WorkTheirControl) {
     EXPECT_EQ(qobject_cast<QAbstractButton*>(QApplication::focusWidget()), nullptr);
   }
 }
-const KeyRow kKeyRows[] = {
+const CaptionKeyRow kKeyRows[] = {
     {"AltEPicksTheExecutable", PageId::kOutput, Qt::Key_E, 0, true},
     {"FolderAmpersandMarksNoKey", PageId::kOutput, Qt::Key_B, 1, false},
     {"AltCSwitchesTheCompilerListing", PageId::kListing, Qt::Key_C, 100, true},

@@ -861,7 +861,7 @@ TEST_F(MainFrameTest, FindAndGoToLineOfTheEditMenuReachTheActiveEditor) {
 
 // The texts of the project window's tree, top-level rows and their children
 // in order.
-std::vector<std::string> TreeTexts(CMainFrame* f) {
+std::vector<std::string> OpenTreeTexts(CMainFrame* f) {
   std::vector<std::string> texts;
   SECTreeCtrl* tree = f->ProjectBar()->View()->Tree();
   for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) texts.push_back(tree->GetItemText(i));
@@ -877,7 +877,7 @@ TEST_F(MainFrameTest, AFailedOpenLeavesTheProjectWindowShowingWhatIsOpen) {
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   ASSERT_NE(s.App().Project(), nullptr);
-  const std::vector<std::string> blinky = TreeTexts(f);
+  const std::vector<std::string> blinky = OpenTreeTexts(f);
   ASSERT_NE(std::find(blinky.begin(), blinky.end(), "Blinky.c"), blinky.end());
   struct Row {
     const char* name;
@@ -894,12 +894,12 @@ TEST_F(MainFrameTest, AFailedOpenLeavesTheProjectWindowShowingWhatIsOpen) {
       EXPECT_EQ(answers.texts[0].rfind("Cannot open project file '" + r.file + "'", 0), 0u) << answers.texts[0];
     }
     EXPECT_EQ(s.App().Project(), nullptr);
-    EXPECT_EQ(TreeTexts(f), std::vector<std::string>{});
+    EXPECT_EQ(OpenTreeTexts(f), std::vector<std::string>{});
     // The example opened again shows as it did.
     f->m_chooseProjectFile = [&](const std::string&) { return dir + "Blinky.pm2"; };
     f->ExecuteCommand(cmd::kOpenProject);
     ASSERT_NE(s.App().Project(), nullptr);
-    EXPECT_EQ(TreeTexts(f), blinky);
+    EXPECT_EQ(OpenTreeTexts(f), blinky);
   }
 }
 
