@@ -44,8 +44,9 @@ class RawGdb {
  public:
   bool Start() {
     std::string err;
-    int port = 0;
-    if (!pm2::gdb::StartQemu(pm2::gdb::QemuMachine{}, g_elf, &m_qemu, &port, &err)) return false;
+    int port = 0, monitor = -1;
+    if (!pm2::gdb::StartQemu(pm2::gdb::QemuMachine{}, g_elf, &m_qemu, &port, &monitor, &err)) return false;
+    ::close(monitor);  // the peer stops the target through gdb only
     if (!m_gdb.Start({"gdb-multiarch", "-q", "-nx", "--interpreter=mi2", g_elf}, true, &err)) return false;
     Command("-gdb-set confirm off", "^done");
     return Command("-target-select remote 127.0.0.1:" + std::to_string(port), "*stopped");

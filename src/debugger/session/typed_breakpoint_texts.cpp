@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "debugger/driver_shared/command_arguments.h"
 #include "project/edit/stored_setters.h"
 
 namespace pm2 {
@@ -15,32 +16,8 @@ std::string_view Trim(std::string_view s) {
 }
 
 // The pieces of BS's arguments, split as the command language splits
-// them: at commas outside quotes and brackets.
-std::vector<std::string_view> Arguments(std::string_view s) {
-  std::vector<std::string_view> out;
-  int depth = 0;
-  char quote = 0;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (quote) {
-      if (c == '\\' && i + 1 < s.size())
-        ++i;
-      else if (c == quote)
-        quote = 0;
-      continue;
-    }
-    if (c == '"' || c == '\'') quote = c;
-    else if (c == '(' || c == '[') ++depth;
-    else if ((c == ')' || c == ']') && depth > 0) --depth;
-    else if (c == ',' && depth == 0) {
-      out.push_back(Trim(s.substr(start, i - start)));
-      start = i + 1;
-    }
-  }
-  out.push_back(Trim(s.substr(start)));
-  return out;
-}
+// them.
+std::vector<std::string_view> Arguments(std::string_view s) { return SplitCommandArguments(s); }
 
 // A quoted command as the breakpoint keeps it: the quotes gone, the
 // escapes of a C string read ("\"" a quote, "\n" a line feed).

@@ -1,5 +1,7 @@
 #include "debugger/gdb/commands/command_language.h"
 
+#include "debugger/driver_shared/command_arguments.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -37,11 +39,7 @@ const char* GdbRegister(std::string_view word) {
 
 bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
+std::string_view Trim(std::string_view s) { return TrimCommandBlanks(s); }
 
 bool IsIdentifier(std::string_view s) {
   if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) return false;
@@ -57,32 +55,7 @@ bool IsNumber(std::string_view s) {
   return true;
 }
 
-// The pieces of a text split at commas outside quotes and brackets.
-std::vector<std::string_view> SplitArguments(std::string_view s) {
-  std::vector<std::string_view> out;
-  int depth = 0;
-  char quote = 0;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (quote) {
-      if (c == '\\' && i + 1 < s.size())
-        ++i;
-      else if (c == quote)
-        quote = 0;
-      continue;
-    }
-    if (c == '"' || c == '\'') quote = c;
-    else if (c == '(' || c == '[') ++depth;
-    else if ((c == ')' || c == ']') && depth > 0) --depth;
-    else if (c == ',' && depth == 0) {
-      out.push_back(Trim(s.substr(start, i - start)));
-      start = i + 1;
-    }
-  }
-  out.push_back(Trim(s.substr(start)));
-  return out;
-}
+std::vector<std::string_view> SplitArguments(std::string_view s) { return SplitCommandArguments(s); }
 
 bool ParseCount(std::string_view s, uint32_t* out) {
   const std::string t(s);
