@@ -525,7 +525,10 @@ class CommandWalk {
     const bool exitToo = rng() % 4 == 0;
     for (CommandId id : Interrupting())
       if ((id != cmd::kAppExit || exitToo) && m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
-    if (enders.empty()) return enders.push_back("await-idle"), rng(), "await-idle";
+    if (enders.empty()) {
+      rng();  // the pick among one, as the roads recorded before took it
+      return "await-idle";
+    }
     std::string end = enders[rng() % enders.size()];
     if (rng() % 4 == 0) end += "!";
     return end;
