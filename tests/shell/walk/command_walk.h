@@ -448,17 +448,43 @@ class CommandWalk {
       if (!starter || closed) continue;
       // What ends the started thing, at once or after the event loop turned.
       // Exit less often than the others: it ends the road.
-      std::vector<std::string> enders;
-      const bool exitToo = rng() % 4 == 0;
-      for (CommandId id : Interrupting())
-        if ((id != cmd::kAppExit || exitToo) && m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
-      if (enders.empty()) enders.push_back("await-idle");
-      std::string end = enders[rng() % enders.size()];
-      if (end != "await-idle" && rng() % 4 == 0) end += "!";
+      std::string end = Ender(rng);
       ++n;
       ++counts.random;
       if (!Run(end)) return false;
       closed = !m_frame->isVisible();
+      // An ender given at once is followed 1 time in 2 by another (Stop
+      // Running, then the session's end): what the first posted is taken up
+      // after the second freed what it names.
+      if (closed || end.back() != '!' || rng() % 2 != 0) continue;
+      end = Ender(rng);
+      ++n;
+      ++counts.random;
+      if (!Run(end)) return false;
+      closed = !m_frame->isVisible();
+    }
+    return true;
+  }
+
+  // Each debug command that starts the target (Go, the steps, Run to
+  // Cursor), enabled in the state, in a seeded order, with the Code
+  // Coverage window open (it reads the driver's records): the command,
+  // Stop Running and the session's end, each at once. A step that runs on
+  // posts the driver's text, Stop Running a stop, and the session's end
+  // unloads the driver behind them. `again` brings the state back after
+  // each chain (the session ended); the last leaves it as it was given.
+  bool Interrupt(const std::function<bool()>& again) {
+    std::mt19937 rng(m_seed + 7919u);
+    std::vector<CommandId> starters = {32791, 32794, 32795, 32741, 32796};
+    std::shuffle(starters.begin(), starters.end(), rng);
+    DebugSession& s = m_frame->Debugger()->Session();
+    for (CommandId starter : starters) {
+      if (closed || !s.SessionActive() || s.TargetExecuting() || !m_frame->QueryCommand(starter).enabled) continue;
+      // Shown or hidden by the same command: opened only where closed.
+      if (m_frame->QueryCommand(35047).check == 0 && !Run("35047/c")) return false;
+      if (!Run(std::to_string(starter) + "!") || !Run("32797!") || !Run("32802")) return false;
+      closed = !m_frame->isVisible();
+      if (!closed && !s.SessionActive() && !again()) return false;
     }
     return true;
   }
@@ -492,6 +518,21 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  // An ender for what the step before started: Exit 1 time in 4 among the
+  // enabled ones; given at once 1 time in 4.
+  std::string Ender(std::mt19937& rng) {
+    std::vector<std::string> enders;
+    const bool exitToo = rng() % 4 == 0;
+    for (CommandId id : Interrupting())
+      if ((id != cmd::kAppExit || exitToo) && m_frame->QueryCommand(id).enabled) enders.push_back(std::to_string(id));
+    if (enders.empty()) {
+      rng();  // the pick among one, as the roads recorded before took it
+      return "await-idle";
+    }
+    std::string end = enders[rng() % enders.size()];
+    if (rng() % 4 == 0) end += "!";
+    return end;
+  }
   void NoteOpenProject() {
     if (ProjectRec* p = m_app.Project()) {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));

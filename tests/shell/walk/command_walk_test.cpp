@@ -253,6 +253,13 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     std::printf("walk: %s, seed %u\n", state.name, seed);
     ASSERT_TRUE(walk.StartMatches());
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
+    // Once a state, before the sweep changes the project's options: a debug
+    // command, Stop Running and the session's end given at once, for each
+    // debug command the state enables; the state's road brings it back
+    // after each (where the road can be walked again: not over breakpoints
+    // it typed, which the next session keeps).
+    const bool again = NeedsDebugTools(state) && std::string(state.road).find("type:") == std::string::npos;
+    if (n == 0 && again && !walk.Interrupt([&] { return walk.RunRoad(state.road); })) return;
     DebugSession& debug = s.session->Frame()->Debugger()->Session();
     const auto where = debug.Record()->pc;
     // The sweep once a state; the random road once a seed.
