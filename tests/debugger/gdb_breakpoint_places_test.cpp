@@ -149,7 +149,7 @@ TEST_P(GdbFunctionInTwoPlaces, IsOneBreakpointThatStopsInEach) {
   EXPECT_EQ(CommandTexts().find("no answer"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("does not answer"), std::string::npos) << CommandTexts();
   // The margin's click on one place takes the breakpoint away from both.
-  ASSERT_NE(r->DbgBreakpoint(stops[1], kBpToggle), uint32_t(-1));
+  ASSERT_NE(r->DbgBreakpoint(stops[1], kBpToggle), uint32_t(-1)) << CommandTexts();
   EXPECT_EQ(r->DbgBreakpoint(stops[0], kBpState), 0u);
   EXPECT_EQ(r->DbgBreakpoint(stops[1], kBpState), 0u);
   EXPECT_EQ(Listed(4).size(), 1u);

@@ -650,34 +650,43 @@ bool GdbTarget::Breakpoint(uint64_t address, bool insert) {
 bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
-  // Asked before the lock: gdb's answers on the line take locks of their own.
+  // m_bpMutex is never held while gdb is asked: gdb's answers are handed
+  // over on the reader thread, and the check of the driver's own
+  // breakpoints that each stop starts takes the lock there. Held across a
+  // question, it kept the answer unread until the call gave up (a margin
+  // click right after a stop failed whenever that check's answer came
+  // late).
   const std::string line = insert && !HasBreakpoint(address) ? LineLocation(address) : std::string();
   if (insert && line.empty() && !HasBreakpoint(address) && BreakOnEntryLine(address)) return true;
-  std::lock_guard<std::mutex> lock(m_bpMutex);
-  auto it = m_breakpoints.find(address);
-  if (!insert && it == m_breakpoints.end()) {
-    // A function's address names the breakpoint "BS function" set after its
-    // entry code, or the one of its line when the line is the function.
-    for (const auto* aliases : {&m_entryBreak, &m_lineEntry}) {
-      auto alias = aliases->find(address);
-      if (alias != aliases->end() && it == m_breakpoints.end()) it = m_breakpoints.find(alias->second);
-    }
-    m_lineEntry.erase(address);
-  }
   if (!insert) {
-    if (it == m_breakpoints.end()) return false;
-    // A breakpoint in several places goes from all of them.
-    const int number = it->second;
-    for (auto at = m_breakpoints.begin(); at != m_breakpoints.end();)
-      if (at->second == number) {
-        m_disabled.erase(at->first);
-        at = m_breakpoints.erase(at);
-      } else {
-        ++at;
+    int number = 0;
+    {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
+      auto it = m_breakpoints.find(address);
+      if (it == m_breakpoints.end()) {
+        // A function's address names the breakpoint "BS function" set after
+        // its entry code, or the one of its line when the line is the
+        // function.
+        for (const auto* aliases : {&m_entryBreak, &m_lineEntry}) {
+          auto alias = aliases->find(address);
+          if (alias != aliases->end() && it == m_breakpoints.end()) it = m_breakpoints.find(alias->second);
+        }
+        m_lineEntry.erase(address);
       }
+      if (it == m_breakpoints.end()) return false;
+      // A breakpoint in several places goes from all of them.
+      number = it->second;
+      for (auto at = m_breakpoints.begin(); at != m_breakpoints.end();)
+        if (at->second == number) {
+          m_disabled.erase(at->first);
+          at = m_breakpoints.erase(at);
+        } else {
+          ++at;
+        }
+    }
     return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
   }
-  if (it != m_breakpoints.end()) return true;
+  if (HasBreakpoint(address)) return true;
   if (!line.empty()) {
     // The line's breakpoint, as BREAK file:line sets it: gdb places it in
     // every copy of the line (a header's line in each file that includes
@@ -685,6 +694,7 @@ bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
     MiRecord r = m_gdb->Call("-break-insert -- " + MiQuote(line), kCommandTimeoutMs);
     const InsertedBreakpoint b = Ok(r) ? InsertedBreakpointOf(r.results) : InsertedBreakpoint{};
     if (std::find(b.addresses.begin(), b.addresses.end(), address) != b.addresses.end()) {
+      std::lock_guard<std::mutex> lock(m_bpMutex);
       for (uint64_t at : b.addresses) m_breakpoints.emplace(at, b.number);
       return true;
     }
@@ -693,8 +703,12 @@ bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
   }
   MiRecord r = m_gdb->Call("-break-insert *" + Hex(address), kCommandTimeoutMs);
   if (!Ok(r)) return false;
-  bool ok = false;
-  if (const MiValue* b = r.results.Find("bkpt")) m_breakpoints[address] = int(ParseNumber(b->Str("number"), &ok));
+  if (const MiValue* b = r.results.Find("bkpt")) {
+    bool ok = false;
+    const int number = int(ParseNumber(b->Str("number"), &ok));
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    m_breakpoints[address] = number;
+  }
   return true;
 }
 
@@ -738,15 +752,20 @@ bool GdbTarget::EnableBreakpoint(uint64_t address, bool enable) {
 bool GdbTarget::ChangeEnabled(uint64_t address, bool enable) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
-  std::lock_guard<std::mutex> lock(m_bpMutex);
-  auto it = m_breakpoints.find(address);
-  if (const auto alias = m_lineEntry.find(address); it == m_breakpoints.end() && alias != m_lineEntry.end())
-    it = m_breakpoints.find(alias->second);
-  if (it == m_breakpoints.end()) return false;
-  const int number = it->second;
+  int number = 0;
+  {
+    // Not held while gdb is asked (see ChangeBreakpoint).
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    auto it = m_breakpoints.find(address);
+    if (const auto alias = m_lineEntry.find(address); it == m_breakpoints.end() && alias != m_lineEntry.end())
+      it = m_breakpoints.find(alias->second);
+    if (it == m_breakpoints.end()) return false;
+    number = it->second;
+  }
   if (!Ok(m_gdb->Call(std::string(enable ? "-break-enable " : "-break-disable ") + std::to_string(number),
                       kCommandTimeoutMs)))
     return false;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
   // gdb's number covers each place of the breakpoint.
   for (const auto& [at, n] : m_breakpoints)
     if (n == number) m_disabled[at] = !enable;
