@@ -28,6 +28,15 @@
 //                      tool to end)
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
+//   with:0x5A          the text the next step's window gets in its first
+//                      field (the value a menu item asks for)
+//   watch:1:sample, expand:1:sample, memory:1:&counter, serial:1:k,
+//   await-serial:1:key: k, await-memory:5A
+//                      typed into the debug windows, or waited for there
+//                      (walk_debug_input.h)
+//   ctx:code@counter:Add "counter" to Watch Window...>#1
+//                      a place of walk_places.h right-clicked, an item of
+//                      a submenu chosen; "...at*" names an item by its start
 //   peer:0             a peer of the event interface asks for a build (0)
 //                      or a rebuild (1); the next window the walk meets is
 //                      held open until the peer has its answer
@@ -68,11 +77,14 @@
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
+#include "toolkit/docking/bar_styles.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_debug_input.h"
+#include "walk_places.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
@@ -106,7 +118,7 @@ inline std::vector<CommandId> WalkCommands() {
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
-      32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit};
+      32791,  32795,  32741,  32796,  32794,  35020,  35413,  35414, cmd::kAppExit};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813);
 }
 
@@ -306,6 +318,10 @@ class CommandWalk {
       page->Input()->setFocus();
       QTest::keyClicks(page->Input(), QString::fromStdString(name.substr(5)));
       QTest::keyClick(page->Input(), Qt::Key_Return);
+      if (Tracing()) {
+        const std::string said = page->Text().toStdString();
+        std::fprintf(stderr, "walk: the command page ends:\n%s\n", said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
+      }
     } else if (name == "bp-session") {
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
@@ -318,6 +334,34 @@ class CommandWalk {
     } else if (name == "come-back") {
       // The user comes back to the program from another one.
       emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    } else if (name.rfind("with:", 0) == 0) {
+      m_answers.GiveNext(name.substr(5));
+      return true;
+    } else if (name.rfind("watch:", 0) == 0 || name.rfind("expand:", 0) == 0 || name.rfind("memory:", 0) == 0 ||
+               name.rfind("serial:", 0) == 0) {
+      const std::string kind = name.substr(0, name.find(':'));
+      int n = 0;
+      std::string text;
+      if (!WalkDebugInput::Split(name.substr(kind.size() + 1), kind == "memory" ? 4 : kind == "serial" ? 3 : 2, &n,
+                                 &text))
+        return Fail("a step '" + kind + ":' names no window");
+      WalkDebugInput input(m_frame);
+      const std::string why = kind == "watch"    ? input.TypeWatchRow(n, text)
+                              : kind == "expand" ? input.ExpandWatchRow(n, text)
+                              : kind == "memory" ? input.TypeMemoryAddress(n, text)
+                                                 : input.TypeSerial(n, text);
+      if (!why.empty()) return Fail(why);
+    } else if (name.rfind("await-serial:", 0) == 0) {
+      int n = 0;
+      std::string text;
+      WalkDebugInput input(m_frame);
+      if (!WalkDebugInput::Split(name.substr(13), 3, &n, &text)) return Fail("a step 'await-serial:' names no window");
+      if (!WaitFor([&] { return input.SerialHas(n, text); }))
+        return Fail("serial window #" + std::to_string(n) + " did not receive '" + text + "'");
+    } else if (name.rfind("await-memory:", 0) == 0) {
+      WalkDebugInput input(m_frame);
+      if (!WaitFor([&] { return input.MemoryShows(name.substr(13)); }))
+        return Fail("the memory window does not show '" + name.substr(13) + "'");
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
     } else if (name.rfind("open:", 0) == 0) {
@@ -348,6 +392,8 @@ class CommandWalk {
     NoteOpenProject();
     if (atOnce) return true;
     const bool ok = Check();
+    // A text given for the step's window is not left for a later one.
+    m_answers.GiveNext("");
     if (Tracing()) {
       DebugSession& s = m_frame->Debugger()->Session();
       const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
@@ -364,6 +410,10 @@ class CommandWalk {
   // fields changed or its own buttons pressed; then every item of every
   // context menu that is open to the user, the same way.
   bool Sweep() {
+    // The context menus first, in the state as it was given (the commands
+    // hide and close windows), then those the commands brought.
+    std::set<std::string> listed;
+    if (!SweepMenus(&listed)) return false;
     int windows = 0;
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
@@ -378,13 +428,25 @@ class CommandWalk {
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
       if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
+    return SweepMenus(&listed);
+  }
+  // Every item of the context menu of each window open to the user,
+  // except those whose menu was listed before.
+  bool SweepMenus(std::set<std::string>* listed) {
     for (const std::string& target : MenuTargets()) {
+      if (listed->count(target)) continue;
       const std::vector<MenuItem> items = ListMenu(target);
+      // A window an item before took away is listed once it is back.
+      if (m_answers.menuSeen) listed->insert(target);
       for (const MenuItem& item : items) {
         ++counts.asked;
         // An item that runs a command that leaves the state (Run till
         // Cursor line in the disassembly) waits for the random road.
         if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
+        // The bar's own entries that a window's menu begins with (Hide
+        // among them, which would take the places after it away) are
+        // walked on the bar itself.
+        if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
         const std::string step = "ctx:" + target + ":" + item.text;
         if (!Run(step + "/c")) return false;
         if (m_answers.Given() > 0 && !Run(step)) return false;
@@ -588,24 +650,68 @@ class CommandWalk {
     return true;
   }
 
-  // The target's stored breakpoints as the options file holds them.
-  std::string StoredBreakpoints() {
-    ProjectRec* p = m_app.Project();
-    if (!p) return {};
-    std::istringstream options(BuildOptionsFileText(*p));
+  // The target's stored breakpoints, watch rows and memory pages as an
+  // options file text holds them (the program's own, or one it wrote).
+  static std::string DebugListLines(const std::string& optionsText) {
+    std::istringstream options(optionsText);
     std::string out;
     for (std::string line; std::getline(options, line);)
-      if (line.find("OPTBB ") != std::string::npos) out += line + "\n";
+      for (const char* key : {"OPTBB ", "OPTWA ", "OPTMM "})
+        if (line.find(key) != std::string::npos) out += line + "\n";
+    return out;
+  }
+  std::string StoredBreakpoints() {
+    ProjectRec* p = m_app.Project();
+    return p ? DebugListLines(BuildOptionsFileText(*p)) : std::string();
+  }
+  // The watch rows and memory pages as the windows show them, and as the
+  // target keeps them: the same text for the same rows.
+  std::string ShownRows() {
+    std::string out;
+    DebugBarWindow* bar = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+      if (auto* b = dynamic_cast<DebugBarWindow*>(w)) bar = b;
+    for (int list = 0; bar && list < 2; ++list)
+      for (const std::string& e : bar->Watch(list + 1)->Model().Expressions())
+        out += "watch " + std::to_string(list + 1) + " (" + e + ")\n";
+    if (MemoryWindow* memory = m_frame->Debugger()->Windows().Memory())
+      for (int n = 0; n < 4; ++n)
+        if (const std::string text = memory->Page(n)->SavedText(); !text.empty())
+          out += "memory " + std::to_string(n + 1) + " " + std::to_string(memory->Page(n)->SavedFormat()) + " (" +
+                 text + ")\n";
+    return out;
+  }
+  std::string KeptRows(bool withMemory) {
+    std::string out;
+    ProjectRec* p = m_app.Project();
+    const TargetRec* t = p ? p->curTarget : nullptr;
+    for (int list = 0; t && list < 2; ++list)
+      for (const WatchRec* r = t->watches[list]; r; r = r->next)
+        out += "watch " + std::to_string(list + 1) + " (" + r->expression.str() + ")\n";
+    for (int n = 0; t && withMemory && n < 4; ++n)
+      for (const MemWindowRec* r = t->memWindows[n]; r; r = r->next)
+        out += "memory " + std::to_string(n + 1) + " " + std::to_string(r->value) + " (" + r->expression.str() + ")\n";
     return out;
   }
   // A session ended (when one runs), then started and ended twice: the
-  // breakpoints stored after the second equal those after the first. The
-  // first may move a breakpoint from a line without code to the next line
-  // with code, where the driver sets it; from then on nothing changes (a
-  // pass count that ran down, a condition or command lost, would).
+  // breakpoints, watch rows and memory pages stored after the second equal
+  // those after the first. The first may move a breakpoint from a line
+  // without code to the next line with code, where the driver sets it;
+  // from then on nothing changes (a pass count that ran down, a condition
+  // or command lost, a watch row dropped, would). The rows the windows
+  // showed are those the session's end keeps, and Save All writes what is
+  // kept.
   bool SessionAgainKeepsBreakpoints() {
     DebugSession& s = m_frame->Debugger()->Session();
-    if (s.SessionActive() && !EndSession()) return false;
+    if (s.SessionActive()) {
+      const bool memory = m_frame->Debugger()->Windows().Memory() != nullptr;
+      const std::string shown = ShownRows();
+      if (!EndSession()) return false;
+      if (const std::string kept = KeptRows(memory); kept != shown)
+        return Fail("the session's end did not keep the rows its windows showed: " +
+                    FirstDifference(shown, kept, "shown", "kept"));
+      if (!SaveAllWritesTheLists()) return false;
+    }
     std::string stored[2];
     for (std::string& after : stored) {
       bool started = false;
@@ -615,8 +721,23 @@ class CommandWalk {
     }
     if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints:\n%sthen:\n%s", stored[0].c_str(), stored[1].c_str());
     if (stored[1] != stored[0])
-      return Fail("a session's start and end changed the stored breakpoints: " +
+      return Fail("a session's start and end changed the stored breakpoints, watch rows or memory pages: " +
                   FirstDifference(stored[0], stored[1], "after one session", "after the next"));
+    return SaveAllWritesTheLists();
+  }
+  // File > Save All: the options file on disk holds the lists as kept.
+  bool SaveAllWritesTheLists() {
+    ProjectRec* p = m_app.Project();
+    if (!p || !m_frame->QueryCommand(cmd::kSaveAll).enabled) return true;
+    m_frame->ExecuteCommand(cmd::kSaveAll);
+    if (!WaitFor([&] { return SessionIdle(); })) return Fail("Save All did not end");
+    p = m_app.Project();
+    if (!p) return true;
+    const std::string kept = StoredBreakpoints();
+    const std::string written = DebugListLines(UntouchedFiles::Read(ProjectSiblingPath(*p, "Opt")));
+    if (written != kept)
+      return Fail("Save All did not write the breakpoints, watch rows and memory pages kept: " +
+                  FirstDifference(kept, written, "kept", "written"));
     return true;
   }
   bool SessionIdle() {
@@ -762,7 +883,9 @@ class CommandWalk {
   // then each shown window of the kinds below, numbered ("watch#1" is the
   // second watch tree: Locals, or a second Watch page).
   std::vector<std::string> MenuTargets() {
-    std::vector<std::string> out;
+    // The places with something selected come first: the windows' own
+    // menus include the bars' Hide, which takes them away.
+    std::vector<std::string> out = WalkPlaces(m_frame).Available();
     for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
     for (const auto& [kind, find] : Kinds())
@@ -819,6 +942,11 @@ class CommandWalk {
   // of a list or tree); a menu shown by popup() rather than exec() is
   // answered as soon as it shows.
   void OpenMenu(const std::string& name) {
+    if (WalkPlaces::IsPlace(name)) {
+      WalkPlaces places(m_frame);
+      if (places.Open(name)) m_answers.AnswerShownMenu();
+      return;
+    }
     QWidget* w = MenuWidget(name);
     if (!w) return;
     const QPoint middle(w->width() / 2, w->height() / 2);
@@ -847,6 +975,12 @@ class CommandWalk {
     OpenMenu(name);
     QApplication::processEvents();
     if (m_answers.menuSeen) ++counts.menus;
+    if (Tracing()) {
+      std::fprintf(stderr, "walk: the menu of %s:%s", name.c_str(), m_answers.menuSeen ? "" : " (none)");
+      for (const MenuItem& item : m_answers.menuItems)
+        std::fprintf(stderr, " [%s%s]", item.text.c_str(), item.enabled ? "" : " greyed");
+      std::fprintf(stderr, "\n");
+    }
     return m_answers.menuItems;
   }
 

@@ -42,11 +42,27 @@ constexpr const char* kLoopingMain =
     "  Count();\n"
     "}\n";
 
+// The looping main with records a watch row opens: a structure with an
+// array member, an array, both in use; and a local of main.
+constexpr const char* kRecordsMain =
+    "int counter;\n"
+    "struct Sample { int count; char name[6]; };\n"
+    "struct Sample sample = {1, \"walk\"};\n"
+    "int history[4] = {1, 2, 3, 4};\n"
+    "static void Count(void) { for (;;) { counter++; history[counter & 3] = counter; } }\n"
+    "int main(void)\n"
+    "{\n"
+    "  int step = 2;\n"
+    "  sample.count = step;\n"
+    "  Count();\n"
+    "}\n";
+
 // A first-generation project beside the example's sources.
 constexpr const char* kOldProject = "[PROJ]\r\nF=Blinky.c\xFF" "3 0 1\r\nF=LED.c\xFF" "3 0 1\r\n";
 
 // How a walk's session starts: with no project, the example, the example
-// with the looping main, or no project beside a first-generation project.
+// with the looping main (with records: the looping main with a structure
+// and an array), or no project beside a first-generation project.
 struct Start {
   std::string kind;
 };
@@ -127,6 +143,7 @@ class WalkSession {
     test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
     fs::remove_all(dir + "Obj");
     if (kind == "looping") std::ofstream(dir + "Blinky.c", std::ios::binary) << kLoopingMain;
+    if (kind == "records") std::ofstream(dir + "Blinky.c", std::ios::binary) << kRecordsMain;
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
@@ -134,7 +151,7 @@ class WalkSession {
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
     root = OwnRoot(root, dir + "root/");
-    const bool example = kind == "example" || kind == "looping";
+    const bool example = kind == "example" || kind == "looping" || kind == "records";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
@@ -226,14 +243,46 @@ const WalkState kStates[] = {
     // its OK.
     {"SheetOpenBesideAPeersRequest", "example", "open:Blinky.c;peer:0;35051"},
     // Stopped at main with breakpoints that have a pass count and a
-    // command, typed on the Command page.
+    // command, typed on the Command page, and conditional ones: a truth
+    // the program makes true, with a count, and a place with a condition
+    // (typed in gdb's own words).
     {"DebugWithBreakpoints", "looping",
-     "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2", true},
+     "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;"
+     "type:BS counter > 5, 2;type:break LED_On if num > 1",
+     true},
     // A build running: its compiler held until the build is stopped.
     {"BuildRunning", "held", "open:Main.c;32720;await-held"},
+    // Stopped at main with watch rows typed into Watch #1 (a structure and
+    // an array opened, an expression in brackets the options file keeps)
+    // and one added from the editor's menu on a line with code; kept over
+    // the session's end and the next start.
+    {"DebugWithWatchRows", "records",
+     "32720;32802;await-stop;open:Blinky.c;watch:1:sample;expand:1:sample;watch:1:history;expand:1:history;"
+     "watch:1:(counter + 1) * 2;watch:1:sample.name[1];ctx:code@counter:Add \"counter\" to Watch Window...>#2;"
+     "bp-session;32802;await-stop;35048;35047;35073",
+     true},
+    // The example run until its serial window showed its text, a key typed
+    // there and echoed, then stopped; a byte changed in the Memory window
+    // as a user changes it (its menu's Modify at the first value). The
+    // documents' tabs shown (Workbook Mode).
+    {"MemoryChangedAndSerialFed", "example",
+     "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
+     "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",
+     true},
 };
 
-bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
+// The walks that start a debug session need the ARM tools, gdb and qemu.
+bool NeedsDebugTools(const std::string& start, const std::string& road) {
+  return start == "looping" || start == "records" || road.find("32802") != std::string::npos;
+}
+bool NeedsDebugTools(const WalkState& s) { return NeedsDebugTools(s.start, s.road); }
+// A road that typed texts the next session keeps (breakpoints, watch rows,
+// memory pages, keys the target read) cannot be walked again as it was.
+bool TypesKeptTexts(const std::string& road) {
+  for (const char* step : {"type:", "watch:", "memory:", "serial:"})
+    if (road.find(step) != std::string::npos) return true;
+  return false;
+}
 
 class CommandWalkTest : public ::testing::TestWithParam<WalkState> {};
 
@@ -258,7 +307,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     // debug command the state enables; the state's road brings it back
     // after each (where the road can be walked again: not over breakpoints
     // it typed, which the next session keeps).
-    const bool again = NeedsDebugTools(state) && std::string(state.road).find("type:") == std::string::npos;
+    const bool again = NeedsDebugTools(state) && !TypesKeptTexts(state.road);
     if (n == 0 && again && !walk.Interrupt([&] { return walk.RunRoad(state.road); })) return;
     DebugSession& debug = s.session->Frame()->Debugger()->Session();
     const auto where = debug.Record()->pc;
@@ -331,6 +380,12 @@ std::vector<KnownRoad> KnownRoads() {
       {"BreakpointsKeptOverSessions", "looping",
        "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
        "bp-session;bp-session"},
+      // Conditional breakpoints (a truth the running program makes true,
+      // with a count; a place with a condition, in gdb's own words), the
+      // program run and stopped, the session ended and started again twice.
+      {"ConditionalBreakpointsKeptOverSessions", "looping",
+       "32720;32802;await-stop;open:Blinky.c;type:BS counter > 5, 2;type:break LED_On if num > 1;32791;32797;"
+       "bp-session;bp-session"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
@@ -345,7 +400,7 @@ class KnownRoadTest : public ::testing::TestWithParam<KnownRoad> {};
 TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
   const KnownRoad& row = GetParam();
   WalkSession s(row.start);
-  if (row.start == "looping" && !HaveDebugTools(s.root))
+  if (NeedsDebugTools(row.start, row.road) && !HaveDebugTools(s.root))
     GTEST_SKIP() << "the ARM tools, gdb-multiarch or qemu-system-arm are missing (./pm2.sh installs them)";
   ASSERT_TRUE(s.Started());
   test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
