@@ -253,12 +253,15 @@ const WalkState kStates[] = {
     // A build running: its compiler held until the build is stopped.
     {"BuildRunning", "held", "open:Main.c;32720;await-held"},
     // Stopped at main with watch rows typed into Watch #1 (a structure and
-    // an array opened, an expression in brackets the options file keeps)
-    // and one added from the editor's menu on a line with code; kept over
-    // the session's end and the next start.
+    // an array opened, an expression in brackets the options file keeps;
+    // one it could not keep is refused) and one added from the editor's
+    // menu on a line with code; kept over the session's end and the next
+    // start, and written by Save All. Symbols, Code Coverage and the
+    // Toolbox open beside them.
     {"DebugWithWatchRows", "records",
      "32720;32802;await-stop;open:Blinky.c;watch:1:sample;expand:1:sample;watch:1:history;expand:1:history;"
-     "watch:1:(counter + 1) * 2;watch:1:sample.name[1];ctx:code@counter:Add \"counter\" to Watch Window...>#2;"
+     "watch:1:(counter + 1) * 2;watch:1:sample.name[1];watch:2:history[1]);"
+     "ctx:code@counter:Add \"counter\" to Watch Window...>#2;"
      "bp-session;32802;await-stop;35048;35047;35073",
      true},
     // The example run until its serial window showed its text, a key typed

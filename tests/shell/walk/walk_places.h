@@ -17,11 +17,13 @@
 //   memory-value    the memory window's first value
 //   build-page, find-page, command-lines
 //                   the output window's page, its first line
+//   command-input   the Command page's line, a text typed there selected
 //   doc-tabs        the active document's tab (Workbook Mode)
 #pragma once
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QPointer>
 #include <QPushButton>
@@ -140,14 +142,16 @@ class WalkPlaces {
   std::vector<std::string> Available() {
     std::vector<std::string> out;
     for (const char* name : {"code", "locals", "watch1", "watch2", "call-stack", "symbols", "coverage", "toolbox",
-                             "memory-value", "build-page", "find-page", "command-lines", "doc-tabs"})
+                             "memory-value", "build-page", "find-page", "command-lines", "command-input",
+                             "doc-tabs"})
       if (Ready(name, false)) out.push_back(name);
     return out;
   }
   static bool IsPlace(const std::string& name) {
     static const std::set<std::string> kNames = {"code",   "locals",       "watch1",     "watch2",    "call-stack",
                                                  "symbols", "coverage",    "toolbox",    "memory-value",
-                                                 "build-page", "find-page", "command-lines", "doc-tabs"};
+                                                 "build-page", "find-page", "command-lines", "command-input",
+                                                 "doc-tabs"};
     return kNames.count(name.substr(0, name.find('@'))) != 0;
   }
   // Made ready, then right-clicked; false when the place is not there.
@@ -192,6 +196,7 @@ class WalkPlaces {
       return page && page->Valid() && Place(page, page->FirstValueCentre(), make);
     }
     if (kind == "build-page" || kind == "find-page" || kind == "command-lines") return OutputPage(kind, make);
+    if (kind == "command-input") return CommandInput(make);
     if (kind == "doc-tabs") return DocumentTab(make);
     return false;
   }
@@ -283,6 +288,23 @@ class WalkPlaces {
     const QPoint first(10, 3);
     QTest::mouseClick(lines, Qt::LeftButton, {}, first);
     return Place(lines, first, true);
+  }
+
+  // The Command page in front, a word typed into its line and selected
+  // (what the line's own menu cuts, copies or deletes).
+  bool CommandInput(bool make) {
+    COutWin* out = m_frame->Output();
+    CommandWindow* command = m_frame->Debugger()->CommandPage();
+    if (!out || !out->isVisible() || !command || !command->Input()) return false;
+    if (!make) return true;
+    out->SelectPage(COutWin::kCommandPage);
+    QApplication::processEvents();
+    QLineEdit* line = command->Input();
+    if (!line->isVisible()) return false;
+    QTest::mouseClick(line, Qt::LeftButton, {}, line->rect().center());
+    if (line->text().isEmpty()) QTest::keyClicks(line, "counter");
+    line->selectAll();
+    return Place(line, line->rect().center(), true);
   }
 
   // The tab of the active window of the editor area (a document, the
