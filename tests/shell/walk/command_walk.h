@@ -541,6 +541,19 @@ class CommandWalk {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
   }
+  // What a step that did not end left running, for its failure: the busy
+  // state, the modal window, the build's last lines and the processes.
+  std::string WhatRuns() {
+    std::string out = std::string("busy ") + (m_app.HasState(kStateBusy) ? "yes" : "no");
+    if (QWidget* modal = QApplication::activeModalWidget())
+      out += ", modal window " + std::string(modal->metaObject()->className()) + " '" +
+             modal->windowTitle().toStdString() + "'";
+    const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
+    out += ", the build's last lines:";
+    for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
+    out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    return out;
+  }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -553,7 +566,7 @@ class CommandWalk {
     if (!WaitFor([&] {
           return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
-      return Fail("a build, a tool or a window did not end");
+      return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
       return Fail("the peer did not end");
     if (!PeerAnswered()) return false;
