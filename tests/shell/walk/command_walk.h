@@ -587,8 +587,11 @@ class CommandWalk {
     if (m_peer) own.insert(int(m_peer->processId()));
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
-          // A held build's compiler (and its own children) runs on.
-          if (Held()) left.clear();
+          // A build that runs explains its tools: a held one's compiler
+          // (and its own children) runs on, and the held build's next
+          // run, which the wait above saw held until its compiler said
+          // it started, runs to its end (a later step sees what it left).
+          if (Held() || m_app.HasState(kStateBusy)) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
