@@ -552,6 +552,12 @@ class CommandWalk {
     out += ", the build's last lines:";
     for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
     out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
+    if (std::getenv("PM2_WALK_STACKS")) {
+      const std::string gdb = "gdb -p " + std::to_string(::getpid()) +
+                              " -batch -ex 'thread apply all bt 30' >&2 2>/dev/null";
+      (void)std::system(gdb.c_str());
+    }
     return out;
   }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
