@@ -19,6 +19,7 @@
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
+//   await-end          wait for the debug session to have ended
 //   await-held         wait for the held build's compiler to run
 //   type:BS main, 3    typed into the Command page's line, then Enter
 //   bp-session         the session ended (when one runs), started and ended
@@ -313,6 +314,15 @@ class CommandWalk {
                     ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
                     "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
       }
+    } else if (name == "await-end") {
+      DebugSession& s = m_frame->Debugger()->Session();
+      if (!WaitFor([&] { return !s.SessionActive() && SessionIdle(); })) {
+        const std::string page = m_frame->Debugger()->CommandPage()
+                                     ? m_frame->Debugger()->CommandPage()->Text().toStdString()
+                                     : std::string("(no command page)");
+        return Fail("the debug session did not end (running " + std::to_string(s.TargetExecuting()) +
+                    "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
+      }
     } else if (name.rfind("type:", 0) == 0) {
       // Typed into the Command page's line, then Enter, as a user types.
       auto* page = dynamic_cast<CommandWindow*>(m_frame->Debugger()->CommandPage());
@@ -322,7 +332,8 @@ class CommandWalk {
       QTest::keyClick(page->Input(), Qt::Key_Return);
       if (Tracing()) {
         const std::string said = page->Text().toStdString();
-        std::fprintf(stderr, "walk: the command page ends:\n%s\n", said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
+        std::fprintf(stderr, "walk: the command page ends:\n%s\n",
+                     said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
       }
     } else if (name == "bp-session") {
       if (!SessionAgainKeepsBreakpoints()) return false;
@@ -421,16 +432,23 @@ class CommandWalk {
       ++counts.asked;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
-      if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
+      if (!SweepRun((HasKey(id) ? "key:" + command : command) + "/c")) return false;
       if (m_answers.Given() == 0 || !m_frame->QueryCommand(id).enabled) continue;
-      if (!Run(command)) return false;
+      if (!SweepRun(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
-      if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
+      if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
     return SweepMenus(&listed);
+  }
+  // A step of the sweep, which keeps the state it was given: one that
+  // leaves it is named.
+  bool SweepRun(const std::string& step) {
+    if (!Run(step)) return false;
+    const std::string left = sweepKeeps ? sweepKeeps() : std::string();
+    return left.empty() || Fail("the sweep's step '" + step + "' left the state it was given: " + left);
   }
   // Every item of the context menu of each window open to the user,
   // except those whose menu was listed before.
@@ -450,8 +468,8 @@ class CommandWalk {
         // walked on the bar itself.
         if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
         const std::string step = "ctx:" + target + ":" + item.text;
-        if (!Run(step + "/c")) return false;
-        if (m_answers.Given() > 0 && !Run(step)) return false;
+        if (!SweepRun(step + "/c")) return false;
+        if (m_answers.Given() > 0 && !SweepRun(step)) return false;
       }
     }
     return true;
@@ -575,6 +593,9 @@ class CommandWalk {
   // do not wait for its end, and its processes are explained; and whether
   // the held compiler has started.
   std::function<bool()> buildHeld, heldCompilerRuns;
+  // Why the state the sweep was given is no longer there ("" while it is):
+  // checked after each of its steps.
+  std::function<std::string()> sweepKeeps;
   // The texts of every message box met, for the walk's record.
   std::set<std::string> messages;
   // A window that does not answer for longer than this hangs.

@@ -314,13 +314,21 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     if (n == 0 && again && !walk.Interrupt([&] { return walk.RunRoad(state.road); })) return;
     DebugSession& debug = s.session->Frame()->Debugger()->Session();
     const auto where = debug.Record()->pc;
+    // A stopped state stays stopped where it was through the sweep.
+    if (state.stopped)
+      walk.sweepKeeps = [&debug, where, &s]() -> std::string {
+        if (debug.SessionActive() && !debug.TargetExecuting() && debug.Record()->pc == where) return {};
+        char said[120];
+        std::snprintf(said, sizeof said, "active %d, running %d, pc %x (was %x)", int(debug.SessionActive()),
+                      int(debug.TargetExecuting()), unsigned(debug.Record()->pc), unsigned(where));
+        // What the driver said last tells why.
+        const std::string page = s.session->Frame()->Debugger()->CommandPage()->Text().toStdString();
+        return said + std::string("; the command page ends:\n") +
+               page.substr(page.size() > 1500 ? page.size() - 1500 : 0);
+      };
     // The sweep once a state; the random road once a seed.
     if (n == 0 && !walk.Sweep()) return;
-    if (n == 0 && state.stopped) {
-      EXPECT_TRUE(debug.SessionActive() && !debug.TargetExecuting() && debug.Record()->pc == where)
-          << "the sweep did not see the state it was given: active " << debug.SessionActive() << ", running "
-          << debug.TargetExecuting() << ", pc " << std::hex << debug.Record()->pc << " (was " << where << ")";
-    }
+    walk.sweepKeeps = nullptr;
     if (!walk.Random(steps)) return;
     const bool exitOnTheRoad = walk.closed;
     if (!walk.closed && !walk.Tail()) return;
@@ -383,6 +391,12 @@ std::vector<KnownRoad> KnownRoads() {
       {"BreakpointsKeptOverSessions", "looping",
        "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
        "bp-session;bp-session"},
+      // F5, Esc and Ctrl+F5, each at once: the Esc came before the driver
+      // had read gdb's report that the target runs, and was lost (Stop
+      // Running greyed); the target ran on and the session's end was
+      // refused.
+      {"StopRunningRightAfterGoThenEndTheSession", "looping",
+       "32720;32802;await-stop;open:LED.c;32791!;32797!;32802;await-end"},
       // Conditional breakpoints (a truth the running program makes true,
       // with a count; a place with a condition, in gdb's own words), the
       // program run and stopped, the session ended and started again twice.
