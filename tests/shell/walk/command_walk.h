@@ -297,6 +297,7 @@ class CommandWalk {
       m_stalls.Restart();
       m_expected = false;
     }
+    m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
     NoteOpenProject();
     // A field given a text a user may leave there may be refused, with a
@@ -359,11 +360,17 @@ class CommandWalk {
                                  &text))
         return Fail("a step '" + kind + ":' names no window");
       WalkDebugInput input(m_frame);
+      // After a step that closed the frame or ended the session (or began
+      // to, given at once) the windows are gone: the keys go nowhere.
+      const auto there = [&] {
+        return m_frame->isVisible() && m_frame->Debugger()->Session().SessionActive() && !m_followsAtOnce;
+      };
+      const bool wasThere = there();
       const std::string why = kind == "watch"    ? input.TypeWatchRow(n, text)
                               : kind == "expand" ? input.ExpandWatchRow(n, text)
                               : kind == "memory" ? input.TypeMemoryAddress(n, text)
                                                  : input.TypeSerial(n, text);
-      if (!why.empty()) return Fail(why);
+      if (!why.empty() && wasThere && there()) return Fail(why);
     } else if (name.rfind("await-serial:", 0) == 0) {
       int n = 0;
       std::string text;
@@ -493,7 +500,11 @@ class CommandWalk {
       bool starter = false;
       // Now and then the session ended and started again.
       if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
-      if (step == "bp-session") {
+      // Now and then, in a session, a text typed into a debug window.
+      const DebugSession& session = m_frame->Debugger()->Session();
+      if (step != "bp-session" && session.SessionActive() && rng() % 15 == 0)
+        step = WalkDebugInput::TypingStep(rng, session.TargetExecuting());
+      if (step == "bp-session" || WalkDebugInput::IsTyping(step)) {
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
@@ -1038,6 +1049,7 @@ class CommandWalk {
   std::vector<std::string> m_road;
   std::unique_ptr<QProcess> m_peer;
   bool m_lastAtOnce = false;
+  bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
   StallWatch m_stalls;
   bool m_expected = false;  // the step's messages may say something failed

@@ -14,10 +14,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 
 #include <string>
+#include <vector>
 
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/serial_window.h"
@@ -27,9 +30,33 @@
 #include "debugger/windows/watch_window.h"
 #include "shell/frame/main_frame.h"
 #include "toolkit/controls/list_edit.h"
+#include "walk_answers.h"
 #include "walk_places.h"
 
 namespace pm2::test {
+
+// A text typed key by key into a widget: a line break as Enter, letters
+// outside ASCII as a keyboard layout or an input method gives them, a key
+// event with the letter and no key code of its own.
+inline void TypeText(QWidget* w, const std::string& text) {
+  const QPointer<QWidget> alive(w);
+  for (QChar c : QString::fromUtf8(text.c_str())) {
+    if (!alive) return;
+    if (c == '\r' || c == '\n') {
+      QTest::keyClick(w, Qt::Key_Return);
+      continue;
+    }
+    if (c.unicode() >= 32 && c.unicode() < 127) {
+      QTest::keyClick(w, char(c.unicode()));
+      continue;
+    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    if (!alive) return;
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+  }
+}
 
 // The View menu's commands of the windows typed into.
 inline constexpr CommandId kViewWatchBar = 32749, kViewMemory = 32758;
@@ -38,6 +65,35 @@ inline constexpr CommandId kViewSerial[3] = {32735, 32728, 35418};
 class WalkDebugInput {
  public:
   explicit WalkDebugInput(CMainFrame* frame) : m_frame(frame) {}
+
+  // The texts the random road types into the debug windows: expressions
+  // and addresses of the walk's programs, and the texts a user may leave
+  // in any field (walk_answers.h), one past the limit a long run of 'x'.
+  static const std::vector<std::string>& Texts() {
+    static const std::vector<std::string> texts = [] {
+      std::vector<std::string> t = {"counter", "&counter", "(counter + 1) * 2", "sample", "history[1]", "counter)"};
+      for (const std::string& field : FieldTexts()) t.push_back(field == kPastLimit ? std::string(300, 'x') : field);
+      return t;
+    }();
+    return texts;
+  }
+  // A step of the random road that types one of them: into Watch #1 or #2
+  // (while the target stands: a running one refuses the edit), into a
+  // Memory page's bar, or into serial window #1.
+  template <class Rng>
+  static std::string TypingStep(Rng& rng, bool running) {
+    const std::string& text = Texts()[rng() % Texts().size()];
+    switch (rng() % (running ? 2 : 3)) {
+      case 0: return "memory:" + std::to_string(1 + rng() % 4) + ":" + text;
+      case 1: return "serial:1:" + text;
+      default: return "watch:" + std::to_string(1 + rng() % 2) + ":" + text;
+    }
+  }
+  static bool IsTyping(const std::string& step) {
+    for (const char* kind : {"watch:", "memory:", "serial:"})
+      if (step.rfind(kind, 0) == 0) return true;
+    return false;
+  }
 
   // "1:text" split into the window's number (1 up to `most`) and the text.
   static bool Split(const std::string& arguments, int most, int* n, std::string* text) {
@@ -61,8 +117,10 @@ class WalkDebugInput {
     QTest::keyClick(watch, Qt::Key_F2);
     SECListEdit* edit = watch->GetEditControl();
     if (!edit) return "F2 opened no edit on the empty row of Watch #" + std::to_string(n);
-    QTest::keyClicks(edit, QString::fromUtf8(text.c_str()));
-    QTest::keyClick(edit, Qt::Key_Return);
+    // A line break typed ends the edit itself.
+    const QPointer<QWidget> open(edit);
+    TypeText(edit, text);
+    if (open && watch->GetEditControl() == edit) QTest::keyClick(edit, Qt::Key_Return);
     return {};
   }
 
@@ -90,7 +148,7 @@ class WalkDebugInput {
     if (!bar->isVisible()) return "Memory #" + std::to_string(n) + " shows no address bar";
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->rect().center());
     bar->selectAll();
-    QTest::keyClicks(bar, QString::fromUtf8(text.c_str()));
+    TypeText(bar, text);
     QTest::keyClick(bar, Qt::Key_Return);
     return {};
   }
@@ -99,7 +157,7 @@ class WalkDebugInput {
     SerialWindow* serial = Serial(n);
     if (!serial) return "no serial window #" + std::to_string(n);
     serial->setFocus();
-    QTest::keyClicks(serial, QString::fromUtf8(text.c_str()));
+    TypeText(serial, text);
     return {};
   }
 
