@@ -73,15 +73,17 @@
 #include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_ran_record.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace pm2::test {
 
 // The walk under way, for a sanitizer's report or a crash: printed by the
-// sanitizer's death callback, so a crash names its road.
+// sanitizer's death callback, so a crash names its road. Never destroyed:
+// a leak report comes after the program's own ends have run.
 inline std::string& WalkUnderWay() {
-  static std::string text;
+  static std::string& text = *new std::string;
   return text;
 }
 inline void PrintWalkUnderWay() {
@@ -328,6 +330,8 @@ class CommandWalk {
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       OpenMenu(name.substr(4, colon - 4));
+      if (m_answers.chosen)
+        RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
     } else if (name.rfind("key:", 0) == 0) {
       const CommandId id = CommandId(std::stoul(name.substr(4)));
       const ACCEL* a = KeyOf(id);
@@ -338,12 +342,13 @@ class CommandWalk {
       // main window.
       QWidget* to = QApplication::focusWidget();
       if (!to || !to->isVisible()) to = m_frame;
+      NoteRan(id, step);
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
-      m_frame->ExecuteCommand(id);
+      Execute(id, step);
     }
     NoteOpenProject();
     if (atOnce) return true;
@@ -518,6 +523,15 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  // A command run as the step says, recorded (PM2_WALK_RAN) when enabled.
+  void NoteRan(CommandId id, const std::string& step) {
+    if (RanRecord::On() && m_frame->QueryCommand(id).enabled)
+      RanRecord::Line({"ran", m_state, std::to_string(id), step});
+  }
+  void Execute(CommandId id, const std::string& step) {
+    NoteRan(id, step);
+    m_frame->ExecuteCommand(id);
+  }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.
   std::string Ender(std::mt19937& rng) {
@@ -625,9 +639,9 @@ class CommandWalk {
   }
   bool EndSession() {
     DebugSession& s = m_frame->Debugger()->Session();
-    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+    if (s.TargetExecuting()) Execute(32797, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.SessionActive(); })) return Fail("the session did not end");
     return true;
   }
@@ -641,7 +655,7 @@ class CommandWalk {
     *started = false;
     if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
     const size_t said = m_answers.boxes.size();
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return s.DriverBusy() || s.SessionActive() || m_answers.boxes.size() > said; }, 5000))
       return true;
     if (!WaitFor([&] { return SessionIdle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
@@ -847,6 +861,9 @@ class CommandWalk {
     OpenMenu(name);
     QApplication::processEvents();
     if (m_answers.menuSeen) ++counts.menus;
+    for (const MenuItem& item : m_answers.menuItems)
+      if (item.enabled && RanRecord::On())
+        RanRecord::Line({"listed", m_state, name + ":" + item.text, std::to_string(item.id)});
     return m_answers.menuItems;
   }
 

@@ -242,6 +242,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
   const int seeds = std::max(1, EnvNumber("PM2_WALK_SEEDS", 1));
   const unsigned first = unsigned(EnvNumber("PM2_WALK_SEED", 1));
   const int steps = EnvNumber("PM2_WALK_STEPS", 40);
+  test::RanRecord::Offered();
   for (int n = 0; n < seeds; ++n) {
     const unsigned seed = first + unsigned(n);
     WalkSession s(state.start);

@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -108,6 +109,7 @@ class WalkAnswers {
     m_menuAction = MenuAction::kChoose;
     m_choose = text;
     menuSeen = false;
+    chosen.reset();
   }
 
   // A context menu shown by popup() (the call that opened it has
@@ -125,6 +127,8 @@ class WalkAnswers {
   int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
   std::vector<MenuItem> menuItems;
   bool menuSeen = false;
+  // The item chosen in the last menu a choice was asked of (enabled), if any.
+  std::optional<MenuItem> chosen;
   std::string folder() const { return m_folder; }
 
  private:
@@ -332,6 +336,9 @@ class WalkAnswers {
       menu->close();
       return;
     }
+    // The item the menu hands on (its own or a submenu's) is the one chosen.
+    QObject::connect(menu, &QMenu::triggered, menu,
+                     [this](QAction* a) { chosen = MenuItem{Text(a), true, a->data().toUInt()}; });
     m_menuAction = MenuAction::kNone;
     for (QAction* a : menu->actions())
       if (!a->isSeparator() && !a->menu() && a->isEnabled() && Text(a) == m_choose) {
