@@ -39,6 +39,9 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
 
@@ -59,17 +62,20 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
+#include "editor/view/edit_keys_qt.h"
 #include "platform/ipc_namespace.h"
 #include "editor/ide/margin_view.h"
 #include "project/files/project_file.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_keys.h"
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
@@ -98,6 +104,15 @@ inline std::vector<CommandId> WalkCommands() {
   return {ids.begin(), ids.end()};
 }
 
+// The commands that change which editor is in front or open (New, Open,
+// Close, Close All): the sweep runs them with those that leave the state,
+// so the editor the state has open stays in front for the commands that
+// act on it (the bookmarks after Toggle Bookmark, Redo after Undo, Page
+// Setup).
+inline bool ChangesTheEditors(CommandId id) {
+  return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll;
+}
+
 // The commands that take the walk out of its state: run after the rest
 // (and Exit last of all), so the sweep sees the state it was given. Those
 // that set a stopped target running (Go, Step Over, Step Out, Run to
@@ -109,8 +124,26 @@ inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
       32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit};
-  return kLeaving.count(id) || (id >= 32804 && id <= 32813);
+  return kLeaving.count(id) || (id >= 32804 && id <= 32813) || ChangesTheEditors(id);
 }
+
+// While it lives: whether a press of the key came to an editor's text
+// (the editor then runs the command its own keys name).
+class KeyArrival : public QObject {
+ public:
+  explicit KeyArrival(int key) : m_key(key) { qApp->installEventFilter(this); }
+  ~KeyArrival() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != m_key) return false;
+    const auto* around = qobject_cast<EditorView*>(to->parent());
+    if (qobject_cast<EditorView*>(to) || (around && around->viewport() == to)) atEditor = true;
+    return false;
+  }
+  bool atEditor = false;
+
+ private:
+  int m_key;
+};
 
 // The key the menus show for a command, or null.
 inline const ACCEL* KeyOf(CommandId id) {
@@ -322,6 +355,14 @@ class CommandWalk {
       emit qApp->applicationStateChanged(Qt::ApplicationActive);
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
+    } else if (name.rfind("front:", 0) == 0) {
+      // The file's window made the active one, as its entry in the Window
+      // menu makes it.
+      QMdiSubWindow* sheet = nullptr;
+      for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+        if (!sheet && FileName(doc->Path()) == name.substr(6)) sheet = m_frame->Editors().SheetOf(doc);
+      if (!sheet) return Fail("no editor window shows '" + name.substr(6) + "'");
+      m_frame->MdiClient()->setActiveSubWindow(sheet);
     } else if (name.rfind("open:", 0) == 0) {
       m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
     } else if (name.rfind("ctx:", 0) == 0) {
@@ -342,8 +383,25 @@ class CommandWalk {
       // main window.
       QWidget* to = QApplication::focusWidget();
       if (!to || !to->isVisible()) to = m_frame;
-      NoteRan(id, step);
+      const bool enabled = m_frame->QueryCommand(id).enabled;
+      // Whether the key reached its command: an editor's own key that came
+      // to the editor (a field, the find bar's included, keeps its own
+      // Ctrl+Z), or one the frame took.
+      const bool editorKey =
+          FindKeyCommand(EditKeyFromQt(QtKeyOf(a->key)), EditModsFromQt(unsigned(QtModsOf(*a)))) == int(id);
+      KeyArrival arrival(QtKeyOf(a->key));
+      unsigned taken = 0;
+      FrameKeys* keys = m_frame->Keys();
+      const std::function<void(unsigned)> before = keys ? keys->onCommandKey : nullptr;
+      if (keys)
+        keys->onCommandKey = [&taken, before](unsigned c) {
+          taken = c;
+          if (before) before(c);
+        };
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
+      if (keys) keys->onCommandKey = before;
+      keyReached = (editorKey && arrival.atEditor) || taken == id;
+      if (enabled && keyReached) RanRecord::Line({"ran", m_state, std::to_string(id), step});
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
@@ -351,7 +409,10 @@ class CommandWalk {
       Execute(id, step);
     }
     NoteOpenProject();
-    if (atOnce) return true;
+    if (atOnce) {
+      if (Tracing()) std::fprintf(stderr, "walk: %s (the next step at once)\n", step.c_str());
+      return true;
+    }
     const bool ok = Check();
     if (Tracing()) {
       DebugSession& s = m_frame->Debugger()->Session();
@@ -370,11 +431,19 @@ class CommandWalk {
   // context menu that is open to the user, the same way.
   bool Sweep() {
     int windows = 0;
+    // The editor in front when the sweep begins: brought to the front again
+    // before each command where one before it put another window there
+    // (the disassembly opened), as the user goes back to it.
+    m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
+      if (!BackToTheFront()) return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
       if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
+      // A key the widget with the keyboard kept for itself (the find box's
+      // own Ctrl+Z): the command from its menu, as the user then gives it.
+      if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !Run(command + "/c")) return false;
       if (m_answers.Given() == 0 || !m_frame->QueryCommand(id).enabled) continue;
       if (!Run(command)) return false;
       const int n = windows++;
@@ -384,6 +453,7 @@ class CommandWalk {
       if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
     for (const std::string& target : MenuTargets()) {
+      if (!BackToTheFront()) return false;
       const std::vector<MenuItem> items = ListMenu(target);
       for (const MenuItem& item : items) {
         ++counts.asked;
@@ -510,6 +580,7 @@ class CommandWalk {
   }
 
   WalkCounts counts;
+  bool keyReached = false;  // the last key step's key reached its command
   std::string fault;
   bool closed = false;  // Exit closed the frame
   // Whether a build the state holds runs (its compiler waits): the checks
@@ -523,6 +594,16 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+  // The sweep's editor brought to the front again where another window
+  // took its place (while the editor is still open).
+  bool BackToTheFront() {
+    if (m_front.empty() || (m_frame->Editors().Active() && FileName(m_frame->Editors().ActivePath()) == m_front))
+      return true;
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (FileName(doc->Path()) == m_front && m_frame->Editors().SheetOf(doc)) return Run("front:" + m_front);
+    return true;
+  }
   // A command run as the step says, recorded (PM2_WALK_RAN) when enabled.
   void NoteRan(CommandId id, const std::string& step) {
     if (RanRecord::On() && m_frame->QueryCommand(id).enabled)
@@ -561,8 +642,17 @@ class CommandWalk {
     return false;
   }
 
+  // The windows a step closed (deleted later) go as the program's own
+  // event loop lets them go once a command has returned. The walk turns
+  // the loop outside any exec(), where only the next modal window's loop
+  // would delete them: in the middle of what that window asked (a close's
+  // "Save changes?" while its caller walks the list of documents).
+  static void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
   bool Check() {
+    DeleteClosedWindows();
     if (!WaitFor([&] {
+          DeleteClosedWindows();
           return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end");
@@ -882,6 +972,7 @@ class CommandWalk {
   bool m_typed = false;     // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
+  std::string m_front;  // the file of the editor in front when the sweep began
 };
 
 }  // namespace pm2::test

@@ -209,7 +209,6 @@ struct WalkState {
 // Through the frame's own commands: New Project (np.pm2, NXP > LPC2138,
 // the startup file copied), Components, Options for Target, Build, the
 // debug commands.
-constexpr const char* kToMain = "32720;32802;await-stop;open:LED.c";
 const WalkState kStates[] = {
     {"NoProject", "none", ""},
     {"NewProjectNotSaved", "none", "name:np.pm2;32702"},
@@ -217,7 +216,9 @@ const WalkState kStates[] = {
     {"ExampleOpen", "example", "open:Blinky.c"},
     {"ExampleAfterComponentsOk", "example", "32704;open:Blinky.c"},
     {"ExampleAfterOptionsOk", "example", "35051;open:Blinky.c"},
-    {"DebugStoppedAtMain", "looping", kToMain, true},
+    // Show Next Statement last: the user back at the line where the
+    // program stands, the caret on it.
+    {"DebugStoppedAtMain", "looping", "32720;32802;await-stop;open:LED.c;35072", true},
     {"TargetRunning", "looping", "32720;32802;await-stop;open:LED.c;32791"},
     {"StepRanOn", "looping", "32720;32802;await-stop;open:LED.c;32795;32795"},
     {"JustAfterStopRunning", "looping", "32720;32802;await-stop;open:LED.c;32791;32797"},
