@@ -17,6 +17,8 @@
 //   ctx:editor:Copy    the item of a window's context menu (editor,
 //                      project, output, watch, memory, disassembly, command)
 //   open:Blinky.c      the file opened in an editor, as a double click does
+//   front:Blinky.c     the file's editor window made the active one, as its
+//                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
 //   await-stop         wait for the debug session to stand still
 //   await-held         wait for the held build's compiler to run
@@ -104,13 +106,15 @@ inline std::vector<CommandId> WalkCommands() {
   return {ids.begin(), ids.end()};
 }
 
-// The commands that change which editor is in front or open (New, Open,
-// Close, Close All): the sweep runs them with those that leave the state,
-// so the editor the state has open stays in front for the commands that
-// act on it (the bookmarks after Toggle Bookmark, Redo after Undo, Page
-// Setup).
-inline bool ChangesTheEditors(CommandId id) {
-  return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll;
+// The commands that take away what the state has open or set: the editor
+// in front (New, Open, Close, Close All) and the breakpoints (Disable All,
+// Kill All). The sweep runs them with those that leave the state, so the
+// commands that act on those meet them (the bookmarks after Toggle
+// Bookmark, Redo after Undo, Page Setup, Enable/Disable Breakpoint after
+// Insert/Remove Breakpoint).
+inline bool TakesAwayTheState(CommandId id) {
+  return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll || id == 35015 ||
+         id == 35016;
 }
 
 // The commands that take the walk out of its state: run after the rest
@@ -124,7 +128,7 @@ inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
       32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit};
-  return kLeaving.count(id) || (id >= 32804 && id <= 32813) || ChangesTheEditors(id);
+  return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
 
 // While it lives: whether a press of the key came to an editor's text
@@ -453,16 +457,24 @@ class CommandWalk {
       if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
     for (const std::string& target : MenuTargets()) {
-      if (!BackToTheFront()) return false;
-      const std::vector<MenuItem> items = ListMenu(target);
-      for (const MenuItem& item : items) {
-        ++counts.asked;
-        // An item that runs a command that leaves the state (Run till
-        // Cursor line in the disassembly) waits for the random road.
-        if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
-        const std::string step = "ctx:" + target + ":" + item.text;
-        if (!Run(step + "/c")) return false;
-        if (m_answers.Given() > 0 && !Run(step)) return false;
+      // Listed again while its items enabled others (the listing back
+      // from the trace view, then a breakpoint set at its line): those run
+      // then.
+      std::set<std::string> ran;
+      for (size_t before = size_t(-1), pass = 0; pass < 3 && ran.size() != before; ++pass) {
+        before = ran.size();
+        if (!BackToTheFront()) return false;
+        const std::vector<MenuItem> items = ListMenu(target);
+        for (const MenuItem& item : items) {
+          ++counts.asked;
+          // An item that runs a command that leaves the state (Run till
+          // Cursor line in the disassembly) waits for the random road.
+          if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id))) || !ran.insert(item.text).second)
+            continue;
+          const std::string step = "ctx:" + target + ":" + item.text;
+          if (!Run(step + "/c")) return false;
+          if (m_answers.Given() > 0 && !Run(step)) return false;
+        }
       }
     }
     return true;
@@ -939,12 +951,28 @@ class CommandWalk {
       }
       if (row.isValid()) view->setCurrentIndex(row);
     }
-    // The margin: a right click at the editor's left edge.
-    const QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    // The margin: a right click at the editor's left edge; the
+    // disassembly: on the instruction nearest its middle, as a user points
+    // at one.
+    QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    if (auto* listing = dynamic_cast<DisassemblyView*>(w)) at = NearestInstruction(*listing, at);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
     m_answers.AnswerShownMenu();
+  }
+  // The middle of the listing's line of code nearest to `at` (`at` where
+  // none is shown).
+  static QPoint NearestInstruction(DisassemblyView& listing, QPoint at) {
+    const DisassemblyView::Geometry g = listing.Layout();
+    const int from = listing.LineAt(at);
+    if (from < 0) return at;
+    for (int away = 0; away <= g.visible; ++away)
+      for (int i : {from + away, from - away}) {
+        const QPoint there(at.x(), i * g.lineHeight + g.lineHeight / 2);
+        if (i >= 0 && listing.LineAt(there) == i && listing.Cache().Line(i).kind == kDisasmCode) return there;
+      }
+    return at;
   }
   std::vector<MenuItem> ListMenu(const std::string& name) {
     m_answers.ListNextMenu();
