@@ -20,6 +20,8 @@
 //   front:Blinky.c     the file's editor window made the active one, as its
 //                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
+//   device:none        what the next device sheet's OK chooses
+//                      ("NXP/LPC2138"; "none": no device chosen)
 //   await-stop         wait for the debug session to stand still
 //   await-held         wait for the held build's compiler to run
 //   type:BS main, 3    typed into the Command page's line, then Enter
@@ -353,6 +355,9 @@ class CommandWalk {
       // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
+      return true;
+    } else if (name.rfind("device:", 0) == 0) {
+      m_answers.nextDevice = name.substr(7);
       return true;
     } else if (name == "come-back") {
       // The user comes back to the program from another one.

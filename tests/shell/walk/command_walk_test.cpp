@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_walk.h"
@@ -175,12 +176,19 @@ class WalkSession {
     walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && StartLines(meet) < 2; };
     walk.heldCompilerRuns = [meet] { return StartLines(meet) >= 1; };
   }
-  // The walk's answers; a device sheet's OK chooses the example's device.
+  // The walk's answers; a device sheet's OK chooses the example's device
+  // (for the 51-family project a device of that family, as its user
+  // chooses one), or what a "device:" step named.
   test::WalkAnswers& Answers() {
     if (!answers) {
       answers = std::make_unique<test::WalkAnswers>(dir);
-      answers->beforeAccept = [](QDialog& d) {
-        if (auto* sheet = dynamic_cast<DeviceSheet*>(&d)) sheet->Selector()->SelectDevice("NXP", "LPC2138");
+      const std::string own = kind == "held" ? "Atmel/AT89C51" : "NXP/LPC2138";
+      answers->beforeAccept = [own, a = answers.get()](QDialog& d) {
+        auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+        if (!sheet) return;
+        const std::string device = a->nextDevice.empty() ? own : std::exchange(a->nextDevice, std::string());
+        const size_t slash = device.find('/');
+        if (slash != std::string::npos) sheet->Selector()->SelectDevice(device.substr(0, slash), device.substr(slash + 1));
       };
     }
     return *answers;
@@ -232,6 +240,9 @@ const WalkState kStates[] = {
      "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2", true},
     // A build running: its compiler held until the build is stopped.
     {"BuildRunning", "held", "open:Main.c;32720;await-held"},
+    // The same build stopped: a 51-family project (whose tools write the
+    // source browser's file) with nothing running.
+    {"BuildStopped", "held", "open:Main.c;32720;await-held;32721"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
@@ -333,6 +344,11 @@ std::vector<KnownRoad> KnownRoads() {
       {"BreakpointsKeptOverSessions", "looping",
        "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
        "bp-session;bp-session"},
+      // New Project with OK given in the device sheet before a device was
+      // chosen: its target, read back from the files the program wrote,
+      // had options of its own (written back as a block the project had
+      // not).
+      {"NewProjectWithoutADevice", "none", "name:np.pm2;device:none;32702"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;

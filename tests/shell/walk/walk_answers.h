@@ -84,6 +84,10 @@ class WalkAnswers {
   std::function<bool()> holdUntil;
   // The name the next save dialog gets (else a new one).
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
+  // The device the next device sheet's OK chooses ("<vendor>/<device>";
+  // "none": none chosen, as a user who gives OK at once), else the
+  // state's own.
+  std::string nextDevice;
 
   // The mode of the next answers, and the count of answers given in it.
   void Start(Answer mode, int text = 0) {
