@@ -17,6 +17,7 @@
 //   ctx:editor:Copy    the item of a window's context menu (editor,
 //                      project, output, watch, memory, disassembly, command)
 //   open:Blinky.c      the file opened in an editor, as a double click does
+//   keys:Home,Shift+End  keys pressed in the active editor's text
 //   front:Blinky.c     the file's editor window made the active one, as its
 //                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
@@ -44,6 +45,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -364,6 +366,16 @@ class CommandWalk {
       emit qApp->applicationStateChanged(Qt::ApplicationActive);
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
+    } else if (name.rfind("keys:", 0) == 0) {
+      // Keys pressed in the active editor's text, a click into it first.
+      EditorView* view = m_frame->Editors().Active();
+      if (!view) return Fail("no editor to press keys in");
+      view->setFocus();
+      for (const QString& key : QString::fromStdString(name.substr(5)).split(',')) {
+        const QKeySequence sequence(key);
+        if (sequence.isEmpty()) return Fail("no key '" + key.toStdString() + "'");
+        QTest::keyClick(view, sequence[0].key(), sequence[0].keyboardModifiers());
+      }
     } else if (name.rfind("front:", 0) == 0) {
       // The file's window made the active one, as its entry in the Window
       // menu makes it.
@@ -447,6 +459,12 @@ class CommandWalk {
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
       if (!BackToTheFront()) return false;
+      // Copy (and Cut after it) act on a selection: the caret's line
+      // selected first, as the user selects it, where the commands before
+      // left none.
+      if (id == cmd::kEditCopy && !m_frame->QueryCommand(id).enabled && m_frame->Editors().Active() &&
+          !Run("keys:Home,Shift+End"))
+        return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
       if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
