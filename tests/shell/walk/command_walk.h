@@ -31,6 +31,9 @@
 //                      and commands included) read back identical
 //   await-idle         nothing but the checks (which wait for a build or a
 //                      tool to end)
+//   restart            after Exit closed the frame: the program started
+//                      again on the same folder and settings (the project it
+//                      had open reopens), its start checks run
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
 //   peer:0             a peer of the event interface asks for a build (0)
@@ -246,6 +249,7 @@ struct WalkCounts {
   int random = 0;       // steps of the random road
   int keys = 0;         // commands reached by their keys
   int messages = 0;     // message boxes answered
+  int restarts = 0;     // starts again after Exit on the road
 };
 
 class CommandWalk {
@@ -254,7 +258,7 @@ class CommandWalk {
   // firstgen): the replay starts the same way.
   CommandWalk(CMainFrame* frame, ShellApp& app, WalkAnswers& answers, std::string state, std::string start,
               unsigned seed)
-      : m_frame(frame), m_app(app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
+      : m_frame(frame), m_app(&app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
         m_seed(seed), m_files(answers.folder()) {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
@@ -353,6 +357,16 @@ class CommandWalk {
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
       if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
+    } else if (name == "restart") {
+      // After Exit: the program started again on the same folder, and the
+      // project it reopened compares equal with the files Exit wrote.
+      if (m_frame->isVisible()) return Fail("the program is started again while its window is still open");
+      Session* again = restart ? restart() : nullptr;
+      if (!again) return Fail("the program did not start again");
+      m_frame = again->Frame();
+      m_app = &again->App();
+      ++counts.restarts;
+      if (!StartMatches()) return false;
     } else if (name == "await-idle") {
       // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
@@ -506,12 +520,18 @@ class CommandWalk {
   // A random road of `steps` enabled commands and menu items, Exit, Close
   // Project and Stop Build among them. A command that starts something is
   // now and then followed at once by one that ends it (Stop Build, Close
-  // Project, Exit, the session's end, Stop Running). The road ends early
-  // where Exit closed the frame.
+  // Project, Exit, the session's end, Stop Running). Where Exit closed the
+  // frame with steps left, the program is started again (where the walk
+  // can: `restart`) and the road goes on.
   bool Random(int steps) {
     std::mt19937 rng(m_seed);
     const std::vector<CommandId> all = WalkCommands();
-    for (int n = 0; n < steps && !closed; ++n) {
+    for (int n = 0; n < steps && (!closed || restart); ++n) {
+      if (closed) {
+        if (!Run("restart")) return false;
+        closed = false;
+        continue;
+      }
       std::vector<std::string> choices;
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
@@ -520,7 +540,7 @@ class CommandWalk {
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
       // Now and then the session ended and started again.
-      if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
+      if (m_app->Project() && rng() % 30 == 0) step = "bp-session";
       if (step == "bp-session") {
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
@@ -615,6 +635,9 @@ class CommandWalk {
   }
 
   WalkCounts counts;
+  // Starts the program again after Exit closed its frame (as the user
+  // starts it again on the same folder): the new session, or null.
+  std::function<Session*()> restart;
   bool keyReached = false;  // the last key step's key reached its command
   std::string fault;
   bool closed = false;  // Exit closed the frame
@@ -664,7 +687,7 @@ class CommandWalk {
     return end;
   }
   void NoteOpenProject() {
-    if (ProjectRec* p = m_app.Project()) {
+    if (ProjectRec* p = m_app->Project()) {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
@@ -688,7 +711,7 @@ class CommandWalk {
     DeleteClosedWindows();
     if (!WaitFor([&] {
           DeleteClosedWindows();
-          return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
+          return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end");
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
@@ -729,7 +752,7 @@ class CommandWalk {
 
   // The target's stored breakpoints as the options file holds them.
   std::string StoredBreakpoints() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p) return {};
     std::istringstream options(BuildOptionsFileText(*p));
     std::string out;
@@ -760,7 +783,7 @@ class CommandWalk {
   }
   bool SessionIdle() {
     DebugSession& s = m_frame->Debugger()->Session();
-    return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget();
+    return !s.DriverBusy() && !m_app->HasState(kStateBusy) && !QApplication::activeModalWidget();
   }
   bool EndSession() {
     DebugSession& s = m_frame->Debugger()->Session();
@@ -815,7 +838,7 @@ class CommandWalk {
   // as they are too, so a reader that damages a field shows at once. The
   // project files of a project not open (any more) keep their bytes.
   bool ProjectMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     std::vector<std::string> files;
     if (p) files = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
     // Each project open at some point of the step (or of the steps it
@@ -848,7 +871,7 @@ class CommandWalk {
   // At the start, before any step: the project the program opened
   // compares equal with its files.
   bool StartMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p) return true;
     const std::string names[] = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
     const std::string memory[] = {BuildProjectFileText(*p), BuildOptionsFileText(*p)};
@@ -934,7 +957,7 @@ class CommandWalk {
   }
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
-    if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
@@ -1009,7 +1032,7 @@ class CommandWalk {
   }
 
   CMainFrame* m_frame;
-  ShellApp& m_app;
+  ShellApp* m_app;  // the program's application, a new one after each start again
   WalkAnswers& m_answers;
   std::string m_state, m_start;
   unsigned m_seed;

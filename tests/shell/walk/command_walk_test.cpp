@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,7 +141,7 @@ class WalkSession {
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
     const std::string project = example ? dir + "Blinky.pm2" : kind == "held" ? dir + "Board.pm2" : "";
-    session = std::make_unique<test::Session>(*settings, project, root + "PM2/pelmora2");
+    session.emplace(*settings, project, root + "PM2/pelmora2");
   }
   ~WalkSession() {
     // A build still running (a held one) is stopped first: the program's
@@ -161,8 +162,24 @@ class WalkSession {
     std::error_code ec;
     if (!dir.empty()) fs::remove_all(dir, ec);
   }
+  // The program started again as a user starts it after Exit: its end run
+  // (its settings saved), then a start with the same settings file and no
+  // project named, so that the project it had open reopens. The new
+  // session, or null.
+  test::Session* Restart() {
+    if (!session) return nullptr;
+    session.reset();
+    settings.reset();
+    ResetAppState();
+    PoolFreeAll();
+    // Read as the program's main reads it before the start.
+    settings = std::make_unique<SettingsStore>(dir + "settings.ini");
+    if (!settings->Load()) return nullptr;
+    session.emplace(*settings, "", root + "PM2/pelmora2");
+    return Started() ? &*session : nullptr;
+  }
   // Started, with the frame the active window, as the user meets it.
-  bool Started() const {
+  bool Started() {
     if (!session || !session->started || !session->Frame()) return false;
     session->Frame()->activateWindow();
     return QTest::qWaitForWindowActive(session->Frame());
@@ -196,7 +213,9 @@ class WalkSession {
 
   std::string kind, root, dir;
   std::unique_ptr<SettingsStore> settings;
-  std::unique_ptr<test::Session> session;
+  // In place: a start again (Restart) makes the new session where the old
+  // one was, so what holds on to its application keeps holding it.
+  std::optional<test::Session> session;
   std::unique_ptr<test::WalkAnswers> answers;
 };
 
@@ -263,6 +282,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     ASSERT_TRUE(s.Started());
     test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
     s.Hold(walk);
+    walk.restart = [&s] { return s.Restart(); };
     std::printf("walk: %s, seed %u\n", state.name, seed);
     ASSERT_TRUE(walk.StartMatches());
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
@@ -288,9 +308,10 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     const test::WalkAnswers& a = s.Answers();
     std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run (%d by their keys), "
                 "%d context menus, %d random steps, %d pages visited, %d fields changed, %d own buttons pressed, "
-                "%d message boxes, Exit %s\n",
+                "%d message boxes, %d starts again, Exit %s\n",
                 state.name, seed, walk.counts.asked, walk.counts.ran, walk.counts.keys, walk.counts.menus,
                 walk.counts.random, a.pagesVisited, a.fieldsChanged, a.buttonsPressed, walk.counts.messages,
+                walk.counts.restarts,
                 exitOnTheRoad ? "on the road closed the frame" : walk.closed ? "closed the frame" : "was refused");
     for (const std::string& text : walk.messages) std::printf("walk: message: %s\n", text.c_str());
   }
@@ -368,6 +389,7 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
   ASSERT_TRUE(s.Started());
   test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
   s.Hold(walk);
+  walk.restart = [&s] { return s.Restart(); };
   ASSERT_TRUE(walk.StartMatches());
   EXPECT_TRUE(walk.RunRoad(row.road)) << walk.fault;
 }
