@@ -189,8 +189,16 @@ class WalkSession {
   void Hold(test::CommandWalk& walk) {
     if (kind != "held") return;
     const std::string meet = dir + "walk.meet";
-    ShellApp& app = session->App();
-    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && StartLines(meet) < 2; };
+    // Held until the held build ends: a build or translation after it (its
+    // compiler meets the held one's start at once) runs as any other. The
+    // application asked is the session's of the moment (a start again
+    // makes a new one).
+    auto over = std::make_shared<bool>(false);
+    walk.buildHeld = [this, meet, over] {
+      const bool busy = session && session->App().HasState(kStateBusy);
+      if (!*over && !busy && StartLines(meet) >= 1) *over = true;
+      return !*over && busy && StartLines(meet) < 2;
+    };
     walk.heldCompilerRuns = [meet] { return StartLines(meet) >= 1; };
   }
   // The walk's answers; a device sheet's OK chooses the example's device
