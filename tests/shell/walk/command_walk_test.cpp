@@ -91,6 +91,8 @@ constexpr const char* kHeldProject =
     "File 1,1,<./Main.c><Main.c> 0x0 \r\n\r\n\r\n"
     "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
 
+std::string UntouchedFilesText(const std::string& path) { return test::UntouchedFiles::Read(path); }
+
 // The lines of the meeting file that start with "start " (a run began).
 int StartLines(const std::string& path) {
   std::ifstream in(path);
@@ -117,6 +119,18 @@ void WriteHeldProject(const std::string& dir) {
   PoolFreeAll();
 }
 
+// The example's simulator the installation's Scripted Test Driver, with no
+// script (a driver of its own that offers the performance analyser), as
+// the Debug page's OK stores the choice.
+void UseScriptedDriver(const std::string& dir) {
+  for (const char* name : {"Blinky.pm2", "Blinky.Opt"}) {
+    std::string text = UntouchedFilesText(dir + name);
+    const std::string gdb = "(GDBDRV.DLL)(-sim)";
+    if (const size_t at = text.find(gdb); at != std::string::npos) text.replace(at, gdb.size(), "(TESTDRV.DLL)()");
+    std::ofstream(dir + name, std::ios::binary | std::ios::trunc) << text;
+  }
+}
+
 // One session of the program in a folder of its own.
 class WalkSession {
  public:
@@ -129,6 +143,7 @@ class WalkSession {
     test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
     fs::remove_all(dir + "Obj");
     if (kind == "looping") std::ofstream(dir + "Blinky.c", std::ios::binary) << kLoopingMain;
+    if (kind == "scripted") UseScriptedDriver(dir);
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
@@ -136,7 +151,7 @@ class WalkSession {
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
     root = OwnRoot(root, dir + "root/");
-    const bool example = kind == "example" || kind == "looping";
+    const bool example = kind == "example" || kind == "looping" || kind == "scripted";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
@@ -270,6 +285,9 @@ const WalkState kStates[] = {
     // The same build stopped: a 51-family project (whose tools write the
     // source browser's file) with nothing running.
     {"BuildStopped", "held", "open:Main.c;32720;await-held;32721"},
+    // A session of the Scripted Test Driver (no script): a driver that
+    // offers the performance analyser and the memory map.
+    {"ScriptedDriverSession", "scripted", "open:Blinky.c;32720;32802;await-session"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
