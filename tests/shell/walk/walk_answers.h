@@ -232,7 +232,11 @@ class WalkAnswers {
         if (!d->isVisible()) return;
       }
       if (beforeAccept) beforeAccept(*d);
-      d->accept();
+      // Its default button pressed, as Enter presses it (the button's own
+      // checks run: a list's Save takes the row chosen); accepted where it
+      // has none.
+      if (QPushButton* b = DefaultButton(*d)) b->click();
+      else d->accept();
       return;
     }
     w->close();
@@ -301,6 +305,13 @@ class WalkAnswers {
       e->setPlainText(text == kPastLimit ? QString(4000, 'x') : QString::fromUtf8(text.c_str()));
       ++fieldsChanged;
     }
+  }
+
+  // The window's enabled default button, or null.
+  static QPushButton* DefaultButton(QDialog& d) {
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+      if (b->isDefault() && b->isVisible() && b->isEnabled() && b->window() == &d) return b;
+    return nullptr;
   }
 
   // A save gets a new name in the folder; an open the first file there
