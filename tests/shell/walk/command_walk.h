@@ -625,13 +625,29 @@ class CommandWalk {
     return true;
   }
 
+  // The commands that move a stopped target's program counter and leave it
+  // stopped (Set Program Counter at the disassembly's cursor, Reset CPU),
+  // where enabled: after the sweep, which they would have taken away from
+  // where the state stands.
+  bool MoveTheCounter() {
+    for (CommandId id : {35413u, 35020u})
+      if (!closed && m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c")) return false;
+    return true;
+  }
+
   // The commands that leave the state, answered with Cancel, then Exit:
   // the frame closes, or stays with the reason it gave.
   bool Tail() {
     // A held build runs on into Exit, which ends it (Stop Build is met on
     // the road).
     const bool held = Held();
+    // Those that move a stopped target's program counter (Set Program
+    // Counter at the disassembly's cursor, Reset CPU) first, while it still
+    // stands: the others run it or end its session.
+    std::vector<CommandId> ids = {35413, 35020};
     for (CommandId id : WalkCommands())
+      if (id != 35413 && id != 35020) ids.push_back(id);
+    for (CommandId id : ids)
       if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
           m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;

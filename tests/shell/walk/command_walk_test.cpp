@@ -328,6 +328,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
           << "the sweep did not see the state it was given: active " << debug.SessionActive() << ", running "
           << debug.TargetExecuting() << ", pc " << std::hex << debug.Record()->pc << " (was " << where << ")";
     }
+    if (n == 0 && state.stopped && !walk.MoveTheCounter()) return;
     if (!walk.Random(steps)) return;
     const bool exitOnTheRoad = walk.closed;
     if (!walk.closed && !walk.Tail()) return;
