@@ -41,6 +41,7 @@
 #include <QContextMenuEvent>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -552,6 +553,12 @@ class CommandWalk {
     out += ", the build's last lines:";
     for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
     out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    // Whether what the build's thread posted waits for the event loop: the
+    // posted events sent by hand, the busy state asked again.
+    QCoreApplication::sendPostedEvents();
+    out += std::string("\n  after the posted events were sent by hand: busy ") +
+           (m_app.HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
+           std::to_string(QThread::currentThread()->loopLevel());
     // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
     if (std::getenv("PM2_WALK_STACKS")) {
       const std::string gdb = "gdb -p " + std::to_string(::getpid()) +
