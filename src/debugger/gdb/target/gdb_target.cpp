@@ -330,6 +330,13 @@ void GdbTarget::OnStopped(const MiRecord& r) {
 }
 
 void GdbTarget::NotifyStopped() {
+  // The IDE sees the target stand only now that gdb takes commands: cleared
+  // as gdb's stop record came (before gdb's own state followed it), the
+  // executing bit let a step asked for at once find gdb still running, and
+  // the step was dropped without a word. The bit goes before the count of
+  // reported stops, which a stop request reads first (Interrupt).
+  m_stopAsked = false;
+  SetExecuting(false);
   PrefetchRegisters();
   CheckOwnBreakpointsAtStop();
   {
@@ -402,8 +409,6 @@ void GdbTarget::ReportStop(const MiRecord& r) {
   }
   m_stepMode = -1;
   m_unanswered = false;
-  m_stopAsked = false;
-  SetExecuting(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
@@ -483,11 +488,13 @@ bool GdbTarget::Interrupt() {
   // resuming the program or its step.
   m_freeRun = false;
   m_stepMode = -1;
+  // The count first: a stop reported once the executing bit was read as set
+  // counts after it (NotifyStopped clears the bit before it counts).
+  const uint64_t before = Reported();
   // Running as the IDE sees it: gdb may be in one of the driver's own stops.
   if (!m_executing) return true;
   m_stopAsked = true;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
-  const uint64_t before = Reported();
   // gdb takes the request at once, whatever runs the target (a run, a
   // step), and answers it before the stop. Only a command of gdb's own that
   // runs the target ("print f()") keeps it from reading: that one is
