@@ -314,6 +314,11 @@ std::vector<KnownRoad> KnownRoads() {
       // build's thread still read it (it had cleared the busy state only).
       {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
       {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
+      // Stop Build, the open project chosen again from the recent list
+      // (Cancel), then Rebuild All: the checks took the rebuild for the
+      // held build until its compiler began, and when it began during
+      // their wait's last turn they found the program busy.
+      {"RebuildAfterTheHeldBuildWasStopped", "held", "open:Main.c;32720;await-held;32721;32804/c;32816"},
       // Exit, and before its close (posted) arrives, Options for Target:
       // the close came inside the sheet and freed the project it edits.
       {"ExitThenOptionsForTargetAtOnce", "example", "open:Blinky.c;57665!;35051/c"},
