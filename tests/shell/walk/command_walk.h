@@ -601,9 +601,8 @@ class CommandWalk {
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
           // A build that runs explains its tools: a held one's compiler
-          // (and its own children) runs on, and the held build's next
-          // run, which the wait above saw held until its compiler said
-          // it started, runs to its end (a later step sees what it left).
+          // (and its own children) runs on, and any other build runs to
+          // its end (a later step sees what it left).
           if (Held() || m_app.HasState(kStateBusy)) left.clear();
           return left.empty();
         }))

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "command_walk.h"
+#include "held_build.h"
 #include "project/dialogs/device_selection.h"
 #include "project/files/project_file.h"
 
@@ -88,14 +89,6 @@ constexpr const char* kHeldProject =
     "Target (Board), 0x0000 // Tools: 'MCS-51'\r\n\r\nGroup (Source)\r\n\r\n"
     "File 1,1,<./Main.c><Main.c> 0x0 \r\n\r\n\r\n"
     "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
-
-// The lines of the meeting file that start with "start " (a run began).
-int StartLines(const std::string& path) {
-  std::ifstream in(path);
-  int n = 0;
-  for (std::string line; std::getline(in, line);) n += line.rfind("start ", 0) == 0;
-  return n;
-}
 
 // The held project's files written as the program writes them, so the
 // program reads at open what it would write.
@@ -172,8 +165,10 @@ class WalkSession {
     if (kind != "held") return;
     const std::string meet = dir + "walk.meet";
     ShellApp& app = session->App();
-    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && StartLines(meet) < 2; };
-    walk.heldCompilerRuns = [meet] { return StartLines(meet) >= 1; };
+    // Only the first build whose compiler began is held: a build after it
+    // was stopped runs to its end, and the checks wait for that end.
+    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && test::HeldRunWaits(meet); };
+    walk.heldCompilerRuns = [meet] { return !test::MeetingStarts(meet).empty(); };
   }
   // The walk's answers; a device sheet's OK chooses the example's device.
   test::WalkAnswers& Answers() {
@@ -319,6 +314,11 @@ std::vector<KnownRoad> KnownRoads() {
       // build's thread still read it (it had cleared the busy state only).
       {"StopBuildThenCloseProjectAtOnce", "held", "open:Main.c;32720;await-held;32721!;32793"},
       {"StopBuildThenExitAtOnce", "held", "open:Main.c;32720;await-held;32721!;57665"},
+      // Stop Build, the open project chosen again from the recent list
+      // (Cancel), then Rebuild All: the checks took the rebuild for the
+      // held build until its compiler began, and when it began during
+      // their wait's last turn they found the program busy.
+      {"RebuildAfterTheHeldBuildWasStopped", "held", "open:Main.c;32720;await-held;32721;32804/c;32816"},
       // Exit, and before its close (posted) arrives, Options for Target:
       // the close came inside the sheet and freed the project it edits.
       {"ExitThenOptionsForTargetAtOnce", "example", "open:Blinky.c;57665!;35051/c"},
