@@ -444,6 +444,10 @@ std::vector<KnownRoad> KnownRoads() {
       {"BreakpointsKeptOverSessions", "looping",
        "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
        "bp-session;bp-session"},
+      // Stop Build while a user tool or a lint run runs (the busy state is
+      // theirs): it waited, blind to the user, for the run's end.
+      {"StopBuildWhileAUserToolRuns", "tool", "open:Blinky.c;menu:Tools:Walk Tool;await-held;32721"},
+      {"StopBuildWhileALintRunRuns", "lint", "open:Blinky.c;35105;await-held;32721"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
