@@ -25,13 +25,13 @@
 // (one, in that folder) and prints the status answer.
 // With mode "attach" it stays attached as a long-lived client does, taking
 // the build's, the debug session's and the target's notifications, and
-// prints "ready" once its handlers are registered. It checks that what it
-// is told keeps its order (a run started is stopped before the next one
-// starts, a session started ends before the next one starts) and prints
-// "order <what>" where not. For each line "whois" on its input it asks
-// WhoIs and prints "whois answered" or "whois unanswered" (no identity
-// within the hang bound); at the end of its input it prints "events <n>"
-// (the notifications it took) and ends.
+// prints "ready" once its handlers are registered. It prints each
+// notification ("told <what>") and checks that they keep their order (a
+// run started is stopped before the next one starts, a session started
+// ends before the next one starts), printing "order <what>" where not. For
+// each line "whois" on its input it asks WhoIs and prints "whois answered"
+// or "whois unanswered" (no identity within the hang bound); at the end of
+// its input it prints "events <n>" (the notifications it took) and ends.
 // Every request after the first WhoIs goes to the IDE's slot alone (to all
 // when no identity of the IDE came).
 #include <algorithm>
@@ -132,6 +132,7 @@ int Attached(test::IpcTestClient& c, int32_t ide) {
       continue;
     }
     ++events;
+    c.Say("told " + s);
     // A run is told stopped before the next starts; the session's end ends
     // its run. A client that started no session hears every stop while no
     // other client started one.

@@ -554,6 +554,10 @@ class CommandWalk {
   bool PeerStillAnswered() {
     if (!m_attached) return true;
     if (!AttachedPeerHolds()) return false;
+    // The session as it stands when the peer asks: what it was told before
+    // its answer came must agree.
+    DebugSession& session = m_frame->Debugger()->Session();
+    const bool active = session.SessionActive(), still = active && !session.TargetExecuting() && !session.DriverBusy();
     m_attached->write("whois\n");
     if (!WaitFor([&] {
           return AttachedSaid("whois answered") || AttachedSaid("whois unanswered") ||
@@ -565,12 +569,32 @@ class CommandWalk {
     if (!WaitFor([&] { return m_attached->state() == QProcess::NotRunning; }))
       return Fail("the attached peer did not end with its input: " + m_attachedOut);
     AttachedSaid("");
+    if (Tracing()) std::fprintf(stderr, "walk: the attached peer said:\n%s", m_attachedOut.c_str());
     const size_t events = m_attachedOut.find("\nevents ");
     if (m_attached->exitCode() != 0 || events == std::string::npos)
       return Fail("the attached peer ended abnormally (exit " + std::to_string(m_attached->exitCode()) +
                   "): " + m_attachedOut);
     if (m_attachedOut.find("order: ") != std::string::npos)
-      return Fail("the attached peer was told things out of order: " + m_attachedOut);
+      return Fail("the attached peer was told things out of order: " + PeerTail());
+    // A session running is told started, one ended stopped; a target that
+    // stands still in it was told stopped after it was told running.
+    const std::string told = m_attachedOut.substr(0, m_attachedOut.find("\nwhois answered") + 1);
+    const size_t started = told.rfind("\ntold debugger started"), stopped = told.rfind("\ntold debugger stopped");
+    const bool toldActive = started != std::string::npos && (stopped == std::string::npos || stopped < started);
+    if (active != toldActive && (active || started != std::string::npos))
+      return Fail(std::string("the attached peer was told the session ") + (toldActive ? "runs" : "ended") +
+                  ", but it " + (active ? "runs" : "ended") + ": " + PeerTail());
+    // Each session the walk saw start (and end) since the peer attached was
+    // told (the walk sees no session that starts and ends within one step).
+    const int toldStarts = Occurrences(told, "\ntold debugger started\n"),
+              toldEnds = Occurrences(told, "\ntold debugger stopped\n");
+    if (toldStarts < m_sessionsSeen[0] || toldEnds < m_sessionsSeen[1])
+      return Fail("the attached peer was told of " + std::to_string(toldStarts) + " sessions started and " +
+                  std::to_string(toldEnds) + " ended; the walk saw " + std::to_string(m_sessionsSeen[0]) +
+                  " start and " + std::to_string(m_sessionsSeen[1]) + " end: " + PeerTail());
+    const size_t ran = told.rfind("\ntold execution started"), halted = told.rfind("\ntold execution stopped");
+    if (still && ran != std::string::npos && ran > started && (halted == std::string::npos || halted < ran))
+      return Fail("the attached peer was told the target runs, but it stands still: " + PeerTail());
     peerEvents = std::atoi(m_attachedOut.c_str() + events + 8);
     m_attached.reset();
     return true;
@@ -640,6 +664,10 @@ class CommandWalk {
     }
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
     DebugSession& s = m_frame->Debugger()->Session();
+    // The sessions started and ended while a peer is attached, as far as
+    // the steps show them.
+    if (m_attached && s.SessionActive() != m_sessionWas) ++m_sessionsSeen[m_sessionWas ? 1 : 0];
+    m_sessionWas = s.SessionActive();
     std::vector<std::string> left;
     std::set<int> own;
     if (m_peer) own.insert(int(m_peer->processId()));
@@ -881,6 +909,15 @@ class CommandWalk {
       }
     return out;
   }
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+  // The end of what the attached peer printed, for a failure.
+  std::string PeerTail() const {
+    return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
+  }
   // The project window's item whose text is `text`, or null.
   HTREEITEM TreeItemWithText(const std::string& text) const {
     if (!m_app.Project() || !m_frame->ProjectBar()) return nullptr;
@@ -1072,6 +1109,8 @@ class CommandWalk {
   std::unique_ptr<QProcess> m_attached;  // the peer attached by "attach"
   std::string m_attachedOut;             // what it printed so far
   std::string m_selected;                // the project window's item "select:" chose
+  bool m_sessionWas = false;             // a session ran after the last step's checks
+  int m_sessionsSeen[2] = {0, 0};        // sessions started and ended since the peer attached
   bool m_lastAtOnce = false;
   std::vector<std::string> m_carried, m_carriedBoxes;
   StallWatch m_stalls;
