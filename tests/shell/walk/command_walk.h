@@ -39,6 +39,8 @@
 //                      be answered (PeerStillAnswered)
 //   select:LED.c       the project window's item with that text clicked,
 //                      as a user selects it
+//   target:Board       the target chosen in the Build toolbar's target box
+//                      by the arrow keys, as a user chooses it
 //   menu:Tools:Lint    the item of a menu of the menu bar, the menu opened
 //                      by a click on its title (the items a menu gets as
 //                      it opens, the user tools, are there)
@@ -48,6 +50,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QProcess>
@@ -345,6 +348,8 @@ class CommandWalk {
       HTREEITEM item = TreeItemWithText(name.substr(7));
       if (!item || !ClickTreeItem(item, false)) return Fail("the project window shows no item '" + name.substr(7) + "'");
       m_selected = name.substr(7);
+    } else if (name.rfind("target:", 0) == 0) {
+      if (!ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
     } else if (name.rfind("menu:", 0) == 0) {
       const size_t colon = name.find(':', 5);
       if (colon == std::string::npos) return Fail("a menu step names no item");
@@ -447,6 +452,8 @@ class CommandWalk {
       // Where the road chose a row of the project window, another row now
       // and then (a target, a group or a file).
       if (!m_selected.empty() && !ProjectRows().empty()) choices.push_back("select:");
+      // Another target, where the project has several.
+      if (OtherTargets().size() > 0) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
@@ -456,6 +463,9 @@ class CommandWalk {
       } else if (step == "select:") {
         const std::vector<std::string> rows = ProjectRows();
         step += rows[rng() % rows.size()];
+      } else if (step == "target:") {
+        const std::vector<std::string> others = OtherTargets();
+        step += others[rng() % others.size()];
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
@@ -967,6 +977,37 @@ class CommandWalk {
     }
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, tree->mapToGlobal(at));
     QApplication::sendEvent(tree, &e);
+    return true;
+  }
+  // The Build toolbar's target box while a user can choose in it.
+  QComboBox* TargetBox() const {
+    QComboBox* box = m_frame->Bars() ? m_frame->Bars()->TargetBox() : nullptr;
+    return box && box->isVisible() && box->isEnabled() ? box : nullptr;
+  }
+  // The targets the box offers besides the current one (none a road
+  // cannot carry).
+  std::vector<std::string> OtherTargets() const {
+    std::vector<std::string> out;
+    if (QComboBox* box = TargetBox())
+      for (int i = 0; i < box->count(); ++i) {
+        const std::string name = box->itemText(i).toStdString();
+        if (i != box->currentIndex() && !name.empty() && name.find_first_of(";\r\n") == std::string::npos)
+          out.push_back(name);
+      }
+    return out;
+  }
+  // The target chosen in the box by the arrow keys (each target passed on
+  // the way is chosen in turn, as the keys choose it).
+  bool ChooseTarget(const std::string& name) {
+    QComboBox* box = TargetBox();
+    const int index = box ? box->findText(QString::fromStdString(name)) : -1;
+    if (index < 0) return false;
+    box->setFocus();
+    while (TargetBox() == box && box->currentIndex() != index) {
+      const int before = box->currentIndex();
+      QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+      if (box->currentIndex() == before) return false;
+    }
     return true;
   }
   // A menu of the menu bar opened by a click on its title ('&' left out).

@@ -448,6 +448,10 @@ std::vector<KnownRoad> KnownRoads() {
       // theirs): it waited, blind to the user, for the run's end.
       {"StopBuildWhileAUserToolRuns", "tool", "open:Blinky.c;menu:Tools:Walk Tool;await-held;32721"},
       {"StopBuildWhileALintRunRuns", "lint", "open:Blinky.c;35105;await-held;32721"},
+      // Exit, and the editor's context menu before the close is taken up:
+      // the close freed the menu with the editor window, and its handler's
+      // frame freed it again.
+      {"ExitThenTheEditorsMenuAtOnce", "example", "open:Blinky.c;57665!;ctx:editor:Copy"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
