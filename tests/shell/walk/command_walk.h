@@ -217,6 +217,18 @@ inline bool NamesATypedText(const std::string& message) {
   return message.find("a\nb") != std::string::npos;
 }
 
+// Runs `fn` as an event delivers it, as a user's click or key runs a
+// command: a window the command closes is then deleted once the event loop
+// turns, as after a user's command, not inside the next modal window's loop
+// (where a command run from outside any event left it to be deleted, in the
+// middle of whatever that window's command was doing). No other event is
+// taken up meanwhile.
+inline void AsAnEvent(const std::function<void()>& fn) {
+  QObject target;
+  QMetaObject::invokeMethod(&target, fn, Qt::QueuedConnection);
+  QCoreApplication::sendPostedEvents(&target, QEvent::MetaCall);
+}
+
 struct WalkCounts {
   int asked = 0;        // enable states asked
   int ran = 0;          // commands and menu items run
@@ -357,7 +369,7 @@ class CommandWalk {
       ++counts.ran;
       if (!OpenBarMenu(name.substr(5, colon - 5))) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
     } else if (name.rfind("open:", 0) == 0) {
-      m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
+      AsAnEvent([&] { m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0); });
     } else if (name.rfind("ctx:", 0) == 0) {
       const size_t colon = name.find(':', 4);
       if (colon == std::string::npos) return Fail("a menu step names no item");
@@ -379,7 +391,7 @@ class CommandWalk {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
-      m_frame->ExecuteCommand(id);
+      AsAnEvent([&] { m_frame->ExecuteCommand(id); });
     }
     NoteOpenProject();
     if (atOnce) return true;
@@ -1107,7 +1119,7 @@ class CommandWalk {
     if (!w) return;
     const QPoint middle(w->width() / 2, w->height() / 2);
     if (name == "project") {
-      m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
+      AsAnEvent([&] { m_frame->ShowProjectContextMenu(w->mapToGlobal(middle)); });
       return;
     }
     if (name.rfind("project@", 0) == 0) {

@@ -452,6 +452,11 @@ std::vector<KnownRoad> KnownRoads() {
       // the close freed the menu with the editor window, and its handler's
       // frame freed it again.
       {"ExitThenTheEditorsMenuAtOnce", "example", "open:Blinky.c;57665!;ctx:editor:Copy"},
+      // A new text's window closed, then Close All with another text
+      // changed: the walk ran the commands from outside any event, so the
+      // closed window was deleted inside Close All's question, under the
+      // list it walked (a user's command leaves no such deletion behind).
+      {"CloseThenCloseAllWithATextChanged", "example", "open:LED.c;35070;57600;57602;35129"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
