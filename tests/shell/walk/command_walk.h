@@ -101,8 +101,10 @@ namespace pm2::test {
 // The walk under way, for a sanitizer's report or a crash: printed by the
 // sanitizer's death callback, so a crash names its road.
 inline std::string& WalkUnderWay() {
-  static std::string text;
-  return text;
+  // Never destroyed: a report at the process's end (a leak check) still
+  // reads it after the static objects are gone.
+  static std::string* text = new std::string;
+  return *text;
 }
 inline void PrintWalkUnderWay() {
   std::fprintf(stderr, "\n*** the walk died in %s\n", WalkUnderWay().c_str());
