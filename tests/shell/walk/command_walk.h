@@ -205,6 +205,7 @@ inline const std::vector<ExpectedMessage>& ExpectedMessages() {
       {"cannot be converted", "the note after every import of a first-generation project"},
       {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
       {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
+      {"/Obj51/Board'", "the source browser of the two-target project's 51 target, chosen before a build of it"},
   };
   return rows;
 }
