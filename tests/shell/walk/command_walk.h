@@ -55,6 +55,7 @@
 #include <QContextMenuEvent>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -101,8 +102,8 @@ namespace pm2::test {
 // The walk under way, for a sanitizer's report or a crash: printed by the
 // sanitizer's death callback, so a crash names its road.
 inline std::string& WalkUnderWay() {
-  // Never destroyed: a report at the process's end (a leak check) still
-  // reads it after the static objects are gone.
+  // Never destroyed: the leak check at the program's exit may die and
+  // print it after the static objects are gone.
   static std::string* text = new std::string;
   return *text;
 }
@@ -661,6 +662,31 @@ class CommandWalk {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
   }
+  // What a step that did not end left running, for its failure: the busy
+  // state, the modal window, the build's last lines and the processes.
+  std::string WhatRuns() {
+    std::string out = std::string("busy ") + (m_app.HasState(kStateBusy) ? "yes" : "no");
+    if (QWidget* modal = QApplication::activeModalWidget())
+      out += ", modal window " + std::string(modal->metaObject()->className()) + " '" +
+             modal->windowTitle().toStdString() + "'";
+    const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
+    out += ", the build's last lines:";
+    for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
+    out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    // Whether what the build's thread posted waits for the event loop: the
+    // posted events sent by hand, the busy state asked again.
+    QCoreApplication::sendPostedEvents();
+    out += std::string("\n  after the posted events were sent by hand: busy ") +
+           (m_app.HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
+           std::to_string(QThread::currentThread()->loopLevel());
+    // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
+    if (std::getenv("PM2_WALK_STACKS")) {
+      const std::string gdb = "gdb -p " + std::to_string(::getpid()) +
+                              " -batch -ex 'thread apply all bt 30' >&2 2>/dev/null";
+      (void)std::system(gdb.c_str());
+    }
+    return out;
+  }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -673,7 +699,7 @@ class CommandWalk {
     if (!WaitFor([&] {
           return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
-      return Fail("a build, a tool or a window did not end");
+      return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
       return Fail("the peer did not end");
     if (!PeerAnswered() || !AttachedPeerHolds()) return false;
@@ -699,8 +725,11 @@ class CommandWalk {
     if (m_attached) own.insert(int(m_attached->processId()));
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
-          // A held build's compiler (and its own children) runs on.
-          if (Held()) left.clear();
+          // A build that runs explains its tools: a held one's compiler
+          // (and its own children) runs on, and the held build's next
+          // run, which the wait above saw held until its compiler said
+          // it started, runs to its end (a later step sees what it left).
+          if (Held() || m_app.HasState(kStateBusy)) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
