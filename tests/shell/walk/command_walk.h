@@ -554,6 +554,12 @@ class CommandWalk {
       if (m_frame->QueryCommand(35047).check == 0 && !Run("35047/c")) return false;
       if (!Run(std::to_string(starter) + "!") || !Run("32797!") || !Run("32802")) return false;
       closed = !m_frame->isVisible();
+      // The stop given at once may come before the run is under way (Stop
+      // Running is greyed then), and the session's end is refused while the
+      // target runs: the target is stopped and the session ended as a user
+      // then ends it, so that the state can be brought back.
+      if (!closed && s.SessionActive() && (!Run("32797") || !Run("await-stop") || !Run("32802"))) return false;
+      closed = !m_frame->isVisible();
       if (!closed && !s.SessionActive() && !again()) return false;
     }
     return true;
