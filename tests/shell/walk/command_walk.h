@@ -469,7 +469,7 @@ class CommandWalk {
       // and then (a target, a group or a file).
       if (!m_selected.empty() && !ProjectRows().empty()) choices.push_back("select:");
       // Another target, where the project has several.
-      if (OtherTargets().size() > 0) choices.push_back("target:");
+      if (!OtherTargets().empty()) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
