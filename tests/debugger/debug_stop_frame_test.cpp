@@ -70,6 +70,37 @@ class DebugStopFrameTest : public test::ExampleFrameTest {
     EditorDocument* doc = f->FindTextDocument(dir + "Blinky.c");
     return doc ? f->Editors().ViewOf(doc) : nullptr;
   }
+  // The event interface's debug client run with `mode` to its end (killed
+  // past the hang bound), the GUI thread's part of its requests served
+  // meanwhile; what it printed, its exit code in `code`.
+  static std::string RunClient(const std::string& mode, int* code) {
+    const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
+    EXPECT_TRUE(std::filesystem::exists(client)) << client;
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    QProcess child;
+    child.start(QString::fromStdString(client),
+                {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), QString::fromStdString(mode)});
+    EXPECT_TRUE(child.waitForStarted());
+    QElapsedTimer guard;
+    guard.start();
+    while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
+    if (child.state() != QProcess::NotRunning) {
+      child.kill();
+      child.waitForFinished();
+    }
+    *code = child.exitCode();
+    return child.readAllStandardOutput().toStdString();
+  }
+  // What the scripted driver of the test root was asked since `Clear`.
+  struct ScriptedDriverLog {
+    explicit ScriptedDriverLog(const std::string& root) : lib(dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW)) {}
+    ~ScriptedDriverLog() {
+      if (lib) dlclose(lib);
+    }
+    void Clear() const { reinterpret_cast<void (*)()>(dlsym(lib, "TestDriverClearLog"))(); }
+    std::string Text() const { return reinterpret_cast<const char* (*)()>(dlsym(lib, "TestDriverLog"))(); }
+    void* lib;
+  };
   CMainFrame* f = nullptr;
   ShellApp* app = nullptr;
 };
@@ -583,8 +614,6 @@ TEST_F(DebugStopFrameTest, OneEscEndsEachWaitOfASilentAddInInASession) {
 // answered from that stop's call stack, as the window's Step Out would be
 // after the refresh: the target leaves the function.
 TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
-  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
-  ASSERT_TRUE(std::filesystem::exists(client)) << client;
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   // main (called by nobody) at 0x200; a step into enters LED_Init (0x300),
@@ -592,26 +621,14 @@ TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
   ASSERT_TRUE(StartAt(s, "frame 0 200\nenter 208 300\nstepstops\n"));
   Stop();
   ASSERT_FALSE(f->QueryCommand(32741).enabled) << "Step Out at main, which nothing called";
-  const IpcNamespace ns = IpcNamespace::FromEnvironment();
-  QProcess child;
-  child.start(QString::fromStdString(client),
-              {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), "stepout"});
-  ASSERT_TRUE(child.waitForStarted());
-  QElapsedTimer guard;
-  guard.start();
-  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
-  if (child.state() != QProcess::NotRunning) {
-    child.kill();
-    child.waitForFinished();
-  }
-  const std::string heard = child.readAllStandardOutput().toStdString();
-  EXPECT_EQ(child.exitCode(), 0) << heard;
+  int code = -1;
+  const std::string heard = RunClient("stepout", &code);
+  EXPECT_EQ(code, 0) << heard;
   EXPECT_EQ(heard.find("Cannot StepOut"), std::string::npos) << heard;
   // The driver stepped in, and out again.
-  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
-  ASSERT_NE(driver, nullptr);
-  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
-  dlclose(driver);
+  const ScriptedDriverLog driver(root);
+  ASSERT_NE(driver.lib, nullptr);
+  const std::string log = driver.Text();
   const std::size_t in = log.find("step 0\n");
   EXPECT_NE(in, std::string::npos) << log;
   EXPECT_NE(log.find("step 2\n", in), std::string::npos) << log;
@@ -622,31 +639,17 @@ TEST_F(DebugStopFrameTest, AClientsStepOutRightAfterAStopIsServedFromThatStop) {
 // driver would refuse as a call and refuses one by a reason of its own.
 // The program asks the driver through the driver interface, whichever it is.
 TEST_F(DebugStopFrameTest, AClientsBreakpointIsJudgedByTheLoadedDriversOwnRules) {
-  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
-  ASSERT_TRUE(std::filesystem::exists(client)) << client;
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(StartAt(s, "writes R1_=_7 the scripted driver writes R1 here\n"));
   Stop();
-  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
-  ASSERT_NE(driver, nullptr);
-  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
-  const IpcNamespace ns = IpcNamespace::FromEnvironment();
-  QProcess child;
-  child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir),
-                                               "breakpoints:LED_On(2), 3|R1 = 7, 2"});
-  ASSERT_TRUE(child.waitForStarted());
-  QElapsedTimer guard;
-  guard.start();
-  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
-  if (child.state() != QProcess::NotRunning) {
-    child.kill();
-    child.waitForFinished();
-  }
-  const std::string heard = child.readAllStandardOutput().toStdString();
-  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
-  dlclose(driver);
-  EXPECT_EQ(child.exitCode(), 0) << heard;
+  const ScriptedDriverLog driver(root);
+  ASSERT_NE(driver.lib, nullptr);
+  driver.Clear();
+  int code = -1;
+  const std::string heard = RunClient("breakpoints:LED_On(2), 3|R1 = 7, 2", &code);
+  const std::string log = driver.Text();
+  EXPECT_EQ(code, 0) << heard;
   EXPECT_NE(heard.find("set LED_On(2), 3 1"), std::string::npos) << heard;
   EXPECT_NE(heard.find("status SetBreakpoint: the scripted driver writes R1 here"), std::string::npos) << heard;
   EXPECT_NE(heard.find("set R1 = 7, 2 0"), std::string::npos) << heard;
@@ -660,31 +663,17 @@ TEST_F(DebugStopFrameTest, AClientsBreakpointIsJudgedByTheLoadedDriversOwnRules)
 // breakpoint the client set is lost when the session keeps its
 // breakpoints. One the file holds is set.
 TEST_F(DebugStopFrameTest, AClientsBreakpointTheProjectCannotKeepIsRefused) {
-  const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/debugger_ipc_client";
-  ASSERT_TRUE(std::filesystem::exists(client)) << client;
   test::ExampleSession s(dir, root);
   ASSERT_TRUE(s.started);
   ASSERT_TRUE(StartAt(s, ""));
   Stop();
-  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
-  ASSERT_NE(driver, nullptr);
-  reinterpret_cast<void (*)()>(dlsym(driver, "TestDriverClearLog"))();
-  const IpcNamespace ns = IpcNamespace::FromEnvironment();
-  QProcess child;
-  child.start(QString::fromStdString(client), {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir),
-                                               "breakpoints:LED_On, 2, \"print U>3\"|LED_On, 2, \"print U\""});
-  ASSERT_TRUE(child.waitForStarted());
-  QElapsedTimer guard;
-  guard.start();
-  while (!child.waitForFinished(5) && guard.elapsed() < test::kHangWaitMs) QCoreApplication::sendPostedEvents();
-  if (child.state() != QProcess::NotRunning) {
-    child.kill();
-    child.waitForFinished();
-  }
-  const std::string heard = child.readAllStandardOutput().toStdString();
-  const std::string log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"))();
-  dlclose(driver);
-  EXPECT_EQ(child.exitCode(), 0) << heard;
+  const ScriptedDriverLog driver(root);
+  ASSERT_NE(driver.lib, nullptr);
+  driver.Clear();
+  int code = -1;
+  const std::string heard = RunClient("breakpoints:LED_On, 2, \"print U>3\"|LED_On, 2, \"print U\"", &code);
+  const std::string log = driver.Text();
+  EXPECT_EQ(code, 0) << heard;
   EXPECT_NE(heard.find("set LED_On, 2, \"print U>3\" 0"), std::string::npos) << heard;
   EXPECT_NE(heard.find("status SetBreakpoint: BS: The breakpoint's command 'print U>3' cannot be kept with the "
                        "project: it holds a '>' without its '<'."),

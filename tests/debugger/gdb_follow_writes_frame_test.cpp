@@ -29,6 +29,7 @@
 #include "editor/ide/margin_view.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
+#include "gdb_frame_fixture.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tab_windows.h"
 #include "toolkit/frames/status_bar.h"
@@ -38,45 +39,10 @@
 namespace pm2 {
 namespace {
 
-constexpr CommandId kViewDisassembly = 32752, kViewWatch = 32749, kViewMemory = 32758, kShowNext = 35072,
-                    kStartStop = 32802;
+constexpr CommandId kViewDisassembly = 32752, kViewWatch = 32749, kViewMemory = 32758, kShowNext = 35072;
 
-class GdbFollowWritesFrameTest : public test::ExampleFrameTest {
+class GdbFollowWritesFrameTest : public test::GdbExampleFrameTest {
  protected:
-  void SetUp() override {
-    test::ExampleFrameTest::SetUp();
-    if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not in the test root";
-    if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
-  }
-  void TearDown() override {
-    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(kStartStop);
-    session.reset();
-    test::ExampleFrameTest::TearDown();
-  }
-  // Builds the example and starts its session (the GDB driver in
-  // simulation, run to main); true once it stands in main.
-  bool StartAtMain() {
-    session = std::make_unique<test::ExampleSession>(dir, root);
-    f = session->Frame();
-    if (!session->started || !f) return Says("the example did not open");
-    if (!f->ExecuteCommand(cmd::kBuildTarget) || !WaitIdle(session->App())) return Says("the build did not end");
-    if (!f->ExecuteCommand(kStartStop)) return Says("the session did not start");
-    DebugSession& s = f->Debugger()->Session();
-    return test::WaitFor([&] {
-      EditorView* v = View("Blinky.c");
-      return s.SessionActive() && !s.TargetExecuting() && v && v->Margin().PcLine() != 0;
-    }) || Says("no stop at main:\n" + Commands());
-  }
-  static bool Says(const std::string& why) {
-    ADD_FAILURE() << why;
-    return false;
-  }
-  std::string Commands() const { return f->Debugger()->CommandPage()->Text().toStdString(); }
-  EditorView* View(const std::string& file) {
-    EditorDocument* doc = f->FindTextDocument(dir + file);
-    return doc ? f->Editors().ViewOf(doc) : nullptr;
-  }
   uint32_t Evaluate(const char* what) {
     uint64_t v = 0;
     EXPECT_EQ(f->Debugger()->Session().Record()->DbgEvalExpression(1, what, &v), 0) << what;
@@ -111,9 +77,6 @@ class GdbFollowWritesFrameTest : public test::ExampleFrameTest {
     bar->ActivatePage(1);
     return bar->Watch(1);
   }
-
-  std::unique_ptr<test::ExampleSession> session;
-  CMainFrame* f = nullptr;
 };
 
 // The command page's writes: a variable (the watch row and the memory

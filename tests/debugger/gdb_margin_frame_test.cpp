@@ -22,23 +22,20 @@
 #include "project/model/project_records.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
+#include "gdb_frame_fixture.h"
 
 namespace pm2 {
 namespace {
 
-class GdbMarginFrameTest : public test::ExampleFrameTest {};
+class GdbMarginFrameTest : public test::GdbExampleFrameTest {};
 
 TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryPlace) {
-  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
   ASSERT_TRUE(test::ReplaceInFile(dir + "LED.h", "unsigned int LED_Count(void);\n",
                       "unsigned int LED_Count(void);\n\nstatic inline unsigned int Twice(unsigned int x) {\n"
                       "  return x + x;\n}\n") &&
               test::ReplaceInFile(dir + "LED.c", "{ return LED_COUNT; }", "{ return Twice(LED_COUNT) / 2; }") &&
               test::ReplaceInFile(dir + "Timer.c", "#include \"Timer.h\"\n", "#include \"Timer.h\"\n#include \"LED.h\"\n") &&
               test::ReplaceInFile(dir + "Timer.c", "T0PR = 0;", "T0PR = Twice(0);"));
-  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
-  if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
   int body = 0;
   {
     std::ifstream in(dir + "LED.h");
@@ -48,23 +45,10 @@ TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryP
   }
   ASSERT_GT(body, 0);
 
-  test::ExampleSession s(dir, root);
-  ASSERT_TRUE(s.started);
-  CMainFrame* f = s.Frame();
-  ASSERT_NE(f, nullptr);
-  OptionBlock* o = s.App().Project()->curTarget->pOpts;
-  o->dbg.flags |= 1;
-  // The session stays at the reset address: no run to main that could
-  // start between the stop seen here and the next command.
-  o->dbg.flags &= ~uint32_t(0x8);
-  o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
-  o->dbg.str[1] = OptString::Pooled("-sim", kPoolScratch);
-  DebugSession& session = f->Debugger()->Session();
-  test::BoxAnswers boxes({QMessageBox::Ok});
-  ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive() && !session.TargetExecuting(); }))
-      << (boxes.texts.empty() ? std::string("no message") : boxes.texts[0]);
-  DebugInterface* r = session.Record();
+  ASSERT_TRUE(StartAtReset() || skipped);
+  if (skipped) GTEST_SKIP() << "the example does not build here";
+  DebugSession& debug = f->Debugger()->Session();
+  DebugInterface* r = debug.Record();
   auto listed = [&] {
     std::vector<const DbgBreakpointRecord*> out;
     for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
@@ -89,7 +73,7 @@ TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryP
   EXPECT_EQ(listed().size(), before) << "a breakpoint was left at 0x" << std::hex << listed().back()->address;
   EXPECT_EQ(r->DbgBreakpoint(first, 1), 0u);
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
+  EXPECT_TRUE(test::WaitFor([&] { return !debug.SessionActive(); }));
 }
 
 // A double click in the margin of a line of Blinky.c while the example runs (its serial
@@ -97,26 +81,11 @@ TEST_F(GdbMarginFrameTest, InsertRemoveOnAHeaderLineTakesTheBreakpointFromEveryP
 // each toggle takes, and gdb holds what the margin shows, never a second
 // breakpoint on the line. The line runs only after a key.
 TEST_F(GdbMarginFrameTest, ADoubleClickWhileTheProgramRunsTakesEachTime) {
-  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
-  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
-  if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
   constexpr int kLine = 51;  // Serial_PutString("key: ");
-  test::ExampleSession s(dir, root);
-  ASSERT_TRUE(s.started);
-  CMainFrame* f = s.Frame();
-  ASSERT_NE(f, nullptr);
-  OptionBlock* o = s.App().Project()->curTarget->pOpts;
-  o->dbg.flags |= 1;
-  o->dbg.flags &= ~uint32_t(0x8);
-  o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
-  o->dbg.str[1] = OptString::Pooled("-sim", kPoolScratch);
-  DebugSession& session = f->Debugger()->Session();
-  test::BoxAnswers boxes({QMessageBox::Ok});
-  ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive() && !session.TargetExecuting(); }))
-      << (boxes.texts.empty() ? std::string("no message") : boxes.texts[0]);
-  DebugInterface* r = session.Record();
+  ASSERT_TRUE(StartAtReset() || skipped);
+  if (skipped) GTEST_SKIP() << "the example does not build here";
+  DebugSession& debug = f->Debugger()->Session();
+  DebugInterface* r = debug.Record();
   auto listed = [&] {
     std::vector<uint32_t> out;
     for (auto* b = reinterpret_cast<const DbgBreakpointRecord*>(r->DbgBreakpointList(kDbgBpListHead, 0, 0, nullptr));
@@ -132,8 +101,8 @@ TEST_F(GdbMarginFrameTest, ADoubleClickWhileTheProgramRunsTakesEachTime) {
   ASSERT_TRUE(f->ExecuteCommand(DebugBarCommands::kCmdToggleBreak));
   ASSERT_EQ(listed().size(), 1u);
   const uint32_t at = listed()[0];
-  session.Go();
-  ASSERT_TRUE(test::WaitFor([&] { return session.TargetExecuting(); }));
+  debug.Go();
+  ASSERT_TRUE(test::WaitFor([&] { return debug.TargetExecuting(); }));
   // The user's double click in the margin beside the line.
   auto doubleClick = [&] {
     const auto& state = v->Engine().State();
@@ -144,15 +113,15 @@ TEST_F(GdbMarginFrameTest, ADoubleClickWhileTheProgramRunsTakesEachTime) {
     const bool set = r->DbgBreakpoint(at, 1) != 0;
     doubleClick();
     EXPECT_EQ(r->DbgBreakpoint(at, 1) != 0, !set) << "toggle " << i;
-    EXPECT_TRUE(session.TargetExecuting()) << "toggle " << i;
+    EXPECT_TRUE(debug.TargetExecuting()) << "toggle " << i;
   }
   // Six toggles: set as at the start, once, as gdb has it.
   EXPECT_EQ(r->DbgBreakpoint(at, 1), 1u);
-  session.StopRunning();
-  ASSERT_TRUE(test::WaitFor([&] { return !session.TargetExecuting(); }));
+  debug.StopRunning();
+  ASSERT_TRUE(test::WaitFor([&] { return !debug.TargetExecuting(); }));
   EXPECT_EQ(listed(), std::vector<uint32_t>{at});
   ASSERT_TRUE(f->ExecuteCommand(32802));
-  EXPECT_TRUE(test::WaitFor([&] { return !session.SessionActive(); }));
+  EXPECT_TRUE(test::WaitFor([&] { return !debug.SessionActive(); }));
 }
 
 }  // namespace

@@ -28,52 +28,15 @@
 #include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
+#include "gdb_frame_fixture.h"
 #include "toolkit/frames/mdi_child.h"
 
 namespace pm2 {
 namespace {
 
-class GdbStepFrameTest : public test::ExampleFrameTest {
+class GdbStepFrameTest : public test::GdbExampleFrameTest {
  protected:
-  void SetUp() override {
-    test::ExampleFrameTest::SetUp();
-    if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not in the test root";
-    if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-      GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
-  }
-  void TearDown() override {
-    if (f && f->Debugger()->Session().SessionActive()) f->ExecuteCommand(32802);
-    session.reset();
-    test::ExampleFrameTest::TearDown();
-  }
-  // Builds the example and starts its session (the example's options: the
-  // GDB driver in simulation, run to main); true once it stands in main
-  // with the arrow in Blinky.c.
-  bool StartAtMain() {
-    session = std::make_unique<test::ExampleSession>(dir, root);
-    f = session->Frame();
-    if (!session->started || !f) return Says("the example did not open");
-    if (!f->ExecuteCommand(cmd::kBuildTarget) || !WaitIdle(session->App())) return Says("the build did not end");
-    if (!f->ExecuteCommand(32802)) return Says("the session did not start");
-    DebugSession& s = f->Debugger()->Session();
-    return test::WaitFor([&] {
-      EditorView* v = Blinky();
-      return s.SessionActive() && !s.TargetExecuting() && v && v->Margin().PcLine() != 0;
-    }) || Says("no stop at main: active " + std::to_string(s.SessionActive()) + ", running " +
-                std::to_string(s.TargetExecuting()) + ", editor " + std::to_string(Blinky() != nullptr) +
-                "\nbuild:\n" + BuildText(f) + "\ncommands:\n" +
-                f->Debugger()->CommandPage()->Text().toStdString());
-  }
-  static bool Says(const std::string& why) {
-    ADD_FAILURE() << why;
-    return false;
-  }
-  EditorView* Blinky() {
-    EditorDocument* doc = f->FindTextDocument(dir + "Blinky.c");
-    return doc ? f->Editors().ViewOf(doc) : nullptr;
-  }
-  std::unique_ptr<test::ExampleSession> session;
-  CMainFrame* f = nullptr;
+  EditorView* Blinky() { return View("Blinky.c"); }
 };
 
 // Right-click on LED_Init in main during the session: after the engine's

@@ -22,32 +22,18 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_fixture.h"
+#include "gdb_frame_fixture.h"
 
 namespace pm2 {
 namespace {
 
-class GdbWriteRefreshFrameTest : public test::ExampleFrameTest {};
+class GdbWriteRefreshFrameTest : public test::GdbExampleFrameTest {};
 
 TEST_F(GdbWriteRefreshFrameTest, AWriteShowsInTheWatchAndMemoryWindows) {
-  if (access("/usr/bin/gdb-multiarch", X_OK) != 0 || access("/usr/bin/qemu-system-arm", X_OK) != 0)
-    GTEST_SKIP() << "gdb-multiarch or qemu-system-arm is not installed (./pm2.sh installs them)";
-  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
-  if (std::system(build.c_str()) != 0) GTEST_SKIP() << "the example does not build here";
-  test::ExampleSession s(dir, root);
-  ASSERT_TRUE(s.started);
-  CMainFrame* f = s.Frame();
-  ASSERT_NE(f, nullptr);
-  OptionBlock* o = s.App().Project()->curTarget->pOpts;
-  o->dbg.flags |= 1;
-  o->dbg.flags &= ~uint32_t(0x8);  // stays at the reset address
-  o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
-  o->dbg.str[1] = OptString::Pooled("-sim", kPoolScratch);
-  DebugSession& session = f->Debugger()->Session();
-  test::BoxAnswers boxes({QMessageBox::Ok});
-  ASSERT_TRUE(f->ExecuteCommand(32802));
-  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive() && !session.TargetExecuting(); }))
-      << (boxes.texts.empty() ? std::string("no message") : boxes.texts[0]);
-  DebugInterface* r = session.Record();
+  ASSERT_TRUE(StartAtReset() || skipped);
+  if (skipped) GTEST_SKIP() << "the example does not build here";
+  DebugSession& debug = f->Debugger()->Session();
+  DebugInterface* r = debug.Record();
   uint64_t at = 0;
   ASSERT_EQ(r->DbgEvalExpression(1, "&pattern_step", &at), 0);
 

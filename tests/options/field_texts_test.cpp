@@ -21,20 +21,14 @@
 #include "options/pages/flash_page.h"
 #include "options/pages/option_page.h"
 #include "options/pages/properties_page.h"
-#include "options/sheet_fixture.h"
+#include "options/sheet_rows.h"
 #include "project/files/project_file.h"
 #include "project/model/project_records.h"
 
 namespace pm2 {
 namespace {
 
-struct SheetRow {
-  const char* name;
-  uint16_t toolset;
-  uint32_t x51;
-  int node;              // 0 target, 1 group, 2 the file edited
-  uint8_t fileType = 0;  // the edited file's type (the C file's type is 1)
-};
+using test::SheetRow;
 
 struct TextRow {
   const char* name;
@@ -55,26 +49,14 @@ void SetFieldText(QWidget* w, const std::string& text) {
   if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) edit->setPlainText(QString::fromLocal8Bit(text.c_str()));
 }
 
-class FieldTexts : public test::SheetFixture, public ::testing::WithParamInterface<SheetRow> {
+class FieldTexts : public test::SheetRowFixture {
  protected:
-  FieldTexts() : SheetFixture("/tmp/field_texts/demo.pm2") {}
-  void SetUp() override {
-    SheetFixture::SetUp();
-    const SheetRow& r = GetParam();
-    UseToolset(r.toolset, r.x51);
-    if (r.node == 2) m_file = AddFileToGroup(m_group, "edited.x", ".\\", r.fileType);
-  }
+  FieldTexts() : SheetRowFixture("/tmp/field_texts/demo.pm2") {}
   // A new project and sheet for the next case.
   void Fresh() {
     m_sheet.reset();
     m_session.reset();
     SetUp();
-  }
-  NodeRec* Node() const {
-    const int node = GetParam().node;
-    if (node == 0) return m_target;
-    if (node == 1) return m_group;
-    return m_file;
   }
   // The project saved and read back; the edited file is found again by
   // its name.
@@ -348,27 +330,7 @@ TEST_P(FieldTexts, NoOtherEditStoresAnUncheckedText) {
   }
 }
 
-const SheetRow kSheets[] = {
-    {"Q51Target", 0, 0, 0},
-    {"Q51Group", 0, 0, 1},
-    {"Q51CFile", 0, 0, 2, kFileC},
-    {"Q51AsmFile", 0, 0, 2, kFileAsm},
-    {"Q51CustomFile", 0, 0, 2, kFileCustom},
-    {"Qx51Target", 0, 0x1020000, 0},
-    {"Banked51Target", 0, 0x8000, 0},
-    {"Mcs251Target", 1, 0, 0},
-    {"Mcs251Group", 1, 0, 1},
-    {"Q166Target", 2, 0, 0},
-    {"Q166Group", 2, 0, 1},
-    {"Q166CppFile", 2, 0, 2, kFileCpp},
-    {"Q166AsmFile", 2, 0, 2, kFileAsm},
-    {"ArmGnuTarget", 3, 0, 0},
-    {"ArmGnuCFile", 3, 0, 2, kFileC},
-    {"ArmGnuAsmFile", 3, 0, 2, kFileAsm},
-    {"ArmAdsTarget", 4, 0, 0},
-    {"ArmAdsGroup", 4, 0, 1},
-};
-INSTANTIATE_TEST_SUITE_P(Rows, FieldTexts, ::testing::ValuesIn(kSheets),
+INSTANTIATE_TEST_SUITE_P(Rows, FieldTexts, ::testing::ValuesIn(test::SheetRows()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // As a user meets them: a text typed while its field was offered, then the

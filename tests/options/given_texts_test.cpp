@@ -27,7 +27,7 @@
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/option_page.h"
 #include "toolkit/controls/browse_edit.h"
-#include "options/sheet_fixture.h"
+#include "options/sheet_rows.h"
 #include "project/edit/stored_setters.h"
 #include "project/files/project_file.h"
 #include "project/files/project_keys.h"
@@ -37,38 +37,7 @@ namespace pm2 {
 namespace given_texts_test {
 namespace {
 
-struct SheetRow {
-  const char* name;
-  uint16_t toolset;
-  uint32_t x51;
-  int node;              // 0 target, 1 group, 2 the file edited
-  uint8_t fileType = 0;  // the edited file's type
-};
-
-const SheetRow kSheets[] = {
-    {"Q51Target", 0, 0, 0},
-    {"Q51Group", 0, 0, 1},
-    {"Q51CFile", 0, 0, 2, kFileC},
-    {"Q51AsmFile", 0, 0, 2, kFileAsm},
-    {"Q51CustomFile", 0, 0, 2, kFileCustom},
-    {"QX51Target", 0, 0x1020000, 0},
-    {"Banked51Target", 0, 0x8000, 0},
-    {"Q251Target", 1, 0, 0},
-    {"Q251Group", 1, 0, 1},
-    {"Q251CFile", 1, 0, 2, kFileC},
-    {"Q166Target", 2, 0, 0},
-    {"Q166Group", 2, 0, 1},
-    {"Q166CFile", 2, 0, 2, kFileC},
-    {"Q166CppFile", 2, 0, 2, kFileCpp},
-    {"Q166AsmFile", 2, 0, 2, kFileAsm},
-    {"ArmGnuTarget", 3, 0, 0},
-    {"ArmGnuGroup", 3, 0, 1},
-    {"ArmGnuCFile", 3, 0, 2, kFileC},
-    {"ArmGnuAsmFile", 3, 0, 2, kFileAsm},
-    {"ArmAdsTarget", 4, 0, 0},
-    {"ArmAdsGroup", 4, 0, 1},
-    {"ArmAdsCFile", 4, 0, 2, kFileC},
-};
+using test::SheetRow;
 
 // A text of the edited node's block, by the key its file keeps it under.
 struct Slot {
@@ -147,14 +116,12 @@ const Variant kVariants[] = {
 // the text).
 const char* const kDerived[] = {"NX51COB", "NX51XDB"};
 
-class GivenTexts : public test::SheetFixture, public ::testing::WithParamInterface<SheetRow> {
+class GivenTexts : public test::SheetRowFixture {
  protected:
-  GivenTexts() : SheetFixture("/tmp/given_texts/demo.pm2") {}
+  GivenTexts() : SheetRowFixture("/tmp/given_texts/demo.pm2") {}
   void SetUp() override {
-    SheetFixture::SetUp();
+    SheetRowFixture::SetUp();
     const SheetRow& r = GetParam();
-    UseToolset(r.toolset, r.x51);
-    if (r.node == 2) m_file = AddFileToGroup(m_group, "edited.x", ".\\", r.fileType);
     m_slots = SlotsOf(NodeKind(), r.toolset, r.fileType);
   }
   void Fresh() {
@@ -162,12 +129,6 @@ class GivenTexts : public test::SheetFixture, public ::testing::WithParamInterfa
     m_session.reset();
     SheetFixture::TearDown();
     SetUp();
-  }
-  int NodeKind() const { return GetParam().node == 0 ? kKindTarget : GetParam().node == 1 ? kKindGroup : kKindFile; }
-  NodeRec* Node() const {
-    if (GetParam().node == 0) return m_target;
-    if (GetParam().node == 1) return m_group;
-    return m_file;
   }
   OptionBlock& Block() { return GetParam().node == 0 ? *m_target->pOpts : *GetNodeOptions(Node()); }
   OptString& Field(std::size_t slot) { return m_slots[slot].field(*m_target, Block()); }
@@ -399,12 +360,12 @@ TEST_P(GivenTexts, PastedOrTypedPastTheLimitRefusedNamingTheField) {
   EXPECT_GT(walked, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, GivenTexts, ::testing::ValuesIn(kSheets),
+INSTANTIATE_TEST_SUITE_P(Rows, GivenTexts, ::testing::ValuesIn(test::SheetRows()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<SheetRow> GroupRows() {
   std::vector<SheetRow> rows;
-  for (const SheetRow& r : kSheets)
+  for (const SheetRow& r : test::SheetRows())
     if (r.node == 1) rows.push_back(r);
   return rows;
 }

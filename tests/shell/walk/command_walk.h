@@ -15,7 +15,9 @@
 //   key:32720   the command's key (as the menus show it) pressed in the
 //               widget that has the keyboard, as a user presses it
 //   ctx:editor:Copy    the item of a window's context menu (editor,
-//                      project, output, watch, memory, disassembly, command)
+//                      project, output, watch, memory, disassembly, command;
+//                      project@target, project@group, project@file: the
+//                      project window's menu opened on such a row)
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   keys:Home,Shift+End  keys pressed in the active editor's text
 //   front:Blinky.c     the file's editor window made the active one, as its
@@ -40,12 +42,24 @@
 //   peer:0             a peer of the event interface asks for a build (0)
 //                      or a rebuild (1); the next window the walk meets is
 //                      held open until the peer has its answer
+//   attach             a peer of the event interface attached from now on
+//                      to the walk's end, taking the notifications a
+//                      long-lived client takes; at the end it must still
+//                      be answered (PeerStillAnswered)
+//   select:LED.c       the project window's item with that text clicked,
+//                      as a user selects it
+//   target:Board       the target chosen in the Build toolbar's target box
+//                      by the arrow keys, as a user chooses it
+//   menu:Tools:Lint    the item of a menu of the menu bar, the menu opened
+//                      by a click on its title (the items a menu gets as
+//                      it opens, the user tools, are there)
 //   32797!      the command, and the next step at once, before the event
 //               loop turns and the checks run
 #pragma once
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -54,6 +68,7 @@
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <filesystem>
@@ -79,15 +94,21 @@
 #include "project/files/project_file.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_accelerators.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/frame_keys.h"
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/std_btn.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
 #include "walk_ran_record.h"
@@ -100,8 +121,10 @@ namespace pm2::test {
 // sanitizer's death callback, so a crash names its road. Never destroyed:
 // a leak report comes after the program's own ends have run.
 inline std::string& WalkUnderWay() {
-  static std::string& text = *new std::string;
-  return text;
+  // Never destroyed: the leak check at the program's exit may die and
+  // print it after the static objects are gone.
+  static std::string* text = new std::string;
+  return *text;
 }
 inline void PrintWalkUnderWay() {
   std::fprintf(stderr, "\n*** the walk died in %s\n", WalkUnderWay().c_str());
@@ -132,11 +155,12 @@ inline bool TakesAwayTheState(CommandId id) {
 // Cursor) are among them: a session stopped at main stays there for the
 // sweep, and the running target has states of its own; so are Step Into,
 // Reset CPU and Set Program Counter, which move the point it stands at
-// away from main.
+// away from main; so is Remove Item, which takes the selected file or group
+// out of the project.
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
-      32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit};
+      32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit, cmd::kRemoveItem};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
 
@@ -230,6 +254,7 @@ inline const std::vector<ExpectedMessage>& ExpectedMessages() {
       {"cannot be converted", "the note after every import of a first-generation project"},
       {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
       {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
+      {"/Obj51/Board'", "the source browser of the two-target project's 51 target, chosen before a build of it"},
   };
   return rows;
 }
@@ -242,6 +267,18 @@ inline bool NamesATypedText(const std::string& message) {
       return true;
   }
   return message.find("a\nb") != std::string::npos;
+}
+
+// Runs `fn` as an event delivers it, as a user's click or key runs a
+// command: a window the command closes is then deleted once the event loop
+// turns, as after a user's command, not inside the next modal window's loop
+// (where a command run from outside any event left it to be deleted, in the
+// middle of whatever that window's command was doing). No other event is
+// taken up meanwhile.
+inline void AsAnEvent(const std::function<void()>& fn) {
+  QObject target;
+  QMetaObject::invokeMethod(&target, fn, Qt::QueuedConnection);
+  QCoreApplication::sendPostedEvents(&target, QEvent::MetaCall);
 }
 
 struct WalkCounts {
@@ -386,6 +423,21 @@ class CommandWalk {
       emit qApp->applicationStateChanged(Qt::ApplicationActive);
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
+    } else if (name == "attach") {
+      // Once: a state's road walked again keeps the peer it attached.
+      if (!m_attached && !AttachPeer()) return false;
+    } else if (name.rfind("select:", 0) == 0) {
+      HTREEITEM item = TreeItemWithText(name.substr(7));
+      if (!item || !ClickTreeItem(item, false)) return Fail("the project window shows no item '" + name.substr(7) + "'");
+      m_selected = name.substr(7);
+    } else if (name.rfind("target:", 0) == 0) {
+      if (!ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
+    } else if (name.rfind("menu:", 0) == 0) {
+      const size_t colon = name.find(':', 5);
+      if (colon == std::string::npos) return Fail("a menu step names no item");
+      m_answers.ChooseInNextMenu(name.substr(colon + 1));
+      ++counts.ran;
+      if (!OpenBarMenu(name.substr(5, colon - 5))) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
     } else if (name.rfind("keys:", 0) == 0) {
       // Keys pressed in the active editor's text, a click into it first.
       EditorView* view = m_frame->Editors().Active();
@@ -405,7 +457,7 @@ class CommandWalk {
       if (!sheet) return Fail("no editor window shows '" + name.substr(6) + "'");
       m_frame->MdiClient()->setActiveSubWindow(sheet);
     } else if (name.rfind("open:", 0) == 0) {
-      m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
+      AsAnEvent([&] { m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0); });
     } else if (name.rfind("ctx:", 0) == 0) {
       const size_t colon = name.find(':', 4);
       if (colon == std::string::npos) return Fail("a menu step names no item");
@@ -478,7 +530,9 @@ class CommandWalk {
     m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
-      if (!BackToTheFront()) return false;
+      // A sheet's OK or Cancel refills the project window and clears its
+      // selection: the user selects the item again before the next command.
+      if (!Reselect() || !BackToTheFront()) return false;
       // Copy (and Cut after it) act on a selection: the caret's line
       // selected first, as the user selects it, where the commands before
       // left none.
@@ -491,12 +545,15 @@ class CommandWalk {
       // A key the widget with the keyboard kept for itself (the find box's
       // own Ctrl+Z): the command from its menu, as the user then gives it.
       if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !Run(command + "/c")) return false;
-      if (m_answers.Given() == 0 || !m_frame->QueryCommand(id).enabled) continue;
+      if (m_answers.Given() == 0) continue;
+      if (!Reselect()) return false;
+      if (!m_frame->QueryCommand(id).enabled) continue;
       if (!Run(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
+      if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
     for (const std::string& target : MenuTargets()) {
@@ -506,7 +563,7 @@ class CommandWalk {
       std::set<std::string> ran;
       for (size_t before = size_t(-1), pass = 0; pass < 3 && ran.size() != before; ++pass) {
         before = ran.size();
-        if (!BackToTheFront()) return false;
+        if (!Reselect() || !BackToTheFront()) return false;
         const std::vector<MenuItem> items = ListMenu(target);
         for (const MenuItem& item : items) {
           ++counts.asked;
@@ -542,12 +599,23 @@ class CommandWalk {
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
+      // Where the road chose a row of the project window, another row now
+      // and then (a target, a group or a file).
+      if (!m_selected.empty() && !ProjectRows().empty()) choices.push_back("select:");
+      // Another target, where the project has several.
+      if (!OtherTargets().empty()) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
       // Now and then the session ended and started again.
       if (m_app->Project() && rng() % 30 == 0) step = "bp-session";
       if (step == "bp-session") {
+      } else if (step == "select:") {
+        const std::vector<std::string> rows = ProjectRows();
+        step += rows[rng() % rows.size()];
+      } else if (step == "target:") {
+        const std::vector<std::string> others = OtherTargets();
+        step += others[rng() % others.size()];
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
@@ -620,6 +688,12 @@ class CommandWalk {
       if (m_frame->QueryCommand(35047).check == 0 && !Run("35047/c")) return false;
       if (!Run(std::to_string(starter) + "!") || !Run("32797!") || !Run("32802")) return false;
       closed = !m_frame->isVisible();
+      // The stop given at once may come before the run is under way (Stop
+      // Running is greyed then), and the session's end is refused while the
+      // target runs: the target is stopped and the session ended as a user
+      // then ends it, so that the state can be brought back.
+      if (!closed && s.SessionActive() && (!Run("32797") || !Run("await-stop") || !Run("32802"))) return false;
+      closed = !m_frame->isVisible();
       if (!closed && !s.SessionActive() && !again()) return false;
     }
     return true;
@@ -656,11 +730,64 @@ class CommandWalk {
     return true;
   }
 
+  // At the walk's end the peer attached by "attach" is still answered: its
+  // WhoIs brings the program's identity, and it ends when its input does,
+  // having taken `peerEvents` notifications, its checks holding.
+  bool PeerStillAnswered() {
+    if (!m_attached) return true;
+    if (!AttachedPeerHolds()) return false;
+    // The session as it stands when the peer asks: what it was told before
+    // its answer came must agree.
+    DebugSession& session = m_frame->Debugger()->Session();
+    const bool active = session.SessionActive(), still = active && !session.TargetExecuting() && !session.DriverBusy();
+    m_attached->write("whois\n");
+    if (!WaitFor([&] {
+          return AttachedSaid("whois answered") || AttachedSaid("whois unanswered") ||
+                 m_attached->state() == QProcess::NotRunning;
+        }) ||
+        !AttachedSaid("whois answered"))
+      return Fail("the attached peer's WhoIs had no answer: " + m_attachedOut);
+    m_attached->closeWriteChannel();
+    if (!WaitFor([&] { return m_attached->state() == QProcess::NotRunning; }))
+      return Fail("the attached peer did not end with its input: " + m_attachedOut);
+    AttachedSaid("");
+    if (Tracing()) std::fprintf(stderr, "walk: the attached peer said:\n%s", m_attachedOut.c_str());
+    const size_t events = m_attachedOut.find("\nevents ");
+    if (m_attached->exitCode() != 0 || events == std::string::npos)
+      return Fail("the attached peer ended abnormally (exit " + std::to_string(m_attached->exitCode()) +
+                  "): " + m_attachedOut);
+    if (m_attachedOut.find("order: ") != std::string::npos)
+      return Fail("the attached peer was told things out of order: " + PeerTail());
+    // A session running is told started, one ended stopped; a target that
+    // stands still in it was told stopped after it was told running.
+    const std::string told = m_attachedOut.substr(0, m_attachedOut.find("\nwhois answered") + 1);
+    const size_t started = told.rfind("\ntold debugger started"), stopped = told.rfind("\ntold debugger stopped");
+    const bool toldActive = started != std::string::npos && (stopped == std::string::npos || stopped < started);
+    if (active != toldActive && (active || started != std::string::npos))
+      return Fail(std::string("the attached peer was told the session ") + (toldActive ? "runs" : "ended") +
+                  ", but it " + (active ? "runs" : "ended") + ": " + PeerTail());
+    // Each session the walk saw start (and end) since the peer attached was
+    // told (the walk sees no session that starts and ends within one step).
+    const int toldStarts = Occurrences(told, "\ntold debugger started\n"),
+              toldEnds = Occurrences(told, "\ntold debugger stopped\n");
+    if (toldStarts < m_sessionsSeen[0] || toldEnds < m_sessionsSeen[1])
+      return Fail("the attached peer was told of " + std::to_string(toldStarts) + " sessions started and " +
+                  std::to_string(toldEnds) + " ended; the walk saw " + std::to_string(m_sessionsSeen[0]) +
+                  " start and " + std::to_string(m_sessionsSeen[1]) + " end: " + PeerTail());
+    const size_t ran = told.rfind("\ntold execution started"), halted = told.rfind("\ntold execution stopped");
+    if (still && ran != std::string::npos && ran > started && (halted == std::string::npos || halted < ran))
+      return Fail("the attached peer was told the target runs, but it stands still: " + PeerTail());
+    peerEvents = std::atoi(m_attachedOut.c_str() + events + 8);
+    m_attached.reset();
+    return true;
+  }
+
   WalkCounts counts;
   // Starts the program again after Exit closed its frame (as the user
   // starts it again on the same folder): the new session, or null.
   std::function<Session*()> restart;
   bool keyReached = false;  // the last key step's key reached its command
+  int peerEvents = -1;  // what the attached peer took, once it ended
   std::string fault;
   bool closed = false;  // Exit closed the frame
   // Whether a build the state holds runs (its compiler waits): the checks
@@ -691,7 +818,7 @@ class CommandWalk {
   }
   void Execute(CommandId id, const std::string& step) {
     NoteRan(id, step);
-    m_frame->ExecuteCommand(id);
+    AsAnEvent([&] { m_frame->ExecuteCommand(id); });
   }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.
@@ -714,6 +841,31 @@ class CommandWalk {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
   }
+  // What a step that did not end left running, for its failure: the busy
+  // state, the modal window, the build's last lines and the processes.
+  std::string WhatRuns() {
+    std::string out = std::string("busy ") + (m_app->HasState(kStateBusy) ? "yes" : "no");
+    if (QWidget* modal = QApplication::activeModalWidget())
+      out += ", modal window " + std::string(modal->metaObject()->className()) + " '" +
+             modal->windowTitle().toStdString() + "'";
+    const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
+    out += ", the build's last lines:";
+    for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
+    out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    // Whether what the build's thread posted waits for the event loop: the
+    // posted events sent by hand, the busy state asked again.
+    QCoreApplication::sendPostedEvents();
+    out += std::string("\n  after the posted events were sent by hand: busy ") +
+           (m_app->HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
+           std::to_string(QThread::currentThread()->loopLevel());
+    // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
+    if (std::getenv("PM2_WALK_STACKS")) {
+      const std::string gdb = "gdb -p " + std::to_string(::getpid()) +
+                              " -batch -ex 'thread apply all bt 30' >&2 2>/dev/null";
+      (void)std::system(gdb.c_str());
+    }
+    return out;
+  }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
   static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
   bool Fail(const std::string& why) {
@@ -722,23 +874,14 @@ class CommandWalk {
     return false;
   }
 
-  // The windows a step closed (deleted later) go as the program's own
-  // event loop lets them go once a command has returned. The walk turns
-  // the loop outside any exec(), where only the next modal window's loop
-  // would delete them: in the middle of what that window asked (a close's
-  // "Save changes?" while its caller walks the list of documents).
-  static void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
   bool Check() {
-    DeleteClosedWindows();
     if (!WaitFor([&] {
-          DeleteClosedWindows();
           return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
-      return Fail("a build, a tool or a window did not end");
+      return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
       return Fail("the peer did not end");
-    if (!PeerAnswered()) return false;
+    if (!PeerAnswered() || !AttachedPeerHolds()) return false;
     if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
     if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
     // A window that did not answer for this long while the step ran hangs,
@@ -751,13 +894,20 @@ class CommandWalk {
     }
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
     DebugSession& s = m_frame->Debugger()->Session();
+    // The sessions started and ended while a peer is attached, as far as
+    // the steps show them.
+    if (m_attached && s.SessionActive() != m_sessionWas) ++m_sessionsSeen[m_sessionWas ? 1 : 0];
+    m_sessionWas = s.SessionActive();
     std::vector<std::string> left;
     std::set<int> own;
     if (m_peer) own.insert(int(m_peer->processId()));
+    if (m_attached) own.insert(int(m_attached->processId()));
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
-          // A held build's compiler (and its own children) runs on.
-          if (Held()) left.clear();
+          // A build that runs explains its tools: a held one's compiler
+          // (and its own children) runs on, and any other build runs to
+          // its end (a later step sees what it left).
+          if (Held() || m_app->HasState(kStateBusy)) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
@@ -965,6 +1115,171 @@ class CommandWalk {
     return Fail("the peer's request had no answer (exit " + std::to_string(code) + "): " + out);
   }
 
+  // The peer attached for the rest of the walk (the step "attach"): its
+  // handlers are registered once it says "ready".
+  bool AttachPeer() {
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    m_attached = std::make_unique<QProcess>();
+    m_attached->start(QString(PM2_WALK_PEER), {QString::fromStdString(ns.suffix),
+                                               QString::fromStdString(ns.runtimeDir), QString("attach")});
+    if (!m_attached->waitForStarted()) return Fail("the attached peer did not start");
+    if (!WaitFor([&] { return AttachedSaid("ready") || m_attached->state() == QProcess::NotRunning; }) ||
+        !AttachedSaid("ready"))
+      return Fail("the attached peer did not attach: " + m_attachedOut);
+    return true;
+  }
+  // Whether the attached peer printed the line (its output so far kept).
+  bool AttachedSaid(const std::string& line) {
+    if (m_attached) m_attachedOut += m_attached->readAllStandardOutput().toStdString();
+    return ("\n" + m_attachedOut).find("\n" + line + "\n") != std::string::npos;
+  }
+  // The attached peer is still there after each step: the program left no
+  // client of its interface behind, and the peer's own checks of the order
+  // of what it was told hold.
+  bool AttachedPeerHolds() {
+    if (!m_attached) return true;
+    AttachedSaid("");
+    if (m_attachedOut.find("order: ") != std::string::npos)
+      return Fail("the attached peer was told things out of order: " + m_attachedOut);
+    if (m_attached->state() == QProcess::NotRunning)
+      return Fail("the attached peer ended (exit " + std::to_string(m_attached->exitCode()) + "): " + m_attachedOut);
+    return true;
+  }
+
+  // The item the road selected in the project window selected again where
+  // the selection left it (a step, recorded on the road).
+  bool Reselect() {
+    if (m_selected.empty() || !m_app->Project() || !m_frame->ProjectBar()) return true;
+    HTREEITEM item = TreeItemWithText(m_selected);
+    if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app->m_pSelItem) return true;
+    return Run("select:" + m_selected);
+  }
+  // The texts of the project window's rows of the target, its groups and
+  // their files.
+  std::vector<std::string> ProjectRows() const {
+    std::vector<std::string> out;
+    if (!m_app->Project() || !m_frame->ProjectBar()) return out;
+    CPrjView* view = m_frame->ProjectBar()->View();
+    SECTreeCtrl* tree = view->Tree();
+    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
+      if (const NodeRec* r = view->RecordOf(i);
+          r && (r->kind != kKindFile || static_cast<const FileRec*>(r)->group)) {
+        // A text a road cannot carry (it ends a step, or a line) is left out.
+        const std::string text = SECTreeCtrl::DisplayLabel(tree->GetItemText(i));
+        if (!text.empty() && text.find_first_of(";\r\n") == std::string::npos) out.push_back(text);
+      }
+    return out;
+  }
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+  // The end of what the attached peer printed, for a failure.
+  std::string PeerTail() const {
+    return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
+  }
+  // The project window's item whose text is `text`, or null.
+  HTREEITEM TreeItemWithText(const std::string& text) const {
+    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
+    SECTreeCtrl* tree = m_frame->ProjectBar()->View()->Tree();
+    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
+      if (SECTreeCtrl::DisplayLabel(tree->GetItemText(i)) == text) return i;
+    return nullptr;
+  }
+  // The project window's row of a kind: "target" the target's, "file" the
+  // file the road selected (else the first file of a group), "group" that
+  // file's group (else the first group).
+  HTREEITEM ProjectRow(const std::string& kind) const {
+    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
+    CPrjView* view = m_frame->ProjectBar()->View();
+    SECTreeCtrl* tree = view->Tree();
+    auto isFile = [view](HTREEITEM i) {
+      const NodeRec* r = view->RecordOf(i);
+      return r && r->kind == kKindFile && static_cast<const FileRec*>(r)->group;
+    };
+    HTREEITEM file = TreeItemWithText(m_selected);
+    if (file && !isFile(file)) file = nullptr;
+    HTREEITEM group = nullptr;
+    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) {
+      const NodeRec* r = view->RecordOf(i);
+      if (!r) continue;
+      if (kind == "target" && r->kind == kKindTarget) return i;
+      if (!file && isFile(i)) file = i;
+      if (!group && r->kind == kKindGroup) group = i;
+    }
+    if (kind == "file") return file;
+    if (kind == "group") return file ? tree->GetParentItem(file) : group;
+    return nullptr;
+  }
+  // A click on the item's label (the right button: its context menu), its
+  // group opened first as a user opens it to see the item.
+  bool ClickTreeItem(HTREEITEM item, bool right) {
+    if (!item) return false;
+    SECTreeCtrl* tree = m_frame->ProjectBar()->View()->Tree();
+    tree->EnsureVisible(item);
+    QApplication::processEvents();
+    Rect r;
+    if (!tree->GetItemRect(tree->GetRowOfItem(item), &r, 2 /* the label */)) return false;
+    const QPoint at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (!right) {
+      QTest::mouseClick(tree, Qt::LeftButton, {}, at);
+      return tree->GetCaretItem() == item;
+    }
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, tree->mapToGlobal(at));
+    QApplication::sendEvent(tree, &e);
+    return true;
+  }
+  // The Build toolbar's target box while a user can choose in it.
+  QComboBox* TargetBox() const {
+    QComboBox* box = m_frame->Bars() ? m_frame->Bars()->TargetBox() : nullptr;
+    return box && box->isVisible() && box->isEnabled() ? box : nullptr;
+  }
+  // The targets the box offers besides the current one (none a road
+  // cannot carry).
+  std::vector<std::string> OtherTargets() const {
+    std::vector<std::string> out;
+    if (QComboBox* box = TargetBox())
+      for (int i = 0; i < box->count(); ++i) {
+        const std::string name = box->itemText(i).toStdString();
+        if (i != box->currentIndex() && !name.empty() && name.find_first_of(";\r\n") == std::string::npos)
+          out.push_back(name);
+      }
+    return out;
+  }
+  // The target chosen in the box by the arrow keys (each target passed on
+  // the way is chosen in turn, as the keys choose it).
+  bool ChooseTarget(const std::string& name) {
+    QComboBox* box = TargetBox();
+    const int index = box ? box->findText(QString::fromStdString(name)) : -1;
+    if (index < 0) return false;
+    box->setFocus();
+    while (TargetBox() == box && box->currentIndex() != index) {
+      const int before = box->currentIndex();
+      QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+      if (box->currentIndex() == before) return false;
+    }
+    return true;
+  }
+  // A menu of the menu bar opened by a click on its title ('&' left out).
+  bool OpenBarMenu(const std::string& title) {
+    SECMenuBar* bar = m_frame->Bars() ? m_frame->Bars()->MenuBar() : nullptr;
+    if (!bar) return false;
+    const std::vector<MenuBarRow>& rows = bar->Model().Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      std::string plain;
+      for (char c : rows[i].title)
+        if (c != '&') plain += c;
+      if (plain != title || !rows[i].IsPopup()) continue;
+      const Rect r = bar->Button(int(i))->BtnRect();
+      QTest::mousePress(bar, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+      m_answers.AnswerShownMenu();
+      QApplication::processEvents();
+      return true;
+    }
+    return false;
+  }
+
   bool ArrowShown() const {
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
       if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
@@ -978,6 +1293,12 @@ class CommandWalk {
     std::vector<std::string> out;
     for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
+    // Once the road chose a row of the project window: its menu on the
+    // target's row, on a group's and on a file's (the file is the one
+    // chosen, and last, so the selection ends where the road left it).
+    if (!m_selected.empty())
+      for (const char* name : {"project@target", "project@group", "project@file"})
+        if (MenuWidget(name)) out.push_back(name);
     for (const auto& [kind, find] : Kinds())
       for (size_t i = 0; i < find().size(); ++i) out.push_back(kind + "#" + std::to_string(i));
     return out;
@@ -1009,6 +1330,7 @@ class CommandWalk {
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
     if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name.rfind("project@", 0) == 0) return ProjectRow(name.substr(8)) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
@@ -1036,7 +1358,12 @@ class CommandWalk {
     if (!w) return;
     const QPoint middle(w->width() / 2, w->height() / 2);
     if (name == "project") {
-      m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
+      AsAnEvent([&] { m_frame->ShowProjectContextMenu(w->mapToGlobal(middle)); });
+      return;
+    }
+    if (name.rfind("project@", 0) == 0) {
+      ClickTreeItem(ProjectRow(name.substr(8)), true);
+      m_answers.AnswerShownMenu();
       return;
     }
     if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
@@ -1090,6 +1417,11 @@ class CommandWalk {
   UntouchedFiles m_files;
   std::vector<std::string> m_road;
   std::unique_ptr<QProcess> m_peer;
+  std::unique_ptr<QProcess> m_attached;  // the peer attached by "attach"
+  std::string m_attachedOut;             // what it printed so far
+  std::string m_selected;                // the project window's item "select:" chose
+  bool m_sessionWas = false;             // a session ran after the last step's checks
+  int m_sessionsSeen[2] = {0, 0};        // sessions started and ended since the peer attached
   bool m_lastAtOnce = false;
   std::vector<std::string> m_carried, m_carriedBoxes;
   StallWatch m_stalls;

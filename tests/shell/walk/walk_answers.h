@@ -96,6 +96,7 @@ class WalkAnswers {
     m_given = 0;
     m_tries.clear();
     asked.clear();
+    boxes.clear();
   }
   int Given() const { return m_given; }
   // A command that keeps asking after this many answers is a fault.
@@ -125,7 +126,8 @@ class WalkAnswers {
 
   // What the windows said: their titles and texts, in order.
   std::vector<std::string> asked;
-  // The texts of the message boxes among them.
+  // The texts of the message boxes among them (both of the current mode's
+  // answers: a message a step expected is not judged again by the next).
   std::vector<std::string> boxes;
   // The pages visited and fields changed so far (for the walk's counts).
   int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
