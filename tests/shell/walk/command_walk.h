@@ -19,15 +19,24 @@
 //                      project@target, project@group, project@file: the
 //                      project window's menu opened on such a row)
 //   open:Blinky.c      the file opened in an editor, as a double click does
+//   keys:Home,Shift+End  keys pressed in the active editor's text
+//   front:Blinky.c     the file's editor window made the active one, as its
+//                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
+//   device:none        what the next device sheet's OK chooses
+//                      ("NXP/LPC2138"; "none": no device chosen)
 //   await-stop         wait for the debug session to stand still
 //   await-held         wait for the held build's compiler to run
+//   await-session      wait for a debug session to have started
 //   type:BS main, 3    typed into the Command page's line, then Enter
 //   bp-session         the session ended (when one runs), started and ended
 //                      again: the stored breakpoints (counts, conditions
 //                      and commands included) read back identical
 //   await-idle         nothing but the checks (which wait for a build or a
 //                      tool to end)
+//   restart            after Exit closed the frame: the program started
+//                      again on the same folder and settings (the project it
+//                      had open reopens), its start checks run
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
 //   peer:0             a peer of the event interface asks for a build (0)
@@ -53,11 +62,16 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -74,6 +88,7 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
+#include "editor/view/edit_keys_qt.h"
 #include "platform/ipc_namespace.h"
 #include "editor/ide/margin_view.h"
 #include "project/files/project_file.h"
@@ -81,6 +96,7 @@
 #include "shell/frame/frame_accelerators.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_keys.h"
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
@@ -89,18 +105,21 @@
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
 #include "toolkit/menus/menu_bar.h"
 #include "toolkit/toolbars/std_btn.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_ran_record.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace pm2::test {
 
 // The walk under way, for a sanitizer's report or a crash: printed by the
-// sanitizer's death callback, so a crash names its road.
+// sanitizer's death callback, so a crash names its road. Never destroyed:
+// a leak report comes after the program's own ends have run.
 inline std::string& WalkUnderWay() {
   // Never destroyed: the leak check at the program's exit may die and
   // print it after the static objects are gone.
@@ -119,6 +138,17 @@ inline std::vector<CommandId> WalkCommands() {
   return {ids.begin(), ids.end()};
 }
 
+// The commands that take away what the state has open or set: the editor
+// in front (New, Open, Close, Close All) and the breakpoints (Disable All,
+// Kill All). The sweep runs them with those that leave the state, so the
+// commands that act on those meet them (the bookmarks after Toggle
+// Bookmark, Redo after Undo, Page Setup, Enable/Disable Breakpoint after
+// Insert/Remove Breakpoint).
+inline bool TakesAwayTheState(CommandId id) {
+  return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll || id == 35015 ||
+         id == 35016;
+}
+
 // The commands that take the walk out of its state: run after the rest
 // (and Exit last of all), so the sweep sees the state it was given. Those
 // that set a stopped target running (Go, Step Over, Step Out, Run to
@@ -131,8 +161,26 @@ inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
       32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit, cmd::kRemoveItem};
-  return kLeaving.count(id) || (id >= 32804 && id <= 32813);
+  return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
+
+// While it lives: whether a press of the key came to an editor's text
+// (the editor then runs the command its own keys name).
+class KeyArrival : public QObject {
+ public:
+  explicit KeyArrival(int key) : m_key(key) { qApp->installEventFilter(this); }
+  ~KeyArrival() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != m_key) return false;
+    const auto* around = qobject_cast<EditorView*>(to->parent());
+    if (qobject_cast<EditorView*>(to) || (around && around->viewport() == to)) atEditor = true;
+    return false;
+  }
+  bool atEditor = false;
+
+ private:
+  int m_key;
+};
 
 // The key the menus show for a command, or null.
 inline const ACCEL* KeyOf(CommandId id) {
@@ -240,6 +288,7 @@ struct WalkCounts {
   int random = 0;       // steps of the random road
   int keys = 0;         // commands reached by their keys
   int messages = 0;     // message boxes answered
+  int restarts = 0;     // starts again after Exit on the road
 };
 
 class CommandWalk {
@@ -248,7 +297,7 @@ class CommandWalk {
   // firstgen): the replay starts the same way.
   CommandWalk(CMainFrame* frame, ShellApp& app, WalkAnswers& answers, std::string state, std::string start,
               unsigned seed)
-      : m_frame(frame), m_app(app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
+      : m_frame(frame), m_app(&app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
         m_seed(seed), m_files(answers.folder()) {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
@@ -347,10 +396,27 @@ class CommandWalk {
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
       if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
+    } else if (name == "restart") {
+      // After Exit: the program started again on the same folder, and the
+      // project it reopened compares equal with the files Exit wrote.
+      if (m_frame->isVisible()) return Fail("the program is started again while its window is still open");
+      Session* again = restart ? restart() : nullptr;
+      if (!again) return Fail("the program did not start again");
+      m_frame = again->Frame();
+      m_app = &again->App();
+      ++counts.restarts;
+      if (!StartMatches()) return false;
+    } else if (name == "await-session") {
+      // A session started, its driver done (a driver may show no arrow).
+      DebugSession& s = m_frame->Debugger()->Session();
+      if (!WaitFor([&] { return s.SessionActive() && !s.DriverBusy(); })) return Fail("no debug session started");
     } else if (name == "await-idle") {
       // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
+      return true;
+    } else if (name.rfind("device:", 0) == 0) {
+      m_answers.nextDevice = name.substr(7);
       return true;
     } else if (name == "come-back") {
       // The user comes back to the program from another one.
@@ -372,6 +438,24 @@ class CommandWalk {
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       if (!OpenBarMenu(name.substr(5, colon - 5))) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
+    } else if (name.rfind("keys:", 0) == 0) {
+      // Keys pressed in the active editor's text, a click into it first.
+      EditorView* view = m_frame->Editors().Active();
+      if (!view) return Fail("no editor to press keys in");
+      view->setFocus();
+      for (const QString& key : QString::fromStdString(name.substr(5)).split(',')) {
+        const QKeySequence sequence(key);
+        if (sequence.isEmpty()) return Fail("no key '" + key.toStdString() + "'");
+        QTest::keyClick(view, sequence[0].key(), sequence[0].keyboardModifiers());
+      }
+    } else if (name.rfind("front:", 0) == 0) {
+      // The file's window made the active one, as its entry in the Window
+      // menu makes it.
+      QMdiSubWindow* sheet = nullptr;
+      for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+        if (!sheet && FileName(doc->Path()) == name.substr(6)) sheet = m_frame->Editors().SheetOf(doc);
+      if (!sheet) return Fail("no editor window shows '" + name.substr(6) + "'");
+      m_frame->MdiClient()->setActiveSubWindow(sheet);
     } else if (name.rfind("open:", 0) == 0) {
       AsAnEvent([&] { m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0); });
     } else if (name.rfind("ctx:", 0) == 0) {
@@ -380,6 +464,8 @@ class CommandWalk {
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       OpenMenu(name.substr(4, colon - 4));
+      if (m_answers.chosen)
+        RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
     } else if (name.rfind("key:", 0) == 0) {
       const CommandId id = CommandId(std::stoul(name.substr(4)));
       const ACCEL* a = KeyOf(id);
@@ -390,15 +476,36 @@ class CommandWalk {
       // main window.
       QWidget* to = QApplication::focusWidget();
       if (!to || !to->isVisible()) to = m_frame;
+      const bool enabled = m_frame->QueryCommand(id).enabled;
+      // Whether the key reached its command: an editor's own key that came
+      // to the editor (a field, the find bar's included, keeps its own
+      // Ctrl+Z), or one the frame took.
+      const bool editorKey =
+          FindKeyCommand(EditKeyFromQt(QtKeyOf(a->key)), EditModsFromQt(unsigned(QtModsOf(*a)))) == int(id);
+      KeyArrival arrival(QtKeyOf(a->key));
+      unsigned taken = 0;
+      FrameKeys* keys = m_frame->Keys();
+      const std::function<void(unsigned)> before = keys ? keys->onCommandKey : nullptr;
+      if (keys)
+        keys->onCommandKey = [&taken, before](unsigned c) {
+          taken = c;
+          if (before) before(c);
+        };
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
+      if (keys) keys->onCommandKey = before;
+      keyReached = (editorKey && arrival.atEditor) || taken == id;
+      if (enabled && keyReached) RanRecord::Line({"ran", m_state, std::to_string(id), step});
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
-      AsAnEvent([&] { m_frame->ExecuteCommand(id); });
+      Execute(id, step);
     }
     NoteOpenProject();
-    if (atOnce) return true;
+    if (atOnce) {
+      if (Tracing()) std::fprintf(stderr, "walk: %s (the next step at once)\n", step.c_str());
+      return true;
+    }
     const bool ok = Check();
     if (Tracing()) {
       DebugSession& s = m_frame->Debugger()->Session();
@@ -417,14 +524,27 @@ class CommandWalk {
   // context menu that is open to the user, the same way.
   bool Sweep() {
     int windows = 0;
+    // The editor in front when the sweep begins: brought to the front again
+    // before each command where one before it put another window there
+    // (the disassembly opened), as the user goes back to it.
+    m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
       // A sheet's OK or Cancel refills the project window and clears its
       // selection: the user selects the item again before the next command.
-      if (!Reselect()) return false;
+      if (!Reselect() || !BackToTheFront()) return false;
+      // Copy (and Cut after it) act on a selection: the caret's line
+      // selected first, as the user selects it, where the commands before
+      // left none.
+      if (id == cmd::kEditCopy && !m_frame->QueryCommand(id).enabled && m_frame->Editors().Active() &&
+          !Run("keys:Home,Shift+End"))
+        return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
       if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
+      // A key the widget with the keyboard kept for itself (the find box's
+      // own Ctrl+Z): the command from its menu, as the user then gives it.
+      if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !Run(command + "/c")) return false;
       if (m_answers.Given() == 0) continue;
       if (!Reselect()) return false;
       if (!m_frame->QueryCommand(id).enabled) continue;
@@ -437,16 +557,24 @@ class CommandWalk {
       if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
     }
     for (const std::string& target : MenuTargets()) {
-      if (!Reselect()) return false;
-      const std::vector<MenuItem> items = ListMenu(target);
-      for (const MenuItem& item : items) {
-        ++counts.asked;
-        // An item that runs a command that leaves the state (Run till
-        // Cursor line in the disassembly) waits for the random road.
-        if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
-        const std::string step = "ctx:" + target + ":" + item.text;
-        if (!Run(step + "/c")) return false;
-        if (m_answers.Given() > 0 && !Run(step)) return false;
+      // Listed again while its items enabled others (the listing back
+      // from the trace view, then a breakpoint set at its line): those run
+      // then.
+      std::set<std::string> ran;
+      for (size_t before = size_t(-1), pass = 0; pass < 3 && ran.size() != before; ++pass) {
+        before = ran.size();
+        if (!Reselect() || !BackToTheFront()) return false;
+        const std::vector<MenuItem> items = ListMenu(target);
+        for (const MenuItem& item : items) {
+          ++counts.asked;
+          // An item that runs a command that leaves the state (Run till
+          // Cursor line in the disassembly) waits for the random road.
+          if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id))) || !ran.insert(item.text).second)
+            continue;
+          const std::string step = "ctx:" + target + ":" + item.text;
+          if (!Run(step + "/c")) return false;
+          if (m_answers.Given() > 0 && !Run(step)) return false;
+        }
       }
     }
     return true;
@@ -455,12 +583,18 @@ class CommandWalk {
   // A random road of `steps` enabled commands and menu items, Exit, Close
   // Project and Stop Build among them. A command that starts something is
   // now and then followed at once by one that ends it (Stop Build, Close
-  // Project, Exit, the session's end, Stop Running). The road ends early
-  // where Exit closed the frame.
+  // Project, Exit, the session's end, Stop Running). Where Exit closed the
+  // frame with steps left, the program is started again (where the walk
+  // can: `restart`) and the road goes on.
   bool Random(int steps) {
     std::mt19937 rng(m_seed);
     const std::vector<CommandId> all = WalkCommands();
-    for (int n = 0; n < steps && !closed; ++n) {
+    for (int n = 0; n < steps && (!closed || restart); ++n) {
+      if (closed) {
+        if (!Run("restart")) return false;
+        closed = false;
+        continue;
+      }
       std::vector<std::string> choices;
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
@@ -474,7 +608,7 @@ class CommandWalk {
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
       // Now and then the session ended and started again.
-      if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
+      if (m_app->Project() && rng() % 30 == 0) step = "bp-session";
       if (step == "bp-session") {
       } else if (step == "select:") {
         const std::vector<std::string> rows = ProjectRows();
@@ -565,13 +699,29 @@ class CommandWalk {
     return true;
   }
 
+  // The commands that move a stopped target's program counter and leave it
+  // stopped (Set Program Counter at the disassembly's cursor, Reset CPU),
+  // where enabled: after the sweep, which they would have taken away from
+  // where the state stands.
+  bool MoveTheCounter() {
+    for (CommandId id : {35413u, 35020u})
+      if (!closed && m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c")) return false;
+    return true;
+  }
+
   // The commands that leave the state, answered with Cancel, then Exit:
   // the frame closes, or stays with the reason it gave.
   bool Tail() {
     // A held build runs on into Exit, which ends it (Stop Build is met on
     // the road).
     const bool held = Held();
+    // Those that move a stopped target's program counter (Set Program
+    // Counter at the disassembly's cursor, Reset CPU) first, while it still
+    // stands: the others run it or end its session.
+    std::vector<CommandId> ids = {35413, 35020};
     for (CommandId id : WalkCommands())
+      if (id != 35413 && id != 35020) ids.push_back(id);
+    for (CommandId id : ids)
       if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
           m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;
@@ -633,6 +783,10 @@ class CommandWalk {
   }
 
   WalkCounts counts;
+  // Starts the program again after Exit closed its frame (as the user
+  // starts it again on the same folder): the new session, or null.
+  std::function<Session*()> restart;
+  bool keyReached = false;  // the last key step's key reached its command
   int peerEvents = -1;  // what the attached peer took, once it ended
   std::string fault;
   bool closed = false;  // Exit closed the frame
@@ -647,6 +801,25 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+  // The sweep's editor brought to the front again where another window
+  // took its place (while the editor is still open).
+  bool BackToTheFront() {
+    if (m_front.empty() || (m_frame->Editors().Active() && FileName(m_frame->Editors().ActivePath()) == m_front))
+      return true;
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (FileName(doc->Path()) == m_front && m_frame->Editors().SheetOf(doc)) return Run("front:" + m_front);
+    return true;
+  }
+  // A command run as the step says, recorded (PM2_WALK_RAN) when enabled.
+  void NoteRan(CommandId id, const std::string& step) {
+    if (RanRecord::On() && m_frame->QueryCommand(id).enabled)
+      RanRecord::Line({"ran", m_state, std::to_string(id), step});
+  }
+  void Execute(CommandId id, const std::string& step) {
+    NoteRan(id, step);
+    AsAnEvent([&] { m_frame->ExecuteCommand(id); });
+  }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.
   std::string Ender(std::mt19937& rng) {
@@ -663,7 +836,7 @@ class CommandWalk {
     return end;
   }
   void NoteOpenProject() {
-    if (ProjectRec* p = m_app.Project()) {
+    if (ProjectRec* p = m_app->Project()) {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
@@ -671,7 +844,7 @@ class CommandWalk {
   // What a step that did not end left running, for its failure: the busy
   // state, the modal window, the build's last lines and the processes.
   std::string WhatRuns() {
-    std::string out = std::string("busy ") + (m_app.HasState(kStateBusy) ? "yes" : "no");
+    std::string out = std::string("busy ") + (m_app->HasState(kStateBusy) ? "yes" : "no");
     if (QWidget* modal = QApplication::activeModalWidget())
       out += ", modal window " + std::string(modal->metaObject()->className()) + " '" +
              modal->windowTitle().toStdString() + "'";
@@ -683,7 +856,7 @@ class CommandWalk {
     // posted events sent by hand, the busy state asked again.
     QCoreApplication::sendPostedEvents();
     out += std::string("\n  after the posted events were sent by hand: busy ") +
-           (m_app.HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
+           (m_app->HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
            std::to_string(QThread::currentThread()->loopLevel());
     // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
     if (std::getenv("PM2_WALK_STACKS")) {
@@ -703,7 +876,7 @@ class CommandWalk {
 
   bool Check() {
     if (!WaitFor([&] {
-          return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
+          return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
@@ -734,7 +907,7 @@ class CommandWalk {
           // A build that runs explains its tools: a held one's compiler
           // (and its own children) runs on, and any other build runs to
           // its end (a later step sees what it left).
-          if (Held() || m_app.HasState(kStateBusy)) left.clear();
+          if (Held() || m_app->HasState(kStateBusy)) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
@@ -751,7 +924,7 @@ class CommandWalk {
 
   // The target's stored breakpoints as the options file holds them.
   std::string StoredBreakpoints() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p) return {};
     std::istringstream options(BuildOptionsFileText(*p));
     std::string out;
@@ -782,13 +955,13 @@ class CommandWalk {
   }
   bool SessionIdle() {
     DebugSession& s = m_frame->Debugger()->Session();
-    return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget();
+    return !s.DriverBusy() && !m_app->HasState(kStateBusy) && !QApplication::activeModalWidget();
   }
   bool EndSession() {
     DebugSession& s = m_frame->Debugger()->Session();
-    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+    if (s.TargetExecuting()) Execute(32797, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.SessionActive(); })) return Fail("the session did not end");
     return true;
   }
@@ -802,7 +975,7 @@ class CommandWalk {
     *started = false;
     if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
     const size_t said = m_answers.boxes.size();
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return s.DriverBusy() || s.SessionActive() || m_answers.boxes.size() > said; }, 5000))
       return true;
     if (!WaitFor([&] { return SessionIdle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
@@ -824,6 +997,13 @@ class CommandWalk {
     for (const std::string& text : boxes) {
       messages.insert(text);
       if (m_expected || !SaysItFailed(text) || (m_typed && NamesATypedText(text))) continue;
+      // A file that is not there, named as such (the source browser's
+      // file no build has written since the output's name changed, a book
+      // the walk's own file dialog named).
+      if (const std::string head = "Can't open file '";
+          text.rfind(head, 0) == 0 && text.size() > head.size() + 1 && text.back() == '\'' &&
+          !std::filesystem::exists(text.substr(head.size(), text.size() - head.size() - 1)))
+        continue;
       bool known = false;
       for (const ExpectedMessage& e : ExpectedMessages()) known = known || text.find(e.part) != std::string::npos;
       if (!known) return Fail("a message says something failed: '" + text + "'");
@@ -837,7 +1017,7 @@ class CommandWalk {
   // as they are too, so a reader that damages a field shows at once. The
   // project files of a project not open (any more) keep their bytes.
   bool ProjectMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     std::vector<std::string> files;
     if (p) files = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
     // Each project open at some point of the step (or of the steps it
@@ -869,16 +1049,38 @@ class CommandWalk {
  public:
   // At the start, before any step: the project the program opened
   // compares equal with its files.
+  // The editor windows the project reopens take the places the frame
+  // gives them now (a window that fills the area fills the area of this
+  // start, one of them is the active one), and their records follow at
+  // once: the windows' states are left out.
   bool StartMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p) return true;
     const std::string names[] = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
-    const std::string memory[] = {BuildProjectFileText(*p), BuildOptionsFileText(*p)};
+    const std::string memory[] = {WithoutWindowPlaces(BuildProjectFileText(*p)),
+                                  WithoutWindowPlaces(BuildOptionsFileText(*p))};
     for (int i = 0; i < 2; ++i)
-      if (const std::string disk = UntouchedFiles::Read(names[i]); disk != "<missing>" && disk != memory[i])
+      if (const std::string read = UntouchedFiles::Read(names[i]), disk = WithoutWindowPlaces(read);
+          read != "<missing>" && disk != memory[i])
         return Fail("'" + names[i] + "' as the program read it at open differs from the project in memory: " +
                     FirstDifference(disk, memory[i], "in the file", "in memory"));
     return ProjectMatches();
+  }
+  // The text with its editor-window lines (a project file's "OPTFFF", an
+  // other file's "ExtF") cut to the file they name: the window's state
+  // (open, active, caret, top line, place) goes.
+  static std::string WithoutWindowPlaces(const std::string& text) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+      const size_t key = line.find_first_not_of(' ');
+      const size_t names = line.find('<'), end = line.rfind('>');
+      if (key != std::string::npos && (line.compare(key, 7, "OPTFFF ") == 0 || line.compare(key, 5, "ExtF ") == 0) &&
+          names != std::string::npos && end != std::string::npos && names < end)
+        line = line.substr(0, line.find(' ', key)) + " " + line.substr(names, end + 1 - names);
+      out += line + "\n";
+    }
+    return out;
   }
 
  private:
@@ -947,16 +1149,16 @@ class CommandWalk {
   // The item the road selected in the project window selected again where
   // the selection left it (a step, recorded on the road).
   bool Reselect() {
-    if (m_selected.empty() || !m_app.Project() || !m_frame->ProjectBar()) return true;
+    if (m_selected.empty() || !m_app->Project() || !m_frame->ProjectBar()) return true;
     HTREEITEM item = TreeItemWithText(m_selected);
-    if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app.m_pSelItem) return true;
+    if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app->m_pSelItem) return true;
     return Run("select:" + m_selected);
   }
   // The texts of the project window's rows of the target, its groups and
   // their files.
   std::vector<std::string> ProjectRows() const {
     std::vector<std::string> out;
-    if (!m_app.Project() || !m_frame->ProjectBar()) return out;
+    if (!m_app->Project() || !m_frame->ProjectBar()) return out;
     CPrjView* view = m_frame->ProjectBar()->View();
     SECTreeCtrl* tree = view->Tree();
     for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
@@ -979,7 +1181,7 @@ class CommandWalk {
   }
   // The project window's item whose text is `text`, or null.
   HTREEITEM TreeItemWithText(const std::string& text) const {
-    if (!m_app.Project() || !m_frame->ProjectBar()) return nullptr;
+    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
     SECTreeCtrl* tree = m_frame->ProjectBar()->View()->Tree();
     for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
       if (SECTreeCtrl::DisplayLabel(tree->GetItemText(i)) == text) return i;
@@ -989,7 +1191,7 @@ class CommandWalk {
   // file the road selected (else the first file of a group), "group" that
   // file's group (else the first group).
   HTREEITEM ProjectRow(const std::string& kind) const {
-    if (!m_app.Project() || !m_frame->ProjectBar()) return nullptr;
+    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
     CPrjView* view = m_frame->ProjectBar()->View();
     SECTreeCtrl* tree = view->Tree();
     auto isFile = [view](HTREEITEM i) {
@@ -1127,7 +1329,7 @@ class CommandWalk {
   }
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
-    if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name.rfind("project@", 0) == 0) return ProjectRow(name.substr(8)) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
     if (name == "memory") return Shown<MemoryPage>();
@@ -1173,23 +1375,42 @@ class CommandWalk {
       }
       if (row.isValid()) view->setCurrentIndex(row);
     }
-    // The margin: a right click at the editor's left edge.
-    const QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    // The margin: a right click at the editor's left edge; the
+    // disassembly: on the instruction nearest its middle, as a user points
+    // at one.
+    QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    if (auto* listing = dynamic_cast<DisassemblyView*>(w)) at = NearestInstruction(*listing, at);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
     m_answers.AnswerShownMenu();
+  }
+  // The middle of the listing's line of code nearest to `at` (`at` where
+  // none is shown).
+  static QPoint NearestInstruction(DisassemblyView& listing, QPoint at) {
+    const DisassemblyView::Geometry g = listing.Layout();
+    const int from = listing.LineAt(at);
+    if (from < 0) return at;
+    for (int away = 0; away <= g.visible; ++away)
+      for (int i : {from + away, from - away}) {
+        const QPoint there(at.x(), i * g.lineHeight + g.lineHeight / 2);
+        if (i >= 0 && listing.LineAt(there) == i && listing.Cache().Line(i).kind == kDisasmCode) return there;
+      }
+    return at;
   }
   std::vector<MenuItem> ListMenu(const std::string& name) {
     m_answers.ListNextMenu();
     OpenMenu(name);
     QApplication::processEvents();
     if (m_answers.menuSeen) ++counts.menus;
+    for (const MenuItem& item : m_answers.menuItems)
+      if (item.enabled && RanRecord::On())
+        RanRecord::Line({"listed", m_state, name + ":" + item.text, std::to_string(item.id)});
     return m_answers.menuItems;
   }
 
   CMainFrame* m_frame;
-  ShellApp& m_app;
+  ShellApp* m_app;  // the program's application, a new one after each start again
   WalkAnswers& m_answers;
   std::string m_state, m_start;
   unsigned m_seed;
@@ -1208,6 +1429,7 @@ class CommandWalk {
   bool m_typed = false;     // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
+  std::string m_front;  // the file of the editor in front when the sweep began
 };
 
 }  // namespace pm2::test

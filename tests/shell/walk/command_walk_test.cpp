@@ -16,7 +16,9 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_walk.h"
@@ -96,6 +98,8 @@ constexpr const char* kHeldProject =
     "File 1,1,<./Main.c><Main.c> 0x0 \r\n\r\n\r\n"
     "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
 
+std::string UntouchedFilesText(const std::string& path) { return test::UntouchedFiles::Read(path); }
+
 // The held project's files written as the program writes them, so the
 // program reads at open what it would write.
 void WriteHeldProject(const std::string& dir) {
@@ -112,6 +116,18 @@ void WriteHeldProject(const std::string& dir) {
   }
   ResetAppState();
   PoolFreeAll();
+}
+
+// The example's simulator the installation's Scripted Test Driver, with no
+// script (a driver of its own that offers the performance analyser), as
+// the Debug page's OK stores the choice.
+void UseScriptedDriver(const std::string& dir) {
+  for (const char* name : {"Blinky.pm2", "Blinky.Opt"}) {
+    std::string text = UntouchedFilesText(dir + name);
+    const std::string gdb = "(GDBDRV.DLL)(-sim)";
+    if (const size_t at = text.find(gdb); at != std::string::npos) text.replace(at, gdb.size(), "(TESTDRV.DLL)()");
+    std::ofstream(dir + name, std::ios::binary | std::ios::trunc) << text;
+  }
 }
 
 // The project read and written again as the program writes it (its two
@@ -198,6 +214,7 @@ class WalkSession {
     test::CopyExample(std::string(std::getenv("PM2_TEST_SRC")) + "/examples/blinky", dir);
     fs::remove_all(dir + "Obj");
     if (kind == "looping") std::ofstream(dir + "Blinky.c", std::ios::binary) << kLoopingMain;
+    if (kind == "scripted") UseScriptedDriver(dir);
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
@@ -207,7 +224,8 @@ class WalkSession {
     test::AdoptOrphans();
     const std::string shared = root;
     root = OwnRoot(root, dir + "root/");
-    const bool example = kind == "example" || kind == "looping" || kind == "tool" || kind == "lint";
+    const bool example = kind == "example" || kind == "looping" || kind == "tool" || kind == "lint" ||
+                         kind == "scripted";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
@@ -230,7 +248,7 @@ class WalkSession {
                                 : kind == "held"    ? dir + "Board.pm2"
                                 : kind == "targets" ? dir + "Targets.pm2"
                                                     : "";
-    session = std::make_unique<test::Session>(*settings, project, root + "PM2/pelmora2");
+    session.emplace(*settings, project, root + "PM2/pelmora2");
   }
   ~WalkSession() {
     // A held tool still running is let go (its meeting is complete).
@@ -254,8 +272,24 @@ class WalkSession {
     std::error_code ec;
     if (!dir.empty()) fs::remove_all(dir, ec);
   }
+  // The program started again as a user starts it after Exit: its end run
+  // (its settings saved), then a start with the same settings file and no
+  // project named, so that the project it had open reopens. The new
+  // session, or null.
+  test::Session* Restart() {
+    if (!session) return nullptr;
+    session.reset();
+    settings.reset();
+    ResetAppState();
+    PoolFreeAll();
+    // Read as the program's main reads it before the start.
+    settings = std::make_unique<SettingsStore>(dir + "settings.ini");
+    if (!settings->Load()) return nullptr;
+    session.emplace(*settings, "", root + "PM2/pelmora2");
+    return Started() ? &*session : nullptr;
+  }
   // Started, with the frame the active window, as the user meets it.
-  bool Started() const {
+  bool Started() {
     if (!session || !session->started || !session->Frame()) return false;
     session->Frame()->activateWindow();
     return QTest::qWaitForWindowActive(session->Frame());
@@ -265,18 +299,26 @@ class WalkSession {
   void Hold(test::CommandWalk& walk) {
     if (kind != "held" && kind != "tool" && kind != "lint") return;
     const std::string meet = dir + "walk.meet";
-    ShellApp& app = session->App();
     // Only the first build whose compiler began is held: a build after it
-    // was stopped runs to its end, and the checks wait for that end.
-    walk.buildHeld = [meet, &app] { return app.HasState(kStateBusy) && test::HeldRunWaits(meet); };
+    // was stopped runs to its end, and the checks wait for that end. The
+    // application asked is the session's of the moment (a start again
+    // makes a new one).
+    walk.buildHeld = [this, meet] { return session && session->App().HasState(kStateBusy) && test::HeldRunWaits(meet); };
     walk.heldCompilerRuns = [meet] { return !test::MeetingStarts(meet).empty(); };
   }
-  // The walk's answers; a device sheet's OK chooses the example's device.
+  // The walk's answers; a device sheet's OK chooses the example's device
+  // (for the 51-family project a device of that family, as its user
+  // chooses one), or what a "device:" step named.
   test::WalkAnswers& Answers() {
     if (!answers) {
       answers = std::make_unique<test::WalkAnswers>(dir);
-      answers->beforeAccept = [](QDialog& d) {
-        if (auto* sheet = dynamic_cast<DeviceSheet*>(&d)) sheet->Selector()->SelectDevice("NXP", "LPC2138");
+      const std::string own = kind == "held" ? "Atmel/AT89C51" : "NXP/LPC2138";
+      answers->beforeAccept = [own, a = answers.get()](QDialog& d) {
+        auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+        if (!sheet) return;
+        const std::string device = a->nextDevice.empty() ? own : std::exchange(a->nextDevice, std::string());
+        const size_t slash = device.find('/');
+        if (slash != std::string::npos) sheet->Selector()->SelectDevice(device.substr(0, slash), device.substr(slash + 1));
       };
     }
     return *answers;
@@ -284,7 +326,9 @@ class WalkSession {
 
   std::string kind, root, dir;
   std::unique_ptr<SettingsStore> settings;
-  std::unique_ptr<test::Session> session;
+  // In place: a start again (Restart) makes the new session where the old
+  // one was, so what holds on to its application keeps holding it.
+  std::optional<test::Session> session;
   std::unique_ptr<test::WalkAnswers> answers;
 };
 
@@ -305,7 +349,6 @@ struct WalkState {
 // Through the frame's own commands: New Project (np.pm2, NXP > LPC2138,
 // the startup file copied), Components, Options for Target, Build, the
 // debug commands.
-constexpr const char* kToMain = "32720;32802;await-stop;open:LED.c";
 const WalkState kStates[] = {
     {"NoProject", "none", ""},
     {"NewProjectNotSaved", "none", "name:np.pm2;32702"},
@@ -313,7 +356,9 @@ const WalkState kStates[] = {
     {"ExampleOpen", "example", "open:Blinky.c"},
     {"ExampleAfterComponentsOk", "example", "32704;open:Blinky.c"},
     {"ExampleAfterOptionsOk", "example", "35051;open:Blinky.c"},
-    {"DebugStoppedAtMain", "looping", kToMain, true},
+    // Show Next Statement last: the user back at the line where the
+    // program stands, the caret on it.
+    {"DebugStoppedAtMain", "looping", "32720;32802;await-stop;open:LED.c;35072", true},
     {"TargetRunning", "looping", "32720;32802;await-stop;open:LED.c;32791"},
     {"StepRanOn", "looping", "32720;32802;await-stop;open:LED.c;32795;32795"},
     {"JustAfterStopRunning", "looping", "32720;32802;await-stop;open:LED.c;32791;32797"},
@@ -337,6 +382,12 @@ const WalkState kStates[] = {
     // Stopped at main with a peer of the event interface attached from the
     // start to the end.
     {"DebugWithAPeerAttached", "looping", "attach;32720;32802;await-stop;open:LED.c", true},
+    // The same build stopped: a 51-family project (whose tools write the
+    // source browser's file) with nothing running.
+    {"BuildStopped", "held", "open:Main.c;32720;await-held;32721"},
+    // A session of the Scripted Test Driver (no script): a driver that
+    // offers the performance analyser and the memory map.
+    {"ScriptedDriverSession", "scripted", "open:Blinky.c;32720;32802;await-session"},
 };
 
 bool NeedsDebugTools(const WalkState& s) { return std::string(s.start) == "looping"; }
@@ -348,6 +399,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
   const int seeds = std::max(1, EnvNumber("PM2_WALK_SEEDS", 1));
   const unsigned first = unsigned(EnvNumber("PM2_WALK_SEED", 1));
   const int steps = EnvNumber("PM2_WALK_STEPS", 40);
+  test::RanRecord::Offered();
   for (int n = 0; n < seeds; ++n) {
     const unsigned seed = first + unsigned(n);
     WalkSession s(state.start);
@@ -356,6 +408,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     ASSERT_TRUE(s.Started());
     test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), state.name, state.start, seed);
     s.Hold(walk);
+    walk.restart = [&s] { return s.Restart(); };
     std::printf("walk: %s, seed %u\n", state.name, seed);
     ASSERT_TRUE(walk.StartMatches());
     ASSERT_TRUE(walk.RunRoad(state.road)) << "the state was not reached";
@@ -375,6 +428,7 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
           << "the sweep did not see the state it was given: active " << debug.SessionActive() << ", running "
           << debug.TargetExecuting() << ", pc " << std::hex << debug.Record()->pc << " (was " << where << ")";
     }
+    if (n == 0 && state.stopped && !walk.MoveTheCounter()) return;
     if (!walk.Random(steps)) return;
     if (!walk.PeerStillAnswered()) return;
     const bool exitOnTheRoad = walk.closed;
@@ -382,9 +436,10 @@ TEST_P(CommandWalkTest, EveryCommandThenARandomRoad) {
     const test::WalkAnswers& a = s.Answers();
     std::printf("walk: %s, seed %u: %d enable states asked, %d commands and items run (%d by their keys), "
                 "%d context menus, %d random steps, %d pages visited, %d fields changed, %d own buttons pressed, "
-                "%d message boxes, Exit %s\n",
+                "%d message boxes, %d starts again, Exit %s\n",
                 state.name, seed, walk.counts.asked, walk.counts.ran, walk.counts.keys, walk.counts.menus,
                 walk.counts.random, a.pagesVisited, a.fieldsChanged, a.buttonsPressed, walk.counts.messages,
+                walk.counts.restarts,
                 exitOnTheRoad ? "on the road closed the frame" : walk.closed ? "closed the frame" : "was refused");
     for (const std::string& text : walk.messages) std::printf("walk: message: %s\n", text.c_str());
     if (walk.peerEvents >= 0) std::printf("walk: the attached peer took %d notifications\n", walk.peerEvents);
@@ -457,6 +512,11 @@ std::vector<KnownRoad> KnownRoads() {
       // closed window was deleted inside Close All's question, under the
       // list it walked (a user's command leaves no such deletion behind).
       {"CloseThenCloseAllWithATextChanged", "example", "open:LED.c;35070;57600;57602;35129"},
+      // New Project with OK given in the device sheet before a device was
+      // chosen: its target, read back from the files the program wrote,
+      // had options of its own (written back as a block the project had
+      // not).
+      {"NewProjectWithoutADevice", "none", "name:np.pm2;device:none;32702"},
   };
   if (const char* replay = std::getenv("PM2_WALK_REPLAY"); replay && *replay) {
     const std::string text = replay;
@@ -476,6 +536,7 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
   ASSERT_TRUE(s.Started());
   test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, row.start, 0);
   s.Hold(walk);
+  walk.restart = [&s] { return s.Restart(); };
   ASSERT_TRUE(walk.StartMatches());
   EXPECT_TRUE(walk.RunRoad(row.road) && walk.PeerStillAnswered()) << walk.fault;
 }

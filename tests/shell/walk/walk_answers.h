@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ class WalkAnswers {
   std::function<bool()> holdUntil;
   // The name the next save dialog gets (else a new one).
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
+  // The device the next device sheet's OK chooses ("<vendor>/<device>";
+  // "none": none chosen, as a user who gives OK at once), else the
+  // state's own.
+  std::string nextDevice;
 
   // The mode of the next answers, and the count of answers given in it.
   void Start(Answer mode, int text = 0) {
@@ -109,6 +114,7 @@ class WalkAnswers {
     m_menuAction = MenuAction::kChoose;
     m_choose = text;
     menuSeen = false;
+    chosen.reset();
   }
 
   // A context menu shown by popup() (the call that opened it has
@@ -127,6 +133,8 @@ class WalkAnswers {
   int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
   std::vector<MenuItem> menuItems;
   bool menuSeen = false;
+  // The item chosen in the last menu a choice was asked of (enabled), if any.
+  std::optional<MenuItem> chosen;
   std::string folder() const { return m_folder; }
 
  private:
@@ -226,7 +234,11 @@ class WalkAnswers {
         if (!d->isVisible()) return;
       }
       if (beforeAccept) beforeAccept(*d);
-      d->accept();
+      // Its default button pressed, as Enter presses it (the button's own
+      // checks run: a list's Save takes the row chosen); accepted where it
+      // has none.
+      if (QPushButton* b = DefaultButton(*d)) b->click();
+      else d->accept();
       return;
     }
     w->close();
@@ -297,6 +309,13 @@ class WalkAnswers {
     }
   }
 
+  // The window's enabled default button, or null.
+  static QPushButton* DefaultButton(QDialog& d) {
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+      if (b->isDefault() && b->isVisible() && b->isEnabled() && b->window() == &d) return b;
+    return nullptr;
+  }
+
   // A save gets a new name in the folder; an open the first file there
   // the dialog's filter shows (a folder picker the folder itself).
   QString PathFor(QFileDialog& d) {
@@ -334,6 +353,9 @@ class WalkAnswers {
       menu->close();
       return;
     }
+    // The item the menu hands on (its own or a submenu's) is the one chosen.
+    QObject::connect(menu, &QMenu::triggered, menu,
+                     [this](QAction* a) { chosen = MenuItem{Text(a), true, a->data().toUInt()}; });
     m_menuAction = MenuAction::kNone;
     for (QAction* a : menu->actions())
       if (!a->isSeparator() && !a->menu() && a->isEnabled() && Text(a) == m_choose) {
