@@ -427,8 +427,11 @@ class CommandWalk {
       // Once: a state's road walked again keeps the peer it attached.
       if (!m_attached && !AttachPeer()) return false;
     } else if (name.rfind("select:", 0) == 0) {
+      // Where the project window is hidden there is nothing a user could
+      // click: the step is passed over.
       HTREEITEM item = TreeItemWithText(name.substr(7));
-      if (!item || !ClickTreeItem(item, false)) return Fail("the project window shows no item '" + name.substr(7) + "'");
+      if (TreeShown() && (!item || !ClickTreeItem(item, false)))
+        return Fail("the project window shows no item '" + name.substr(7) + "'");
       m_selected = name.substr(7);
     } else if (name.rfind("target:", 0) == 0) {
       if (!ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
@@ -601,7 +604,7 @@ class CommandWalk {
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
       // Where the road chose a row of the project window, another row now
       // and then (a target, a group or a file).
-      if (!m_selected.empty() && !ProjectRows().empty()) choices.push_back("select:");
+      if (!m_selected.empty() && TreeShown() && !ProjectRows().empty()) choices.push_back("select:");
       // Another target, where the project has several.
       if (!OtherTargets().empty()) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
@@ -1178,6 +1181,10 @@ class CommandWalk {
   // The end of what the attached peer printed, for a failure.
   std::string PeerTail() const {
     return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
+  }
+  // Whether the project window's tree is there to be clicked.
+  bool TreeShown() const {
+    return m_app->Project() && m_frame->ProjectBar() && m_frame->ProjectBar()->View()->Tree()->isVisible();
   }
   // The project window's item whose text is `text`, or null.
   HTREEITEM TreeItemWithText(const std::string& text) const {
