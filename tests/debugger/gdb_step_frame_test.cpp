@@ -127,6 +127,26 @@ TEST_F(GdbStepFrameTest, TheSessionEndsRightAfterStopRunningAndWhatTheDriverPost
   })) << f->Debugger()->CommandPage()->Text().toStdString();
 }
 
+// F5 and Esc pressed one right after the other, before the window takes up
+// what the run's start told (a user's two keys on a busy machine): each Esc
+// stops the run its F5 started, round after round, and the session then
+// ends. The Esc was lost when it came before gdb's report that the target
+// runs had been read: the target ran on, and the session's end was refused.
+TEST_F(GdbStepFrameTest, EscRightAfterF5StopsTheRunItStarted) {
+  std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  for (int round = 1; round <= 30; ++round) {
+    const uint64_t stops = s.Stops();
+    ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+    ASSERT_TRUE(f->ExecuteCommand(32797));  // Esc, with nothing handled in between
+    ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && s.Stops() > stops; }))
+        << "round " << round << ": the run went on\n" << Commands();
+  }
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  EXPECT_TRUE(test::WaitFor([&] { return !s.SessionActive(); })) << Commands();
+}
+
 // A program that writes its UART without end: most of its time it stands in
 // the driver's own stops at the UART stand-in's watchpoint (a step of its
 // line always). Each stop request, wherever it meets the program, ends with

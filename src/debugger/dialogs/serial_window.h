@@ -39,6 +39,8 @@ class SerialWindow : public QWidget {
   int TopRow() const { return m_top; }
   int HorizontalOffset() const { return m_offset; }
   int RowCount() const;
+  // Everything the window holds, scrolled out of sight or not.
+  const SerialTerminal& Terminal() const { return m_terminal; }
   // The window's block of the shared window settings: font, text and
   // background colour; laid out and drawn again.
   void ApplySettings(const SerialWindowBlock& block);

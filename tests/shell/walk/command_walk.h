@@ -26,6 +26,7 @@
 //   device:none        what the next device sheet's OK chooses
 //                      ("NXP/LPC2138"; "none": no device chosen)
 //   await-stop         wait for the debug session to stand still
+//   await-end          wait for the debug session to have ended
 //   await-held         wait for the held build's compiler to run
 //   await-session      wait for a debug session to have started
 //   type:BS main, 3    typed into the Command page's line, then Enter
@@ -39,6 +40,15 @@
 //                      had open reopens), its start checks run
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
+//   with:0x5A          the text the next step's window gets in its first
+//                      field (the value a menu item asks for)
+//   watch:1:sample, expand:1:sample, memory:1:&counter, serial:1:k,
+//   await-serial:1:key: k, await-memory:5A
+//                      typed into the debug windows, or waited for there
+//                      (walk_debug_input.h)
+//   ctx:code@counter:Add "counter" to Watch Window...>#1
+//                      a place of walk_places.h right-clicked, an item of
+//                      a submenu chosen; "...at*" names an item by its start
 //   peer:0             a peer of the event interface asks for a build (0)
 //                      or a rebuild (1); the next window the walk meets is
 //                      held open until the peer has its answer
@@ -102,6 +112,7 @@
 #include "toolkit/core/resources.h"
 #include "shell/project_window/prj_view.h"
 #include "shell/project_window/prj_win.h"
+#include "toolkit/docking/bar_styles.h"
 #include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
@@ -112,6 +123,8 @@
 #include "walk_answers.h"
 #include "walk_checks.h"
 #include "walk_ran_record.h"
+#include "walk_debug_input.h"
+#include "walk_places.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
@@ -160,7 +173,7 @@ inline bool TakesAwayTheState(CommandId id) {
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
-      32791,  32795,  32741,  32796,  32794,  35020,  35413,  cmd::kAppExit, cmd::kRemoveItem};
+      32791,  32795,  32741,  32796,  32794,  35020,  35413,  35414, cmd::kAppExit, cmd::kRemoveItem};
   return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
 
@@ -368,6 +381,7 @@ class CommandWalk {
       m_stalls.Restart();
       m_expected = false;
     }
+    m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
     NoteOpenProject();
     // A field given a text a user may leave there may be refused, with a
@@ -385,6 +399,15 @@ class CommandWalk {
                     ", running " + std::to_string(s.TargetExecuting()) + ", arrow " + std::to_string(ArrowShown()) +
                     "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
       }
+    } else if (name == "await-end") {
+      DebugSession& s = m_frame->Debugger()->Session();
+      if (!WaitFor([&] { return !s.SessionActive() && SessionIdle(); })) {
+        const std::string page = m_frame->Debugger()->CommandPage()
+                                     ? m_frame->Debugger()->CommandPage()->Text().toStdString()
+                                     : std::string("(no command page)");
+        return Fail("the debug session did not end (running " + std::to_string(s.TargetExecuting()) +
+                    "); the command page:\n" + page.substr(page.size() > 2000 ? page.size() - 2000 : 0));
+      }
     } else if (name.rfind("type:", 0) == 0) {
       // Typed into the Command page's line, then Enter, as a user types.
       auto* page = dynamic_cast<CommandWindow*>(m_frame->Debugger()->CommandPage());
@@ -392,6 +415,11 @@ class CommandWalk {
       page->Input()->setFocus();
       QTest::keyClicks(page->Input(), QString::fromStdString(name.substr(5)));
       QTest::keyClick(page->Input(), Qt::Key_Return);
+      if (Tracing()) {
+        const std::string said = page->Text().toStdString();
+        std::fprintf(stderr, "walk: the command page ends:\n%s\n",
+                     said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
+      }
     } else if (name == "bp-session") {
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
@@ -421,6 +449,40 @@ class CommandWalk {
     } else if (name == "come-back") {
       // The user comes back to the program from another one.
       emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    } else if (name.rfind("with:", 0) == 0) {
+      m_answers.GiveNext(name.substr(5));
+      return true;
+    } else if (name.rfind("watch:", 0) == 0 || name.rfind("expand:", 0) == 0 || name.rfind("memory:", 0) == 0 ||
+               name.rfind("serial:", 0) == 0) {
+      const std::string kind = name.substr(0, name.find(':'));
+      int n = 0;
+      std::string text;
+      if (!WalkDebugInput::Split(name.substr(kind.size() + 1), kind == "memory" ? 4 : kind == "serial" ? 3 : 2, &n,
+                                 &text))
+        return Fail("a step '" + kind + ":' names no window");
+      WalkDebugInput input(m_frame);
+      // After a step that closed the frame or ended the session (or began
+      // to, given at once) the windows are gone: the keys go nowhere.
+      const auto there = [&] {
+        return m_frame->isVisible() && m_frame->Debugger()->Session().SessionActive() && !m_followsAtOnce;
+      };
+      const bool wasThere = there();
+      const std::string why = kind == "watch"    ? input.TypeWatchRow(n, text)
+                              : kind == "expand" ? input.ExpandWatchRow(n, text)
+                              : kind == "memory" ? input.TypeMemoryAddress(n, text)
+                                                 : input.TypeSerial(n, text);
+      if (!why.empty() && wasThere && there()) return Fail(why);
+    } else if (name.rfind("await-serial:", 0) == 0) {
+      int n = 0;
+      std::string text;
+      WalkDebugInput input(m_frame);
+      if (!WalkDebugInput::Split(name.substr(13), 3, &n, &text)) return Fail("a step 'await-serial:' names no window");
+      if (!WaitFor([&] { return input.SerialHas(n, text); }))
+        return Fail("serial window #" + std::to_string(n) + " did not receive '" + text + "'");
+    } else if (name.rfind("await-memory:", 0) == 0) {
+      WalkDebugInput input(m_frame);
+      if (!WaitFor([&] { return input.MemoryShows(name.substr(13)); }))
+        return Fail("the memory window does not show '" + name.substr(13) + "'");
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
     } else if (name == "attach") {
@@ -510,6 +572,8 @@ class CommandWalk {
       return true;
     }
     const bool ok = Check();
+    // A text given for the step's window is not left for a later one.
+    m_answers.GiveNext("");
     if (Tracing()) {
       DebugSession& s = m_frame->Debugger()->Session();
       const auto& lines = m_frame->Output()->BuildPane()->Model().Lines();
@@ -526,11 +590,15 @@ class CommandWalk {
   // fields changed or its own buttons pressed; then every item of every
   // context menu that is open to the user, the same way.
   bool Sweep() {
-    int windows = 0;
+    // The context menus first, in the state as it was given (the commands
+    // hide and close windows), then those the commands brought.
     // The editor in front when the sweep begins: brought to the front again
     // before each command where one before it put another window there
     // (the disassembly opened), as the user goes back to it.
     m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
+    std::set<std::string> listed;
+    if (!SweepMenus(&listed)) return false;
+    int windows = 0;
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
       // A sheet's OK or Cancel refills the project window and clears its
@@ -544,22 +612,35 @@ class CommandWalk {
         return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
-      if (!Run((HasKey(id) ? "key:" + command : command) + "/c")) return false;
+      if (!SweepRun((HasKey(id) ? "key:" + command : command) + "/c")) return false;
       // A key the widget with the keyboard kept for itself (the find box's
       // own Ctrl+Z): the command from its menu, as the user then gives it.
-      if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !Run(command + "/c")) return false;
+      if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !SweepRun(command + "/c")) return false;
       if (m_answers.Given() == 0) continue;
       if (!Reselect()) return false;
       if (!m_frame->QueryCommand(id).enabled) continue;
-      if (!Run(command)) return false;
+      if (!SweepRun(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
       if (!Reselect()) return false;
-      if (m_frame->QueryCommand(id).enabled && !Run(command + changed)) return false;
+      if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
+    return SweepMenus(&listed);
+  }
+  // A step of the sweep, which keeps the state it was given: one that
+  // leaves it is named.
+  bool SweepRun(const std::string& step) {
+    if (!Run(step)) return false;
+    const std::string left = sweepKeeps ? sweepKeeps() : std::string();
+    return left.empty() || Fail("the sweep's step '" + step + "' left the state it was given: " + left);
+  }
+  // Every item of the context menu of each window open to the user,
+  // except those whose menu was listed before.
+  bool SweepMenus(std::set<std::string>* listed) {
     for (const std::string& target : MenuTargets()) {
+      if (listed->count(target)) continue;
       // Listed again while its items enabled others (the listing back
       // from the trace view, then a breakpoint set at its line): those run
       // then.
@@ -568,15 +649,21 @@ class CommandWalk {
         before = ran.size();
         if (!Reselect() || !BackToTheFront()) return false;
         const std::vector<MenuItem> items = ListMenu(target);
+        // A window an item before took away is listed once it is back.
+        if (m_answers.menuSeen) listed->insert(target);
         for (const MenuItem& item : items) {
           ++counts.asked;
           // An item that runs a command that leaves the state (Run till
           // Cursor line in the disassembly) waits for the random road.
           if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id))) || !ran.insert(item.text).second)
             continue;
+          // The bar's own entries that a window's menu begins with (Hide
+          // among them, which would take the places after it away) are
+          // walked on the bar itself.
+          if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
           const std::string step = "ctx:" + target + ":" + item.text;
-          if (!Run(step + "/c")) return false;
-          if (m_answers.Given() > 0 && !Run(step)) return false;
+          if (!SweepRun(step + "/c")) return false;
+          if (m_answers.Given() > 0 && !SweepRun(step)) return false;
         }
       }
     }
@@ -612,7 +699,11 @@ class CommandWalk {
       bool starter = false;
       // Now and then the session ended and started again.
       if (m_app->Project() && rng() % 30 == 0) step = "bp-session";
-      if (step == "bp-session") {
+      // Now and then, in a session, a text typed into a debug window.
+      const DebugSession& session = m_frame->Debugger()->Session();
+      if (step != "bp-session" && session.SessionActive() && rng() % 15 == 0)
+        step = WalkDebugInput::TypingStep(rng, session.TargetExecuting());
+      if (step == "bp-session" || WalkDebugInput::IsTyping(step)) {
       } else if (step == "select:") {
         const std::vector<std::string> rows = ProjectRows();
         step += rows[rng() % rows.size()];
@@ -797,6 +888,9 @@ class CommandWalk {
   // do not wait for its end, and its processes are explained; and whether
   // the held compiler has started.
   std::function<bool()> buildHeld, heldCompilerRuns;
+  // Why the state the sweep was given is no longer there ("" while it is):
+  // checked after each of its steps.
+  std::function<std::string()> sweepKeeps;
   // The texts of every message box met, for the walk's record.
   std::set<std::string> messages;
   // A window that does not answer for longer than this hangs.
@@ -925,24 +1019,68 @@ class CommandWalk {
     return true;
   }
 
-  // The target's stored breakpoints as the options file holds them.
-  std::string StoredBreakpoints() {
-    ProjectRec* p = m_app->Project();
-    if (!p) return {};
-    std::istringstream options(BuildOptionsFileText(*p));
+  // The target's stored breakpoints, watch rows and memory pages as an
+  // options file text holds them (the program's own, or one it wrote).
+  static std::string DebugListLines(const std::string& optionsText) {
+    std::istringstream options(optionsText);
     std::string out;
     for (std::string line; std::getline(options, line);)
-      if (line.find("OPTBB ") != std::string::npos) out += line + "\n";
+      for (const char* key : {"OPTBB ", "OPTWA ", "OPTMM "})
+        if (line.find(key) != std::string::npos) out += line + "\n";
+    return out;
+  }
+  std::string StoredBreakpoints() {
+    ProjectRec* p = m_app->Project();
+    return p ? DebugListLines(BuildOptionsFileText(*p)) : std::string();
+  }
+  // The watch rows and memory pages as the windows show them, and as the
+  // target keeps them: the same text for the same rows.
+  std::string ShownRows() {
+    std::string out;
+    DebugBarWindow* bar = nullptr;
+    for (QWidget* w : QApplication::allWidgets())
+      if (auto* b = dynamic_cast<DebugBarWindow*>(w)) bar = b;
+    for (int list = 0; bar && list < 2; ++list)
+      for (const std::string& e : bar->Watch(list + 1)->Model().Expressions())
+        out += "watch " + std::to_string(list + 1) + " (" + e + ")\n";
+    if (MemoryWindow* memory = m_frame->Debugger()->Windows().Memory())
+      for (int n = 0; n < 4; ++n)
+        if (const std::string text = memory->Page(n)->SavedText(); !text.empty())
+          out += "memory " + std::to_string(n + 1) + " " + std::to_string(memory->Page(n)->SavedFormat()) + " (" +
+                 text + ")\n";
+    return out;
+  }
+  std::string KeptRows(bool withMemory) {
+    std::string out;
+    ProjectRec* p = m_app->Project();
+    const TargetRec* t = p ? p->curTarget : nullptr;
+    for (int list = 0; t && list < 2; ++list)
+      for (const WatchRec* r = t->watches[list]; r; r = r->next)
+        out += "watch " + std::to_string(list + 1) + " (" + r->expression.str() + ")\n";
+    for (int n = 0; t && withMemory && n < 4; ++n)
+      for (const MemWindowRec* r = t->memWindows[n]; r; r = r->next)
+        out += "memory " + std::to_string(n + 1) + " " + std::to_string(r->value) + " (" + r->expression.str() + ")\n";
     return out;
   }
   // A session ended (when one runs), then started and ended twice: the
-  // breakpoints stored after the second equal those after the first. The
-  // first may move a breakpoint from a line without code to the next line
-  // with code, where the driver sets it; from then on nothing changes (a
-  // pass count that ran down, a condition or command lost, would).
+  // breakpoints, watch rows and memory pages stored after the second equal
+  // those after the first. The first may move a breakpoint from a line
+  // without code to the next line with code, where the driver sets it;
+  // from then on nothing changes (a pass count that ran down, a condition
+  // or command lost, a watch row dropped, would). The rows the windows
+  // showed are those the session's end keeps, and Save All writes what is
+  // kept.
   bool SessionAgainKeepsBreakpoints() {
     DebugSession& s = m_frame->Debugger()->Session();
-    if (s.SessionActive() && !EndSession()) return false;
+    if (s.SessionActive()) {
+      const bool memory = m_frame->Debugger()->Windows().Memory() != nullptr;
+      const std::string shown = ShownRows();
+      if (!EndSession()) return false;
+      if (const std::string kept = KeptRows(memory); kept != shown)
+        return Fail("the session's end did not keep the rows its windows showed: " +
+                    FirstDifference(shown, kept, "shown", "kept"));
+      if (!SaveAllWritesTheLists()) return false;
+    }
     std::string stored[2];
     for (std::string& after : stored) {
       bool started = false;
@@ -952,8 +1090,23 @@ class CommandWalk {
     }
     if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints:\n%sthen:\n%s", stored[0].c_str(), stored[1].c_str());
     if (stored[1] != stored[0])
-      return Fail("a session's start and end changed the stored breakpoints: " +
+      return Fail("a session's start and end changed the stored breakpoints, watch rows or memory pages: " +
                   FirstDifference(stored[0], stored[1], "after one session", "after the next"));
+    return SaveAllWritesTheLists();
+  }
+  // File > Save All: the options file on disk holds the lists as kept.
+  bool SaveAllWritesTheLists() {
+    ProjectRec* p = m_app->Project();
+    if (!p || !m_frame->QueryCommand(cmd::kSaveAll).enabled) return true;
+    m_frame->ExecuteCommand(cmd::kSaveAll);
+    if (!WaitFor([&] { return SessionIdle(); })) return Fail("Save All did not end");
+    p = m_app->Project();
+    if (!p) return true;
+    const std::string kept = StoredBreakpoints();
+    const std::string written = DebugListLines(UntouchedFiles::Read(ProjectSiblingPath(*p, "Opt")));
+    if (written != kept)
+      return Fail("Save All did not write the breakpoints, watch rows and memory pages kept: " +
+                  FirstDifference(kept, written, "kept", "written"));
     return true;
   }
   bool SessionIdle() {
@@ -1297,7 +1450,9 @@ class CommandWalk {
   // then each shown window of the kinds below, numbered ("watch#1" is the
   // second watch tree: Locals, or a second Watch page).
   std::vector<std::string> MenuTargets() {
-    std::vector<std::string> out;
+    // The places with something selected come first: the windows' own
+    // menus include the bars' Hide, which takes them away.
+    std::vector<std::string> out = WalkPlaces(m_frame).Available();
     for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
     // Once the road chose a row of the project window: its menu on the
@@ -1361,6 +1516,11 @@ class CommandWalk {
   // of a list or tree); a menu shown by popup() rather than exec() is
   // answered as soon as it shows.
   void OpenMenu(const std::string& name) {
+    if (WalkPlaces::IsPlace(name)) {
+      WalkPlaces places(m_frame);
+      if (places.Open(name)) m_answers.AnswerShownMenu();
+      return;
+    }
     QWidget* w = MenuWidget(name);
     if (!w) return;
     const QPoint middle(w->width() / 2, w->height() / 2);
@@ -1413,6 +1573,12 @@ class CommandWalk {
     for (const MenuItem& item : m_answers.menuItems)
       if (item.enabled && RanRecord::On())
         RanRecord::Line({"listed", m_state, name + ":" + item.text, std::to_string(item.id)});
+    if (Tracing()) {
+      std::fprintf(stderr, "walk: the menu of %s:%s", name.c_str(), m_answers.menuSeen ? "" : " (none)");
+      for (const MenuItem& item : m_answers.menuItems)
+        std::fprintf(stderr, " [%s%s]", item.text.c_str(), item.enabled ? "" : " greyed");
+      std::fprintf(stderr, "\n");
+    }
     return m_answers.menuItems;
   }
 
@@ -1430,6 +1596,7 @@ class CommandWalk {
   bool m_sessionWas = false;             // a session ran after the last step's checks
   int m_sessionsSeen[2] = {0, 0};        // sessions started and ended since the peer attached
   bool m_lastAtOnce = false;
+  bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
   StallWatch m_stalls;
   bool m_expected = false;  // the step's messages may say something failed

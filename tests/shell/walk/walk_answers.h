@@ -88,6 +88,9 @@ class WalkAnswers {
   // "none": none chosen, as a user who gives OK at once), else the
   // state's own.
   std::string nextDevice;
+  // The text the next window's first field gets before its default answer
+  // (the value a user types into the entry a menu item asks for).
+  void GiveNext(std::string text) { m_giveNext = std::move(text); }
 
   // The mode of the next answers, and the count of answers given in it.
   void Start(Answer mode, int text = 0) {
@@ -233,6 +236,16 @@ class WalkAnswers {
         m_filling = false;
         if (!d->isVisible()) return;
       }
+      if (tries == 1 && !m_giveNext.empty()) {
+        for (QLineEdit* e : d->findChildren<QLineEdit*>())
+          if (e->isVisible() && e->isEnabled() && !e->isReadOnly()) {
+            e->setFocus();
+            e->selectAll();
+            e->insert(QString::fromUtf8(m_giveNext.c_str()));
+            break;
+          }
+        m_giveNext.clear();
+      }
       if (beforeAccept) beforeAccept(*d);
       // Its default button pressed, as Enter presses it (the button's own
       // checks run: a list's Save takes the row chosen); accepted where it
@@ -347,8 +360,7 @@ class WalkAnswers {
     }
     menuSeen = true;
     if (m_menuAction == MenuAction::kList) {
-      for (QAction* a : menu->actions())
-        if (!a->isSeparator() && !a->menu()) menuItems.push_back({Text(a), a->isEnabled(), a->data().toUInt()});
+      ListItems(*menu, "", true);
       m_menuAction = MenuAction::kNone;
       menu->close();
       return;
@@ -357,16 +369,52 @@ class WalkAnswers {
     QObject::connect(menu, &QMenu::triggered, menu,
                      [this](QAction* a) { chosen = MenuItem{Text(a), true, a->data().toUInt()}; });
     m_menuAction = MenuAction::kNone;
-    for (QAction* a : menu->actions())
-      if (!a->isSeparator() && !a->menu() && a->isEnabled() && Text(a) == m_choose) {
+    // An item of a submenu is named "<submenu>><item>": the submenu opened
+    // as a user opens it (its entry made current, then the Right key),
+    // then the item chosen in it.
+    QMenu* in = menu;
+    std::string rest = m_choose;
+    for (size_t cut; in && (cut = rest.find('>')) != std::string::npos;) {
+      QMenu* sub = nullptr;
+      for (QAction* a : in->actions())
+        if (a->menu() && a->isEnabled() && Text(a) == rest.substr(0, cut)) sub = a->menu();
+      if (!sub) break;
+      in->setActiveAction(sub->menuAction());
+      if (!sub->isVisible()) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(in, &right);
+      }
+      in = sub->isVisible() ? sub : nullptr;
+      rest = rest.substr(cut + 1);
+    }
+    for (QAction* a : in ? in->actions() : QList<QAction*>())
+      if (!a->isSeparator() && !a->menu() && a->isEnabled() && Named(Text(a), rest)) {
         // As a user chooses it: the item made current, then Enter, so the
         // menu's exec() returns it.
-        menu->setActiveAction(a);
+        in->setActiveAction(a);
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(menu, &press);
+        QApplication::sendEvent(in, &press);
         return;
       }
     menu->close();
+  }
+  // An item's text against the name a road gives it: the whole text, or
+  // its start followed by '*' (an item that names an address of the build).
+  static bool Named(const std::string& text, const std::string& name) {
+    if (!name.empty() && name.back() == '*') return text.rfind(name.substr(0, name.size() - 1), 0) == 0;
+    return text == name;
+  }
+  // The items of a menu and of its submenus (named "<submenu>><item>"),
+  // an item enabled only where its submenu is.
+  void ListItems(QMenu& menu, const std::string& prefix, bool enabled) {
+    for (QAction* a : menu.actions()) {
+      if (a->isSeparator()) continue;
+      if (a->menu()) {
+        ListItems(*a->menu(), prefix + Text(a) + ">", enabled && a->isEnabled());
+        continue;
+      }
+      menuItems.push_back({prefix + Text(a), enabled && a->isEnabled(), a->data().toUInt()});
+    }
   }
 
  public:
@@ -393,6 +441,7 @@ class WalkAnswers {
   MenuAction m_menuAction = MenuAction::kNone;
   std::string m_choose;
   std::string m_nextSave;
+  std::string m_giveNext;
 };
 
 }  // namespace pm2::test

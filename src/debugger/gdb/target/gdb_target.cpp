@@ -242,8 +242,23 @@ void GdbTarget::OnLog(const std::string& text) {
 }
 
 void GdbTarget::SetExecuting(bool on) {
+  std::lock_guard<std::mutex> lock(m_executingMutex);
+  if (!on) ++m_standsSeen;
   m_executing = on;
   if (m_events.executing) m_events.executing(on);
+}
+
+uint64_t GdbTarget::StandsSeen() {
+  std::lock_guard<std::mutex> lock(m_executingMutex);
+  return m_standsSeen;
+}
+
+void GdbTarget::RunAnswered(const MiRecord& answer, uint64_t standsBefore) {
+  if (answer.cls != "running") return;
+  std::lock_guard<std::mutex> lock(m_executingMutex);
+  if (m_standsSeen != standsBefore || m_unanswered) return;
+  m_executing = true;
+  if (m_events.executing) m_events.executing(true);
 }
 
 void GdbTarget::WaitEnded(WaitFor what, WaitEnd end) {
@@ -446,8 +461,10 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   m_stepMode = -1;
   // The program counter of the last stop is no answer once the target runs.
   m_pcKnown = false;
+  const uint64_t stands = StandsSeen();
   MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));
   if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+  RunAnswered(r, stands);
   return Ok(r);
 }
 

@@ -342,6 +342,13 @@ class GdbTarget {
   bool SetAccess(const std::string& setting);
   // The executing bit the IDE sees, and its mirror here.
   void SetExecuting(bool on);
+  // The times the target was seen to stand (SetExecuting(false)).
+  uint64_t StandsSeen();
+  // gdb answered a run "running": the target runs for the IDE at once
+  // (Stop Running is offered, a stop request is sent), not only once the
+  // reader has read gdb's report that follows the answer, unless it was
+  // seen to stand since `standsBefore` (a stop that came first).
+  void RunAnswered(const MiRecord& answer, uint64_t standsBefore);
   std::string TakeHeldConsole();
   // A console text with gdb's breakpoint numbers as the command page shows them.
   std::string ShownBreakpointNumbers(const std::string& text);
@@ -474,6 +481,8 @@ class GdbTarget {
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};
+  std::mutex m_executingMutex;
+  uint64_t m_standsSeen = 0;
   // gdb's log stream while the session starts: why a start failed.
   std::mutex m_logMutex;
   std::string m_startLog;

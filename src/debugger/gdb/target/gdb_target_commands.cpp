@@ -260,7 +260,11 @@ int GdbTarget::RunUntil(const std::string& location) {
   m_freeRun = true;
   m_stepMode = -1;
   const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
-  return run.ok() && Ok(m_gdb->Call("-exec-continue", kTimeoutMs), &err) ? 0 : Refuse("G: " + err);
+  if (!run.ok()) return Refuse("G: " + err);
+  const uint64_t stands = StandsSeen();
+  r = m_gdb->Call("-exec-continue", kTimeoutMs);
+  RunAnswered(r, stands);
+  return Ok(r, &err) ? 0 : Refuse("G: " + err);
 }
 
 int GdbTarget::AssignAndReposition(const std::string& assignment) {
