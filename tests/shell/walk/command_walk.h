@@ -125,6 +125,7 @@
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_places.h"
+#include "walk_project_window.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
@@ -491,18 +492,18 @@ class CommandWalk {
     } else if (name.rfind("select:", 0) == 0) {
       // Where the project window is hidden there is nothing a user could
       // click: the step is passed over.
-      HTREEITEM item = TreeItemWithText(name.substr(7));
-      if (TreeShown() && (!item || !ClickTreeItem(item, false)))
+      HTREEITEM item = Bars().ItemWithText(name.substr(7));
+      if (Bars().TreeShown() && (!item || !Bars().Click(item, false)))
         return Fail("the project window shows no item '" + name.substr(7) + "'");
       m_selected = name.substr(7);
     } else if (name.rfind("target:", 0) == 0) {
-      if (!ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
+      if (!Bars().ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
     } else if (name.rfind("menu:", 0) == 0) {
       const size_t colon = name.find(':', 5);
       if (colon == std::string::npos) return Fail("a menu step names no item");
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
-      if (!OpenBarMenu(name.substr(5, colon - 5))) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
+      if (!Bars().OpenBarMenu(name.substr(5, colon - 5), m_answers)) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
     } else if (name.rfind("keys:", 0) == 0) {
       // Keys pressed in the active editor's text, a click into it first.
       EditorView* view = m_frame->Editors().Active();
@@ -691,9 +692,9 @@ class CommandWalk {
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
       // Where the road chose a row of the project window, another row now
       // and then (a target, a group or a file).
-      if (!m_selected.empty() && TreeShown() && !ProjectRows().empty()) choices.push_back("select:");
+      if (!m_selected.empty() && Bars().TreeShown() && !Bars().ProjectRows().empty()) choices.push_back("select:");
       // Another target, where the project has several.
-      if (!OtherTargets().empty()) choices.push_back("target:");
+      if (!Bars().OtherTargets().empty()) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
@@ -705,10 +706,10 @@ class CommandWalk {
         step = WalkDebugInput::TypingStep(rng, session.TargetExecuting());
       if (step == "bp-session" || WalkDebugInput::IsTyping(step)) {
       } else if (step == "select:") {
-        const std::vector<std::string> rows = ProjectRows();
+        const std::vector<std::string> rows = Bars().ProjectRows();
         step += rows[rng() % rows.size()];
       } else if (step == "target:") {
-        const std::vector<std::string> others = OtherTargets();
+        const std::vector<std::string> others = Bars().OtherTargets();
         step += others[rng() % others.size()];
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
@@ -1306,25 +1307,9 @@ class CommandWalk {
   // the selection left it (a step, recorded on the road).
   bool Reselect() {
     if (m_selected.empty() || !m_app->Project() || !m_frame->ProjectBar()) return true;
-    HTREEITEM item = TreeItemWithText(m_selected);
+    HTREEITEM item = Bars().ItemWithText(m_selected);
     if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app->m_pSelItem) return true;
     return Run("select:" + m_selected);
-  }
-  // The texts of the project window's rows of the target, its groups and
-  // their files.
-  std::vector<std::string> ProjectRows() const {
-    std::vector<std::string> out;
-    if (!m_app->Project() || !m_frame->ProjectBar()) return out;
-    CPrjView* view = m_frame->ProjectBar()->View();
-    SECTreeCtrl* tree = view->Tree();
-    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
-      if (const NodeRec* r = view->RecordOf(i);
-          r && (r->kind != kKindFile || static_cast<const FileRec*>(r)->group)) {
-        // A text a road cannot carry (it ends a step, or a line) is left out.
-        const std::string text = SECTreeCtrl::DisplayLabel(tree->GetItemText(i));
-        if (!text.empty() && text.find_first_of(";\r\n") == std::string::npos) out.push_back(text);
-      }
-    return out;
   }
   static int Occurrences(const std::string& text, const std::string& part) {
     int n = 0;
@@ -1335,111 +1320,7 @@ class CommandWalk {
   std::string PeerTail() const {
     return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
   }
-  // Whether the project window's tree is there to be clicked.
-  bool TreeShown() const {
-    return m_app->Project() && m_frame->ProjectBar() && m_frame->ProjectBar()->View()->Tree()->isVisible();
-  }
-  // The project window's item whose text is `text`, or null.
-  HTREEITEM TreeItemWithText(const std::string& text) const {
-    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
-    SECTreeCtrl* tree = m_frame->ProjectBar()->View()->Tree();
-    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i))
-      if (SECTreeCtrl::DisplayLabel(tree->GetItemText(i)) == text) return i;
-    return nullptr;
-  }
-  // The project window's row of a kind: "target" the target's, "file" the
-  // file the road selected (else the first file of a group), "group" that
-  // file's group (else the first group).
-  HTREEITEM ProjectRow(const std::string& kind) const {
-    if (!m_app->Project() || !m_frame->ProjectBar()) return nullptr;
-    CPrjView* view = m_frame->ProjectBar()->View();
-    SECTreeCtrl* tree = view->Tree();
-    auto isFile = [view](HTREEITEM i) {
-      const NodeRec* r = view->RecordOf(i);
-      return r && r->kind == kKindFile && static_cast<const FileRec*>(r)->group;
-    };
-    HTREEITEM file = TreeItemWithText(m_selected);
-    if (file && !isFile(file)) file = nullptr;
-    HTREEITEM group = nullptr;
-    for (HTREEITEM i = tree->GetRootItem(); i; i = tree->GetNextItemInOrder(i)) {
-      const NodeRec* r = view->RecordOf(i);
-      if (!r) continue;
-      if (kind == "target" && r->kind == kKindTarget) return i;
-      if (!file && isFile(i)) file = i;
-      if (!group && r->kind == kKindGroup) group = i;
-    }
-    if (kind == "file") return file;
-    if (kind == "group") return file ? tree->GetParentItem(file) : group;
-    return nullptr;
-  }
-  // A click on the item's label (the right button: its context menu), its
-  // group opened first as a user opens it to see the item.
-  bool ClickTreeItem(HTREEITEM item, bool right) {
-    if (!item) return false;
-    SECTreeCtrl* tree = m_frame->ProjectBar()->View()->Tree();
-    tree->EnsureVisible(item);
-    QApplication::processEvents();
-    Rect r;
-    if (!tree->GetItemRect(tree->GetRowOfItem(item), &r, 2 /* the label */)) return false;
-    const QPoint at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    if (!right) {
-      QTest::mouseClick(tree, Qt::LeftButton, {}, at);
-      return tree->GetCaretItem() == item;
-    }
-    QContextMenuEvent e(QContextMenuEvent::Mouse, at, tree->mapToGlobal(at));
-    QApplication::sendEvent(tree, &e);
-    return true;
-  }
-  // The Build toolbar's target box while a user can choose in it.
-  QComboBox* TargetBox() const {
-    QComboBox* box = m_frame->Bars() ? m_frame->Bars()->TargetBox() : nullptr;
-    return box && box->isVisible() && box->isEnabled() ? box : nullptr;
-  }
-  // The targets the box offers besides the current one (none a road
-  // cannot carry).
-  std::vector<std::string> OtherTargets() const {
-    std::vector<std::string> out;
-    if (QComboBox* box = TargetBox())
-      for (int i = 0; i < box->count(); ++i) {
-        const std::string name = box->itemText(i).toStdString();
-        if (i != box->currentIndex() && !name.empty() && name.find_first_of(";\r\n") == std::string::npos)
-          out.push_back(name);
-      }
-    return out;
-  }
-  // The target chosen in the box by the arrow keys (each target passed on
-  // the way is chosen in turn, as the keys choose it).
-  bool ChooseTarget(const std::string& name) {
-    QComboBox* box = TargetBox();
-    const int index = box ? box->findText(QString::fromStdString(name)) : -1;
-    if (index < 0) return false;
-    box->setFocus();
-    while (TargetBox() == box && box->currentIndex() != index) {
-      const int before = box->currentIndex();
-      QTest::keyClick(box, box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
-      if (box->currentIndex() == before) return false;
-    }
-    return true;
-  }
-  // A menu of the menu bar opened by a click on its title ('&' left out).
-  bool OpenBarMenu(const std::string& title) {
-    SECMenuBar* bar = m_frame->Bars() ? m_frame->Bars()->MenuBar() : nullptr;
-    if (!bar) return false;
-    const std::vector<MenuBarRow>& rows = bar->Model().Rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-      std::string plain;
-      for (char c : rows[i].title)
-        if (c != '&') plain += c;
-      if (plain != title || !rows[i].IsPopup()) continue;
-      const Rect r = bar->Button(int(i))->BtnRect();
-      QTest::mousePress(bar, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-      m_answers.AnswerShownMenu();
-      QApplication::processEvents();
-      return true;
-    }
-    return false;
-  }
-
+  WalkProjectWindow Bars() const { return {m_frame, m_app}; }
   bool ArrowShown() const {
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
       if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
@@ -1492,7 +1373,7 @@ class CommandWalk {
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
     if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
-    if (name.rfind("project@", 0) == 0) return ProjectRow(name.substr(8)) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name.rfind("project@", 0) == 0) return Bars().Row(name.substr(8), m_selected) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
@@ -1529,7 +1410,7 @@ class CommandWalk {
       return;
     }
     if (name.rfind("project@", 0) == 0) {
-      ClickTreeItem(ProjectRow(name.substr(8)), true);
+      Bars().Click(Bars().Row(name.substr(8), m_selected), true);
       m_answers.AnswerShownMenu();
       return;
     }
