@@ -54,12 +54,12 @@ configure() {
     # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON compiles
     # each test program as one file and PM2_UNITY_LIBS=ON the files of each
     # library folder, PM2_WERROR=ON fails the build on a warning (CI, which
-    # builds everything once).
+    # builds everything once). PM2_OPTIMISE sets the level (-O2 by default).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
       -DPM2_BENCH_UNOPTIMISED="${PM2_BENCH_UNOPTIMISED:-OFF}" \
       -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
       -DPM2_WERROR="${PM2_WERROR:-OFF}" -DPM2_TEST_WHOLE_PROGRAMS="${PM2_TEST_WHOLE_PROGRAMS:-OFF}" \
-      -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
+      -DCMAKE_CXX_FLAGS_RELEASE="${PM2_OPTIMISE:--O2} -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="${PM2_OPTIMISE:--O2} -DNDEBUG" >/dev/null
   fi
 }
 

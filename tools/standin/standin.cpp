@@ -14,10 +14,11 @@
 // record FILE (appends the tool's name and its arguments, command files
 // expanded, as one line: tests that check what a build ran set
 // PM2_STANDIN="record FILE") |
-// meet FILE COUNT SECONDS (appends "start SOURCE" to FILE, then waits until
-// FILE holds COUNT start lines, at most SECONDS, and appends "end SOURCE"
-// as the tool ends: tests read from FILE whether runs overlapped, without
-// depending on how fast the machine is) |
+// meet FILE COUNT SECONDS (appends "start SOURCE PID" to FILE, then waits
+// until FILE holds COUNT start lines, at most SECONDS, and appends "end
+// SOURCE" as the tool ends: tests read from FILE whether runs overlapped,
+// without depending on how fast the machine is, and by the process id
+// whether the run that waits still lives) |
 // child SECONDS (starts a process of its own that lives SECONDS at most, as
 // a compiler driver starts its passes; the tool ends it as it ends, so a
 // stop that ends only the tool's own process leaves it behind)
@@ -208,7 +209,7 @@ void Directive(Run& r, const std::string& d) {
     double seconds = 0;
     in >> file >> count >> seconds;
     r.meetFile = file;
-    AppendLine(file, "start " + r.source);
+    AppendLine(file, "start " + r.source + " " + std::to_string(::getpid()));
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (StartLines(file) < count && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));

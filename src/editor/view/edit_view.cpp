@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QMetaMethod>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 
 #include "editor/view/edit_keys_qt.h"
@@ -386,8 +387,12 @@ void EditView::contextMenuEvent(QContextMenuEvent* e) {
     at = viewport()->mapFrom(this, e->pos());
     m_engine->PointToCaretNearest(at.x(), at.y());
   }
-  QMenu menu(this);
-  if (BuildContextMenu(menu)) menu.exec(viewport()->mapToGlobal(at));
+  // On the heap: what the menu's loop takes up (a close posted just before
+  // the click, Exit's) may close the window, and the view's children go
+  // with it; a menu on this frame's stack was then freed a second time.
+  QPointer<QMenu> menu = new QMenu(this);
+  if (BuildContextMenu(*menu)) menu->exec(viewport()->mapToGlobal(at));
+  delete menu;  // null when it went with the view
 }
 
 // ---- drag and drop ----

@@ -268,6 +268,12 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
       return io.error = kProjectFileBadContents;
     }
   }
+  // A target whose toolset is not chosen yet has no options, as a new one
+  // has none: its empty block only keeps it in the file. Kept, it would be
+  // written back as options of its own, and the project would differ from
+  // the one that was saved.
+  for (TargetRec* t = project->firstTarget; t; t = t->next)
+    if (t->toolset == kToolsetUndefined) t->pOpts = nullptr;
   return io.error;
 }
 

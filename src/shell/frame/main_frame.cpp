@@ -451,6 +451,9 @@ CommandUpdateContext CMainFrame::Context() const {
   c.sessionActive = m_app.Debug().SessionActive();
   c.targetExecuting = m_app.Debug().TargetExecuting();
   c.buildRunning = m_app.HasState(kStateBusy);
+  // The busy state covers the user tools and the lint runs too, which Stop
+  // Build does not stop: it would wait for their end, however long.
+  c.stopBlocked = m_tools && !m_tools->RunningTool().empty();
   ProjectRec* p = m_app.Project();
   c.hasProject = p != nullptr;
   if (p) {

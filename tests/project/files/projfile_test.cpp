@@ -499,24 +499,31 @@ TEST_F(ProjFileErrors, TargetWithoutOptionsIsRemovedWithAMessage) {
 }
 
 TEST_F(ProjFileErrors, NewProjectWithoutToolsetOpensAgainAfterSave) {
-  // A new project has one target whose toolset is not chosen yet; saving it
-  // and opening it again must keep that target and its files.
+  // A new project has one target whose toolset is not chosen yet (none, or
+  // a device whose tools are not installed); saving it and opening it again
+  // must keep that target and its files, and give it no options, as the
+  // new one had none: both files then read back as they were written.
   ScopedRecordingShell shell;
   ProjectRec* project = NewProject("Fresh", "/p/Fresh.pm2");
   ASSERT_NE(project, nullptr);
   ASSERT_EQ(project->firstTarget->toolset, kToolsetUndefined);
+  ASSERT_EQ(project->firstTarget->pOpts, nullptr);
   NumberProjectRecords(*project);
   const std::string text = BuildProjectFileText(*project);
+  const std::string options = BuildOptionsFileText(*project);
   const std::string targetName = project->firstTarget->name.str();  // the read frees scratch
 
   ProjectFileIo io;
-  ASSERT_EQ(0, ReadProjectText(io, "/p/Fresh.pm2", text, nullptr));
+  const std::string_view optionsView(options);
+  ASSERT_EQ(0, ReadProjectText(io, "/p/Fresh.pm2", text, &optionsView));
   EXPECT_TRUE(shell.shell.boxes.empty());
   ASSERT_NE(io.project->curTarget, nullptr);
   EXPECT_EQ(io.project->curTarget->name.str(), targetName);
   EXPECT_FALSE(io.project->curTarget->flags & kTargetDeleted);
+  EXPECT_EQ(io.project->curTarget->pOpts, nullptr);
   NumberProjectRecords(*io.project);
   EXPECT_EQ(BuildProjectFileText(*io.project), text);
+  EXPECT_EQ(BuildOptionsFileText(*io.project), options);
 }
 
 // Keys of the file that fill no field of a block are skipped in it.

@@ -377,8 +377,8 @@ TEST_F(ApplyDevice, ArmEndiannessFollowsEachDevice) {
   EXPECT_EQ(b.tGnu.OCMARAM, MemRangeRec());
 }
 
-// A target saved before its toolset was chosen comes back with an empty
-// block; the first device chosen after that still takes the first-device
+// A target saved before its toolset was chosen comes back as it was, with
+// no options; the first device chosen after that takes the first-device
 // step (byte order, browse, debug and flash bits) as for a new target.
 TEST_F(ApplyDevice, FirstDeviceAfterReopeningAnUndefinedTarget) {
   ProjectRec* p = OpenNewProject();
@@ -390,9 +390,10 @@ TEST_F(ApplyDevice, FirstDeviceAfterReopeningAnUndefinedTarget) {
   theApp().m_pProject = io.project;  // the read project is the open one (the new one's pool is gone)
   TargetRec* t = io.project->curTarget;
   ASSERT_NE(t, nullptr);
-  ASSERT_NE(t->pOpts, nullptr) << "the reader keeps the target with its empty block";
+  ASSERT_EQ(t->pOpts, nullptr) << "the reader gives the target no options, as a new one has none";
   ApplyDeviceOptions(t, kToolsetArmGnu,
                      Device("X", "BigOne", kFamilyArm, {{"CPU", "CLOCK(1) EBIG"}, {"FLASH", "ISP.EXE"}}));
+  ASSERT_NE(t->pOpts, nullptr);
   const OptionBlock& b = *t->pOpts;
   EXPECT_NE(b.lst.GLFLAGS & kGlFlagsBigEndian, 0u);
   EXPECT_TRUE(b.out.flags.BROWSE);

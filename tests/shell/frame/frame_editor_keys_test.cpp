@@ -1,7 +1,8 @@
 // The editor's own commands at the frame, reached the way a user reaches
 // them: their default keys in an editor window, the keyboard's way to the
-// context menu, Alt+F4 in the Go to Line dialog, and the shortcuts page that
-// lets a key be given to any command the frame carries out.
+// context menu, Alt+F4 in the Go to Line dialog, Exit given just before a
+// right click in the text, and the shortcuts page that lets a key be given
+// to any command the frame carries out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -158,6 +159,40 @@ TEST_F(FrameEditorKeysTest, ShiftF10AndTheMenuKeyOpenTheEditorsContextMenuAtTheC
     EXPECT_EQ(v->Engine().State().nCaretLine, caretLine);
     EXPECT_EQ(v->Engine().State().nCaretCol, caretCol);
   }
+}
+
+// Exit, and a right click in the text before the close it posts is taken
+// up: the close comes while the editor's context menu is open, and closes
+// the window the menu belongs to. The menu goes with it (it lived on the
+// stack of the click's handler and was freed there a second time: the
+// program crashed), and the program closes.
+TEST_F(FrameEditorKeysTest, ExitJustBeforeARightClickInTheTextCloses) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 3);
+  ASSERT_NE(v, nullptr);
+  QPointer<QWidget> text = v->viewport();
+  // A menu still open once the window has closed is closed (and counted),
+  // so the test goes on whatever the close did.
+  bool menuOutlived = false;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&menuOutlived, f] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu && !f->isVisible()) {
+      menuOutlived = true;
+      menu->close();
+    }
+  });
+  closer.start(0);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kAppExit));
+  const QPoint at(text->width() / 2, text->height() / 2);
+  QContextMenuEvent e(QContextMenuEvent::Mouse, at, text->mapToGlobal(at));
+  QApplication::sendEvent(text, &e);
+  EXPECT_TRUE(test::WaitFor([&] { return !f->isVisible(); }));
+  EXPECT_TRUE(text.isNull()) << "the editor window outlived the close";
+  EXPECT_FALSE(menuOutlived) << "the menu stayed open after the close had taken its window";
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 // Alt+F4 closes the window that has the keyboard: in the modeless Go to

@@ -23,10 +23,21 @@
 // include paths) and prints the status answer.
 // With mode "setgroup <group> <folder> <file>" it sets the group's files
 // (one, in that folder) and prints the status answer.
+// With mode "attach" it stays attached as a long-lived client does, taking
+// the build's, the debug session's and the target's notifications, and
+// prints "ready" once its handlers are registered. It prints each
+// notification ("told <what>") and checks that they keep their order (a
+// run started is stopped before the next one starts, a session started
+// ends before the next one starts), printing "order <what>" where not. For
+// each line "whois" on its input it asks WhoIs and prints "whois answered"
+// or "whois unanswered" (no identity within the hang bound); at the end of
+// its input it prints "events <n>" (the notifications it took) and ends.
 // Every request after the first WhoIs goes to the IDE's slot alone (to all
 // when no identity of the IDE came).
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <iostream>
 #include <cstdlib>
 #include <cstring>
 #include <chrono>
@@ -68,6 +79,79 @@ int TargetMessaging(test::IpcTestClient& c, int32_t ide) {
   }
 }
 
+// A client attached for as long as its input lasts.
+int Attached(test::IpcTestClient& c, int32_t ide) {
+  On<dtc_Debug::DebuggerStarted> started(c, [](auto&) { return std::string("debugger started"); });
+  On<dtc_Debug::DebuggerStopped> stopped(c, [](auto&) { return std::string("debugger stopped"); });
+  On<dtc_Debug::ExecutionStarted> running(c, [](auto&) { return std::string("execution started"); });
+  On<dtc_Debug::ExecutionStopped> halted(c, [](auto& e) { return "execution stopped " + e.m_strPc; });
+  On<dtc_Debug::StatusText> status(c, [](auto& e) { return "debug status " + e.m_strText; });
+  On<dtc_TargetMessaging::MsgFromTarget> message(c, [](auto&) { return std::string("from target"); });
+  On<dtc_TargetMessaging::Connected> connected(c, [](auto&) { return std::string("connected"); });
+  On<dtc_TargetMessaging::Disconnected> disconnected(c, [](auto&) { return std::string("disconnected"); });
+  On<dtc_Identify::Goodbye> goodbye(c, [](auto&) { return std::string("goodbye"); });
+  // The input's lines come through the inbox too, in order with the events.
+  std::thread input([&c] {
+    for (std::string line; std::getline(std::cin, line);) c.Inbox().Push("input " + line);
+    c.Inbox().Push("input end");
+  });
+  input.detach();
+  c.Say("ready");
+  int events = 0;
+  bool inSession = false, inRun = false;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point asked{};
+  bool asking = false;
+  for (;;) {
+    int wait = 60000;
+    if (asking) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          asked + std::chrono::milliseconds(test::kHangWaitMs) - Clock::now());
+      wait = int(std::max<long long>(0, left.count()));
+    }
+    const std::string s = c.Next(wait);
+    if (s == "timeout") {
+      if (asking) c.Say("whois unanswered");
+      asking = false;
+      continue;
+    }
+    if (s == "input end") break;
+    if (s == "input whois") {
+      c.Send(dtc_Identify::WhoIs(), ide);
+      asked = Clock::now();
+      asking = true;
+      continue;
+    }
+    if (s.rfind("input ", 0) == 0) continue;
+    if (s.rfind("identity ", 0) == 0) {
+      // Another client's identity is no answer.
+      if (asking && s.rfind("identity Pelmora2 ", 0) == 0) {
+        c.Say("whois answered");
+        asking = false;
+      }
+      continue;
+    }
+    ++events;
+    c.Say("told " + s);
+    // A run is told stopped before the next starts; the session's end ends
+    // its run. A client that started no session hears every stop while no
+    // other client started one.
+    if (s == "debugger started") {
+      if (inSession) c.Say("order: a session started while the one before had not ended");
+      inSession = true;
+    } else if (s == "debugger stopped") {
+      inSession = inRun = false;
+    } else if (s == "execution started") {
+      if (inRun) c.Say("order: a run started while the one before had not stopped");
+      inRun = true;
+    } else if (s.rfind("execution stopped ", 0) == 0) {
+      inRun = false;
+    }
+  }
+  c.Say("events " + std::to_string(events));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +170,7 @@ int main(int argc, char** argv) {
   c.Say(s);
   if (s.rfind("identity ", 0) != 0) return 4;
   if (std::string(argv[3]) == "target") return TargetMessaging(c, ide);
+  if (std::string(argv[3]) == "attach") return Attached(c, ide);
   if (std::string(argv[3]).rfind("whois ", 0) == 0) {
     const int n = std::atoi(argv[3] + 6);
     int k = 0;

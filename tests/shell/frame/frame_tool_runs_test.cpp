@@ -60,6 +60,38 @@ class ToolsFolderTest : public test::ExampleFrameTest {
     EXPECT_TRUE(WaitIdle(app));
     return BuildText(f);
   }
+  // The runs the user waits for that never end by themselves: a user tool
+  // and a lint run, each a shell that sleeps (the lint program the script in
+  // `tools`), and the question Exit asks while each runs.
+  struct SleeperRun {
+    const char* name;
+    std::function<bool(CMainFrame*, ProjectRec*)> start;
+    std::string asked;
+  };
+  static std::vector<SleeperRun> SleeperRuns(const std::string& tools) {
+    const std::string sleeper = tools + "lint.sh";
+    std::ofstream(sleeper) << "#!/bin/sh\nsleep 1000\n";
+    ::chmod(sleeper.c_str(), 0755);
+    return {
+        {"user tool", [](CMainFrame* f, ProjectRec*) { return RunFromPopup(f, 35095, 32930); },
+         ToolStillRunningText("/bin/sh")},
+        {"PC-Lint",
+         [sleeper](CMainFrame* f, ProjectRec* p) {
+           p->curTarget->OPTLE = PoolStrDupOrEmpty(sleeper.c_str(), kPoolProject);
+           p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
+           return f->ExecuteCommand(35105);
+         },
+         ToolStillRunningText("PC-Lint")},
+    };
+  }
+  // The user tool of SleeperRuns.
+  static void StoreSleeperTool(SettingsStore& settings) {
+    settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
+    settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
+    settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
+    settings.WriteProfileString("ToolM", "Mid0", "");
+    settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+  }
 };
 
 TEST_F(ToolsFolderTest, EveryProgramTheMenusStartRunsInTheProjectFolder) {
@@ -280,35 +312,12 @@ TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
   ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
   const std::string tools = dir.substr(0, dir.size() - 1) + "_sleeper/";
   fs::create_directories(tools);
-  const std::string sleeper = tools + "lint.sh";
-  std::ofstream(sleeper) << "#!/bin/sh\nsleep 1000\n";
-  ::chmod(sleeper.c_str(), 0755);
-  struct Row {
-    const char* name;
-    std::function<bool(CMainFrame*, ProjectRec*)> start;
-    std::string asked;
-  };
-  const std::vector<Row> rows = {
-      {"user tool", [](CMainFrame* f, ProjectRec*) { return RunFromPopup(f, 35095, 32930); },
-       ToolStillRunningText("/bin/sh")},
-      {"PC-Lint",
-       [&](CMainFrame* f, ProjectRec* p) {
-         p->curTarget->OPTLE = PoolStrDupOrEmpty(sleeper.c_str(), kPoolProject);
-         p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
-         return f->ExecuteCommand(35105);
-       },
-       ToolStillRunningText("PC-Lint")},
-  };
-  for (const Row& r : rows) {
+  for (const SleeperRun& r : SleeperRuns(tools)) {
     SCOPED_TRACE(r.name);
     ResetAppState();
     PoolFreeAll();
     SettingsStore settings(dir + "settings.ini");
-    settings.WriteProfileInt("ToolM", "Mfg0", 0x100);  // waited for, not independent
-    settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
-    settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
-    settings.WriteProfileString("ToolM", "Mid0", "");
-    settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+    StoreSleeperTool(settings);
     test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
     CMainFrame* f = s.Frame();
     ASSERT_NE(f, nullptr);
@@ -338,6 +347,44 @@ TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
     EXPECT_FALSE(s.App().HasState(kStateBusy));
     EXPECT_EQ(s.App().Project(), nullptr);
     for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
+  }
+  fs::remove_all(tools);
+}
+
+// Stop Build stops a build only: while a user tool or a lint run the user
+// waits for runs, it is greyed, and a press on it does nothing. It waited,
+// blind to the user's input, for the run's end (for ever, for a run that
+// never ends by itself), then cleared the busy state of the run that was
+// still there.
+TEST_F(ToolsFolderTest, StopBuildIsGreyedWhileAToolRuns) {
+  ASSERT_FALSE(fs::equivalent(fs::current_path(), dir)) << "the test must start elsewhere";
+  const std::string tools = dir.substr(0, dir.size() - 1) + "_sleeper/";
+  fs::create_directories(tools);
+  for (const SleeperRun& r : SleeperRuns(tools)) {
+    SCOPED_TRACE(r.name);
+    ResetAppState();
+    PoolFreeAll();
+    SettingsStore settings(dir + "settings.ini");
+    StoreSleeperTool(settings);
+    test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
+    CMainFrame* f = s.Frame();
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(s.App().Project(), nullptr);
+    ASSERT_TRUE(r.start(f, s.App().Project()));
+    ASSERT_TRUE(WaitFor([&] { return !ProcessesIn(dir).empty(); }));
+    ASSERT_TRUE(s.App().HasState(kStateBusy));
+    EXPECT_FALSE(f->QueryCommand(cmd::kStopBuild).enabled);
+    // The run ends at the event loop's next turn: a press that waits for it
+    // comes back then, and the test sees that it waited.
+    QObject turn;
+    QTimer::singleShot(0, &turn, [&] {
+      for (int pid : ProcessesIn(dir)) ::kill(pid, SIGKILL);
+    });
+    EXPECT_FALSE(f->ExecuteCommand(cmd::kStopBuild));
+    EXPECT_FALSE(ProcessesIn(dir).empty()) << "the press waited for the run's end";
+    EXPECT_TRUE(s.App().HasState(kStateBusy)) << "the run is still there";
+    EXPECT_TRUE(WaitIdle(s.App()));
+    EXPECT_TRUE(WaitFor([&] { return ProcessesIn(dir).empty(); })) << ::testing::PrintToString(ProcessesIn(dir));
   }
   fs::remove_all(tools);
 }

@@ -15,18 +15,29 @@
 //   key:32720   the command's key (as the menus show it) pressed in the
 //               widget that has the keyboard, as a user presses it
 //   ctx:editor:Copy    the item of a window's context menu (editor,
-//                      project, output, watch, memory, disassembly, command)
+//                      project, output, watch, memory, disassembly, command;
+//                      project@target, project@group, project@file: the
+//                      project window's menu opened on such a row)
 //   open:Blinky.c      the file opened in an editor, as a double click does
+//   keys:Home,Shift+End  keys pressed in the active editor's text
+//   front:Blinky.c     the file's editor window made the active one, as its
+//                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
+//   device:none        what the next device sheet's OK chooses
+//                      ("NXP/LPC2138"; "none": no device chosen)
 //   await-stop         wait for the debug session to stand still
 //   await-end          wait for the debug session to have ended
 //   await-held         wait for the held build's compiler to run
+//   await-session      wait for a debug session to have started
 //   type:BS main, 3    typed into the Command page's line, then Enter
 //   bp-session         the session ended (when one runs), started and ended
 //                      again: the stored breakpoints (counts, conditions
 //                      and commands included) read back identical
 //   await-idle         nothing but the checks (which wait for a build or a
 //                      tool to end)
+//   restart            after Exit closed the frame: the program started
+//                      again on the same folder and settings (the project it
+//                      had open reopens), its start checks run
 //   come-back          the program becomes the active one again (the user
 //                      comes back from another program)
 //   with:0x5A          the text the next step's window gets in its first
@@ -41,18 +52,36 @@
 //   peer:0             a peer of the event interface asks for a build (0)
 //                      or a rebuild (1); the next window the walk meets is
 //                      held open until the peer has its answer
+//   attach             a peer of the event interface attached from now on
+//                      to the walk's end, taking the notifications a
+//                      long-lived client takes; at the end it must still
+//                      be answered (PeerStillAnswered)
+//   select:LED.c       the project window's item with that text clicked,
+//                      as a user selects it
+//   target:Board       the target chosen in the Build toolbar's target box
+//                      by the arrow keys, as a user chooses it
+//   menu:Tools:Lint    the item of a menu of the menu bar, the menu opened
+//                      by a click on its title (the items a menu gets as
+//                      it opens, the user tools, are there)
 //   32797!      the command, and the next step at once, before the event
 //               loop turns and the checks run
 #pragma once
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -69,30 +98,42 @@
 #include "debugger/windows/memory_window.h"
 #include "debugger/windows/watch_window.h"
 #include "editor/ide/editor_view.h"
+#include "editor/view/edit_keys_qt.h"
 #include "platform/ipc_namespace.h"
 #include "editor/ide/margin_view.h"
 #include "project/files/project_file.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_accelerators.h"
+#include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
+#include "shell/frame/frame_keys.h"
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
+#include "shell/project_window/prj_view.h"
+#include "shell/project_window/prj_win.h"
 #include "toolkit/docking/bar_styles.h"
 #include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/controls/tree_ctrl.h"
 #include "toolkit/frames/control_bar.h"
+#include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/status_bar.h"
+#include "toolkit/menus/menu_bar.h"
+#include "toolkit/toolbars/std_btn.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_places.h"
+#include "walk_project_window.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace pm2::test {
 
 // The walk under way, for a sanitizer's report or a crash: printed by the
-// sanitizer's death callback, so a crash names its road.
+// sanitizer's death callback, so a crash names its road. Never destroyed:
+// a leak report comes after the program's own ends have run.
 inline std::string& WalkUnderWay() {
   // Never destroyed: the leak check at the program's exit may die and
   // print it after the static objects are gone.
@@ -111,19 +152,49 @@ inline std::vector<CommandId> WalkCommands() {
   return {ids.begin(), ids.end()};
 }
 
+// The commands that take away what the state has open or set: the editor
+// in front (New, Open, Close, Close All) and the breakpoints (Disable All,
+// Kill All). The sweep runs them with those that leave the state, so the
+// commands that act on those meet them (the bookmarks after Toggle
+// Bookmark, Redo after Undo, Page Setup, Enable/Disable Breakpoint after
+// Insert/Remove Breakpoint).
+inline bool TakesAwayTheState(CommandId id) {
+  return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll || id == 35015 ||
+         id == 35016;
+}
+
 // The commands that take the walk out of its state: run after the rest
 // (and Exit last of all), so the sweep sees the state it was given. Those
 // that set a stopped target running (Go, Step Over, Step Out, Run to
 // Cursor) are among them: a session stopped at main stays there for the
 // sweep, and the running target has states of its own; so are Step Into,
 // Reset CPU and Set Program Counter, which move the point it stands at
-// away from main.
+// away from main; so is Remove Item, which takes the selected file or group
+// out of the project.
 inline bool LeavesTheState(CommandId id) {
   static const std::set<CommandId> kLeaving = {
       cmd::kNewProject, cmd::kOpenProject, cmd::kCloseProject, cmd::kImportOld, cmd::kStopBuild, 32802, 32815, 32797,
-      32791,  32795,  32741,  32796,  32794,  35020,  35413,  35414, cmd::kAppExit};
-  return kLeaving.count(id) || (id >= 32804 && id <= 32813);
+      32791,  32795,  32741,  32796,  32794,  35020,  35413,  35414, cmd::kAppExit, cmd::kRemoveItem};
+  return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
+
+// While it lives: whether a press of the key came to an editor's text
+// (the editor then runs the command its own keys name).
+class KeyArrival : public QObject {
+ public:
+  explicit KeyArrival(int key) : m_key(key) { qApp->installEventFilter(this); }
+  ~KeyArrival() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != m_key) return false;
+    const auto* around = qobject_cast<EditorView*>(to->parent());
+    if (qobject_cast<EditorView*>(to) || (around && around->viewport() == to)) atEditor = true;
+    return false;
+  }
+  bool atEditor = false;
+
+ private:
+  int m_key;
+};
 
 // The key the menus show for a command, or null.
 inline const ACCEL* KeyOf(CommandId id) {
@@ -197,6 +268,7 @@ inline const std::vector<ExpectedMessage>& ExpectedMessages() {
       {"cannot be converted", "the note after every import of a first-generation project"},
       {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
       {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
+      {"/Obj51/Board'", "the source browser of the two-target project's 51 target, chosen before a build of it"},
   };
   return rows;
 }
@@ -211,6 +283,18 @@ inline bool NamesATypedText(const std::string& message) {
   return message.find("a\nb") != std::string::npos;
 }
 
+// Runs `fn` as an event delivers it, as a user's click or key runs a
+// command: a window the command closes is then deleted once the event loop
+// turns, as after a user's command, not inside the next modal window's loop
+// (where a command run from outside any event left it to be deleted, in the
+// middle of whatever that window's command was doing). No other event is
+// taken up meanwhile.
+inline void AsAnEvent(const std::function<void()>& fn) {
+  QObject target;
+  QMetaObject::invokeMethod(&target, fn, Qt::QueuedConnection);
+  QCoreApplication::sendPostedEvents(&target, QEvent::MetaCall);
+}
+
 struct WalkCounts {
   int asked = 0;        // enable states asked
   int ran = 0;          // commands and menu items run
@@ -218,6 +302,7 @@ struct WalkCounts {
   int random = 0;       // steps of the random road
   int keys = 0;         // commands reached by their keys
   int messages = 0;     // message boxes answered
+  int restarts = 0;     // starts again after Exit on the road
 };
 
 class CommandWalk {
@@ -226,7 +311,7 @@ class CommandWalk {
   // firstgen): the replay starts the same way.
   CommandWalk(CMainFrame* frame, ShellApp& app, WalkAnswers& answers, std::string state, std::string start,
               unsigned seed)
-      : m_frame(frame), m_app(app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
+      : m_frame(frame), m_app(&app), m_answers(answers), m_state(std::move(state)), m_start(std::move(start)),
         m_seed(seed), m_files(answers.folder()) {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
@@ -340,10 +425,27 @@ class CommandWalk {
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name == "await-held") {
       if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
+    } else if (name == "restart") {
+      // After Exit: the program started again on the same folder, and the
+      // project it reopened compares equal with the files Exit wrote.
+      if (m_frame->isVisible()) return Fail("the program is started again while its window is still open");
+      Session* again = restart ? restart() : nullptr;
+      if (!again) return Fail("the program did not start again");
+      m_frame = again->Frame();
+      m_app = &again->App();
+      ++counts.restarts;
+      if (!StartMatches()) return false;
+    } else if (name == "await-session") {
+      // A session started, its driver done (a driver may show no arrow).
+      DebugSession& s = m_frame->Debugger()->Session();
+      if (!WaitFor([&] { return s.SessionActive() && !s.DriverBusy(); })) return Fail("no debug session started");
     } else if (name == "await-idle") {
       // Nothing more: the checks wait for what runs to end.
     } else if (name.rfind("name:", 0) == 0) {
       m_answers.NameNextSave(name.substr(5));
+      return true;
+    } else if (name.rfind("device:", 0) == 0) {
+      m_answers.nextDevice = name.substr(7);
       return true;
     } else if (name == "come-back") {
       // The user comes back to the program from another one.
@@ -384,14 +486,52 @@ class CommandWalk {
         return Fail("the memory window does not show '" + name.substr(13) + "'");
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
+    } else if (name == "attach") {
+      // Once: a state's road walked again keeps the peer it attached.
+      if (!m_attached && !AttachPeer()) return false;
+    } else if (name.rfind("select:", 0) == 0) {
+      // Where the project window is hidden there is nothing a user could
+      // click: the step is passed over.
+      HTREEITEM item = Bars().ItemWithText(name.substr(7));
+      if (Bars().TreeShown() && (!item || !Bars().Click(item, false)))
+        return Fail("the project window shows no item '" + name.substr(7) + "'");
+      m_selected = name.substr(7);
+    } else if (name.rfind("target:", 0) == 0) {
+      if (!Bars().ChooseTarget(name.substr(7))) return Fail("the target box offers no target '" + name.substr(7) + "'");
+    } else if (name.rfind("menu:", 0) == 0) {
+      const size_t colon = name.find(':', 5);
+      if (colon == std::string::npos) return Fail("a menu step names no item");
+      m_answers.ChooseInNextMenu(name.substr(colon + 1));
+      ++counts.ran;
+      if (!Bars().OpenBarMenu(name.substr(5, colon - 5), m_answers)) return Fail("the menu bar has no menu '" + name.substr(5, colon - 5) + "'");
+    } else if (name.rfind("keys:", 0) == 0) {
+      // Keys pressed in the active editor's text, a click into it first.
+      EditorView* view = m_frame->Editors().Active();
+      if (!view) return Fail("no editor to press keys in");
+      view->setFocus();
+      for (const QString& key : QString::fromStdString(name.substr(5)).split(',')) {
+        const QKeySequence sequence(key);
+        if (sequence.isEmpty()) return Fail("no key '" + key.toStdString() + "'");
+        QTest::keyClick(view, sequence[0].key(), sequence[0].keyboardModifiers());
+      }
+    } else if (name.rfind("front:", 0) == 0) {
+      // The file's window made the active one, as its entry in the Window
+      // menu makes it.
+      QMdiSubWindow* sheet = nullptr;
+      for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+        if (!sheet && FileName(doc->Path()) == name.substr(6)) sheet = m_frame->Editors().SheetOf(doc);
+      if (!sheet) return Fail("no editor window shows '" + name.substr(6) + "'");
+      m_frame->MdiClient()->setActiveSubWindow(sheet);
     } else if (name.rfind("open:", 0) == 0) {
-      m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0);
+      AsAnEvent([&] { m_frame->OpenFileAndShow(m_answers.folder() + name.substr(5), 1, 0); });
     } else if (name.rfind("ctx:", 0) == 0) {
       const size_t colon = name.find(':', 4);
       if (colon == std::string::npos) return Fail("a menu step names no item");
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       OpenMenu(name.substr(4, colon - 4));
+      if (m_answers.chosen)
+        RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
     } else if (name.rfind("key:", 0) == 0) {
       const CommandId id = CommandId(std::stoul(name.substr(4)));
       const ACCEL* a = KeyOf(id);
@@ -402,15 +542,36 @@ class CommandWalk {
       // main window.
       QWidget* to = QApplication::focusWidget();
       if (!to || !to->isVisible()) to = m_frame;
+      const bool enabled = m_frame->QueryCommand(id).enabled;
+      // Whether the key reached its command: an editor's own key that came
+      // to the editor (a field, the find bar's included, keeps its own
+      // Ctrl+Z), or one the frame took.
+      const bool editorKey =
+          FindKeyCommand(EditKeyFromQt(QtKeyOf(a->key)), EditModsFromQt(unsigned(QtModsOf(*a)))) == int(id);
+      KeyArrival arrival(QtKeyOf(a->key));
+      unsigned taken = 0;
+      FrameKeys* keys = m_frame->Keys();
+      const std::function<void(unsigned)> before = keys ? keys->onCommandKey : nullptr;
+      if (keys)
+        keys->onCommandKey = [&taken, before](unsigned c) {
+          taken = c;
+          if (before) before(c);
+        };
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
+      if (keys) keys->onCommandKey = before;
+      keyReached = (editorKey && arrival.atEditor) || taken == id;
+      if (enabled && keyReached) RanRecord::Line({"ran", m_state, std::to_string(id), step});
     } else {
       const CommandId id = CommandId(std::stoul(name));
       ++counts.ran;
       if (Tracing() && !m_frame->QueryCommand(id).enabled) std::fprintf(stderr, "walk: %u is greyed\n", id);
-      m_frame->ExecuteCommand(id);
+      Execute(id, step);
     }
     NoteOpenProject();
-    if (atOnce) return true;
+    if (atOnce) {
+      if (Tracing()) std::fprintf(stderr, "walk: %s (the next step at once)\n", step.c_str());
+      return true;
+    }
     const bool ok = Check();
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
@@ -432,20 +593,39 @@ class CommandWalk {
   bool Sweep() {
     // The context menus first, in the state as it was given (the commands
     // hide and close windows), then those the commands brought.
+    // The editor in front when the sweep begins: brought to the front again
+    // before each command where one before it put another window there
+    // (the disassembly opened), as the user goes back to it.
+    m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
     std::set<std::string> listed;
     if (!SweepMenus(&listed)) return false;
     int windows = 0;
     for (CommandId id : WalkCommands()) {
       ++counts.asked;
+      // A sheet's OK or Cancel refills the project window and clears its
+      // selection: the user selects the item again before the next command.
+      if (!Reselect() || !BackToTheFront()) return false;
+      // Copy (and Cut after it) act on a selection: the caret's line
+      // selected first, as the user selects it, where the commands before
+      // left none.
+      if (id == cmd::kEditCopy && !m_frame->QueryCommand(id).enabled && m_frame->Editors().Active() &&
+          !Run("keys:Home,Shift+End"))
+        return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
       if (!SweepRun((HasKey(id) ? "key:" + command : command) + "/c")) return false;
-      if (m_answers.Given() == 0 || !m_frame->QueryCommand(id).enabled) continue;
+      // A key the widget with the keyboard kept for itself (the find box's
+      // own Ctrl+Z): the command from its menu, as the user then gives it.
+      if (HasKey(id) && !keyReached && m_frame->QueryCommand(id).enabled && !SweepRun(command + "/c")) return false;
+      if (m_answers.Given() == 0) continue;
+      if (!Reselect()) return false;
+      if (!m_frame->QueryCommand(id).enabled) continue;
       if (!SweepRun(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
+      if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
     return SweepMenus(&listed);
@@ -462,21 +642,30 @@ class CommandWalk {
   bool SweepMenus(std::set<std::string>* listed) {
     for (const std::string& target : MenuTargets()) {
       if (listed->count(target)) continue;
-      const std::vector<MenuItem> items = ListMenu(target);
-      // A window an item before took away is listed once it is back.
-      if (m_answers.menuSeen) listed->insert(target);
-      for (const MenuItem& item : items) {
-        ++counts.asked;
-        // An item that runs a command that leaves the state (Run till
-        // Cursor line in the disassembly) waits for the random road.
-        if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id)))) continue;
-        // The bar's own entries that a window's menu begins with (Hide
-        // among them, which would take the places after it away) are
-        // walked on the bar itself.
-        if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
-        const std::string step = "ctx:" + target + ":" + item.text;
-        if (!SweepRun(step + "/c")) return false;
-        if (m_answers.Given() > 0 && !SweepRun(step)) return false;
+      // Listed again while its items enabled others (the listing back
+      // from the trace view, then a breakpoint set at its line): those run
+      // then.
+      std::set<std::string> ran;
+      for (size_t before = size_t(-1), pass = 0; pass < 3 && ran.size() != before; ++pass) {
+        before = ran.size();
+        if (!Reselect() || !BackToTheFront()) return false;
+        const std::vector<MenuItem> items = ListMenu(target);
+        // A window an item before took away is listed once it is back.
+        if (m_answers.menuSeen) listed->insert(target);
+        for (const MenuItem& item : items) {
+          ++counts.asked;
+          // An item that runs a command that leaves the state (Run till
+          // Cursor line in the disassembly) waits for the random road.
+          if (!item.enabled || (item.id != 0 && LeavesTheState(CommandId(item.id))) || !ran.insert(item.text).second)
+            continue;
+          // The bar's own entries that a window's menu begins with (Hide
+          // among them, which would take the places after it away) are
+          // walked on the bar itself.
+          if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
+          const std::string step = "ctx:" + target + ":" + item.text;
+          if (!SweepRun(step + "/c")) return false;
+          if (m_answers.Given() > 0 && !SweepRun(step)) return false;
+        }
       }
     }
     return true;
@@ -485,26 +674,43 @@ class CommandWalk {
   // A random road of `steps` enabled commands and menu items, Exit, Close
   // Project and Stop Build among them. A command that starts something is
   // now and then followed at once by one that ends it (Stop Build, Close
-  // Project, Exit, the session's end, Stop Running). The road ends early
-  // where Exit closed the frame.
+  // Project, Exit, the session's end, Stop Running). Where Exit closed the
+  // frame with steps left, the program is started again (where the walk
+  // can: `restart`) and the road goes on.
   bool Random(int steps) {
     std::mt19937 rng(m_seed);
     const std::vector<CommandId> all = WalkCommands();
-    for (int n = 0; n < steps && !closed; ++n) {
+    for (int n = 0; n < steps && (!closed || restart); ++n) {
+      if (closed) {
+        if (!Run("restart")) return false;
+        closed = false;
+        continue;
+      }
       std::vector<std::string> choices;
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
+      // Where the road chose a row of the project window, another row now
+      // and then (a target, a group or a file).
+      if (!m_selected.empty() && Bars().TreeShown() && !Bars().ProjectRows().empty()) choices.push_back("select:");
+      // Another target, where the project has several.
+      if (!Bars().OtherTargets().empty()) choices.push_back("target:");
       if (choices.empty()) return Fail("no command is enabled");
       std::string step = choices[rng() % choices.size()];
       bool starter = false;
       // Now and then the session ended and started again.
-      if (m_app.Project() && rng() % 30 == 0) step = "bp-session";
+      if (m_app->Project() && rng() % 30 == 0) step = "bp-session";
       // Now and then, in a session, a text typed into a debug window.
       const DebugSession& session = m_frame->Debugger()->Session();
       if (step != "bp-session" && session.SessionActive() && rng() % 15 == 0)
         step = WalkDebugInput::TypingStep(rng, session.TargetExecuting());
       if (step == "bp-session" || WalkDebugInput::IsTyping(step)) {
+      } else if (step == "select:") {
+        const std::vector<std::string> rows = Bars().ProjectRows();
+        step += rows[rng() % rows.size()];
+      } else if (step == "target:") {
+        const std::vector<std::string> others = Bars().OtherTargets();
+        step += others[rng() % others.size()];
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
@@ -584,8 +790,24 @@ class CommandWalk {
       if (m_frame->QueryCommand(35047).check == 0 && !Run("35047/c")) return false;
       if (!Run(std::to_string(starter) + "!") || !Run("32797!") || !Run("32802")) return false;
       closed = !m_frame->isVisible();
+      // The stop given at once may come before the run is under way (Stop
+      // Running is greyed then), and the session's end is refused while the
+      // target runs: the target is stopped and the session ended as a user
+      // then ends it, so that the state can be brought back.
+      if (!closed && s.SessionActive() && (!Run("32797") || !Run("await-stop") || !Run("32802"))) return false;
+      closed = !m_frame->isVisible();
       if (!closed && !s.SessionActive() && !again()) return false;
     }
+    return true;
+  }
+
+  // The commands that move a stopped target's program counter and leave it
+  // stopped (Set Program Counter at the disassembly's cursor, Reset CPU),
+  // where enabled: after the sweep, which they would have taken away from
+  // where the state stands.
+  bool MoveTheCounter() {
+    for (CommandId id : {35413u, 35020u})
+      if (!closed && m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c")) return false;
     return true;
   }
 
@@ -595,7 +817,13 @@ class CommandWalk {
     // A held build runs on into Exit, which ends it (Stop Build is met on
     // the road).
     const bool held = Held();
+    // Those that move a stopped target's program counter (Set Program
+    // Counter at the disassembly's cursor, Reset CPU) first, while it still
+    // stands: the others run it or end its session.
+    std::vector<CommandId> ids = {35413, 35020};
     for (CommandId id : WalkCommands())
+      if (id != 35413 && id != 35020) ids.push_back(id);
+    for (CommandId id : ids)
       if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
           m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;
@@ -604,7 +832,64 @@ class CommandWalk {
     return true;
   }
 
+  // At the walk's end the peer attached by "attach" is still answered: its
+  // WhoIs brings the program's identity, and it ends when its input does,
+  // having taken `peerEvents` notifications, its checks holding.
+  bool PeerStillAnswered() {
+    if (!m_attached) return true;
+    if (!AttachedPeerHolds()) return false;
+    // The session as it stands when the peer asks: what it was told before
+    // its answer came must agree.
+    DebugSession& session = m_frame->Debugger()->Session();
+    const bool active = session.SessionActive(), still = active && !session.TargetExecuting() && !session.DriverBusy();
+    m_attached->write("whois\n");
+    if (!WaitFor([&] {
+          return AttachedSaid("whois answered") || AttachedSaid("whois unanswered") ||
+                 m_attached->state() == QProcess::NotRunning;
+        }) ||
+        !AttachedSaid("whois answered"))
+      return Fail("the attached peer's WhoIs had no answer: " + m_attachedOut);
+    m_attached->closeWriteChannel();
+    if (!WaitFor([&] { return m_attached->state() == QProcess::NotRunning; }))
+      return Fail("the attached peer did not end with its input: " + m_attachedOut);
+    AttachedSaid("");
+    if (Tracing()) std::fprintf(stderr, "walk: the attached peer said:\n%s", m_attachedOut.c_str());
+    const size_t events = m_attachedOut.find("\nevents ");
+    if (m_attached->exitCode() != 0 || events == std::string::npos)
+      return Fail("the attached peer ended abnormally (exit " + std::to_string(m_attached->exitCode()) +
+                  "): " + m_attachedOut);
+    if (m_attachedOut.find("order: ") != std::string::npos)
+      return Fail("the attached peer was told things out of order: " + PeerTail());
+    // A session running is told started, one ended stopped; a target that
+    // stands still in it was told stopped after it was told running.
+    const std::string told = m_attachedOut.substr(0, m_attachedOut.find("\nwhois answered") + 1);
+    const size_t started = told.rfind("\ntold debugger started"), stopped = told.rfind("\ntold debugger stopped");
+    const bool toldActive = started != std::string::npos && (stopped == std::string::npos || stopped < started);
+    if (active != toldActive && (active || started != std::string::npos))
+      return Fail(std::string("the attached peer was told the session ") + (toldActive ? "runs" : "ended") +
+                  ", but it " + (active ? "runs" : "ended") + ": " + PeerTail());
+    // Each session the walk saw start (and end) since the peer attached was
+    // told (the walk sees no session that starts and ends within one step).
+    const int toldStarts = Occurrences(told, "\ntold debugger started\n"),
+              toldEnds = Occurrences(told, "\ntold debugger stopped\n");
+    if (toldStarts < m_sessionsSeen[0] || toldEnds < m_sessionsSeen[1])
+      return Fail("the attached peer was told of " + std::to_string(toldStarts) + " sessions started and " +
+                  std::to_string(toldEnds) + " ended; the walk saw " + std::to_string(m_sessionsSeen[0]) +
+                  " start and " + std::to_string(m_sessionsSeen[1]) + " end: " + PeerTail());
+    const size_t ran = told.rfind("\ntold execution started"), halted = told.rfind("\ntold execution stopped");
+    if (still && ran != std::string::npos && ran > started && (halted == std::string::npos || halted < ran))
+      return Fail("the attached peer was told the target runs, but it stands still: " + PeerTail());
+    peerEvents = std::atoi(m_attachedOut.c_str() + events + 8);
+    m_attached.reset();
+    return true;
+  }
+
   WalkCounts counts;
+  // Starts the program again after Exit closed its frame (as the user
+  // starts it again on the same folder): the new session, or null.
+  std::function<Session*()> restart;
+  bool keyReached = false;  // the last key step's key reached its command
+  int peerEvents = -1;  // what the attached peer took, once it ended
   std::string fault;
   bool closed = false;  // Exit closed the frame
   // Whether a build the state holds runs (its compiler waits): the checks
@@ -621,6 +906,25 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+  // The sweep's editor brought to the front again where another window
+  // took its place (while the editor is still open).
+  bool BackToTheFront() {
+    if (m_front.empty() || (m_frame->Editors().Active() && FileName(m_frame->Editors().ActivePath()) == m_front))
+      return true;
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (FileName(doc->Path()) == m_front && m_frame->Editors().SheetOf(doc)) return Run("front:" + m_front);
+    return true;
+  }
+  // A command run as the step says, recorded (PM2_WALK_RAN) when enabled.
+  void NoteRan(CommandId id, const std::string& step) {
+    if (RanRecord::On() && m_frame->QueryCommand(id).enabled)
+      RanRecord::Line({"ran", m_state, std::to_string(id), step});
+  }
+  void Execute(CommandId id, const std::string& step) {
+    NoteRan(id, step);
+    AsAnEvent([&] { m_frame->ExecuteCommand(id); });
+  }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.
   std::string Ender(std::mt19937& rng) {
@@ -637,7 +941,7 @@ class CommandWalk {
     return end;
   }
   void NoteOpenProject() {
-    if (ProjectRec* p = m_app.Project()) {
+    if (ProjectRec* p = m_app->Project()) {
       m_openedFiles.insert(ProjectSiblingPath(*p, "Pm2"));
       m_openedFiles.insert(ProjectSiblingPath(*p, "Opt"));
     }
@@ -645,7 +949,7 @@ class CommandWalk {
   // What a step that did not end left running, for its failure: the busy
   // state, the modal window, the build's last lines and the processes.
   std::string WhatRuns() {
-    std::string out = std::string("busy ") + (m_app.HasState(kStateBusy) ? "yes" : "no");
+    std::string out = std::string("busy ") + (m_app->HasState(kStateBusy) ? "yes" : "no");
     if (QWidget* modal = QApplication::activeModalWidget())
       out += ", modal window " + std::string(modal->metaObject()->className()) + " '" +
              modal->windowTitle().toStdString() + "'";
@@ -653,6 +957,12 @@ class CommandWalk {
     out += ", the build's last lines:";
     for (size_t i = lines.size() > 5 ? lines.size() - 5 : 0; i < lines.size(); ++i) out += "\n    " + lines[i];
     out += "\n  processes: " + ::testing::PrintToString(UnexplainedChildren(true));
+    // Whether what the build's thread posted waits for the event loop: the
+    // posted events sent by hand, the busy state asked again.
+    QCoreApplication::sendPostedEvents();
+    out += std::string("\n  after the posted events were sent by hand: busy ") +
+           (m_app->HasState(kStateBusy) ? "yes" : "no") + ", loop level " +
+           std::to_string(QThread::currentThread()->loopLevel());
     // PM2_WALK_STACKS: every thread's stack too, as gdb sees it.
     if (std::getenv("PM2_WALK_STACKS")) {
       const std::string gdb = "gdb -p " + std::to_string(::getpid()) +
@@ -671,12 +981,12 @@ class CommandWalk {
 
   bool Check() {
     if (!WaitFor([&] {
-          return (Held() || !m_app.HasState(kStateBusy)) && !QApplication::activeModalWidget();
+          return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
       return Fail("the peer did not end");
-    if (!PeerAnswered()) return false;
+    if (!PeerAnswered() || !AttachedPeerHolds()) return false;
     if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
     if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
     // A window that did not answer for this long while the step ran hangs,
@@ -689,16 +999,20 @@ class CommandWalk {
     }
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
     DebugSession& s = m_frame->Debugger()->Session();
+    // The sessions started and ended while a peer is attached, as far as
+    // the steps show them.
+    if (m_attached && s.SessionActive() != m_sessionWas) ++m_sessionsSeen[m_sessionWas ? 1 : 0];
+    m_sessionWas = s.SessionActive();
     std::vector<std::string> left;
     std::set<int> own;
     if (m_peer) own.insert(int(m_peer->processId()));
+    if (m_attached) own.insert(int(m_attached->processId()));
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
           // A build that runs explains its tools: a held one's compiler
-          // (and its own children) runs on, and the held build's next
-          // run, which the wait above saw held until its compiler said
-          // it started, runs to its end (a later step sees what it left).
-          if (Held() || m_app.HasState(kStateBusy)) left.clear();
+          // (and its own children) runs on, and any other build runs to
+          // its end (a later step sees what it left).
+          if (Held() || m_app->HasState(kStateBusy)) left.clear();
           return left.empty();
         }))
       return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
@@ -724,7 +1038,7 @@ class CommandWalk {
     return out;
   }
   std::string StoredBreakpoints() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     return p ? DebugListLines(BuildOptionsFileText(*p)) : std::string();
   }
   // The watch rows and memory pages as the windows show them, and as the
@@ -746,7 +1060,7 @@ class CommandWalk {
   }
   std::string KeptRows(bool withMemory) {
     std::string out;
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     const TargetRec* t = p ? p->curTarget : nullptr;
     for (int list = 0; t && list < 2; ++list)
       for (const WatchRec* r = t->watches[list]; r; r = r->next)
@@ -790,11 +1104,11 @@ class CommandWalk {
   }
   // File > Save All: the options file on disk holds the lists as kept.
   bool SaveAllWritesTheLists() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p || !m_frame->QueryCommand(cmd::kSaveAll).enabled) return true;
     m_frame->ExecuteCommand(cmd::kSaveAll);
     if (!WaitFor([&] { return SessionIdle(); })) return Fail("Save All did not end");
-    p = m_app.Project();
+    p = m_app->Project();
     if (!p) return true;
     const std::string kept = StoredBreakpoints();
     const std::string written = DebugListLines(UntouchedFiles::Read(ProjectSiblingPath(*p, "Opt")));
@@ -805,13 +1119,13 @@ class CommandWalk {
   }
   bool SessionIdle() {
     DebugSession& s = m_frame->Debugger()->Session();
-    return !s.DriverBusy() && !m_app.HasState(kStateBusy) && !QApplication::activeModalWidget();
+    return !s.DriverBusy() && !m_app->HasState(kStateBusy) && !QApplication::activeModalWidget();
   }
   bool EndSession() {
     DebugSession& s = m_frame->Debugger()->Session();
-    if (s.TargetExecuting()) m_frame->ExecuteCommand(32797);
+    if (s.TargetExecuting()) Execute(32797, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.TargetExecuting(); })) return Fail("the target did not stop");
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return SessionIdle() && !s.SessionActive(); })) return Fail("the session did not end");
     return true;
   }
@@ -825,7 +1139,7 @@ class CommandWalk {
     *started = false;
     if (!m_frame->QueryCommand(cmd::kDebugStartStop).enabled) return true;
     const size_t said = m_answers.boxes.size();
-    m_frame->ExecuteCommand(cmd::kDebugStartStop);
+    Execute(cmd::kDebugStartStop, "bp-session");
     if (!WaitFor([&] { return s.DriverBusy() || s.SessionActive() || m_answers.boxes.size() > said; }, 5000))
       return true;
     if (!WaitFor([&] { return SessionIdle() && (s.SessionActive() || m_answers.boxes.size() > said); }))
@@ -847,6 +1161,13 @@ class CommandWalk {
     for (const std::string& text : boxes) {
       messages.insert(text);
       if (m_expected || !SaysItFailed(text) || (m_typed && NamesATypedText(text))) continue;
+      // A file that is not there, named as such (the source browser's
+      // file no build has written since the output's name changed, a book
+      // the walk's own file dialog named).
+      if (const std::string head = "Can't open file '";
+          text.rfind(head, 0) == 0 && text.size() > head.size() + 1 && text.back() == '\'' &&
+          !std::filesystem::exists(text.substr(head.size(), text.size() - head.size() - 1)))
+        continue;
       bool known = false;
       for (const ExpectedMessage& e : ExpectedMessages()) known = known || text.find(e.part) != std::string::npos;
       if (!known) return Fail("a message says something failed: '" + text + "'");
@@ -860,7 +1181,7 @@ class CommandWalk {
   // as they are too, so a reader that damages a field shows at once. The
   // project files of a project not open (any more) keep their bytes.
   bool ProjectMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     std::vector<std::string> files;
     if (p) files = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
     // Each project open at some point of the step (or of the steps it
@@ -892,16 +1213,38 @@ class CommandWalk {
  public:
   // At the start, before any step: the project the program opened
   // compares equal with its files.
+  // The editor windows the project reopens take the places the frame
+  // gives them now (a window that fills the area fills the area of this
+  // start, one of them is the active one), and their records follow at
+  // once: the windows' states are left out.
   bool StartMatches() {
-    ProjectRec* p = m_app.Project();
+    ProjectRec* p = m_app->Project();
     if (!p) return true;
     const std::string names[] = {ProjectSiblingPath(*p, "Pm2"), ProjectSiblingPath(*p, "Opt")};
-    const std::string memory[] = {BuildProjectFileText(*p), BuildOptionsFileText(*p)};
+    const std::string memory[] = {WithoutWindowPlaces(BuildProjectFileText(*p)),
+                                  WithoutWindowPlaces(BuildOptionsFileText(*p))};
     for (int i = 0; i < 2; ++i)
-      if (const std::string disk = UntouchedFiles::Read(names[i]); disk != "<missing>" && disk != memory[i])
+      if (const std::string read = UntouchedFiles::Read(names[i]), disk = WithoutWindowPlaces(read);
+          read != "<missing>" && disk != memory[i])
         return Fail("'" + names[i] + "' as the program read it at open differs from the project in memory: " +
                     FirstDifference(disk, memory[i], "in the file", "in memory"));
     return ProjectMatches();
+  }
+  // The text with its editor-window lines (a project file's "OPTFFF", an
+  // other file's "ExtF") cut to the file they name: the window's state
+  // (open, active, caret, top line, place) goes.
+  static std::string WithoutWindowPlaces(const std::string& text) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+      const size_t key = line.find_first_not_of(' ');
+      const size_t names = line.find('<'), end = line.rfind('>');
+      if (key != std::string::npos && (line.compare(key, 7, "OPTFFF ") == 0 || line.compare(key, 5, "ExtF ") == 0) &&
+          names != std::string::npos && end != std::string::npos && names < end)
+        line = line.substr(0, line.find(' ', key)) + " " + line.substr(names, end + 1 - names);
+      out += line + "\n";
+    }
+    return out;
   }
 
  private:
@@ -936,6 +1279,55 @@ class CommandWalk {
     return Fail("the peer's request had no answer (exit " + std::to_string(code) + "): " + out);
   }
 
+  // The peer attached for the rest of the walk (the step "attach"): its
+  // handlers are registered once it says "ready".
+  bool AttachPeer() {
+    const IpcNamespace ns = IpcNamespace::FromEnvironment();
+    m_attached = std::make_unique<QProcess>();
+    m_attached->start(QString(PM2_WALK_PEER), {QString::fromStdString(ns.suffix),
+                                               QString::fromStdString(ns.runtimeDir), QString("attach")});
+    if (!m_attached->waitForStarted()) return Fail("the attached peer did not start");
+    if (!WaitFor([&] { return AttachedSaid("ready") || m_attached->state() == QProcess::NotRunning; }) ||
+        !AttachedSaid("ready"))
+      return Fail("the attached peer did not attach: " + m_attachedOut);
+    return true;
+  }
+  // Whether the attached peer printed the line (its output so far kept).
+  bool AttachedSaid(const std::string& line) {
+    if (m_attached) m_attachedOut += m_attached->readAllStandardOutput().toStdString();
+    return ("\n" + m_attachedOut).find("\n" + line + "\n") != std::string::npos;
+  }
+  // The attached peer is still there after each step: the program left no
+  // client of its interface behind, and the peer's own checks of the order
+  // of what it was told hold.
+  bool AttachedPeerHolds() {
+    if (!m_attached) return true;
+    AttachedSaid("");
+    if (m_attachedOut.find("order: ") != std::string::npos)
+      return Fail("the attached peer was told things out of order: " + m_attachedOut);
+    if (m_attached->state() == QProcess::NotRunning)
+      return Fail("the attached peer ended (exit " + std::to_string(m_attached->exitCode()) + "): " + m_attachedOut);
+    return true;
+  }
+
+  // The item the road selected in the project window selected again where
+  // the selection left it (a step, recorded on the road).
+  bool Reselect() {
+    if (m_selected.empty() || !m_app->Project() || !m_frame->ProjectBar()) return true;
+    HTREEITEM item = Bars().ItemWithText(m_selected);
+    if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app->m_pSelItem) return true;
+    return Run("select:" + m_selected);
+  }
+  static int Occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+  // The end of what the attached peer printed, for a failure.
+  std::string PeerTail() const {
+    return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
+  }
+  WalkProjectWindow Bars() const { return {m_frame, m_app}; }
   bool ArrowShown() const {
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
       if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
@@ -951,6 +1343,12 @@ class CommandWalk {
     std::vector<std::string> out = WalkPlaces(m_frame).Available();
     for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
       if (MenuWidget(name)) out.push_back(name);
+    // Once the road chose a row of the project window: its menu on the
+    // target's row, on a group's and on a file's (the file is the one
+    // chosen, and last, so the selection ends where the road left it).
+    if (!m_selected.empty())
+      for (const char* name : {"project@target", "project@group", "project@file"})
+        if (MenuWidget(name)) out.push_back(name);
     for (const auto& [kind, find] : Kinds())
       for (size_t i = 0; i < find().size(); ++i) out.push_back(kind + "#" + std::to_string(i));
     return out;
@@ -981,7 +1379,8 @@ class CommandWalk {
   }
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
-    if (name == "project") return m_app.Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
+    if (name.rfind("project@", 0) == 0) return Bars().Row(name.substr(8), m_selected) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
     if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
     if (name == "memory") return Shown<MemoryPage>();
     if (name == "disassembly") return Shown<DisassemblyView>();
@@ -1014,7 +1413,12 @@ class CommandWalk {
     if (!w) return;
     const QPoint middle(w->width() / 2, w->height() / 2);
     if (name == "project") {
-      m_frame->ShowProjectContextMenu(w->mapToGlobal(middle));
+      AsAnEvent([&] { m_frame->ShowProjectContextMenu(w->mapToGlobal(middle)); });
+      return;
+    }
+    if (name.rfind("project@", 0) == 0) {
+      Bars().Click(Bars().Row(name.substr(8), m_selected), true);
+      m_answers.AnswerShownMenu();
       return;
     }
     if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
@@ -1026,18 +1430,37 @@ class CommandWalk {
       }
       if (row.isValid()) view->setCurrentIndex(row);
     }
-    // The margin: a right click at the editor's left edge.
-    const QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    // The margin: a right click at the editor's left edge; the
+    // disassembly: on the instruction nearest its middle, as a user points
+    // at one.
+    QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    if (auto* listing = dynamic_cast<DisassemblyView*>(w)) at = NearestInstruction(*listing, at);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
     m_answers.AnswerShownMenu();
+  }
+  // The middle of the listing's line of code nearest to `at` (`at` where
+  // none is shown).
+  static QPoint NearestInstruction(DisassemblyView& listing, QPoint at) {
+    const DisassemblyView::Geometry g = listing.Layout();
+    const int from = listing.LineAt(at);
+    if (from < 0) return at;
+    for (int away = 0; away <= g.visible; ++away)
+      for (int i : {from + away, from - away}) {
+        const QPoint there(at.x(), i * g.lineHeight + g.lineHeight / 2);
+        if (i >= 0 && listing.LineAt(there) == i && listing.Cache().Line(i).kind == kDisasmCode) return there;
+      }
+    return at;
   }
   std::vector<MenuItem> ListMenu(const std::string& name) {
     m_answers.ListNextMenu();
     OpenMenu(name);
     QApplication::processEvents();
     if (m_answers.menuSeen) ++counts.menus;
+    for (const MenuItem& item : m_answers.menuItems)
+      if (item.enabled && RanRecord::On())
+        RanRecord::Line({"listed", m_state, name + ":" + item.text, std::to_string(item.id)});
     if (Tracing()) {
       std::fprintf(stderr, "walk: the menu of %s:%s", name.c_str(), m_answers.menuSeen ? "" : " (none)");
       for (const MenuItem& item : m_answers.menuItems)
@@ -1048,13 +1471,18 @@ class CommandWalk {
   }
 
   CMainFrame* m_frame;
-  ShellApp& m_app;
+  ShellApp* m_app;  // the program's application, a new one after each start again
   WalkAnswers& m_answers;
   std::string m_state, m_start;
   unsigned m_seed;
   UntouchedFiles m_files;
   std::vector<std::string> m_road;
   std::unique_ptr<QProcess> m_peer;
+  std::unique_ptr<QProcess> m_attached;  // the peer attached by "attach"
+  std::string m_attachedOut;             // what it printed so far
+  std::string m_selected;                // the project window's item "select:" chose
+  bool m_sessionWas = false;             // a session ran after the last step's checks
+  int m_sessionsSeen[2] = {0, 0};        // sessions started and ended since the peer attached
   bool m_lastAtOnce = false;
   bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
@@ -1063,6 +1491,7 @@ class CommandWalk {
   bool m_typed = false;     // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
+  std::string m_front;  // the file of the editor in front when the sweep began
 };
 
 }  // namespace pm2::test

@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ class WalkAnswers {
   std::function<bool()> holdUntil;
   // The name the next save dialog gets (else a new one).
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
+  // The device the next device sheet's OK chooses ("<vendor>/<device>";
+  // "none": none chosen, as a user who gives OK at once), else the
+  // state's own.
+  std::string nextDevice;
   // The text the next window's first field gets before its default answer
   // (the value a user types into the entry a menu item asks for).
   void GiveNext(std::string text) { m_giveNext = std::move(text); }
@@ -95,6 +100,7 @@ class WalkAnswers {
     m_given = 0;
     m_tries.clear();
     asked.clear();
+    boxes.clear();
   }
   int Given() const { return m_given; }
   // A command that keeps asking after this many answers is a fault.
@@ -112,6 +118,7 @@ class WalkAnswers {
     m_menuAction = MenuAction::kChoose;
     m_choose = text;
     menuSeen = false;
+    chosen.reset();
   }
 
   // A context menu shown by popup() (the call that opened it has
@@ -123,12 +130,15 @@ class WalkAnswers {
 
   // What the windows said: their titles and texts, in order.
   std::vector<std::string> asked;
-  // The texts of the message boxes among them.
+  // The texts of the message boxes among them (both of the current mode's
+  // answers: a message a step expected is not judged again by the next).
   std::vector<std::string> boxes;
   // The pages visited and fields changed so far (for the walk's counts).
   int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
   std::vector<MenuItem> menuItems;
   bool menuSeen = false;
+  // The item chosen in the last menu a choice was asked of (enabled), if any.
+  std::optional<MenuItem> chosen;
   std::string folder() const { return m_folder; }
 
  private:
@@ -238,7 +248,11 @@ class WalkAnswers {
         m_giveNext.clear();
       }
       if (beforeAccept) beforeAccept(*d);
-      d->accept();
+      // Its default button pressed, as Enter presses it (the button's own
+      // checks run: a list's Save takes the row chosen); accepted where it
+      // has none.
+      if (QPushButton* b = DefaultButton(*d)) b->click();
+      else d->accept();
       return;
     }
     w->close();
@@ -309,6 +323,13 @@ class WalkAnswers {
     }
   }
 
+  // The window's enabled default button, or null.
+  static QPushButton* DefaultButton(QDialog& d) {
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+      if (b->isDefault() && b->isVisible() && b->isEnabled() && b->window() == &d) return b;
+    return nullptr;
+  }
+
   // A save gets a new name in the folder; an open the first file there
   // the dialog's filter shows (a folder picker the folder itself).
   QString PathFor(QFileDialog& d) {
@@ -345,6 +366,9 @@ class WalkAnswers {
       menu->close();
       return;
     }
+    // The item the menu hands on (its own or a submenu's) is the one chosen.
+    QObject::connect(menu, &QMenu::triggered, menu,
+                     [this](QAction* a) { chosen = MenuItem{Text(a), true, a->data().toUInt()}; });
     m_menuAction = MenuAction::kNone;
     // An item of a submenu is named "<submenu>><item>": the submenu opened
     // as a user opens it (its entry made current, then the Right key),

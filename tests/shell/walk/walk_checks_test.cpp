@@ -12,11 +12,13 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "frame/frame_fixture.h"
+#include "held_build.h"
 #include "project/model/app_state.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
@@ -238,6 +240,70 @@ const AnswerRow kAnswerRows[] = {
     {"Cancel", test::Answer::kCancel, QMessageBox::No, false},
 };
 INSTANTIATE_TEST_SUITE_P(Modes, WalkAnswersTest, ::testing::ValuesIn(kAnswerRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A process of the test's own that has ended: reaped (its id names no
+// process), or not yet (a zombie, as a killed tool is until its parent
+// takes its end).
+struct EndedChild {
+  explicit EndedChild(bool reaped) {
+    pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    // Ended, not yet reaped: /proc shows it a zombie.
+    siginfo_t info{};
+    while (pid > 0 && ::waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
+    if (reaped) Reap();
+  }
+  ~EndedChild() { Reap(); }
+  void Reap() {
+    if (pid > 0 && !reaped) ::waitpid(pid, nullptr, 0);
+    reaped = true;
+  }
+  pid_t pid = -1;
+  bool reaped = false;
+};
+
+// A meeting file's text: "L" stands for the id of a process that lives,
+// "G" for one that ended and is gone, "Z" for a zombie.
+struct HeldRow {
+  const char* name;
+  const char* text;
+  bool held;
+};
+
+class HeldBuildTest : public ::testing::TestWithParam<HeldRow> {};
+
+// A build is held while its first run waits in the meeting: a build after
+// that run was stopped is not, even before its own run said it began (the
+// walk then waits for its end rather than passing it by as held).
+TEST_P(HeldBuildTest, OnlyTheFirstRunThatLivesHoldsTheBuild) {
+  Folder f;
+  EndedChild gone(true), zombie(false);
+  ASSERT_GT(gone.pid, 0);
+  ASSERT_GT(zombie.pid, 0);
+  std::string text;
+  for (const char* c = GetParam().text; *c; ++c) {
+    if (*c == 'L') text += std::to_string(::getpid());
+    else if (*c == 'G') text += std::to_string(gone.pid);
+    else if (*c == 'Z') text += std::to_string(zombie.pid);
+    else text += *c;
+  }
+  const std::string meet = f.path + "walk.meet";
+  if (GetParam().text[0]) std::ofstream(meet, std::ios::binary) << text;
+  EXPECT_EQ(test::HeldRunWaits(meet), GetParam().held) << "the meeting file:\n" << text;
+}
+
+const HeldRow kHeldRows[] = {
+    {"NoRunBegan", "", true},
+    {"TheFirstRunWaits", "start Main.c L\n", true},
+    {"TheFirstRunWasStopped", "start Main.c G\n", false},
+    {"TheFirstRunWasKilledNotYetReaped", "start Main.c Z\n", false},
+    {"TheFirstRunEnded", "start Main.c G\nend Main.c\n", false},
+    {"ASecondRunBegan", "start Main.c L\nstart Main.c L\n", false},
+    {"TheFirstLineStillBeingWritten", "start Main.c G", true},
+};
+INSTANTIATE_TEST_SUITE_P(Meetings, HeldBuildTest, ::testing::ValuesIn(kHeldRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

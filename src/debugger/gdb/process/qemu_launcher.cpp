@@ -60,16 +60,4 @@ bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* pr
   return true;
 }
 
-void StopQemu(int monitor) {
-  if (monitor < 0) return;
-  // The monitor's echo of the commands before (and its prompt) is read
-  // away first: unread, it would fill the socket and hold qemu.
-  char answer[4096];
-  while (recv(monitor, answer, sizeof answer, MSG_DONTWAIT) > 0) {
-  }
-  static const char kStop[] = "stop\n";
-  // A qemu that ended leaves the socket closed: no signal for that.
-  (void)send(monitor, kStop, sizeof kStop - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-}
-
 }  // namespace pm2::gdb

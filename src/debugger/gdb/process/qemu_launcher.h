@@ -27,15 +27,11 @@ std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::str
 // Starts qemu with its GDB stub on a socket of *port that listens from the
 // start: a connection may be made at once and is answered once qemu is up
 // (it fails when qemu ended). *monitor is the driver's end of the socket to
-// qemu's monitor (closed on exec; the caller closes it). False with *err
-// when qemu is missing or cannot be started. Does not wait for qemu.
+// qemu's monitor (closed on exec, non-blocking; the caller closes it, or a
+// QemuMonitor takes it). False with *err when qemu is missing or cannot be
+// started. Does not wait for qemu.
 bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, int* monitor,
                std::string* err);
-
-// Stops the emulated machine through qemu's monitor: its GDB stub tells gdb
-// of the stop as of one gdb asked for (SIGINT), without gdb being signalled.
-// A machine that stands already is left so.
-void StopQemu(int monitor);
 
 // The message for a program that is not installed.
 std::string MissingProgramText(const std::string& program);

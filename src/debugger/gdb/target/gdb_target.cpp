@@ -165,8 +165,9 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // nothing else.
   std::string remote = params.remote;
   if (params.simulate) {
-    int port = 0;
-    if (!StartQemu(params.qemu, program, &m_qemu, &port, &m_qemuMonitor, err)) return false;
+    int port = 0, monitor = -1;
+    if (!StartQemu(params.qemu, program, &m_qemu, &port, &monitor, err)) return false;
+    m_qemuMonitor.Open(monitor);
     remote = "127.0.0.1:" + std::to_string(port);
   }
   std::string why;
@@ -289,6 +290,15 @@ bool GdbTarget::SayUnanswered() {
   return false;
 }
 
+bool GdbTarget::MonitorStopTaken() {
+  if (m_qemuMonitor.Taken(kReplyBoundMs)) return true;
+  if (m_events.print)
+    m_events.print("*** Error: qemu has not taken the stop request sent to it: no run, step or typed command goes "
+                   "until it does, as the stop would end it (Ctrl+F5 ends the session)\n");
+  if (m_events.status) m_events.status("qemu: no answer");
+  return false;
+}
+
 void GdbTarget::Monitor() {
   // A simulation whose qemu ends, or a gdb that ends, ends the session.
   while (!m_closing) {
@@ -312,7 +322,7 @@ void GdbTarget::Close() {
   m_closing = true;
   if (m_gdb) m_gdb->Close(m_events.pump);
   m_qemu.Kill();
-  if (m_qemuMonitor >= 0) close(std::exchange(m_qemuMonitor, -1));
+  m_qemuMonitor.Close();
   if (m_monitor.joinable()) m_monitor.join();
   m_gdb.reset();
 }
@@ -345,6 +355,13 @@ void GdbTarget::OnStopped(const MiRecord& r) {
 }
 
 void GdbTarget::NotifyStopped() {
+  // The IDE sees the target stand only now that gdb takes commands: cleared
+  // as gdb's stop record came (before gdb's own state followed it), the
+  // executing bit let a step asked for at once find gdb still running, and
+  // the step was dropped without a word. The bit goes before the count of
+  // reported stops, which a stop request reads first (Interrupt).
+  m_stopAsked = false;
+  SetExecuting(false);
   PrefetchRegisters();
   CheckOwnBreakpointsAtStop();
   {
@@ -417,8 +434,6 @@ void GdbTarget::ReportStop(const MiRecord& r) {
   }
   m_stepMode = -1;
   m_unanswered = false;
-  m_stopAsked = false;
-  SetExecuting(false);
   const std::string reason = r.results.Str("reason");
   if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
@@ -426,6 +441,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
 
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return SayUnanswered();
+  if (!MonitorStopTaken()) return false;
   // Whatever a command did to the driver's own watchpoint, the program's
   // output reaches the serial window.
   KeepOwnBreakpoints();
@@ -456,6 +472,7 @@ bool GdbTarget::Step(int mode) {
   if (!Halted()) return SayUnanswered();
   const char* command = StepCommand(mode);
   if (!command) return false;
+  if (!MonitorStopTaken()) return false;
   KeepOwnBreakpoints();
   // One bound for the whole step, whatever it asks gdb on the way.
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
@@ -500,11 +517,13 @@ bool GdbTarget::Interrupt() {
   // resuming the program or its step.
   m_freeRun = false;
   m_stepMode = -1;
+  // The count first: a stop reported once the executing bit was read as set
+  // counts after it (NotifyStopped clears the bit before it counts).
+  const uint64_t before = Reported();
   // Running as the IDE sees it: gdb may be in one of the driver's own stops.
   if (!m_executing) return true;
   m_stopAsked = true;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
-  const uint64_t before = Reported();
   // gdb takes the request at once, whatever runs the target (a run, a
   // step), and answers it before the stop. Only a command of gdb's own that
   // runs the target ("print f()") keeps it from reading: that one is
@@ -527,16 +546,17 @@ bool GdbTarget::Interrupt() {
     if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
   }
   if (!*answered) {
-    if (m_qemuMonitor < 0) {
+    if (!m_qemuMonitor.IsOpen()) {
       m_gdb->SignalInterrupt();
     } else {
       // In simulation qemu stops the machine itself, and gdb hears of it as
       // of a stop it asked for: a request gdb read with the target stopped
       // already (one that met the UART stand-in's stop) leaves gdb waiting
       // for an answer to it, and gdb would take a signal as giving up.
-      // Sent once: a qemu that is held reads it when it goes on, and more
-      // of them, read a byte at a time, would stop a later step or run.
-      StopQemu(m_qemuMonitor);
+      // A qemu that is held reads the stop when it goes on: nothing runs
+      // again until qemu has taken it (MonitorStopTaken), so that it never
+      // stops a later step or run.
+      m_qemuMonitor.Stop();
     }
   }
   if (WaitReported(before + 1, RestMs(until))) return true;

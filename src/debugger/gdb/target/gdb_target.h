@@ -23,6 +23,7 @@
 #include "debugger/gdb/breakpoints/breakpoint_table.h"
 #include "debugger/gdb/process/child_process.h"
 #include "debugger/gdb/process/qemu_launcher.h"
+#include "debugger/gdb/process/qemu_monitor.h"
 #include "debugger/gdb/commands/command_language.h"
 #include "debugger/gdb/trace/exec_trace.h"
 #include "debugger/gdb/mi/gdb_connection.h"
@@ -333,6 +334,10 @@ class GdbTarget {
   void AnsweredAgain();
   // A run command refused after a wait without an answer says so; false.
   bool SayUnanswered();
+  // Before the target runs or steps, or a typed line goes to gdb: a stop
+  // request sent to qemu's monitor is taken (within the reply bound), or
+  // the command is refused with the reason, as the stop would end it.
+  bool MonitorStopTaken();
   // Sends one of gdb's permission settings; true when gdb took it.
   bool SetAccess(const std::string& setting);
   // The executing bit the IDE sees, and its mirror here.
@@ -445,7 +450,7 @@ class GdbTarget {
   // What gdb lets each command do: reads never write or call.
   GdbPermissions m_access;
   ChildProcess m_qemu;
-  int m_qemuMonitor = -1;  // the driver's end of the socket to qemu's monitor
+  QemuMonitor m_qemuMonitor;  // simulation only
   bool m_simulated = false;
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};

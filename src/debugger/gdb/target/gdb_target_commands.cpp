@@ -185,6 +185,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return Refuse(t.error);
     case CommandAction::Typed:
       if (const std::string why = NestedInputRefusal(GdbSpelling(t.expression)); !why.empty()) return Refuse(why);
+      if (!MonitorStopTaken()) return 1;
       // The line may run the target ("continue", "until"): the driver's
       // own watchpoint is checked first, as before any run.
       if (Still()) KeepOwnBreakpoints();
@@ -245,6 +246,7 @@ void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
 
 int GdbTarget::RunUntil(const std::string& location) {
   if (!Halted()) return Refuse("G: the target runs already");
+  if (!MonitorStopTaken()) return 1;
   std::string err;
   MiRecord r;
   {
