@@ -387,7 +387,7 @@ class CommandWalk {
     NoteOpenProject();
     // A field given a text a user may leave there may be refused, with a
     // message that says so.
-    if (mode == Answer::kFill || mode == Answer::kButtons) m_expected = m_typed = true;
+    if (mode == Answer::kFill || mode == Answer::kButtons || m_answers.Giving()) m_expected = m_typed = true;
     m_answers.Start(mode, text);
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
@@ -717,7 +717,14 @@ class CommandWalk {
           if (item.enabled) enabled.push_back(item.text);
         if (enabled.empty()) continue;
         step += ":" + enabled[rng() % enabled.size()];
-        if (rng() % 3 == 0) step += "/c";
+        if (rng() % 3 == 0) {
+          step += "/c";
+        } else if (rng() % 4 == 0) {
+          // The window the item opens (an entry of values, a name) given
+          // one of the texts a user may leave in a field.
+          const std::string& text = WalkDebugInput::Texts()[rng() % WalkDebugInput::Texts().size()];
+          if (text.find(';') == std::string::npos && !Run("with:" + text)) return false;
+        }
       } else {
         const CommandId id = CommandId(std::stoul(step));
         starter = Starts(id) && rng() % 3 == 0;

@@ -91,6 +91,7 @@ class WalkAnswers {
   // The text the next window's first field gets before its default answer
   // (the value a user types into the entry a menu item asks for).
   void GiveNext(std::string text) { m_giveNext = std::move(text); }
+  bool Giving() const { return !m_giveNext.empty(); }
 
   // The mode of the next answers, and the count of answers given in it.
   void Start(Answer mode, int text = 0) {

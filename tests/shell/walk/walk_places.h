@@ -160,8 +160,6 @@ class WalkPlaces {
     RightClickAt(m_widget, m_at);
     return true;
   }
-  // The word the last "code" place right-clicked.
-  const std::string& Word() const { return m_word; }
 
  private:
   bool InSession() const { return m_frame->Debugger()->Session().SessionActive(); }
@@ -234,7 +232,6 @@ class WalkPlaces {
     view->setFocus();
     view->GotoLineCentered(line, view->Text().IndexToColumn(l, int(at + word.size() / 2)));
     const EditEngine::ClientPoint p = view->Engine().CaretClientPoint();
-    m_word = word;
     const QPoint inView = view->viewport()->mapTo(view, QPoint(p.x + 1, p.y + view->Engine().State().nLineHeight / 2));
     return Place(view, inView, true);
   }
@@ -321,7 +318,6 @@ class WalkPlaces {
   CMainFrame* m_frame;
   QWidget* m_widget = nullptr;
   QPoint m_at;
-  std::string m_word;
 };
 
 }  // namespace pm2::test
