@@ -58,8 +58,10 @@ bool IpcObjects::AttachObjects(std::string* err) {
     refused = key;
   }
   m_ns = m_usual;
-  if (err) *err = (blocked.empty() ? std::string("The event interface's private names cannot be used") : blocked) +
-                  "; no private names instead: " + privateError;
+  if (err)
+    *err = blocked.empty() ? "Under the event interface's private names (their key is in '" +
+                                 m_usual.PrivateKeyFile() + "'): " + privateError
+                           : blocked + "; no private names instead: " + privateError;
   return false;
 }
 
