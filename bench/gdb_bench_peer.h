@@ -44,12 +44,12 @@ class RawGdb {
  public:
   bool Start() {
     std::string err;
-    int port = 0, monitor = -1;
-    if (!pm2::gdb::StartQemu(pm2::gdb::QemuMachine{}, g_elf, &m_qemu, &port, &monitor, &err)) return false;
+    int monitor = -1;
+    if (!pm2::gdb::StartQemu(pm2::gdb::QemuMachine{}, g_elf, &m_qemu, &m_stub, &monitor, &err)) return false;
     ::close(monitor);  // the peer stops the target through gdb only
     if (!m_gdb.Start({"gdb-multiarch", "-q", "-nx", "--interpreter=mi2", g_elf}, true, &err)) return false;
     Command("-gdb-set confirm off", "^done");
-    return Command("-target-select remote 127.0.0.1:" + std::to_string(port), "*stopped");
+    return Command("-target-select remote " + m_stub.Path(), "*stopped");
   }
   // Sends a command and reads lines until one starts with `until`.
   bool Command(const std::string& command, const char* until) {
@@ -78,6 +78,7 @@ class RawGdb {
   }
 
  private:
+  pm2::gdb::StubSocket m_stub;  // goes after qemu and gdb
   ChildProcess m_qemu, m_gdb;
   std::string m_buffer, m_last;
 };

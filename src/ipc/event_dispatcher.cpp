@@ -27,6 +27,11 @@ bool EventDispatcher::Activate() {
   return m_transport != nullptr;
 }
 
+std::string EventDispatcher::ActivationNote() const {
+  EventTransport* t = m_pTransport.load();
+  return t ? t->AttachNote() : std::string();
+}
+
 bool EventDispatcher::HasSlot() const {
   EventTransport* t = m_pTransport.load();
   return t && t->HasSlot();

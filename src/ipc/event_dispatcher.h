@@ -42,6 +42,9 @@ class EventTransport {
   virtual bool SendToEveryPeer(const dtc_EventBase& event) { return Send(event); }
   virtual bool HasSlot() const = 0;
   virtual int OwnSlot() const = 0;  // -1 without a slot
+  // What the user should know of an attach that succeeded (another user
+  // blocks the usual names, say); "" when nothing.
+  virtual std::string AttachNote() const { return {}; }
 };
 
 // Attaches a transport that delivers into the sink; null (with *err) when
@@ -63,6 +66,9 @@ class EventDispatcher final : public EventSink, public EventHandlerRegistry {
   // under way on another thread).
   bool Active() const { return m_pTransport.load() != nullptr; }
   const std::string& ActivationError() const { return m_activationError; }
+  // The transport's note on its attach (EventTransport::AttachNote); "" when
+  // none or not active.
+  std::string ActivationNote() const;
   bool HasSlot() const;
   int OwnSlot() const;
 

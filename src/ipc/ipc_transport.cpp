@@ -191,6 +191,12 @@ bs_InterProcessEventHandler::~bs_InterProcessEventHandler() {
   m_objects.Detach();
 }
 
+std::string bs_InterProcessEventHandler::AttachNote() const {
+  // A rejoin replaces the objects under the writers' lock.
+  std::shared_lock<std::shared_mutex> rejoin(m_objectsMutex);
+  return m_objects.InTheWay();
+}
+
 std::string bs_InterProcessEventHandler::QueueErrorPath(int slot) const {
   return m_objects.Namespace().RuntimeFile("queue_error_" + std::to_string(slot));
 }

@@ -77,6 +77,8 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   bool SendToEveryPeer(const dtc_EventBase& event) override;
   bool HasSlot() const override { return m_nOwnSlot >= 0; }
   int OwnSlot() const override { return m_nOwnSlot; }
+  // Which object of another user's blocks the usual names (IpcObjects::InTheWay).
+  std::string AttachNote() const override;
 
   bool WriteEventToSlot(const dtc_EventBase& event, int slot);
 

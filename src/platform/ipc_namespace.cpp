@@ -15,7 +15,22 @@ std::string IpcNamespace::ObjectName(std::string_view base) const {
   name += '.';
   name += std::to_string(uid);
   name += suffix;
+  if (!privateKey.empty()) name += "-" + privateKey;
   return name;
+}
+
+std::string IpcNamespace::PrivateKeyFile() const {
+  return RuntimeFile("ipc-names." + std::to_string(uid) + suffix);
+}
+
+std::vector<std::string> IpcNamespace::ShmPaths(const std::vector<std::string>& mappings,
+                                                const std::vector<std::string>& semaphores) const {
+  // Linux keeps shared memory as "/dev/shm/<name>", semaphores as
+  // "/dev/shm/sem.<name>" (the name without its leading '/').
+  std::vector<std::string> paths {LockFolder()};
+  for (const std::string& base : mappings) paths.push_back("/dev/shm/" + ObjectName(base).substr(1));
+  for (const std::string& base : semaphores) paths.push_back("/dev/shm/sem." + ObjectName(base).substr(1));
+  return paths;
 }
 
 std::string IpcNamespace::LockFolder() const {

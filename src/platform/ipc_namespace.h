@@ -7,10 +7,22 @@
 // objects are in use are keyed the same way (a folder beside the objects),
 // so every process that shares the objects shares the locks, whatever its
 // runtime folder. Diagnostic files go into the user's runtime folder.
+//
+// Those names are predictable, and /dev/shm is open to every user: another
+// user can make one of them first. Its object is never used nor removed;
+// this user's processes then meet under private names, the usual ones
+// with a key of 32 random hex digits appended ("/ZARIzu_file_mapping.1000-
+// 9f0c..."), which only the key file in the user's own runtime folder
+// tells (ipc_private_names.h). The lock folder is named as the objects are.
+// Peers that find them are this user's processes with the same runtime
+// folder; one with another runtime folder (an ssh shell beside a desktop
+// session) or a program that knows only the usual names is not reached
+// while the usual names are blocked: the start says so.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pm2 {
 
@@ -18,8 +30,10 @@ struct IpcNamespace {
   unsigned uid = 0;        // numeric user id appended to every name
   std::string suffix;      // appended after the uid; empty in normal use
   std::string runtimeDir;  // folder for diagnostic files, no trailing '/'
+  std::string privateKey;  // empty: the usual names; else appended after '-'
 
-  // "/<base>.<uid><suffix>" - a name for shm_open or sem_open.
+  // "/<base>.<uid><suffix>" - a name for shm_open or sem_open; with a
+  // private key "/<base>.<uid><suffix>-<key>".
   std::string ObjectName(std::string_view base) const;
   // "/dev/shm/pm2.<uid><suffix>.locks": beside the objects, named as they are.
   std::string LockFolder() const;
@@ -27,6 +41,14 @@ struct IpcNamespace {
   std::string LockPath(std::string_view base) const;
   // "<runtimeDir>/<name>"
   std::string RuntimeFile(std::string_view name) const;
+  // "<runtimeDir>/ipc-names.<uid><suffix>": the private key, when the
+  // usual names are blocked.
+  std::string PrivateKeyFile() const;
+  // The files in /dev/shm that stand behind the names of `bases` (shared
+  // memory "<name>", semaphores "sem.<name>") and the lock folder: every
+  // name that another user could make first.
+  std::vector<std::string> ShmPaths(const std::vector<std::string>& mappings,
+                                    const std::vector<std::string>& semaphores) const;
 
   // The real user's id, the suffix from the environment variable
   // PM2_IPC_SUFFIX (empty when unset) and the runtime folder from

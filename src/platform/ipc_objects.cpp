@@ -1,5 +1,7 @@
 #include "platform/ipc_objects.h"
 
+#include "platform/ipc_foreign_object.h"
+#include "platform/ipc_private_names.h"
 #include "platform/termination.h"
 
 #include <sys/stat.h>
@@ -77,7 +79,7 @@ bool WaitForGate(IpcFileLock& gate, std::chrono::steady_clock::time_point end) {
 
 }  // namespace
 
-IpcObjects::IpcObjects(IpcNamespace ns) : m_ns(std::move(ns)) {
+IpcObjects::IpcObjects(IpcNamespace ns) : m_ns(std::move(ns)), m_usual(m_ns) {
   for (int i = 0; i < kIpcSlotCount; ++i) {
     m_guards[i] = std::make_unique<IpcSemaphore>();
     m_filled[i] = std::make_unique<IpcEvent>();
@@ -110,15 +112,15 @@ bool IpcObjects::Attach(std::string* err) {
   return ok;
 }
 
-bool IpcObjects::AttachObjects(std::string* err) {
-  if (!m_ns.EnsureRuntimeDir(err)) return false;
+bool IpcObjects::AttachUnderNames(std::string* err) {
   IpcFileLock gate;
   if (!TakeGate(gate, err)) return false;
   if (!m_live.Open(m_ns.LockPath(kLiveLock), err)) return false;
   bool ok;
   // A live user holds the live lock file, and a lock on the mapping itself:
   // the lock files may have been removed by hand under it.
-  if (NobodyUsesTheObjects()) {
+  const bool anew = NobodyUsesTheObjects();
+  if (anew) {
     // Nobody alive holds the objects: whatever exists is left over.
     UnlinkAll();
     ok = CreateAll(err);
@@ -137,6 +139,13 @@ bool IpcObjects::AttachObjects(std::string* err) {
     ok = false;
   }
   if (!ok) {
+    // Nobody else uses objects made anew (this process holds the live lock
+    // file alone, under the gate): what it made goes, and the lock files,
+    // rather than stay in /dev/shm after the program ends.
+    if (anew) {
+      UnlinkOwnObjects();
+      RemoveLockFiles(m_ns);
+    }
     CloseHandles();
     m_live.Unlock();
     m_live.Close();
@@ -198,6 +207,8 @@ void IpcObjects::RemoveAsLast() {
 }
 
 void IpcObjects::RemoveLockFiles(const IpcNamespace& ns) {
+  // Another user's folder at the name is not this user's to empty.
+  if (!OwnedOrMissing(ns.LockFolder(), ns.uid)) return;
   // The gate goes last: an attacher waiting for it finds it removed and
   // starts over with a new folder.
   ::unlink(ns.LockPath(kLiveLock).c_str());
@@ -289,19 +300,53 @@ bool IpcObjects::OpenAll(std::string* err) {
   return true;
 }
 
-bool IpcObjects::AttachLockHeld(const IpcNamespace& ns) {
+namespace {
+
+// True when another process holds the lock file at `path` (a file that is
+// not there is not made).
+bool LockFileHeld(const std::string& path, bool exclusive) {
   struct stat st {};
   IpcFileLock probe;
-  if (lstat(ns.LockPath(kGateLock).c_str(), &st) != 0 || !probe.Open(ns.LockPath(kGateLock), nullptr)) return false;
-  if (!probe.TryExclusive()) return true;
+  if (lstat(path.c_str(), &st) != 0 || !probe.Open(path, nullptr)) return false;
+  if (!(exclusive ? probe.TryExclusive() : probe.TryShared())) return true;
   probe.Unlock();
   return false;
 }
 
+}  // namespace
+
+bool IpcObjects::AttachLockHeld(const IpcNamespace& ns) {
+  // The gate of the usual names, and of the private ones when there are any.
+  IpcNamespace named = ns;
+  named.privateKey.clear();
+  if (LockFileHeld(named.LockPath(kGateLock), true)) return true;
+  return ReadPrivateKey(ns, &named.privateKey) && LockFileHeld(named.LockPath(kGateLock), true);
+}
+
+bool IpcObjects::PrivateSetInUse(const std::string& key) const {
+  IpcNamespace named = m_usual;
+  named.privateKey = key;
+  // Only a folder of this user's tells: another user's says nothing of ours.
+  return OwnedOrMissing(named.LockFolder(), named.uid) && LockFileHeld(named.LockPath(kLiveLock), true);
+}
+
+std::vector<std::string> IpcObjects::ShmPaths(const IpcNamespace& ns) {
+  std::vector<std::string> semaphores;
+  for (int i = 0; i < kIpcSlotCount; ++i)
+    for (const char* base : {kIpcGuardName, kIpcQueueFilledName, kIpcKillName}) semaphores.push_back(Indexed(base, i));
+  return ns.ShmPaths({kIpcMappingName}, semaphores);
+}
+
 void IpcObjects::RemoveAll(const IpcNamespace& ns) {
-  IpcObjects objects(ns);
-  objects.UnlinkAll();
-  RemoveLockFiles(ns);
+  IpcNamespace named = ns;
+  std::string key;
+  for (bool privateNames : {false, true}) {
+    if (privateNames && !ReadPrivateKey(ns, &key)) break;
+    named.privateKey = privateNames ? key : "";
+    IpcObjects objects(named);
+    objects.UnlinkAll();
+    RemoveLockFiles(named);
+  }
 }
 
 bool IpcObjects::MappingIntact(std::string* report, bool* restored, bool lookAtSize) {
@@ -357,12 +402,16 @@ std::vector<std::string> IpcObjects::MendCutSemaphores(int lookAtSizeOf) {
 }
 
 void IpcObjects::UnlinkAll() {
-  ShmRegion::Unlink(m_ns.ObjectName(kIpcMappingName));
-  for (int i = 0; i < kIpcSlotCount; ++i) {
-    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcGuardName, i)));
-    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcQueueFilledName, i)));
-    IpcSemaphore::Unlink(m_ns.ObjectName(Indexed(kIpcKillName, i)));
-  }
+  // Another user's object at one of the names stays (root could remove
+  // it): it is in the way, and said so, but it is not this user's.
+  const auto own = [this](const std::string& shmFile) { return OwnedOrMissing("/dev/shm/" + shmFile, m_ns.uid); };
+  const std::string mapping = m_ns.ObjectName(kIpcMappingName);
+  if (own(mapping.substr(1))) ShmRegion::Unlink(mapping);
+  for (int i = 0; i < kIpcSlotCount; ++i)
+    for (const char* base : {kIpcGuardName, kIpcQueueFilledName, kIpcKillName}) {
+      const std::string name = m_ns.ObjectName(Indexed(base, i));
+      if (own("sem." + name.substr(1))) IpcSemaphore::Unlink(name);
+    }
 }
 
 void IpcObjects::CloseHandles() {

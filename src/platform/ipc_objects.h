@@ -5,6 +5,19 @@
 // event "bs_InterProcessEventHandler_kill_thread_event<n>", plus the lock
 // files that tell live processes from dead ones.
 //
+// The names are the usual ones (ipc_namespace.h) unless another user made
+// one of them first: its object is neither used nor removed, and the
+// processes of this user meet under private names instead (a key from the
+// user's runtime folder, ipc_private_names.h). An attach joins a set under
+// the private names that live processes use; else the usual names when
+// none of them is another user's; else the private ones, with a new key
+// when another user holds one of those too. InTheWay() then says which
+// object blocks the usual names, and whose it is.
+//
+// A start that fails leaves nothing of its own behind: when it made the
+// objects anew (nobody else used them), it removes the ones it made and
+// the lock files before it gives up.
+//
 // POSIX objects outlive crashed processes, so attaching is guarded by lock
 // files in a folder named as the objects are (user and suffix, see
 // IpcNamespace::LockFolder), so that every process that shares the objects
@@ -106,9 +119,14 @@ class IpcObjects {
   bool StillNamed() const;
   // Closes everything; the last process to leave removes the objects.
   void Detach();
-  // Removes every named object and lock file of the namespace (tests clean
-  // up with it).
+  // Removes every named object and lock file of the namespace, under its
+  // usual names and under its private ones (tests clean up with it); none
+  // that another user owns.
   static void RemoveAll(const IpcNamespace& ns);
+  // After an attach under private names: which object blocks the usual
+  // ones and whose it is, and what that means for other programs; "" when
+  // the usual names are used.
+  const std::string& InTheWay() const { return m_inTheWay; }
   // True while another process holds the lock that lets processes attach
   // and leave one at a time: an Attach now waits for it, and gives up when
   // that process keeps it (stopped, say).
@@ -228,7 +246,9 @@ class IpcObjects {
   // given until then to hold the new one.
   bool NobodyUsesTheObjects();
 
-  IpcNamespace m_ns;
+  IpcNamespace m_ns;     // the names attached under
+  IpcNamespace m_usual;  // the names as given (no private key)
+  std::string m_inTheWay;
   ShmRegion m_region;
   IpcFileLock m_live;
   // Held while the live and the slots' lock files are renewed or given up
@@ -258,7 +278,15 @@ class IpcObjects {
   // Held through an attach, and by the termination cleanup, which must not
   // look at the objects half made.
   std::mutex m_attachMutex;
+  // Chooses the names (see the header's comment) and attaches under them.
   bool AttachObjects(std::string* err);
+  // Attaches under the names of m_ns; a failure leaves nothing this
+  // process made.
+  bool AttachUnderNames(std::string* err);
+  // True when live processes use the objects under the private names of `key`.
+  bool PrivateSetInUse(const std::string& key) const;
+  // Every file in /dev/shm that a name of `ns` stands for.
+  static std::vector<std::string> ShmPaths(const IpcNamespace& ns);
   // The last user's removal at the end by a signal.
   void RemoveIfLast();
 };

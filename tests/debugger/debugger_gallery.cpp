@@ -148,7 +148,7 @@ int Run(const std::string& build) {
   host.debugging = [] { return true; };
   CommandWindow command(host);
   command.resize(600, 140);
-  command.Append("GDB driver: simulation in qemu-system-arm, GDB stub at 127.0.0.1:36631\n");
+  command.Append("GDB driver: simulation in qemu-system-arm, GDB stub at /run/user/1000/pm2-gdb-Xq3v9a/stub\n");
   command.Append("BS main\n");
   command.Append("Breakpoint 1 at 0x000000b4: Blinky.c, line 10\n");
   command.Input()->setText("info registers");

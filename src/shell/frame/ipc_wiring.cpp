@@ -65,7 +65,7 @@ void IpcWiring::StartEventInterface() {
   const auto activateWithoutWaiting = [this] {
     return m_dispatcher.Active() || (!AttachLockHeldElsewhere() && m_dispatcher.Activate());
   };
-  m_notifier->StartEventInterface(activateWithoutWaiting, [this](const std::string& text) {
+  const bool started = m_notifier->StartEventInterface(activateWithoutWaiting, [this](const std::string& text) {
     // A build started from the command line has nobody to answer a box: it
     // says why on its error output and builds on, the interface muted.
     if (m_app.HasState(kStateBatchBuild)) {
@@ -83,6 +83,17 @@ void IpcWiring::StartEventInterface() {
     const std::string why = m_dispatcher.ActivationError();
     ShowError(m_app.Dialogs(), why.empty() ? text : text + "\n\n" + why);
   });
+  // Started, but not under the usual names (another user's object blocks
+  // one): the user hears which object and whose, since programs that look
+  // for the usual names no longer reach this one.
+  const std::string note = started ? m_dispatcher.ActivationNote() : std::string();
+  if (note.empty()) return;
+  if (m_app.HasState(kStateBatchBuild)) {
+    std::fprintf(stderr, "%s\n", note.c_str());
+    std::fflush(stderr);
+  } else {
+    ShowError(m_app.Dialogs(), note);
+  }
 }
 
 bool IpcWiring::OpenInstanceChannel(const std::string& runtimeFolder) {

@@ -1,7 +1,6 @@
 #include "debugger/gdb/process/child_process.h"
 
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -28,23 +27,6 @@ std::string FindInPath(const std::string& program) {
     b = e + 1;
   }
   return {};
-}
-
-int ListeningSocket(int* port) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = 0;
-  socklen_t len = sizeof a;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, 4) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-    close(fd);
-    return -1;
-  }
-  *port = ntohs(a.sin_port);
-  return fd;
 }
 
 ChildProcess::~ChildProcess() {

@@ -49,8 +49,4 @@ class ChildProcess {
 // The full path of a program found in PATH; "" when none.
 std::string FindInPath(const std::string& program);
 
-// A TCP socket listening on a free port of 127.0.0.1 (closed on exec
-// unless passed on): its descriptor, -1 when none could be made.
-int ListeningSocket(int* port);
-
 }  // namespace pm2::gdb

@@ -29,7 +29,7 @@ std::string MissingProgramText(const std::string& program) {
          " (apt-get install " + program + ", or run ./pm2.sh run)";
 }
 
-bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, int* monitor,
+bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, StubSocket* stub, int* monitor,
                std::string* err) {
   if (FindInPath(qemu.program).empty()) {
     *err = MissingProgramText(qemu.program);
@@ -37,14 +37,12 @@ bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* pr
   }
   // The stub's socket listens before qemu starts: a connection made while
   // qemu is still starting waits in its queue, so nobody polls the port.
-  const int listening = ListeningSocket(port);
-  if (listening < 0) {
-    *err = "no TCP port on 127.0.0.1 for qemu's GDB stub";
-    return false;
-  }
+  const int listening = stub->Listen(err);
+  if (listening < 0) return false;
   int ends[2] = {-1, -1};
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
     close(listening);
+    stub->Close();
     *err = "no socket for qemu's monitor";
     return false;
   }
@@ -53,6 +51,7 @@ bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* pr
   close(ends[1]);
   if (!started) {
     close(ends[0]);
+    stub->Close();
     return false;
   }
   fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);

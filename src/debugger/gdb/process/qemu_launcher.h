@@ -1,12 +1,14 @@
 // Simulation of an ARM target: qemu-system-arm's empty machine with RAM at
 // address 0 large enough to cover 0x40000000, the program loaded by qemu's
-// loader device, the CPU held at reset and qemu's GDB stub on a free port.
+// loader device, the CPU held at reset and qemu's GDB stub on a Unix socket
+// that only this user can reach (stub_socket.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/process/stub_socket.h"
 
 namespace pm2::gdb {
 
@@ -24,13 +26,14 @@ struct QemuMachine {
 // passed as descriptor 4.
 std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::string& elf);
 
-// Starts qemu with its GDB stub on a socket of *port that listens from the
-// start: a connection may be made at once and is answered once qemu is up
-// (it fails when qemu ended). *monitor is the driver's end of the socket to
+// Starts qemu with its GDB stub on *stub, which listens from the start: a
+// connection to stub->Path() may be made at once and is answered once qemu
+// is up (it fails when qemu ended). The caller closes *stub when the
+// session ends. *monitor is the driver's end of the socket to
 // qemu's monitor (closed on exec, non-blocking; the caller closes it, or a
 // QemuMonitor takes it). False with *err when qemu is missing or cannot be
 // started. Does not wait for qemu.
-bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, int* port, int* monitor,
+bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, StubSocket* stub, int* monitor,
                std::string* err);
 
 // The message for a program that is not installed.

@@ -165,10 +165,10 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // nothing else.
   std::string remote = params.remote;
   if (params.simulate) {
-    int port = 0, monitor = -1;
-    if (!StartQemu(params.qemu, program, &m_qemu, &port, &monitor, err)) return false;
+    int monitor = -1;
+    if (!StartQemu(params.qemu, program, &m_qemu, &m_stub, &monitor, err)) return false;
     m_qemuMonitor.Open(monitor);
-    remote = "127.0.0.1:" + std::to_string(port);
+    remote = m_stub.Path();
   }
   std::string why;
   // gdb reads its commands while the target runs: a stop request reaches
@@ -323,6 +323,7 @@ void GdbTarget::Close() {
   if (m_gdb) m_gdb->Close(m_events.pump);
   m_qemu.Kill();
   m_qemuMonitor.Close();
+  m_stub.Close();
   if (m_monitor.joinable()) m_monitor.join();
   m_gdb.reset();
 }

@@ -451,6 +451,7 @@ class GdbTarget {
   GdbPermissions m_access;
   ChildProcess m_qemu;
   QemuMonitor m_qemuMonitor;  // simulation only
+  StubSocket m_stub;          // simulation only: gdb's way to qemu's stub
   bool m_simulated = false;
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};
