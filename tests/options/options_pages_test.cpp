@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
@@ -1273,6 +1275,45 @@ TEST_F(SheetTest, FolderListTypingStartsARow) {
   QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
   dialog.accept();
   EXPECT_EQ(dialog.Result(), "a;b;inc");
+}
+
+// A row holding one of the list's separators would come back as several
+// folders: typed as a new row or over an old one, it is refused with a box
+// naming it, and the list keeps what it held.
+TEST_F(SheetTest, FolderListRefusesARowThatHoldsASeparator) {
+  test::App();
+  FolderListDialog dialog("Setup Include Paths:", "inc", ";,");
+  dialog.show();
+  FolderRowsEditor* list = dialog.List();
+  ASSERT_EQ(list->GetCount(), 2) << "the row and the empty last row";
+  std::vector<std::string> boxes;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes.push_back(box->text().toStdString());
+      box->close();
+    }
+  });
+  answer.start(0);
+  for (int row : {1, 0}) {
+    SCOPED_TRACE(row);
+    boxes.clear();
+    list->SetCurSel(row);
+    ASSERT_TRUE(list->StartEditing());
+    list->AcceptEdit("inc/my,dir;x");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], list->LastRefusal());
+    EXPECT_NE(boxes[0].find("'inc/my,dir;x'"), std::string::npos) << boxes[0];
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetText(0), "inc");
+  }
+  // A folder with blanks and other punctuation is one row.
+  list->SetCurSel(1);
+  ASSERT_TRUE(list->StartEditing());
+  list->AcceptEdit("my dir/(x)");
+  answer.stop();
+  dialog.accept();
+  EXPECT_EQ(dialog.Result(), "inc;my dir/(x)");
 }
 
 TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {

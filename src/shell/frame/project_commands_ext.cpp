@@ -213,6 +213,9 @@ void ProjectCommandsExt::OnNewProject() {
   if (OnSelectDevice() == 1) OfferStartupFile();
   // The project exists on disk from now on, as the user named it.
   m_app.SaveProject();
+  // Its build log and browse file are named after its output, as an
+  // opened project's are.
+  m_app.SetBuildLogName(nullptr);
   // The first save backed up the empty placeholder: a new project has no
   // earlier version to keep.
   if (placeholder) {

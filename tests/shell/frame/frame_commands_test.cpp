@@ -321,6 +321,14 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   EXPECT_EQ(written, (std::vector<std::string>{"Fresh.pm2"}));
   EXPECT_GT(fs::file_size(dir + "Fresh/Fresh.pm2"), 0u);
   EXPECT_EQ(s.App().m_recent.At(0), dir + "Fresh/Fresh.pm2");
+  // The new project's output names its build log and browse file at once:
+  // on a toolset whose compiler writes browse information the Source
+  // Browser is offered without the project being opened again.
+  EXPECT_EQ(s.App().m_szBrowseFile.rfind(dir + "Fresh/", 0), 0u) << s.App().m_szBrowseFile;
+  const uint16_t toolset = p->curTarget->toolset;
+  p->curTarget->toolset = kToolset51;
+  EXPECT_TRUE(f->QueryCommand(kCmdSourceBrowser).enabled);
+  p->curTarget->toolset = toolset;
 }
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
