@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QPlainTextEdit>
@@ -36,6 +37,7 @@
 #include "project/model/debug_texts.h"
 #include <QRadioButton>
 #include "options/pages/flash_page.h"
+#include "options/pages/edit_limit.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/listing_page.h"
 #include "options/pages/options_command.h"
@@ -1314,6 +1316,29 @@ TEST_F(SheetTest, FolderListRefusesARowThatHoldsASeparator) {
   answer.stop();
   dialog.accept();
   EXPECT_EQ(dialog.Result(), "inc;my dir/(x)");
+}
+
+// An edit widened to show a stored text past its limit still names its
+// own limit when it refuses a longer one, not the stored text's length.
+TEST(EditLimitRefusal, NamesTheFieldsOwnLimitAfterAWiderStoredText) {
+  test::App();
+  QLineEdit edit;
+  edit.setMaxLength(128);
+  std::vector<int> typed, put;
+  auto* limit = new EditLimit(&edit, [&](int n) { typed.push_back(n); }, [&](int n) { put.push_back(n); });
+  const QString stored(300, QChar('s'));
+  limit->FitTo(stored);
+  ASSERT_TRUE(limit->Put(stored));
+  EXPECT_FALSE(limit->Put(QString(306, QChar('p'))));
+  EXPECT_EQ(put, std::vector<int>{128});
+  EXPECT_EQ(edit.text(), stored);
+  // A key typed at the widened end is refused naming 128 too.
+  edit.setFocus();
+  edit.end(false);
+  QTest::keyClick(&edit, Qt::Key_X);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(typed, std::vector<int>{128});
+  EXPECT_EQ(edit.text(), stored);
 }
 
 TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {
