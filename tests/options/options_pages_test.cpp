@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -319,6 +320,19 @@ TEST_F(SheetTest, EnterAndEscapeInAPageCloseNothing) {
   QTest::keyClick(page->Text(kArmDefine), Qt::Key_Escape);
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(sheet.result(), 0);
+}
+
+// Outside an edit field Escape is Cancel, as in any dialog.
+TEST_F(SheetTest, EscapeOutsideAnEditFieldCancelsTheSheet) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  QCheckBox* box = page->findChild<QCheckBox*>();
+  ASSERT_NE(box, nullptr);
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_FALSE(sheet.isVisible());
+  EXPECT_EQ(sheet.result(), QDialog::Rejected);
 }
 
 TEST_F(SheetTest, DefaultsOnAFileCompilerPageInheritEverythingAndCancelKeepsTheProject) {
