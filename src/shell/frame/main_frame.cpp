@@ -875,14 +875,16 @@ void CMainFrame::OnCloseProject() {
 
 void CMainFrame::OnSaveAll() {
   EditorState();
-  {
+  ProjectRec* p = m_app.Project();
+  if (!p) {
     // The add-in's notices of the files saved are one wait for the user.
     std::optional<AddInLinkLogic::Sequence> addInNotices;
     if (m_addIns) addInNotices.emplace(m_addIns->Logic());
     m_editors->SaveAllModified(false);
+    return;
   }
-  ProjectRec* p = m_app.Project();
-  if (!p) return;
+  // The project's save writes the documents first, once: a second pass
+  // here would say twice why a file could not be written.
   m_app.SaveProject();
   // The name as it is on disk: a list entry in another case would not open
   // after a restart.
