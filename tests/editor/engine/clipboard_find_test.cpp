@@ -506,7 +506,7 @@ TEST_F(EngineFixture, AnInvalidExpressionIsToldNotSearched) {
   m_shared.find.text = "a(b";
   m_shared.find.regex = true;
   m_shared.replacement = "X";
-  EXPECT_EQ(EditEngine::FindOutcome::kNotFound, m_engine.SearchNext(false));
+  EXPECT_EQ(EditEngine::FindOutcome::kNotFound, m_engine.FindFromDialog());
   EXPECT_EQ(0, m_engine.ReplaceAll());
   ASSERT_EQ(2u, m_host.messageIds.size());
   for (int id : m_host.messageIds) EXPECT_EQ(kEditBadExpression, id);
