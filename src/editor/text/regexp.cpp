@@ -87,6 +87,7 @@ int CEditRegExp::Reg(bool paren, int* flags) {
   int group = 0;
   if (paren) {
     if (m_nGroup >= kRegGroups) {
+      --m_parse;  // at the group's "("
       Fail("more than nine groups");
       return kDummy;
     }

@@ -471,6 +471,10 @@ class FullForOneFileDisk : public NoBackupDisk {
     return rc;
   }
   int Write(int h, const char* d, size_t n) override { return h == m_fullHandle ? ENOSPC : RealDisk().Write(h, d, n); }
+  int Close(int h) override {
+    if (h == m_fullHandle) m_fullHandle = -1;  // the number is given to the next file
+    return RealDisk().Close(h);
+  }
   int Rename(const std::string& from, const std::string& to) override { return RealDisk().Rename(from, to); }
 
  private:
@@ -500,7 +504,7 @@ TEST_F(DocumentTest, TheListSavesTheOthersPastAFileThatCannotBeWritten) {
   std::vector<std::string> notSaved;
   EXPECT_FALSE(list.SaveAllModified(false, &m_state, &notSaved));
   EXPECT_EQ(notSaved, std::vector<std::string>{m_dir / "first.c"});
-  ASSERT_EQ(m_questions.errors.size(), 1u);
+  ASSERT_EQ(m_questions.errors.size(), 1u) << testing::PrintToString(m_questions.errors);
   EXPECT_EQ(m_questions.errors[0].rfind("Could not write file -\n\n'" + m_dir / "first.c" + "'\n\n", 0), 0u)
       << m_questions.errors[0];
   EXPECT_NE(m_questions.errors[0].find(std::strerror(ENOSPC)), std::string::npos) << m_questions.errors[0];
