@@ -427,15 +427,15 @@ TEST_F(ExampleBuild, UserProgramKeySequencesAreFilledWithoutADisplay) {
 }
 
 // The README's own form, a project named relative to the caller's folder:
-// the user program runs in the project folder, so the files its key
-// sequences name must be found from there.
+// the user program run after the build runs in the project folder, so the
+// files its key sequences name must be found from there.
 TEST_F(ExampleBuild, KeySequencesOfAProjectNamedRelativeToTheCallerNameItsFiles) {
   std::string text = ReadText(dir_ + "Blinky.pm2");
-  const std::string from = " BrunUsr 0 0 <>";
+  const std::string from = " RunUsr 0 0 <>";
   const size_t at = text.find(from);
   ASSERT_NE(at, std::string::npos);
   text.replace(at, from.size(),
-               " BrunUsr 0 1 </bin/sh -c \"test -f #P && test -d $P && test -f #L && test -f #H && "
+               " RunUsr 0 1 </bin/sh -c \"test -f #P && test -d $P && ls #L* && test -f #H && "
                "test -d $L && echo every file found\">");
   std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << text;
   const fs::path project(dir_.substr(0, dir_.size() - 1));

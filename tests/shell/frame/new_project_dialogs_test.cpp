@@ -151,10 +151,10 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
 }
 
 // A new project of each maker's family: the startup file New Project copies
-// from the toolset's library folder is the family assembler's source, so
-// the build assembles and links it (typed as an unknown file it left the
-// target without object modules). The toolset's installation is a copy of
-// the test root's stand-in tools with a library folder of its own.
+// from the toolset's folder is the family assembler's source, so the build
+// assembles and links it (typed as an unknown file it left the target
+// without object modules). The toolset's installation is a copy of the test
+// root's stand-in tools with the startup file beside them.
 TEST_F(NewProjectDialogsTest, ANewProjectOfEachFamilyBuildsItsStartupFile) {
   struct Row {
     const char* family;
@@ -176,12 +176,13 @@ TEST_F(NewProjectDialogsTest, ANewProjectOfEachFamilyBuildsItsStartupFile) {
     SCOPED_TRACE(r.family);
     const std::string install = dir + "install" + r.family + "/" + r.toolsetFolder + "/";
     fs::create_directories(install + "BIN");
-    fs::create_directories(install + "lib");
+    fs::create_directories(install + "LIB");
     for (const auto& e : fs::directory_iterator(root + r.toolsetFolder + "/BIN"))
       fs::create_symlink(e.path(), install + "BIN/" + e.path().filename().string());
-    std::ofstream(install + "lib/" + r.startup) << "; startup of the tests\n";
+    std::ofstream(install + r.startup) << "; startup of the tests\n";
     ToolsetInfo* info = s.App().State().m_pToolsetInfo[r.toolset];
     ASSERT_NE(info, nullptr);
+    info->rootFolder = install;
     info->toolsFolder = install + "BIN/";
 
     const std::string folder = dir + "Fresh" + r.family + "/";
@@ -200,7 +201,7 @@ TEST_F(NewProjectDialogsTest, ANewProjectOfEachFamilyBuildsItsStartupFile) {
       test::BoxAnswers boxes({QMessageBox::Yes});
       ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
       ASSERT_FALSE(boxes.texts.empty());
-      EXPECT_EQ(boxes.texts.back(), "Copy " + install + "lib/" + r.startup +
+      EXPECT_EQ(boxes.texts.back(), "Copy " + install + r.startup +
                                         " to Project Folder and Add File to Project ?");
     }
     ProjectRec* p = s.App().Project();
