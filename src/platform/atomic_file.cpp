@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/stale_temporaries.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -148,6 +150,9 @@ bool AtomicFileWriter::WriteChunks(const std::string& path, const std::function<
   if (int e = m_disk->Stat(path, &exists, &mode)) return fail(e);
   if (!exists) mode = DefaultNewMode();
 
+  // What a killed run of ours left in this folder goes first (once per
+  // folder): nothing else would ever remove it.
+  if (m_disk == &RealDisk()) RemoveStaleTemporariesOnce(FolderOf(path));
   // A fresh temporary name beside the target; a leftover of a crashed run
   // with the same name is skipped, never overwritten.
   std::string temp;

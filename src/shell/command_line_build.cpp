@@ -186,7 +186,17 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     std::fprintf(err, "%s\n", message.empty() ? ("Cannot read '" + app.m_toolsIniPath + "'").c_str()
                                               : message.c_str());
 
-  int rc = OpenProjectFile(args.project, &message);
+  // A project named relative to the caller's folder is opened by its full
+  // path: the project's folder is then absolute wherever it is used (the
+  // key sequences of user programs, which run in the project folder, name
+  // files by it), as the window's open has it.
+  std::string projectPath = args.project;
+  if (!IsAbsolutePath(projectPath)) {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (!ec) projectPath = (here / projectPath).lexically_normal().string();
+  }
+  int rc = OpenProjectFile(projectPath, &message);
   ProjectRec* project = app.m_pProject;
   if (rc != 0 || !project) {
     std::fprintf(err, "%s\n", message.empty() ? ("Cannot open project '" + args.project + "'").c_str()

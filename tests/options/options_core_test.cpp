@@ -128,6 +128,18 @@ const ListRow kListRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, ListChecks, ::testing::ValuesIn(kListRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A name or value past the scanner's token limit is one entry of the
+// list, as the build passes it, not two.
+TEST(ListChecks, LongNamesAndValuesAreOneEntry) {
+  const std::string name = "LONGSYM_" + std::string(292, 'X'), value(300, '5');
+  const ListCheckResult defines = CheckOptionList(ListMode::kDefine, "A=1 " + name + " V=" + value);
+  ASSERT_TRUE(defines.ok) << defines.message;
+  EXPECT_EQ(defines.normalized, "A=\"1\"," + name + ",V=\"" + value + "\"");
+  const ListCheckResult undefines = CheckOptionList(ListMode::kUndefine, name + "," + name.substr(0, 254));
+  ASSERT_TRUE(undefines.ok) << undefines.message;
+  EXPECT_EQ(undefines.normalized, name + "," + name.substr(0, 254));
+}
+
 TEST(ListStore, DefineKeepsStoredTextWhenOnlySpacingDiffers) {
   const ListCheckResult r = CheckOptionList(ListMode::kDefine, "A , B");
   EXPECT_EQ(ListTextToStore(ListMode::kDefine, "A , B", r, "A,B"), "A,B");
@@ -340,6 +352,14 @@ TEST(FolderLists, SplitAtAnySeparatorJoinWithTheFirst) {
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(JoinFolderList(rows, ";,"), "a;b;c");
   EXPECT_EQ(JoinFolderList({" x ", "   ", "y"}, ";,"), "x;y");
+}
+
+TEST(FolderRows, ASeparatorInARowIsRefusedNamingIt) {
+  EXPECT_EQ(FolderRowRefusal("inc/my dir", ";,"), "");
+  EXPECT_EQ(FolderRowRefusal("inc/my,dir;x", ";,"),
+            "The folder 'inc/my,dir;x' cannot be a row of this list: ';' and ',' separate the list's folders, so ',' "
+            "would split it into several.");
+  EXPECT_EQ(SplitFolderList(JoinFolderList({"a b", "c"}, ";,"), ";,"), (std::vector<std::string>{"a b", "c"}));
 }
 
 // ---------------------------------------------------------------- sessions

@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
@@ -34,6 +38,7 @@
 #include "project/model/debug_texts.h"
 #include <QRadioButton>
 #include "options/pages/flash_page.h"
+#include "options/pages/edit_limit.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/listing_page.h"
 #include "options/pages/options_command.h"
@@ -315,6 +320,19 @@ TEST_F(SheetTest, EnterAndEscapeInAPageCloseNothing) {
   QTest::keyClick(page->Text(kArmDefine), Qt::Key_Escape);
   EXPECT_TRUE(sheet.isVisible());
   EXPECT_EQ(sheet.result(), 0);
+}
+
+// Outside an edit field Escape is Cancel, as in any dialog.
+TEST_F(SheetTest, EscapeOutsideAnEditFieldCancelsTheSheet) {
+  UseToolset(kToolsetArmGnu);
+  OptionsSheet& sheet = Open(m_target);
+  auto* page = Go<ArmToolPage>(PageId::kArmGnuCompiler);
+  QCheckBox* box = page->findChild<QCheckBox*>();
+  ASSERT_NE(box, nullptr);
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_FALSE(sheet.isVisible());
+  EXPECT_EQ(sheet.result(), QDialog::Rejected);
 }
 
 TEST_F(SheetTest, DefaultsOnAFileCompilerPageInheritEverythingAndCancelKeepsTheProject) {
@@ -1273,6 +1291,68 @@ TEST_F(SheetTest, FolderListTypingStartsARow) {
   QTest::keyClick(list->InPlaceEdit(), Qt::Key_Return);
   dialog.accept();
   EXPECT_EQ(dialog.Result(), "a;b;inc");
+}
+
+// A row holding one of the list's separators would come back as several
+// folders: typed as a new row or over an old one, it is refused with a box
+// naming it, and the list keeps what it held.
+TEST_F(SheetTest, FolderListRefusesARowThatHoldsASeparator) {
+  test::App();
+  FolderListDialog dialog("Setup Include Paths:", "inc", ";,");
+  dialog.show();
+  FolderRowsEditor* list = dialog.List();
+  ASSERT_EQ(list->GetCount(), 2) << "the row and the empty last row";
+  std::vector<std::string> boxes;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes.push_back(box->text().toStdString());
+      box->close();
+    }
+  });
+  answer.start(0);
+  for (int row : {1, 0}) {
+    SCOPED_TRACE(row);
+    boxes.clear();
+    list->SetCurSel(row);
+    ASSERT_TRUE(list->StartEditing());
+    list->AcceptEdit("inc/my,dir;x");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], list->LastRefusal());
+    EXPECT_NE(boxes[0].find("'inc/my,dir;x'"), std::string::npos) << boxes[0];
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->GetText(0), "inc");
+  }
+  // A folder with blanks and other punctuation is one row.
+  list->SetCurSel(1);
+  ASSERT_TRUE(list->StartEditing());
+  list->AcceptEdit("my dir/(x)");
+  answer.stop();
+  dialog.accept();
+  EXPECT_EQ(dialog.Result(), "inc;my dir/(x)");
+}
+
+// An edit widened to show a stored text past its limit still names its
+// own limit when it refuses a longer one, not the stored text's length.
+TEST(EditLimitRefusal, NamesTheFieldsOwnLimitAfterAWiderStoredText) {
+  test::App();
+  QLineEdit edit;
+  edit.setMaxLength(128);
+  std::vector<int> typed, put;
+  auto* limit = new EditLimit(&edit, [&](int n) { typed.push_back(n); }, [&](int n) { put.push_back(n); });
+  const QString stored(300, QChar('s'));
+  limit->FitTo(stored);
+  ASSERT_TRUE(limit->Put(stored));
+  EXPECT_FALSE(limit->Put(QString(306, QChar('p'))));
+  EXPECT_EQ(put, std::vector<int>{128});
+  EXPECT_EQ(edit.text(), stored);
+  // A key typed at the widened end is refused naming 128 too.
+  edit.setFocus();
+  edit.end(false);
+  QTest::keyClick(&edit, Qt::Key_X);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(typed, std::vector<int>{128});
+  EXPECT_EQ(edit.text(), stored);
 }
 
 TEST_F(SheetTest, OptionsCommandCommitsOnOkAndRestoresOnCancel) {

@@ -426,6 +426,29 @@ TEST_F(ExampleBuild, UserProgramKeySequencesAreFilledWithoutADisplay) {
   EXPECT_NE(out_.find("\nfilled: Blinky.pm2 Blinky\n"), std::string::npos) << "the program ran\n" << out_;
 }
 
+// The README's own form, a project named relative to the caller's folder:
+// the user program run after the build runs in the project folder, so the
+// files its key sequences name must be found from there.
+TEST_F(ExampleBuild, KeySequencesOfAProjectNamedRelativeToTheCallerNameItsFiles) {
+  std::string text = ReadText(dir_ + "Blinky.pm2");
+  const std::string from = " RunUsr 0 0 <>";
+  const size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, from.size(),
+               " RunUsr 0 1 </bin/sh -c \"test -f #P && test -d $P && ls #L* && test -f #H && "
+               "test -d $L && echo every file found\">");
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << text;
+  const fs::path project(dir_.substr(0, dir_.size() - 1));
+  const std::string cmd = "cd " + project.parent_path().string() + " && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                          root_ + "PM2/pelmora2 -b " + project.filename().string() + "/Blinky.pm2 > " + dir_ +
+                          "stdout.txt 2>&1";
+  const int status = std::system(cmd.c_str());
+  out_ = ReadText(dir_ + "stdout.txt");
+  ASSERT_TRUE(WIFEXITED(status)) << status << out_;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << out_;
+  EXPECT_NE(out_.find("\nevery file found\n"), std::string::npos) << out_;
+}
+
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   ASSERT_EQ(Build(), 0) << out_;
   EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;

@@ -89,12 +89,6 @@ void AppendCommon(Ctx& c) {
   if (c.g_WorkOptions.out.flags.DEBUG) c.AppendControl("-g");
 }
 
-std::string AdsDefine(std::string_view name, std::string_view value) {
-  std::string s = "-D" + std::string(name);
-  if (!value.empty()) s += "=\"" + std::string(value) + "\"";
-  return s;
-}
-
 std::string AdsSymbol(std::string_view name, std::string_view value) {
   return "-PD \"" + std::string(name) + " SETA " + (value.empty() ? std::string("0x01") : std::string(value)) + "\"";
 }
@@ -117,7 +111,7 @@ void CcBody(Ctx& c) {
   AppendArmToolsetInclude(c);
   DefineList defines;
   MergeArmDefineLevels(c, CcDef, CcUndef, false, defines);
-  AppendDefinePiece(c, defines, AdsDefine);
+  AppendDefinePiece(c, defines, ArmCompilerDefine);
   ResolveInheritFields(c, std::span(&kGenAsmField, 1));
   if (c.g_TargetLevelOptions.prop.flags.GENASM == 1) {
     c.AppendControl("-S");

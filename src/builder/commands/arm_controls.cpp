@@ -63,6 +63,13 @@ std::string QuoteIfBlank(std::string_view path) {
   return QuoteCommandLineArg(path);
 }
 
+std::string ArmCompilerDefine(std::string_view name, std::string_view value) {
+  std::string s = "-D" + std::string(name);
+  if (value.empty()) return s;
+  if (value.find_first_of(" \t\"'\\") == std::string_view::npos) return s + "=" + std::string(value);
+  return s + "=\"" + std::string(value) + "\"";
+}
+
 std::string QuotedPath(std::string_view path) {
   if (!path.empty() && path.find('"') == std::string_view::npos && path.back() != '\\')
     return "\"" + std::string(path) + "\"";

@@ -62,6 +62,11 @@ void BuildArmNodeLine(CommandContext& ctx, NodeRec* node, TargetRec* target, boo
 // escaped, so "q'uote\".c" comes back whole).
 std::string QuoteIfBlank(std::string_view path);
 
+// A compiler's "-DNAME" or "-DNAME=VALUE"; the value is quoted only when it
+// holds a blank, a quote or a backslash, so the line shown in the options'
+// preview is the argument the compiler gets.
+std::string ArmCompilerDefine(std::string_view name, std::string_view value);
+
 // The path always in double quotes, a quote of its own escaped ("\"") and
 // backslashes before the closing quote doubled, so that the command line
 // splits back into the path.

@@ -53,12 +53,6 @@ std::string ListingTarget(const Ctx& c) {
 }
 
 // The object the line names; the build hands the same name to the linker.
-std::string GnuDefine(std::string_view name, std::string_view value) {
-  std::string s = "-D" + std::string(name);
-  if (!value.empty()) s += "=\"" + std::string(value) + "\"";
-  return s;
-}
-
 std::string GnuSymbol(std::string_view name, std::string_view value) {
   return "--defsym " + std::string(name) + "=" + (value.empty() ? std::string("0x01") : std::string(value));
 }
@@ -81,7 +75,7 @@ void CcBody(Ctx& c) {
   AppendArmToolsetInclude(c);
   DefineList defines;
   MergeArmDefineLevels(c, CcDef, CcUndef, false, defines);
-  AppendDefinePiece(c, defines, GnuDefine);
+  AppendDefinePiece(c, defines, ArmCompilerDefine);
   const uint32_t sel = c.g_WorkOptions.lst.GLFLAGS & 0xFF;
   if (sel & kGlListingOn) c.AppendControl("-Wa,-a" + GnuListingLetters(sel) + ListingTarget(c));
   ResolveInheritFields(c, std::span(&kGenAsmField, 1));

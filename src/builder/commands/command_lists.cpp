@@ -40,10 +40,10 @@ void ParseDefineList(const char* text, DefineList& list) {
   scanner.SetText(text);
   std::string name, value;
   for (;;) {
-    int delimiter = scanner.ScanToken(name, false);
+    int delimiter = scanner.ScanWholeToken(name, false);
     if (name.empty()) return;
     value.clear();
-    if (delimiter == '=') delimiter = scanner.ScanToken(value, false);
+    if (delimiter == '=') delimiter = scanner.ScanWholeToken(value, false);
     if (!list.Add(name, value)) return;
     if (delimiter == kScanEndOfLine) return;
   }
@@ -54,9 +54,9 @@ void ApplyUndefineList(const char* text, DefineList& list) {
   scanner.SetText(text);
   std::string name, value;
   for (;;) {
-    int delimiter = scanner.ScanToken(name, false);
+    int delimiter = scanner.ScanWholeToken(name, false);
     if (name.empty()) return;
-    if (delimiter == '=') delimiter = scanner.ScanToken(value, false);
+    if (delimiter == '=') delimiter = scanner.ScanWholeToken(value, false);
     for (int i = 0; i < list.count; ++i) {
       DefineEntry& e = list.entries[i];
       if (!e.removed && list.Name(e) == name) {

@@ -219,7 +219,8 @@ std::string ExpandFailureText(ExpandResult result, std::string_view failedSequen
 }
 
 int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, char* buffer,
-                       std::size_t size) {
+                       std::size_t size, std::string* firstDropped) {
+  if (firstDropped) firstDropped->clear();
   if (size > 0) buffer[0] = '\0';
   if (!file || !target || size == 0) return 0;
   if ((target->flags & kTargetDeleted) || (file->flags & kFileRemoved)) return 0;
@@ -242,12 +243,16 @@ int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, ch
     if (row.toolset == target->toolset) MergeDefineLevels(ctx, row.defines, row.undefines, list);
 
   std::size_t length = 0;
+  if (firstDropped && list.full) *firstDropped = list.firstDropped;
   for (int i = 0; i < list.count; ++i) {
     const DefineEntry& e = list.entries[i];
     if (e.removed) continue;
     std::string arg = (length ? " -d" : "-d") + std::string(list.Name(e));
     if (!list.Value(e).empty()) arg += "=" + std::string(list.Value(e));
-    if (length + arg.size() >= size) continue;
+    if (length + arg.size() >= size) {
+      if (firstDropped && firstDropped->empty()) firstDropped->assign(list.Name(e));
+      continue;
+    }
     std::memcpy(buffer + length, arg.data(), arg.size());
     length += arg.size();
   }

@@ -92,7 +92,10 @@ std::string ExpandFailureText(ExpandResult result, std::string_view failedSequen
 // compiler, separated by blanks; an argument is copied only while the text
 // and its terminating zero fit in size. Returns the text's length; 0 (and an
 // empty buffer) when the file, its group or the target is excluded.
+// `firstDropped`, when given, names the first define that was not taken
+// (the merge's limits or the buffer's size), "" when every one was: a lint
+// run without symbols the user defined would check another program.
 int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, char* buffer,
-                       std::size_t size);
+                       std::size_t size, std::string* firstDropped = nullptr);
 
 }  // namespace pm2

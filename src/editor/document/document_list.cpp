@@ -22,14 +22,18 @@ EditorDocument* EditorDocumentList::Find(const std::string& path) const {
   return nullptr;
 }
 
-bool EditorDocumentList::SaveAllModified(bool ask, uint32_t* appState) {
+bool EditorDocumentList::SaveAllModified(bool ask, uint32_t* appState, std::vector<std::string>* notSaved) {
   if (!ask) *appState |= kAppSaveWithoutAsking;
   bool ok = true;
-  for (EditorDocument* d : m_docs) {
+  // The walk goes on past a file that cannot be written (a full disk, a
+  // read-only folder may refuse one file and take the next); a Cancel ends it.
+  const std::vector<EditorDocument*> docs = m_docs;
+  for (EditorDocument* d : docs) {
     if (!d->IsModified()) continue;
     if (!d->SaveModified()) {
       ok = false;
-      break;
+      if (!d->LastSaveFailed()) break;
+      if (notSaved) notSaved->push_back(d->Path());
     }
   }
   *appState &= ~uint32_t(kAppSaveWithoutAsking);

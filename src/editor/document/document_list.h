@@ -20,8 +20,10 @@ class EditorDocumentList {
   // file name does (a bare name finds a file opened from any folder).
   EditorDocument* Find(const std::string& path) const;
   // Saves every modified document; with `ask` false without questions.
-  // False when the user cancelled one (the rest are left as they are).
-  bool SaveAllModified(bool ask, uint32_t* appState);
+  // False when the user cancelled one (the rest are left as they are) or
+  // when one could not be written: each of those says why once, the others
+  // are saved all the same, and `notSaved` (when given) gets their paths.
+  bool SaveAllModified(bool ask, uint32_t* appState, std::vector<std::string>* notSaved = nullptr);
   // Each document checks its file (and reloads after its question);
   // returns how many were reloaded.
   int CheckChangedFiles();

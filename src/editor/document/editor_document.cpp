@@ -1,5 +1,7 @@
 #include "editor/document/editor_document.h"
 
+#include <cstring>
+
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -145,8 +147,16 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
   std::string backup;
   if (before.exists && !before.readOnly && all[kFtRecCFiles].Has(kFtBackupFiles))
     backup = BackupPathOf(path);
-  if (m_text->SaveFile(path, backup) != kEditOk) {
-    Error(Format("Could not write file -\n\n'%s'", path));
+  m_lastSaveFailed = false;
+  if (const int rc = m_text->SaveFile(path, backup); rc != kEditOk) {
+    // The system's own reason (no space, permission) is said with the
+    // name: without it the user cannot tell what to mend.
+    std::string reason = m_text->LastFileError();
+    if (reason.empty())
+      reason = rc == kEditReadOnly ? std::string("The file is read-only.")
+                                   : rc > 0 && rc < 4096 ? std::string(std::strerror(rc)) : std::string();
+    Error(Format("Could not write file -\n\n'%s'", path) + (reason.empty() ? std::string() : "\n\n" + reason));
+    m_lastSaveFailed = true;
     return false;
   }
   // The views settle their breakpoints on the lines as saved; a failed

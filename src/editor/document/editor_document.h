@@ -59,6 +59,9 @@ class EditorDocument {
   bool OnSaveDocument(const std::string& path);
   // Before the document closes: true to go on, false to keep it open.
   bool SaveModified();
+  // The last save of this document was tried and failed (SaveModified's
+  // false is then no Cancel).
+  bool LastSaveFailed() const { return m_lastSaveFailed; }
 
   // ---- the shell's operations ----
   // Reads the file again (asking first to save a modified text). Cancel
@@ -114,6 +117,7 @@ class EditorDocument {
 
   DocumentEnvironment m_env;
   uint32_t m_ownState = 0;
+  bool m_lastSaveFailed = false;
   uint32_t* m_state;
   std::unique_ptr<CEditTextBuffer> m_text;
   std::vector<DocumentView*> m_views;

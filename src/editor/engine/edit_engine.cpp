@@ -18,6 +18,7 @@ constexpr StatusRow kEngineTexts[] = {
     {kEditStreamOnly, "This works on a stream selection only, not on a column block."},
     {kEditNotFound, "Cannot find the string '%s'."},
     {kEditSearchDone, "The search for '%s' is finished."},
+    {kEditBadExpression, "The regular expression %s"},
 };
 }  // namespace
 

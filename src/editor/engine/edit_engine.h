@@ -30,6 +30,7 @@ enum EditEngineStatus : int {
   kEditStreamOnly = 22585,
   kEditNotFound = 22586,
   kEditSearchDone = 22588,
+  kEditBadExpression = 22587,  // an invalid regular expression; the whole text is the argument
 };
 
 // The message text of an engine or text-engine status ("" when unknown);
@@ -354,6 +355,9 @@ class EditEngine {
   // a replacement is pending, so finding nothing more (or wrapping past
   // the starting point) finishes the pass.
   FindOutcome SearchNext(bool replacing);
+  // Says that a regular-expression search text does not compile, and why
+  // and where; true when it said so (nothing is searched then).
+  bool ReportInvalidExpression(const EditFindOptions& opt);
   // Repaints the rows of lines a..b (in either order) that are visible.
   void InvalidateLines(int a, int b);
   // One line down or up, scrolling by one line when the caret leaves the

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/engine/edit_engine.h"
+#include "editor/text/regexp.h"
 #include "editor/engine/undo_group.h"
 #include "editor/text/line_search.h"
 
@@ -67,6 +68,7 @@ void EditEngine::FindNext() {
 EditEngine::FindOutcome EditEngine::SearchNext(bool replacing) {
   m_s.bFound = false;
   const EditFindOptions& opt = m_pShared->find;
+  if (ReportInvalidExpression(opt)) return FindOutcome::kNotFound;
   if (m_s.bSelActive && HasSelection()) {
     // From the selection's far end, so that the same match is not found again.
     if (opt.forward)
@@ -165,8 +167,20 @@ SearchRequest EditEngine::PassRequest() const {
   return req;
 }
 
+bool EditEngine::ReportInvalidExpression(const EditFindOptions& opt) {
+  if (!opt.regex || opt.text.empty()) return false;
+  CEditRegExp re;
+  if (re.Compile(opt.text.c_str())) return false;
+  // Not "cannot find": the text was never searched.
+  m_bReplacePending = false;
+  Report(kEditBadExpression, "'" + opt.text + "' is no valid regular expression: " + re.Error() + " (at column " +
+                                 std::to_string(re.ErrorColumn()) + ").");
+  return true;
+}
+
 int EditEngine::ReplaceAll() {
   if (m_pText->IsReadOnly() || m_pShared->find.text.empty()) return 0;
+  if (ReportInvalidExpression(m_pShared->find)) return 0;
   EditPos oldCaret = CaretPos();
   if (m_s.bSelActive) ClearSelection();
   LineSearch search;

@@ -59,7 +59,7 @@ void CEditRegExp::Tail(int p, int val) {
   for (int n = Next(scan); n != kDummy; n = Next(scan)) scan = n;
   int off = m_program[size_t(scan)] == kRegBack ? scan - val : val - scan;
   if (off > 32767 || off < -32768) {
-    m_bFailed = true;  // the link cannot be expressed in 16 bits
+    Fail("the expression is too long");
     return;
   }
   m_program[size_t(scan) + 1] = uint8_t(off & 0xFF);
@@ -71,6 +71,14 @@ void CEditRegExp::OpTail(int p, int val) {
   Tail(p + 3, val);
 }
 
+void CEditRegExp::Fail(const char* why) {
+  if (!m_bFailed && m_error.empty()) {
+    m_error = why;
+    m_errorColumn = m_pattern && m_parse ? int(m_parse - m_pattern) + 1 : 0;
+  }
+  m_bFailed = true;
+}
+
 // ---- parser (each returns the node it made, or kDummy; m_bFailed on error) ----
 
 int CEditRegExp::Reg(bool paren, int* flags) {
@@ -79,7 +87,8 @@ int CEditRegExp::Reg(bool paren, int* flags) {
   int group = 0;
   if (paren) {
     if (m_nGroup >= kRegGroups) {
-      m_bFailed = true;
+      --m_parse;  // at the group's "("
+      Fail("more than nine groups");
       return kDummy;
     }
     group = m_nGroup++;
@@ -107,9 +116,10 @@ int CEditRegExp::Reg(bool paren, int* flags) {
   if (m_bEmit)
     for (int b = ret; b != kDummy; b = Next(b)) OpTail(b, ender);
   if (paren) {
-    if (*m_parse++ != ')') m_bFailed = true;
+    if (*m_parse != ')') Fail("a '(' without its ')'");
+    else ++m_parse;
   } else if (*m_parse != '\0') {
-    m_bFailed = true;  // a stray ")" or other leftover
+    Fail("a ')' without its '('");
   }
   return m_bFailed ? kDummy : ret;
 }
@@ -145,7 +155,7 @@ int CEditRegExp::Piece(int* flags) {
     return ret;
   }
   if (!(f & kHasWidth) && op != '?') {
-    m_bFailed = true;  // "*" or "+" of something that can be empty
+    Fail("a '*' or '+' after something that can be empty");
     return kDummy;
   }
   *flags = op == '*' ? (kWorst | kSpStart) : op == '+' ? (kHasWidth | kSpStart) : kWorst;
@@ -176,7 +186,7 @@ int CEditRegExp::Piece(int* flags) {
     OpTail(ret, next);
   }
   ++m_parse;
-  if (IsRepeat(*m_parse)) m_bFailed = true;  // no nested repetition
+  if (IsRepeat(*m_parse)) Fail("a repetition of a repetition");
   return m_bFailed ? kDummy : ret;
 }
 
@@ -209,7 +219,7 @@ int CEditRegExp::Atom(int* flags) {
             int from = int(int8_t(m_parse[-2]));
             int to = int(int8_t(*m_parse));
             if (to < from) {
-              m_bFailed = true;
+              Fail("a range whose end comes before its start");
               return kDummy;
             }
             // A range through NUL (from a byte above 127) must not end the
@@ -224,7 +234,7 @@ int CEditRegExp::Atom(int* flags) {
       }
       Byte(0);
       if (*m_parse != ']') {
-        m_bFailed = true;
+        Fail("a '[' without its ']'");
         return kDummy;
       }
       ++m_parse;
@@ -244,11 +254,12 @@ int CEditRegExp::Atom(int* flags) {
     case '?':
     case '+':
     case '*':
-      m_bFailed = true;
+      --m_parse;
+      Fail(c == '\0' ? "the expression ends where more is needed" : "nothing before the operator");
       return kDummy;
     case '\\':
       if (*m_parse == '\0') {
-        m_bFailed = true;
+        Fail("a '\\' at the end");
         return kDummy;
       }
       ret = Node(kRegExactly);
@@ -260,7 +271,7 @@ int CEditRegExp::Atom(int* flags) {
       --m_parse;
       size_t len = std::strcspn(m_parse, kMeta);
       if (len == 0) {
-        m_bFailed = true;
+        Fail("a character that cannot stand here");
         return kDummy;
       }
       if (len > 1 && IsRepeat(m_parse[len])) --len;
@@ -288,6 +299,9 @@ int CEditRegExp::Compile(const char* pattern) {
   // Sizing pass, then the emitting pass into a program of that size.
   m_bEmit = false;
   m_bFailed = false;
+  m_error.clear();
+  m_errorColumn = 0;
+  m_pattern = pattern;
   m_parse = pattern;
   m_nGroup = 1;
   m_nSize = 0;

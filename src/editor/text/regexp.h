@@ -44,6 +44,10 @@ class CEditRegExp {
 
   // 1 when the pattern compiled, 0 on a syntax error (no program is left).
   int Compile(const char* pattern);
+  // After a failed Compile: what is wrong, and the column (from 1) of the
+  // pattern where it was found.
+  const std::string& Error() const { return m_error; }
+  int ErrorColumn() const { return m_errorColumn; }
   // Offset of the first match in text, or -1. The text's end is its
   // length; NUL bytes inside are ordinary characters.
   int Exec(std::string_view text) { return Exec(text, 0); }
@@ -76,6 +80,7 @@ class CEditRegExp {
   const std::vector<uint8_t>& Program() const { return m_program; }
 
  private:
+  void Fail(const char* why);  // records the first error and where
   int Reg(bool paren, int* flags);
   int Branch(int* flags);
   int Piece(int* flags);
@@ -96,6 +101,9 @@ class CEditRegExp {
   bool m_bCompiled = false;
   bool m_bFailed = false;
   const char* m_parse = nullptr;
+  const char* m_pattern = nullptr;
+  std::string m_error;
+  int m_errorColumn = 0;
   int m_nGroup = 1;
   size_t m_nSize = 0;
   std::vector<uint8_t> m_program;

@@ -38,13 +38,13 @@ ListCheckResult CheckOptionList(ListMode mode, std::string_view text) {
     return r;
   };
   while (delimiter == ',' || delimiter == kScanBlank) {
-    delimiter = scanner.ScanToken(token, false);
+    delimiter = scanner.ScanWholeToken(token, false);
     if (token.empty()) break;
     if (!r.normalized.empty()) r.normalized += ',';
     r.normalized += token;
     if (delimiter == '=' && TakesValue(mode)) {
       std::string value;
-      delimiter = scanner.ScanToken(value, false);
+      delimiter = scanner.ScanWholeToken(value, false);
       if (value.empty()) return fail();
       if (mode == ListMode::kSet) {
         uint32_t number = 0;

@@ -30,5 +30,9 @@ ToolCommand SplitToolLine(std::string_view line);
 std::vector<std::string> SplitFolderList(std::string_view text, std::string_view separators);
 // Rows trimmed of blanks, empty ones skipped, joined by the first separator.
 std::string JoinFolderList(const std::vector<std::string>& rows, std::string_view separators);
+// Why a typed row cannot be one folder of such a list ("" when it can): a
+// separator inside it would split it into several folders when the list
+// is read again.
+std::string FolderRowRefusal(std::string_view row, std::string_view separators);
 
 }  // namespace pm2

@@ -68,7 +68,9 @@ void EditLimit::FitTo(const QString& text) { m_edit->setMaxLength(std::max(m_bas
 
 bool EditLimit::Put(const QString& text) {
   if (text.size() > m_edit->maxLength()) {
-    m_put(m_edit->maxLength());
+    // The field's own limit is named, not the length of a longer stored
+    // text the edit was widened to hold.
+    m_put(m_base);
     return false;
   }
   m_edit->setText(text);
@@ -89,7 +91,7 @@ void EditLimit::GiveBack() {
     m_edit->setCursorPosition(std::min(m_cursorBefore, int(m_before.size())));
   }
   m_pending = false;
-  m_typed(m_edit->maxLength());
+  m_typed(m_base);
 }
 
 }  // namespace pm2

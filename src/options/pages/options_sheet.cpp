@@ -4,6 +4,9 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QMessageBox>
 #include <QToolTip>
 #include <QTabBar>
@@ -286,10 +289,16 @@ void OptionsSheet::keyPressEvent(QKeyEvent* e) {
       }
       accept();
       return;
-    case Qt::Key_Escape:
+    case Qt::Key_Escape: {
       e->accept();
-      if (closes) reject();
+      // Swallowed only inside an edit field, so that a page's field never
+      // closes the sheet; elsewhere Escape is Cancel.
+      QWidget* focus = focusWidget();
+      const bool inField = qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) ||
+                           qobject_cast<QTextEdit*>(focus);
+      if (closes || !inField) reject();
       return;
+    }
     default:
       QDialog::keyPressEvent(e);
   }

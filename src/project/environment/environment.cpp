@@ -108,10 +108,12 @@ class StartupReader {
         if (!ParseTitledValue(value, &tv)) return;
         auto& list = ide ? m_env->generalBooks : m_info->books;
         if (list.size() >= size_t(kMaxToolsetBooks)) return;
-        // A toolset's books stay as written: the books window and the books
-        // page take them relative to that toolset's root folder.
-        list.push_back({ide ? AgainstRoot(tv.path, m_root) : std::string(tv.path), tv.title,
-                        BookKindFromName(tv.kind)});
+        // Books stay as written: the books window takes a toolset's below
+        // that toolset's root folder and a general one below the
+        // installation root, or, as earlier versions stored a general book
+        // (".\old.pdf", "..\..\manuals\gen.pdf"), below the project's
+        // folder when the root holds no such file.
+        list.push_back({std::string(tv.path), tv.title, BookKindFromName(tv.kind)});
         return;
       }
       case kKeyArmSelect:

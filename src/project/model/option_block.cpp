@@ -171,6 +171,22 @@ void DetachOptionBlock(NodeRec*, OptionBlock* block) {
   if (block) block->owner = nullptr;
 }
 
+int DetachNodeBlocksOfTarget(ProjectRec* project, const TargetRec* target) {
+  if (!project || !target) return 0;
+  int detached = 0;
+  auto detach = [&](NodeRec* node) {
+    while (OptionBlock* b = FindTargetOptions(node->pOpts, target)) {
+      DetachOptionBlock(node, b);
+      ++detached;
+    }
+  };
+  for (GroupRec* g = project->firstGroup; g; g = g->next) {
+    detach(g);
+    for (FileRec* f = g->firstFile; f; f = f->next) detach(f);
+  }
+  return detached;
+}
+
 OptionBlock* GetNodeOptions(NodeRec* node) {
   TargetRec* target = CurrentTarget();
   if (!target || !IsGroupOrFile(node)) return nullptr;

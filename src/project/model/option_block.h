@@ -36,6 +36,7 @@
 namespace pm2 {
 
 struct TargetRec;
+struct ProjectRec;
 
 static_assert(std::endian::native == std::endian::little,
               "flag words and byte arrays are read little-endian");
@@ -653,6 +654,10 @@ OptionBlock* NewOptionBlock(int pool);
 OptionBlock* CloneOptionBlock(NodeRec* node, const OptionBlock* source);
 // Clears the block's owner, so FindTargetOptions no longer finds it.
 void DetachOptionBlock(NodeRec* node, OptionBlock* block);
+// Detaches the target's blocks of every group and file of the project
+// (after a change of the target's family): they inherit from it again.
+// Returns how many were detached.
+int DetachNodeBlocksOfTarget(ProjectRec* project, const TargetRec* target);
 // The current target's block of a group or file; when it has none, a new
 // block in pool 1 with the node-level defaults of the target's toolset (51
 // for a target without one), owned by the

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/win_path.h"
 #include "project/model/app_state.h"
 #include "project/model/option_block.h"
@@ -407,6 +408,12 @@ uint8_t GetFileTypeOfExt(const char* ext) {
     const char* filter = p->filters[i].empty() ? kFallbackFilters[i] : p->filters[i].c_str();
     if (MatchFilterList(filter, ext)) return kFilterTypes[i];
   }
+  // The sources the 51, 251 and 166 families' own assemblers read (the
+  // startup files "Startup.w51" and "Start167.w66" among them) are
+  // assembler sources though the default filter does not name them: as an
+  // unknown type they would be left out of the build.
+  for (const char* own : {".w51", ".w251", ".w66"})
+    if (EqualIgnoringCase(ext, own)) return kFileAsm;
   return kFileUnknown;
 }
 

@@ -59,59 +59,87 @@ int TextScanner::GetDelimiter() {
   return c;
 }
 
-int TextScanner::ScanToken(char* buffer, bool upperCase, int& length) {
-  length = 0;
+namespace {
+
+// Where a token's characters go: the caller's fixed buffer, which holds
+// kScanTokenMax of them, or a string that takes the whole token.
+struct BufferSink {
+  char* buffer;
+  int& length;
+  bool Full() const { return length >= kScanTokenMax; }
+  bool Empty() const { return length == 0; }
+  void Put(int c) { buffer[length++] = static_cast<char>(c); }
+  void End() { buffer[length] = '\0'; }
+};
+struct StringSink {
+  std::string& text;
+  bool Full() const { return false; }
+  bool Empty() const { return text.empty(); }
+  void Put(int c) { text.push_back(static_cast<char>(c)); }
+  void End() {}
+};
+
+}  // namespace
+
+template <class Sink>
+int TextScanner::ScanInto(Sink& sink, bool upperCase) {
   int quote = 0;
   SkipBlanks();
   for (;;) {
-    if (length >= kScanTokenMax) {
-      buffer[length] = '\0';
+    if (sink.Full()) {
+      sink.End();
       return kScanBlank;
     }
     int c = Take();
     if (c == 0) {
       --m_pPos;  // stay on the terminator
-      buffer[length] = '\0';
+      sink.End();
       return kScanEndOfLine;
     }
     if (quote) {
       if (c == 10) {
         --m_pPos;
-        buffer[length] = '\0';
+        sink.End();
         return kScanEndOfLine;
       }
       if (c == quote) {
         if (At(m_pPos) == quote) {  // doubled quote stands for one
           ++m_pPos;
-          buffer[length++] = static_cast<char>(c);
+          sink.Put(c);
           continue;
         }
         while (At(m_pPos) == ' ') ++m_pPos;
-        buffer[length] = '\0';
+        sink.End();
         return GetDelimiter();
       }
-      buffer[length++] = static_cast<char>(c);
+      sink.Put(c);
       continue;
     }
     if (c == '"' || c == '\'') {
-      if (length == 0) {
+      if (sink.Empty()) {
         quote = c;
         continue;
       }
       --m_pPos;  // a quote after other characters starts the next token
-      buffer[length] = '\0';
+      sink.End();
       return kScanBlank;
     }
     if (IsDelimiter(c)) {
-      buffer[length] = '\0';
+      sink.End();
       if (c == ' ') {
         SkipBlanks();
         return GetDelimiter();
       }
       return c;
     }
-    buffer[length++] = static_cast<char>(upperCase ? UpperAscii(c) : c);
+    sink.Put(upperCase ? UpperAscii(c) : c);
   }
+}
+
+int TextScanner::ScanToken(char* buffer, bool upperCase, int& length) {
+  length = 0;
+  BufferSink sink{buffer, length};
+  return ScanInto(sink, upperCase);
 }
 
 int TextScanner::ScanToken(std::string& token, bool upperCase) {
@@ -120,6 +148,12 @@ int TextScanner::ScanToken(std::string& token, bool upperCase) {
   int delimiter = ScanToken(buffer, upperCase, length);
   token.assign(buffer, static_cast<std::size_t>(length));
   return delimiter;
+}
+
+int TextScanner::ScanWholeToken(std::string& token, bool upperCase) {
+  token.clear();
+  StringSink sink{token};
+  return ScanInto(sink, upperCase);
 }
 
 void TextScanner::PushState(const char* first, const char* second, int extraDelimiter) {

@@ -11,7 +11,8 @@
 // delimiters are blank ; , ( ) [ ] LF CR DEL " = { } and 0x1A. A token may be
 // quoted with " or ' (a doubled quote inside stands for one and no
 // upper-casing happens inside quotes). A token holds at most 254 characters;
-// a longer one ends with result 32 and the rest stays for the next call.
+// a longer one ends with result 32 and the rest stays for the next call
+// (ScanWholeToken takes it whole).
 // ScanToken returns the delimiter that ended the token: 10 at the end of the
 // text or at a line feed, 32 after blanks not followed by another delimiter,
 // else the delimiter character itself (consumed).
@@ -44,6 +45,10 @@ class TextScanner {
   int ScanToken(char* buffer, bool upperCase, int& length);
   // Convenience form returning the token as a string.
   int ScanToken(std::string& token, bool upperCase);
+  // The same without the length limit: the whole token, however long (a
+  // Define's name or value must reach the tools as typed, never split in
+  // two at the limit).
+  int ScanWholeToken(std::string& token, bool upperCase);
 
   // Skips blanks and tabs; returns the character now under the cursor
   // (0 at the end) without consuming it.
@@ -66,6 +71,8 @@ class TextScanner {
 
  private:
   void Start(const char* text, int extraDelimiter);
+  template <class Sink>
+  int ScanInto(Sink& sink, bool upperCase);
   int At(const char* p) const;  // character at p, line ends mapped in push mode
   int Take();                   // character at the cursor, advancing past it
 

@@ -8,6 +8,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/notification_hub.h"
+#include "platform/stale_temporaries.h"
 #include "platform/win_path.h"
 #include "project/files/file_watcher.h"
 #include "project/files/project_file.h"
@@ -99,6 +100,8 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
   }
   ProjectRec* p = rc == 0 ? Project() : nullptr;
   if (p) {
+    // The copies a killed save of ours left beside the project's files.
+    RemoveStaleTemporariesOnce(std::string(FolderPart(file)));
     m_szWatchedProject = path;
     // Its folder is where relative names and the programs the tools start
     // begin from.

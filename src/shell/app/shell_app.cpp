@@ -133,6 +133,10 @@ bool ShellApp::SetProjectDirectory() {
 }
 
 int ShellApp::SetBuildLogName(std::string* buffer) {
+  // The browse file follows the current target's output base wherever the
+  // base is worked out anew (a new project, another target, changed
+  // options), not only when a project is opened.
+  m_szBrowseFile.clear();
   if (buffer) buffer->clear();
   ProjectRec* p = Project();
   OptionBlock* own = GetCurrentTargetOptions();
@@ -143,6 +147,7 @@ int ShellApp::SetBuildLogName(std::string* buffer) {
     base = p->folder.str() + folder.substr(2) + own->out.OUTNAME.str();
   else
     base = folder + own->out.OUTNAME.str();
+  m_szBrowseFile = base;
   if (buffer) *buffer = base;
   m_szBuildLogName = base + ".plg";
   if (m_deps.build) m_deps.build->SetBuildLogFile(1, m_szBuildLogName);

@@ -71,6 +71,8 @@ constexpr CommandId kNewProject = 32702, kOpenProject = 32792, kCloseProject = 3
 constexpr CommandId kBuildTarget = 32720, kRebuildAll = 32816, kTranslate = 32719, kTranslateNamed = 35403,
                     kTranslateNamed2 = 35092, kStopBuild = 32721;
 constexpr CommandId kRecentFirst = 32804, kRecentLast = 32813;
+// The File menu's recent documents (six places), after Print.
+constexpr CommandId kRecentFileFirst = 57616, kRecentFileLast = 57621;
 constexpr CommandId kDebugStartStop = 32802;
 constexpr CommandId kCloseAll = 35129;
 constexpr CommandId kAppExit = 57665, kAppAbout = 57664;

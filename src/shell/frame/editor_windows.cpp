@@ -391,8 +391,15 @@ bool EditorWindows::SaveAllModified(bool ask) {
   for (const auto& w : m_windows)
     if (w->untitled) untitled.push_back(w->doc.get());
   for (EditorDocument* d : untitled) m_docs.Remove(d);
-  bool ok = m_docs.SaveAllModified(ask, m_services.appState);
+  std::vector<std::string> notSaved;
+  bool ok = m_docs.SaveAllModified(ask, m_services.appState, &notSaved);
   for (EditorDocument* d : untitled) m_docs.Add(d);
+  // Each file said why it failed; when several did, one list of them all.
+  if (notSaved.size() > 1 && m_services.questions) {
+    std::string text = "These files were not saved:\n";
+    for (const std::string& path : notSaved) text += "\n'" + path + "'";
+    m_services.questions->ShowError(text);
+  }
   emit titleChanged();
   return ok;
 }

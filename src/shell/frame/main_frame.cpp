@@ -265,9 +265,11 @@ bool CMainFrame::OnCreate() {
       return false;
     };
     const bool recent = has(cmd::kNewProject);
-    if (!recent && !has(kCmdCustomizeTools) && !has(kCmdConfigureScc)) continue;
+    const bool recentFiles = has(cmd::kFileOpen);
+    if (!recent && !recentFiles && !has(kCmdCustomizeTools) && !has(kCmdConfigureScc)) continue;
     QMenu* menu = menuBar->PopupFor(i);
     if (!menu) continue;
+    if (recentFiles) connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentFilesMenu(menu); });
     if (recent) connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateRecentMenu(menu); });
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
       if (m_tools) m_tools->PopupAboutToShow(menu);
@@ -613,6 +615,8 @@ void CMainFrame::RegisterCommands() {
   OnCommand(cmd::kRemoveItem, [this](CommandId) { OnRemoveItem(); });
   OnCommandRange(cmd::kRecentFirst, cmd::kRecentLast,
                  [this](CommandId id) { OnRecentProject(int(id - cmd::kRecentFirst)); });
+  OnCommandRange(cmd::kRecentFileFirst, cmd::kRecentFileLast,
+                 [this](CommandId id) { OnRecentFile(int(id - cmd::kRecentFileFirst)); });
   OnCommand(cmd::kViewProjectBar, [this](CommandId) { ToggleBar(m_projectBar); });
   OnCommand(cmd::kViewOutputBar, [this](CommandId) { ToggleBar(m_outputBar); });
   OnCommand(cmd::kViewWorkbook, [this](CommandId) { ToggleWorkbookMode(); });
@@ -875,14 +879,16 @@ void CMainFrame::OnCloseProject() {
 
 void CMainFrame::OnSaveAll() {
   EditorState();
-  {
+  ProjectRec* p = m_app.Project();
+  if (!p) {
     // The add-in's notices of the files saved are one wait for the user.
     std::optional<AddInLinkLogic::Sequence> addInNotices;
     if (m_addIns) addInNotices.emplace(m_addIns->Logic());
     m_editors->SaveAllModified(false);
+    return;
   }
-  ProjectRec* p = m_app.Project();
-  if (!p) return;
+  // The project's save writes the documents first, once: a second pass
+  // here would say twice why a file could not be written.
   m_app.SaveProject();
   // The name as it is on disk: a list entry in another case would not open
   // after a restart.
@@ -1011,6 +1017,50 @@ void CMainFrame::UpdateRecentMenu(QMenu* menu) {
       a->setChecked(true);
     }
   }
+}
+
+void CMainFrame::UpdateRecentFilesMenu(QMenu* menu) {
+  // The recent documents stand between Print and Exit, with a separator
+  // of their own; the earlier ones go first.
+  QAction* exit = nullptr;
+  for (QAction* a : menu->actions()) {
+    const uint id = a->data().toUInt();
+    if (a->property("pm2RecentFiles").toBool()) {
+      menu->removeAction(a);
+      delete a;
+    } else if (id == uint(cmd::kAppExit)) {
+      exit = a;
+    }
+  }
+  if (!exit) return;
+  std::vector<QAction*> added;
+  for (int i = 0; i <= int(cmd::kRecentFileLast - cmd::kRecentFileFirst); ++i) {
+    const std::string path = m_app.m_recentFiles.At(i);
+    if (path.empty()) break;
+    auto* a = new QAction(QString("&%1 %2").arg(i + 1).arg(ToQString(path)), menu);
+    a->setData(uint(cmd::kRecentFileFirst + i));
+    added.push_back(a);
+  }
+  if (added.empty()) return;
+  auto* separator = new QAction(menu);
+  separator->setSeparator(true);
+  added.push_back(separator);
+  for (QAction* a : added) {
+    a->setProperty("pm2RecentFiles", true);
+    menu->insertAction(exit, a);
+  }
+}
+
+void CMainFrame::OnRecentFile(int index) {
+  const std::string path = m_app.m_recentFiles.At(index);
+  if (path.empty()) return;
+  // A file gone since is taken out of the list, as a project is.
+  if (!QFileInfo::exists(ToQString(path))) {
+    m_app.m_recentFiles.Remove(path);
+    ShowError(m_app.Dialogs(), "Cannot open file '" + path + "'\n\nThe file does not exist.");
+    return;
+  }
+  OpenFileAndShow(path, 0, 0);
 }
 
 void CMainFrame::OnFileSave() {

@@ -233,6 +233,9 @@ class CMainFrame : public SECWorkbookWnd,
   bool CloseSequence();
   void SaveLayoutAndPlacement();
   void UpdateRecentMenu(QMenu* menu);
+  // The File menu's recent documents, before Exit; and the command of one.
+  void UpdateRecentFilesMenu(QMenu* menu);
+  void OnRecentFile(int index);
   void RenderProgress();
   void TargetChosen(int index);
 

@@ -213,6 +213,9 @@ void ProjectCommandsExt::OnNewProject() {
   if (OnSelectDevice() == 1) OfferStartupFile();
   // The project exists on disk from now on, as the user named it.
   m_app.SaveProject();
+  // Its build log and browse file are named after its output, as an
+  // opened project's are.
+  m_app.SetBuildLogName(nullptr);
   // The first save backed up the empty placeholder: a new project has no
   // earlier version to keep.
   if (placeholder) {
@@ -322,7 +325,13 @@ int ProjectCommandsExt::OnSelectDevice() {
   DeviceSheet sheet(Databases(m_app), armSelect, p->curTarget, &m_frame);
   if (m_runDialog(sheet) != QDialog::Accepted) return 0;
   const std::string oldDevice = p->curTarget->DEVICE.str();
+  const uint16_t oldToolset = p->curTarget->toolset;
   if (!sheet.ApplyTo(p->curTarget)) return 0;
+  // Blocks of groups and files written for another family would be read
+  // with this family's layout (every field 0): they go, and the groups and
+  // files inherit from the target again.
+  if (oldToolset != p->curTarget->toolset && oldToolset != kToolsetUndefined)
+    DetachNodeBlocksOfTarget(p, p->curTarget);
   TellKeptLinkerScript(oldDevice, *p->curTarget);
   if (m_created > 0) ++m_created;
   m_app.SelectTarget(p->curTarget);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "builder/commands/command_context.h"
+#include "builder/commands/command_lists.h"
 #include "builder/commands/key_sequences.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
@@ -87,9 +88,18 @@ LintFile LintFileFor(const std::string& path, FileRec* record, TargetRec* target
   file.inProject = record && record->group;
   if (file.inProject && target) {
     auto ctx = std::make_unique<CommandContext>();
-    std::string defines(kLintDefinesLimit, '\0');
-    defines.resize(std::size_t(MakeLintDefineArgs(*ctx, record, target, defines.data(), defines.size())));
+    std::string defines(kLintDefinesLimit, '\0'), dropped;
+    defines.resize(
+        std::size_t(MakeLintDefineArgs(*ctx, record, target, defines.data(), defines.size(), &dropped)));
     file.defines = std::move(defines);
+    // As the build refuses the same lists: lint without symbols the user
+    // defined would check a program other than the one built.
+    if (!dropped.empty())
+      file.refusal = "Lint: the Define list of '" + path + "' cannot be passed whole (at most " +
+                     std::to_string(DefineList::kMaxEntries) + " entries, " + std::to_string(DefineList::kPoolSize) +
+                     " characters of names and values and " + std::to_string(kLintDefinesLimit - 1) +
+                     " characters of arguments): '" + dropped +
+                     "' and the entries after it would not be taken; the file is not linted.";
   }
   return file;
 }
@@ -145,6 +155,10 @@ void LintRunner::Join() { JoinServing(m_thread, m_serve); }
 bool LintRunner::LintFile(const LintSettings& settings, const struct LintFile& file) {
   if (file.path.empty()) {
     m_frame.Beep();
+    return false;
+  }
+  if (!file.refusal.empty()) {
+    m_frame.MessageBox(file.refusal, kMbOk | kMbIconExclamation);
     return false;
   }
   return Start(settings, MakeLintCommandText(settings, file), file.path);

@@ -74,6 +74,7 @@ struct LintFile {
   std::string path;
   bool inProject = false;
   std::string defines;  // its define arguments (MakeLintDefineArgs)
+  std::string refusal;  // why it is not linted ("" when it is): defines not taken
 };
 
 // The single-file run's file: a file of the project (`record` with a

@@ -485,11 +485,14 @@ bool SECWorkspaceManagerEx::PromptForRegistryName(std::string* name, bool forOpe
       if (chosen == lists.stored[i]) chosen = m_current;
       break;
     }
-  for (const std::string& d : lists.deleted)
+  for (const std::string& d : lists.deleted) {
     if (d == m_current) {
       m_current.clear();
       m_open = false;
     }
+    // Done after the chosen row was deleted opens nothing.
+    if (d == chosen) chosen.clear();
+  }
   if (!errors.empty()) m_error = errors.front();
   WriteWorkspaceList(lists.newNames);
   *name = chosen;

@@ -5,6 +5,10 @@
 // settings store does, so a change of case alone is accepted); a new name is
 // refused when empty or present and is otherwise offered for saving; moving
 // a row moves its pair of names; deleting a row records its stored name.
+// A name with a backslash is refused, new or changed: the settings store
+// keeps each workspace under a key of its name, where a backslash would
+// make it a key inside another workspace's (deleting one would take the
+// other with it).
 //
 // Invariant: entry i of `newNames` is the current name of the workspace
 // stored as entry i of `stored`; both follow the list's order (rows after
@@ -22,7 +26,7 @@ constexpr unsigned kIdsWsMgrCaption = 20665, kIdsWsInvalidRename = 20666, kIdsWs
                    kIdsWsInvalidAdd = 20668, kIdsWsExistsAdd = 20669, kIdsWsAskSaveNew = 20670,
                    kIdsWsLabel = 20671, kIdsWsNoCurrent = 20672, kIdsWsSelectOne = 20673, kIdsWsOpenTitle = 20686,
                    kIdsWsFileFilterName = 20687, kIdsWsAllFilesName = 20688, kIdsWsSaveTitle = 20689,
-                   kIdsWsInvalid = 20690;
+                   kIdsWsInvalid = 20690, kIdsWsNameNests = 20691;
 
 struct WorkspaceNameLists {
   std::vector<std::string> stored;
@@ -76,6 +80,11 @@ class WorkspaceNameEditorT : public Base {
       this->SetItemText(index, oldText);
       return;
     }
+    if (newText.find('\\') != std::string::npos) {
+      Inform(kIdsWsNameNests, newText);
+      this->SetItemText(index, oldText);
+      return;
+    }
     for (std::size_t i = 0; i < m_lists->newNames.size(); ++i) {
       if (int(i) != index && SameWorkspaceName(m_lists->newNames[i], newText)) {
         Inform(kIdsWsExistsRename, newText);
@@ -96,6 +105,11 @@ class WorkspaceNameEditorT : public Base {
     };
     if (text.empty()) {
       Inform(kIdsWsInvalidAdd, "");
+      drop();
+      return;
+    }
+    if (text.find('\\') != std::string::npos) {
+      Inform(kIdsWsNameNests, text);
       drop();
       return;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 #include <thread>
 
 #include "builder/cmd_fixture.h"
@@ -126,6 +127,39 @@ TEST(CmdLists, DefineListLimitsStopTakingEntries) {
   EXPECT_EQ(longNames.count, 4);
   EXPECT_TRUE(longNames.full);
   EXPECT_EQ(longNames.firstDropped, name);
+}
+
+// Names and values at and past the scanner's 254-character token: each
+// reaches the list whole, never as two symbols, and what follows it is
+// still read.
+TEST(CmdLists, LongNamesAndValuesAreTakenWhole) {
+  const std::string n254 = "N" + std::string(253, 'X'), n255 = n254 + "Y", n300 = "LONGSYM_" + std::string(292, 'X');
+  const std::string v254(254, '7'), v400(400, '9');
+  struct Row {
+    const char* name;
+    std::string text;
+    std::vector<std::pair<std::string, std::string>> entries;
+  } rows[] = {
+      {"254-character name, then another", n254 + " B", {{n254, ""}, {"B", ""}}},
+      {"254-character name with a value", n254 + "=1 B", {{n254, "1"}, {"B", ""}}},
+      {"255-character name", "A=1 " + n255, {{"A", "1"}, {n255, ""}}},
+      {"300-character name, then a comma", n300 + ",C=3", {{n300, ""}, {"C", "3"}}},
+      {"254-character value", "V=" + v254 + " W", {{"V", v254}, {"W", ""}}},
+      {"400-character value", "V=" + v400, {{"V", v400}}},
+      {"quoted long value", "Q=\"" + v400 + "\" R", {{"Q", v400}, {"R", ""}}},
+  };
+  for (const Row& r : rows) {
+    DefineList list;
+    ParseDefineList(r.text.c_str(), list);
+    std::vector<std::pair<std::string, std::string>> got;
+    for (int i = 0; i < list.count; ++i)
+      got.emplace_back(std::string(list.Name(list.entries[i])), std::string(list.Value(list.entries[i])));
+    EXPECT_EQ(got, r.entries) << r.name;
+    EXPECT_FALSE(list.full) << r.name;
+    // An undefine of the long name removes it, and only it.
+    ApplyUndefineList(r.entries.front().first.c_str(), list);
+    EXPECT_EQ(list.Surviving(), int(r.entries.size()) - 1) << r.name;
+  }
 }
 
 TEST(CmdLists, SameIncludeTypedAtThreeLevels) {

@@ -6,6 +6,10 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
 #include <fstream>
 #include <sstream>
 
@@ -181,7 +185,8 @@ TEST_F(DocumentTest, AReadOnlyFileIsNotBackedUpAndTheWriteFails) {
   Type(*doc, "x");
   EXPECT_FALSE(doc->OnSaveDocument(m_path));
   ASSERT_EQ(1u, m_questions.errors.size());
-  EXPECT_EQ("Could not write file -\n\n'" + m_path + "'", m_questions.errors[0]);
+  EXPECT_EQ("Could not write file -\n\n'" + m_path + "'\n\nThe file is read-only.", m_questions.errors[0]);
+  EXPECT_TRUE(doc->LastSaveFailed());
   EXPECT_TRUE(doc->IsModified());
   struct stat st {};
   EXPECT_NE(0, ::stat((m_dir / "main_c.Bak").c_str(), &st));
@@ -453,6 +458,60 @@ TEST_F(DocumentTest, TheListFindsSavesAndChecks) {
   SetFileTime(m_path, 4000000);
   EXPECT_EQ(1, list.ReloadChanged());
   EXPECT_EQ(0, list.ReloadChanged());
+}
+
+// The real disk, except that writes into files of one name fail as on a
+// full disk.
+class FullForOneFileDisk : public NoBackupDisk {
+ public:
+  explicit FullForOneFileDisk(std::string full) : m_full(std::move(full)) {}
+  int CreateNew(const std::string& p, unsigned m, int* h) override {
+    const int rc = RealDisk().CreateNew(p, m, h);
+    if (rc == 0 && p.find(m_full) != std::string::npos) m_fullHandle = *h;
+    return rc;
+  }
+  int Write(int h, const char* d, size_t n) override { return h == m_fullHandle ? ENOSPC : RealDisk().Write(h, d, n); }
+  int Close(int h) override {
+    if (h == m_fullHandle) m_fullHandle = -1;  // the number is given to the next file
+    return RealDisk().Close(h);
+  }
+  int Rename(const std::string& from, const std::string& to) override { return RealDisk().Rename(from, to); }
+
+ private:
+  std::string m_full;
+  int m_fullHandle = -1;
+};
+
+// Save All on a disk that refuses one file: that file says why, once, the
+// others are saved, and the list names the file left unsaved.
+TEST_F(DocumentTest, TheListSavesTheOthersPastAFileThatCannotBeWritten) {
+  FullForOneFileDisk disk("first");
+  std::vector<std::unique_ptr<EditorDocument>> docs;
+  EditorDocumentList list;
+  for (const char* name : {"first.c", "second.c", "third.c"}) {
+    m_path = m_dir / name;
+    std::ofstream(m_path, std::ios::binary) << "x\r\n";
+    DocumentEnvironment env;
+    env.text.pDisk = &disk;
+    env.typeSettings = &m_types;
+    env.appState = &m_state;
+    env.questions = &m_questions;
+    docs.push_back(std::make_unique<EditorDocument>(env));
+    ASSERT_TRUE(docs.back()->OnOpenDocument(m_path));
+    Type(*docs.back(), "y");
+    list.Add(docs.back().get());
+  }
+  std::vector<std::string> notSaved;
+  EXPECT_FALSE(list.SaveAllModified(false, &m_state, &notSaved));
+  EXPECT_EQ(notSaved, std::vector<std::string>{m_dir / "first.c"});
+  ASSERT_EQ(m_questions.errors.size(), 1u) << testing::PrintToString(m_questions.errors);
+  EXPECT_EQ(m_questions.errors[0].rfind("Could not write file -\n\n'" + m_dir / "first.c" + "'\n\n", 0), 0u)
+      << m_questions.errors[0];
+  EXPECT_NE(m_questions.errors[0].find(std::strerror(ENOSPC)), std::string::npos) << m_questions.errors[0];
+  EXPECT_TRUE(docs[0]->IsModified());
+  EXPECT_FALSE(docs[1]->IsModified() || docs[2]->IsModified());
+  EXPECT_EQ(ReadFile(m_dir / "first.c"), "x\r\n");
+  EXPECT_EQ(ReadFile(m_dir / "third.c"), "yx\r\n");
 }
 
 }  // namespace

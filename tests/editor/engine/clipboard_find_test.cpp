@@ -499,6 +499,22 @@ TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
   EXPECT_EQ(1, CaretCol());
 }
 
+// An expression that does not compile is said to be invalid, with why and
+// where, by Find Next and Replace All alike; nothing is searched or changed.
+TEST_F(EngineFixture, AnInvalidExpressionIsToldNotSearched) {
+  Load("a(b\nab");
+  m_shared.find.text = "a(b";
+  m_shared.find.regex = true;
+  m_shared.replacement = "X";
+  EXPECT_EQ(EditEngine::FindOutcome::kNotFound, m_engine.FindFromDialog());
+  EXPECT_EQ(0, m_engine.ReplaceAll());
+  ASSERT_EQ(2u, m_host.messageIds.size());
+  for (int id : m_host.messageIds) EXPECT_EQ(kEditBadExpression, id);
+  EXPECT_EQ(m_host.messages.back(),
+            "The regular expression 'a(b' is no valid regular expression: a '(' without its ')' (at column 4).");
+  EXPECT_EQ("a(b\nab", Text());
+}
+
 constexpr EditEngine::FindOutcome kFound = EditEngine::FindOutcome::kFound;
 constexpr EditEngine::FindOutcome kPassDone = EditEngine::FindOutcome::kPassDone;
 

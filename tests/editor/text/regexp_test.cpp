@@ -203,5 +203,34 @@ TEST(RegExp, CatastrophicPatternGivesUpInsteadOfHanging) {
   EXPECT_TRUE(re.GaveUp());
 }
 
+// A pattern that does not compile says what is wrong and at which column.
+TEST(RegExpErrors, SayWhatAndWhere) {
+  struct Row {
+    const char* pattern;
+    const char* error;
+    int column;
+  } rows[] = {
+      {"a(b", "a '(' without its ')'", 4},
+      {"ab)", "a ')' without its '('", 3},
+      {"[abc", "a '[' without its ']'", 5},
+      {"x[z-a]", "a range whose end comes before its start", 5},
+      {"*a", "nothing before the operator", 1},
+      {"a|*", "nothing before the operator", 3},
+      {"ab\\", "a '\\' at the end", 4},
+      {"a**", "a repetition of a repetition", 3},
+      {"(a*)*", "a '*' or '+' after something that can be empty", 5},
+      {"(1)(2)(3)(4)(5)(6)(7)(8)(9)(10)", "more than nine groups", 28},
+  };
+  for (const Row& r : rows) {
+    CEditRegExp re;
+    EXPECT_EQ(0, re.Compile(r.pattern)) << r.pattern;
+    EXPECT_EQ(re.Error(), r.error) << r.pattern;
+    EXPECT_EQ(re.ErrorColumn(), r.column) << r.pattern;
+  }
+  CEditRegExp good;
+  ASSERT_EQ(1, good.Compile("a(b)c"));
+  EXPECT_EQ(good.Error(), "");
+}
+
 }  // namespace
 }  // namespace pm2

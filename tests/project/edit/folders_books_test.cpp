@@ -2,6 +2,12 @@
 
 #include "project/edit/books_edit.h"
 #include "project/edit/folders_edit.h"
+#include "project/environment/environment.h"
+#include "platform/win_path.h"
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
 #include "project/model/option_defaults.h"
 #include "project/model_fixture.h"
 
@@ -261,6 +267,27 @@ TEST_F(BookTreeTest, ABookStoredRelativeToTheProjectStillOpens) {
         << category;
   EXPECT_EQ(ResolveBookPath({7, "Book", "DOC/ide.pdf"}, ctx), "/opt/pm2/DOC/ide.pdf")
       << "a book missing in both places is reported under its base";
+}
+
+// A general book an earlier version stored relative to the project, read
+// from the environment file as it stands, opens from the project's folder.
+TEST_F(BookTreeTest, AGeneralBookOfTheEnvironmentFileStoredRelativeToTheProjectOpens) {
+  const std::string dir = (std::filesystem::temp_directory_path() / ("pm2_books_" + std::to_string(::getpid()))).string();
+  std::filesystem::create_directories(dir + "/inst/PM2");
+  std::filesystem::create_directories(dir + "/work/proj");
+  std::ofstream(dir + "/work/proj/old.pdf") << "%PDF";
+  std::ofstream(dir + "/work/gen.pdf") << "%PDF";
+  EnvironmentInfo env;
+  ParseToolsIni("[PM2]\r\nBOOK0=.\\old.pdf(\"Old\")\r\nBOOK1=..\\gen.pdf(\"Gen\")\r\n", dir + "/inst/",
+                dir + "/inst/PM2/pelmora2.cdb", &env);
+  ASSERT_EQ(env.generalBooks.size(), 2u);
+  TargetRec t;
+  BookOpenContext ctx{dir + "/work/proj/", dir + "/inst/", "", "", "", &t,
+                      [](const std::string& f) { return std::filesystem::exists(ToForwardSlashes(f)); }};
+  EXPECT_EQ(ToForwardSlashes(ResolveBookPath({7, "Old", env.generalBooks[0].path}, ctx)), dir + "/work/proj/old.pdf");
+  EXPECT_TRUE(std::filesystem::equivalent(ToForwardSlashes(ResolveBookPath({7, "Gen", env.generalBooks[1].path}, ctx)),
+                                          dir + "/work/gen.pdf"));
+  std::filesystem::remove_all(dir);
 }
 
 // A device book added on the books page below the Device Books folder is

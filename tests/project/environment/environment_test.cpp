@@ -340,7 +340,7 @@ TEST(StartupEnvironmentTest, FillsToolsetRecordsAndIdeValues) {
   EXPECT_EQ(env.deviceBooks, "xyz");
   ASSERT_EQ(env.generalBooks.size(), 1u);
   EXPECT_EQ(env.generalBooks[0].kind, kBookGeneral);
-  EXPECT_EQ(env.generalBooks[0].path, "/inst/GEN\\uv.pdf");
+  EXPECT_EQ(env.generalBooks[0].path, "GEN\\uv.pdf") << "kept as written, taken below the root when opened";
 }
 
 TEST(StartupEnvironmentTest, MissingFileLeavesDefaultsAndNoToolsets) {

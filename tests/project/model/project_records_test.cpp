@@ -46,6 +46,9 @@ const TypeRow kTypeRows[] = {
     {"defs.h", kFileText},      {"notes.txt", kFileText},  {"lib\\q51.lib", kFileLibrary},
     {"out.obj", kFileObject},   {"mod.plm", kFilePlm},     {"Makefile", kFileUnknown},
     {"dir.x\\file", kFileUnknown}, {"a.b/c", kFileUnknown}, {"x.doc", kFileUnknown},
+    // The families' own assembler sources, though no default filter names them.
+    {"Startup.w51", kFileAsm},  {"START167.W66", kFileAsm}, {"boot.w251", kFileAsm},
+    {"x.w52", kFileUnknown},
 };
 
 TEST_F(ProjectRecords, FileTypesFromDefaultFilters) {

@@ -85,6 +85,24 @@ TEST(TextScanner, LongTokenIsSplitAt254Characters) {
   EXPECT_EQ(length, 300 - kScanTokenMax);
 }
 
+// The whole-token form reads past the limit and ends at the same
+// delimiters as the limited one, upper-casing and quotes alike.
+TEST(TextScanner, WholeTokenIsNeverSplit) {
+  const std::string long1(300, 'x'), long2(254, 'y');
+  TextScanner s;
+  const std::string text = long1 + "=" + long2 + " , 'a''" + long1 + "' tail";
+  s.SetText(text.c_str());
+  std::string token;
+  EXPECT_EQ(s.ScanWholeToken(token, true), '=');
+  EXPECT_EQ(token, std::string(300, 'X'));
+  EXPECT_EQ(s.ScanWholeToken(token, false), ',');
+  EXPECT_EQ(token, long2);
+  EXPECT_EQ(s.ScanWholeToken(token, true), kScanBlank);
+  EXPECT_EQ(token, "a'" + long1);  // no upper-casing inside quotes
+  EXPECT_EQ(s.ScanWholeToken(token, false), kScanEndOfLine);
+  EXPECT_EQ(token, "tail");
+}
+
 TEST(TextScanner, DelimiterClassification) {
   TextScanner s;
   s.SetText("");

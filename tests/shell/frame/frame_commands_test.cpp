@@ -321,6 +321,14 @@ TEST_F(FrameCommandsTest, NewProjectAsksForANameThenTheDevice) {
   EXPECT_EQ(written, (std::vector<std::string>{"Fresh.pm2"}));
   EXPECT_GT(fs::file_size(dir + "Fresh/Fresh.pm2"), 0u);
   EXPECT_EQ(s.App().m_recent.At(0), dir + "Fresh/Fresh.pm2");
+  // The new project's output names its build log and browse file at once:
+  // on a toolset whose compiler writes browse information the Source
+  // Browser is offered without the project being opened again.
+  EXPECT_EQ(s.App().m_szBrowseFile.rfind(dir + "Fresh/", 0), 0u) << s.App().m_szBrowseFile;
+  const uint16_t toolset = p->curTarget->toolset;
+  p->curTarget->toolset = kToolset51;
+  EXPECT_TRUE(f->QueryCommand(kCmdSourceBrowser).enabled);
+  p->curTarget->toolset = toolset;
 }
 
 TEST_F(FrameCommandsTest, AddFilesAddsAFileToTheSelectedGroup) {
@@ -795,6 +803,51 @@ TEST_F(FrameCommandsTest, ADeviceChangeNamesTheKeptLinkerScript) {
       EXPECT_TRUE(closer.texts.empty()) << closer.texts[0];
     }
   }
+}
+
+// Select Device from the example's ARM device to an 8051 device: the
+// groups' and files' blocks of the ARM family go, so they inherit from the
+// new target instead of being read as 51 blocks with every field 0.
+TEST_F(FrameCommandsTest, AnotherFamilysDeviceLeavesGroupsAndFilesInheriting) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  GroupRec* group = p->firstGroup;
+  ASSERT_NE(group, nullptr);
+  ASSERT_NE(group->firstFile, nullptr);
+  ASSERT_NE(GetNodeOptions(group), nullptr);
+  ASSERT_NE(GetNodeOptions(group->firstFile), nullptr);
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    sheet->show();
+    EXPECT_TRUE(sheet->Selector()->SelectDevice("Atmel", "AT89C51"));
+    sheet->accept();
+    return sheet->result();
+  };
+  test::BoxAnswers closer({QMessageBox::Ok});
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+  TargetRec* target = s.App().Project()->curTarget;
+  EXPECT_EQ(target->toolset, 0);
+  for (GroupRec* g = s.App().Project()->firstGroup; g; g = g->next) {
+    EXPECT_EQ(FindTargetOptions(g->pOpts, target), nullptr) << g->name.str();
+    for (FileRec* file = g->firstFile; file; file = file->next)
+      EXPECT_EQ(FindTargetOptions(file->pOpts, target), nullptr) << file->name.str();
+  }
+  // A device of the same family keeps a node's own block.
+  OptionBlock* own = GetNodeOptions(group);
+  ASSERT_NE(own, nullptr);
+  f->ProjectCommands()->m_runDialog = [&](QDialog& d) {
+    auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+    if (!sheet) return int(QDialog::Rejected);
+    sheet->show();
+    EXPECT_TRUE(sheet->Selector()->SelectDevice("Infineon", "C515C"));
+    sheet->accept();
+    return sheet->result();
+  };
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kSelectDevice));
+  EXPECT_EQ(FindTargetOptions(s.App().Project()->firstGroup->pOpts, s.App().Project()->curTarget), own);
 }
 
 // The options' Device page keeps the script too, and says so at OK.

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -25,6 +27,7 @@
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
+#include "toolkit/menus/menu_bar.h"
 #include "shell/tools/find_in_files.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/tools/ui/find_in_files_dialog.h"
@@ -63,6 +66,45 @@ TEST_F(FileCommandsTest, NewAndOpenWaitWhileAnEditorsFindDialogIsOpen) {
   EXPECT_EQ(f->Editors().Count(), before + 1);
   EXPECT_TRUE(f->ExecuteCommand(cmd::kFileOpen));
   EXPECT_EQ(asked, 1);
+}
+
+// The recent documents the program records are listed in the File menu
+// before Exit, the latest first; choosing one opens it, and one gone since
+// is said and taken off the list.
+TEST_F(FileCommandsTest, TheFileMenuListsTheRecentFilesAndOpensThem) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  s.App().AddRecentFile(dir + "gone.c");
+  s.App().AddRecentFile(dir + "LED.c");
+  SECMenuBar* bar = f->Bars()->MenuBar();
+  ASSERT_NE(bar, nullptr);
+  bar->OpenPopup(0, false);
+  QMenu* file = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(file, nullptr);
+  std::vector<std::string> texts;
+  for (QAction* a : file->actions()) texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  file->close();
+  ASSERT_GE(texts.size(), 4u);
+  EXPECT_EQ(texts[texts.size() - 4], "&1 " + dir + "LED.c");
+  EXPECT_EQ(texts[texts.size() - 3], "&2 " + dir + "gone.c");
+  EXPECT_EQ(texts[texts.size() - 2], "-");
+  EXPECT_EQ(texts.back().rfind("E&xit", 0), 0u) << texts.back();
+  // Shown again, the list is not repeated.
+  bar->OpenPopup(0, false);
+  file = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(std::size_t(file->actions().size()), texts.size());
+  file->close();
+
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRecentFileFirst));
+  ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+  EXPECT_EQ(f->Editors().ActiveDocument()->Path(), dir + "LED.c");
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kRecentFileFirst + 1));
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_EQ(boxes.texts[0], "Cannot open file '" + dir + "gone.c'\n\nThe file does not exist.");
+  EXPECT_EQ(s.App().m_recentFiles.At(1), "");
 }
 
 TEST_F(FileCommandsTest, SaveAsAndCloseActOnTheConfigurationWizardsWindow) {

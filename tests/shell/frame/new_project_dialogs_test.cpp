@@ -150,6 +150,77 @@ TEST_F(NewProjectDialogsTest, LPC2138ProjectMadeThroughTheDialogsBuildsAndReadsB
   EXPECT_EQ(ReadFile(file), saved);
 }
 
+// A new project of each maker's family: the startup file New Project copies
+// from the toolset's folder is the family assembler's source, so the build
+// assembles and links it (typed as an unknown file it left the target
+// without object modules). The toolset's installation is a copy of the test
+// root's stand-in tools with the startup file beside them.
+TEST_F(NewProjectDialogsTest, ANewProjectOfEachFamilyBuildsItsStartupFile) {
+  struct Row {
+    const char* family;
+    int toolset;
+    const char* vendor;
+    const char* device;
+    const char* toolsetFolder;
+    const char* startup;
+  } rows[] = {
+      {"51", 0, "Atmel", "AT89C51", "Q51", "Startup.w51"},
+      {"251", 1, "Intel", "80251SB", "Q251", "Start251.w51"},
+      {"166", 2, "Infineon", "C167CR-LM", "Q166", "Start167.w66"},
+  };
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, "", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.family);
+    const std::string install = dir + "install" + r.family + "/" + r.toolsetFolder + "/";
+    fs::create_directories(install + "BIN");
+    fs::create_directories(install + "LIB");
+    for (const auto& e : fs::directory_iterator(root + r.toolsetFolder + "/BIN"))
+      fs::create_symlink(e.path(), install + "BIN/" + e.path().filename().string());
+    std::ofstream(install + r.startup) << "; startup of the tests\n";
+    ToolsetInfo* info = s.App().State().m_pToolsetInfo[r.toolset];
+    ASSERT_NE(info, nullptr);
+    info->rootFolder = install;
+    info->toolsFolder = install + "BIN/";
+
+    const std::string folder = dir + "Fresh" + r.family + "/";
+    fs::create_directories(folder);
+    ProjectCommandsExt* commands = f->ProjectCommands();
+    commands->m_chooseNewProjectName = [&] { return folder + "Fresh.pm2"; };
+    commands->m_runDialog = [&](QDialog& d) {
+      auto* sheet = dynamic_cast<DeviceSheet*>(&d);
+      if (!sheet) return int(QDialog::Rejected);
+      sheet->show();
+      EXPECT_TRUE(sheet->Selector()->SelectDevice(r.vendor, r.device));
+      sheet->accept();
+      return sheet->result();
+    };
+    {
+      test::BoxAnswers boxes({QMessageBox::Yes});
+      ASSERT_TRUE(f->ExecuteCommand(cmd::kNewProject));
+      ASSERT_FALSE(boxes.texts.empty());
+      EXPECT_EQ(boxes.texts.back(), "Copy " + install + r.startup +
+                                        " to Project Folder and Add File to Project ?");
+    }
+    ProjectRec* p = s.App().Project();
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(p->curTarget->toolset, r.toolset);
+    FileRec* startup = p->firstGroup->firstFile;
+    ASSERT_NE(startup, nullptr);
+    EXPECT_EQ(startup->name.str(), r.startup);
+    EXPECT_EQ(startup->type, kFileAsm) << "the family assembler's source, not an unknown file";
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+    ASSERT_TRUE(WaitIdle(s.App()));
+    const std::string out = BuildText(f);
+    EXPECT_NE(out.find("assembling " + std::string(r.startup) + "..."), std::string::npos) << out;
+    EXPECT_EQ(out.find("Target has no object modules"), std::string::npos) << out;
+    EXPECT_NE(out.find("0 Error(s)"), std::string::npos) << out;
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
+  }
+}
+
 // A new project made with no project open lives on through the sheets
 // that release the scratch pool when they end: Components and Options,
 // each closed with OK and nothing changed, then a build of it.

@@ -37,11 +37,11 @@ TEST_P(LintText, SingleFile) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, LintText,
     ::testing::Values(
-        TextRow{"NoFoldersConfigFirst", {}, {"/p/a.c", false, "-dX"}, "std.lnt\n\"/p/a.c\"\n"},
-        TextRow{"FoldersThenDefines", {"/inc", "/inc2"}, {"/p/a.c", true, "-dX -dY=1"},
+        TextRow{"NoFoldersConfigFirst", {}, {"/p/a.c", false, "-dX", ""}, "std.lnt\n\"/p/a.c\"\n"},
+        TextRow{"FoldersThenDefines", {"/inc", "/inc2"}, {"/p/a.c", true, "-dX -dY=1", ""},
                 "-i/inc\n-i/inc2\nstd.lnt\n-dX -dY=1 \"/p/a.c\"\n"},
-        TextRow{"NoDefinesStillBlank", {}, {"/p/a.c", true, ""}, "std.lnt\n \"/p/a.c\"\n"},
-        TextRow{"OverlongDefinesLeftOut", {}, {"/p/a.c", true, std::string(32540, 'd')},
+        TextRow{"NoDefinesStillBlank", {}, {"/p/a.c", true, "", ""}, "std.lnt\n \"/p/a.c\"\n"},
+        TextRow{"OverlongDefinesLeftOut", {}, {"/p/a.c", true, std::string(32540, 'd'), ""},
                 "std.lnt\n\"/p/a.c\"\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -84,6 +84,54 @@ TEST(LintText, AProjectFileGetsItsCompilersDefines) {
   PoolFreeAll();
 }
 
+// Lint gets every define the build would, or none and a refusal that
+// names the first one left out: the build refuses the same lists.
+TEST(LintText, DefinesPastTheLimitsRefuseTheRun) {
+  struct Row {
+    const char* name;
+    int count, length;
+    const char* firstDropped;  // "" when the run goes ahead
+  } rows[] = {
+      {"twenty short names", 20, 2, ""},
+      {"300 two-letter names: past the 256 entries", 300, 2, "JW"},
+      {"100 twelve-character names: past the pool", 100, 12, "AAAAAAAAAACV"},
+  };
+  for (const Row& r : rows) {
+    ProjectRec* p = NewProject("demo", "/p/");
+    TargetRec& t = *p->curTarget;
+    t.toolset = kToolsetArmGnu;
+    OptionBlock* opts = NewOptionBlock(kPoolProject);
+    SetDefaultOptions(*opts, &t, kToolsetArmGnu, kLevelTarget);
+    opts->owner = &t;
+    std::string list;
+    for (int i = 0; i < r.count; ++i)
+      list += std::string(std::size_t(r.length - 2), 'A') + std::string{char('A' + i / 26), char('A' + i % 26)} + " ";
+    opts->cGnu.ACDEFN = OptString(list.c_str());
+    t.pOpts = opts;
+    FileRec* a = AddFileToGroup(p->firstGroup, "a.c", "/p/", kFileC);
+    const LintFile file = LintFileFor("/p/a.c", a, &t);
+    if (*r.firstDropped == '\0') {
+      EXPECT_EQ(file.refusal, "") << r.name;
+    } else {
+      EXPECT_NE(file.refusal.find("'/p/a.c'"), std::string::npos) << r.name << ": " << file.refusal;
+      EXPECT_NE(file.refusal.find(std::string("'") + r.firstDropped + "' and the entries after it"), std::string::npos)
+          << r.name << ": " << file.refusal;
+      // Refused with a box; nothing runs.
+      FakeToolFrame frame;
+      RecordingHub hub;
+      std::atomic<uint32_t> state{0};
+      bool ran = false;
+      LintRunner lint(frame, hub, state, [&](ToolRunRequest&) { ran = true; });
+      EXPECT_FALSE(lint.LintFile(Settings({}), file)) << r.name;
+      lint.Join();
+      EXPECT_FALSE(ran) << r.name;
+      EXPECT_EQ(frame.events, (std::vector<std::string>{"box:" + file.refusal})) << r.name;
+      EXPECT_EQ(state.load() & kStateBusy, 0u);
+    }
+    PoolFreeAll();
+  }
+}
+
 TEST(LintText, DialogSettingsTrimmedBlankFoldersDropped) {
   ProjectRec* p = NewProject("demo", "/p/");
   TargetRec& t = *p->curTarget;
@@ -118,10 +166,10 @@ TEST(LintRunner, RunsOnThreadAndEndsWithCodeNine) {
     EXPECT_TRUE(state.load() & kStateBusy);
   });
   state = kStateBusy;  // a build runs: refused
-  EXPECT_FALSE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  EXPECT_FALSE(lint.LintFile(Settings({}), {"/p/a.c", false, "", ""}));
   EXPECT_EQ(frame.events, (std::vector<std::string>{"beep"}));
   state = 0;
-  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, "", ""}));
   lint.Join();
   EXPECT_EQ(seen.toolCode, kToolPcLint);
   EXPECT_EQ(seen.file, "/p/a.c");
@@ -157,11 +205,11 @@ TEST(LintRunnerJoin, ServesTheEndNotificationWhileItWaits) {
   std::atomic<uint32_t> state{0};
   int runs = 0;
   LintRunner lint(frame, hub, state, [&](ToolRunRequest&) { ++runs; }, {}, [&hub] { hub.gate.Serve(); });
-  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""}));
+  ASSERT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, "", ""}));
   ASSERT_TRUE(hub.gate.WaitForCaller());
   // The first run still waits in its code 9; the busy bit is clear already.
   ExpectReturnsWithin(std::chrono::seconds(20),
-                      [&] { EXPECT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, ""})); });
+                      [&] { EXPECT_TRUE(lint.LintFile(Settings({}), {"/p/a.c", false, "", ""})); });
   ASSERT_TRUE(hub.gate.WaitForCaller());
   ExpectReturnsWithin(std::chrono::seconds(20), [&] { lint.Join(); });
   EXPECT_EQ(runs, 2);

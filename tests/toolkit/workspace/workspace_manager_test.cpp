@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <memory>
 
@@ -167,10 +169,13 @@ class FakePrompts : public WorkspacePrompts {
     *name = answer;
     return !answer.empty();
   }
-  bool RunWorkspaceDialog(WorkspaceNameLists*, std::string* chosen, bool, bool) override {
+  bool RunWorkspaceDialog(WorkspaceNameLists* lists, std::string* chosen, bool, bool) override {
+    if (edit) return edit(lists, chosen);
     *chosen = answer;
     return !answer.empty();
   }
+  // The user's edits in the dialog and its closing button, when set.
+  std::function<bool(WorkspaceNameLists*, std::string*)> edit;
   void ShowError(unsigned id, const std::string& name) override { errors.push_back(std::to_string(id) + ":" + name); }
   std::string answer;
   std::vector<std::string> asked, errors;
@@ -413,6 +418,40 @@ TEST_F(WorkspaceManager, CommandsThroughTheRouter) {
   EXPECT_EQ(host.opened, (std::vector<std::string>{"/src/main.c", "/src/start.s"}));
   EXPECT_TRUE(router.Route(kIdWorkspaceRecentFirst + 5));  // beyond the list: nothing
   EXPECT_EQ(mgr.CurrentName(), "Debug");
+}
+
+// Done after the open workspace's row was deleted opens nothing: the
+// deleted name is gone from the store and the list, and the other stays.
+TEST_F(WorkspaceManager, DoneAfterDeletingTheChosenRowOpensNothing) {
+  FakeHost host;
+  BuildLayout(host);
+  SECWorkspaceManagerEx mgr(store, host, prompts);
+  mgr.Init("Software\\Ruzorezu\\DefWorkspace\\", true);
+  CommandRouter router;
+  router.SetChain({&mgr});
+  for (const char* name : {"Keep", "Gone"}) {
+    prompts.answer = name;
+    ASSERT_TRUE(router.Route(kIdWorkspaceSaveAs));
+  }
+  ASSERT_EQ(mgr.CurrentName(), "Gone");
+  host.opened.clear();
+  prompts.edit = [](WorkspaceNameLists* lists, std::string* chosen) {
+    EXPECT_EQ(*chosen, "Gone");
+    for (std::size_t i = 0; i < lists->stored.size(); ++i)
+      if (lists->stored[i] == "Gone") {
+        lists->deleted.push_back(lists->stored[i]);
+        lists->stored.erase(lists->stored.begin() + long(i));
+        lists->newNames.erase(lists->newNames.begin() + long(i));
+        break;
+      }
+    return true;  // Done
+  };
+  router.Route(kIdWorkspaceOpen);
+  EXPECT_TRUE(host.opened.empty());
+  EXPECT_TRUE(prompts.errors.empty()) << prompts.errors.front();
+  EXPECT_FALSE(mgr.IsOpen());
+  ASSERT_EQ(mgr.RecentMenu().size(), 1u);
+  EXPECT_EQ(mgr.RecentMenu()[0].text, "&1 Keep");
 }
 
 }  // namespace

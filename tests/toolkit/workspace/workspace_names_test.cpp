@@ -108,6 +108,9 @@ TEST(WorkspaceNames, EditsKeepStoredAndNewNamesPaired) {
       {"adding an empty name", {"a"}, "add _", {"a"}, {"a"}, {}, {"20668:"}},
       {"adding a present name ignores case", {"abc"}, "add ABC", {"abc"}, {"abc"}, {}, {"20669:ABC"}},
       {"adding a new name asks to save", {"abc"}, "add new", {"abc"}, {"abc"}, {}, {"20670:new"}},
+      {"a backslash in a new name is refused", {"P"}, "add P\\dbg", {"P"}, {"P"}, {}, {"20691:P\\dbg"}},
+      {"a backslash in a changed name is refused", {"Base", "x"}, "rename 1 Base\\WorkState_v1_2", {"Base", "x"},
+       {"Base", "x"}, {}, {"20691:Base\\WorkState_v1_2"}},
   };
   for (const Row& r : rows) {
     Editor e(r.start);
