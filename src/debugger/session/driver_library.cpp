@@ -8,7 +8,9 @@ bool LoadDebugDll(const DebugSettings& settings, const DriverFolders& folders, L
   const std::string stored(settings.dllPath);
   const DriverLocation where = LocateDriver(stored, folders);
   if (!where.refusal.empty()) {
-    *err = "*** Error: the debug Dll '" + stored + "' is not loaded: " + where.refusal + "\n";
+    // The refusal names the file as resolved ("..\" collapsed), which
+    // says more than the toolset folder joined with the project's name.
+    *err = "*** Error: the debug Dll is not loaded: " + where.refusal + "\n";
     return false;
   }
   const std::string& path = where.file;

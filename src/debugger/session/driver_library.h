@@ -21,7 +21,7 @@ struct LoadedDriver {
 // Loads the library named at offset 0 of the settings from the driver
 // folders. False with *err set to "*** Error: '%s' not found\n",
 // "*** Error: '%s' invalid debug Dll\n", or the reason a name outside
-// the folders is refused ("*** Error: the CPU DLL is not loaded: ...").
+// the folders is refused ("*** Error: the debug Dll is not loaded: ...").
 bool LoadDebugDll(const DebugSettings& settings, const DriverFolders& folders, LoadedDriver* out, std::string* err);
 void UnloadDebugDll(LoadedDriver* driver);
 

@@ -93,6 +93,28 @@ std::string FindLibrary(const std::string& folder, const std::string& dllName) {
   return {};
 }
 
+// The library of the name in the fallback folder; "" when there is none
+// (or the folder lies outside the driver folders).
+std::string FindInFallback(const DriverFolders& folders, const std::vector<Allowed>& allowed,
+                           const std::string& dllName) {
+  const std::string fallback = folders.fallback.empty() ? std::string() : RealPath(WithSlash(folders.fallback));
+  return fallback.empty() || !InsideReal(fallback, allowed) ? std::string() : FindLibrary(fallback, dllName);
+}
+
+// The found file (may be "") as loaded: its real path, or the refusal of
+// a file that is a link leading out of the folders.
+DriverLocation Checked(const std::string& found, const std::vector<Allowed>& allowed) {
+  DriverLocation out;
+  if (found.empty()) return out;
+  const std::string file = RealPath(found);
+  if (file.empty() || !InsideReal(file, allowed))
+    out.refusal = OutsideText("'" + found + "' leads to '" + (file.empty() ? std::string("nothing") : file) + "'",
+                              allowed);
+  else
+    out.file = file;
+  return out;
+}
+
 }  // namespace
 
 std::vector<std::string> DriverFileNames(const std::string& dllName) {
@@ -126,9 +148,13 @@ DriverLocation LocateDriver(const std::string& path, const DriverFolders& folder
   if (path.empty()) return out;
   const std::vector<Allowed> allowed = AllowedFolders(folders);
   const std::string local = NormalizeLocalPath(ToForwardSlashes(path));
-  // A drive letter or a name relative to whatever the current folder is
+  // A folder with a drive letter (a toolset folder or a name kept from
+  // Windows) is no folder of this machine: the library is looked for by
+  // its file name among the program's own drivers only, as before a
+  // drive was mapped. A name relative to whatever the current folder is
   // (the project's, often) names no folder of the installation.
-  if (HasDriveLetter(path) || local.empty() || local[0] != '/') {
+  if (HasDriveLetter(path)) return Checked(FindInFallback(folders, allowed, local), allowed);
+  if (local.empty() || local[0] != '/') {
     out.refusal = OutsideText("'" + path + "' names no folder of this installation", allowed);
     return out;
   }
@@ -147,20 +173,8 @@ DriverLocation LocateDriver(const std::string& path, const DriverFolders& folder
     return out;
   }
   std::string found = real.empty() ? std::string() : FindLibrary(real, local);
-  if (found.empty() && !folders.fallback.empty()) {
-    const std::string fallback = RealPath(WithSlash(folders.fallback));
-    if (!fallback.empty() && InsideReal(fallback, allowed)) found = FindLibrary(fallback, local);
-  }
-  if (found.empty()) return out;
-  // The file itself may be a link that leads out of the folders.
-  const std::string file = RealPath(found);
-  if (file.empty() || !InsideReal(file, allowed)) {
-    out.refusal = OutsideText("'" + found + "' leads to '" + (file.empty() ? std::string("nothing") : file) + "'",
-                              allowed);
-    return out;
-  }
-  out.file = file;
-  return out;
+  if (found.empty()) found = FindInFallback(folders, allowed, local);
+  return Checked(found, allowed);
 }
 
 }  // namespace pm2

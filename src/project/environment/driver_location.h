@@ -42,7 +42,9 @@ DriverFolders ToolsetDriverFolders(const ToolsetInfo* toolset, const std::string
 // Maps a driver path as the session or the options page makes it (a
 // rooted path: the toolset's folder joined with the project's name, see
 // DriverPathBelow, or a name the project gave rooted) to the library file.
-// Neither `file` nor `refusal` set: no library of the name exists there.
+// A path with a drive letter names no folder of this machine: only the
+// fallback folder is looked in. Neither `file` nor `refusal` set: no
+// library of the name exists there.
 DriverLocation LocateDriver(const std::string& path, const DriverFolders& folders);
 
 // The path of a project's driver name: a rooted name ('/', '\' or a drive

@@ -101,7 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
         DriverRow{"UpAndOutMissing", "../../../outside/NOSUCH.DLL", "", "lies in '%O'"},
         DriverRow{"RootedOutside", "%OGDBDRV.DLL", "", "'%OGDBDRV.DLL' lies in '%O'"},
         DriverRow{"RootedInWindowsForm", "\\tmp\\GDBDRV.DLL", "", "lies in '/tmp/'"},
-        DriverRow{"DriveLetter", "C:\\Drivers\\GDBDRV.DLL", "", "'C:\\Drivers\\GDBDRV.DLL' names no folder"},
+        // A drive is no folder here: the program's own driver of the name.
+        DriverRow{"DriveLetter", "C:\\Drivers\\GDBDRV.DLL", "%RPM2/GdbDrv.so", ""},
+        DriverRow{"DriveLetterNoSuchDriver", "C:\\Drivers\\ESCAPE.DLL", "", "'%RPM2/Escape.so' leads to"},
         DriverRow{"FileLinkLeadingOut", "../../PM2/Escape.dll", "", "'%RPM2/Escape.so' leads to '%OEscape.so'"},
         DriverRow{"FolderLinkLeadingOut", "Out/GDBDRV.DLL", "", "lies in '%O'"}),
     [](const auto& info) { return std::string(info.param.name); });
