@@ -60,6 +60,7 @@ using namespace pm2;
 class NoDrivers : public DriverCaps {
  public:
   bool Call(const std::string&, int, void*, int32_t*) override { return false; }
+  std::string Refusal(const std::string&) override { return {}; }
 };
 
 // The example's kind of project: one ARM-GNU target, two groups, a C file.

@@ -1180,7 +1180,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The Flash page lists the driver: it is of the ARM family and programs flash.
 TEST(GdbDriverCaps, TheFlashPageFindsAnArmFlashDriver) {
-  LoadedDriverCaps caps;
+  LoadedDriverCaps caps([] { return ToolsetDriverFolders(nullptr, std::string(PM2_PROGRAM_DIR) + "/"); });
   int32_t family = 0, flash = 0;
   DriverSettingsRecord record;
   const std::string path = std::string(PM2_PROGRAM_DIR) + "/GDBDRV.DLL";

@@ -30,6 +30,7 @@ class NoDrivers : public DriverCaps {
     *result = code == kCapFamily ? 7 : 1;
     return true;
   }
+  std::string Refusal(const std::string&) override { return {}; }
 };
 
 const char* const kToolsetNames[] = {"51", "251", "166", "armgnu", "armads", "51np"};

@@ -76,6 +76,12 @@ class FakeDrivers : public DriverCaps {
   // Libraries whose settings take the short record (the CPU and driver
   // DLL buttons): they answer 1 and do not read it.
   std::set<std::string> shortRecord;
+  // Paths refused before anything loads, with the reason.
+  std::map<std::string, std::string> refused;
+  std::string Refusal(const std::string& path) override {
+    auto it = refused.find(path);
+    return it == refused.end() ? std::string() : it->second;
+  }
   bool Call(const std::string& path, int code, void* argument, int32_t* result) override {
     calls.emplace_back(path, code);
     if (shortRecord.count(path)) {

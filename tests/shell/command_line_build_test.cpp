@@ -449,6 +449,34 @@ TEST_F(ExampleBuild, KeySequencesOfAProjectNamedRelativeToTheCallerNameItsFiles)
   EXPECT_NE(out_.find("\nevery file found\n"), std::string::npos) << out_;
 }
 
+// A project that plants programs named like the toolset's and like a
+// system tool in its folder runs none of them: a program named without a
+// folder is looked up as a shell does, on PATH (the toolset's folders
+// first), never in the project's folder. Each planted program would leave
+// a marker; the build is the real compiler's, and a user command naming a
+// program only the project has is refused with the reason.
+TEST_F(ExampleBuild, ProgramsPlantedInTheProjectFolderStandInForNone) {
+  const std::string marker = dir_ + "marker";
+  for (const char* name : {"arm-uclibc-gcc", "arm-uclibc-as", "arm-uclibc-objcopy", "make", "pm2own"}) {
+    std::ofstream(dir_ + name) << "#!/bin/sh\ntouch " << marker << "\n";
+    ::chmod((dir_ + name).c_str(), 0755);
+  }
+  std::string text = ReadText(dir_ + "Blinky.pm2");
+  for (auto [from, to] : {std::pair<std::string, std::string>{" BrunUsr 0 0 <>", " BrunUsr 0 1 <make --version>"},
+                          {" RunUsr 0 0 <>", " RunUsr 0 1 <pm2own --version>"}}) {
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  }
+  std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << text;
+  Build();
+  EXPECT_FALSE(fs::exists(marker)) << out_;
+  EXPECT_EQ(ReadText(dir_ + "Obj/Blinky.elf").substr(0, 4), "\x7f" "ELF") << out_;
+  EXPECT_NE(out_.find("'pm2own' is in none of the folders of PATH ("), std::string::npos) << out_;
+  EXPECT_NE(out_.find("programs are not looked up in the working folder"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("name it with its folder ('./pm2own')"), std::string::npos) << out_;
+}
+
 TEST_F(ExampleBuild, BuildsThenTranslatesOnlyWhatChanged) {
   ASSERT_EQ(Build(), 0) << out_;
   EXPECT_NE(out_.find("\"./Obj/Blinky.elf\" - 0 Error(s), 0 Warning(s)."), std::string::npos) << out_;

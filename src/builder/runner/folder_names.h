@@ -1,7 +1,8 @@
 // The entries of a folder by name ignoring case, for the program lookup of
-// every tool run: a bare program name is looked for in the working folder
-// (the project folder, often thousands of files) before the search list, so
-// reading the folder at each run would cost more than starting the tool.
+// every tool run: a program is looked for in the folders of the search
+// list (system folders of thousands of files) or in the folder it is named
+// with, so reading the folder at each run would cost more than starting
+// the tool.
 // A folder unchanged for a while is read once and kept while its time
 // stays the same; a folder changed lately is read at each call.
 #pragma once

@@ -202,7 +202,7 @@ std::string DescribeMissing(const std::string& name, const std::string& pathList
     size_t end = pathList.find(':', start);
     if (end == std::string::npos) end = pathList.size();
     std::string dir = pathList.substr(start, end - start);
-    if (!dir.empty()) {
+    if (!dir.empty() && dir[0] == '/') {
       if (dir.back() != '/') dir += '/';
       std::string why = WhyNotThere(dir + n);
       if (!why.empty()) return why;
@@ -210,8 +210,9 @@ std::string DescribeMissing(const std::string& name, const std::string& pathList
     }
     start = end + 1;
   }
-  return "'" + n + "' is in none of the folders searched (" +
-         (folder.empty() ? std::string() : folder + ", ") + searched + ")";
+  return "'" + n + "' is in none of the folders of PATH (" + searched +
+         "); programs are not looked up in the working folder" + (folder.empty() ? "" : " '" + folder + "'") +
+         ": to run one of its own, name it with its folder ('./" + n + "')";
 }
 
 }  // namespace
@@ -224,32 +225,40 @@ std::string FindProgram(const std::string& name, const std::string& pathList, co
     if (dir[0] != '/' && !folder.empty()) dir = folder + dir;
     return FindInFolder(dir, n.substr(slash + 1));
   }
-  // As on the original platform, the working folder comes before the search
-  // list. A file of the name that is no program (a note called "pwd")
-  // hides none further on; it is named when nothing else is found, so the
-  // error says why it can't run.
+  // A name without a folder is looked up as a shell does: on the search
+  // list only, never in the working folder. That folder is the project's,
+  // and a project made by someone else must not put its own "make" or
+  // compiler in place of the system's. A file of the name that is no
+  // program (a note called "pwd") hides none further on; it is named when
+  // nothing else is found, so the error says why it can't run.
   std::string notAProgram;
-  const auto take = [&](const std::string& found) {
-    if (found.empty()) return false;
-    if (IsProgramFile(found)) return true;
-    if (notAProgram.empty()) notAProgram = found;
-    return false;
-  };
-  std::string here = FindInFolder(folder.empty() ? std::string() : folder, n);
-  if (take(here)) return here;
   size_t start = 0;
   while (start <= pathList.size()) {
     size_t end = pathList.find(':', start);
     if (end == std::string::npos) end = pathList.size();
-    std::string folder = pathList.substr(start, end - start);
-    if (!folder.empty()) {
-      if (folder.back() != '/') folder += '/';
-      std::string found = FindInFolder(folder, n);
-      if (take(found)) return found;
+    std::string dir = pathList.substr(start, end - start);
+    // An empty or relative entry means a folder below the current one
+    // (the project's) to a shell: not here.
+    if (!dir.empty() && dir[0] == '/') {
+      if (dir.back() != '/') dir += '/';
+      std::string found = FindInFolder(dir, n);
+      if (!found.empty() && IsProgramFile(found)) return found;
+      if (!found.empty() && notAProgram.empty()) notAProgram = found;
     }
     start = end + 1;
   }
   return notAProgram;
+}
+
+namespace {
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+}  // namespace
+
+std::string LocateProgram(const std::string& name, const EnvOverlay* env, const std::string& folder) {
+  return FindProgram(name, PathList(env), WithSlash(folder));
 }
 
 bool IsProgramFile(const std::string& path) {
@@ -267,8 +276,7 @@ ResolvedCommand ResolveCommandLine(const std::string& commandLine, const EnvOver
     return out;
   }
   const std::string pathList = PathList(env);
-  std::string where = folder;
-  if (!where.empty() && where.back() != '/') where += '/';
+  const std::string where = WithSlash(folder);
   std::string program = FindProgram(args[0].text, pathList, where);
   if (program.empty() && IsShellName(args[0].text)) {
     // The command interpreter's "/C text" (or "/K text") runs text as a shell line.

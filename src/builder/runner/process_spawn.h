@@ -32,15 +32,20 @@ struct ResolvedCommand {
   std::string error;              // why it can't run; empty when argv is set
 };
 
-// Finds a program: a name with a folder is looked up in that folder
-// (relative to `folder`), a bare name in `folder` (empty: the current one)
-// and then in every folder of pathList (':'-separated); for a bare name a
-// file that cannot be run (IsProgramFile) is passed over, as a shell does,
-// and named only when no folder holds a program of that name. Backslashes
-// are read as separators; folders missing under their exact name are
-// matched ignoring case. Empty when not found.
+// Finds a program as a shell does: a name with a folder is looked up in
+// that folder (relative to `folder`, the working folder); a bare name in
+// the absolute folders of pathList (':'-separated) only, never in the
+// working folder (the project's: its own "make" must not stand in for the
+// system's). For a bare name a file that cannot be run (IsProgramFile) is
+// passed over and named only when no folder holds a program of that name.
+// Backslashes are read as separators; folders missing under their exact
+// name are matched ignoring case. Empty when not found.
 std::string FindProgram(const std::string& name, const std::string& pathList,
                         const std::string& folder = {});
+
+// FindProgram with the search list of `env` (null: the IDE's own PATH)
+// and `folder` as the working folder.
+std::string LocateProgram(const std::string& name, const EnvOverlay* env, const std::string& folder);
 
 // A regular file the spawn can start: executable, a batch file (run by the
 // shell) or a Windows program (run by the launcher).

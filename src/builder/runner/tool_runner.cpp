@@ -203,7 +203,7 @@ bool IsBareProgramName(const std::string& program) {
 }
 
 std::string ProgramToStart(const std::string& named, const std::string& inProject) {
-  return IsBareProgramName(named) && !IsProgramFile(inProject) ? named : inProject;
+  return IsBareProgramName(named) ? named : inProject;
 }
 
 void ToolRunner::RequestStop() {
@@ -319,7 +319,7 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
   const ToolCodeInfo& info = ToolInfo(code);
 
   if (code <= kToolPcLint && info.form != CommandForm::kNone) {
-    if (info.announce) {
+    if (info.announce && info.arg != AnnounceArg::kProgram) {
       const char* text = info.announce;
       if (info.arg == AnnounceArg::kFlag && !(work_.flags & kToolFlagHexOutput)) text = info.announceAlt;
       const std::string& arg = info.arg == AnnounceArg::kObject ? work_.objectFile : work_.file;
@@ -328,6 +328,12 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     ToolRunRequest run = work_;
     std::string folder;
     const bool mapped = MapRequestPaths(run, &folder);
+    if (info.announce && info.arg == AnnounceArg::kProgram) {
+      // The program a project's options name: the output says which file
+      // runs (as found on PATH or with its folder), or the name as given.
+      const std::string found = mapped ? LocateProgram(run.toolFolder, run.environment, folder) : std::string();
+      Printf(info.announce, (found.empty() ? work_.toolFolder : found).c_str());
+    }
     std::string commandLine = FormToolCommandLine(run, captureName_, &usedAlt);
     progressWanted_ = info.form == CommandForm::kLinker;
     int result = 1;
@@ -349,8 +355,12 @@ void ToolRunner::RunBuildStep(ToolRunRequest& request) {
     const uint32_t starterResult = work_.runFailed;
     work_.exitCode = kRunFailedExitCode;
     ++work_.errors;
-    if (code == kToolCustom || code == kToolUserCommand)
+    if (code == kToolCustom || code == kToolUserCommand) {
+      // A command that did not start says why (a program not found names
+      // where it was looked for).
+      if (!startError_.empty()) Printf("--- Error: %s\n", startError_.c_str());
       Printf("--- User Command terminated, Exit-Code = %d\n", static_cast<int>(starterResult));
+    }
     else if (startError_.empty())
       Printf("--- Error: can't execute '%s'\n", program.c_str());
     else {
@@ -409,6 +419,7 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
     spec.ownProcessGroup = false;
     SpawnResult started = SpawnProcess(spec);
     failed = started.pid < 0;
+    if (failed) startError_ = started.error;
     if (!failed) {
       work_.processId = static_cast<uint32_t>(started.pid);
       // Nobody waits for a detached program; reap it so it leaves no zombie.
@@ -420,7 +431,10 @@ void ToolRunner::RunExternalCommand(const std::string& program, const std::strin
   }
   if (failed) {
     work_.exitCode = kRunFailedExitCode;
-    Printf("--- Error: can't execute '%s'\n", commandLine.c_str());
+    if (startError_.empty())
+      Printf("--- Error: can't execute '%s'\n", commandLine.c_str());
+    else
+      Printf("--- Error: can't execute '%s': %s\n", commandLine.c_str(), startError_.c_str());
   }
   RemoveTemporaryFile(captureName_);
 }

@@ -40,11 +40,10 @@ std::string FormToolCommandLine(const ToolRunRequest& request, const std::string
 bool IsBareProgramName(const std::string& program);
 
 // What a user tool or the lint run starts for the program `named`, whose
-// path below the project's folder is `inProject`: a name with a folder is
-// that path; a bare name is the project folder's program file when there
-// is one, else the bare name, which the spawn looks for in the start
-// folder and then on PATH, as a command line does. A file of the name
-// that cannot be run hides no program further on.
+// path below the project's folder is `inProject`: a name with a folder
+// ("./mytool", "bin\lint") is that path; a bare name stays bare, and the
+// spawn looks for it on PATH only, as a shell does: a project's own program
+// never stands in for one named without its folder.
 std::string ProgramToStart(const std::string& named, const std::string& inProject);
 
 constexpr int kCaptureReopenTries = 20;

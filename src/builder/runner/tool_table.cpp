@@ -54,7 +54,7 @@ const Row kRows[] = {
     {{39, -1}, {CF::kFromElf, FK::kAds, false, "FromELF: creating hex file...\n", "FromELF: creating bin file...\n", AA::kFlag, SM::kHidden, true}},
     {{40, 41, -1}, {CF::kNone, FK::kCopy, false, nullptr, nullptr, AA::kNone, SM::kNone}},
     {{43, -1}, {CF::kUser, FK::kCopy, false, nullptr, nullptr, AA::kNone, SM::kMinimized, false, false}},
-    {{44, -1}, {CF::kLint, FK::kLint, false, "Running PC-Lint...\n", nullptr, AA::kNone, SM::kMinimized, false, false}},
+    {{44, -1}, {CF::kLint, FK::kLint, false, "Running PC-Lint '%s'...\n", nullptr, AA::kProgram, SM::kMinimized, false, false}},
 };
 
 struct Index {

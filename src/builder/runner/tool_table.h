@@ -41,7 +41,10 @@ enum class FilterKind : uint8_t {
 };
 
 // What the announcement line names.
-enum class AnnounceArg : uint8_t { kNone, kFile, kObject, kFlag };
+// What the announce text's %s is: nothing, the file, the object file, the
+// flag's choice of text, or the program as it is started (its path as
+// found, so the output says what runs).
+enum class AnnounceArg : uint8_t { kNone, kFile, kObject, kFlag, kProgram };
 
 enum class StartMode : uint8_t { kNone, kHidden, kMinimized, kNoCapture };
 

@@ -235,7 +235,7 @@ bool DebugSession::PrepareDriver(int toolset, int mode, std::string* err) {
   const ToolsetInfo* family = theApp().m_pToolsetInfo[toolset];
   if (!BuildDebugSettings(*p, *t, toolset, family, mode, &m_settings, &m_words, err)) return false;
   m_settings.projectFolder = nullptr;
-  return LoadDebugDll(m_settings, m_app.m_szProgramFolder, &m_driver, err);
+  return LoadDebugDll(m_settings, ToolsetDriverFolders(family, m_app.m_szProgramFolder), &m_driver, err);
 }
 
 void DebugSession::FillRecordForStart(int toolset) {

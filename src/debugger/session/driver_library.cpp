@@ -1,61 +1,19 @@
 #include "debugger/session/driver_library.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
-
-#include "platform/ascii_case.h"
-#include "platform/win_path.h"
 
 namespace pm2 {
 
-std::vector<std::string> DriverFileNames(const std::string& dllName) {
-  std::string base(FileNamePart(ToForwardSlashes(dllName)));
-  std::string ext(ExtensionPart(base));
-  if (!ext.empty()) base.resize(base.size() - ext.size());
-  if (base.empty()) return {};
-  return {base + ".so", "lib" + base + ".so"};
-}
-
-namespace {
-
-// The entry of a folder equal to name ignoring case; "" when none.
-std::string FindInFolder(const std::string& folder, const std::string& name) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return {};
-  std::string found;
-  while (dirent* e = readdir(dir)) {
-    std::string entry = e->d_name;
-    if (entry == name) {
-      found = entry;
-      break;
-    }
-    if (found.empty() && EqualIgnoringCase(entry, name)) found = entry;
-  }
-  closedir(dir);
-  if (found.empty()) return {};
-  return folder.empty() ? found : JoinPath(folder, found);
-}
-
-}  // namespace
-
-std::string FindDriverLibrary(const std::string& storedPath, const std::string& fallbackFolder) {
-  std::string local = ToForwardSlashes(storedPath);
-  std::string folder(FolderPart(local));
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  std::vector<std::string> folders{folder};
-  if (!fallbackFolder.empty()) folders.push_back(fallbackFolder);
-  for (const std::string& f : folders)
-    for (const std::string& name : DriverFileNames(storedPath)) {
-      std::string path = FindInFolder(f, name);
-      if (!path.empty()) return path;
-    }
-  return {};
-}
-
-bool LoadDebugDll(const DebugSettings& settings, const std::string& programFolder, LoadedDriver* out,
-                  std::string* err) {
+bool LoadDebugDll(const DebugSettings& settings, const DriverFolders& folders, LoadedDriver* out, std::string* err) {
   const std::string stored(settings.dllPath);
-  std::string path = FindDriverLibrary(stored, programFolder);
+  const DriverLocation where = LocateDriver(stored, folders);
+  if (!where.refusal.empty()) {
+    // The refusal names the file as resolved ("..\" collapsed), which
+    // says more than the toolset folder joined with the project's name.
+    *err = "*** Error: the debug Dll is not loaded: " + where.refusal + "\n";
+    return false;
+  }
+  const std::string& path = where.file;
   if (path.empty()) {
     *err = "*** Error: '" + stored + "' not found\n";
     return false;

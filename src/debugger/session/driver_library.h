@@ -1,24 +1,16 @@
-// Loading a driver library. A driver named "X.DLL" in a project or the
-// environment file is the shared library X.so, else libX.so, in the same
-// folder, names compared ignoring case; the drivers that ship with the
-// program lie beside it, so a name not found in its own folder is also
-// looked up in the program's folder.
+// Loading a driver library. The library is found in the installation's
+// driver folders only (project/environment/driver_location.h: "X.DLL" is
+// X.so or libX.so, ignoring case, in the named folder, else in the
+// program's); a name that leads anywhere else is refused before anything
+// is loaded, since loading a library runs its code.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "driver_abi/debug_interface.h"
+#include "project/environment/driver_location.h"
 
 namespace pm2 {
-
-// The file names tried for a driver name, in order: "X.so", "libX.so".
-std::vector<std::string> DriverFileNames(const std::string& dllName);
-
-// The existing library file for a stored driver path ('\' or '/'), looked
-// up in the path's folder and then in fallbackFolder (may be empty); ""
-// when none exists.
-std::string FindDriverLibrary(const std::string& storedPath, const std::string& fallbackFolder);
 
 // A loaded driver: the library handle and its "BootDll" entry.
 struct LoadedDriver {
@@ -26,10 +18,11 @@ struct LoadedDriver {
   BootDllFn boot = nullptr;
 };
 
-// Loads the library named at offset 0 of the settings. False with *err set
-// to "*** Error: '%s' not found\n" or "*** Error: '%s' invalid debug Dll\n".
-bool LoadDebugDll(const DebugSettings& settings, const std::string& programFolder, LoadedDriver* out,
-                  std::string* err);
+// Loads the library named at offset 0 of the settings from the driver
+// folders. False with *err set to "*** Error: '%s' not found\n",
+// "*** Error: '%s' invalid debug Dll\n", or the reason a name outside
+// the folders is refused ("*** Error: the debug Dll is not loaded: ...").
+bool LoadDebugDll(const DebugSettings& settings, const DriverFolders& folders, LoadedDriver* out, std::string* err);
 void UnloadDebugDll(LoadedDriver* driver);
 
 }  // namespace pm2

@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include "platform/win_path.h"
 #include "project/environment/environment.h"
 
 namespace pm2 {
@@ -11,22 +10,6 @@ namespace {
 
 using CapFunction = int32_t (*)(int32_t, void*);
 
-// "X.DLL" is looked up as X.so, then libX.so, beside it, ignoring case.
-std::vector<std::string> Candidates(const std::string& dllPath) {
-  std::string path = dllPath;
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  std::vector<std::string> out{path};
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::size_t dot = base.rfind('.');
-  if (dot != std::string::npos) base.resize(dot);
-  out.push_back(folder + base + ".so");
-  out.push_back(folder + "lib" + base + ".so");
-  return out;
-}
-
 // The separator of the parts a path made here gets: the folder's own when
 // it ends in one (a folder stored in Windows form keeps it), else '/'.
 char SeparatorOf(const std::string& folder) { return !folder.empty() && folder.back() == '\\' ? '\\' : '/'; }
@@ -34,14 +17,9 @@ char SeparatorOf(const std::string& folder) { return !folder.empty() && folder.b
 }  // namespace
 
 bool LoadedDriverCaps::Call(const std::string& dllPath, int code, void* argument, int32_t* result) {
-  void* handle = nullptr;
-  for (const std::string& candidate : Candidates(dllPath)) {
-    std::string local;
-    PathResolver resolver;
-    if (!resolver.ResolveStoredPath(candidate, "/", &local)) continue;
-    handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle) break;
-  }
+  const DriverLocation where = LocateDriver(dllPath, m_folders());
+  if (where.file.empty()) return false;
+  void* handle = dlopen(where.file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) return false;
   auto cap = reinterpret_cast<CapFunction>(dlsym(handle, "DllPm3Cap"));
   if (!cap) {
@@ -52,6 +30,8 @@ bool LoadedDriverCaps::Call(const std::string& dllPath, int code, void* argument
   dlclose(handle);
   return true;
 }
+
+std::string LoadedDriverCaps::Refusal(const std::string& dllPath) { return LocateDriver(dllPath, m_folders()).refusal; }
 
 std::vector<DriverEntry> ToolsetDrivers(const ToolsetInfo* toolset) {
   std::vector<DriverEntry> out;

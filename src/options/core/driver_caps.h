@@ -13,9 +13,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "project/environment/driver_location.h"
 #include "project/environment/environment.h"
 
 namespace pm2 {
@@ -56,13 +59,26 @@ class DriverCaps {
   // False (and *error set to the message) when the library does not load
   // or lacks the export; *result gets the export's answer.
   virtual bool Call(const std::string& dllPath, int code, void* argument, int32_t* result) = 0;
+  // Why the library at dllPath is not loaded at all, naming it (a name
+  // that leads out of the installation's driver folders); "" when it may
+  // be loaded, or when it simply does not exist.
+  virtual std::string Refusal(const std::string& dllPath) = 0;
 };
 
-// The real loader: dlopen, with "X.DLL" looked up as X.so or libX.so in
-// the same folder, ignoring case.
+// The real loader: the library is located in the installation's driver
+// folders (project/environment/driver_location.h: "X.DLL" is X.so or
+// libX.so, ignoring case) and only then opened; a name leading elsewhere
+// is refused before anything is loaded.
 class LoadedDriverCaps : public DriverCaps {
  public:
+  // `folders` is asked at each call (the toolset and program folders the
+  // sheet has then).
+  explicit LoadedDriverCaps(std::function<DriverFolders()> folders) : m_folders(std::move(folders)) {}
   bool Call(const std::string& dllPath, int code, void* argument, int32_t* result) override;
+  std::string Refusal(const std::string& dllPath) override;
+
+ private:
+  std::function<DriverFolders()> m_folders;
 };
 
 struct DriverEntry {

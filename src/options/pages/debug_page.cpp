@@ -12,6 +12,7 @@
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
 #include "platform/ascii_case.h"
+#include "project/environment/driver_location.h"
 #include "project/environment/environment.h"
 #include "project/files/stored_texts.h"
 #include "project/model/option_defaults.h"
@@ -204,16 +205,26 @@ int DebugPage::FolderKind() const {
   return env ? env->debuggerFlag : 0;
 }
 
-std::string DebugPage::DllLibrary(int which) const {
+std::string DebugPage::DllLibrary(int which, std::string* refusal) const {
   const std::string name(TrimBlanks(FromQ(m_dll[which == 0 ? 0 : 4]->text())));
   if (name.empty()) return std::string();
   // The session loads the driver from the toolset's folder, else from the
-  // program's: its settings come from the same library.
-  const std::string& programFolder = Sheet().Services().programFolder;
-  int32_t family = 0;
-  if (Sheet().Drivers().Call(ToolsetFolder() + name, kCapFamily, nullptr, &family)) return ToolsetFolder() + name;
-  if (!programFolder.empty() && Sheet().Drivers().Call(programFolder + name, kCapFamily, nullptr, &family))
-    return programFolder + name;
+  // program's: its settings come from the same library. A name that leads
+  // out of the installation's driver folders is not loaded at all (its
+  // code would run): the refusal says why.
+  std::string tried;
+  for (const std::string& folder : {ToolsetFolder(), Sheet().Services().programFolder}) {
+    const std::string path = DriverPathBelow(name, folder);
+    if (folder.empty() || path == tried) continue;
+    tried = path;
+    if (std::string why = Sheet().Drivers().Refusal(path); !why.empty()) {
+      if (refusal) *refusal = "The " + std::string(which == 0 ? "CPU" : "driver") + " DLL '" + name +
+                              "' is not loaded: " + why + ".";
+      return std::string();
+    }
+    int32_t family = 0;
+    if (Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) return path;
+  }
   return std::string();
 }
 
@@ -238,9 +249,13 @@ void DebugPage::OfferSettings() {
     button->setEnabled(!none);
     button->setToolTip(none ? ToQ(NoSettingsTip(base)) : kind > 0 ? ToQ("The settings of driver '" + base + "'") : QString());
   };
-  for (int which = 0; which < 2; ++which)
-    offer(m_dllSettings[which], SettingsKind(DllLibrary(which)),
+  for (int which = 0; which < 2; ++which) {
+    std::string refusal;
+    const std::string path = DllLibrary(which, &refusal);
+    offer(m_dllSettings[which], SettingsKind(path),
           DriverBaseName(std::string(TrimBlanks(FromQ(m_dll[which == 0 ? 0 : 4]->text())))));
+    if (!refusal.empty()) m_dllSettings[which]->setToolTip(ToQ(refusal));
+  }
   const int row = m_drivers->currentIndex();
   if (row < 0 || row >= int(m_entries.size())) {
     offer(m_settings, -1, std::string());
@@ -294,9 +309,10 @@ void DebugPage::RunDllSettings(int which) {
     Refuse(field, "Select a dll first !");
     return;
   }
-  const std::string path = DllLibrary(which);
+  std::string refusal;
+  const std::string path = DllLibrary(which, &refusal);
   if (path.empty()) {
-    Refuse(field, "Invalid Target Driver !");
+    Refuse(field, refusal.empty() ? std::string("Invalid Target Driver !") : refusal);
     return;
   }
   const std::string base = DriverBaseName(name);
@@ -328,6 +344,10 @@ void DebugPage::RunDialogDllSettings() {
   SetStored(Block().dbg.str[kDbgSimDialog], name);
   const ToolsetInfo* env = Sheet().ToolsetEnvironment();
   const std::string path = DialogLoadPath(name, env ? env->rootFolder : std::string(), FolderKind());
+  if (const std::string why = Sheet().Drivers().Refusal(path); !why.empty()) {
+    Refuse(m_dll[2], "The Dialog DLL '" + name + "' is not loaded: " + why + ".");
+    return;
+  }
   int32_t family = 0;
   if (!Sheet().Drivers().Call(path, kCapFamily, nullptr, &family)) {
     Refuse(m_dll[2], "Error: Can't find Dialog DLL '" + path + "' !");

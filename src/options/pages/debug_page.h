@@ -63,8 +63,9 @@ class DebugPage : public OptionPage {
   int FolderKind() const;
   // Where the CPU (0) or driver (1) library is loaded from, as the session
   // finds it (the toolset's folder, else the program's); "" when it does
-  // not load there.
-  std::string DllLibrary(int which) const;
+  // not load there; *refusal (may be null) gets why a name that leads out
+  // of the installation's driver folders is not loaded.
+  std::string DllLibrary(int which, std::string* refusal = nullptr) const;
   // How the library at path offers its settings (kDrvSettings...); -1
   // when it does not load.
   int SettingsKind(const std::string& path) const;

@@ -76,7 +76,10 @@ OptionsSheet::OptionsSheet(OptionsSession& session, SheetServices services, cons
     };
   }
   if (!m_services.drivers) {
-    m_ownDrivers = std::make_unique<LoadedDriverCaps>();
+    // Drivers are loaded from the installation's folders only, whatever
+    // the project names.
+    m_ownDrivers = std::make_unique<LoadedDriverCaps>(
+        [this] { return ToolsetDriverFolders(ToolsetEnvironment(), m_services.programFolder); });
     m_services.drivers = m_ownDrivers.get();
   }
   if (const ToolsetInfo* t = ToolsetEnvironment()) m_preview = NewPreviewContext(t->toolsFolder);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/runner/tool_environment.h"
 #include "platform/termination.h"
 #include "test_leftovers.h"
 
@@ -35,10 +36,12 @@ std::vector<pid_t> ProcessesIn(const fs::path& folder) {
   return found;
 }
 
-// A program named without a folder: the start folder's program, else the
-// first on the search list; a file of that name that cannot be run hides
-// none further on, and is named when there is no program at all.
-TEST(ProcessSpawn, AFileThatIsNoProgramHidesNoneFurtherOn) {
+// A program is looked up as a shell does: a name without a folder on the
+// search list only, never in the start folder (a project's own "make"
+// there stands in for nothing); a name with a folder in that folder,
+// relative ones against the start folder. A file of the name that cannot
+// be run hides none further on, and is named when there is no program.
+TEST(ProcessSpawn, ABareNameIsLookedUpOnTheSearchListOnly) {
   const fs::path dir = fs::path(test::TempFolder()) / ("spawn_lookup_" + std::to_string(::getpid()));
   fs::create_directories(dir / "start");
   fs::create_directories(dir / "bin");
@@ -51,19 +54,32 @@ TEST(ProcessSpawn, AFileThatIsNoProgramHidesNoneFurtherOn) {
   plain(dir / "start" / "onpath");
   program(dir / "start" / "here");
   program(dir / "bin" / "here");
-  plain(dir / "start" / "nowhere");
-  const std::string start = (dir / "start").string() + "/", list = (dir / "bin").string();
+  program(dir / "start" / "own");
+  plain(dir / "bin" / "nowhere");
+  const std::string start = (dir / "start").string() + "/";
+  // A relative entry of the list would be the start folder to a shell.
+  const std::string list = "start:.::" + (dir / "bin").string();
   struct Row {
     const char* name;
     const char* program;
     fs::path found;
   } rows[] = {
       {"a plain file in the start folder", "onpath", dir / "bin" / "onpath"},
-      {"a program in the start folder", "here", dir / "start" / "here"},
-      {"no program anywhere", "nowhere", dir / "start" / "nowhere"},
+      {"a program in the start folder and on the list", "here", dir / "bin" / "here"},
+      {"a program in the start folder only", "own", {}},
+      {"named with its folder", "./own", dir / "start" / "." / "own"},
+      {"named with its folder in Windows form", ".\\OWN", dir / "start" / "." / "own"},
+      {"no program anywhere", "nowhere", dir / "bin" / "nowhere"},
   };
   for (const Row& r : rows) EXPECT_EQ(FindProgram(r.program, list, start), r.found.string()) << r.name;
-  const ResolvedCommand none = ResolveCommandLine("nowhere", nullptr, start);
+  EnvOverlay env;
+  env.Set("PATH", list);
+  const ResolvedCommand own = ResolveCommandLine("own --version", &env, start);
+  EXPECT_TRUE(own.argv.empty());
+  EXPECT_EQ(own.error, "'own' is in none of the folders of PATH (" + (dir / "bin").string() +
+                           "/); programs are not looked up in the working folder '" + start +
+                           "': to run one of its own, name it with its folder ('./own')");
+  const ResolvedCommand none = ResolveCommandLine("nowhere", &env, start);
   EXPECT_NE(none.error.find("is not executable"), std::string::npos) << none.error;
   fs::remove_all(dir);
 }

@@ -257,10 +257,11 @@ TEST_F(ToolRunnerTest, UserCommandsThroughShellBatchAndLauncher) {
   } rows[] = {
       {"shell line", "cmd /c echo one && echo two", nullptr, {"one\n", "two\n"}, 0},
       {"shell exit code", "CMD /C exit 3", nullptr, {"--- User Command terminated, Exit-Code = 3\n"}, 1},
-      {"batch file", "go.bat x", nullptr, {"batch x\n"}, 0},
-      {"windows program through the launcher", "WIN.EXE a", &withLauncher, {"WIN.EXE a\n"}, 0},
-      {"windows program without a launcher", "WIN.EXE a", &withoutLauncher,
-       {"VSPAWN: can't execute 'WIN.EXE' is a Windows program and PM2_EXE_LAUNCHER is not set\n",
+      // Programs of the working folder (the project's) are named with it.
+      {"batch file", "./go.bat x", nullptr, {"batch x\n"}, 0},
+      {"windows program through the launcher", ".\\WIN.EXE a", &withLauncher, {"./WIN.EXE a\n"}, 0},
+      {"windows program without a launcher", ".\\WIN.EXE a", &withoutLauncher,
+       {"VSPAWN: can't execute './WIN.EXE' is a Windows program and PM2_EXE_LAUNCHER is not set\n",
         "--- User Command terminated, Exit-Code = 254\n"}, 1},
       {"name ignoring case and .EXE", "\"" + InstallRoot() + "q51/bin/q51.exe\"", nullptr,
        {"\n", "Q51 COMPILATION COMPLETE.  0 WARNING(S),  0 ERROR(S)\n"}, 0},
@@ -409,7 +410,7 @@ TEST_F(ToolRunnerTest, NothingStartedForAdsLibrarianAndLintLeavesNoCapture) {
   lint.toolFolder = "/bin/cat";
   lint.commandFile = dir / "opt.lnt";
   runner.RunBuildStep(lint);
-  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"Running PC-Lint...\n", "PC-lint for C/C++\n",
+  EXPECT_EQ(Shown(shell), (std::vector<std::string>{"Running PC-Lint '/bin/cat'...\n", "PC-lint for C/C++\n",
                                                       "a.c(3,0): Warning 1: x\n"}));
   EXPECT_FALSE(FileExists(runner.LastCaptureName()));
 }
@@ -439,23 +440,30 @@ TEST_F(ToolRunnerTest, ExternalCommandCopiesOutput) {
   runner.RunExternalCommand(dir / "absent", "x", "", nullptr, 0);
   EXPECT_EQ(Shown(shell), (std::vector<std::string>{"\"/bin/echo\" hi  there\n", "hi there\n",
                                                       "\"" + dir / "absent" + "\" x\n",
-                                                      "--- Error: can't execute '\"" + dir / "absent" + "\" x'\n"}));
+                                                      "--- Error: can't execute '\"" + dir / "absent" + "\" x': '" +
+                                                          dir / "absent" + "': No such file or directory\n"}));
 }
 
-// A program named without a folder: the project folder's file of that
-// name when there is one, else the one on PATH, as a command line finds it.
-TEST_F(ToolRunnerTest, ExternalProgramWithoutAFolderIsLookedUpOnPath) {
+// A program named without a folder is looked up on PATH only, as a shell
+// does: the project folder's file of that name runs only when the user
+// names it with its folder, and the refusal says so.
+TEST_F(ToolRunnerTest, ExternalProgramWithoutAFolderIsLookedUpOnPathOnly) {
   WriteFile(dir / "own", "#!/bin/sh\necho project copy $1\n");
   ::chmod((dir / "own").c_str(), 0755);
   struct Row {
     const char* name;
     const char* program;
     const char* arguments;
-    const char* expected;  // the line after the command line
+    std::vector<std::string> said;  // parts of the line after the command line
   } rows[] = {
-      {"on PATH only", "sh", "-c \"echo from PATH\"", "from PATH\n"},
-      {"in the project folder", "own", "x", "project copy x\n"},
-      {"in neither", "pm2-no-such-tool", "x", "--- Error: can't execute '\"pm2-no-such-tool\" x'\n"},
+      {"on PATH only", "sh", "-c \"echo from PATH\"", {"from PATH\n"}},
+      {"in the project folder, named bare", "own", "x",
+       {"--- Error: can't execute '\"own\" x': 'own' is in none of the folders of PATH (",
+        "); programs are not looked up in the working folder '", "': to run one of its own, name it with its "
+        "folder ('./own')\n"}},
+      {"in the project folder, named with its folder", "./own", "x", {"project copy x\n"}},
+      {"in neither", "pm2-no-such-tool", "x",
+       {"--- Error: can't execute '\"pm2-no-such-tool\" x': 'pm2-no-such-tool' is in none of the folders of PATH"}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -466,7 +474,7 @@ TEST_F(ToolRunnerTest, ExternalProgramWithoutAFolderIsLookedUpOnPath) {
     runner.RunExternalCommand(r.program, r.arguments, "", nullptr, 0);
     const auto shown = Shown(shell);
     ASSERT_EQ(shown.size(), 2u) << (shown.empty() ? "" : shown.back());
-    EXPECT_EQ(shown[1], r.expected);
+    for (const std::string& part : r.said) EXPECT_NE(shown[1].find(part), std::string::npos) << shown[1];
   }
 }
 

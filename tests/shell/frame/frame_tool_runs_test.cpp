@@ -26,6 +26,7 @@
 #include "shell/output/out_win.h"
 #include "shell/frame/tool_commands.h"
 #include "shell/tools/ui/scc_query_dialog.h"
+#include "shell/tools/user_tools.h"
 
 namespace fs = std::filesystem;
 
@@ -212,24 +213,27 @@ TEST_F(ToolsFolderTest, AToolNamedWithoutItsFolderIsFoundOnPath) {
   EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
 }
 
-// A user tool and the PC-Lint program named without a folder are looked
-// for alike: the project folder's program, else PATH; a file of that name
-// in the project's folder that is no program hides nothing.
-TEST_F(ToolsFolderTest, ToolsAndLintNamedWithoutAFolderAreFoundAlike) {
+// A user tool and the PC-Lint program are looked up alike, as a shell
+// does: a name without a folder on PATH only, never in the project's
+// folder, whose program of the same name (here one that leaves a marker)
+// stands in for nothing; the project's own program runs when the user
+// names it with its folder. The lint run's output names the program it
+// runs; a program found nowhere is refused with the reason.
+TEST_F(ToolsFolderTest, ToolsAndLintNamedWithoutAFolderComeFromPathOnly) {
   const std::string tools = dir.substr(0, dir.size() - 1) + "_onpath/";
   fs::create_directories(tools);
-  const auto script = [](const std::string& path, const char* who) {
-    std::ofstream(path) << "#!/bin/sh\necho \"PC-lint for C: " << who << " ran in $(pwd)\"\n";
+  const auto script = [](const std::string& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
     ::chmod(path.c_str(), 0755);
   };
-  script(tools + "pm2where", "path's");
+  script(tools + "pm2where", "echo \"PC-lint for C: path's ran in $(pwd)\"\n");
+  const std::string marker = dir + "marker";
   const char* const oldPath = std::getenv("PATH");
   const std::string savedPath = oldPath ? oldPath : "";
   ::setenv("PATH", (tools.substr(0, tools.size() - 1) + ":" + savedPath).c_str(), 1);
   SettingsStore settings(dir + "settings.ini");
   settings.WriteProfileInt("ToolM", "Mfg0", 0x100);
   settings.WriteProfileString("ToolM", "Mtx0", "Where");
-  settings.WriteProfileString("ToolM", "Mex0", "pm2where");
   settings.WriteProfileString("ToolM", "Mid0", "");
   settings.WriteProfileString("ToolM", "Mag0", "");
   test::Session s(settings, dir + "Blinky.pm2", root + "PM2/pelmora2");
@@ -237,28 +241,54 @@ TEST_F(ToolsFolderTest, ToolsAndLintNamedWithoutAFolderAreFoundAlike) {
   ASSERT_NE(f, nullptr);
   ProjectRec* p = s.App().Project();
   ASSERT_NE(p, nullptr);
-  p->curTarget->OPTLE = PoolStrDupOrEmpty("pm2where", kPoolProject);
   p->curTarget->OPTLC = PoolStrDupOrEmpty("std.lnt", kPoolProject);
-  const std::string inProject = dir + "pm2where";
+  const std::string canonical = fs::canonical(dir).string();
   struct Row {
     const char* name;
-    std::function<void()> besideIt;  // what the project's folder holds of the name
-    const char* ran;
+    const char* program;                 // as the tool or the lint options name it
+    std::function<void()> besideIt;      // what the project's folder holds
+    std::vector<std::string> said;       // parts of the build page
+    bool marked;                         // the project's program ran
   } rows[] = {
-      {"nothing of the name", [&] { fs::remove(inProject); }, "path's"},
-      {"a plain file of the name", [&] { std::ofstream(inProject) << "notes\n"; }, "path's"},
-      {"a program of the name", [&] { script(inProject, "project's"); }, "project's"},
+      {"nothing of the name in the project", "pm2where", [&] { fs::remove(dir + "pm2where"); },
+       {"path's ran in " + canonical + "\n"}, false},
+      {"a plain file of the name", "pm2where", [&] { std::ofstream(dir + "pm2where") << "notes\n"; },
+       {"path's ran in " + canonical + "\n"}, false},
+      {"a program of the name", "pm2where",
+       [&] { script(dir + "pm2where", "touch " + marker + "\necho \"PC-lint for C: project's ran in $(pwd)\"\n"); },
+       {"path's ran in " + canonical + "\n"}, false},
+      {"the project's program named with its folder", "./pm2where", [] {},
+       {"project's ran in " + canonical + "\n"}, true},
+      {"a program of the project only", "pm2own",
+       [&] { script(dir + "pm2own", "touch " + marker + "\necho \"PC-lint for C: project's ran in $(pwd)\"\n"); },
+       {"'pm2own' is in none of the folders of PATH (",
+        "programs are not looked up in the working folder '", "name it with its folder ('./pm2own')"},
+       false},
   };
   for (const Row& r : rows) {
     r.besideIt();
+    settings.WriteProfileString("ToolM", "Mex0", r.program);
+    f->Tools()->Tools().Load(settings);  // as the customise dialog's OK does
+    p->curTarget->OPTLE = PoolStrDupOrEmpty(r.program, kPoolProject);
     for (const bool lint : {false, true}) {
       SCOPED_TRACE(std::string(r.name) + (lint ? ", PC-Lint" : ", user tool"));
+      fs::remove(marker);
       f->Output()->BuildPane()->Clear();
       ASSERT_TRUE(lint ? f->ExecuteCommand(35105) : RunFromPopup(f, 35095, 32930));
-      const std::string out = AfterTheRun(s.App(), f);
-      EXPECT_NE(out.find(std::string(r.ran) + " ran in " + fs::canonical(dir).string() + "\n"), std::string::npos)
-          << out;
-      EXPECT_EQ(out.find("can't execute"), std::string::npos) << out;
+      EXPECT_TRUE(WaitFor([&] {
+        const std::string text = BuildText(f);
+        return text.find(" ran in /") != std::string::npos || text.find("--- Error") != std::string::npos;
+      }));
+      EXPECT_TRUE(WaitIdle(s.App()));
+      const std::string out = BuildText(f);
+      for (const std::string& part : r.said) EXPECT_NE(out.find(part), std::string::npos) << out;
+      EXPECT_EQ(fs::exists(marker), r.marked) << out;
+      if (lint) {
+        // The output names the file it runs: PATH's, or the project's as named.
+        const std::string runs = r.marked ? dir + "pm2where" : r.said[0].find("path's") == 0 ? tools + "pm2where"
+                                                                                                 : "pm2own";
+        EXPECT_NE(out.find("Running PC-Lint '" + runs + "'...\n"), std::string::npos) << out;
+      }
     }
   }
   ::setenv("PATH", savedPath.c_str(), 1);
