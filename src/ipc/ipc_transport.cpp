@@ -59,6 +59,10 @@ bool bs_InterProcessEventHandler::JoinMapping() {
   if (m_objects.Created()) {
     StoreShared(view, 1);
     StoreShared(view + 4, kIpcLayoutVersion);
+  } else if (const int live = m_objects.LiveUserCount(); live > 0) {
+    // Counted afresh from the processes that hold the live lock: a peer
+    // killed without detaching never took its one back.
+    StoreShared(view, uint32_t(live));
   } else {
     AddShared(view, 1);
   }
@@ -351,6 +355,10 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
     // idle receiver wakes, however busy the slot.
     if (const auto now = std::chrono::steady_clock::now(); now >= nextRenewal) {
       m_objects.RenewLockFiles();
+      // So is the attach count: a peer killed without detaching leaves it
+      // one too high until the live processes are counted again.
+      if (const int live = m_objects.LiveUserCount(); live > 0 && LoadShared(m_objects.View()) != uint32_t(live))
+        StoreShared(m_objects.View(), uint32_t(live));
       nextRenewal = now + std::chrono::milliseconds(m_options.idleWakeMs);
     }
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||

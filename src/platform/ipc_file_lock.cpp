@@ -100,26 +100,37 @@ uint32_t IpcFileLock::Word(int index) const {
 
 namespace {
 
-// One pass over the kernel's list of locks: the first other process with a
-// lock on the file (device, inode), or 0.
-int LockHolderInList(const struct stat& own) {
+// One pass over the kernel's list of locks: calls `seen` with the access
+// ("READ", "WRITE") and the process of each lock held on the file (device,
+// inode); locks that wait for it are passed by.
+template <class Seen>
+void LocksOnFile(const struct stat& own, Seen seen) {
   // A line of /proc/locks: "<n>: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> <start> <end>";
   // a lock that waits for it has "->" before its kind.
   std::FILE* locks = std::fopen("/proc/locks", "re");
-  if (!locks) return 0;
-  int holder = 0;
+  if (!locks) return;
   char line[256];
-  while (holder == 0 && std::fgets(line, sizeof line, locks)) {
+  while (std::fgets(line, sizeof line, locks)) {
     char kind[16] = {}, mode[16] = {}, access[16] = {};
     int pid = 0;
     unsigned major = 0, minor = 0;
     unsigned long inode = 0;
     if (std::sscanf(line, "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major, &minor, &inode) != 7)
       continue;
-    if (std::strcmp(kind, "->") == 0 || pid <= 0 || pid == getpid()) continue;
-    if (inode == own.st_ino && major == ::major(own.st_dev) && minor == ::minor(own.st_dev)) holder = pid;
+    if (std::strcmp(kind, "->") == 0 || pid <= 0) continue;
+    if (inode == own.st_ino && major == ::major(own.st_dev) && minor == ::minor(own.st_dev))
+      if (!seen(access, pid)) break;
   }
   std::fclose(locks);
+}
+
+// The first other process with a lock on the file, or 0.
+int LockHolderInList(const struct stat& own) {
+  int holder = 0;
+  LocksOnFile(own, [&holder](const char*, int pid) {
+    if (pid != getpid()) holder = pid;
+    return holder == 0;
+  });
   return holder;
 }
 
@@ -128,8 +139,25 @@ int LockHolderInList(const struct stat& own) {
 // takes and gives back locks all the time) move the rest back, past the
 // reader, so one pass can miss a lock that is held throughout.
 constexpr int kLockListPasses = 100;
+// A count takes the most of a few passes for the same reason.
+constexpr int kLockCountPasses = 8;
 
 }  // namespace
+
+int IpcFileLock::SharedHolderCount() const {
+  struct stat own {};
+  if (m_fd < 0 || fstat(m_fd, &own) != 0) return -1;
+  int most = 0;
+  for (int pass = 0; pass < kLockCountPasses; ++pass) {
+    int count = 0;
+    LocksOnFile(own, [&count](const char* access, int) {
+      if (std::strcmp(access, "READ") == 0) ++count;
+      return true;
+    });
+    most = std::max(most, count);
+  }
+  return most;
+}
 
 int IpcFileLock::HolderPid() const {
   struct stat own {};

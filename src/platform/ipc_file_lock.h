@@ -46,6 +46,10 @@ class IpcFileLock {
   // The process that holds a lock on this file (the kernel's list of
   // locks), 0 when none is found; this process's own are passed by.
   int HolderPid() const;
+  // How many shared locks are held on this file, this process's among them
+  // (the kernel's list of locks); -1 when the file is not open. A process
+  // that died holds none, whatever it left behind.
+  int SharedHolderCount() const;
 
  private:
   int m_fd = -1;

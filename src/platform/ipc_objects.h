@@ -180,6 +180,9 @@ class IpcObjects {
   void ReleaseSlot(int slot);
   // True when a live process holds the slot's lock (probes without keeping it).
   bool SlotHasLiveOwner(int slot);
+  // How many processes are attached now (this one among them, when it is):
+  // the holders of the live lock. -1 when it cannot be told.
+  int LiveUserCount() const { return m_live.SharedHolderCount(); }
   // Lock files removed by hand while this process is attached are made
   // anew and held again (the live one, the claimed slots'; a guard's is
   // opened anew at its next taking), as long as the objects at the names

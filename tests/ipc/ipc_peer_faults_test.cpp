@@ -667,6 +667,34 @@ TEST_F(PeerFaultsTest, TwoProgramsEndedAtOnceLeaveNothing) {
   EXPECT_FALSE(std::filesystem::exists(space.ns.LockFolder())) << space.ns.LockFolder();
 }
 
+// Peers killed with SIGKILL never detach: the mapping's attach count comes
+// back to the processes that live, at a live receiver's next wake and at
+// the next join, instead of rising by one for every peer killed.
+TEST_F(PeerFaultsTest, TheAttachCountComesBackWhenPeersAreKilled) {
+  ASSERT_TRUE(dispatcher.Activate()) << dispatcher.ActivationError();
+  const auto attachCount = [&] {
+    uint32_t count = 0;
+    std::ifstream(MappingFile(), std::ios::binary).read(reinterpret_cast<char*>(&count), sizeof count);
+    return count;
+  };
+  for (int round = 0; round < 3; ++round) {
+    auto a = StartPeer(1);
+    auto b = StartPeer(2);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(attachCount(), 3u) << "round " << round;
+    a->Signal(SIGKILL);
+    b->Signal(SIGKILL);
+    ASSERT_EQ(a->Wait(kHangMs), 128);
+    ASSERT_EQ(b->Wait(kHangMs), 128);
+    EXPECT_TRUE(Eventually([&] { return attachCount() == 1u; })) << "round " << round << ": " << attachCount();
+  }
+  auto next = StartPeer(1);
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(attachCount(), 2u);
+  Quit(*next, 1);
+  EXPECT_TRUE(Eventually([&] { return attachCount() == 1u; }));
+}
+
 // A peer of the same user cuts one of a program's semaphores to nothing
 // (all it needs is write access to the file): the program, which runs into
 // the cut at its receiver's next wake, lives on, says once which object was
