@@ -100,7 +100,7 @@ void Print(const std::string& text) {
   if (g_record.PrintToCommandWindow) g_record.PrintToCommandWindow(text.c_str());
 }
 
-bool ToolBoxCommand(const std::string& line, int32_t* result);
+bool ToolBoxCommand(const std::string& line, pm2::gdb::CommandOrigin origin, int32_t* result);
 void BeforeRun();
 bool AsmCommand(const std::string& line, int32_t* result);
 
@@ -156,7 +156,7 @@ pm2::gdb::TargetEvents Events() {
   // and the inline assembler are the driver's there too.
   e.ownCommand = [](const std::string& line, int* result) {
     int32_t r = 0;
-    const bool own = ToolBoxCommand(line, &r) || AsmCommand(line, &r);
+    const bool own = ToolBoxCommand(line, pm2::gdb::CommandOrigin::File, &r) || AsmCommand(line, &r);
     *result = r;
     return own;
   };
@@ -230,7 +230,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case kDbgCtlExecNow: {
       g_refusal.clear();
       int32_t result = 0;
-      if (a && (ToolBoxCommand(reinterpret_cast<const char*>(a), &result) ||
+      if (a && (ToolBoxCommand(reinterpret_cast<const char*>(a), pm2::gdb::CommandOrigin::Ide, &result) ||
                 AsmCommand(reinterpret_cast<const char*>(a), &result)))
         return result;
       return g_target && a ? g_target->Execute(reinterpret_cast<const char*>(a), pm2::gdb::CommandOrigin::Ide) : 1;
@@ -605,8 +605,11 @@ void SerialInput(uint32_t window, uint16_t c) {
 }
 // The driver's own commands of the tool box: DEFINE BUTTON "label", "command"
 // and KILL BUTTON n (* for all) hand the button to the IDE (services 32, 33).
-// True when the line was one of them; *result 0 when it was done.
-bool ToolBoxCommand(const std::string& line, int32_t* result) {
+// True when the line was one of them; *result 0 when it was done. A
+// button's command runs as typed when the button is pressed: one defined
+// by a file's line or a client is held to a file's rule (file_commands.h),
+// as the user did not write it.
+bool ToolBoxCommand(const std::string& line, pm2::gdb::CommandOrigin origin, int32_t* result) {
   auto starts = [&](const char* word) { return strncasecmp(line.c_str(), word, std::strlen(word)) == 0; };
   if (starts("DEFINE BUTTON")) {
     std::vector<std::string> quoted;
@@ -628,6 +631,15 @@ bool ToolBoxCommand(const std::string& line, int32_t* result) {
       Print("*** error: DEFINE BUTTON \"label\", \"command\"\n");
       *result = 1;
       return true;
+    }
+    if (origin != pm2::gdb::CommandOrigin::Typed) {
+      const pm2::gdb::CommandTranslation t = pm2::gdb::TranslateCommand(quoted[1], pm2::gdb::CommandOrigin::File);
+      if (t.action == pm2::gdb::CommandAction::Refuse) {
+        g_refusal = "DEFINE BUTTON \"" + quoted[0] + "\": " + t.error;
+        Print("*** error: " + g_refusal + "\n");
+        *result = 1;
+        return true;
+      }
     }
     const char* words[2] = {quoted[0].c_str(), quoted[1].c_str()};
     *result = g_record.IdeServiceCall(32, reinterpret_cast<intptr_t>(words)) ? 0 : 1;
@@ -665,7 +677,7 @@ int32_t ExecCommand(const char* text, int32_t length) {
   const std::string line(text, length > 0 ? std::size_t(length) : std::strlen(text));
   int32_t result = 0;
   g_refusal.clear();
-  if (ToolBoxCommand(line, &result)) return result;
+  if (ToolBoxCommand(line, pm2::gdb::CommandOrigin::Typed, &result)) return result;
   if (AsmCommand(line, &result)) {
     // Typed on the command page: the disassembly window shows the address.
     uint32_t address = g_asm ? g_asm->Address(g_target->Pc()) : 0;

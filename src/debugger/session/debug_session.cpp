@@ -341,8 +341,9 @@ void DebugSession::StartDebugger() {
 void DebugSession::AfterStart() {
   m_appliedBreakpoints.clear();
   if (m_settings.flags & kDbgSettingsKeepBreakpoints) {
-    m_appliedBreakpoints = SetStoredBreakpoints(*m_pRecord, CurrentTarget(),
-                                                [this](const std::string& name) { return SourcePath(name); });
+    m_appliedBreakpoints = SetStoredBreakpoints(
+        *m_pRecord, CurrentTarget(), [this](const std::string& name) { return SourcePath(name); },
+        [this](const std::string& text) { m_app.PrintToCommandWindow(text.c_str()); });
     if (!m_appliedBreakpoints.empty()) m_app.IdeServiceCall(14, 0);  // the margins show them
   }
   m_app.IdeServiceCall(6, 0);

@@ -47,19 +47,38 @@ std::string RequestCommand(const std::string& lines) {
 // True when the stored line breakpoint carries more than its place.
 bool HasDetails(const BreakpointRec& b) { return b.value5 > 1 || !b.text2.empty() || !b.inlineText.empty(); }
 
-// The driver's breakpoint at `address` with the stored record's details;
-// the state at the address afterwards (0 when it was not set).
-uint32_t DefineWithDetails(DebugInterface& record, uint32_t address, const BreakpointRec& b) {
-  char place[24];
-  std::snprintf(place, sizeof place, "0x%08X", address);
-  std::string expression = place;
-  if (!b.text2.empty()) expression += " if " + b.text2.str();
+// Defines the stored breakpoint `expression` with its count and command.
+// The options file comes with the project, and a command the driver may
+// not give gdb (one that reaches this computer) is refused: the
+// breakpoint then stands without it, and `say` names it with `place`.
+DbgBreakpointRequest DefineStored(DebugInterface& record, const std::string& expression, const BreakpointRec& b,
+                                  const std::string& place, const SayFn& say) {
   const std::string command = b.inlineText.str();
   DbgBreakpointRequest q{};
   q.expression = expression.c_str();
   q.passCount = q.passCount2 = b.value5 > 1 ? b.value5 : 1;
   q.command = command.empty() ? nullptr : command.c_str();
   record.DbgBreakpointDefine(0, 0, 0, &q);
+  if (!q.error || command.empty()) return q;
+  q = DbgBreakpointRequest{};
+  q.expression = expression.c_str();
+  q.passCount = q.passCount2 = b.value5 > 1 ? b.value5 : 1;
+  record.DbgBreakpointDefine(0, 0, 0, &q);
+  if (!q.error && say)
+    say("*** error: the command '" + command + "' of the breakpoint " + place +
+        " kept in the project's options file is not given to gdb; the breakpoint is set without it\n");
+  return q;
+}
+
+// The driver's breakpoint at `address` with the stored record's details;
+// the state at the address afterwards (0 when it was not set).
+uint32_t DefineWithDetails(DebugInterface& record, uint32_t address, const BreakpointRec& b, const SayFn& say) {
+  char place[24];
+  std::snprintf(place, sizeof place, "0x%08X", address);
+  std::string expression = place;
+  if (!b.text2.empty()) expression += " if " + b.text2.str();
+  const std::string where = "at " + FileNameOf(b.text1.str()) + ", line " + std::to_string(b.value1);
+  const DbgBreakpointRequest q = DefineStored(record, expression, b, where, say);
   return q.error ? 0 : record.DbgBreakpoint(address, kBpState);
 }
 
@@ -72,13 +91,9 @@ bool IsStoredConditional(const BreakpointRec& b) {
 // it is stored so (the breakpoints dialog's way: the record's enabled bit
 // cleared, then the list's close hands it on); false when the driver
 // refused it.
-bool DefineConditional(DebugInterface& record, const BreakpointRec& b) {
-  const std::string expression = b.text2.str(), command = b.inlineText.str();
-  DbgBreakpointRequest q{};
-  q.expression = expression.c_str();
-  q.passCount = q.passCount2 = b.value5 > 1 ? b.value5 : 1;
-  q.command = command.empty() ? nullptr : command.c_str();
-  record.DbgBreakpointDefine(0, 0, 0, &q);
+bool DefineConditional(DebugInterface& record, const BreakpointRec& b, const SayFn& say) {
+  const std::string expression = b.text2.str();
+  DbgBreakpointRequest q = DefineStored(record, expression, b, "'" + expression + "'", say);
   if (q.error || !q.result) return false;
   if (!(b.flags & kBreakFlag3) && record.DbgBreakpointList) {
     q.result->flags &= ~uint32_t(kBpEnabled);
@@ -90,12 +105,12 @@ bool DefineConditional(DebugInterface& record, const BreakpointRec& b) {
 }  // namespace
 
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
-                                                       const SourcePathFn& sourcePath) {
+                                                       const SourcePathFn& sourcePath, const SayFn& say) {
   std::vector<const BreakpointRec*> applied;
   if (!target || !record.DbgBreakpoint || !record.DbgLineTable) return applied;
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next) {
     if (IsStoredConditional(*b)) {
-      if (record.DbgBreakpointDefine && DefineConditional(record, *b)) applied.push_back(b);
+      if (record.DbgBreakpointDefine && DefineConditional(record, *b, say)) applied.push_back(b);
       continue;
     }
     if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
@@ -111,7 +126,7 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
     // One already there (two stored lines on one address) is not removed.
     uint32_t state = record.DbgBreakpoint(address, kBpState);
     if (state == 0 && HasDetails(*b) && record.DbgBreakpointDefine)
-      state = DefineWithDetails(record, address, *b);
+      state = DefineWithDetails(record, address, *b, say);
     else if (state == 0 && record.DbgBreakpoint(address, kBpToggle) != uint32_t(-1))
       state = record.DbgBreakpoint(address, kBpState);
     if (state != 1 && state != 2) continue;

@@ -32,9 +32,13 @@ using SourcePathFn = std::function<std::string(const std::string& fileName)>;
 // other (a header) by its stored name. Each stored conditional breakpoint
 // is defined again from its expression, count and command, disabled where
 // the stored one is. Returns the records that were set; those the driver
-// could not set stay as they are.
+// could not set stay as they are. A stored command the driver refuses
+// (the options file comes with the project: one that would reach this
+// computer) is dropped: the breakpoint is set without it, and `say` gets
+// a line for the command page that names the breakpoint's file and line.
+using SayFn = std::function<void(const std::string& text)>;
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
-                                                       const SourcePathFn& sourcePath);
+                                                       const SourcePathFn& sourcePath, const SayFn& say = {});
 
 // The driver's breakpoints a session keeps, with what the user gave them:
 // its execution breakpoints on source lines (a condition, a pass count, a

@@ -8,6 +8,7 @@
 
 #include "debugger/gdb/breakpoints/breakpoint_expression.h"
 #include "debugger/gdb/commands/expression_effects.h"
+#include "debugger/gdb/commands/file_commands.h"
 #include "debugger/gdb/mi/mi_parser.h"
 
 namespace pm2::gdb {
@@ -426,7 +427,9 @@ CommandTranslation TranslateCommand(std::string_view line, CommandOrigin origin)
     t.expression = left + " = " + right;
     return t;
   }
-  if (origin == CommandOrigin::Typed) {
+  if (origin == CommandOrigin::File)
+    if (std::string why = FileCommandRefusal(line); !why.empty()) return Refused(std::move(why));
+  if (origin != CommandOrigin::Ide) {
     CommandTranslation t;
     t.action = CommandAction::Typed;
     t.expression.assign(line);
@@ -436,7 +439,8 @@ CommandTranslation TranslateCommand(std::string_view line, CommandOrigin origin)
 }
 
 bool BreakpointCommand(std::string_view command, CommandOrigin origin, std::string* out, std::string* err) {
-  const CommandTranslation t = TranslateCommand(command, origin);
+  const CommandTranslation t =
+      TranslateCommand(command, origin == CommandOrigin::Ide ? CommandOrigin::Ide : CommandOrigin::File);
   switch (t.action) {
     case CommandAction::Typed: *out = t.expression; return true;
     case CommandAction::Go: *out = "continue"; return true;

@@ -45,18 +45,24 @@ struct CommandTranslation {
   std::string error;         // Refuse
 };
 
-// Where a line comes from: typed on the command page (a line that is not
-// of the language goes to gdb as the user wrote it), or made by the IDE or
-// a client of the event interface (such a line is refused).
-enum class CommandOrigin { Typed, Ide };
+// Where a line comes from, and so what a line that is not of the language
+// may be: typed on the command page (it goes to gdb as the user wrote
+// it); made by the IDE or a client of the event interface (it is
+// refused); read from a file, as an Include reads the project's debug
+// initialisation file or the function editor's file (it goes to gdb only
+// when file_commands.h allows it: the file's author need not be the user).
+enum class CommandOrigin { Typed, Ide, File };
 
 // One line, without or with its line end ("\n" or "\r\n").
 CommandTranslation TranslateCommand(std::string_view line, CommandOrigin origin);
 
 // The command of a breakpoint ("BS main, 1, \"count = 0\"") as the gdb
 // command the breakpoint runs when hit: an assignment or "$=" is printed
-// ("print count = 0"), "g" continues; a typed BS may give a gdb command of
-// its own, one made by the IDE or a client may not. False with *err.
+// ("print count = 0"), "g" continues. A breakpoint's command is kept in
+// the project's options file and runs again in whatever session opens the
+// project next: one typed or read from a file may give a gdb command of
+// its own only as a file's line may (file_commands.h), one made by the IDE
+// or a client none. False with *err.
 bool BreakpointCommand(std::string_view command, CommandOrigin origin, std::string* out, std::string* err);
 
 // An expression of the IDE in gdb's form: the register page's names become

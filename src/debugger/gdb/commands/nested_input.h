@@ -10,9 +10,13 @@
 
 namespace pm2::gdb {
 
-// Why gdb would wait for more lines after this typed line (in gdb's own
-// spelling, abbreviations and a "with ... --" prefix included); "" when it
-// would not.
+// Why gdb would wait for more lines after this typed line; "" when it
+// would not. The line is read as gdb reads it: a command by its name, its
+// alias ("w" for "with") or an abbreviation, and the command a "with ...
+// --", a pipe or an apply runs judged in turn. A line that would give a
+// command a name of the user's ("alias") or build its command only as gdb
+// runs it ("eval", "interpreter-exec") is refused too: gdb would run
+// what the command page never saw.
 std::string NestedInputRefusal(const std::string& typed);
 
 }  // namespace pm2::gdb

@@ -31,6 +31,12 @@ std::string ShownLocation(const std::string& location) {
   return location.substr(slash + 1);
 }
 
+// A file's name without its folders, as a message names it ("x.ini").
+std::string FileNameOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
 }  // namespace
 
 std::string GdbTarget::Hex8(uint64_t v) {
@@ -466,18 +472,20 @@ int GdbTarget::IncludeFile(const std::string& file) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line.compare(first, 2, "//") == 0) continue;
-    // The user's own file: its lines count as typed. A refused line is
-    // said with its number ("*** error in line 2: ..."), which a double
-    // click on the command page takes to the function editor's line.
+    // A file's lines need not be the user's (the project's initialisation
+    // file comes with the project): they are judged as a file's. A
+    // refused line is said with its file and number ("*** error in
+    // 'x.ini', line 2: ..."), which a double click on the command page
+    // takes to the function editor's line; the lines after it still run.
     std::string why;
     std::string* outer = std::exchange(m_refusal, &why);
     int result = 0;
-    if (!m_events.ownCommand || !m_events.ownCommand(line, &result)) result = Execute(line, CommandOrigin::Typed);
+    if (!m_events.ownCommand || !m_events.ownCommand(line, &result)) result = Execute(line, CommandOrigin::File);
     m_refusal = outer;
     if (result == 0) continue;
     ++failed;
-    const std::string text =
-        "*** error in line " + std::to_string(number) + ": " + (why.empty() ? "the line failed" : why);
+    const std::string text = "*** error in '" + FileNameOf(file) + "', line " + std::to_string(number) + ": " +
+                             (why.empty() ? "the line failed" : why);
     if (m_events.print) m_events.print(text + "\n");
     if (m_includeDepth == 1 && m_events.includeError) m_events.includeError(number, text);
   }

@@ -239,8 +239,10 @@ bool GdbTarget::DefineBreakpoint(const std::string& expression, uint32_t passCou
   for (const std::string& line : commands) {
     if (!valid) break;
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    // The dialog's command, or a stored breakpoint's from the options
+    // file: kept with the project, it is judged as a file's line.
     std::string one;
-    valid = BreakpointCommand(line, CommandOrigin::Typed, &one, err);
+    valid = BreakpointCommand(line, CommandOrigin::File, &one, err);
     gdbCommand += " " + MiQuote(GdbSpelling(one));
   }
   if (!valid) return refuse(*err);
@@ -286,7 +288,7 @@ bool GdbTarget::DefineConditional(const std::string& expression, const std::stri
   for (const std::string& line : commands) {
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     std::string one, why;
-    if (!BreakpointCommand(line, CommandOrigin::Typed, &one, &why)) return refuse(why);
+    if (!BreakpointCommand(line, CommandOrigin::File, &one, &why)) return refuse(why);
     gdbCommand += " " + MiQuote(GdbSpelling(one));
   }
   // gdb watches the expression's value; the condition lets only a change
