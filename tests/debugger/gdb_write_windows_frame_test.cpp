@@ -68,16 +68,18 @@ TEST_F(GdbWriteWindowsFrameTest, TheInlineAssemblersWriteShowsInTheMemoryWindow)
       << page->Rows()[0] << "\n" << Commands();
 }
 
-// Stopped in LED_Count (which keeps its return address in lr), a typed
-// write of lr: the call stack page names the new caller.
+// Stopped at LED_Count's first instruction (its return address is in lr),
+// a typed write of lr: the call stack page names the new caller.
 TEST_F(GdbWriteWindowsFrameTest, AWrittenLinkRegisterShowsInTheCallStack) {
   ASSERT_TRUE(StartAtMain());
   DebugSession& s = f->Debugger()->Session();
-  Type("BS LED_Count");
+  const uint32_t function = Evaluate("&LED_Count"), other = Evaluate("&LED_Init") + 8;
+  char at[48];
+  std::snprintf(at, sizeof at, "BS 0x%X", function);
+  Type(at);
   ASSERT_TRUE(f->ExecuteCommand(kGo));
-  const uint32_t function = Evaluate("&LED_Count");
   ASSERT_TRUE(test::WaitFor([&] {
-    return !s.TargetExecuting() && s.Record()->pc >= function && s.Record()->pc < function + 16;
+    return !s.TargetExecuting() && s.Record()->pc == function;
   })) << Commands();
   DebugBarWindow* bar = Bar(DebugBarWindow::kCallStack);
   CallStackWindow* stack = bar->CallStack();
@@ -88,7 +90,7 @@ TEST_F(GdbWriteWindowsFrameTest, AWrittenLinkRegisterShowsInTheCallStack) {
   };
   ASSERT_TRUE(test::WaitFor([&] { return callers().find("main+") != std::string::npos; })) << callers();
   char write[64];
-  std::snprintf(write, sizeof write, "set var $lr = 0x%X", Evaluate("&LED_Init") + 8);
+  std::snprintf(write, sizeof write, "set var $lr = 0x%X", other);
   Type(write);
   EXPECT_TRUE(test::WaitFor([&] { return callers().find("LED_Init+") != std::string::npos; }))
       << callers() << "\n" << Commands();
