@@ -233,6 +233,12 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
     if (b->command) s.command = RequestCommand(b->command);
     if (type == kBpTypeConditional || type == kBpTypeAccess) {
       if (!b->expression || !*b->expression) continue;
+      // An expression that does more than read ("x++") is one the next
+      // session's definition refuses: it ends with this one.
+      char why[256] = {};
+      if (record.DbgControl && record.DbgControl(kDbgCtlReadOnlyFault, reinterpret_cast<intptr_t>(b->expression),
+                                                 reinterpret_cast<intptr_t>(why)) != 0)
+        continue;
       s.conditional = type == kBpTypeConditional;
       s.access = s.conditional ? 0 : (b->access & 3) != 0 ? (b->access & 3) : 2;
       s.size = s.conditional ? 0 : b->length;

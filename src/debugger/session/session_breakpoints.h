@@ -70,7 +70,9 @@ struct SourceBreakpoint {
   std::string command;    // in the breakpoints dialog's request form ("" none)
 };
 // Every breakpoint of the driver's list, in its order, two at one place
-// and two with one expression each.
+// and two with one expression each; but a watched expression the driver
+// says does more than read (kDbgCtlReadOnlyFault), which no definition
+// would take again.
 std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record);
 
 // Stores the driver's breakpoints in the target as the kinds above say:
