@@ -127,12 +127,21 @@ enum {
    * text evaluated or made a breakpoint's location; a driver that does not
    * know the code answers 0 and checks what it is handed itself. */
   kDbgCtlReadOnlyFault = 0x1022,
+  /* (DbgBreakpointRecord* of the driver's list, buffer of
+   * kDbgDefinitionSize): non-zero with the code breakpoint's place written
+   * into the buffer as the user gave it and as DbgBreakpointDefine takes it
+   * again ("LED_On", "LED.c:13", "0x378"), its condition left out. The IDE
+   * keeps a breakpoint with it for the next session; a driver that does not
+   * know the code answers 0 and the breakpoint is kept by its source line. */
+  kDbgCtlBreakpointPlace = 0x1030,
   kDbgCtlProgramCounter = 14,
   kDbgCtlIpcEvaluate = 0x800,
   kDbgCtlIpcClearBreak = 0x801,
   kDbgCtlIpcMessage = 0x802,
   kDbgCtlIpcMemory = 0x804
 };
+
+enum { kDbgDefinitionSize = 300 };
 
 /* The watch and locals windows' questions (DbgControl):
  *   kDbgCtlWatchEval   (DbgWatchValue*, 0): evaluates value->expression;

@@ -111,6 +111,39 @@ TEST_F(RegisterPageTest, ValueEditorStopsTypingAtItsLimit) {
   EXPECT_TRUE(evaluated.empty());
 }
 
+// A value typed as the row shows it is read as shown: eight hex digits
+// without a prefix make "3E8" hex, not gdb's float 3e8; a value shown with
+// its prefix, and any other text, is evaluated as typed.
+TEST_F(RegisterPageTest, AValueRetypedAsShownIsReadAsShown) {
+  struct Row {
+    const char* name;
+    const char* shown;
+    const char* typed;
+    const char* evaluated;
+  } rows[] = {
+      {"hex digits as shown", "000003E8", "3E8", "0x3E8"},
+      {"lower case", "000003E8", "3e8", "0x3e8"},
+      {"digits only", "0000000A", "10", "0x10"},
+      {"with blanks", "0000000A", " 7F ", "0x7F"},
+      {"prefix typed", "000003E8", "0x3E8", "0x3E8"},
+      {"an expression", "000003E8", "R1 + 4", "R1 + 4"},
+      {"decimal suffix", "000003E8", "1000T", "1000T"},
+      {"shown with a prefix", "0x00000001", "3E8", "3E8"},
+  };
+  for (const Row& r : rows) {
+    std::strncpy(regs[0].value, r.shown, sizeof regs[0].value - 1);
+    evaluated.clear();
+    page->SetRegisterSet(&set);
+    ASSERT_TRUE(page->EditValue(1)) << r.name;
+    SECListEdit* e = page->GetEditControl();
+    ASSERT_NE(e, nullptr) << r.name;
+    e->setPlainText(r.typed);
+    QTest::keyClick(e, Qt::Key_Return);
+    EXPECT_EQ(evaluated, std::vector<std::string>{r.evaluated}) << r.name;
+    page->SetRegisterSet(nullptr);
+  }
+}
+
 TEST_F(RegisterPageTest, EditsAreRefusedWithABeep) {
   page->SetRegisterSet(&set);
   EXPECT_FALSE(page->EditValue(2));  // CPSR is not editable

@@ -104,6 +104,16 @@ bool ToolBoxCommand(const std::string& line, pm2::gdb::CommandOrigin origin, int
 void BeforeRun();
 bool AsmCommand(const std::string& line, int32_t* result);
 
+// A write of the driver's own or of a typed command (memory, code, a
+// register): the windows refresh as after a write of their own (IDE
+// service 22 with flag 0x2, the views keep their places); the listing is
+// read again, as the write may have been to code.
+void AfterWrite() {
+  g_listing.Forget();
+  if (g_target) g_record.pc = g_target->Pc();
+  if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, kRefreshAfterWrite);
+}
+
 pm2::gdb::TargetEvents Events() {
   pm2::gdb::TargetEvents e;
   e.print = Print;
@@ -121,11 +131,7 @@ pm2::gdb::TargetEvents Events() {
   // A typed command of gdb's: the windows refresh as after a write of their
   // own (IDE service 22 with flag 0x2, the views keep their places); the
   // listing is read again, as the command may have written code.
-  e.written = [] {
-    g_listing.Forget();
-    if (g_target) g_record.pc = g_target->Pc();
-    if (g_record.IdeServiceCall) g_record.IdeServiceCall(22, kRefreshAfterWrite);
-  };
+  e.written = [] { AfterWrite(); };
   // A character of the simulated UART: to serial window 1 (number 0),
   // posted, as the reader thread must not wait for the GUI.
   e.serial = [](uint8_t c) {
@@ -258,6 +264,12 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       const std::string fault = a ? pm2::gdb::ReadOnlyExpressionFault(reinterpret_cast<const char*>(a)) : std::string();
       if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", fault.c_str());
       return fault.empty() ? 0 : 1;
+    }
+    case kDbgCtlBreakpointPlace: {
+      const std::string place =
+          g_records && a ? g_records->BreakpointPlace(reinterpret_cast<const DbgBreakpointRecord*>(a)) : "";
+      if (b) std::snprintf(reinterpret_cast<char*>(b), kDbgDefinitionSize, "%s", place.c_str());
+      return place.empty() || place.size() >= kDbgDefinitionSize ? 0 : 1;
     }
     case kDbgCtlAssemblerMissing:
       if (b) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_asmMissing.c_str());
@@ -858,8 +870,8 @@ void StartInlineAsm(const std::string& program) {
       return false;
     }
     if (!g_target->Write(address, uint32_t(bytes.size()), bytes.data())) return false;
-    // The listing shows the new code.
-    g_listing.Forget();
+    // The listing shows the new code, the memory window the new bytes.
+    AfterWrite();
     return true;
   };
   t.assemble = [](const pm2::gdb::AsmLine& line, std::vector<uint8_t>* bytes, std::string* err) {

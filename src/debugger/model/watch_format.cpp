@@ -17,9 +17,12 @@ std::string WatchCharSuffix(uint32_t code) {
 }
 
 std::string StripRadixSuffix(const std::string& expression) {
+  // Only the suffixes a radix choice writes: a comma of the expression
+  // itself ("$r0, U", "f(a,b)") is its own.
   const std::size_t comma = expression.rfind(',');
   if (comma == std::string::npos) return expression;
-  if (expression.find_first_of(")]", comma) != std::string::npos) return expression;
+  const std::string suffix = expression.substr(comma);
+  if (suffix != ",0x10" && suffix != ",0x0A" && suffix != ",0x0a") return expression;
   return expression.substr(0, comma);
 }
 
@@ -30,10 +33,7 @@ std::string WithRadixSuffix(const std::string& expression, int radix) {
 int RadixOfSuffix(const std::string& expression) {
   const std::string base = StripRadixSuffix(expression);
   if (base.size() == expression.size()) return -1;
-  const std::string suffix = expression.substr(base.size());
-  if (suffix == ",0x10") return 16;
-  if (suffix == ",0x0A" || suffix == ",0x0a") return 10;
-  return -1;
+  return expression.compare(base.size(), std::string::npos, ",0x10") == 0 ? 16 : 10;
 }
 
 std::vector<std::string> ArrayChildNames(uint32_t count) {

@@ -31,8 +31,8 @@ std::string WatchNotEvaluatedText(const std::string& reason);
 // " '\n'" for a character code with a printable form, "" otherwise.
 std::string WatchCharSuffix(uint32_t code);
 
-// The expression with its radix suffix removed: cut at the last comma when
-// no ")" or "]" follows that comma.
+// The expression with its radix suffix (",0x10" or ",0x0A") removed; any
+// other comma is the expression's own.
 std::string StripRadixSuffix(const std::string& expression);
 // The expression with its suffix set for a radix (10: ",0x0A", 16: ",0x10").
 std::string WithRadixSuffix(const std::string& expression, int radix);

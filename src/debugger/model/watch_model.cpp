@@ -201,8 +201,11 @@ void WatchModel::Format(WatchItem* row, const DbgWatchValue& v) {
     if (r && r->DbgFormatAddress) r->DbgFormatAddress(0, v.address, 0, buffer);
     text = buffer;
     if (v.targetCode == kDbgTypeChar) {
+      // The array's own characters, not what lies after its last one
+      // ("buf[1]@5" is five).
+      const int32_t most = v.count > 0 && v.count < uint32_t(kStringMax) ? int32_t(v.count) + 1 : kStringMax;
       char s[kStringMax + 1] = "";
-      if (r && r->DbgReadString && r->DbgReadString(s, v.address, kStringMax) < 0) s[0] = '\0';
+      if (r && r->DbgReadString && r->DbgReadString(s, v.address, most) < 0) s[0] = '\0';
       text += std::string(" []  ") + s;
     } else {
       text += " [ ... ]";

@@ -82,4 +82,13 @@ void RegisterSetModel::SetValue(int row, uint64_t value) {
   m_set.setValue(m_rows[std::size_t(row)].entry, &value);
 }
 
+std::string RegisterSetModel::TextToEvaluate(const std::string& typed, const std::string& shown) {
+  const auto hexDigits = [](const std::string& t) {
+    return !t.empty() && t.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos;
+  };
+  std::size_t first = typed.find_first_not_of(" \t"), last = typed.find_last_not_of(" \t");
+  const std::string word = first == std::string::npos ? std::string() : typed.substr(first, last - first + 1);
+  return hexDigits(shown) && hexDigits(word) ? "0x" + word : typed;
+}
+
 }  // namespace pm2

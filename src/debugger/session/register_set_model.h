@@ -44,6 +44,11 @@ class RegisterSetModel {
   bool MayEdit(int row, bool sessionActive) const;
   // Hands an evaluated value to the set-value callback.
   void SetValue(int row, uint64_t value);
+  // The text a typed value is evaluated as: where the row shows its value
+  // as hex digits without a prefix ("000003E8"), a value typed the same way
+  // ("3E8") is hex too ("0x3E8"), not a decimal or float number; any other
+  // text is evaluated as typed.
+  static std::string TextToEvaluate(const std::string& typed, const std::string& shown);
 
   static constexpr uint32_t kRefreshAll = 0x80000000u;
   static constexpr uint32_t kRefreshItem = 0x40000000u;

@@ -415,9 +415,11 @@ bool DebugBarCommands::Service(int code, intptr_t arg, intptr_t* result) {
       return true;
     case 22: case 31: case 310:
       // The refresh by flags: 0x8000 leaves the watch page, 0x1 also
-      // brings the call stack up to date.
+      // brings the call stack up to date, and so does the refresh after a
+      // write (service 22 with no flag or 0x2), whatever wrote: a
+      // register's or the stack's new value changes the callers.
       if (current && !(arg & 0x8000)) current->Refresh();
-      if (arg & 0x1) m_bar->CallStack()->Refresh();
+      if ((arg & 0x1) || (code == 22 && (arg == 0 || arg == kRefreshAfterWrite))) m_bar->CallStack()->Refresh();
       return true;
     case 49:
       for (int i = 0; i < 3; ++i) m_bar->Watch(i)->Rebuild();

@@ -92,7 +92,7 @@ NotifyResult RegisterPage::NotifyEndLabelEdit(int item, int subItem, std::string
   const int row = ModelRowOfListRow(item);
   uint64_t value = 0;
   m_evaluating = true;
-  const bool ok = m_evaluate(*text, &value);
+  const bool ok = m_evaluate(RegisterSetModel::TextToEvaluate(*text, m_model.ValueText(row)), &value);
   m_evaluating = false;
   if (!ok) {
     m_beep();

@@ -65,7 +65,8 @@ void WatchWindow::WriteValues() {
   for (HTREEITEM item = GetRootItem(); item; item = GetNextItemInOrder(item)) {
     const WatchItem* r = RowOf(item);
     if (!r) continue;
-    if (r->placeholder && GetItemText(item, 0) != r->name) SetItemLabel(item, r->name);
+    // A name changes in place too (a radix chosen for the row gives it its suffix).
+    if (GetItemText(item, 0) != r->name) SetItemLabel(item, r->name);
     const std::string cell = (r->flags & kWatchNoValue) ? std::string() : WatchValueCell(r->value);
     if (GetItemText(item, 1) != cell) SetItemText(item, 1, cell);
   }

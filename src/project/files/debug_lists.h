@@ -120,6 +120,9 @@ class ListTails {
 };
 
 // How the options file keeps breakpoints ("OPTBB ...,<inline>(text1)(text2)"):
+// every field of a record, whatever its kind (the debug session's kinds
+// and what their fields hold are in debugger/session/session_breakpoints.h),
+// so a row of a kind this reader does not use is written back as read;
 // a line breakpoint flagged kBreakFlag4 is one the user removed from the
 // editor (or killed) and is not written; the other kinds keep the bit as
 // a field of their own.

@@ -96,6 +96,64 @@ TEST(StoredBreakpoints, ASessionKeepsNoBreakpointTheOptionsFileCannotHold) {
   EXPECT_EQ(files, (std::vector<std::string>{"x)y.c", "LED.c"}));
 }
 
+// Each breakpoint the driver lists is stored by the kind its definition
+// needs, none folded into another of the same place or expression.
+TEST(StoredBreakpoints, EachListedBreakpointIsStoredByItsKind) {
+  struct Row {
+    const char* name;
+    SourceBreakpoint found;
+    uint8_t kind;
+    const char* text1;
+    uint32_t value1, value2;
+    const char* text2;
+  };
+  const auto line = [](const char* place, const char* file, uint32_t n) {
+    SourceBreakpoint s;
+    s.place = place, s.fileName = file, s.line = n;
+    return s;
+  };
+  SourceBreakpoint conditional, access, unnamed;
+  conditional.conditional = true, conditional.condition = "calls == 20", conditional.passCount = 4;
+  access.access = 1, access.condition = "pattern_step", access.size = 4;
+  unnamed.place = "";
+  const Row rows[] = {
+      {"margin address", line("0x378", "LED.c", 13), 0, "LED.c", 13, 0, ""},
+      {"no place said", line("", "LED.c", 13), 0, "LED.c", 13, 0, ""},
+      {"source line", line("LED.c:13", "LED.c", 13), 0, "LED.c", 13, kStoredByLine, ""},
+      {"source line in quotes with a path", line("\"src/led.c\":13", "LED.c", 13), 0, "LED.c", 13, kStoredByLine, ""},
+      {"another line's name", line("LED.c:12", "LED.c", 13), kStoredPlaceKind, "LED.c:12", 0, 0, ""},
+      {"function", line("LED_On", "LED.c", 13), kStoredPlaceKind, "LED_On", 0, 0, ""},
+      {"function without source", line("LED_On", "", 0), kStoredPlaceKind, "LED_On", 0, 0, ""},
+      {"conditional", conditional, kStoredConditionalKind, "", 0, 0, "calls == 20"},
+      {"read access", access, kStoredAccessKind, "", 0, 1, "pattern_step"},
+  };
+  for (const Row& r : rows) {
+    TargetRec target;
+    // Twice: the second is a breakpoint of its own.
+    ASSERT_EQ(KeepSessionBreakpoints(&target, {}, {r.found, r.found}), 2) << r.name;
+    for (const BreakpointRec* b = target.breakpoints; b; b = b->next) {
+      EXPECT_EQ(b->flags & kBreakKindMask, r.kind) << r.name;
+      EXPECT_EQ(b->text1.str(), r.text1) << r.name;
+      EXPECT_EQ(b->value1, r.value1) << r.name;
+      EXPECT_EQ(b->value2, r.value2) << r.name;
+      EXPECT_EQ(b->text2.str(), r.text2) << r.name;
+    }
+  }
+  TargetRec target;
+  EXPECT_EQ(KeepSessionBreakpoints(&target, {}, {unnamed}), 0) << "no place and no line";
+}
+
+// A stored breakpoint the session could not set takes the place of one
+// found that is the same, once: a second found is a record of its own.
+TEST(StoredBreakpoints, AStoredOneTheSessionDidNotSetIsNotDoubled) {
+  TargetRec target;
+  SourceBreakpoint s;
+  s.place = "LED_On";
+  ASSERT_EQ(KeepSessionBreakpoints(&target, {}, {s}), 1);
+  EXPECT_EQ(KeepSessionBreakpoints(&target, {}, {s}), 1);
+  EXPECT_EQ(KeepSessionBreakpoints(&target, {}, {s, s}), 2);
+}
+
 TEST(StoredBreakpoints, AppliedByFileNameIgnoringCase) {
   TargetRec target;
   Lines a(10), b(10);

@@ -42,7 +42,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SuffixRow{"DecimalToHex", "count,0x0A", 16, "count", "count,0x10", 10},
                       SuffixRow{"CallKeepsItsArguments", "f(a,b)", 10, "f(a,b)", "f(a,b),0x0A", -1},
                       SuffixRow{"IndexKeepsItsComma", "m[1,2]", 16, "m[1,2]", "m[1,2],0x10", -1},
-                      SuffixRow{"CallWithSuffix", "f(a,b),0x10", 10, "f(a,b)", "f(a,b),0x0A", 16}),
+                      SuffixRow{"CallWithSuffix", "f(a,b),0x10", 10, "f(a,b)", "f(a,b),0x0A", 16},
+                      SuffixRow{"CommaExpressionIsItsOwn", "$r0, U", 16, "$r0, U", "$r0, U,0x10", -1},
+                      SuffixRow{"CommaExpressionWithSuffix", "$r0, U,0x0A", 16, "$r0, U", "$r0, U,0x10", 10},
+                      SuffixRow{"AnotherNumberIsNoSuffix", "a,0x20", 10, "a,0x20", "a,0x20,0x0A", -1},
+                      SuffixRow{"LowerCaseDecimalSuffix", "a,0x0a", 16, "a", "a,0x10", 10}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(WatchArrayChildren, AThousandElementsGiveThreeHundredAndOne) {

@@ -55,6 +55,10 @@ DbgBreakpointRecord* BreakpointRecords::Build(const std::vector<GdbBreakpointInf
       // An execution breakpoint with gdb's condition ("break X if n > 2").
       r->expression = Keep(b.condition);
     }
+    if (r->flags == 0)
+      m_places[b.number] = b.location;
+    else
+      m_places.erase(b.number);
     if (enabled) r->flags |= kDbgBpEnabled;
     if (!b.command.empty()) r->command = Keep(b.command);
     if (prev)
@@ -73,7 +77,21 @@ void BreakpointRecords::Unlink(DbgBreakpointRecord* r) {
       break;
     }
   m_byNumber.erase(int(r->word04));
+  m_places.erase(int(r->word04));
   m_listedEnabled.erase(int(r->word04));
+}
+
+std::string BreakpointRecords::PlaceOf(const DbgBreakpointRecord* r) const {
+  if (!r) return {};
+  const auto known = m_byNumber.find(int(r->word04));
+  const auto place = m_places.find(int(r->word04));
+  if (known == m_byNumber.end() || known->second != r || place == m_places.end()) return {};
+  // The driver gives gdb an address or an expression as "*0x378" or
+  // "*(expression)", a function's name or a source line as itself.
+  const std::string& p = place->second;
+  if (p.size() > 3 && p.compare(0, 2, "*(") == 0 && p.back() == ')') return p.substr(2, p.size() - 3);
+  if (p.size() > 1 && p[0] == '*') return p.substr(1);
+  return p;
 }
 
 }  // namespace pm2::gdb

@@ -37,6 +37,10 @@ class BreakpointRecords {
   DbgBreakpointRecord* Find(int number) const;
   // The record leaves the list and its number; its memory stays.
   void Unlink(DbgBreakpointRecord* r);
+  // A code breakpoint's place as the user gave it (gdb's "*0x378" as the
+  // IDE's "0x378", "LED_On" as itself); "" for a watchpoint, a conditional
+  // breakpoint or a record not in the list.
+  std::string PlaceOf(const DbgBreakpointRecord* r) const;
 
  private:
   const char* Keep(const std::string& text);
@@ -44,6 +48,7 @@ class BreakpointRecords {
   std::deque<std::string> m_texts;
   std::deque<DbgBreakpointRecord> m_bps;  // word04: gdb's number; never shrinks
   std::map<int, DbgBreakpointRecord*> m_byNumber;
+  std::map<int, std::string> m_places;  // number -> a code breakpoint's place as gdb lists it
   std::map<int, bool> m_listedEnabled;  // number -> enabled as gdb listed it at the last Build
   DbgBreakpointRecord* m_head = nullptr;
 };

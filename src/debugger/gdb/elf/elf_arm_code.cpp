@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t kShtSymtab = 2, kShtArmAttributes = 0x70000003;
 constexpr uint8_t kSttFunc = 2;
+constexpr uint32_t kShfExecInstr = 0x4;
 constexpr uint32_t kTagFile = 1, kTagCpuArch = 6, kTagCpuArchProfile = 7;
 
 using Section = ElfSectionHeader;
@@ -110,13 +111,17 @@ ElfArmCode ElfArmCode::FromBytes(const std::string& b) {
     for (std::size_t at = s.offset; at + 16 <= std::size_t(s.offset) + s.size; at += 16) {
       const uint32_t nameAt = ElfU32(b, at), value = ElfU32(b, at + 4), size = ElfU32(b, at + 8);
       const uint8_t info = uint8_t(b[at + 12]);
+      const uint16_t section = ElfU16(b, at + 14);
       if (nameAt >= names.size) continue;
+      // The tools mark the debug sections' contents too ("$d" in
+      // .debug_frame): only a mark in a section of code is about code.
+      const bool inCode = section < sections.size() && (sections[section].flags & kShfExecInstr);
       const char* name = b.data() + names.offset + nameAt;
       const std::size_t length = strnlen(name, names.size - nameAt);
       // "$a", "$t", "$d", also with a ".suffix".
-      if (length >= 2 && name[0] == '$' && std::strchr("atd", name[1]) && name[1] && (length == 2 || name[2] == '.'))
-        out.m_marks.push_back({value, name[1]});
-      else if ((info & 0xF) == kSttFunc)
+      if (length >= 2 && name[0] == '$' && std::strchr("atd", name[1]) && name[1] && (length == 2 || name[2] == '.')) {
+        if (inCode) out.m_marks.push_back({value, name[1]});
+      } else if ((info & 0xF) == kSttFunc)
         out.m_functions.push_back({value & ~1u, size, (value & 1) != 0});
     }
   }

@@ -12,7 +12,29 @@ constexpr std::size_t kMaxLinesPerFile = 4000;
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
 
+// A type's text without the qualifiers that do not change its kind.
+std::string WithoutQualifiers(const std::string& text) {
+  std::string s = text;
+  for (const char* q : {"volatile ", "const ", "static "})
+    for (std::size_t at; (at = s.find(q)) != std::string::npos;) s.erase(at, std::string(q).size());
+  return s;
+}
+
 }  // namespace
+
+std::string TypeTagOfGdbText(const std::string& text) {
+  const std::string s = WithoutQualifiers(text);
+  if (s.find_first_of("([*") != std::string::npos) return "";
+  for (const char* kind : {"struct ", "union ", "enum "}) {
+    const std::size_t n = std::string(kind).size();
+    if (s.compare(0, n, kind) != 0) continue;
+    std::string tag = s.substr(n);
+    while (!tag.empty() && tag.back() == ' ') tag.pop_back();
+    // gdb names a type without a tag "{...}".
+    return tag.find_first_of("{} ") == std::string::npos ? tag : "";
+  }
+  return "";
+}
 
 std::vector<std::string> DialogCommands(const std::string& request) {
   std::vector<std::string> out(1);
@@ -42,9 +64,7 @@ DbgTypeRecord TypeOfGdbText(const std::string& text) {
                 {"int", 4},            {"unsigned int", 5},  {"short", 6},         {"unsigned short", 7},
                 {"long", 8},           {"unsigned long", 9}, {"float", 10},        {"double", 11},
                 {"long long", 8},      {"unsigned long long", 9}, {"_Bool", 3}};
-  std::string s = text;
-  for (const char* q : {"volatile ", "const ", "static "})
-    for (std::size_t at; (at = s.find(q)) != std::string::npos;) s.erase(at, std::string(q).size());
+  const std::string s = WithoutQualifiers(text);
   if (s.find('(') != std::string::npos) {
     t.code = 15;
     return t;
@@ -88,8 +108,10 @@ GdbDialogRecords::GdbDialogRecords(GdbTarget& target, std::string programFile)
 
 const DbgTypeRecord* GdbDialogRecords::KeepType(const std::string& gdbText) {
   DbgTypeRecord t = TypeOfGdbText(gdbText);
-  // The symbols dialog shows an array with its element type.
+  // The symbols dialog shows an array with its element type, and a struct,
+  // union or enum with its tag.
   if (t.isArray) t.element = KeepType(ArrayElementText(gdbText));
+  if (const std::string tag = TypeTagOfGdbText(gdbText); !tag.empty()) t.tag = Keep(tag);
   m_types.push_back(t);
   return &m_types.back();
 }
@@ -101,7 +123,7 @@ const char* GdbDialogRecords::Keep(const std::string& text) {
 
 DbgBreakpointRecord* GdbDialogRecords::BreakpointHead() {
   std::vector<GdbBreakpointInfo> list;
-  if (!m_target.ListBreakpoints(&list)) return m_breakpoints.Head();  // running: the last list stands
+  if (!m_target.ListBreakpoints(&list)) list = m_target.KeptBreakpoints();
   return m_breakpoints.Build(list);
 }
 

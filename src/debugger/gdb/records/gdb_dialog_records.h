@@ -24,6 +24,10 @@ DbgTypeRecord TypeOfGdbText(const std::string& text);
 // The element type's text of an array type's ("unsigned char [16]" ->
 // "unsigned char", "int [2][3]" -> "int"); "" for another type.
 std::string ArrayElementText(const std::string& text);
+// The tag of a struct, union or enum type's text ("struct point" ->
+// "point", "const union u" -> "u"); "" for another type or one without
+// a tag.
+std::string TypeTagOfGdbText(const std::string& text);
 
 // The breakpoints dialog's commands as the user wrote them: the dialog
 // writes a quote as \" (\' ), a backslash as \\ and the break between two
@@ -36,8 +40,13 @@ class GdbDialogRecords {
   GdbDialogRecords(GdbTarget& target, std::string programFile);
 
   // DbgBreakpointList op 8: gdb's list now; records of breakpoints gdb
-  // still has keep their addresses.
+  // still has keep their addresses. While gdb cannot list them (the
+  // program runs, gdb does not answer) the list is the one the driver kept
+  // at the last change, however it was made (the dialog, BS, a typed gdb
+  // command).
   DbgBreakpointRecord* BreakpointHead();
+  // A code breakpoint's place as the user gave it ("" none known).
+  std::string BreakpointPlace(const DbgBreakpointRecord* r) const { return m_breakpoints.PlaceOf(r); }
   void KillBreakpoint(DbgBreakpointRecord* r);
   // op 6: the dialog opens on gdb's list as it is.
   void OpenBreakpoints() { m_breakpoints.ForgetChanges(); }

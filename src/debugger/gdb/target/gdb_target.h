@@ -221,6 +221,8 @@ class GdbTarget {
   // last change, and FindSource answers for its addresses: the IDE keeps
   // the session's breakpoints as after a normal end.
   bool ListBreakpoints(std::vector<GdbBreakpointInfo>* out);
+  // The list as gdb gave it at the last change of the breakpoints.
+  std::vector<GdbBreakpointInfo> KeptBreakpoints() const;
   bool DeleteBreakpoint(int number);
   bool EnableBreakpoint(int number, bool on);
   // A breakpoint at an expression, or a watchpoint with access (1 read,

@@ -133,6 +133,11 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   return true;
 }
 
+std::vector<GdbBreakpointInfo> GdbTarget::KeptBreakpoints() const {
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  return m_keptBreakpoints;
+}
+
 void GdbTarget::DefinedCount(int number, uint32_t count) {
   std::lock_guard<std::mutex> lock(m_bpMutex);
   if (count > 1)
@@ -353,6 +358,21 @@ bool GdbTarget::FunctionLocals(const std::string& file, std::vector<FunctionBloc
 bool GdbTarget::Symbols(std::vector<GdbSymbol>* out, std::size_t limit) {
   out->clear();
   if (!Halted()) return false;
+  // gdb writes the types in the language of the place the target stands
+  // at: in assembly code a struct's type is its bare tag ("point"). The
+  // list is C's ("struct point"), the user's setting as it was afterwards.
+  const MiRecord language = m_gdb->Call("-gdb-show language", kTimeoutMs);
+  std::string setting = Ok(language) ? language.results.Str("value") : "";
+  setting = setting.substr(0, setting.find(';'));
+  const bool switched = !setting.empty() && setting != "c" && Ok(m_gdb->Call("-gdb-set language c", kTimeoutMs));
+  struct Restore {
+    GdbTarget* target;
+    bool switched;
+    std::string setting;
+    ~Restore() {
+      if (switched) target->m_gdb->Call("-gdb-set language " + setting, kTimeoutMs);
+    }
+  } restore{this, switched, setting};
   for (const bool functions : {true, false}) {
     MiRecord r = m_gdb->Call(functions ? "-symbol-info-functions" : "-symbol-info-variables", kTimeoutMs);
     if (!Ok(r)) continue;
