@@ -616,5 +616,75 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
 INSTANTIATE_TEST_SUITE_P(Roads, KnownRoadTest, ::testing::ValuesIn(KnownRoads()),
                          [](const auto& info) { return info.param.name; });
 
+// What a probe key met when the event loop took it: the program still
+// waiting for the stopped build (busy), and its commands greyed meanwhile.
+class KeyMet : public QObject {
+ public:
+  KeyMet(test::Session& session) : m_session(session) { qApp->installEventFilter(this); }
+  ~KeyMet() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (!test::IsProbeKey(to, e)) return false;
+    if (!taken) {
+      taken = true;
+      whileBusy = m_session.App().HasState(kStateBusy);
+      aboutGreyed = !m_session.Frame()->QueryCommand(cmd::kAppAbout).enabled;
+    }
+    return true;
+  }
+  bool taken = false, whileBusy = false, aboutGreyed = false;
+
+ private:
+  test::Session& m_session;
+};
+// Queues the probe key as the frame's close begins (the close Exit posts).
+class KeyAtClose : public QObject {
+ public:
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (e->type() == QEvent::Close && !queued) {
+      queued = true;
+      test::QueueProbeKey(static_cast<QWidget*>(to)->windowHandle());
+    }
+    return false;
+  }
+  bool queued = false;
+};
+
+// Stop Build and Exit while the held compiler runs: the program waits for
+// the stopped build's end (its thread still reads the project), and the
+// user's key, queued where the platform queues a user's, is taken while it
+// waits (not held back until after it), with every command refused.
+struct StopWaitRow {
+  const char* name;
+  CommandId command;
+};
+const StopWaitRow kStopWaitRows[] = {{"StopBuild", cmd::kStopBuild}, {"Exit", cmd::kAppExit}};
+class BuildStopWaitTest : public ::testing::TestWithParam<StopWaitRow> {};
+
+TEST_P(BuildStopWaitTest, TakesTheUsersKeysWhileCommandsAreRefused) {
+  const StopWaitRow& row = GetParam();
+  WalkSession s("held");
+  ASSERT_TRUE(s.Started());
+  test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, "held", 0);
+  s.Hold(walk);
+  ASSERT_TRUE(walk.RunRoad("open:Main.c;32720;await-held")) << walk.fault;
+  CMainFrame* frame = s.session->Frame();
+  ASSERT_TRUE(s.session->App().HasState(kStateBusy));
+  KeyMet met(*s.session);
+  KeyAtClose atClose;
+  if (row.command == cmd::kAppExit) frame->installEventFilter(&atClose);
+  else test::QueueProbeKey(frame->windowHandle());
+  test::AsAnEvent([&] { frame->ExecuteCommand(row.command); });
+  if (row.command == cmd::kAppExit) {
+    ASSERT_TRUE(test::WaitFor([&] { return !frame->isVisible(); }));
+  }
+  EXPECT_TRUE(met.taken && met.whileBusy) << "the key was " << (met.taken ? "taken after the wait" : "never taken");
+  EXPECT_TRUE(met.aboutGreyed) << "a command stayed offered while the build stopped";
+  if (row.command == cmd::kAppExit) frame->removeEventFilter(&atClose);
+  EXPECT_FALSE(s.session->App().HasState(kStateBusy));
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, BuildStopWaitTest, ::testing::ValuesIn(kStopWaitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pm2
