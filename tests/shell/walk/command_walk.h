@@ -63,7 +63,7 @@
 //   menu:Tools:Lint    the item of a menu of the menu bar, the menu opened
 //                      by a click on its title (the items a menu gets as
 //                      it opens, the user tools, are there)
-//   modeless:Go To Line/f3  a window left open beside the main window
+//   modeless:GotoLineDialog/f3  a window left open beside the main window
 //                      typed into, its buttons pressed; /x closes it
 //                      (walk_modeless_windows.h)
 //   32797!      the command, and the next step at once, before the event
@@ -646,7 +646,7 @@ class CommandWalk {
   // buttons pressed; left open for what follows.
   bool SweepModeless() {
     std::vector<std::string> names;
-    for (QDialog* d : WalkModeless::Open()) names.push_back(WalkModeless::NameOf(*d));
+    for (const auto& [name, d] : WalkModeless::Open()) names.push_back(name);
     const size_t texts = FieldTexts().size(), from = (std::hash<std::string>()(m_state) + m_seed) % texts;
     for (const std::string& name : names)
       for (size_t k = 0; k < 3; ++k)
@@ -716,8 +716,8 @@ class CommandWalk {
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
       // A window left open beside the main window, typed into (it weighs
       // as a few commands: a user goes back to it).
-      for (QDialog* d : WalkModeless::Open())
-        for (int w = 0; w < 4; ++w) choices.push_back("modeless:" + WalkModeless::NameOf(*d));
+      for (const auto& [name, d] : WalkModeless::Open())
+        for (int w = 0; w < 4; ++w) choices.push_back("modeless:" + name);
       // Where the road chose a row of the project window, another row now
       // and then (a target, a group or a file).
       if (!m_selected.empty() && Bars().TreeShown() && !Bars().ProjectRows().empty()) choices.push_back("select:");
@@ -740,9 +740,7 @@ class CommandWalk {
         const std::vector<std::string> others = Bars().OtherTargets();
         step += others[rng() % others.size()];
       } else if (WalkModeless::IsStep(step)) {
-        QDialog* d = WalkModeless::Named(step.substr(9));
-        if (!d) continue;
-        step = WalkModeless::StepFor(*d, rng);
+        step = WalkModeless::StepFor(step.substr(9), rng);
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))

@@ -5,7 +5,7 @@
 // a user does, and leaves them open while the commands after it run.
 //
 // The step "modeless:<name>/f3" types FieldTexts()[3] into every field of
-// the open window named <name> (its title, without ';', ':' and '/'), key
+// the open window named <name> (its class: "GotoLineDialog"), key
 // by key, then presses each of its buttons that does not close it, in
 // order (a window a button opens is answered with its default);
 // "modeless:<name>/x" closes it with its closing button, as a user does.
@@ -25,8 +25,11 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "walk_answers.h"
@@ -36,38 +39,42 @@ namespace pm2::test {
 
 class WalkModeless {
  public:
-  // A window's name on a road: its title without the road's separators.
-  static std::string NameOf(const QWidget& w) {
-    std::string name;
-    for (char c : w.windowTitle().toStdString())
-      if (c != ';' && c != ':' && c != '/' && c != '!') name += c;
-    return name.empty() ? std::string(w.metaObject()->className()) : name;
-  }
-  // The shown windows that are neither the main window nor modal, by
-  // name (a steady order for the roads).
-  static std::vector<QDialog*> Open() {
-    std::vector<QDialog*> out;
+  // The shown windows that are neither the main window nor modal, each
+  // with its name on a road: its class (a title may name a file of the
+  // session's folder), "#2" on the second of a class, in a steady order.
+  static std::vector<std::pair<std::string, QDialog*>> Open() {
+    std::vector<QDialog*> shown;
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* d = qobject_cast<QDialog*>(w);
       if (!d || !d->isVisible() || d->isModal() || d->windowModality() != Qt::NonModal ||
           qobject_cast<QMessageBox*>(d) || qobject_cast<QFileDialog*>(d))
         continue;
-      out.push_back(d);
+      shown.push_back(d);
     }
-    std::stable_sort(out.begin(), out.end(), [](QDialog* a, QDialog* b) { return NameOf(*a) < NameOf(*b); });
+    std::stable_sort(shown.begin(), shown.end(), [](QDialog* a, QDialog* b) {
+      const int byClass = std::strcmp(a->metaObject()->className(), b->metaObject()->className());
+      return byClass < 0 || (byClass == 0 && a->windowTitle() < b->windowTitle());
+    });
+    std::vector<std::pair<std::string, QDialog*>> out;
+    std::map<std::string, int> seen;
+    for (QDialog* d : shown) {
+      const std::string kind = d->metaObject()->className();
+      const int n = ++seen[kind];
+      out.emplace_back(n == 1 ? kind : kind + "#" + std::to_string(n), d);
+    }
     return out;
   }
   static QDialog* Named(const std::string& name) {
-    for (QDialog* d : Open())
-      if (NameOf(*d) == name) return d;
+    for (const auto& [own, d] : Open())
+      if (own == name) return d;
     return nullptr;
   }
   static bool IsStep(const std::string& step) { return step.rfind("modeless:", 0) == 0; }
   // A step for the window: a text of the table (seeded), now and then its
   // closing instead.
   template <class Rng>
-  static std::string StepFor(const QDialog& d, Rng& rng) {
-    const std::string head = "modeless:" + NameOf(d);
+  static std::string StepFor(const std::string& name, Rng& rng) {
+    const std::string head = "modeless:" + name;
     if (rng() % 8 == 0) return head + "/x";
     return head + "/f" + std::to_string(rng() % FieldTexts().size());
   }
