@@ -235,7 +235,19 @@ class WalkSession {
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
-    if (kind == "held") WriteHeldProject(dir);
+    if (kind == "held" || kind == "errors" || kind == "browse") WriteHeldProject(dir);
+    // The same project built to its end: with an error its compiler
+    // reports, or without, its tools writing the source browser's file.
+    if (kind == "errors") ::setenv("PM2_STANDIN", "error 1 1 the walk's source has an error", 1);
+    if (kind == "browse") {
+      ::unsetenv("PM2_STANDIN");
+      // Browse Information on, as the Output page's box sets it.
+      if (!RewriteProject(dir, "Board.pm2", [](ProjectRec& p) {
+            if (OptionBlock* b = p.curTarget ? FindTargetOptions(p.curTarget->pOpts, p.curTarget) : nullptr)
+              b->out.flags.BROWSE = 1;
+          }))
+        return;
+    }
     if (kind == "targets" && !WriteTargetsProject(dir)) return;
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
@@ -262,7 +274,7 @@ class WalkSession {
         }))
       return;
     const std::string project = example            ? dir + "Blinky.pm2"
-                                : kind == "held"    ? dir + "Board.pm2"
+                                : kind == "held" || kind == "errors" || kind == "browse" ? dir + "Board.pm2"
                                 : kind == "targets" ? dir + "Targets.pm2"
                                                     : "";
     session.emplace(*settings, project, root + "PM2/pelmora2");
@@ -329,7 +341,7 @@ class WalkSession {
   test::WalkAnswers& Answers() {
     if (!answers) {
       answers = std::make_unique<test::WalkAnswers>(dir);
-      const std::string own = kind == "held" ? "Atmel/AT89C51" : "NXP/LPC2138";
+      const std::string own = kind == "held" || kind == "errors" || kind == "browse" ? "Atmel/AT89C51" : "NXP/LPC2138";
       answers->beforeAccept = [own, a = answers.get()](QDialog& d) {
         auto* sheet = dynamic_cast<DeviceSheet*>(&d);
         if (!sheet) return;
@@ -425,6 +437,12 @@ const WalkState kStates[] = {
     // there and echoed, then stopped; a byte changed in the Memory window
     // as a user changes it (its menu's Modify at the first value). The
     // documents' tabs shown (Workbook Mode).
+    // A build that ended with an error its compiler reported (the
+    // 51-family project), the error's line shown on the build page.
+    {"BuildEndedWithErrors", "errors", "open:Main.c;32720;await-idle"},
+    // The same project built to its end, the Source Browser open on the
+    // browse file its tools wrote.
+    {"SourceBrowserOpen", "browse", "open:Main.c;32720;await-idle;35096"},
     {"MemoryChangedAndSerialFed", "example",
      "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
      "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",
