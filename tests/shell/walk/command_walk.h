@@ -1028,6 +1028,8 @@ class CommandWalk {
       return Fail(said);
     }
     // And it took the user's keys: timers that ran meanwhile are no answer.
+    if (Tracing())
+      std::fprintf(stderr, "walk: the longest wait for input %.1f s (%d keys taken)\n", m_input.Longest(), m_input.taken);
     if (const std::string unanswered = InputUnanswered(m_input.Longest(), kStallSeconds); !unanswered.empty())
       return Fail(unanswered);
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
