@@ -20,8 +20,10 @@ cd "$here"
 
 # fonts-dejavu-core: the only fonts the tests see (cmake/Pm2TestFonts.cmake);
 # libxcb1-dev: the start-up bench watches the X server itself.
+# qt6-base-private-dev: the command walk queues its keys where the platform
+# queues a user's (a loop that shuts out the keyboard and mouse holds them).
 packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
-          qt6-base-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
+          qt6-base-dev qt6-base-private-dev gcc-arm-none-eabi libnewlib-arm-none-eabi xvfb xdotool openbox x11-utils
           gdb-multiarch qemu-system-arm fonts-dejavu-core)
 
 install_missing() {

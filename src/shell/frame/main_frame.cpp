@@ -28,6 +28,7 @@
 #include "shell/app/debug_port.h"
 #include "shell/app/shell_app.h"
 #include "shell/app/user_dialogs.h"
+#include "shell/frame/build_stop_wait.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/frame_keys.h"
 #include "shell/frame/frame_workspace.h"
@@ -511,8 +512,9 @@ CommandState CMainFrame::QueryCommand(CommandId id) {
     s = EvaluateCommand(id, Context());
   else
     CommandTarget::Update(s);  // the editor's and the framework's commands answer themselves
-  // A command nobody here can run yet stays greyed, whatever its rule says.
-  if (!HasHandler(id)) s.Enable(false);
+  // A command nobody here can run yet stays greyed, whatever its rule says;
+  // so does every command while a stopped build's end is awaited.
+  if (!HasHandler(id) || BuildStopWait::Waiting()) s.Enable(false);
   return s;
 }
 
@@ -972,8 +974,7 @@ void CMainFrame::OnStopBuild() {
   // The stopped build's thread reads the project until its end is told
   // (its tools are ended at once): what the user does next (Close
   // Project, Exit, another project) may free the project.
-  while (m_build->Running())
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+  BuildStopWait::Run([this] { return !m_build->Running(); });
   m_app.ClearState(kStateBusy);
 }
 
@@ -1365,8 +1366,7 @@ bool CMainFrame::CloseSequence() {
     m_build->StopBuild();
     // The build's thread reads the project until its end is told: the
     // project is closed (and its memory freed) only after that end.
-    while (m_app.HasState(kStateBusy))
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+    BuildStopWait::Run([this] { return !m_app.HasState(kStateBusy); });
   }
   // 8, 9: the closing flag, the bar sizes, the workbook mode and the layout.
   m_closing = true;

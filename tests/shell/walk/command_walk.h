@@ -63,6 +63,9 @@
 //   menu:Tools:Lint    the item of a menu of the menu bar, the menu opened
 //                      by a click on its title (the items a menu gets as
 //                      it opens, the user tools, are there)
+//   modeless:GotoLineDialog/f3  a window left open beside the main window
+//                      typed into, its buttons pressed; /x closes it
+//                      (walk_modeless_windows.h)
 //   32797!      the command, and the next step at once, before the event
 //               loop turns and the checks run
 #pragma once
@@ -124,6 +127,8 @@
 #include "walk_checks.h"
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
+#include "walk_input_answered.h"
+#include "walk_modeless_windows.h"
 #include "walk_places.h"
 #include "walk_project_window.h"
 
@@ -380,6 +385,7 @@ class CommandWalk {
       m_carriedBoxes.insert(m_carriedBoxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
     } else {
       m_stalls.Restart();
+      m_input.Restart();
       m_expected = false;
     }
     m_followsAtOnce = m_lastAtOnce;
@@ -484,6 +490,10 @@ class CommandWalk {
       WalkDebugInput input(m_frame);
       if (!WaitFor([&] { return input.MemoryShows(name.substr(13)); }))
         return Fail("the memory window does not show '" + name.substr(13) + "'");
+    } else if (WalkModeless::IsStep(name)) {
+      // A text a user may leave in a field may be refused, with a message.
+      m_expected = m_typed = true;
+      if (const std::string why = WalkModeless::Run(name.substr(9), m_answers); !why.empty()) return Fail(why);
     } else if (name.rfind("peer:", 0) == 0) {
       return StartPeer(name.substr(5));
     } else if (name == "attach") {
@@ -628,7 +638,21 @@ class CommandWalk {
       if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
+    if (!SweepModeless()) return false;
     return SweepMenus(&listed);
+  }
+  // Each window the commands left open beside the main window typed into
+  // (three texts of the table, which differ from state to state) and its
+  // buttons pressed; left open for what follows.
+  bool SweepModeless() {
+    std::vector<std::string> names;
+    for (const auto& [name, d] : WalkModeless::Open()) names.push_back(name);
+    const size_t texts = FieldTexts().size(), from = (std::hash<std::string>()(m_state) + m_seed) % texts;
+    for (const std::string& name : names)
+      for (size_t k = 0; k < 3; ++k)
+        if (WalkModeless::Named(name) && !SweepRun("modeless:" + name + "/f" + std::to_string((from + k) % texts)))
+          return false;
+    return true;
   }
   // A step of the sweep, which keeps the state it was given: one that
   // leaves it is named.
@@ -690,6 +714,10 @@ class CommandWalk {
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
       for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
+      // A window left open beside the main window, typed into (it weighs
+      // as a few commands: a user goes back to it).
+      for (const auto& [name, d] : WalkModeless::Open())
+        for (int w = 0; w < 4; ++w) choices.push_back("modeless:" + name);
       // Where the road chose a row of the project window, another row now
       // and then (a target, a group or a file).
       if (!m_selected.empty() && Bars().TreeShown() && !Bars().ProjectRows().empty()) choices.push_back("select:");
@@ -711,6 +739,8 @@ class CommandWalk {
       } else if (step == "target:") {
         const std::vector<std::string> others = Bars().OtherTargets();
         step += others[rng() % others.size()];
+      } else if (WalkModeless::IsStep(step)) {
+        step = WalkModeless::StepFor(step.substr(9), rng);
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
@@ -997,6 +1027,11 @@ class CommandWalk {
                     kStallSeconds);
       return Fail(said);
     }
+    // And it took the user's keys: timers that ran meanwhile are no answer.
+    if (Tracing())
+      std::fprintf(stderr, "walk: the longest wait for input %.1f s (%d keys taken)\n", m_input.Longest(), m_input.taken);
+    if (const std::string unanswered = InputUnanswered(m_input.Longest(), kStallSeconds); !unanswered.empty())
+      return Fail(unanswered);
     if (!m_frame->QueryCommand(cmd::kAppAbout).enabled) return Fail("the frame no longer answers a query");
     DebugSession& s = m_frame->Debugger()->Session();
     // The sessions started and ended while a peer is attached, as far as
@@ -1487,6 +1522,7 @@ class CommandWalk {
   bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
   StallWatch m_stalls;
+  InputWatch m_input;
   bool m_expected = false;  // the step's messages may say something failed
   bool m_typed = false;     // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;

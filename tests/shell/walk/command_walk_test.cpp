@@ -235,7 +235,19 @@ class WalkSession {
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
-    if (kind == "held") WriteHeldProject(dir);
+    if (kind == "held" || kind == "errors" || kind == "browse") WriteHeldProject(dir);
+    // The same project built to its end: with an error its compiler
+    // reports, or without, its tools writing the source browser's file.
+    if (kind == "errors") ::setenv("PM2_STANDIN", "error 1 1 the walk's source has an error", 1);
+    if (kind == "browse") {
+      ::unsetenv("PM2_STANDIN");
+      // Browse Information on, as the Output page's box sets it.
+      if (!RewriteProject(dir, "Board.pm2", [](ProjectRec& p) {
+            if (OptionBlock* b = p.curTarget ? FindTargetOptions(p.curTarget->pOpts, p.curTarget) : nullptr)
+              b->out.flags.BROWSE = 1;
+          }))
+        return;
+    }
     if (kind == "targets" && !WriteTargetsProject(dir)) return;
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
@@ -262,7 +274,7 @@ class WalkSession {
         }))
       return;
     const std::string project = example            ? dir + "Blinky.pm2"
-                                : kind == "held"    ? dir + "Board.pm2"
+                                : kind == "held" || kind == "errors" || kind == "browse" ? dir + "Board.pm2"
                                 : kind == "targets" ? dir + "Targets.pm2"
                                                     : "";
     session.emplace(*settings, project, root + "PM2/pelmora2");
@@ -329,7 +341,7 @@ class WalkSession {
   test::WalkAnswers& Answers() {
     if (!answers) {
       answers = std::make_unique<test::WalkAnswers>(dir);
-      const std::string own = kind == "held" ? "Atmel/AT89C51" : "NXP/LPC2138";
+      const std::string own = kind == "held" || kind == "errors" || kind == "browse" ? "Atmel/AT89C51" : "NXP/LPC2138";
       answers->beforeAccept = [own, a = answers.get()](QDialog& d) {
         auto* sheet = dynamic_cast<DeviceSheet*>(&d);
         if (!sheet) return;
@@ -425,6 +437,12 @@ const WalkState kStates[] = {
     // there and echoed, then stopped; a byte changed in the Memory window
     // as a user changes it (its menu's Modify at the first value). The
     // documents' tabs shown (Workbook Mode).
+    // A build that ended with an error its compiler reported (the
+    // 51-family project), the error's line shown on the build page.
+    {"BuildEndedWithErrors", "errors", "open:Main.c;32720;await-idle"},
+    // The same project built to its end, the Source Browser open on the
+    // browse file its tools wrote.
+    {"SourceBrowserOpen", "browse", "open:Main.c;32720;await-idle;35096"},
     {"MemoryChangedAndSerialFed", "example",
      "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
      "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",
@@ -615,6 +633,76 @@ TEST_P(KnownRoadTest, RunsWithEveryCheckPassing) {
 
 INSTANTIATE_TEST_SUITE_P(Roads, KnownRoadTest, ::testing::ValuesIn(KnownRoads()),
                          [](const auto& info) { return info.param.name; });
+
+// What a probe key met when the event loop took it: the program still
+// waiting for the stopped build (busy), and its commands greyed meanwhile.
+class KeyMet : public QObject {
+ public:
+  KeyMet(test::Session& session) : m_session(session) { qApp->installEventFilter(this); }
+  ~KeyMet() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (!test::IsProbeKey(to, e)) return false;
+    if (!taken) {
+      taken = true;
+      whileBusy = m_session.App().HasState(kStateBusy);
+      aboutGreyed = !m_session.Frame()->QueryCommand(cmd::kAppAbout).enabled;
+    }
+    return true;
+  }
+  bool taken = false, whileBusy = false, aboutGreyed = false;
+
+ private:
+  test::Session& m_session;
+};
+// Queues the probe key as the frame's close begins (the close Exit posts).
+class KeyAtClose : public QObject {
+ public:
+  bool eventFilter(QObject* to, QEvent* e) override {
+    if (e->type() == QEvent::Close && !queued) {
+      queued = true;
+      test::QueueProbeKey(static_cast<QWidget*>(to)->windowHandle());
+    }
+    return false;
+  }
+  bool queued = false;
+};
+
+// Stop Build and Exit while the held compiler runs: the program waits for
+// the stopped build's end (its thread still reads the project), and the
+// user's key, queued where the platform queues a user's, is taken while it
+// waits (not held back until after it), with every command refused.
+struct StopWaitRow {
+  const char* name;
+  CommandId command;
+};
+const StopWaitRow kStopWaitRows[] = {{"StopBuild", cmd::kStopBuild}, {"Exit", cmd::kAppExit}};
+class BuildStopWaitTest : public ::testing::TestWithParam<StopWaitRow> {};
+
+TEST_P(BuildStopWaitTest, TakesTheUsersKeysWhileCommandsAreRefused) {
+  const StopWaitRow& row = GetParam();
+  WalkSession s("held");
+  ASSERT_TRUE(s.Started());
+  test::CommandWalk walk(s.session->Frame(), s.session->App(), s.Answers(), row.name, "held", 0);
+  s.Hold(walk);
+  ASSERT_TRUE(walk.RunRoad("open:Main.c;32720;await-held")) << walk.fault;
+  CMainFrame* frame = s.session->Frame();
+  ASSERT_TRUE(s.session->App().HasState(kStateBusy));
+  KeyMet met(*s.session);
+  KeyAtClose atClose;
+  if (row.command == cmd::kAppExit) frame->installEventFilter(&atClose);
+  else test::QueueProbeKey(frame->windowHandle());
+  test::AsAnEvent([&] { frame->ExecuteCommand(row.command); });
+  if (row.command == cmd::kAppExit) {
+    ASSERT_TRUE(test::WaitFor([&] { return !frame->isVisible(); }));
+  }
+  EXPECT_TRUE(met.taken && met.whileBusy) << "the key was " << (met.taken ? "taken after the wait" : "never taken");
+  EXPECT_TRUE(met.aboutGreyed) << "a command stayed offered while the build stopped";
+  if (row.command == cmd::kAppExit) frame->removeEventFilter(&atClose);
+  EXPECT_FALSE(s.session->App().HasState(kStateBusy));
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, BuildStopWaitTest, ::testing::ValuesIn(kStopWaitRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pm2

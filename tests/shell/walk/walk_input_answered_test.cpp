@@ -1,0 +1,69 @@
+// The walk's check that the window takes the user's input: a key queued
+// where the platform queues a user's is taken by an event loop that takes
+// input, and waits through one that shuts out the keyboard and mouse, however
+// busy its timers and posted calls keep it. The program's own time is a
+// clock of the test's, moved on by hand at each turn of the loop.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTest>
+#include <QWidget>
+
+#include "frame/frame_fixture.h"
+#include "walk_input_answered.h"
+
+namespace pm2 {
+namespace {
+
+struct InputRow {
+  const char* name;
+  QEventLoop::ProcessEventsFlags loop;  // how each turn of the loop runs
+  bool answered;                        // the check passes
+};
+
+const InputRow kInputRows[] = {
+    {"ALoopThatTakesInput", QEventLoop::AllEvents, true},
+    {"ALoopThatShutsOutKeyboardAndMouseWhileTimersRun", QEventLoop::ExcludeUserInputEvents, false},
+};
+
+class InputAnsweredTest : public ::testing::TestWithParam<InputRow> {};
+
+TEST_P(InputAnsweredTest, TheCheckJudgesWhetherTheKeyWasTaken) {
+  const InputRow& row = GetParam();
+  QWidget window;
+  window.resize(200, 100);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  double now = 100;
+  test::InputWatch watch([&now] { return now; });
+  watch.Restart();
+  // The first key goes out.
+  watch.Tick();
+  // Eight seconds of the program's time, a turn of the loop each; the
+  // program's own work (a posted call) goes on at every turn.
+  int work = 0;
+  for (int second = 0; second < 8; ++second) {
+    QMetaObject::invokeMethod(&window, [&work] { ++work; }, Qt::QueuedConnection);
+    now += 1;
+    QCoreApplication::processEvents(row.loop);
+  }
+  EXPECT_EQ(work, 8) << "the loop did not turn";
+  const std::string said = test::InputUnanswered(watch.Longest(), 5);
+  EXPECT_EQ(said.empty(), row.answered) << said;
+  if (!row.answered) {
+    EXPECT_NE(said.find("did not take the user's input for 8.0 s"), std::string::npos) << said;
+    // The key waited, it was not lost: the next loop that takes input
+    // takes it.
+    EXPECT_EQ(watch.taken, 0);
+
+    EXPECT_TRUE(test::WaitFor([&] { return watch.taken > 0; }));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, InputAnsweredTest, ::testing::ValuesIn(kInputRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2
