@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "shell/app/command_text_pool.h"
 #include "shell/app/deferred_commands.h"
@@ -263,6 +264,9 @@ class ShellApp {
   void SaveProject();
   // Asked by the writer for a read-only project file.
   bool SaveProjectAs(ProjectRec* project);
+  // The question before a project or options file that is a symbolic link
+  // is written through it; none in a build from the command line.
+  WriteThroughLinkHook LinkQuestion();
   // Whether the open project may give way to another: not while a debug
   // session runs on it or a build or tool uses it (its breakpoints and
   // outputs belong to it). A refusal beeps; nothing else changes.
