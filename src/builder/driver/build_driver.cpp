@@ -177,6 +177,10 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   sourceTimes_.clear();
   std::string linkSaid;  // the output and listing folders are often one
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
+    // A look that writes nothing there (a scan for the project window's
+    // include list, the dependency data read at an open) makes no folder:
+    // a project may name folders anywhere, and opening it creates nothing.
+    if (!makeFolders_) break;
     if (f->empty() || *f == ".\\" || *f == "./") continue;
     std::string local;
     std::string err;
@@ -201,7 +205,8 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
     // the link goes: said, since a project made elsewhere may plant one.
     std::string linkTo = local;
     while (linkTo.size() > 1 && linkTo.back() == '/') linkTo.pop_back();
-    if (!quiet_ && linkTo != linkSaid && std::filesystem::is_symlink(std::filesystem::symlink_status(linkTo, isDir))) {
+    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(linkTo, isDir));
+    if (!quiet_ && isLink && linkTo != linkSaid) {
       linkSaid = linkTo;
       std::error_code ec2;
       const std::string where = std::filesystem::canonical(linkTo, ec2).string();

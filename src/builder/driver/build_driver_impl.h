@@ -229,6 +229,7 @@ class BuildDriver::Impl {
   BuildDriver& owner_;
   BuildDriverDeps& deps_;
   bool quiet_ = false;  // no message boxes or refusals printed (dependency updates)
+  bool makeFolders_ = true;  // false for a look that writes nothing in the output folders
   HubShell shell_;
   BuildState& s_;
   ProjectRec* project_ = nullptr;

@@ -66,9 +66,12 @@ const LinkRow kLinkRows[] = {
 };
 
 TEST_F(FrameHostileProject, AnOptionsFileThatIsALinkIsWrittenThroughOnlyWhenTheUserSaysSo) {
+  const std::string link = dir + "Blinky.Opt";
+  const std::string options = ReadAll(link);
   for (const LinkRow& row : kLinkRows) {
     SCOPED_TRACE(row.name);
-    const std::string link = dir + "Blinky.Opt";
+    fs::remove(link);
+    std::ofstream(link, std::ios::binary) << options;
     const std::string victim = victimDir + (row.dangling ? "new.Opt" : "Blinky.Opt");
     fs::remove(victim);
     fs::remove(victimDir + "Blinky_Opt.Bak");
@@ -97,7 +100,6 @@ TEST_F(FrameHostileProject, AnOptionsFileThatIsALinkIsWrittenThroughOnlyWhenTheU
       EXPECT_EQ(ReadAll(victim), before);
       EXPECT_FALSE(fs::exists(victimDir + "Blinky_Opt.Bak"));
     }
-    fs::remove(link);
   }
 }
 
