@@ -37,6 +37,8 @@ void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
   std::filesystem::create_directories(std::filesystem::path(m_logName).parent_path(), ec);
   BuildLogProject lp{m_logFolder, m_logProjectName, m_logProjectFile};
   m_log->SetBuildLogFile(1, m_logName, &lp);
+  // A link planted at the log's name was replaced: said in the output.
+  if (!m_log->ReplacedNote().empty()) theApp().Shell().PostOutputText(m_log->ReplacedNote() + "\n");
   for (const std::string& line : m_pendingLines) m_log->WriteOutputLine(line);
   m_pendingLines.clear();
 }

@@ -8,6 +8,7 @@
 
 #include <QMessageBox>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 
 #include "shell/frame/frame_fixture.h"
@@ -101,6 +102,37 @@ TEST_F(FrameHostileProject, AnOptionsFileThatIsALinkIsWrittenThroughOnlyWhenTheU
       EXPECT_FALSE(fs::exists(victimDir + "Blinky_Opt.Bak"));
     }
   }
+}
+
+// Built in the frame, a project with links planted at its build log, a
+// command file and an object: each is replaced by a file of the build's
+// own and said in the output; the user's file keeps every byte.
+TEST_F(FrameHostileProject, ABuildReplacesLinksAtItsOutputsAndSaysSo) {
+  if (!HaveTools()) GTEST_SKIP() << "the ARM tools are not installed";
+  const std::string victim = victimDir + "dot-bashrc";
+  const std::string kept = "export PATH=$HOME/bin:$PATH\n";
+  std::ofstream(victim, std::ios::binary) << kept;
+  fs::create_directories(dir + "Obj");
+  for (const char* planted : {"Obj/Blinky.plg", "Obj/Timer.__i", "Obj/LED.o"})
+    ASSERT_EQ(::symlink(victim.c_str(), (dir + planted).c_str()), 0) << planted;
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitIdle(s.App()));
+  const std::string out = BuildText(f);
+  EXPECT_NE(out.find("0 Error(s)"), std::string::npos) << out;
+  EXPECT_EQ(ReadAll(victim), kept);
+  EXPECT_EQ(std::distance(fs::directory_iterator(victimDir), fs::directory_iterator()), 1);  // no backup, no temporary
+  for (const char* planted : {"Obj/Blinky.plg", "Obj/LED.o"})
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir + planted))) << planted;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir + "Obj/Timer.__i")));  // the build's command files go with it
+  for (const char* planted : {"Obj/Blinky.plg", "Obj/Timer.__i", "Obj/LED.o"}) {
+    EXPECT_NE(out.find(std::string(planted).substr(4) + "' was a link to '" + victim + "'"), std::string::npos)
+        << planted << "\n" << out;
+  }
+  EXPECT_NE(ReadAll(dir + "Obj/Blinky.plg").find("0 Error(s)"), std::string::npos);
 }
 
 // A project whose output and listing folders lie outside it: opening it
