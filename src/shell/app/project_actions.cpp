@@ -275,7 +275,7 @@ WriteThroughLinkHook ShellApp::LinkQuestion() {
     return Dialogs().MessageBox(LinkedFileText(link, target) +
                                     ", not a file of the project's folder.\n\nWrite the project's changes "
                                     "through the link, into '" + target + "' ?\n(No leaves both as they are.)",
-                                kMbYesNo | kMbIconQuestion) == kIdYes;
+                                kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
   };
 }
 
