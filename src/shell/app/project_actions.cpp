@@ -272,10 +272,13 @@ WriteThroughLinkHook ShellApp::LinkQuestion() {
   // and the reason said.
   if (HasState(kStateBatchBuild)) return nullptr;
   return [this](const std::string& link, const std::string& target) {
-    return Dialogs().MessageBox(LinkedFileText(link, target) +
-                                    ", not a file of the project's folder.\n\nWrite the project's changes "
-                                    "through the link, into '" + target + "' ?\n(No leaves both as they are.)",
-                                kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
+    const auto known = m_linkAnswers.find({link, target});
+    if (known != m_linkAnswers.end()) return known->second;
+    const std::string question = LinkedFileText(link, target) +
+                                 ", not a file of the project's folder.\n\nWrite the project's changes through "
+                                 "the link, into '" + target + "' ?\n(No leaves both as they are.)";
+    return m_linkAnswers[{link, target}] =
+               Dialogs().MessageBox(question, kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
   };
 }
 

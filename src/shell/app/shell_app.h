@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -126,6 +127,9 @@ class ShellApp {
   std::string m_szSpawnPath;         // "VSPAWN.EXE" beside the program
   std::string m_szDeviceDbPath;      // the program's path with the extension "cdb"
   std::string m_szWatchedProject;    // the project file as last written or read
+  // The user's answers to LinkQuestion, by link and target: asked once,
+  // not again at every save (a build saves the project first).
+  std::map<std::pair<std::string, std::string>, bool> m_linkAnswers;
   std::string m_szTargetArg;         // -t; cleared once the first project is opened
   std::string m_szOutputArg;         // -o
   std::string m_szProjectArg;        // -p, -d or a bare word

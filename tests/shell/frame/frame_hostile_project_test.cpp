@@ -87,6 +87,8 @@ TEST_F(FrameHostileProject, AnOptionsFileThatIsALinkIsWrittenThroughOnlyWhenTheU
       ASSERT_NE(f, nullptr);
       // An editor window open: the options file keeps it, so its text changes.
       f->OpenFileAndShow(dir + "LED.c", 3, 0);
+      // Saved twice (Save All, then the close): asked once.
+      ASSERT_TRUE(f->ExecuteCommand(cmd::kSaveAll));
       ASSERT_TRUE(f->ExecuteCommand(cmd::kCloseProject));
       ASSERT_EQ(s.App().Project(), nullptr);
       EXPECT_EQ(LinkQuestions(boxes, link, victim), 1) << AllTexts(boxes);
