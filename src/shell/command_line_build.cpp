@@ -284,6 +284,7 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     std::error_code ec;
     if (!base.empty()) std::filesystem::create_directories(base, ec);  // the build makes it anyway
     if (!base.empty()) log.SetBuildLogFile(1, base + own->out.OUTNAME.str() + ".plg", &logProject);
+    if (!log.ReplacedNote().empty()) std::fprintf(out, "%s\n", log.ReplacedNote().c_str());
   }
 
   // What the last build of an ARM target left, so only what changed is

@@ -175,7 +175,12 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   toolsRan_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
+  std::string linkSaid;  // the output and listing folders are often one
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
+    // A look that writes nothing there (a scan for the project window's
+    // include list, the dependency data read at an open) makes no folder:
+    // a project may name folders anywhere, and opening it creates nothing.
+    if (!makeFolders_) break;
     if (f->empty() || *f == ".\\" || *f == "./") continue;
     std::string local;
     std::string err;
@@ -195,6 +200,18 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
       }
       s_.SetFlags(kBuildNotBuilt);
       return false;
+    }
+    // A folder the project names as a link writes the build's files where
+    // the link goes: said, since a project made elsewhere may plant one.
+    std::string linkTo = local;
+    while (linkTo.size() > 1 && linkTo.back() == '/') linkTo.pop_back();
+    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(linkTo, isDir));
+    if (!quiet_ && isLink && linkTo != linkSaid) {
+      linkSaid = linkTo;
+      std::error_code ec2;
+      const std::string where = std::filesystem::canonical(linkTo, ec2).string();
+      Print("*** NOTE: the folder '%s' is a link to '%s': the build writes its files there\n", f->c_str(),
+            where.c_str());
     }
   }
   // Without a name every output would be named by its extension alone
@@ -409,6 +426,7 @@ void BuildDriver::Impl::BeginJournal() {
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR})
     if (!f->empty()) scope.storedFolders.push_back(f->str());
   scope.isProjectFile = [this](const std::string& local) { return IsProjectFile(local); };
+  outputFolders_ = scope.folders;
   std::vector<std::string> warnings;
   journal_.Begin(base + ".pm2run", [this](const std::string& stored) { return Local(stored); }, scope, &warnings);
   for (const std::string& w : warnings) Print("%s", w.c_str());
@@ -636,6 +654,10 @@ void BuildDriver::Impl::CompileOrAssemble(GroupRec* group, FileRec* file, const 
       // dependency file); the object again by the link's test.
       in.sourceLocal = LocalWithStatus(file->path.view(), &source, false);
       in.objectLocal = LocalWithStatus(c.g_szObjFileName, &object, true);
+      // A link planted at the object's name is no object of this build,
+      // whatever the time of the file it names: the file is translated, and
+      // the link replaced before the tool writes (ReplaceLinksAtOutputs).
+      if (object.exists && IsForeignName(in.objectLocal)) object = FileStatus{};
       in.source = &source;
       in.object = &object;
       in.projectFolder = folder_;
@@ -970,7 +992,10 @@ bool BuildDriver::Impl::WriteCommandInputFile(ToolRunRequest& r, std::string_vie
                      : (r.flags & kArmLayoutMask)        ? r.controlString + " " + quoted
                                                          : quoted + " " + r.controlString;
   if (!batch_.Active()) journal_.AddCommandFile(local);  // a batch file keeps them
-  std::FILE* f = std::fopen(local.c_str(), "wb");
+  // A name of the project's folders: a link planted there is replaced, not written through.
+  ReplacedName replaced;
+  std::FILE* f = OpenOwnFileStream(local, &replaced);
+  if (replaced.replaced) Print("%s\n", ReplacedNameText(name, replaced).c_str());
   bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
   if (f && std::fclose(f) != 0) ok = false;
   if (!ok && !pending_.empty()) {

@@ -46,6 +46,7 @@
 #include "builder/runner/tool_table.h"
 #include "platform/ascii_case.h"
 #include "platform/notification_hub.h"
+#include "platform/own_file.h"
 #include "platform/win_path.h"
 #include "project/environment/environment.h"
 #include "project/files/entry_stream.h"
@@ -159,6 +160,7 @@ class BuildDriver::Impl {
       if (r.flags & kToolFlagHexOutput) outputs.push_back(object + ".hex");
     }
     journal_.StepStarting(outputs);
+    ReplaceLinksAtOutputs(r);
     toolsRan_ = true;
     if (deps_.run) deps_.run(r);
     else runner_->RunBuildStep(r);
@@ -166,6 +168,10 @@ class BuildDriver::Impl {
   }
   // Starts the journal of a build or translation, undoing a killed one's.
   void BeginJournal();
+  // Removes a link (or a second name of another file) planted at a name the
+  // request's tool may write in the output, listing or temporary folder,
+  // saying so: the tool would write through it (output_names.h).
+  void ReplaceLinksAtOutputs(const ToolRunRequest& r);
   // The tools' own temporary folder of the target (ends in '/'): beside
   // the journal, emptied by each build.
   std::string ToolTempPath() { return LocalOutput(OutputBase(*options_) + ".pm2tmp") + "/"; }
@@ -223,6 +229,7 @@ class BuildDriver::Impl {
   BuildDriver& owner_;
   BuildDriverDeps& deps_;
   bool quiet_ = false;  // no message boxes or refusals printed (dependency updates)
+  bool makeFolders_ = true;  // false for a look that writes nothing in the output folders
   HubShell shell_;
   BuildState& s_;
   ProjectRec* project_ = nullptr;
@@ -236,6 +243,9 @@ class BuildDriver::Impl {
   ToolEnvInput envInput_;
   std::string toolFolder_;
   std::string tempFolder_;  // the tools' temporary folder, ends in '/'
+  // The folders the build writes in (output, listing, temporary), each
+  // ending in '/', set with the journal.
+  std::vector<std::string> outputFolders_;
   BatchFile batch_;
   TraceFile trace_;
   RunJournal journal_;

@@ -45,7 +45,9 @@ void BuildDriver::Impl::UpdateDependencies(ProjectRec* project, TargetRec* targe
   if (project) ClearDependencyData(*project);
   if (!project || !target) return;
   quiet_ = true;
+  makeFolders_ = scanNow;  // only a scan now writes the dependency file
   const bool ready = CheckTargetToolset(project, target);
+  makeFolders_ = true;
   quiet_ = false;
   if (ready && IsArm(target->toolset)) {
     // Read whole, the file already holds what writing it would store: the
@@ -117,7 +119,9 @@ int BuildDriver::Impl::ScanFileIncludes(ProjectRec* project, TargetRec* target, 
   const size_t dot = name.rfind('.');
   if (dot != std::string_view::npos && dot + 1 < name.size() && std::strchr("HhIi", name[dot + 1])) return 0;
   quiet_ = true;
+  makeFolders_ = false;
   const bool ready = CheckTargetToolset(project, target);
+  makeFolders_ = true;
   quiet_ = false;
   if (!ready) return 0;
   int result = 0;

@@ -79,6 +79,7 @@ void BuildDriver::Impl::SubmitTranslation(GroupRec* group, FileRec* file, uint16
   // Named in the journal before the tool can start writing it.
   const std::string object = WithoutQuotes(job->request.objectFile);
   job->step = journal_.StepStarting(object.empty() ? std::vector<std::string>{} : std::vector<std::string>{object});
+  ReplaceLinksAtOutputs(job->request);
   ToolRunnerDeps rd = runnerDeps_;
   rd.shell = &job->shell;
   rd.batch = nullptr;

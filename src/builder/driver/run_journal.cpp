@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include "platform/own_file.h"
 #include "project/files/stored_file_read.h"
 
 namespace pm2 {
@@ -271,7 +272,7 @@ void RunJournal::Append(const std::string& text) {
   if (path_.empty() || text.empty()) return;
   // No fsync: the journal guards against a killed program, whose writes the
   // kernel keeps.
-  if (fd_ < 0) fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+  if (fd_ < 0) fd_ = OpenOwnFile(path_, O_TRUNC | O_APPEND, 0644);
   if (fd_ < 0) return;
   size_t done = 0;
   while (done < text.size()) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
+#include "platform/own_file.h"
 #include "project/model/app_state.h"
 
 namespace pm2 {
@@ -75,7 +76,7 @@ void BatchFile::WriteSetLine(const std::string& name, const std::string& value) 
 bool TraceFile::Open(const std::string& baseName) {
   Close();
   std::string name = baseName + ".tra";
-  file_ = std::fopen(name.c_str(), "wb");
+  file_ = OpenOwnFileStream(name);
   if (!file_) return false;
   Printf("*** Creating Trace Output File '%s' Ok.\n", name.c_str());
   return true;

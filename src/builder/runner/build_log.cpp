@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/own_file.h"
+
 namespace pm2 {
 
 std::string EscapeHtml(const std::string& text) {
@@ -43,7 +45,10 @@ void BuildLog::SetBuildLogFile(int action, const std::string& name, const BuildL
     // length instead (StartWith), so a log that stays within its first block
     // frees none, which on a file system that discards freed blocks costs
     // a wait for the device on every build.
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // A link planted at the log's name is replaced, never written through.
+    ReplacedName replaced;
+    const int fd = OpenOwnFile(name, 0, 0666, &replaced);
+    replacedNote_ = ReplacedNameText(name, replaced);
     file_ = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file_) {
       if (fd >= 0) ::close(fd);

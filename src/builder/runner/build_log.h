@@ -41,6 +41,10 @@ class BuildLog {
   // What destroying the build pane does.
   void CloseWithoutTrailer();
   bool IsOpen() const { return file_ != nullptr; }
+  // Set by an open that found a link (or a second name of another file) at
+  // the log's name and replaced it (platform/own_file.h): the line that
+  // says so, for the output; empty otherwise.
+  const std::string& ReplacedNote() const { return replacedNote_; }
 
  private:
   // Cuts the file to the heading's length and writes the heading.
@@ -48,6 +52,7 @@ class BuildLog {
   std::FILE* file_ = nullptr;
   std::string name_;
   bool headerWritten_ = false;
+  std::string replacedNote_;
 };
 
 std::string EscapeHtml(const std::string& text);

@@ -19,6 +19,7 @@
 #include "builder/runner/process_spawn.h"
 #include "builder/runner/tool_paths.h"
 #include "builder/runner/tool_table.h"
+#include "platform/own_file.h"
 #include "platform/temporary_files.h"
 #include "project/model/app_state.h"
 
@@ -217,7 +218,7 @@ int ToolRunner::RunToolProcess(const std::string& commandLine, const std::string
   work_.processId = kNoProcessId;
   int out = -1;
   if (capture) {
-    out = ::open(captureName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    out = OpenOwnFile(captureName_, O_RDWR | O_TRUNC, 0600);
     if (out < 0) return 1;
   }
   bool progress = progressWanted_ && progress_.Open(deps_.runtimeFolder);

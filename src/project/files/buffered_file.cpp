@@ -39,12 +39,9 @@ class StepDisk : public Disk {
   Disk& d;
 };
 
-// The file a save replaces: `path` with its symbolic links followed, so
-// that the link stays a link and the file it names gets the new bytes (and
-// its backup beside it). A name that is no link is itself; a link that
-// names a missing file names the file to make; a loop of links stays as
-// it is.
-std::string FileBehindLinks(const std::string& path) {
+}  // namespace
+
+std::string BufferedFile::FileBehindLinks(const std::string& path) {
   namespace fs = std::filesystem;
   fs::path p = path;
   for (int hops = 0; hops < 40; ++hops) {
@@ -56,8 +53,6 @@ std::string FileBehindLinks(const std::string& path) {
   }
   return path;
 }
-
-}  // namespace
 
 void BufferedFile::SetPath(std::string path) {
   m_path = std::move(path);
@@ -93,7 +88,7 @@ int BufferedFile::WriteWithBackup() {
   StepDisk disk(m_disk ? *m_disk : RealDisk());
   AtomicFileWriter writer(&disk);
   // (A disk of the tests' own has no links.)
-  const std::string file = m_disk ? m_path : FileBehindLinks(m_path);
+  const std::string file = m_disk || !m_followLinks ? m_path : FileBehindLinks(m_path);
   std::string backup = BackupName(file);
   if (!writer.Write(file, m_data, &m_error, backup))
     return disk.writeFailed ? kBufferedShortWrite : kBufferedCannotCreate;

@@ -3,8 +3,10 @@
 // with every '.' turned into '_' and ".Bak" appended (proj.pm2 ->
 // proj_pm2.Bak, a.b.pm2 -> a_b_pm2.Bak); an older backup is replaced.
 //
-// A path that is a symbolic link is saved through it: the file the link
-// names gets the image and the backup beside it, and the link stays.
+// A path that is a symbolic link is replaced by the saved file, unless the
+// save is asked to go through links (FollowLinks): the file the link names
+// then gets the image and the backup beside it, and the link stays. (The
+// project's files are saved through a link only when the user said so.)
 //
 // The save is atomic: the image goes to a temporary file in the same folder,
 // is synced and renamed over the file, so a failed save leaves the old file
@@ -52,8 +54,18 @@ class BufferedFile {
 
   static std::string BackupName(std::string_view path);
 
+  // The next WriteWithBackup writes the file behind a symbolic link at the
+  // path (see above).
+  void FollowLinks(bool follow) { m_followLinks = follow; }
+
+  // The file a save through links replaces: `path` with its symbolic links
+  // followed. A name that is no link is itself; a link that names a missing
+  // file names the file to make; a loop of links stays as it is.
+  static std::string FileBehindLinks(const std::string& path);
+
  private:
   Disk* m_disk;
+  bool m_followLinks = false;
   std::string m_path;
   std::string m_data;
   std::string m_error;

@@ -9,6 +9,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -110,14 +111,15 @@ bool FileWatch::Watch(const std::string& path) {
   std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   s->name = slash == std::string::npos ? path : path.substr(slash + 1);
 
-  int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  // Watching makes no file: a missing one (or a link to a missing file,
+  // which a project made elsewhere may hold) is watched for its coming.
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0;
-  ::close(fd);
-  if (!ok) return false;
-  s->reference = st.st_mtim;
-  s->referenceExists = true;
+  if (::stat(path.c_str(), &st) == 0) {
+    s->reference = st.st_mtim;
+    s->referenceExists = true;
+  } else if (errno != ENOENT) {
+    return false;
+  }
 
   s->inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   s->stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);

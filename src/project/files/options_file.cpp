@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/win_path.h"
 #include "project/files/debug_lists.h"
 #include "project/files/project_file.h"
 #include "project/files/project_keys.h"
 #include "project/files/project_lines.h"
+#include "project/model/app_state.h"
 #include "project/model/key_values.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -538,21 +540,61 @@ const OptLineHandler* FindOptLine(const std::string& key) {
 
 }  // namespace
 
+void SayDroppedLines(const std::string& path, const std::vector<std::string>& dropped) {
+  if (dropped.empty()) return;
+  // A few lines name the damage; a file of thousands is not listed whole.
+  constexpr std::size_t kListed = 8;
+  std::string list;
+  for (std::size_t i = 0; i < dropped.size() && i < kListed; ++i) list += "\n" + dropped[i];
+  if (dropped.size() > kListed) list += "\n(and " + std::to_string(dropped.size() - kListed) + " more)";
+  // Said as the open's other warnings are (PrintToOutput), without their
+  // length limit.
+  ShellServices& shell = theApp().Shell();
+  shell.Beep();
+  shell.MessageBox("'" + path + "' is damaged: " + std::to_string(dropped.size()) +
+                       " line(s) could not be read and are left out:" + list +
+                       "\n\nThe project is saved without them; the file as it is now is kept as '" +
+                       BackupNameOf(path) + "'.",
+                   kMbOk | kMbIconExclamation);
+}
+
 int ReadOptionsText(ProjectRec& project, std::string_view text) {
   std::string message;
   return ReadOptionsText(project, text, &message);
 }
 
 int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message) {
+  return ReadOptionsText(project, text, message, nullptr);
+}
+
+int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message,
+                    std::vector<std::string>* dropped) {
   if (!HasProjectBanner(text)) return kProjectFileBadContents;
   ProjectLineReader r(text);
   OptReader o{project, RecordIndex(project), r, {}, 0, nullptr, nullptr, ListTails(), 0, {}};
+  bool inLostSection = false;  // a section whose target the project lacks, said by its first line
+  auto drop = [&] {
+    if (dropped) dropped->push_back(r.Described());
+  };
   while (r.NextLine()) {
     const OptLineHandler* h = FindOptLine(r.Key());
-    if (!h) continue;
-    if (h->needs == Needs::kTarget && !o.target) continue;
-    if (h->needs == Needs::kBlock && !o.block) continue;
+    if (!h) {
+      // Keys of the format that fill nothing here are older programs'.
+      if (!r.IsBannerLine() && !LookupProjectKey(r.Key(), 1)) drop();
+      continue;
+    }
+    if ((h->needs == Needs::kTarget && !o.target) || (h->needs == Needs::kBlock && !o.block)) {
+      if (!inLostSection) drop();
+      continue;
+    }
+    const bool section = r.Key() == "TARGOPT";
     h->read(o);
+    if (section) {
+      inLostSection = !o.target && o.fieldFault.empty();
+      if (inLostSection) drop();
+    } else if (r.Key() == "ENDOPT") {
+      inLostSection = false;
+    }
     if (!o.fieldFault.empty() && !r.LineWasCut()) {
       *message = "line " + std::to_string(r.LineNumber()) + ": " + o.fieldFault;
       return kProjectFileBadContents;

@@ -24,6 +24,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pm2 {
 
@@ -41,6 +42,7 @@ enum ProjectFileError : int {
   kProjectFileReadOnly = 3,    // the file exists and is read-only
   kProjectFileBadContents = 8, // the file's contents are wrong
   kProjectFileTextRefused = 9, // a text would read back as another (message names it); nothing written
+  kProjectFileLinkRefused = 10, // the file is a symbolic link and no one said to write through it
 };
 
 // Numbers the targets, groups and files as the project file refers to
@@ -55,6 +57,18 @@ void NumberProjectRecords(ProjectRec& project);
 // on No or Cancel, which ends the save with nothing written and result 0.
 // Without a hook such a save fails with error 3.
 using SaveProjectAsHook = std::function<bool(ProjectRec* project)>;
+
+// The shell's question when the project or options file is a symbolic
+// link (`link`, naming `target`) and its text has to change: a project
+// made by someone else may link its files to any file of the user's. True
+// writes through the link (the target and a backup beside it); false
+// leaves both as they are, the save of that file declined with result 0.
+// Without a hook (a build from the command line, a peer) the file is not
+// written: error 10, the message naming the link and its target.
+using WriteThroughLinkHook = std::function<bool(const std::string& link, const std::string& target)>;
+
+// "'<link>' is a link to '<target>'" for the messages about such a file.
+std::string LinkedFileText(const std::string& link, const std::string& target);
 
 // One save or one open.
 class ProjectFileIo {
@@ -71,6 +85,7 @@ class ProjectFileIo {
   int pool = 1;              // pool of records and strings read
 
   SaveProjectAsHook saveProjectAs;
+  WriteThroughLinkHook writeThroughLink;
 
   Disk* disk() const { return m_disk; }
   FileWatch* watcher() const { return m_watcher; }
@@ -89,7 +104,9 @@ std::string BuildOptionsFileText(ProjectRec& project);
 std::string ProjectSiblingPath(const ProjectRec& project, const char* ext);
 
 // Writes the project file and then the options file, each only when its
-// text differs from the file on disk. A project holding a text that would
+// text differs from the file on disk, and in the project's folder only: a
+// file that is a symbolic link is written through it only when the hook
+// says so (see WriteThroughLinkHook). A project holding a text that would
 // read back different (ProjectTextRefusal) writes neither: error 9, the
 // refusal in io.message. Returns the first error (0 when
 // nothing failed); the options file is written even when the project file
@@ -102,7 +119,10 @@ int WriteProjectFiles(ProjectFileIo& io, ProjectRec* project);
 int ReadProjectFile(ProjectFileIo& io, const std::string& path);
 
 // Parses a project text (header included) into io.project; the options
-// text, when not null, is read after it. Used by ReadProjectFile and by
+// text, when not null, is read after it. A line either text holds that the
+// reader leaves out (a project-file line of no key of the format, see
+// ReadOptionsText for the options file) is said once per file
+// (SayDroppedLines): the next save writes the file without it. Used by ReadProjectFile and by
 // tests and fuzzers that have no file.
 int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view text,
                     const std::string_view* optionsText);
@@ -116,6 +136,16 @@ int ReadOptionsText(ProjectRec& project, std::string_view text);
 // the text with the line in *message ("line 7: the value of 'CLK51' is not
 // a number").
 int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message);
+// The same; each line it leaves out is added to *dropped (ProjectLineReader::
+// Described): a line of no key the format has, a line of a target's
+// section outside any section, and the section of a target the project
+// does not have (its "TargOpt" line standing for all of its lines).
+int ReadOptionsText(ProjectRec& project, std::string_view text, std::string* message,
+                    std::vector<std::string>* dropped);
+
+// Says once, in a message box, that the file at `path` is damaged and
+// which of its lines a reader left out; nothing when none was.
+void SayDroppedLines(const std::string& path, const std::vector<std::string>& dropped);
 
 // Shell names of the toolsets ("MCS-51" ... "ARM-ADS", "<unspecified>").
 const char* ToolsetDisplayName(uint16_t toolset);

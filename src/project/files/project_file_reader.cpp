@@ -59,6 +59,7 @@ struct TextReader {
   std::string blockError;  // why the last block could not be read (empty: cut off)
   int blockErrorLine = 0;      // its line when not the reader's current one
   std::string blockErrorText;  // what stands there
+  std::vector<std::string> dropped;  // lines left out (ProjectLineReader::Described)
 
   // False when the text ends inside the block.
   bool ReadTargetBlock(TargetRec* t) {
@@ -198,6 +199,10 @@ struct TextReader {
             if (!ReadNodeBlock(t, files[std::size_t(fn - 1)], true)) return CutOff(t);
           }
         }
+      } else if (!lines.IsBannerLine() && !LookupProjectKey(key, 0)) {
+        // A line of no key of the format ("Fxle" for "File"): a record of
+        // the project may be lost with it, and the next save drops it.
+        dropped.push_back(lines.Described());
       }
     }
     return kProjectFileOk;
@@ -228,10 +233,11 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
   PoolFree(kPoolScratch);
   io.project = project;
 
-  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}, {}, 0, {}};
+  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}, {}, 0, {}, {}};
   int rc = reader.ReadRecords();
   project->curTarget = project->firstTarget;
   if (rc != kProjectFileOk) return io.error = rc;
+  SayDroppedLines(path, reader.dropped);
 
   if (optionsText) {
     if (!HasProjectBanner(*optionsText)) {
@@ -239,11 +245,13 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
       return io.error = kProjectFileBadContents;
     }
     std::string why;
-    rc = ReadOptionsText(*project, *optionsText, &why);
+    std::vector<std::string> dropped;
+    rc = ReadOptionsText(*project, *optionsText, &why, &dropped);
     if (rc != kProjectFileOk) {
       if (!why.empty()) io.message = "'" + ChangeExtension(path, ".Opt") + "' is damaged: " + why;
       return io.error = rc;
     }
+    SayDroppedLines(ChangeExtension(path, ".Opt"), dropped);
   }
 
   // A target without its own block cannot be built: it is removed.

@@ -51,6 +51,10 @@ bool IsReadOnlyFile(const std::string& path) {
 
 }  // namespace
 
+std::string LinkedFileText(const std::string& link, const std::string& target) {
+  return "'" + link + "' is a link to '" + target + "'";
+}
+
 const char* ToolsetDisplayName(uint16_t toolset) {
   return toolset < kToolsetCount ? kToolsetNames[toolset] : "<unspecified>";
 }
@@ -155,6 +159,15 @@ std::string ProjectSiblingPath(const ProjectRec& project, const char* ext) {
 
 namespace {
 
+// The text of the symbolic link at `path`; false when it is none (a
+// disk of the tests' own has no links).
+bool IsLinkOnDisk(const ProjectFileIo& io, const std::string& path, std::string* target) {
+  struct stat st;
+  if (io.disk() || ::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+  *target = BufferedFile::FileBehindLinks(path);
+  return true;
+}
+
 // Writes text to path with a backup when it differs from the file; returns
 // the error code.
 int SaveWhenChanged(ProjectFileIo& io, const std::string& text) {
@@ -162,6 +175,15 @@ int SaveWhenChanged(ProjectFileIo& io, const std::string& text) {
   file.SetPath(io.path);
   file.Append(text);
   if (!file.DiffersFromDisk()) return kProjectFileOk;
+  if (std::string target; IsLinkOnDisk(io, io.path, &target)) {
+    if (!io.writeThroughLink) {
+      io.message = LinkedFileText(io.path, target) +
+                   ": the project's files are saved in the project's folder only, so it was not written";
+      return kProjectFileLinkRefused;
+    }
+    if (!io.writeThroughLink(io.path, target)) return kProjectFileOk;  // the user declined
+    file.FollowLinks(true);
+  }
   int rc = file.WriteWithBackup();
   if (rc != kBufferedWriteOk) {
     io.message = file.LastError();

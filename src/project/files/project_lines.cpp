@@ -91,6 +91,12 @@ bool ProjectLineReader::NextLine() {
   return false;
 }
 
+std::string ProjectLineReader::Described() const {
+  constexpr std::size_t kShown = 80;
+  const std::string shown = m_line.size() > kShown ? m_line.substr(0, kShown) + "..." : m_line;
+  return "line " + std::to_string(m_lineNo) + ": '" + shown + "'";
+}
+
 void ProjectLineReader::SkipBlanks() {
   while (m_pos < m_line.size() && IsBlank(m_line[m_pos])) ++m_pos;
 }

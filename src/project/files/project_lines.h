@@ -59,6 +59,11 @@ class ProjectLineReader {
   bool LineWasCut() const {
     return m_next >= m_text.size() && (m_text.empty() || m_text.back() != '\n');
   }
+  // True for a line of the banner ("### ..."), which no reader takes.
+  bool IsBannerLine() const { return m_key.empty() && !m_line.empty() && m_line.front() == '#'; }
+  // The current line for a message naming what a reader left out:
+  // "line 7: 'Fxle 1,1,<a.c><a.c>'" (a long line cut, with "...").
+  std::string Described() const;
 
   // A number; 0 when none stands here. Blanks after it are skipped.
   int32_t Number();

@@ -23,29 +23,10 @@ namespace pm2 {
 
 namespace {
 
-// Creates an output or listing folder of an imported target.
-void MakeTargetFolder(const std::string& projectFolder, std::string_view stored) {
-  if (stored.empty() || IsProjectFolderText(std::string(stored).c_str())) return;
-  // Relative folders mean the project's folder, which the previous
-  // generation made the current directory before creating them; ours never
-  // changes the process's current directory. A drive letter names no folder
-  // of this machine: it is reported like any folder that cannot be made,
-  // rather than made as a folder "C:" wherever the process runs.
-  std::string local, why;
-  static const DriveMap kNoDrives;
-  if (!ToLocalPath(stored, projectFolder, kNoDrives, &local, &why)) {
-    PrintToOutput(0, "Can't create path '%s' !", std::string(stored).c_str());
-    return;
-  }
-  std::error_code ec;
-  std::filesystem::create_directories(local, ec);
-  if (ec || !std::filesystem::is_directory(local, ec)) {
-    PrintToOutput(0, "Can't create path '%s' !", std::string(stored).c_str());
-  }
-}
-
-// Points the project at the folder it was opened from and creates the
-// folders of its 166 targets. Returns an error code.
+// Points the project at the folder it was opened from. Returns an error
+// code. (Its targets' output and listing folders are made by the build
+// that writes into them: opening a project creates nothing, wherever its
+// options name those folders.)
 int FixFolders(OldProjectProbe& probe) {
   ProjectRec* p = probe.project;
   if (!probe.folder.empty()) {
@@ -62,12 +43,6 @@ int FixFolders(OldProjectProbe& probe) {
     // A file opened by a bare name lies in the current directory: its
     // project has no folder, rather than keeping the one stored in it.
     p->folder = probe.folder.empty() ? OptString() : OptString::Pooled(probe.folder, kPoolProject);
-    std::string local = probe.folder.empty() ? std::string("./") : ToForwardSlashes(probe.folder);
-    for (TargetRec* t = p->firstTarget; t; t = t->next) {
-      if (t->toolset != kToolset166 || !t->pOpts) continue;
-      MakeTargetFolder(local, t->pOpts->out.OUTDIR.view());
-      MakeTargetFolder(local, t->pOpts->lst.LSTDIR.view());
-    }
   }
   return kBinOk;
 }
@@ -139,6 +114,7 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
 int OldProjectProbe::SaveProject() {
   ProjectFileIo io(m_disk, m_watcher);
   io.saveProjectAs = saveProjectAs;
+  io.writeThroughLink = writeThroughLink;
   error = project ? WriteProjectFiles(io, project) : kProjectFileOk;
   message = io.message;
   if (error && message.empty()) message = "Can't write project file '" + io.path + "' !";
@@ -161,8 +137,14 @@ int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk) {
 
 int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk,
                      SaveProjectAsHook saveProjectAs) {
+  return SaveProjectFiles(project, message, disk, std::move(saveProjectAs), nullptr);
+}
+
+int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk, SaveProjectAsHook saveProjectAs,
+                     WriteThroughLinkHook writeThroughLink) {
   OldProjectProbe probe(nullptr, disk);
   probe.saveProjectAs = std::move(saveProjectAs);
+  probe.writeThroughLink = std::move(writeThroughLink);
   probe.project = project ? project : theApp().m_pProject;
   int rc = probe.SaveProject();
   if (message) *message = probe.message;

@@ -4,8 +4,8 @@
 // file of this format (project_file.h); any other file as a binary project
 // of the previous generation (binary_project.h), which a later save writes
 // in the current format. After a successful open the project's folder is
-// the folder it was opened from, the output and listing folders of
-// imported 166 targets exist, and the file watcher watches the file.
+// the folder it was opened from and the file watcher watches the file.
+// Opening creates no file and no folder.
 #pragma once
 
 #include <string>
@@ -40,8 +40,10 @@ class OldProjectProbe {
   int error = 0;
   std::string message;   // why the last step failed, naming the file
   ProjectRec* project = nullptr;
-  // Asked by SaveProject when the project file on disk is read-only.
+  // Asked by SaveProject when the project file on disk is read-only, and
+  // when the project or options file is a symbolic link.
   SaveProjectAsHook saveProjectAs;
+  WriteThroughLinkHook writeThroughLink;
 
   FileWatch* watcher() const { return m_watcher; }
   Disk* disk() const { return m_disk; }
@@ -67,5 +69,9 @@ int SaveProjectFiles(ProjectRec* project = nullptr, std::string* message = nullp
 // The same with the shell's question for a read-only project file.
 int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk,
                      SaveProjectAsHook saveProjectAs);
+// The same with the shell's question for a file that is a symbolic link
+// too (project_file.h); without it such a file is not written.
+int SaveProjectFiles(ProjectRec* project, std::string* message, Disk* disk, SaveProjectAsHook saveProjectAs,
+                     WriteThroughLinkHook writeThroughLink);
 
 }  // namespace pm2

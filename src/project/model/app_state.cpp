@@ -8,6 +8,7 @@ namespace pm2 {
 int ShellServices::MessageBox(const std::string& text, int kind) {
   std::fprintf(stderr, "%s\n", text.c_str());
   int buttons = kind & 0xF;
+  if (kind & kMbDefButton2) return buttons == kMbOkCancel ? kIdCancel : kIdNo;
   return (buttons == kMbYesNo || buttons == kMbYesNoCancel) ? kIdYes : kIdOk;
 }
 

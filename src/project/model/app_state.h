@@ -37,6 +37,9 @@ enum MessageBoxKind : int {
   kMbIconExclamation = 0x30,
   kMbIconQuestion = 0x20,
   kMbIconStop = 0x10,
+  // The second button (No, Cancel) is the default: Enter does not say yes
+  // to a question whose yes cannot be undone.
+  kMbDefButton2 = 0x100,
 };
 enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 

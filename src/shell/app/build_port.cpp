@@ -31,8 +31,14 @@ DriverBuildPort::~DriverBuildPort() {
 void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
   m_refused = m_driver->TargetHeldElsewhere(project, target);
   if (m_refused || m_logName.empty() || m_log->IsOpen()) return;
+  // The log's folder is made by the build that writes into it, never when
+  // a project is opened: a project may name folders anywhere.
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(m_logName).parent_path(), ec);
   BuildLogProject lp{m_logFolder, m_logProjectName, m_logProjectFile};
   m_log->SetBuildLogFile(1, m_logName, &lp);
+  // A link planted at the log's name was replaced: said in the output.
+  if (!m_log->ReplacedNote().empty()) theApp().Shell().PostOutputText(m_log->ReplacedNote() + "\n");
   for (const std::string& line : m_pendingLines) m_log->WriteOutputLine(line);
   m_pendingLines.clear();
 }
@@ -112,8 +118,6 @@ void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
   static const DriveMap kNoDrives;
   if (!ToLocalPath(name, folder.empty() ? "./" : ToForwardSlashes(folder), kNoDrives, &local, &why))
     return;
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(local).parent_path(), ec);
   // The heading shows the date of the project file as it lies on disk.
   std::string onDisk;
   ToLocalPath(ProjectSiblingPath(*project, "pm2"), folder.empty() ? "./" : ToForwardSlashes(folder), kNoDrives,

@@ -157,11 +157,14 @@ bool ShellApp::CloseProject(bool interactive) {
     const bool writeNothing = HasState(kStateBatchBuild) && m_deps.build && m_deps.build->LastStartRefused();
     for (; !writeNothing;) {
       std::string why;
-      int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+      int rc = SaveProjectFiles(
+          p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); }, LinkQuestion());
       if (rc == 0) break;
       std::string path = ProjectFilePath(*p);
-      // A text the files cannot hold is named; another name would not help.
-      const std::string reason = rc == kProjectFileTextRefused ? "\n\n" + why : std::string();
+      // A text the files cannot hold is named, and so is a file that is a
+      // link no one said to write through; another name would not help.
+      const std::string reason =
+          rc == kProjectFileTextRefused || rc == kProjectFileLinkRefused ? "\n\n" + why : std::string();
       Dialogs().Beep();
       if (!interactive || !reason.empty()) {
         if (interactive) {
@@ -230,12 +233,14 @@ void ShellApp::SaveProject() {
   CancelProjectWatch();
   if (m_deps.watcher) m_deps.watcher->Stop();
   std::string why;
-  int rc = SaveProjectFiles(p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); });
+  int rc = SaveProjectFiles(
+      p, &why, m_deps.disk, [this](ProjectRec* pr) { return SaveProjectAs(pr); }, LinkQuestion());
   m_szWatchedProject = ProjectFilePath(*p);
   if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
   if (rc != 0)
     ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !" +
-                             (rc == kProjectFileTextRefused ? "\n\n" + why : std::string()));
+                             (rc == kProjectFileTextRefused || rc == kProjectFileLinkRefused ? "\n\n" + why
+                                                                                              : std::string()));
 }
 
 void ShellApp::ScheduleProjectWatch(const std::string& path) {
@@ -263,6 +268,21 @@ void ShellApp::CancelProjectWatch() {
   m_watchTimer = 0;
   m_watchPath.clear();
   m_watchFileTime = -1;
+}
+
+WriteThroughLinkHook ShellApp::LinkQuestion() {
+  // A build from the command line asks nothing: the file is not written
+  // and the reason said.
+  if (HasState(kStateBatchBuild)) return nullptr;
+  return [this](const std::string& link, const std::string& target) {
+    const auto known = m_linkAnswers.find({link, target});
+    if (known != m_linkAnswers.end()) return known->second;
+    const std::string question = LinkedFileText(link, target) +
+                                 ", not a file of the project's folder.\n\nWrite the project's changes through "
+                                 "the link, into '" + target + "' ?\n(No leaves both as they are.)";
+    return m_linkAnswers[{link, target}] =
+               Dialogs().MessageBox(question, kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
+  };
 }
 
 bool ShellApp::SaveProjectAs(ProjectRec* project) {

@@ -15,11 +15,13 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "shell/app/command_text_pool.h"
 #include "shell/app/deferred_commands.h"
@@ -125,6 +127,9 @@ class ShellApp {
   std::string m_szSpawnPath;         // "VSPAWN.EXE" beside the program
   std::string m_szDeviceDbPath;      // the program's path with the extension "cdb"
   std::string m_szWatchedProject;    // the project file as last written or read
+  // The user's answers to LinkQuestion, by link and target: asked once,
+  // not again at every save (a build saves the project first).
+  std::map<std::pair<std::string, std::string>, bool> m_linkAnswers;
   std::string m_szTargetArg;         // -t; cleared once the first project is opened
   std::string m_szOutputArg;         // -o
   std::string m_szProjectArg;        // -p, -d or a bare word
@@ -263,6 +268,9 @@ class ShellApp {
   void SaveProject();
   // Asked by the writer for a read-only project file.
   bool SaveProjectAs(ProjectRec* project);
+  // The question before a project or options file that is a symbolic link
+  // is written through it; none in a build from the command line.
+  WriteThroughLinkHook LinkQuestion();
   // Whether the open project may give way to another: not while a debug
   // session runs on it or a build or tool uses it (its breakpoints and
   // outputs belong to it). A refusal beeps; nothing else changes.

@@ -67,6 +67,7 @@ int QtUserDialogs::ShowBox(const std::string& text, int kind) {
     if (r.kind == (kind & 0xF)) box.setStandardButtons(r.buttons);
   for (const IconRow& r : kIcons)
     if (r.kind == (kind & 0xF0)) box.setIcon(r.icon);
+  if (kind & kMbDefButton2) box.setDefaultButton((kind & 0xF) == kMbOkCancel ? QMessageBox::Cancel : QMessageBox::No);
   return Answer(static_cast<QMessageBox::StandardButton>(box.exec()));
 }
 

@@ -111,20 +111,23 @@ TEST(FileWatchTest, StartAndStopCases) {
   EXPECT_FALSE(watch.Watch(dir.File("no/such/folder/p.pm2")));
   EXPECT_FALSE(watch.Active());
 
-  // A missing file is created, as the project may not have been saved yet.
+  // A missing file (a project not saved yet) is not made: its coming is
+  // a change.
   std::string fresh = dir.File("new.pm2");
   ASSERT_TRUE(watch.Watch(fresh));
-  EXPECT_TRUE(std::filesystem::exists(fresh));
+  EXPECT_FALSE(std::filesystem::exists(fresh));
+  WriteFileText(fresh, "made by a save");
+  ASSERT_TRUE(hub.WaitFor(1, 1000ms));
 
   // The handler restarts the watch from inside the notification, as the
   // shell does after a reload; this must neither deadlock nor report twice.
   hub.onChange = [&] { watch.Watch(fresh); };
   SetLaterWriteTime(fresh);
-  ASSERT_TRUE(hub.WaitFor(1, 1000ms));
+  ASSERT_TRUE(hub.WaitFor(2, 1000ms));
   hub.onChange = nullptr;
   EXPECT_TRUE(watch.Active());
   watch.Stop();
-  EXPECT_EQ(hub.Count(), 1u);
+  EXPECT_EQ(hub.Count(), 2u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -165,6 +166,30 @@ TEST_F(FailingWrite, BatchCloseReportsAndDrops) {
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].text, "Can't write project file '" + path + "' !");
   EXPECT_EQ(app->m_recent.Count(), 0);
+}
+
+// A build started from the command line asks nothing: an options file that
+// is a link is not written, and the close says why, naming the link and
+// its target; the file the link names keeps every byte.
+TEST_F(ProjectActionsTest, BatchCloseRefusesToWriteThroughALinkAndSaysWhy) {
+  const std::string victim = dir / "elsewhere.Opt";
+  const std::string link = dir / "Blinky.Opt";
+  std::ofstream(victim, std::ios::binary) << ReadFile(link);
+  const std::string before = ReadFile(victim);
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+  app->SetState(kStateBatchBuild);
+  app->OpenProject(path);
+  ASSERT_NE(app->Project(), nullptr);
+  app->Project()->filters[kFilterC] = OptString::Pooled("*.c; *.cc", kPoolProject);
+  EXPECT_TRUE(app->CloseProject(false));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text, "Can't write project file '" + path + "' !\n\n'" + link + "' is a link to '" +
+                                       victim +
+                                       "': the project's files are saved in the project's folder only, so it was not "
+                                       "written");
+  EXPECT_EQ(ReadFile(victim), before);
+  EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere_Opt.Bak"));
 }
 
 TEST_F(ProjectActionsTest, ReadOnlyProjectIsNotWrittenBySave) {

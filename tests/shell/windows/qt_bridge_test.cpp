@@ -1,7 +1,10 @@
 // The Qt notification hub and timers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
@@ -275,6 +278,33 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterRow{"Two", "Project Files (*.pm2)|*.pm2|Dave Project Files (*.dpt)|*.dpt||",
                                 "Project Files (*.pm2);;Dave Project Files (*.dpt)"},
                       FilterRow{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DefaultRow {
+  const char* name;
+  int kind;
+  int answer;  // what Enter answers
+};
+
+class BoxDefault : public ::testing::TestWithParam<DefaultRow> {};
+
+// Enter takes the box's default button: the first, or the second where the
+// question asks so (a yes that cannot be undone is never the default).
+TEST_P(BoxDefault, EnterAnswersTheDefaultButton) {
+  QtUserDialogs dialogs(nullptr);
+  QTimer press;
+  QObject::connect(&press, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) QTest::keyClick(box, Qt::Key_Return);
+  });
+  press.start(10);
+  EXPECT_EQ(dialogs.MessageBox("Write through the link ?", GetParam().kind), GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BoxDefault,
+    ::testing::Values(DefaultRow{"YesNo", kMbYesNo | kMbIconQuestion, kIdYes},
+                      DefaultRow{"YesNoSecondDefault", kMbYesNo | kMbIconQuestion | kMbDefButton2, kIdNo},
+                      DefaultRow{"OkCancelSecondDefault", kMbOkCancel | kMbDefButton2, kIdCancel}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
