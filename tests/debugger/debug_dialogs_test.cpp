@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -37,6 +38,8 @@
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/dialogs/symbols_dialog.h"
 #include "debugger/dialogs/tool_box.h"
+#include "debugger/model/tool_box_buttons.h"
+#include "project/files/debug_lists.h"
 #include "toolkit/core/window_fonts.h"
 #include "debugger/windows/command_window.h"
 #include "debugger/ui/debug_commands.h"
@@ -566,6 +569,30 @@ TEST(ToolBoxTest, ButtonsRunTheirCommands) {
   EXPECT_EQ(d.dialogs.beeps, 3);
 }
 
+// A button the project's options file brought shows its command and asks
+// before its first run: No runs nothing, Yes runs it and it asks no more;
+// a button the user defined runs at once.
+TEST(ToolBoxTest, AButtonFromTheProjectAsksBeforeItsFirstRun) {
+  ScriptedDriver d("");
+  ToolBox box(d.Context(), {{"Mine", "t", false}, {"Kept", "shell touch /tmp/x", true}});
+  box.show();
+  d.dialogs.answers = {kIdNo};
+  QTest::mouseClick(box.Button(1), Qt::LeftButton);
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, StoredButtonQuestion("Kept", "shell touch /tmp/x"));
+  EXPECT_NE(d.dialogs.boxes[0].text.find("shell touch /tmp/x"), std::string::npos);
+  EXPECT_TRUE(d.typed.empty()) << "No runs nothing";
+  d.dialogs.answers = {kIdYes};
+  QTest::mouseClick(box.Button(1), Qt::LeftButton);
+  ASSERT_EQ(d.typed.size(), 1u);
+  EXPECT_EQ(d.typed[0], "shell touch /tmp/x\n");
+  QTest::mouseClick(box.Button(1), Qt::LeftButton);
+  QTest::mouseClick(box.Button(0), Qt::LeftButton);
+  EXPECT_EQ(d.dialogs.boxes.size(), 2u) << "asked no more once run, and never for the user's own";
+  EXPECT_EQ(d.typed.size(), 3u);
+  EXPECT_FALSE(box.Buttons().Buttons()[1].fromProject);
+}
+
 // ------------------------------------------------------------ function editor, inline assembler
 
 TEST(FunctionEditorTest, CompileOfAnUnnamedTextUsesTheTemporaryFile) {
@@ -1069,6 +1096,43 @@ TEST_F(DebugDialogsFrameTest, TheToolBoxClosedByItsTitleBarKeepsItsButtons) {
   ASSERT_EQ(dialogs->Box()->Buttons().Count(), 1);
   EXPECT_EQ(dialogs->Box()->Button(0)->text(), "Step");
   ASSERT_TRUE(f->ExecuteCommand(32802));
+}
+
+// The buttons the options file keeps come to the session's tool box marked
+// as the project's: the first click shows the command and asks, and a
+// button run once asks no more in the next session of this program.
+TEST_F(DebugDialogsFrameTest, AStoredToolBoxButtonAsksBeforeItsFirstRunAcrossSessions) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\n";
+  TargetRec* target = s.App().Project()->curTarget;
+  OptionBlock* o = target->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  target->toolbox = nullptr;
+  AppendToolboxButton(target, OptString::Pooled("Kept", kPoolDebugLists), OptString::Pooled("t", kPoolDebugLists));
+  s.App().SetSavedToolBox({});
+  for (int session = 0; session < 2; ++session) {
+    SCOPED_TRACE(session);
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }));
+    // The box a session ended with open comes back open.
+    if (!f->Debugger()->Dialogs()->Box()) ASSERT_TRUE(f->ExecuteCommand(35073));
+    ToolBox* box = f->Debugger()->Dialogs()->Box();
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->Buttons().Count(), 1);
+    EXPECT_EQ(box->Buttons().Buttons()[0].fromProject, session == 0);
+    test::BoxAnswers answers({QMessageBox::Yes});
+    box->Click(0);
+    EXPECT_EQ(answers.texts.size(), session == 0 ? 1u : 0u);
+    if (!answers.texts.empty()) EXPECT_EQ(answers.texts[0], StoredButtonQuestion("Kept", "t\n"));
+    ASSERT_TRUE(f->ExecuteCommand(32802));
+    ASSERT_TRUE(test::WaitFor([&] { return !f->Debugger()->Session().SessionActive(); }));
+  }
 }
 
 // The inline assembler's command follows the driver: a driver that has no

@@ -454,7 +454,8 @@ void DebugDialogs::OpenToolBox() {
     return;
   }
   std::vector<ToolButton> buttons;
-  for (const ShellApp::ToolBoxButton& b : m_app.SavedToolBox()) buttons.push_back(ToolButton{b.text, b.command});
+  for (const ShellApp::ToolBoxButton& b : m_app.SavedToolBox())
+    buttons.push_back(ToolButton{b.text, b.command, b.fromProject});
   auto* box = new ToolBox(Context(), buttons, &m_frame);
   box->setAttribute(Qt::WA_DeleteOnClose);
   // Closed by its title bar's button as by the command: the buttons stay.
@@ -473,7 +474,7 @@ void DebugDialogs::OpenToolBox() {
 void DebugDialogs::KeepToolBoxButtons(const ToolBoxButtons& buttons) {
   // The buttons stay with the shell while the box is closed.
   std::vector<ShellApp::ToolBoxButton> kept;
-  for (const ToolButton& b : buttons.Buttons()) kept.push_back({b.label, b.command});
+  for (const ToolButton& b : buttons.Buttons()) kept.push_back({b.label, b.command, b.fromProject});
   m_app.SetSavedToolBox(std::move(kept));
 }
 

@@ -47,10 +47,18 @@ void ToolBox::ClickUpdate() {
 
 void ToolBox::Click(int slot) {
   if (slot < 0 || slot >= m_buttons.Count()) return m_ctx.Beep();
-  const std::string command = ToolButtonCommand(m_buttons.Buttons()[std::size_t(slot)]);
+  const ToolButton& button = m_buttons.Buttons()[std::size_t(slot)];
+  const std::string command = ToolButtonCommand(button);
   // The command is what the user typed with DEFINE BUTTON: it runs as
-  // typed.
+  // typed. One the project's options file brought is shown first and runs
+  // only when the user says so.
   if (command.empty() || !(m_ctx.typeCommand || m_ctx.sendCommand)) return m_ctx.Beep();
+  if (button.fromProject) {
+    if (!m_ctx.dialogs || m_ctx.dialogs->MessageBox(StoredButtonQuestion(button.label, command),
+                                                    kMbYesNo | kMbIconQuestion) != kIdYes)
+      return;
+    m_buttons.Confirm(slot);
+  }
   if (m_ctx.typeCommand)
     m_ctx.typeCommand(command);
   else

@@ -8,10 +8,11 @@ int ToolBoxButtons::Add(const std::string& labelIn, const std::string& commandIn
   for (ToolButton& b : m_buttons)
     if (b.label == label) {
       if (b.command != command) b.command = command;
+      b.fromProject = false;  // the user's own definition now
       return 1;
     }
   if (Count() >= kMax) return 0;
-  m_buttons.push_back(ToolButton{label, command});
+  m_buttons.push_back(ToolButton{label, command, false});
   return 1;
 }
 
@@ -29,7 +30,7 @@ void ToolBoxButtons::Assign(const std::vector<ToolButton>& list) {
   m_buttons.clear();
   for (const ToolButton& b : list) {
     if (Count() >= kMax) break;
-    m_buttons.push_back(ToolButton{b.label.substr(0, kTextMax), b.command.substr(0, kTextMax)});
+    m_buttons.push_back(ToolButton{b.label.substr(0, kTextMax), b.command.substr(0, kTextMax), b.fromProject});
   }
 }
 
@@ -42,5 +43,12 @@ ToolBoxSize ToolBoxLayout(int top, int updateBottom, int buttonWidth, int button
 }
 
 std::string ToolButtonCommand(const ToolButton& b) { return b.command.empty() ? std::string() : b.command + "\n"; }
+
+std::string StoredButtonQuestion(const std::string& label, const std::string& command) {
+  std::string shown = command;
+  while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r')) shown.pop_back();
+  return "The button '" + label + "' was kept in the project's options file. It gives the debugger the command\n\n" +
+         shown + "\n\nRun it?";
+}
 
 }  // namespace pm2

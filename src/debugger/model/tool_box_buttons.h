@@ -13,6 +13,10 @@ namespace pm2 {
 struct ToolButton {
   std::string label;
   std::string command;
+  // Read from the project's options file and not yet run in this program:
+  // a project made by someone else may keep any command there, so the first
+  // click shows it and asks.
+  bool fromProject = false;
 };
 
 class ToolBoxButtons {
@@ -28,6 +32,10 @@ class ToolBoxButtons {
   const std::vector<ToolButton>& Buttons() const { return m_buttons; }
   int Count() const { return int(m_buttons.size()); }
   void Assign(const std::vector<ToolButton>& list);
+  // The button's command was shown and the user ran it: asked no more.
+  void Confirm(int slot) {
+    if (slot >= 0 && slot < Count()) m_buttons[std::size_t(slot)].fromProject = false;
+  }
 
  private:
   std::vector<ToolButton> m_buttons;
@@ -43,5 +51,7 @@ ToolBoxSize ToolBoxLayout(int top, int updateBottom, int buttonWidth, int button
 
 // The command a user button executes ("%s\n"), "" for none.
 std::string ToolButtonCommand(const ToolButton& b);
+// What the first click on a button the options file brought asks.
+std::string StoredButtonQuestion(const std::string& label, const std::string& command);
 
 }  // namespace pm2

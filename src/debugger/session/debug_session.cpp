@@ -483,9 +483,16 @@ void DebugSession::ExchangeTargetDebugState(bool toSession) {
   TargetRec* t = CurrentTarget();
   if (t && toSession) {
     // The tool box's buttons: the shell keeps them while the box is closed.
+    // A button read from the options file asks before its first run; one
+    // the user defined or ran in this program (kept from the session
+    // before) does not ask again.
     std::vector<ShellApp::ToolBoxButton> buttons;
-    for (const ToolboxButtonRec* b = t->toolbox; b && buttons.size() < kToolBoxButtonsKept; b = b->next)
-      buttons.push_back({b->text1.str(), b->text2.str()});
+    for (const ToolboxButtonRec* b = t->toolbox; b && buttons.size() < kToolBoxButtonsKept; b = b->next) {
+      bool known = false;
+      for (const ShellApp::ToolBoxButton& k : m_app.SavedToolBox())
+        known |= !k.fromProject && k.text == b->text1.str() && k.command == b->text2.str();
+      buttons.push_back({b->text1.str(), b->text2.str(), !known});
+    }
     m_app.SetSavedToolBox(std::move(buttons));
     m_mirror.traceOn = (m_mirror.traceOn & ~1u) | (t->debugFlags & 1u);
     m_mirror.windowFlags = (m_mirror.windowFlags & ~(kShiftedBits | kSameBits)) |

@@ -253,6 +253,7 @@ class ShellApp {
   struct ToolBoxButton {
     std::string text;
     std::string command;
+    bool fromProject = false;  // from the options file, not yet run (ToolButton)
   };
   const std::vector<ToolBoxButton>& SavedToolBox() const { return m_toolBox; }
   // The tool box hands its buttons back when it closes.

@@ -589,8 +589,8 @@ TEST(ToolBoxList, Layout) {
     EXPECT_EQ(s.width, r.width) << r.name;
     EXPECT_EQ(s.height, r.height) << r.name;
   }
-  EXPECT_EQ(ToolButtonCommand(ToolButton{"x", "g,main"}), "g,main\n");
-  EXPECT_EQ(ToolButtonCommand(ToolButton{"x", ""}), "");
+  EXPECT_EQ(ToolButtonCommand(ToolButton{"x", "g,main", false}), "g,main\n");
+  EXPECT_EQ(ToolButtonCommand(ToolButton{"x", "", false}), "");
 }
 
 }  // namespace
