@@ -11,6 +11,7 @@
 
 #include "toolkit/core/geometry.h"
 #include "toolkit/docking/control_bar_state.h"
+#include "toolkit/docking/dock_drop_place.h"
 
 namespace pm2 {
 
@@ -84,7 +85,6 @@ class DockBarModel {
   int DockControlBarAt(ControlBarState* bar, const DockPosition& pos);
   int InsertAtPosition(ControlBarState* bar, const DockPosition& pos);
   int InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point);
-  void InsertBarAsFirstRow(ControlBarState* bar);
   void InsertBar(int index, ControlBarState* bar);
   // The entry becomes a placeholder (when asked and the bar has an id);
   // duplicate placeholders and empty rows between bars are removed.
@@ -113,7 +113,8 @@ class DockBarModel {
   bool GetBarRowInfo(const ControlBarState* bar, int* row, int* column, int* thickness) const;
 
   // The place a dragged bar would take (drag rectangle and cursor in
-  // dock-bar coordinates), from the last layout.
+  // dock-bar coordinates), from the last layout; the same rule as
+  // InsertBarAtRect (FindDropPlace).
   Rect CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const;
 
   void MarkBarChanged(ControlBarState* bar);
@@ -128,6 +129,20 @@ class DockBarModel {
   int BarThickness(const ControlBarState* b) const;
   std::uint32_t DockMode() const;
   void CleanUp();
+  // Lays out a row of bars of their own sizes from `across`, wrapping it
+  // into lines at `length`; answers the row's thickness.
+  int LayOutFixedRow(const std::vector<ControlBarState*>& vis, int length, int across, DockLayoutResult* res,
+                     int* maxAlong) const;
+  // The rows as last laid out, without `except`: rows whose bars are all
+  // hidden, held places or `except` are left out.
+  struct LaidRow {
+    int first = 0, end = 0;    // entries of the row and its row end
+    DropRow drop;
+    std::vector<int> entries;  // one per bar of drop.bars
+  };
+  std::vector<LaidRow> LaidOutRows(const ControlBarState* except) const;
+  DropPlace DropPlaceOf(const std::vector<LaidRow>& rows, const ControlBarState* bar, int across, int lead) const;
+  bool RowsAreHorizontal() const { return IsHorzSide(m_side) || IsFloating(); }
 
   DockSide m_side;
   std::vector<DockEntry> m_entries{DockEntry{}};
