@@ -371,20 +371,29 @@ int DockBarModel::LayOutFixedRow(const std::vector<ControlBarState*>& vis, int l
                                  DockLayoutResult* res, int* maxAlong) const {
   // Bars of their own size stand side by side; one that would pass the
   // dock bar's end starts a further line of the row, so that every bar
-  // stays whole and within reach (a length of 0: nothing is laid out yet).
+  // stays whole and within reach; a bar longer than the dock bar wraps its
+  // contents when it can (a length of 0: nothing is laid out yet).
   const bool horz = RowsAreHorizontal();
+  std::vector<Size> sizes;  // along, across
+  for (ControlBarState* b : vis) {
+    Size s{BarLength(b), BarThickness(b)};
+    if (length > 0 && s.cx > length && b->fitToLength) {
+      const Size fit = b->fitToLength(length, !horz);
+      s = horz ? fit : Size{fit.cy, fit.cx};
+    }
+    sizes.push_back(s);
+  }
   std::vector<int> lineOf;
   std::vector<int> lineThickness{0};
   int pos = 0;
-  for (ControlBarState* b : vis) {
-    const int len = BarLength(b);
-    if (pos > 0 && length > 0 && pos + len > length) {
+  for (const Size& s : sizes) {
+    if (pos > 0 && length > 0 && pos + s.cx > length) {
       lineThickness.push_back(0);
       pos = 0;
     }
     lineOf.push_back(int(lineThickness.size()) - 1);
-    lineThickness.back() = std::max(lineThickness.back(), BarThickness(b));
-    pos += len;
+    lineThickness.back() = std::max(lineThickness.back(), s.cy);
+    pos += s.cx;
   }
   int lineAt = across, line = 0;
   pos = 0;
@@ -395,7 +404,7 @@ int DockBarModel::LayOutFixedRow(const std::vector<ControlBarState*>& vis, int l
       line = lineOf[i];
       pos = 0;
     }
-    const int len = BarLength(b), thick = lineThickness[std::size_t(line)];
+    const int len = sizes[i].cx, thick = lineThickness[std::size_t(line)];
     b->exStyle |= SECBAR_EX_DRAWBORDERS;
     res->bars.push_back(b);
     res->rects.push_back(horz ? Rect{pos, lineAt, pos + len, lineAt + thick} : Rect{lineAt, pos, lineAt + thick, pos + len});
