@@ -107,6 +107,7 @@ void DockBarModel::DockControlBar(ControlBarState* bar, const Rect* rect, const 
     CleanUp();
   } else if (held > 0) {
     m_entries[held] = DockEntry{bar, 0};
+    SeparateOwnRows();
   } else {
     m_entries.push_back(DockEntry{bar, 0});
     m_entries.push_back(DockEntry{});
@@ -203,7 +204,9 @@ int DockBarModel::InsertAtPosition(ControlBarState* bar, const DockPosition& pos
   InsertBar(index, bar);
   m_redraw.push_back(bar);
   if (index + 1 < int(m_entries.size()) && m_entries[index + 1].bar) m_redraw.push_back(m_entries[index + 1].bar);
-  return index;
+  // A row that a bar keeps to itself is not joined: the bar goes beside it.
+  SeparateOwnRows();
+  return Find(bar);
 }
 
 std::vector<DockBarModel::LaidRow> DockBarModel::LaidOutRows(const ControlBarState* except) const {
@@ -269,6 +272,19 @@ int DockBarModel::InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point 
   for (int k = row.first; k < int(m_entries.size()) && !m_entries[k].IsRowEnd(); ++k)
     if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
   return index;
+}
+
+void DockBarModel::SeparateOwnRows() {
+  for (int i = 1; i < int(m_entries.size()); ++i) {
+    if (!m_entries[i].bar || !(m_entries[i].bar->exStyle & SECBAR_EX_OWNROW)) continue;
+    if (i + 1 < int(m_entries.size()) && !m_entries[i + 1].IsRowEnd())
+      m_entries.insert(m_entries.begin() + i + 1, DockEntry{});
+    if (i > 1 && !m_entries[i - 1].IsRowEnd()) {
+      m_entries.insert(m_entries.begin() + i, DockEntry{});
+      ++i;
+    }
+  }
+  if (m_entries.size() > 1 && !m_entries.back().IsRowEnd()) m_entries.push_back(DockEntry{});
 }
 
 void DockBarModel::CleanUp() {

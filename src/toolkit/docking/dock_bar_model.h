@@ -86,6 +86,9 @@ class DockBarModel {
   int InsertAtPosition(ControlBarState* bar, const DockPosition& pos);
   int InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point);
   void InsertBar(int index, ControlBarState* bar);
+  // Cuts every bar that keeps a row to itself off its neighbours by row
+  // ends (a layout stored by an older version may have them share a row).
+  void SeparateOwnRows();
   // The entry becomes a placeholder (when asked and the bar has an id);
   // duplicate placeholders and empty rows between bars are removed.
   void RemoveControlBar(ControlBarState* bar, bool addPlaceholder);
