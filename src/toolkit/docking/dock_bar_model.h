@@ -2,10 +2,14 @@
 // The rows of one dock bar without its window. The bar list keeps the
 // stored form: entry 0 is always a row end, a row end closes each row, a
 // placeholder holds the place of a bar that was removed or hidden, any other
-// entry is a bar. Each bar of a row owns a share (a fraction) of the row's
-// length; splitters of 6 pixels separate bars, a 6-pixel row splitter sits
-// on the side of each row that faces the client area and a 2-pixel client
-// edge on the other side. All coordinates are the dock bar's own.
+// entry is a bar. In a row of sizable bars each bar owns a share (a
+// fraction) of the row's length; splitters of 6 pixels separate bars, a
+// 6-pixel row splitter sits on the side of each row that faces the client
+// area and a 2-pixel client edge on the other side. Bars of their own size
+// (toolbars) stand side by side and wrap into further lines of their row
+// where the dock bar is too short for them. A bar with SECBAR_EX_OWNROW
+// (the menu bar) never shares its row. A dropped bar goes where
+// FindDropPlace says. All coordinates are the dock bar's own.
 
 #include <vector>
 
