@@ -7,6 +7,7 @@
 // functions of this record, so the dock bars and the painting share them.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ struct ControlBarState {
   int borderLeft = 0, borderTop = 0, borderRight = 0, borderBottom = 0;
   GripperInfo gripper;
   DockMru mru;
+  // A bar of its own size whose contents can wrap (a toolbar's buttons):
+  // its size when docked in a line no longer than `length` (a row's
+  // width, or a column's height when `vertical`). Unset: it keeps its size.
+  std::function<Size(int length, bool vertical)> fitToLength;
 
   bool IsFloating() const { return (style & CBRS_FLOATING) != 0; }
   bool IsHorzRow() const { return (style & CBRS_ORIENT_HORZ) != 0; }

@@ -107,6 +107,7 @@ void DockBarModel::DockControlBar(ControlBarState* bar, const Rect* rect, const 
     CleanUp();
   } else if (held > 0) {
     m_entries[held] = DockEntry{bar, 0};
+    SeparateOwnRows();
   } else {
     m_entries.push_back(DockEntry{bar, 0});
     m_entries.push_back(DockEntry{});
@@ -138,12 +139,6 @@ void DockBarModel::InsertBar(int index, ControlBarState* bar) {
     }
   }
   if (m_entries.back().bar || m_entries.back().placeholder) m_entries.push_back(DockEntry{});
-}
-
-void DockBarModel::InsertBarAsFirstRow(ControlBarState* bar) {
-  m_entries.insert(m_entries.begin() + 1, DockEntry{});
-  m_entries.insert(m_entries.begin() + 1, DockEntry{bar, 0});
-  if (m_entries.size() == 3 && !m_entries.back().IsRowEnd()) m_entries.push_back(DockEntry{});
 }
 
 int DockBarModel::InsertAtPosition(ControlBarState* bar, const DockPosition& pos) {
@@ -209,12 +204,13 @@ int DockBarModel::InsertAtPosition(ControlBarState* bar, const DockPosition& pos
   InsertBar(index, bar);
   m_redraw.push_back(bar);
   if (index + 1 < int(m_entries.size()) && m_entries[index + 1].bar) m_redraw.push_back(m_entries[index + 1].bar);
-  return index;
+  // A row that a bar keeps to itself is not joined: the bar goes beside it.
+  SeparateOwnRows();
+  return Find(bar);
 }
 
-int DockBarModel::InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point) {
-  bool horz = IsHorzSide(m_side) || IsFloating();
-  int across = horz ? point.y : point.x;
+std::vector<DockBarModel::LaidRow> DockBarModel::LaidOutRows(const ControlBarState* except) const {
+  const bool horz = RowsAreHorizontal();
   auto lastRect = [&](const ControlBarState* b, Rect* out) {
     for (size_t j = 0; j < m_last.bars.size(); ++j)
       if (m_last.bars[j] == b) {
@@ -223,65 +219,72 @@ int DockBarModel::InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point 
       }
     return false;
   };
-  // Rows of the current list, placed where their bars were last laid out.
-  struct Row {
-    int first, end, from, to;
-  };
-  std::vector<Row> rows;
+  std::vector<LaidRow> rows;
   int first = 1;
   for (int end : RowEnds()) {
-    Row row{first, end, 0, 0};
-    bool any = false;
+    LaidRow row;
+    row.first = first;
+    row.end = end;
     for (int k = first; k < end; ++k) {
+      ControlBarState* b = m_entries[k].bar;
       Rect r;
-      if (!m_entries[k].bar || !m_entries[k].bar->visible || !lastRect(m_entries[k].bar, &r)) continue;
-      int a0 = horz ? r.top : r.left, a1 = horz ? r.bottom : r.right;
-      row.from = any ? std::min(row.from, a0) : a0;
-      row.to = any ? std::max(row.to, a1) : a1;
-      any = true;
+      if (!b || b == except || !b->visible || !lastRect(b, &r)) continue;
+      const int a0 = horz ? r.top : r.left, a1 = horz ? r.bottom : r.right;
+      const int middle = horz ? (r.left + r.right) / 2 : (r.top + r.bottom) / 2;
+      row.drop.from = row.entries.empty() ? a0 : std::min(row.drop.from, a0);
+      row.drop.to = row.entries.empty() ? a1 : std::max(row.drop.to, a1);
+      row.drop.ownRow = row.drop.ownRow || (b->exStyle & SECBAR_EX_OWNROW);
+      row.drop.bars.push_back(DropRowBar{a0, a1, middle});
+      row.entries.push_back(k);
     }
-    if (any) rows.push_back(row);
+    if (!row.entries.empty()) rows.push_back(std::move(row));
     first = end + 1;
   }
+  return rows;
+}
+
+DropPlace DockBarModel::DropPlaceOf(const std::vector<LaidRow>& rows, const ControlBarState* bar, int across,
+                                    int lead) const {
+  std::vector<DropRow> drop;
+  for (const LaidRow& r : rows) drop.push_back(r.drop);
+  return FindDropPlace(drop, across, lead, (bar->exStyle & SECBAR_EX_OWNROW) != 0);
+}
+
+int DockBarModel::InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point) {
+  const bool horz = RowsAreHorizontal();
+  // Rows are found where the user saw them: from the last layout.
+  const std::vector<LaidRow> rows = LaidOutRows(bar);
   if (rows.empty()) {
     m_entries.push_back(DockEntry{bar, 0});
     m_entries.push_back(DockEntry{});
     return int(m_entries.size()) - 2;
   }
-  if (across < rows.front().from) {
-    InsertBarAsFirstRow(bar);
-    return 1;
+  const DropPlace place = DropPlaceOf(rows, bar, horz ? point.y : point.x, horz ? rect.left : rect.top);
+  if (place.newRow) {
+    const int at = place.row == 0 ? 1 : rows[std::size_t(place.row) - 1].end + 1;
+    m_entries.insert(m_entries.begin() + at, DockEntry{});
+    m_entries.insert(m_entries.begin() + at, DockEntry{bar, 0});
+    return at;
   }
-  for (const Row& r : rows) {
-    if (across < r.from || across >= r.to) continue;
-    int lead = horz ? rect.left : rect.top;
-    int index = r.end;
-    for (int k = r.first; k < r.end; ++k) {
-      Rect br;
-      if (!m_entries[k].bar || !m_entries[k].bar->visible || !lastRect(m_entries[k].bar, &br)) continue;
-      int mid = horz ? (br.left + br.right) / 2 : (br.top + br.bottom) / 2;
-      if (mid > lead) {
-        index = k;
-        break;
-      }
-    }
-    InsertBar(index, bar);
-    for (int k = r.first; k < int(m_entries.size()) && !m_entries[k].IsRowEnd(); ++k)
-      if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
-    return index;
-  }
-  // Between rows: a new row after the last row before the point.
-  for (size_t i = 0; i + 1 < rows.size(); ++i) {
-    if (across >= rows[i].to && across < rows[i + 1].from) {
-      int at = rows[i].end + 1;
-      m_entries.insert(m_entries.begin() + at, DockEntry{});
-      m_entries.insert(m_entries.begin() + at, DockEntry{bar, 0});
-      return at;
+  const LaidRow& row = rows[std::size_t(place.row)];
+  const int index = place.column < int(row.entries.size()) ? row.entries[std::size_t(place.column)] : row.end;
+  InsertBar(index, bar);
+  for (int k = row.first; k < int(m_entries.size()) && !m_entries[k].IsRowEnd(); ++k)
+    if (m_entries[k].bar) m_redraw.push_back(m_entries[k].bar);
+  return index;
+}
+
+void DockBarModel::SeparateOwnRows() {
+  for (int i = 1; i < int(m_entries.size()); ++i) {
+    if (!m_entries[i].bar || !(m_entries[i].bar->exStyle & SECBAR_EX_OWNROW)) continue;
+    if (i + 1 < int(m_entries.size()) && !m_entries[i + 1].IsRowEnd())
+      m_entries.insert(m_entries.begin() + i + 1, DockEntry{});
+    if (i > 1 && !m_entries[i - 1].IsRowEnd()) {
+      m_entries.insert(m_entries.begin() + i, DockEntry{});
+      ++i;
     }
   }
-  m_entries.push_back(DockEntry{bar, 0});
-  m_entries.push_back(DockEntry{});
-  return int(m_entries.size()) - 2;
+  if (m_entries.size() > 1 && !m_entries.back().IsRowEnd()) m_entries.push_back(DockEntry{});
 }
 
 void DockBarModel::CleanUp() {
@@ -380,6 +383,55 @@ void DockBarModel::NormalizeRow(int first, ControlBarState* newBar, int* sizable
   if (fixed) *fixed = nFixed;
 }
 
+int DockBarModel::LayOutFixedRow(const std::vector<ControlBarState*>& vis, int length, int across,
+                                 DockLayoutResult* res, int* maxAlong) const {
+  // Bars of their own size stand side by side; one that would pass the
+  // dock bar's end starts a further line of the row, so that every bar
+  // stays whole and within reach; a bar longer than the dock bar wraps its
+  // contents when it can (a length of 0: nothing is laid out yet).
+  const bool horz = RowsAreHorizontal();
+  std::vector<Size> sizes;  // along, across
+  for (ControlBarState* b : vis) {
+    Size s{BarLength(b), BarThickness(b)};
+    if (length > 0 && s.cx > length && b->fitToLength) {
+      const Size fit = b->fitToLength(length, !horz);
+      s = horz ? fit : Size{fit.cy, fit.cx};
+    }
+    sizes.push_back(s);
+  }
+  std::vector<int> lineOf;
+  std::vector<int> lineThickness{0};
+  int pos = 0;
+  for (const Size& s : sizes) {
+    if (pos > 0 && length > 0 && pos + s.cx > length) {
+      lineThickness.push_back(0);
+      pos = 0;
+    }
+    lineOf.push_back(int(lineThickness.size()) - 1);
+    lineThickness.back() = std::max(lineThickness.back(), s.cy);
+    pos += s.cx;
+  }
+  int lineAt = across, line = 0;
+  pos = 0;
+  for (size_t i = 0; i < vis.size(); ++i) {
+    ControlBarState* b = vis[i];
+    if (lineOf[i] != line) {
+      lineAt += lineThickness[std::size_t(line)];
+      line = lineOf[i];
+      pos = 0;
+    }
+    const int len = sizes[i].cx, thick = lineThickness[std::size_t(line)];
+    b->exStyle |= SECBAR_EX_DRAWBORDERS;
+    res->bars.push_back(b);
+    res->rects.push_back(horz ? Rect{pos, lineAt, pos + len, lineAt + thick} : Rect{lineAt, pos, lineAt + thick, pos + len});
+    pos += len;
+    *maxAlong = std::max(*maxAlong, pos);
+  }
+  int total = 0;
+  for (int t : lineThickness) total += t;
+  return total;
+}
+
 DockLayoutResult DockBarModel::Layout(Size available) {
   DockLayoutResult res;
   int L = Length(available);
@@ -420,34 +472,36 @@ DockLayoutResult DockBarModel::Layout(Size available) {
       continue;
     }
     int n = int(vis.size());
-    bool sizable = sizableCount > 0;
-    std::uint32_t mode = DockMode() | LM_COMMIT | (sizable ? LM_STRETCH : 0);
-    if (sizable)
-      for (ControlBarState* b : vis)
-        if (!b->IsFixed()) b->CalcDynamicLayout(std::max(0, L - kSplitter * (n - 1)), mode);
+    if (sizableCount == 0) {
+      const int thickness = LayOutFixedRow(vis, L, across, &res, &maxAlong);
+      res.rows.push_back(DockRowInfo{first, end, across, thickness, false});
+      across += thickness;
+      first = end + 1;
+      continue;
+    }
+    // A row of sizable bars shares its length out; splitters part them.
+    std::uint32_t mode = DockMode() | LM_COMMIT | LM_STRETCH;
+    for (ControlBarState* b : vis)
+      if (!b->IsFixed()) b->CalcDynamicLayout(std::max(0, L - kSplitter * (n - 1)), mode);
     int thickness = 0;
     for (ControlBarState* b : vis) thickness = std::max(thickness, BarThickness(b));
-    int barsAt = across + (sizable ? (splitterFirst ? kSplitter : kClientEdge) : 0);
-    DockRowInfo row{first, end, barsAt, thickness, sizable};
+    int barsAt = across + (splitterFirst ? kSplitter : kClientEdge);
+    DockRowInfo row{first, end, barsAt, thickness, true};
     int pos = 0;
     for (int i = 0; i < n; ++i) {
       ControlBarState* b = vis[i];
       int len = BarLength(b);
       bool last = i == n - 1;
-      if (sizable && last && !b->IsFixed()) len = std::max(0, L - pos);
-      if (sizable) len = std::max(0, std::min(len, L - pos));
-      if (IsHorzSide(m_side)) {
-        if (!b->IsFixed() || sizable) b->szHorz.cy = thickness;
-      } else {
-        if (!b->IsFixed() || sizable) b->szVert.cx = thickness;
-      }
+      if (last && !b->IsFixed()) len = std::max(0, L - pos);
+      len = std::max(0, std::min(len, L - pos));
+      if (IsHorzSide(m_side)) b->szHorz.cy = thickness;
+      else b->szVert.cx = thickness;
       Rect r = horz ? Rect{pos, barsAt, pos + len, barsAt + thickness} : Rect{barsAt, pos, barsAt + thickness, pos + len};
-      if (sizable) b->exStyle &= ~SECBAR_EX_DRAWBORDERS;
-      else b->exStyle |= SECBAR_EX_DRAWBORDERS;
+      b->exStyle &= ~SECBAR_EX_DRAWBORDERS;
       res.bars.push_back(b);
       res.rects.push_back(r);
       pos += len;
-      if (sizable && !last) {
+      if (!last) {
         DockSplitter s;
         s.between = true;
         s.vertical = horz;
@@ -464,25 +518,21 @@ DockLayoutResult DockBarModel::Layout(Size available) {
       }
     }
     maxAlong = std::max(maxAlong, pos);
-    if (sizable) {
-      int splitAt = splitterFirst ? across : barsAt + thickness;
-      int edgeAt = splitterFirst ? barsAt + thickness : across;
-      DockSplitter s;
-      s.between = false;
-      s.vertical = !horz;
-      s.rect = horz ? Rect{0, splitAt, L, splitAt + kSplitter} : Rect{splitAt, 0, splitAt + kSplitter, L};
-      s.index = first;
-      s.rowFirst = first;
-      s.rowThickness = thickness;
-      res.splitters.push_back(s);
-      DockClientEdge e;
-      e.vertical = !horz;
-      e.rect = horz ? Rect{0, edgeAt, L, edgeAt + kClientEdge} : Rect{edgeAt, 0, edgeAt + kClientEdge, L};
-      res.edges.push_back(e);
-      across += thickness + kSplitter + kClientEdge;
-    } else {
-      across += thickness;
-    }
+    int splitAt = splitterFirst ? across : barsAt + thickness;
+    int edgeAt = splitterFirst ? barsAt + thickness : across;
+    DockSplitter s;
+    s.between = false;
+    s.vertical = !horz;
+    s.rect = horz ? Rect{0, splitAt, L, splitAt + kSplitter} : Rect{splitAt, 0, splitAt + kSplitter, L};
+    s.index = first;
+    s.rowFirst = first;
+    s.rowThickness = thickness;
+    res.splitters.push_back(s);
+    DockClientEdge e;
+    e.vertical = !horz;
+    e.rect = horz ? Rect{0, edgeAt, L, edgeAt + kClientEdge} : Rect{edgeAt, 0, edgeAt + kClientEdge, L};
+    res.edges.push_back(e);
+    across += thickness + kSplitter + kClientEdge;
     res.rows.push_back(row);
     first = end + 1;
   }
@@ -656,40 +706,48 @@ bool DockBarModel::GetBarRowInfo(const ControlBarState* bar, int* row, int* colu
 }
 
 Rect DockBarModel::CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const {
-  bool horz = IsHorzSide(m_side);
-  int across = horz ? point.y : point.x;
-  int L = m_lastLength;
-  for (const DockRowInfo& r : m_last.rows) {
-    if (across < r.across || across >= r.across + r.thickness) continue;
-    float sum = 0;
-    int others = 0;
-    for (int k = r.first; k < r.end; ++k) {
-      ControlBarState* b = m_entries[k].bar;
-      if (b && b != bar && b->visible) {
-        sum += b->stretch;
-        ++others;
-      }
+  const bool horz = RowsAreHorizontal();
+  const int across = horz ? point.y : point.x;
+  const int lead = horz ? drag.left : drag.top;
+  const int dragLen = horz ? drag.Width() : drag.Height();
+  const int L = m_lastLength;
+  auto make = [horz](int along0, int along1, int across0, int across1) {
+    return horz ? Rect{along0, across0, along1, across1} : Rect{across0, along0, across1, along1};
+  };
+  const std::vector<LaidRow> rows = LaidOutRows(bar);
+  const DropPlace place = DropPlaceOf(rows, bar, across, lead);
+  if (!place.newRow) {
+    const LaidRow& row = rows[std::size_t(place.row)];
+    if (bar->IsFixed()) {
+      // A bar of its own size shows where it was dropped, on the line of
+      // the row under the cursor.
+      int from = row.drop.from, to = row.drop.to;
+      for (const DropRowBar& b : row.drop.bars)
+        if (b.lineFrom <= across && across < b.lineTo) {
+          from = b.lineFrom;
+          to = b.lineTo;
+          break;
+        }
+      const int start = std::clamp(lead, 0, std::max(0, L - dragLen));
+      return make(start, start + dragLen, from, to);
     }
-    if (others == 0 || bar->IsFixed()) break;
-    float share = bar->stretch / (sum + bar->stretch);
-    int len = int(float(L) * share);
-    int dragLen = horz ? drag.Width() : drag.Height();
-    int off = horz ? point.x - drag.left : point.y - drag.top;
-    int start = (horz ? point.x : point.y) - (dragLen > 0 ? off * len / dragLen : 0);
+    // A sizable bar shows the share of the row it would get.
+    float sum = 0;
+    for (int k : row.entries) sum += m_entries[k].bar->stretch;
+    const float share = bar->stretch / (sum + bar->stretch);
+    const int len = int(float(L) * share);
+    const int cursor = horz ? point.x : point.y;
+    int start = cursor - (dragLen > 0 ? (cursor - lead) * len / dragLen : 0);
     start = std::clamp(start, 0, std::max(0, L - len));
-    return horz ? Rect{start, r.across, start + len, r.across + r.thickness}
-                : Rect{r.across, start, r.across + r.thickness, start + len};
+    return make(start, start + len, row.drop.from, row.drop.to);
   }
-  // A new row or an empty dock bar: the dragged rectangle across the row,
-  // on the side of the rows the cursor is on.
-  int thick = horz ? drag.Height() : drag.Width();
-  int extent = horz ? m_last.size.cy : m_last.size.cx;
-  int at;
-  if (m_side == DockSide::Top || m_side == DockSide::Left)
-    at = (m_last.rows.empty() || across >= extent) ? extent : 0;
-  else
-    at = (m_last.rows.empty() || across < 0) ? -thick : extent;
-  return horz ? Rect{0, at, L, at + thick} : Rect{at, 0, at + thick, L};
+  // A new row across the whole length, at the boundary it goes in; a new
+  // first row of the bottom or right dock bar grows towards the client.
+  const int thick = horz ? drag.Height() : drag.Width();
+  const int boundary = place.row == 0 ? 0 : rows[std::size_t(place.row) - 1].drop.to;
+  const bool towardsClient = place.row == 0 && (m_side == DockSide::Bottom || m_side == DockSide::Right);
+  const int at = towardsClient ? boundary - thick : boundary;
+  return make(0, L, at, at + thick);
 }
 
 }  // namespace pm2

@@ -2,15 +2,20 @@
 // The rows of one dock bar without its window. The bar list keeps the
 // stored form: entry 0 is always a row end, a row end closes each row, a
 // placeholder holds the place of a bar that was removed or hidden, any other
-// entry is a bar. Each bar of a row owns a share (a fraction) of the row's
-// length; splitters of 6 pixels separate bars, a 6-pixel row splitter sits
-// on the side of each row that faces the client area and a 2-pixel client
-// edge on the other side. All coordinates are the dock bar's own.
+// entry is a bar. In a row of sizable bars each bar owns a share (a
+// fraction) of the row's length; splitters of 6 pixels separate bars, a
+// 6-pixel row splitter sits on the side of each row that faces the client
+// area and a 2-pixel client edge on the other side. Bars of their own size
+// (toolbars) stand side by side and wrap into further lines of their row
+// where the dock bar is too short for them. A bar with SECBAR_EX_OWNROW
+// (the menu bar) never shares its row. A dropped bar goes where
+// FindDropPlace says. All coordinates are the dock bar's own.
 
 #include <vector>
 
 #include "toolkit/core/geometry.h"
 #include "toolkit/docking/control_bar_state.h"
+#include "toolkit/docking/dock_drop_place.h"
 
 namespace pm2 {
 
@@ -84,8 +89,10 @@ class DockBarModel {
   int DockControlBarAt(ControlBarState* bar, const DockPosition& pos);
   int InsertAtPosition(ControlBarState* bar, const DockPosition& pos);
   int InsertBarAtRect(ControlBarState* bar, const Rect& rect, Point point);
-  void InsertBarAsFirstRow(ControlBarState* bar);
   void InsertBar(int index, ControlBarState* bar);
+  // Cuts every bar that keeps a row to itself off its neighbours by row
+  // ends (a layout stored by an older version may have them share a row).
+  void SeparateOwnRows();
   // The entry becomes a placeholder (when asked and the bar has an id);
   // duplicate placeholders and empty rows between bars are removed.
   void RemoveControlBar(ControlBarState* bar, bool addPlaceholder);
@@ -113,7 +120,8 @@ class DockBarModel {
   bool GetBarRowInfo(const ControlBarState* bar, int* row, int* column, int* thickness) const;
 
   // The place a dragged bar would take (drag rectangle and cursor in
-  // dock-bar coordinates), from the last layout.
+  // dock-bar coordinates), from the last layout; the same rule as
+  // InsertBarAtRect (FindDropPlace).
   Rect CalcDropRect(const ControlBarState* bar, const Rect& drag, Point point) const;
 
   void MarkBarChanged(ControlBarState* bar);
@@ -128,6 +136,20 @@ class DockBarModel {
   int BarThickness(const ControlBarState* b) const;
   std::uint32_t DockMode() const;
   void CleanUp();
+  // Lays out a row of bars of their own sizes from `across`, wrapping it
+  // into lines at `length`; answers the row's thickness.
+  int LayOutFixedRow(const std::vector<ControlBarState*>& vis, int length, int across, DockLayoutResult* res,
+                     int* maxAlong) const;
+  // The rows as last laid out, without `except`: rows whose bars are all
+  // hidden, held places or `except` are left out.
+  struct LaidRow {
+    int first = 0, end = 0;    // entries of the row and its row end
+    DropRow drop;
+    std::vector<int> entries;  // one per bar of drop.bars
+  };
+  std::vector<LaidRow> LaidOutRows(const ControlBarState* except) const;
+  DropPlace DropPlaceOf(const std::vector<LaidRow>& rows, const ControlBarState* bar, int across, int lead) const;
+  bool RowsAreHorizontal() const { return IsHorzSide(m_side) || IsFloating(); }
 
   DockSide m_side;
   std::vector<DockEntry> m_entries{DockEntry{}};

@@ -83,9 +83,29 @@ int DragTrack::CanDock(const std::vector<DockTarget>& targets) const {
       band.Inflate(kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch, kFloatFrameCatch);
       if (band.Contains(last)) return i;
     }
+  // The band beyond a dock bar's client edge (its rows' far side).
+  auto beyond = [&](bool horz) {
+    for (int i = 0; i < int(targets.size()); ++i) {
+      const DockTarget& t = targets[i];
+      if (t.side == DockSide::Float || IsHorzSide(t.side) != horz || !(dockStyle & AlignOf(t.side))) continue;
+      if (t.rect.Width() <= 0 || t.rect.Height() <= 0) continue;
+      Rect band = t.rect;
+      switch (t.side) {
+        case DockSide::Top: band.top = band.bottom, band.bottom += kNewRowCatch; break;
+        case DockSide::Bottom: band.bottom = band.top, band.top -= kNewRowCatch; break;
+        case DockSide::Left: band.left = band.right, band.right += kNewRowCatch; break;
+        case DockSide::Right: band.right = band.left, band.left -= kNewRowCatch; break;
+        default: break;
+      }
+      if (band.Contains(last)) return i;
+    }
+    return -1;
+  };
   bool horzFirst = barHorz != flip;
   int hit = find(horzFirst);
   if (hit < 0 && !flip) hit = find(!horzFirst);
+  if (hit < 0) hit = beyond(horzFirst);
+  if (hit < 0 && !flip) hit = beyond(!horzFirst);
   return hit;
 }
 

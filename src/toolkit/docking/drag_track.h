@@ -26,6 +26,11 @@ struct DockTarget {
 
 // How far an empty dock bar reaches into the frame for a drag.
 constexpr int kEmptyDockBarCatch = 12;
+// How far beyond its edge that faces the client a dock bar with rows still
+// takes a drag (into a new row on that side), when no dock bar holds the
+// cursor: a new row can be made below the last one, even below a row that
+// nothing may share (the menu bar's).
+constexpr int kNewRowCatch = 12;
 // How far beside a floating frame of several bars the cursor still docks
 // there (in a new row).
 constexpr int kFloatFrameCatch = 16;

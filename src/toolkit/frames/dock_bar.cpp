@@ -131,6 +131,7 @@ void SECDockBar::RestoreEntries(const std::vector<std::uint32_t>& ids,
     bar->setVisible(bar->State().visible);
   }
   if (entries.size() > 1 && !entries.back().IsRowEnd()) entries.push_back(DockEntry{});
+  m_model.SeparateOwnRows();
 }
 
 std::vector<std::uint32_t> SECDockBar::StoredEntries() const {

@@ -3,6 +3,7 @@
 #include "toolkit/dockable/max_child_buttons.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -338,10 +339,17 @@ void SECMenuBar::AttachToApplication() {
 }
 
 bool SECMenuBar::OwnsEvent(QObject* watched) const {
-  // The keys of the main window, and of the floating frame that holds the
-  // bar when it floats.
+  // The keys of the main window, of the floating frame that holds the bar
+  // when it floats, and of the frames of the main window's other floating
+  // bars: they belong to it (a toolbar's find box there is part of the
+  // main window's keyboard, its menus' mnemonics included).
   auto* w = qobject_cast<QWidget*>(watched);
-  return w && DockSite() && (w->window() == DockSite() || w->window() == window()) && isVisible();
+  SECMDIFrameWnd* site = DockSite();
+  if (!w || !site || !isVisible()) return false;
+  const QWidget* top = w->window();
+  if (top == site || top == window()) return true;
+  const auto& floating = site->FloatingFrames();
+  return std::find(floating.begin(), floating.end(), top) != floating.end();
 }
 
 bool SECMenuBar::FilterApplication(QObject* watched, QEvent* event) {

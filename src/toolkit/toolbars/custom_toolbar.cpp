@@ -82,6 +82,7 @@ SECCustomToolBar::SECCustomToolBar(SECToolBarManager* manager, SECBmpMgr* bmp) {
   SetManager(manager);
   if (!manager && bmp) SetBmpMgr(bmp);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  State().fitToLength = [this](int length, bool vertical) { return FitToLength(length, vertical); };
   m_updateTimer = new QTimer(this);
   m_updateTimer->setInterval(kUpdateMs);
   QObject::connect(m_updateTimer, &QTimer::timeout, this, [this] { UpdateCmdUI(); });
@@ -303,6 +304,19 @@ void SECCustomToolBar::RecalcSizes() {
   st.szFloat = withBorders(WrapToFit(horz, floatWidth, false, in).size, plus({kEdge, kEdge, kEdge, kEdge}, inRow));
 }
 
+Size SECCustomToolBar::FitToLength(int length, bool vertical) const {
+  const ButtonMetrics m = Metrics();
+  const ToolbarMetricsIn in{m.buttonCx, m.buttonCy, m.separatorCx};
+  const Rect margins = vertical ? Rect{kEdge, kGripper, kEdge, kEdge} : Rect{kGripper, kEdge, kEdge, kEdge};
+  const Rect extra = ExtraMargins(vertical);
+  const int acrossMargins = margins.left + margins.right + extra.left + extra.right;
+  const int downMargins = margins.top + margins.bottom + extra.top + extra.bottom;
+  const int inside = std::max(1, length - (vertical ? downMargins : acrossMargins));
+  const ToolbarFit fit = WrapToFit(Items(vertical, nullptr), inside, vertical, in);
+  if (fit.rows.empty()) return vertical ? State().szVert : State().szHorz;
+  return {fit.size.cx + acrossMargins, fit.size.cy + downMargins};
+}
+
 void SECCustomToolBar::LayoutButtons() {
   const bool vertical = IsVerticalDock();
   for (auto& b : m_btns) {
@@ -315,7 +329,14 @@ void SECCustomToolBar::LayoutButtons() {
   std::vector<int> indices;
   const std::vector<LayoutItem> items = Items(vertical, &indices);
   ToolbarFit fit;
+  // Docked in a line shorter than the bar (the dock bar wrapped it, see
+  // FitToLength) its buttons wrap at the length they have.
+  const int natural = vertical ? State().szVert.cy : State().szHorz.cx;
+  const int actual = vertical ? height() : width();
+  const bool squeezed = IsDocked() && actual > 0 && actual < natural;
+  const int squeezedTo = vertical ? actual - margins.top - margins.bottom : actual - margins.left - margins.right;
   if (IsFloating()) fit = WrapToFit(items, std::max(1, width() - margins.left - margins.right), false, in);
+  else if (squeezed) fit = WrapToFit(items, std::max(1, squeezedTo), vertical, in);
   else fit = WrapToFit(items, vertical ? 0 : 0x7FFF, vertical, in);
   const std::vector<PlacedButton> placed = PlaceRows(items, fit.rows, {margins.left, margins.top}, vertical, m.separatorCx);
   for (std::size_t k = 0; k < indices.size(); ++k) {

@@ -172,6 +172,9 @@ class SECCustomToolBar : public SECControlBar, public ButtonHost {
   std::vector<std::unique_ptr<SECStdBtn>> m_btns;
   // Layout items of the visible buttons and their indices.
   std::vector<LayoutItem> Items(bool vertical, std::vector<int>* indices) const;
+  // Docked in a line shorter than the bar: its buttons wrapped to that
+  // length (the dock bar asks, through the state's fitToLength).
+  Size FitToLength(int length, bool vertical) const;
   int WidestMenuText() const;
 
  private:

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include "toolkit/controls/qt_bridge.h"
@@ -87,6 +88,15 @@ void SECWndBtn::Invalidate(bool erase) {
 void SECWndBtn::Paint(PixelBuffer& dc, const Rect& visible, SECBtnDrawState& state) {
   if (m_bWndMode && m_wnd) return;  // the control paints itself
   SECStdBtn::Paint(dc, visible, state);
+}
+
+unsigned SECWndBtn::OnLButtonUp(Point p) {
+  const unsigned id = SECStdBtn::OnLButtonUp(p);
+  if (id == 0 || m_bWndMode || !m_pToolBar) return id;
+  auto* bar = static_cast<QWidget*>(m_pToolBar->NativeParent());
+  // Beside the button, away from the column.
+  if (bar && PopUpChoices(bar->mapToGlobal(QPoint(m_x + m_cx, m_y)))) return 0;
+  return id;
 }
 
 void SECWndBtn::OnHiddenChanged() {
@@ -184,6 +194,27 @@ const SECButtonClass* SECComboBtn::GetButtonClass() const {
 }
 
 QComboBox* SECComboBtn::Combo() const { return qobject_cast<QComboBox*>(GetWnd()); }
+
+bool SECComboBtn::PopUpChoices(QPoint screenPos) {
+  QComboBox* combo = Combo();
+  if (!combo || combo->count() == 0) return false;
+  auto* menu = new QMenu(combo);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setObjectName("ComboChoices");
+  for (int i = 0; i < combo->count(); ++i) {
+    QAction* a = menu->addAction(combo->itemText(i));
+    a->setCheckable(true);
+    a->setChecked(i == combo->currentIndex());
+    QPointer<QComboBox> box(combo);
+    QObject::connect(a, &QAction::triggered, combo, [box, i] {
+      if (!box || i >= box->count()) return;
+      box->setCurrentIndex(i);
+      emit box->activated(i);
+    });
+  }
+  menu->popup(screenPos);
+  return true;
+}
 
 QWidget* SECComboBtn::CreateWnd(QWidget* parent, std::uint32_t style) {
   auto* combo = new QComboBox(parent);

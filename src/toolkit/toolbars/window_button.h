@@ -2,7 +2,8 @@
 // Window buttons: a child control on a customisable toolbar in the place of
 // a button. SECWndBtn keeps the control's width (the row's value, then the
 // user's), shows and moves the control with the button (vertically centred
-// in its row), falls back to a plain button on a vertical bar, lets the user
+// in its row), falls back to a plain button on a vertical bar (a click there
+// pops the control's choices up: a combo box's list), lets the user
 // widen it by its last 3 pixels with Alt held or while customising, saves
 // its width as two bytes, and reports the control's events to the bar's
 // owner: code 0x101 when it was created, 0x201 when Enter was pressed in it
@@ -37,6 +38,9 @@ class SECWndBtn : public SECStdBtn, public QObject {
   void Invalidate(bool erase = false) override;
   void Paint(PixelBuffer& dc, const Rect& visible, SECBtnDrawState& state) override;
   void OnHiddenChanged() override;
+  // In a column, where the control does not show, a click on the button
+  // offers the control's choices instead (PopUpChoices).
+  unsigned OnLButtonUp(Point p) override;
   void CalcSize() override;
   // In a row the control shows at its own width, also while the bar still
   // stands in a column (its size for a row is measured then).
@@ -56,6 +60,10 @@ class SECWndBtn : public SECStdBtn, public QObject {
 
  protected:
   virtual QWidget* CreateWnd(QWidget* parent, std::uint32_t style) = 0;
+  // Shows the control's choices at `screenPos` (a popup the user picks
+  // from, which the control then takes as if picked in it); false when the
+  // control has none to offer.
+  virtual bool PopUpChoices(QPoint /*screenPos*/) { return false; }
   bool eventFilter(QObject* watched, QEvent* event) override;
   void NotifyOwner(int code);
 
@@ -77,6 +85,9 @@ class SECComboBtn : public SECWndBtn {
 
  protected:
   QWidget* CreateWnd(QWidget* parent, std::uint32_t style) override;
+  // The combo box's list as a menu, its current entry checked; a chosen
+  // entry becomes current and is reported as activated.
+  bool PopUpChoices(QPoint screenPos) override;
 };
 
 }  // namespace pm2

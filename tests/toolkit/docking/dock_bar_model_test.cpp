@@ -86,6 +86,38 @@ TEST(DockBarModel, OwnRowBarNeverSharesARow) {
   EXPECT_EQ(Show(m), "A | N | B |");
 }
 
+// Nor does anything join its row: a place given in it, a place held in it,
+// or a stored layout that had them share it.
+TEST(DockBarModel, NothingJoinsTheRowOfABarThatKeepsItToItself) {
+  const struct {
+    const char* name;
+    const char* before;
+    DockPosition pos;
+    const char* after;
+  } rows[] = {
+      {"after it", "M | A |", {0, 1, 0}, "M | N | A |"},
+      {"before it", "M | A |", {0, 0, 0}, "N | M | A |"},
+      {"another row is joined as asked", "M | A |", {1, 1, 0}, "M | A N |"},
+  };
+  for (const auto& r : rows) {
+    Bars bars;
+    bars['M']->exStyle = SECBAR_EX_OWNROW;
+    DockBarModel m(DockSide::Top);
+    Fill(m, bars, r.before);
+    m.InsertAtPosition(bars['N'], r.pos);
+    EXPECT_EQ(Show(m), r.after) << r.name;
+  }
+  Bars bars;
+  bars['M']->exStyle = SECBAR_EX_OWNROW;
+  DockBarModel m(DockSide::Top);
+  Fill(m, bars, "M n | A |");
+  m.DockControlBar(bars['N'], nullptr);
+  EXPECT_EQ(Show(m), "M | N | A |") << "held place";
+  Fill(m, bars, "A M B |");
+  m.SeparateOwnRows();
+  EXPECT_EQ(Show(m), "A | M | B |") << "stored shared row";
+}
+
 struct RemoveRow {
   const char* name;
   const char* before;

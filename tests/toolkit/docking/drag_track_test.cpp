@@ -59,6 +59,33 @@ TEST(DragTrack, RectanglesMoveWithTheCursorAndContainIt) {
   EXPECT_EQ(t.dragHorz.Width(), 400);
 }
 
+// A top dock bar holding rows (0..50) still takes a horizontal bar a few
+// pixels below its last row, where a new row goes, before the drag floats;
+// a dock bar that holds the cursor comes first.
+TEST(DragTrack, ADockBarWithRowsTakesADragJustBeyondItsClientEdge) {
+  const struct {
+    const char* name;
+    Point to;
+    int target;
+  } rows[] = {
+      {"inside the top dock bar", {500, 40}, 0},
+      {"just below it", {500, 55}, 0},
+      {"the band's last pixel", {500, 50 + kNewRowCatch - 1}, 0},
+      {"past the band: floats", {500, 50 + kNewRowCatch}, -1},
+      {"below it but inside the left dock bar: the left dock bar", {100, 55}, 2},
+      {"beside the left dock bar: its band", {205, 300}, 2},
+  };
+  std::vector<DockTarget> targets = {{DockSide::Top, {0, 0, 1000, 50}},
+                                     {DockSide::Bottom, {0, 800, 1000, 800}},
+                                     {DockSide::Left, {0, 50, 200, 800}},
+                                     {DockSide::Right, {1000, 50, 1000, 800}}};
+  for (const auto& r : rows) {
+    DragTrack t = Start(CBRS_ALIGN_TOP, false, {500, 20});
+    t.Move(r.to, targets);
+    EXPECT_EQ(t.overDock, r.target) << r.name;
+  }
+}
+
 TEST(DragTrack, FloatingBarDocksOnlyAfterMovingMoreThanFourPixels) {
   const struct {
     Point to;

@@ -40,7 +40,8 @@ struct Bars {
 
   Bars() {
     frame = new SECMDIFrameWnd;
-    frame->resize(900, 500);
+    // Wide enough for the File and Build toolbars side by side.
+    frame->resize(1200, 500);
     frame->EnableDocking(CBRS_ALIGN_ANY);
     frame->OnCommandRange(32000, 0xEFFF, [this](CommandId id) { ran.push_back(id); });
     mgr = std::make_unique<SECToolBarManager>(frame, ToolkitResourceModule());
