@@ -284,12 +284,16 @@ class CommandWalk {
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
     m_answers.typed = [this](QLineEdit* e, const QString& text) { m_given.texts.Typed(e, text); };
     m_answers.atOk = [this](QDialog& d) { m_given.texts.AtOk(d); };
+    m_answers.takesLongText = [](QLineEdit* e) { return TypedTexts::FollowedField(*e) != nullptr; };
+    m_answers.pageShown = [this](QWidget* page) { m_given.texts.PageShown(page); };
   }
   // A report from the session's end (a thread that outlived Exit) still
   // names the road that led there.
   ~CommandWalk() {
     m_answers.typed = nullptr;
     m_answers.atOk = nullptr;
+    m_answers.takesLongText = nullptr;
+    m_answers.pageShown = nullptr;
     WalkUnderWay() = "the end of the session after " + Where();
   }
 
@@ -597,11 +601,19 @@ class CommandWalk {
       if (m_answers.Given() == 0) continue;
       if (!Reselect()) return false;
       if (!m_frame->QueryCommand(id).enabled) continue;
+      const int pages = m_answers.pagesVisited;
       if (!SweepRun(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
+      // A sheet (a window of pages, whose fields the project keeps) also
+      // gets a text exactly at each field's limit, which it must keep whole,
+      // first, while its fields hold what the state gave them.
+      const std::string atLimit = "/f" + std::to_string(texts - 1);
+      if (m_answers.pagesVisited > pages && changed != atLimit && m_frame->QueryCommand(id).enabled &&
+          (!Reselect() || !SweepRun(command + atLimit)))
+        return false;
       if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
@@ -1391,9 +1403,9 @@ class CommandWalk {
   // The window a road's menu opens on, where it is shown (a place is
   // opened by its own step, which says whether it could).
   QWidget* ShownMenuWidget(const std::string& name) {
-    QWidget* w = WalkPlaces::IsPlace(name) ? nullptr : MenuWidget(name);
-    // A bar offers a menu only where its style asks for one.
-    if (auto* bar = dynamic_cast<SECControlBar*>(w); bar && !(bar->State().exStyle & SECBAR_EX_CONTEXTMENU)) return nullptr;
+    // A bar offers its menu only where its style asks for one, and on its
+    // caption rather than on the window it holds: not followed here.
+    QWidget* w = WalkPlaces::IsPlace(name) || name.rfind("bar#", 0) == 0 ? nullptr : MenuWidget(name);
     return w && w->isVisible() ? w : nullptr;
   }
   QWidget* MenuWidget(const std::string& name) {

@@ -89,6 +89,10 @@ class WalkAnswers {
   // whose OK is about to be pressed (the walk's check of typed texts).
   std::function<void(QLineEdit*, const QString&)> typed;
   std::function<void(QDialog&)> atOk;
+  // Told of each page of a window shown (its tab clicked).
+  std::function<void(QWidget*)> pageShown;
+  // Whether a field takes a text at its limit (else it keeps its own).
+  std::function<bool(QLineEdit*)> takesLongText;
   // While this says no, modal windows are left open (a sheet held open
   // while a peer's request arrives); menus are answered all the same.
   std::function<bool()> holdUntil;
@@ -290,6 +294,7 @@ class WalkAnswers {
         // the rest of the pages wait for the user to mend it.
         if (tab->currentIndex() != i) break;
         ++pagesVisited;
+        if (pageShown && tab->currentWidget()) pageShown(tab->currentWidget());
         if (tab->currentWidget()) ChangePage(*tab->currentWidget());
       }
     }
@@ -314,6 +319,9 @@ class WalkAnswers {
     for (QLineEdit* e : page.findChildren<QLineEdit*>()) {
       if (!alive) return;
       if (!e->isVisible() || !e->isEnabled() || e->isReadOnly()) continue;
+      // A text at the limit goes where a long text is the user's to give (a
+      // number or an address field keeps what it holds).
+      if (text == kAtLimit && !(takesLongText && takesLongText(e))) continue;
       // As a paste does: the whole text replaced, through the field's
       // validator and limit.
       e->setFocus();

@@ -72,6 +72,7 @@ TEST_P(TypedTextsTest, TheFileHoldsWhatTheFieldHeld) {
   GivenSheet sheet;
   test::TypedTexts texts;
   sheet.define->setText(QString::fromStdString(row.typed));
+  texts.PageShown(sheet.page);
   texts.Typed(sheet.define, QString::fromStdString(row.typed));
   if (!row.held.empty()) sheet.define->setText(QString::fromStdString(row.held));
   texts.AtOk(sheet.dialog);
@@ -100,10 +101,12 @@ const TypedRow kTypedRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, TypedTextsTest, ::testing::ValuesIn(kTypedRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A sheet given Cancel, or one of no project's, brings nothing due.
-TEST(WalkGivenChecks, ASheetCancelledOrOfNoProjectBringsNothingDue) {
+// A sheet given Cancel, one of no project's, or a page never shown brings
+// nothing due.
+TEST(WalkGivenChecks, ASheetCancelledOrOfNoProjectOrUnseenBringsNothingDue) {
   GivenSheet sheet;
   test::TypedTexts texts;
+  texts.PageShown(sheet.page);
   texts.Typed(sheet.define, "A=1");
   texts.AtOk(sheet.dialog);
   sheet.dialog.reject();
@@ -111,6 +114,11 @@ TEST(WalkGivenChecks, ASheetCancelledOrOfNoProjectBringsNothingDue) {
   sheet.dialog.setWindowTitle("Find");
   texts.AtOk(sheet.dialog);
   sheet.dialog.accept();
+  EXPECT_FALSE(texts.Due());
+  // A page never shown holds nothing of the project yet: not followed.
+  GivenSheet unseen;
+  texts.AtOk(unseen.dialog);
+  unseen.dialog.accept();
   EXPECT_FALSE(texts.Due());
 }
 

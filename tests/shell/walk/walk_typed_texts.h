@@ -17,6 +17,9 @@
 #include <QTabWidget>
 #include <QToolTip>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -102,9 +105,13 @@ class TypedTexts {
     m_typed.push_back({edit, {text.toStdString(), QToolTip::isVisible() ? QToolTip::text().toStdString() : ""}});
   }
 
-  // The sheet's OK is about to be pressed: each followed field it shows,
-  // with what it holds, is noted; once the sheet closes accepted, those
-  // texts are due in the files.
+  // A page of a sheet was shown: its fields hold what the sheet gave them
+  // (a page never shown holds nothing yet, and the sheet keeps what it had).
+  void PageShown(QWidget* page) { m_shown.push_back(page); }
+
+  // The sheet's OK is about to be pressed: each followed field of its pages
+  // shown, with what it holds, is noted; once the sheet closes accepted,
+  // those texts are due in the files.
   void AtOk(QDialog& d) {
     const std::string title = d.windowTitle().toStdString();
     const std::string prefix = "Options for ";
@@ -114,13 +121,20 @@ class TypedTexts {
       for (int i = 0; i < tabs->count(); ++i)
         for (QLineEdit* e : tabs->widget(i)->findChildren<QLineEdit*>()) {
           const StoredField* field = StoredFieldOf(Plain(tabs->tabText(i)), LabelOf(*e));
-          if (!field) continue;
+          // A field the page hides (a row of another tool's) is none of its.
+          if (!field || !e->isVisibleTo(tabs->widget(i)) || !WasShown(tabs->widget(i))) continue;
           std::pair<std::string, std::string> typed;
           for (const auto& [edit, text] : m_typed)
             if (edit == e) typed = text;
           left.push_back({title.substr(prefix.size()), field, typed.first, e->text().toStdString(), typed.second});
         }
     m_typed.clear();
+    if (std::getenv("PM2_WALK_TRACE"))
+      for (QTabWidget* tabs : d.findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+          for (QLineEdit* e : tabs->widget(i)->findChildren<QLineEdit*>())
+            std::fprintf(stderr, "walk: '%s' page '%s' field '%s' holds %d characters\n", title.c_str(),
+                         Plain(tabs->tabText(i)).c_str(), LabelOf(*e).c_str(), int(e->text().size()));
     if (left.empty()) return;
     // Once: the sheet's next OK (after a refusal) notes its fields again.
     QObject::connect(
@@ -181,6 +195,14 @@ class TypedTexts {
   }
   const std::string& Project() const { return m_project; }
 
+  // The followed field an edit of a sheet's page is, or null.
+  static const StoredField* FollowedField(QLineEdit& e) {
+    for (QWidget* w = e.parentWidget(); w; w = w->parentWidget())
+      if (auto* tabs = qobject_cast<QTabWidget*>(w))
+        for (int i = 0; i < tabs->count(); ++i)
+          if (tabs->widget(i)->isAncestorOf(&e)) return StoredFieldOf(Plain(tabs->tabText(i)), LabelOf(e));
+    return nullptr;
+  }
   // The label a field shows: its form row's label or a label whose buddy
   // it is, without '&' and the colon.
   static std::string LabelOf(QLineEdit& e) {
@@ -213,6 +235,12 @@ class TypedTexts {
   // What was typed where (an edit gone since is null, and matches none).
   std::vector<std::pair<QPointer<QLineEdit>, std::pair<std::string, std::string>>> m_typed;
   std::vector<LeftText> m_due;
+  bool WasShown(QWidget* page) {
+    m_shown.erase(std::remove(m_shown.begin(), m_shown.end(), nullptr), m_shown.end());
+    return std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end();
+  }
+
+  std::vector<QPointer<QWidget>> m_shown;  // the pages shown (a page gone is null)
   std::map<std::string, LeftText> m_kept;  // block and key -> the text last left there
   std::string m_project;
 };
