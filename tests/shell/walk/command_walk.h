@@ -1403,9 +1403,11 @@ class CommandWalk {
   // The window a road's menu opens on, where it is shown (a place is
   // opened by its own step, which says whether it could).
   QWidget* ShownMenuWidget(const std::string& name) {
-    // A bar offers its menu only where its style asks for one, and on its
-    // caption rather than on the window it holds: not followed here.
-    QWidget* w = WalkPlaces::IsPlace(name) || name.rfind("bar#", 0) == 0 ? nullptr : MenuWidget(name);
+    // The windows whose menu a right click in their middle always opens;
+    // widen the list as others are shown to (a bar offers its menu only
+    // where its style asks for one, the output window only on a page).
+    static const std::set<std::string> kFollowed = {"editor", "margin", "project"};
+    QWidget* w = kFollowed.count(name) ? MenuWidget(name) : nullptr;
     return w && w->isVisible() ? w : nullptr;
   }
   QWidget* MenuWidget(const std::string& name) {
