@@ -1005,8 +1005,7 @@ class CommandWalk {
           // its end (a later step sees what it left).
           if (Held() || m_app->HasState(kStateBusy)) left.clear();
           return left.empty();
-        }))
-    {
+        })) {
       EndLeftBehind(left);
       return Fail("a process is left that the state does not explain (ended now): " +
                   ::testing::PrintToString(left));
