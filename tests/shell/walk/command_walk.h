@@ -66,6 +66,8 @@
 //   modeless:GotoLineDialog/f3  a window left open beside the main window
 //                      typed into, its buttons pressed; /x closes it
 //                      (walk_modeless_windows.h)
+//   value:pattern_step=5   where the target stands, the expression reads 5
+//                      (walk_defined_breakpoints.h)
 //   32797!      the command, and the next step at once, before the event
 //               loop turns and the checks run
 #pragma once
@@ -129,8 +131,12 @@
 #include "walk_debug_input.h"
 #include "walk_input_answered.h"
 #include "walk_modeless_windows.h"
+#include "walk_expected_messages.h"
+#include "walk_given_kept.h"
+#include "walk_left_behind.h"
 #include "walk_places.h"
 #include "walk_project_window.h"
+#include "walk_road_seed.h"
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
@@ -248,46 +254,6 @@ inline const std::vector<CommandId>& Interrupting() {
   return ids;
 }
 
-// A message that says something failed: named in the walk's failure
-// unless the road asked for it. The walk's answers ask for some on
-// purpose: these, with why.
-inline bool SaysItFailed(const std::string& text) {
-  std::string low;
-  for (char c : text) low += char(std::tolower(static_cast<unsigned char>(c)));
-  // A refusal that gives the state as its reason ("No project is
-  // selected: ... cannot be shown") says nothing failed.
-  for (const char* w : {"fail", "could not", "couldn't", "unable", "error", "not saved", "lost", "damaged",
-                        "corrupt", "cannot open", "cannot read", "cannot write", "cannot create", "cannot run",
-                        "cannot save", "can't open", "can't read", "can't write", "can't create", "can't update",
-                        "can't save"})
-    if (low.find(w) != std::string::npos) return true;
-  return false;
-}
-struct ExpectedMessage {
-  const char* part;  // a part of the text
-  const char* why;   // why the walk's answers bring it about
-};
-inline const std::vector<ExpectedMessage>& ExpectedMessages() {
-  static const std::vector<ExpectedMessage> rows = {
-      {"Could not start a web browser", "the help's web pages: the test machine has no browser"},
-      {"cannot be converted", "the note after every import of a first-generation project"},
-      {"not found; build the target first", "a session started before a build (or after the output's name changed)"},
-      {"/Obj/Board'", "the source browser of the held build's project, whose build never wrote its browse file"},
-      {"/Obj51/Board'", "the source browser of the two-target project's 51 target, chosen before a build of it"},
-  };
-  return rows;
-}
-// Whether a message names a text the walk typed into a field (a tool
-// command "99999999999" that then does not run, a name refused).
-inline bool NamesATypedText(const std::string& message) {
-  for (const std::string& t : FieldTexts()) {
-    const std::string text = t == kPastLimit ? std::string(10, 'x') : t;
-    if (text.find_first_not_of(' ') != std::string::npos && text.size() >= 3 && message.find(text) != std::string::npos)
-      return true;
-  }
-  return message.find("a\nb") != std::string::npos;
-}
-
 // Runs `fn` as an event delivers it, as a user's click or key runs a
 // command: a window the command closes is then deleted once the event loop
 // turns, as after a user's command, not inside the next modal window's loop
@@ -321,10 +287,20 @@ class CommandWalk {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
+    m_answers.typed = [this](QLineEdit* e, const QString& text) { m_given.texts.Typed(e, text); };
+    m_answers.atOk = [this](QDialog& d) { m_given.texts.AtOk(d); };
+    m_answers.takesLongText = [](QLineEdit* e) { return TypedTexts::FollowedField(*e) != nullptr; };
+    m_answers.pageShown = [this](QWidget* page) { m_given.texts.PageShown(page); };
   }
   // A report from the session's end (a thread that outlived Exit) still
   // names the road that led there.
-  ~CommandWalk() { WalkUnderWay() = "the end of the session after " + Where(); }
+  ~CommandWalk() {
+    m_answers.typed = nullptr;
+    m_answers.atOk = nullptr;
+    m_answers.takesLongText = nullptr;
+    m_answers.pageShown = nullptr;
+    WalkUnderWay() = "the end of the session after " + Where();
+  }
 
   // The road so far as PM2_WALK_REPLAY takes it.
   std::string Replay() const {
@@ -387,6 +363,7 @@ class CommandWalk {
       m_stalls.Restart();
       m_input.Restart();
       m_expected = false;
+      m_given.StepBegins(m_frame);
     }
     m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
@@ -429,6 +406,9 @@ class CommandWalk {
       }
     } else if (name == "bp-session") {
       if (!SessionAgainKeepsBreakpoints()) return false;
+    } else if (name.rfind("value:", 0) == 0) {
+      if (const std::string why = ValueAsExpected(m_frame->Debugger()->Session(), name.substr(6)); !why.empty())
+        return Fail(why);
     } else if (name == "await-held") {
       if (!heldCompilerRuns || !WaitFor(heldCompilerRuns)) return Fail("the held compiler did not start");
     } else if (name == "restart") {
@@ -440,7 +420,7 @@ class CommandWalk {
       m_frame = again->Frame();
       m_app = &again->App();
       ++counts.restarts;
-      if (!StartMatches()) return false;
+      if (!StartMatches() || !StartKeepsWhatWasGiven()) return false;
     } else if (name == "await-session") {
       // A session started, its driver done (a driver may show no arrow).
       DebugSession& s = m_frame->Debugger()->Session();
@@ -540,6 +520,7 @@ class CommandWalk {
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
       OpenMenu(name.substr(4, colon - 4));
+      if (!m_followsAtOnce && !MenuOpened(name.substr(4, colon - 4))) return false;
       if (m_answers.chosen)
         RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
     } else if (name.rfind("key:", 0) == 0) {
@@ -582,7 +563,7 @@ class CommandWalk {
       if (Tracing()) std::fprintf(stderr, "walk: %s (the next step at once)\n", step.c_str());
       return true;
     }
-    const bool ok = Check();
+    const bool ok = Check() && BreakpointsAsDefined(step);
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
     if (Tracing()) {
@@ -630,11 +611,19 @@ class CommandWalk {
       if (m_answers.Given() == 0) continue;
       if (!Reselect()) return false;
       if (!m_frame->QueryCommand(id).enabled) continue;
+      const int pages = m_answers.pagesVisited;
       if (!SweepRun(command)) return false;
       const int n = windows++;
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
+      // A sheet (a window of pages, whose fields the project keeps) also
+      // gets a text exactly at each field's limit, which it must keep whole,
+      // first, while its fields hold what the state gave them.
+      const std::string atLimit = "/f" + std::to_string(texts - 1);
+      if (m_answers.pagesVisited > pages && changed != atLimit && m_frame->QueryCommand(id).enabled &&
+          (!Reselect() || !SweepRun(command + atLimit)))
+        return false;
       if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
     }
@@ -674,6 +663,7 @@ class CommandWalk {
         before = ran.size();
         if (!Reselect() || !BackToTheFront()) return false;
         const std::vector<MenuItem> items = ListMenu(target);
+        if (!MenuOpened(target)) return false;
         // A window an item before took away is listed once it is back.
         if (m_answers.menuSeen) listed->insert(target);
         for (const MenuItem& item : items) {
@@ -702,7 +692,7 @@ class CommandWalk {
   // frame with steps left, the program is started again (where the walk
   // can: `restart`) and the road goes on.
   bool Random(int steps) {
-    std::mt19937 rng(m_seed);
+    std::mt19937 rng(RoadSeed(m_seed, m_state));
     const std::vector<CommandId> all = WalkCommands();
     for (int n = 0; n < steps && (!closed || restart); ++n) {
       if (closed) {
@@ -745,6 +735,7 @@ class CommandWalk {
         std::vector<std::string> enabled;
         for (const MenuItem& item : ListMenu(step.substr(4)))
           if (item.enabled) enabled.push_back(item.text);
+        if (!MenuOpened(step.substr(4))) return false;
         if (enabled.empty()) continue;
         step += ":" + enabled[rng() % enabled.size()];
         if (rng() % 3 == 0) {
@@ -1049,9 +1040,13 @@ class CommandWalk {
           // its end (a later step sees what it left).
           if (Held() || m_app->HasState(kStateBusy)) left.clear();
           return left.empty();
-        }))
-      return Fail("a process is left that the state does not explain: " + ::testing::PrintToString(left));
+        })) {
+      EndLeftBehind(left);
+      return Fail("a process is left that the state does not explain (ended now): " +
+                  ::testing::PrintToString(left));
+    }
     if (!MessagesExpected()) return false;
+    if (!TypedTextsStored()) return false;
     if (!ProjectMatches()) return false;
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_files.Forget(doc->Path());
     for (const std::string& question : m_answers.asked) m_files.ForgetNamedIn(question);
@@ -1060,6 +1055,19 @@ class CommandWalk {
     const std::string files = m_files.Check();
     if (!files.empty()) return Fail(files);
     return true;
+  }
+
+  bool TypedTextsStored() {
+    const std::string why = m_given.TypedTextsStored(m_frame, m_app, m_answers);
+    return why.empty() || Fail(why);
+  }
+  bool StartKeepsWhatWasGiven() {
+    const std::string why = m_given.StartKeeps(m_frame, m_app, m_answers);
+    return why.empty() || Fail(why);
+  }
+  bool BreakpointsAsDefined(const std::string& step) {
+    const std::string why = m_given.BreakpointsAfter(step, m_frame, m_app);
+    return why.empty() || Fail(why);
   }
 
   // The target's stored breakpoints, watch rows and memory pages as an
@@ -1122,13 +1130,14 @@ class CommandWalk {
       if (const std::string kept = KeptRows(memory); kept != shown)
         return Fail("the session's end did not keep the rows its windows showed: " +
                     FirstDifference(shown, kept, "shown", "kept"));
-      if (!SaveAllWritesTheLists()) return false;
+      if (!SaveAllWritesTheLists() || !KeptAsDefined("after the session's end and Save All")) return false;
     }
     std::string stored[2];
     for (std::string& after : stored) {
       bool started = false;
       if (!StartAndEndSession(&started)) return false;
       if (!started) return true;  // refused (nothing built): nothing to compare
+      if (!KeptAsDefined("after a session started and ended again")) return false;
       after = StoredBreakpoints();
     }
     if (Tracing()) std::fprintf(stderr, "walk: stored breakpoints:\n%sthen:\n%s", stored[0].c_str(), stored[1].c_str());
@@ -1136,6 +1145,12 @@ class CommandWalk {
       return Fail("a session's start and end changed the stored breakpoints, watch rows or memory pages: " +
                   FirstDifference(stored[0], stored[1], "after one session", "after the next"));
     return SaveAllWritesTheLists();
+  }
+  // The breakpoints kept are those the road defined (where a session's end
+  // keeps them).
+  bool KeptAsDefined(const std::string& when) {
+    const std::string why = m_given.KeptAsDefined(m_frame, m_app, when);
+    return why.empty() || Fail(why);
   }
   // File > Save All: the options file on disk holds the lists as kept.
   bool SaveAllWritesTheLists() {
@@ -1205,6 +1220,7 @@ class CommandWalk {
         continue;
       bool known = false;
       for (const ExpectedMessage& e : ExpectedMessages()) known = known || text.find(e.part) != std::string::npos;
+      known = known || ExpectedByTheState(text);
       if (!known) return Fail("a message says something failed: '" + text + "'");
     }
     return true;
@@ -1412,6 +1428,22 @@ class CommandWalk {
     const std::vector<QWidget*> all = AllShown<T>();
     return all.empty() ? nullptr : all.front();
   }
+  // A menu the walk opened on a window that is shown appeared (a right
+  // click that opens nothing fails).
+  bool MenuOpened(const std::string& target) {
+    if (m_answers.menuSeen || !m_frame->isVisible() || !ShownMenuWidget(target)) return true;
+    return Fail("the context menu of '" + target + "' did not open on a right click");
+  }
+  // The window a road's menu opens on, where it is shown (a place is
+  // opened by its own step, which says whether it could).
+  QWidget* ShownMenuWidget(const std::string& name) {
+    // The windows whose menu a right click in their middle always opens;
+    // widen the list as others are shown to (a bar offers its menu only
+    // where its style asks for one, the output window only on a page).
+    static const std::set<std::string> kFollowed = {"editor", "margin", "project"};
+    QWidget* w = kFollowed.count(name) ? MenuWidget(name) : nullptr;
+    return w && w->isVisible() ? w : nullptr;
+  }
   QWidget* MenuWidget(const std::string& name) {
     if (name == "editor" || name == "margin") return m_frame->Editors().Active();
     if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
@@ -1468,9 +1500,12 @@ class CommandWalk {
     // The margin: a right click at the editor's left edge; the
     // disassembly: on the instruction nearest its middle, as a user points
     // at one.
-    QPoint at = name == "margin" ? QPoint(4, middle.y()) : middle;
+    QPoint at = name == "margin" ? QPoint(2, middle.y()) : middle;
     if (auto* listing = dynamic_cast<DisassemblyView*>(w)) at = NearestInstruction(*listing, at);
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w); area && name != "margin") w = area->viewport();
+    // The margin is the left edge of the editor's text area: the click goes
+    // there, as everywhere else in a scroll area (which itself takes no
+    // mouse's menu).
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
     QApplication::sendEvent(w, &e);
     m_answers.AnswerShownMenu();
@@ -1528,6 +1563,7 @@ class CommandWalk {
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
   std::string m_front;  // the file of the editor in front when the sweep began
+  GivenAndKept m_given;  // the texts and breakpoints the road gave, against what is kept
 };
 
 }  // namespace pm2::test

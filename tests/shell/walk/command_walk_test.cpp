@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -176,8 +177,17 @@ constexpr const char* kTargetsHead =
     "File 1,2,<./Startup.s><Startup.s> 0x0 \r\nFile 2,1,<./Blinky.c><Blinky.c> 0x0 \r\n"
     "File 3,1,<./LED.c><LED.c> 0x0 \r\nFile 3,1,<./Timer.c><Timer.c> 0x0 \r\nFile 3,5,<./LED.h><LED.h> 0x0 \r\n"
     "\r\n\r\n";
+// Each target's Define list longer than its field's limit (as a peer or an
+// older project leaves it): shown whole, kept whole through the sheet. Names
+// only: any first part of it is a list of its own.
+std::string LongDefines(const char* name) {
+  std::string list;
+  for (int n = 0; list.size() < 300; ++n)
+    list += (n ? "," : "") + std::string(name) + std::to_string(n);
+  return list;
+}
 constexpr const char* kTargetsTail =
-    "Options 2,0,0  // Target 'Board'\r\n OutDir (./Obj51/)\r\n OutName (Board)\r\nEndOpt\r\n\r\n"
+    "Options 2,0,0  // Target 'Board'\r\n OutDir (./Obj51/)\r\n OutName (Board)\r\n Q51DEF (%s)\r\nEndOpt\r\n\r\n"
     "Options 1,3,0  // Group 'Drivers'\r\n ACDEFN (WALK_DRIVERS=1)\r\nEndOpt\r\n\r\n"
     "Options 2,2,0  // Group 'Source'\r\n Q51DEF (WALK_SOURCE)\r\nEndOpt\r\n\r\n"
     "Options 1,3,3  // File 'LED.c'\r\n ACDEFN (WALK_LED=2)\r\nEndOpt\r\n\r\n"
@@ -188,14 +198,21 @@ bool WriteTargetsProject(const std::string& dir) {
   const std::string example((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const size_t from = example.find("Options 1,0,0"), to = example.find("EndOpt\r\n", from);
   if (from == std::string::npos || to == std::string::npos) return false;
-  std::ofstream(dir + "Targets.pm2", std::ios::binary)
-      << kTargetsHead << example.substr(from, to + 8 - from) << "\r\n" << kTargetsTail;
+  std::string block = example.substr(from, to + 8 - from);
+  const size_t defines = block.find(" ACDEFN ()");
+  if (defines == std::string::npos) return false;
+  block.replace(defines, 10, " ACDEFN (" + LongDefines("WALK_ARM") + ")");
+  std::vector<char> tail(std::strlen(kTargetsTail) + 400);
+  std::snprintf(tail.data(), tail.size(), kTargetsTail, LongDefines("WALK_51").c_str());
+  std::ofstream(dir + "Targets.pm2", std::ios::binary) << kTargetsHead << block << "\r\n" << tail.data();
   if (!RewriteProject(dir, "Targets.pm2")) return false;
   // Each block of its own came through.
   std::ifstream out(dir + "Targets.pm2", std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
-  for (const char* part : {"Target (Board)", "// Group 'Drivers'", "// Group 'Source'", "// File 'LED.c'",
-                           "// File 'Timer.c'", "WALK_LED=2", "WALK_TIMER"})
+  for (const std::string& part : {std::string("Target (Board)"), std::string("// Group 'Drivers'"),
+                                  std::string("// Group 'Source'"), std::string("// File 'LED.c'"),
+                                  std::string("// File 'Timer.c'"), std::string("WALK_LED=2"), std::string("WALK_TIMER"),
+                                  LongDefines("WALK_ARM"), LongDefines("WALK_51")})
     if (written.find(part) == std::string::npos) return false;
   return true;
 }
@@ -571,12 +588,17 @@ std::vector<KnownRoad> KnownRoads() {
       // Jump To Reference in an editor with no project open: the message
       // named an empty file ("Can't open file ''").
       {"JumpToReferenceWithoutAProject", "none", "open:LED.c;35100;35099"},
-      // Breakpoints with a pass count and a command, one of them passed
-      // by the running program, then the session ended and started again
-      // twice: each reads back as the user gave it.
-      {"BreakpointsKeptOverSessions", "looping",
-       "32720;32802;await-stop;open:Blinky.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;32791;32797;"
-       "bp-session;bp-session"},
+      // Breakpoints with a pass count and a command, the counted one met
+      // again and again by the running program (the example's LED_On, whose
+      // passes pattern_step counts: it stops at every third), then the
+      // session ended and started again twice, and the count counts from
+      // the count defined in the next session too: each reads back as the
+      // user gave it.
+      {"BreakpointsKeptOverSessions", "example",
+       "32720;32802;await-stop;open:Blinky.c;type:BS LED_On, 3, \"print num\";type:BS main, 2;"
+       "32791;await-stop;value:pattern_step=2;32791;await-stop;value:pattern_step=5;"
+       "bp-session;bp-session;32802;await-stop;32791;await-stop;value:pattern_step=2;32791;await-stop;"
+       "value:pattern_step=5;32802;bp-session"},
       // Stop Build while a user tool or a lint run runs (the busy state is
       // theirs): it waited, blind to the user, for the run's end.
       {"StopBuildWhileAUserToolRuns", "tool", "open:Blinky.c;menu:Tools:Walk Tool;await-held;32721"},

@@ -43,18 +43,24 @@ enum class Answer { kDefault, kCancel, kFill, kButtons };
 
 // The texts a user may leave in a field: empty, one past the field's limit
 // (kPastLimit), the characters the project files quote, blanks, a line
-// break, letters outside ASCII, a number out of any range.
+// break, letters outside ASCII, a number out of any range, and one exactly
+// at the field's limit (kAtLimit), which the field must take whole.
 inline constexpr const char* kPastLimit = "<past the limit>";
+inline constexpr const char* kAtLimit = "<at the limit>";
 inline const std::vector<std::string>& FieldTexts() {
   static const std::vector<std::string> texts = {
-      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger \xC3\xBC\xE2\x82\xAC", "99999999999"};
+      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger \xC3\xBC\xE2\x82\xAC", "99999999999",
+      kAtLimit};
   return texts;
 }
 // The words of the buttons a window has of its own (list editors, the
 // breakpoint and analyser dialogs, the option pages).
 inline bool OwnButton(const QString& text) {
-  static const char* const kWords[] = {"New", "Delete", "Move", "Define", "Kill", "Defaults", "Browse", "Remove",
-                                       "Add"};
+  // The folder lists' "...", the driver settings' "Settings" and "DLL
+  // Settings", the link file's "Edit...", the banking wizard's "Manage...".
+  static const char* const kWords[] = {"New",  "Delete",   "Move",     "Define",       "Kill", "Defaults",
+                                       "Browse", "Remove", "Add",      "...",          "Settings",
+                                       "DLL Settings", "Edit...", "Manage..."};
   QString plain = text;
   plain.remove('&');
   for (const char* w : kWords)
@@ -79,6 +85,14 @@ class WalkAnswers {
   // Called on a dialog before its default answer (a sheet that needs a
   // choice before its OK, as a user makes it).
   std::function<void(QDialog&)> beforeAccept;
+  // Told of each text typed or pasted into a field, and of each dialog
+  // whose OK is about to be pressed (the walk's check of typed texts).
+  std::function<void(QLineEdit*, const QString&)> typed;
+  std::function<void(QDialog&)> atOk;
+  // Told of each page of a window shown (its tab clicked).
+  std::function<void(QWidget*)> pageShown;
+  // Whether a field takes a text at its limit (else it keeps its own).
+  std::function<bool(QLineEdit*)> takesLongText;
   // While this says no, modal windows are left open (a sheet held open
   // while a peer's request arrives); menus are answered all the same.
   std::function<bool()> holdUntil;
@@ -248,6 +262,7 @@ class WalkAnswers {
         m_giveNext.clear();
       }
       if (beforeAccept) beforeAccept(*d);
+      if (atOk) atOk(*d);
       // Its default button pressed, as Enter presses it (the button's own
       // checks run: a list's Save takes the row chosen); accepted where it
       // has none.
@@ -279,6 +294,7 @@ class WalkAnswers {
         // the rest of the pages wait for the user to mend it.
         if (tab->currentIndex() != i) break;
         ++pagesVisited;
+        if (pageShown && tab->currentWidget()) pageShown(tab->currentWidget());
         if (tab->currentWidget()) ChangePage(*tab->currentWidget());
       }
     }
@@ -303,16 +319,18 @@ class WalkAnswers {
     for (QLineEdit* e : page.findChildren<QLineEdit*>()) {
       if (!alive) return;
       if (!e->isVisible() || !e->isEnabled() || e->isReadOnly()) continue;
+      // A text at the limit goes where a long text is the user's to give (a
+      // number or an address field keeps what it holds).
+      if (text == kAtLimit && !(takesLongText && takesLongText(e))) continue;
       // As a paste does: the whole text replaced, through the field's
       // validator and limit.
       e->setFocus();
       e->selectAll();
-      if (text == kPastLimit) {
-        const int limit = e->maxLength() < 32767 ? e->maxLength() + 1 : 300;
-        e->insert(QString(limit, 'x'));
-      } else {
-        e->insert(QString::fromUtf8(text.c_str()));
-      }
+      QString given = QString::fromUtf8(text.c_str());
+      if (text == kPastLimit) given = QString(e->maxLength() < 32767 ? e->maxLength() + 1 : 300, 'x');
+      if (text == kAtLimit) given = QString(e->maxLength() < 32767 ? e->maxLength() : 300, 'x');
+      e->insert(given);
+      if (typed) typed(e, given);
       ++fieldsChanged;
     }
     for (QPlainTextEdit* e : page.findChildren<QPlainTextEdit*>()) {

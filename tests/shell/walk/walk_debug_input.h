@@ -72,7 +72,8 @@ class WalkDebugInput {
   static const std::vector<std::string>& Texts() {
     static const std::vector<std::string> texts = [] {
       std::vector<std::string> t = {"counter", "&counter", "(counter + 1) * 2", "sample", "history[1]", "counter)"};
-      for (const std::string& field : FieldTexts()) t.push_back(field == kPastLimit ? std::string(300, 'x') : field);
+      for (const std::string& field : FieldTexts())
+        t.push_back(field == kPastLimit || field == kAtLimit ? std::string(300, 'x') : field);
       return t;
     }();
     return texts;

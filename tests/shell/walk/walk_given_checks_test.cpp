@@ -1,0 +1,260 @@
+// The walk's checks of what the road gave the program, each shown to fail
+// on a fault of its kind: a text a sheet stored short, a pass count that
+// ran down, a message about a missing file that is there, a process left
+// behind that runs on, the own buttons of the option pages never pressed,
+// and one road for every state.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDialog>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "frame/frame_fixture.h"
+#include "walk_answers.h"
+#include "walk_checks.h"
+#include "walk_defined_breakpoints.h"
+#include "walk_expected_messages.h"
+#include "walk_left_behind.h"
+#include "walk_road_seed.h"
+#include "walk_typed_texts.h"
+
+namespace fs = std::filesystem;
+
+namespace pm2 {
+namespace {
+
+// An options sheet as the walk meets one: a page "CC" whose Define field
+// the project keeps as ACDEFN in the target's block.
+struct GivenSheet {
+  GivenSheet() : dialog(), tabs(new QTabWidget(&dialog)), page(new QWidget), define(new QLineEdit(page)) {
+    dialog.setWindowTitle("Options for Target 'Blinky'");
+    auto* form = new QFormLayout(page);
+    form->addRow("&Define:", define);
+    tabs->addTab(page, "CC");
+  }
+  QDialog dialog;
+  QTabWidget* tabs;
+  QWidget* page;
+  QLineEdit* define;
+};
+
+std::string SheetProjectText(const std::string& defines) {
+  return "Options 1,0,0  // Target 'Blinky'\r\n ACDEFN (" + defines + ")\r\nEndOpt\r\n\r\n"
+         "Options 1,3,0  // Group 'Drivers'\r\n ACDEFN (WALK_DRIVERS=1)\r\nEndOpt\r\n";
+}
+
+struct TypedRow {
+  const char* name;
+  std::string typed;   // what the walk typed
+  std::string held;    // what the field held at OK ("" : as typed)
+  std::string stored;  // what the project file keeps
+  std::vector<std::string> boxes;
+  const char* fault;  // a part of the failure, "" none
+  bool storedAsHeld;  // the file keeps what the field held (a start again finds it)
+};
+void PrintTo(const TypedRow& row, std::ostream* out) { *out << row.name; }
+
+class TypedTextsTest : public ::testing::TestWithParam<TypedRow> {};
+
+// Typed, the sheet given OK, the project file read as Save All wrote it.
+TEST_P(TypedTextsTest, TheFileHoldsWhatTheFieldHeld) {
+  const TypedRow& row = GetParam();
+  GivenSheet sheet;
+  test::TypedTexts texts;
+  sheet.define->setText(QString::fromStdString(row.typed));
+  texts.PageShown(sheet.page);
+  texts.Typed(sheet.define, QString::fromStdString(row.typed));
+  if (!row.held.empty()) sheet.define->setText(QString::fromStdString(row.held));
+  texts.AtOk(sheet.dialog);
+  sheet.dialog.accept();
+  ASSERT_TRUE(texts.Due());
+  const std::string why = texts.CompareDue("/p/Blinky.pm2", SheetProjectText(row.stored), row.boxes);
+  if (*row.fault) {
+    EXPECT_NE(why.find(row.fault), std::string::npos) << why;
+  } else {
+    EXPECT_EQ(why, "");
+  }
+  // Kept for the start again: the file read then is compared too.
+  EXPECT_EQ(texts.CompareKept(SheetProjectText(row.stored), "then").empty(), row.storedAsHeld);
+}
+
+const std::string kLongList(300, 'x');
+const TypedRow kTypedRows[] = {
+    {"StoredWhole", kLongList, "", kLongList, {}, "", true},
+    {"CutAt256", kLongList, "", kLongList.substr(0, 256), {}, "holds 'xxxx", false},
+    {"BlanksTrimmed", "  A=1 ", "", "A=1", {}, "", true},
+    {"ReEncoded", "\xC3\x84rger", "", "\xC4rger", {}, "is not stored as the field held it", false},
+    {"RefusedWithAMessageNamingIt", kLongList, "OLD=1", "OLD=1",
+     {"The text of 'Define' cannot be longer than 256 characters; it was left as it was."}, "", true},
+    {"RefusedWithoutAWord", kLongList, "OLD=1", "OLD=1", {}, "no message named the field", true},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, TypedTextsTest, ::testing::ValuesIn(kTypedRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A sheet given Cancel, one of no project's, or a page never shown brings
+// nothing due.
+TEST(WalkGivenChecks, ASheetCancelledOrOfNoProjectOrUnseenBringsNothingDue) {
+  GivenSheet sheet;
+  test::TypedTexts texts;
+  texts.PageShown(sheet.page);
+  texts.Typed(sheet.define, "A=1");
+  texts.AtOk(sheet.dialog);
+  sheet.dialog.reject();
+  EXPECT_FALSE(texts.Due());
+  sheet.dialog.setWindowTitle("Find");
+  texts.AtOk(sheet.dialog);
+  sheet.dialog.accept();
+  EXPECT_FALSE(texts.Due());
+  // A page never shown holds nothing of the project yet: not followed.
+  GivenSheet unseen;
+  texts.AtOk(unseen.dialog);
+  unseen.dialog.accept();
+  EXPECT_FALSE(texts.Due());
+}
+
+test::DefinedBreakpoint DefinedLine(uint32_t line, uint32_t count, std::string condition = "",
+                                    std::string command = "") {
+  test::DefinedBreakpoint d;
+  d.file = "Blinky.c";
+  d.line = line;
+  d.count = count;
+  d.condition = std::move(condition);
+  d.command = std::move(command);
+  return d;
+}
+test::DefinedBreakpoint DefinedWhen(std::string condition, uint32_t count) {
+  test::DefinedBreakpoint d;
+  d.kind = test::KeptKind::kConditional;
+  d.condition = std::move(condition);
+  d.count = count;
+  return d;
+}
+
+struct KeptRow {
+  const char* name;
+  std::vector<test::DefinedBreakpoint> defined, kept;
+  const char* fault;
+};
+void PrintTo(const KeptRow& row, std::ostream* out) { *out << row.name; }
+class KeptAsDefinedTest : public ::testing::TestWithParam<KeptRow> {};
+
+TEST_P(KeptAsDefinedTest, EachIsKeptAsDefined) {
+  const std::string why = test::KeptAsDefined(GetParam().defined, GetParam().kept);
+  if (*GetParam().fault) {
+    EXPECT_NE(why.find(GetParam().fault), std::string::npos) << why;
+  } else {
+    EXPECT_EQ(why, "");
+  }
+}
+
+const KeptRow kKeptRows[] = {
+    {"AsDefined",
+     {DefinedLine(42, 3, "", "print num"), DefinedWhen("counter > 5", 2)},
+     {DefinedWhen("counter > 5", 2), DefinedLine(42, 3, "", "print num")},
+     ""},
+    {"MovedToTheNextLineWithCode", {DefinedLine(40, 1)}, {DefinedLine(42, 1)}, ""},
+    {"ACountThatRanDown", {DefinedLine(42, 3)}, {DefinedLine(42, 1)}, "is kept as Blinky.c:42, count 1"},
+    {"AConditionLost", {DefinedLine(42, 1, "num > 1")}, {DefinedLine(42, 1)}, "is kept as Blinky.c:42, count 1"},
+    {"ACommandLost", {DefinedLine(42, 3, "", "print num")}, {DefinedLine(42, 3)}, "is kept as"},
+    {"AConditionalsCountThatRanDown", {DefinedWhen("counter > 5", 2)}, {DefinedWhen("counter > 5", 1)},
+     "is kept as when"},
+    {"Lost", {DefinedWhen("counter > 5", 2)}, {}, "is not kept"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, KeptAsDefinedTest, ::testing::ValuesIn(kKeptRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Which steps give breakpoints (and so are noted as defined).
+TEST(WalkGivenChecks, TheStepsThatDefineBreakpointsAreKnown) {
+  for (const char* step :
+       {"type:BS LED_On, 3", "35041/f2", "key:35012", "35016/c", "ctx:margin:Insert/Remove Breakpoint"})
+    EXPECT_TRUE(test::DefinesBreakpoints(step)) << step;
+  for (const char* step : {"32791", "ctx:editor:Copy", "watch:1:counter", "35047"})
+    EXPECT_FALSE(test::DefinesBreakpoints(step)) << step;
+}
+
+// A message that says a file is missing is the program's right answer
+// while the file is missing, and a fault once the file is there.
+TEST(WalkGivenChecks, AMessageOfAMissingFileIsExpectedOnlyWhileItIsMissing) {
+  const std::string folder = (fs::temp_directory_path() / ("pm2walkmsg_" + std::to_string(::getpid()))).string();
+  fs::create_directories(folder + "/Obj");
+  const std::string elf = folder + "/Obj/walk3.elf";
+  const std::string gdbs = "Error: " + elf + ": No such file or directory.\nDebugger aborted !";
+  const std::string drivers = "program file '" + elf + "' not found; build the target first";
+  EXPECT_TRUE(test::ExpectedByTheState(gdbs));
+  EXPECT_TRUE(test::ExpectedByTheState(drivers));
+  std::ofstream(elf) << "ELF";
+  EXPECT_FALSE(test::ExpectedByTheState(gdbs));
+  EXPECT_FALSE(test::ExpectedByTheState(drivers));
+  // A program that cannot run: right while the file it names is no program.
+  const std::string run = "Cannot run '" + elf + "' !";
+  EXPECT_TRUE(test::ExpectedByTheState(run));
+  fs::permissions(elf, fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_FALSE(test::ExpectedByTheState(run));
+  // A failure that is no missing file is never expected by the state.
+  EXPECT_FALSE(test::ExpectedByTheState("Error: the GDB server refused '" + folder + "/none'"));
+  fs::remove_all(folder);
+}
+
+// A process found left behind is named and ended.
+TEST(WalkGivenChecks, AProcessLeftBehindIsEndedOnceNamed) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    for (;;) ::pause();
+  }
+  std::vector<std::string> left;
+  ASSERT_TRUE(test::WaitFor([&] {
+    left = test::UnexplainedChildren(false);
+    for (const std::string& named : left)
+      if (test::PidOfNamed(named) == child) return true;
+    return false;
+  }));
+  test::EndLeftBehind(left);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status));
+}
+
+// The option pages' own buttons are pressed when the walk presses a
+// window's own buttons: the folder list's "...", the driver's "Settings"
+// and "DLL Settings", the link file's "Edit...", the banking's "Manage...".
+TEST(WalkGivenChecks, TheOptionPagesOwnButtonsArePressed) {
+  const fs::path folder = fs::temp_directory_path();
+  test::WalkAnswers answers(folder.string() + "/");
+  answers.Start(test::Answer::kButtons);
+  QDialog dialog;
+  auto* form = new QFormLayout(&dialog);
+  std::vector<std::string> pressed;
+  for (const char* text : {"...", "Settings", "DLL Settings", "Edit...", "Manage...", "OK"}) {
+    auto* b = new QPushButton(text, &dialog);
+    form->addRow(b);
+    if (std::string(text) == "OK") {
+      b->setDefault(true);
+      QObject::connect(b, &QPushButton::clicked, &dialog, &QDialog::accept);
+    } else {
+      QObject::connect(b, &QPushButton::clicked, &dialog, [&pressed, text] { pressed.push_back(text); });
+    }
+  }
+  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+  EXPECT_EQ(pressed, (std::vector<std::string>{"...", "Settings", "DLL Settings", "Edit...", "Manage..."}));
+}
+
+// The states' random roads differ where their seed is the same.
+TEST(WalkGivenChecks, EachStateWalksARoadOfItsOwn) {
+  EXPECT_NE(test::RoadSeed(1, "ExampleOpen"), test::RoadSeed(1, "ExampleAfterOptionsOk"));
+  EXPECT_EQ(test::RoadSeed(1, "ExampleOpen"), test::RoadSeed(1, "ExampleOpen"));
+  EXPECT_NE(test::RoadSeed(1, "ExampleOpen"), test::RoadSeed(2, "ExampleOpen"));
+}
+
+}  // namespace
+}  // namespace pm2
