@@ -92,9 +92,11 @@ std::string OwnRoot(const std::string& shared, const std::string& own) {
   }
   for (const auto& e : fs::directory_iterator(shared + "PM2", ec)) {
     const std::string to = own + "PM2/" + e.path().filename().string();
-    // The programs are linked; what a program may write is copied.
+    // The programs are linked; what a program may write is copied, and so
+    // are the driver libraries: the program loads a driver only from its
+    // installation's folders, and a link leading out of them is refused.
     const bool program = e.is_regular_file() && (fs::status(e.path()).permissions() & fs::perms::owner_exec) != fs::perms::none;
-    if (program) fs::create_symlink(e.path(), to, ec);
+    if (program && e.path().extension() != ".so") fs::create_symlink(e.path(), to, ec);
     else fs::copy(e.path(), to, fs::copy_options::recursive, ec);
   }
   return own;

@@ -6,8 +6,8 @@
 // session's end, Save All and start again must then keep each as defined:
 // a pass count as given, not as it stood when the session ended.
 //
-// The kinds followed are those a session keeps (KeptKinds); widen the list
-// as the program keeps more (access breakpoints, two on one line).
+// The kinds followed are those a session keeps (KeptKinds): on a source
+// line, at a place as typed ("LED_On"), conditional and access ones.
 //
 // A counted breakpoint met more than once is judged by what the program
 // did between its stops: the step "value:<expression>=<n>" requires the
@@ -29,15 +29,17 @@
 namespace pm2::test {
 
 // The kinds of breakpoints a session keeps over its end, which the check
-// follows: a breakpoint on a source line and a conditional one (an
-// expression that stops the target while it holds). Not yet followed: an
-// access breakpoint, two on one line or with one expression (the program
-// keeps one of them), and a disabled one (a disabled line breakpoint set
-// beside the disassembly's was seen lost at the session's end); widen the
-// lists as the program keeps them.
-enum class KeptKind { kLine, kConditional };
+// follows: a breakpoint on a source line, one at a place as the user typed
+// it (a function's name: kept by that name, set where it stands when the
+// next session starts), a conditional one (an expression that stops the
+// target while it holds) and an access one (an expression whose reads or
+// writes stop it). Not yet followed: a disabled one (a disabled line
+// breakpoint set beside the disassembly's was seen lost at the session's
+// end).
+enum class KeptKind { kLine, kPlace, kConditional, kAccess };
 inline const std::vector<KeptKind>& KeptKinds() {
-  static const std::vector<KeptKind> kinds = {KeptKind::kLine, KeptKind::kConditional};
+  static const std::vector<KeptKind> kinds = {KeptKind::kLine, KeptKind::kPlace, KeptKind::kConditional,
+                                              KeptKind::kAccess};
   return kinds;
 }
 inline constexpr bool kFollowsDisabled = false;
@@ -58,20 +60,31 @@ struct DefinedBreakpoint {
   KeptKind kind = KeptKind::kLine;
   std::string file;       // a line breakpoint's file name
   uint32_t line = 0;      // and line
+  std::string place;      // a place breakpoint's place as typed
+  int access = 0;         // an access one's reads (1), writes (2) or both (3)
   std::string condition;  // a conditional one's expression, a line one's condition ("" none)
   uint32_t count = 1;     // the pass count (1: stops at the first pass)
   std::string command;    // "" none
   bool enabled = true;
 
   std::string Text() const {
-    std::string out = kind == KeptKind::kLine ? file + ":" + std::to_string(line) : "when (" + condition + ")";
-    if (kind == KeptKind::kLine && !condition.empty()) out += " if (" + condition + ")";
+    std::string out = kind == KeptKind::kLine    ? file + ":" + std::to_string(line)
+                      : kind == KeptKind::kPlace  ? "at " + place
+                      : kind == KeptKind::kAccess ? "access " + std::to_string(access) + " (" + condition + ")"
+                                                  : "when (" + condition + ")";
+    if ((kind == KeptKind::kLine || kind == KeptKind::kPlace) && !condition.empty()) out += " if (" + condition + ")";
     out += ", count " + std::to_string(count);
     if (!command.empty()) out += ", command <" + command + ">";
     return out + (enabled ? "" : ", disabled");
   }
   bool SamePlace(const DefinedBreakpoint& o) const {
-    return kind == o.kind && (kind == KeptKind::kLine ? file == o.file && line == o.line : condition == o.condition);
+    if (kind != o.kind) return false;
+    switch (kind) {
+      case KeptKind::kLine: return file == o.file && line == o.line;
+      case KeptKind::kPlace: return place == o.place;
+      case KeptKind::kAccess: return condition == o.condition && access == o.access;
+      default: return condition == o.condition;
+    }
   }
   bool operator==(const DefinedBreakpoint& o) const {
     return SamePlace(o) && condition == o.condition && count == o.count && command == o.command &&
@@ -88,14 +101,33 @@ inline bool Followed(const DefinedBreakpoint& d) {
   return false;
 }
 
+// True when a place as defined names a code address or the breakpoint's
+// own source line ("0x378", "*0x378", "LED.c:13"): such a breakpoint is
+// kept on its line, any other place ("LED_On") by its name.
+inline bool PlaceIsAddressOrLine(const SourceBreakpoint& s) {
+  std::string place = s.place;
+  if (!place.empty() && place[0] == '*') place.erase(0, 1);
+  char* end = nullptr;
+  std::strtoull(place.c_str(), &end, 0);
+  if (place.empty() || (end && *end == '\0')) return true;
+  const size_t colon = place.rfind(':');
+  return colon != std::string::npos && place.substr(colon + 1) == std::to_string(s.line);
+}
+
 // The driver's breakpoints of the kinds followed, as it lists them.
 inline std::vector<DefinedBreakpoint> FromDriver(const std::vector<SourceBreakpoint>& list) {
   std::vector<DefinedBreakpoint> out;
   for (const SourceBreakpoint& s : list) {
     DefinedBreakpoint d;
-    d.kind = s.conditional ? KeptKind::kConditional : KeptKind::kLine;
-    d.file = s.fileName;
-    d.line = s.line;
+    d.kind = s.conditional                                       ? KeptKind::kConditional
+             : s.access                                          ? KeptKind::kAccess
+             : !s.fileName.empty() && PlaceIsAddressOrLine(s)    ? KeptKind::kLine
+             : !s.place.empty()                                  ? KeptKind::kPlace
+                                                                 : KeptKind::kLine;
+    d.file = d.kind == KeptKind::kLine ? s.fileName : std::string();
+    d.line = d.kind == KeptKind::kLine ? s.line : 0;
+    d.place = d.kind == KeptKind::kPlace ? s.place : std::string();
+    d.access = s.access;
     d.condition = s.condition;
     d.count = s.passCount > 1 ? s.passCount : 1;
     d.command = s.command;
@@ -118,6 +150,12 @@ inline std::vector<DefinedBreakpoint> FromTarget(const TargetRec* target) {
     const uint8_t kind = b->flags & kBreakKindMask;
     if (kind == kStoredConditionalKind && !(b->flags & kBreakFlag4) && !b->text2.empty()) {
       d.kind = KeptKind::kConditional;
+    } else if (kind == kStoredAccessKind && !(b->flags & kBreakFlag4) && !b->text2.empty()) {
+      d.kind = KeptKind::kAccess;
+      d.access = int(b->value2 & 3);
+    } else if (kind == kStoredPlaceKind && !(b->flags & kBreakFlag4) && !b->text1.empty()) {
+      d.kind = KeptKind::kPlace;
+      d.place = b->text1.str();
     } else if (kind == kStoredBreakKind && IsStoredLineBreakpoint(*b, b->text1.str())) {
       d.kind = KeptKind::kLine;
       d.file = b->text1.str();
@@ -144,9 +182,13 @@ inline std::string KeptAsDefined(const std::vector<DefinedBreakpoint>& defined,
                                  std::vector<DefinedBreakpoint>* moved = nullptr) {
   std::vector<DefinedBreakpoint> out;
   for (const DefinedBreakpoint& d : defined) {
+    // Two may stand at one place (two on one line, one expression with two
+    // counts): the one kept exactly as defined is its own.
     const DefinedBreakpoint* at = nullptr;
     for (const DefinedBreakpoint& k : kept)
-      if (k.SamePlace(d)) at = &k;
+      if (k == d) at = &k;
+    for (const DefinedBreakpoint& k : kept)
+      if (!at && k.SamePlace(d)) at = &k;
     const auto away = [&](const DefinedBreakpoint& k) { return k.line > d.line ? k.line - d.line : d.line - k.line; };
     for (const DefinedBreakpoint& k : kept)
       if (d.kind == KeptKind::kLine && k.kind == KeptKind::kLine && k.file == d.file && away(k) <= 10 &&
