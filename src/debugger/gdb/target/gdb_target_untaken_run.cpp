@@ -2,9 +2,10 @@
 // (a stopped qemu, a board's server that hangs) never acknowledges the
 // packet that resumes the target, gdb sends it again and again and reads
 // nothing meanwhile, and what the server answers once it goes on gdb takes
-// for a stop of the target. The command page says that the target does
-// not answer, and that stop is told as what it is, not as one the user
-// asked for.
+// for a stop of the target (or the server, going on, stops the target at
+// the next copy of the packet). The command page says that the target
+// does not answer, and that stop is told as what it is, not as one the
+// user asked for.
 #include "debugger/gdb/target/gdb_target.h"
 
 namespace pm2::gdb {
@@ -38,8 +39,10 @@ bool GdbTarget::UntakenRunEnded(const MiRecord& r) {
   if (!m_runUntaken.exchange(false) || m_stopAsked || r.results.Str("reason") != "signal-received" ||
       r.results.Str("signal-name") != "SIGINT")
     return false;
-  // No one asked for this stop: the server, going on, answered the run it
-  // had not taken with a stop. The target stands where the run was asked.
+  // No one asked for this stop: the server, going on, took the first of
+  // the packets gdb sent again and again for the run, and the next one
+  // stopped the target (a stub stops the target at any byte while it
+  // runs), or it answered the run it had not taken with a stop.
   TakeHeldConsole();
   m_ownStop = false;
   ReportStop(r, false);
@@ -47,8 +50,8 @@ bool GdbTarget::UntakenRunEnded(const MiRecord& r) {
     const MiValue* frame = r.results.Find("frame");
     std::string where = frame ? frame->Str("addr") : std::string();
     if (frame && !frame->Str("func").empty()) where += " in " + frame->Str("func") + " ()";
-    m_events.print("GDB driver: the target answers again; it did not take the run asked for, and stands at " +
-                   where + " (F5 runs it)\n");
+    m_events.print("GDB driver: the target answers again, late: the run asked for while it did not answer ended "
+                   "at once, and it stands at " + where + " (F5 runs it)\n");
   }
   if (m_events.status) m_events.status("Run not taken");
   return true;
