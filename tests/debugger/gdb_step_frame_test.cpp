@@ -220,6 +220,38 @@ TEST_F(GdbStepFrameTest, EscStopsEveryTypedCallThatRunsOnAndTheSessionGoesOn) {
   EXPECT_EQ(text().find("Disconnected"), std::string::npos) << text();
 }
 
+// Typed on the command page: "BS Blinky.c:43", F5, then "next" over the
+// line whose call writes the UART: the step ends on the next line, as F10
+// ends there, with the serial window's text on the way (the UART stand-in's
+// stops once made it a run that only Esc stopped).
+TEST_F(GdbStepFrameTest, ATypedNextOverALineThatWritesTheUartEndsOnTheNextLine) {
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  CommandWindow* page = f->Debugger()->CommandPage();
+  int from = 0;
+  {
+    std::ifstream in(dir + "Blinky.c");
+    std::string line;
+    for (int n = 1; std::getline(in, line) && from == 0; ++n)
+      if (line.find("Serial_PutString(\"LED \");") != std::string::npos) from = n;
+  }
+  ASSERT_NE(from, 0);
+  auto type = [&](const std::string& line) {
+    page->Input()->setText(QString::fromStdString(line));
+    QTest::keyClick(page->Input(), Qt::Key_Return);
+  };
+  type("BS Blinky.c:" + std::to_string(from));
+  ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && Blinky()->Margin().PcLine() == unsigned(from); }))
+      << Commands();
+  const uint64_t stops = s.Stops();
+  type("next");
+  EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && s.Stops() > stops; })) << Commands();
+  if (s.TargetExecuting()) QTest::keyClick(f, Qt::Key_Escape);
+  EXPECT_TRUE(test::WaitFor([&] { return Blinky()->Margin().PcLine() == unsigned(from + 1); }))
+      << Blinky()->Margin().PcLine() << "\n" << Commands();
+}
+
 // Ctrl+F5 and the frame's close while the target runs wait for it: the
 // command page and the status line say why and what to do, and once the
 // target has stopped (Esc) the session ends, or the program closes, as

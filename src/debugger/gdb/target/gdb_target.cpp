@@ -20,6 +20,8 @@ namespace pm2::gdb {
 namespace {
 
 constexpr int kCommandTimeoutMs = 3000;
+// gdb's first answer, once it has read the program file.
+constexpr int kFirstAnswerMs = 20000;
 // How long a stop request waits for gdb to read it before gdb is signalled.
 constexpr int kInterruptSignalMs = 300;
 
@@ -186,9 +188,18 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // ends, and a step that runs on (a line that loops on itself, stepped
   // instruction by instruction, as qemu's stub steps no ranges) takes no
   // signal either: gdb drops the interrupt between two of its steps.
-  for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
-                            "-gdb-set tcp connect-timeout 3", "-gdb-set mi-async on"})
-    if (!Ok(m_gdb->Call(setup, kCommandTimeoutMs), &why)) {
+  // gdb answers its first command once it has read the program, which
+  // takes longer on a busy machine: that answer has a bound of its own. The
+  // server's first answers, too, may come late while the session starts:
+  // gdb waits for each packet as long as the connection may take, and only
+  // then as long as a stopped target is waited for.
+  const std::string connectPacketWait =
+      "-gdb-set remotetimeout " + std::to_string(std::max(2, params.connectTimeoutMs / 1000));
+  bool first = true;
+  for (const std::string& setup : {std::string("-gdb-set confirm off"), std::string("-gdb-set pagination off"),
+                                  connectPacketWait, std::string("-gdb-set tcp connect-timeout 3"),
+                                  std::string("-gdb-set mi-async on")})
+    if (!Ok(m_gdb->Call(setup, std::exchange(first, false) ? kFirstAnswerMs : kCommandTimeoutMs), &why)) {
       // A program that ended at once says what it said; it is no gdb
       // that speaks GDB/MI.
       *err = m_gdb->State() == SessionState::Dead
@@ -217,6 +228,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
+  m_gdb->Call("-gdb-set remotetimeout 2", kCommandTimeoutMs);
   // qemu keeps its breakpoints and watchpoints off the program's memory:
   // they stay set between stops, rather than each step setting and
   // removing them again (the UART stand-in's watchpoint with every step).

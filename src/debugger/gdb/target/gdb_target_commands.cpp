@@ -228,7 +228,8 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return TypedConsole(t.expression);
     case CommandAction::Go:
       if (m_events.runStarting && Halted()) m_events.runStarting();
-      return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
+      // A run the target did not answer has said so already.
+      return Go(0xFFFFFFFFu) ? 0 : m_unanswered ? 1 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return RunUntil(t.location);
