@@ -8,6 +8,8 @@
 // user asked for.
 #include "debugger/gdb/target/gdb_target.h"
 
+#include <algorithm>
+
 namespace pm2::gdb {
 
 namespace {
@@ -26,7 +28,9 @@ bool GdbTarget::RunTaken(std::chrono::steady_clock::time_point until) {
   // it answers shows that the server took the run. One held (a stopped
   // qemu) never acknowledges: gdb sends the packet again and again, and
   // later takes what the server answers then for a stop of the target.
-  if (m_gdb->Call("-gdb-show remotetimeout", LeftMs(until)).cls != "timeout") return true;
+  // The question has a bound of its own: gdb that answered the run late
+  // (a busy machine) may have left it little of the run's.
+  if (m_gdb->Call("-gdb-show remotetimeout", std::max(LeftMs(until), kReplyBoundMs)).cls != "timeout") return true;
   m_runUntaken = true;
   // gdb's words of that stop ("Program received signal SIGINT") are held
   // until the stop shows whether it is one.
