@@ -13,7 +13,10 @@
  *       the title and the fields from form->parameter; answers 1.
  *   kDrvCapSettingsText (6) with the form the user edited: the driver
  *       writes the settings text into form->text and answers 1, or
- *       answers 0 with the reason in form->error, naming the field.
+ *       answers 0 with the reason in form->error, naming the field. A
+ *       text longer than form->text holds is refused with 0, an empty
+ *       form->error and form->text filled to its last character: the IDE
+ *       says how much its field for the text keeps.
  *
  * C, and it includes nothing of ours: the IDE and every driver share it. */
 #ifndef PM2_DRIVER_ABI_DRIVER_SETTINGS_FORM_H

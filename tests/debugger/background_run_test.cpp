@@ -41,5 +41,47 @@ TEST_P(BackgroundRunTest, AResumingCommandIsRunInTheBackground) {
 INSTANTIATE_TEST_SUITE_P(Rows, BackgroundRunTest, ::testing::ValuesIn(kBackgroundRows),
                          [](const ::testing::TestParamInfo<BackgroundRow>& info) { return info.param.name; });
 
+// What a typed resuming command is, so that the driver's own stops on the
+// way (the UART stand-in's) go on with it: a run, or the step it is, with
+// the command that goes on with the step (one step, without a count).
+struct ResumeRow {
+  const char* name;
+  const char* typed;
+  bool resumes;
+  int stepMode;
+  const char* again;
+  const char* location = "";
+};
+
+const ResumeRow kResumeRows[] = {
+    {"Continue", "continue", true, -1, ""},
+    {"JumpIsARun", "jump 40", true, -1, ""},
+    {"Next", "next", true, 1, "next &"},
+    {"NextAbbreviated", "n", true, 1, "next &"},
+    {"NextWithACountGoesOnByOne", "next 3", true, 1, "next &"},
+    {"Step", "s", true, 0, "step &"},
+    {"StepInstruction", "si", true, 3, "stepi &"},
+    {"NextInstruction", "nexti", true, 4, "nexti &"},
+    {"Finish", "fin", true, 2, "finish &"},
+    {"Until", "until", true, gdb::kTypedUntil, "until &"},
+    {"UntilALine", "u 45", true, gdb::kTypedToLocation, "u 45 &", "45"},
+    {"AdvanceInTheBackground", "advance Blinky.c:45 &", true, gdb::kTypedToLocation, "advance Blinky.c:45 &", "Blinky.c:45"},
+    {"PrintIsNoResume", "print f()", false, -1, ""},
+};
+
+class TypedResumeTest : public ::testing::TestWithParam<ResumeRow> {};
+
+TEST_P(TypedResumeTest, AResumingCommandIsARunOrItsStep) {
+  const ResumeRow& row = GetParam();
+  const gdb::TypedResume resume = gdb::TypedResumeOf(row.typed);
+  EXPECT_EQ(resume.resumes, row.resumes);
+  EXPECT_EQ(resume.stepMode, row.stepMode);
+  EXPECT_EQ(resume.again, row.again);
+  EXPECT_EQ(resume.location, row.location);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TypedResumeTest, ::testing::ValuesIn(kResumeRows),
+                         [](const ::testing::TestParamInfo<ResumeRow>& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace pm2

@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <QPointer>
+#include <QMessageBox>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -24,6 +27,7 @@
 #include "debugger/dialogs/debug_dialogs.h"
 #include "debugger/dialogs/func_editor_dialog.h"
 #include "debugger/dialogs/inline_asm_dialog.h"
+#include "file_dialog_answer.h"
 #include "debugger/dialogs/serial_window.h"
 #include "debugger/ui/ipc_debug_shell.h"
 #include "debugger/dialogs/tool_box.h"
@@ -135,6 +139,7 @@ class DebugWindowToggles : public DebugWindowServicesTest, public ::testing::Wit
 // closes the window (the function editor comes to the front instead).
 TEST_P(DebugWindowToggles, CheckedWhileOpenAndClosedWhenChosenAgain) {
   const ToggleRow& row = GetParam();
+  test::FileDialogAnswer cancel("");  // the function editor asks for a file
   Start();
   ASSERT_TRUE(f->QueryCommand(row.id).enabled);
   EXPECT_EQ(f->QueryCommand(row.id).check, 0);
@@ -197,19 +202,40 @@ TEST_F(DebugWindowServicesTest, PeriodicUpdateHasItsMenuItemAndModifyMemoryWhile
   r->flags &= ~uint32_t(kDbgFlagExecuting | 0x800);
 }
 
-TEST_F(DebugWindowServicesTest, FunctionEditorOpensTheInitialisationFileOrAnEmptyText) {
+// Debug > Function Editor (Open Ini File): the target's function file when
+// one is named; with none it asks for one (its own file dialog, over the
+// editor), and Cancel leaves an empty text.
+TEST_F(DebugWindowServicesTest, FunctionEditorOpensTheInitialisationFileOrAsksForOne) {
   Start();
-  ASSERT_TRUE(f->ExecuteCommand(35083));
-  ASSERT_NE(dialogs->FuncEditor(), nullptr);
-  EXPECT_TRUE(dialogs->FuncEditor()->FileName().empty());  // none named: an empty text, no file dialog
+  const std::string chosen = dir + "Chosen.ini";
+  std::ofstream(chosen) << "FUNC void g (void) {}\n";
+  {
+    test::FileDialogAnswer answer(chosen);
+    ASSERT_TRUE(f->ExecuteCommand(35083));
+    ASSERT_NE(dialogs->FuncEditor(), nullptr);
+    ASSERT_EQ(answer.titles, std::vector<std::string>{"Open Ini File"});
+    EXPECT_EQ(answer.owners[0].data(), dialogs->FuncEditor());
+    EXPECT_EQ(dialogs->FuncEditor()->FileName(), chosen);
+  }
+  dialogs->FuncEditor()->close();
+  ASSERT_TRUE(test::WaitFor([&] { return dialogs->FuncEditor() == nullptr; }));
+  {
+    test::FileDialogAnswer cancel("");
+    ASSERT_TRUE(f->ExecuteCommand(35083));
+    ASSERT_NE(dialogs->FuncEditor(), nullptr);
+    EXPECT_EQ(cancel.titles.size(), 1u);
+    EXPECT_TRUE(dialogs->FuncEditor()->FileName().empty());
+  }
   dialogs->FuncEditor()->close();
   ASSERT_TRUE(test::WaitFor([&] { return dialogs->FuncEditor() == nullptr; }));
   const std::string ini = dir + "Debug.ini";
   std::ofstream(ini) << "FUNC void f (void) {}\n";
   std::snprintf(f->Debugger()->Session().Settings().initFile, sizeof(DebugSettings::initFile), "%s", ini.c_str());
+  test::FileDialogAnswer none("");
   ASSERT_TRUE(f->ExecuteCommand(35083));
   ASSERT_NE(dialogs->FuncEditor(), nullptr);
   EXPECT_EQ(dialogs->FuncEditor()->FileName(), ini);
+  EXPECT_TRUE(none.titles.empty()) << "a named file is opened without asking";
 }
 
 // Service 25: the command window's visible lines and columns.
@@ -260,6 +286,7 @@ TEST_F(DebugWindowServicesTest, CommandPageClearCopyScrollAndErrorLines) {
   ASSERT_NE(list, nullptr);
   const int rowHeight = list->fontMetrics().height();
   test::BoxAnswers boxes({QMessageBox::No});
+  test::FileDialogAnswer cancel("");
   ASSERT_TRUE(f->ExecuteCommand(35083));
   FunctionEditor* editor = dialogs->FuncEditor();
   ASSERT_NE(editor, nullptr);
@@ -635,6 +662,85 @@ TEST_F(DebugWindowServicesTest, InlineAssemblerStartsAtTheCursorAndShowsTheDrive
   EXPECT_STREQ(buffer, "*** error 7");
 }
 
+// Answers the message boxes the program opens with one button, keeping
+// the window each belongs to.
+class OwnedBoxAnswers {
+ public:
+  explicit OwnedBoxAnswers(QMessageBox::StandardButton answer) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      owners.push_back(box->parentWidget() ? box->parentWidget()->window() : nullptr);
+      if (QAbstractButton* b = box->button(answer)) b->click();
+      else box->reject();
+    });
+    m_timer.start(10);
+  }
+  std::vector<QPointer<QWidget>> owners;
+
+ private:
+  QTimer m_timer;
+};
+
+// A modeless window of the frame raises a message box: the box is that
+// window's, and when it closes the keyboard is back where it was, in that
+// window (typed keys go on there, not into the main frame's document).
+struct AskingWindowRow {
+  const char* name;
+  // Opens the window, raises its box the way a user does and gives the
+  // widget that had the keyboard.
+  QWidget* (*ask)(CMainFrame* f, DebugDialogs* dialogs);
+  QMessageBox::StandardButton answer;
+};
+
+QWidget* InlineAssemblerRefuses(CMainFrame* f, DebugDialogs* dialogs) {
+  if (!f->ExecuteCommand(35082) || !dialogs->InlineAsm()) return nullptr;
+  InlineAssembler* dlg = dialogs->InlineAsm();
+  dlg->activateWindow();
+  if (!QTest::qWaitForWindowActive(dlg)) return nullptr;
+  dlg->Instruction()->setFocus();
+  QTest::keyClicks(dlg->Instruction(), "BAD");
+  QTest::keyClick(dlg->Instruction(), Qt::Key_Return);
+  return dlg->Instruction();
+}
+
+QWidget* FunctionEditorAsks(CMainFrame* f, DebugDialogs* dialogs) {
+  test::FileDialogAnswer cancel("");
+  if (!f->ExecuteCommand(35083) || !dialogs->FuncEditor()) return nullptr;
+  FunctionEditor* editor = dialogs->FuncEditor();
+  editor->activateWindow();
+  if (!QTest::qWaitForWindowActive(editor)) return nullptr;
+  editor->Editor()->setFocus();
+  QTest::keyClicks(editor->Editor(), "int x;");
+  // New asks whether to save the changed text.
+  QTest::mouseClick(editor->NewButton(), Qt::LeftButton);
+  return editor->NewButton();
+}
+
+const AskingWindowRow kAskingWindowRows[] = {
+    {"InlineAssemblersRefusal", InlineAssemblerRefuses, QMessageBox::Ok},
+    {"FunctionEditorsQuestion", FunctionEditorAsks, QMessageBox::No},
+};
+
+class AskingWindow : public DebugWindowServicesTest, public ::testing::WithParamInterface<AskingWindowRow> {};
+
+TEST_P(AskingWindow, TheBoxIsTheAskingWindowsAndTheKeyboardGoesBackThere) {
+  const AskingWindowRow& row = GetParam();
+  Start("exec asm_BAD 5\n");
+  OwnedBoxAnswers boxes(row.answer);
+  QWidget* asked = row.ask(f, dialogs);
+  ASSERT_NE(asked, nullptr);
+  ASSERT_EQ(boxes.owners.size(), 1u);
+  EXPECT_EQ(boxes.owners[0].data(), asked->window()) << "the box belongs to the main frame";
+  EXPECT_TRUE(test::WaitFor([&] {
+    QWidget* focus = QApplication::focusWidget();
+    return focus && focus->window() == asked->window() && QApplication::activeWindow() == asked->window();
+  })) << "the keyboard went to " << (QApplication::focusWidget() ? QApplication::focusWidget()->window() : nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AskingWindow, ::testing::ValuesIn(kAskingWindowRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The disassembly window's frame and its tab carry the window's own icon.
 TEST_F(DebugWindowServicesTest, DisassemblyWindowShowsItsIcon) {
   Start();
@@ -647,9 +753,10 @@ TEST_F(DebugWindowServicesTest, DisassemblyWindowShowsItsIcon) {
   EXPECT_NE(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
 }
 
-// A serial window is a terminal: Esc typed there goes to the driver as
-// its character (it does not stop the target); its frame has its own icon.
-TEST_F(DebugWindowServicesTest, SerialWindowTakesEscAndShowsItsIcon) {
+// A serial window is a terminal, but Esc is Stop Running's key there as
+// everywhere in the frame (the menu shows it so): it stops a running
+// target and is not sent; its frame has its own icon.
+TEST_F(DebugWindowServicesTest, EscInASerialWindowStopsTheRunAndItShowsItsIcon) {
   Start();
   ASSERT_TRUE(f->ExecuteCommand(32735));
   SerialWindow* w = dialogs->Serial(0);
@@ -659,15 +766,18 @@ TEST_F(DebugWindowServicesTest, SerialWindowTakesEscAndShowsItsIcon) {
   EXPECT_FALSE(sheet->windowIcon().isNull());
   EXPECT_EQ(sheet->windowIcon().cacheKey(), SerialWindowIcon().cacheKey());
   w->setFocus();
-  // While the target runs Esc would be Stop Running elsewhere in the frame.
   DebugInterface* r = f->Debugger()->Session().Record();
   r->flags |= kDbgFlagExecuting;
   ASSERT_TRUE(f->QueryCommand(32797).enabled);
   clearLog();
   QTest::keyClick(w, Qt::Key_Escape);
   r->flags &= ~uint32_t(kDbgFlagExecuting);
-  EXPECT_TRUE(Logged("serial 0 27\n")) << log();
-  EXPECT_FALSE(Logged("stop\n")) << log();
+  EXPECT_TRUE(Logged("stop\n")) << log();
+  EXPECT_FALSE(Logged("serial 0 27\n")) << log();
+  // Other keys are the terminal's.
+  clearLog();
+  QTest::keyClick(w, Qt::Key_A);
+  EXPECT_TRUE(Logged("serial 0 97\n")) << log();
   // F5 there still runs the program (a key without a character).
   clearLog();
   QTest::keyClick(w, Qt::Key_F5);

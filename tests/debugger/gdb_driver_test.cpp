@@ -596,17 +596,6 @@ TEST_F(GdbSessionTest, ServerThatNeverAnswersFailsTheStartWithinSeconds) {
   EXPECT_TRUE(Children("gdb-multiarch").empty());
 }
 
-TEST_F(GdbSessionTest, MissingGdbIsNamedWithItsPackage) {
-  Params("-sim -gdb gdb-nosuch");
-  session->StartDebugger();
-  EXPECT_FALSE(session->SessionActive());
-  ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text,
-            "Error: 'gdb-nosuch' is not installed; install the Debian package gdb-nosuch (apt-get install gdb-nosuch, "
-            "or run ./pm2.sh run)\nDebugger aborted !");
-  EXPECT_TRUE(Children("qemu-system-arm").empty());
-}
-
 // ------------------------------------------------------------------ the command language
 
 class GdbLanguageTest : public GdbSessionTest {

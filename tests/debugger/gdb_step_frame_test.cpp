@@ -220,30 +220,81 @@ TEST_F(GdbStepFrameTest, EscStopsEveryTypedCallThatRunsOnAndTheSessionGoesOn) {
   EXPECT_EQ(text().find("Disconnected"), std::string::npos) << text();
 }
 
-// Ctrl+F5 and the frame's close while the target runs do nothing yet, and
-// say why and what to do: the command page and the status line.
-TEST_F(GdbStepFrameTest, CtrlF5AndCloseWhileTheTargetRunsSayWhy) {
+// Typed on the command page: "BS Blinky.c:43", F5, then "next" over the
+// line whose call writes the UART: the step ends on the next line, as F10
+// ends there, with the serial window's text on the way (the UART stand-in's
+// stops once made it a run that only Esc stopped).
+TEST_F(GdbStepFrameTest, ATypedNextOverALineThatWritesTheUartEndsOnTheNextLine) {
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  CommandWindow* page = f->Debugger()->CommandPage();
+  int from = 0;
+  {
+    std::ifstream in(dir + "Blinky.c");
+    std::string line;
+    for (int n = 1; std::getline(in, line) && from == 0; ++n)
+      if (line.find("Serial_PutString(\"LED \");") != std::string::npos) from = n;
+  }
+  ASSERT_NE(from, 0);
+  auto type = [&](const std::string& line) {
+    page->Input()->setText(QString::fromStdString(line));
+    QTest::keyClick(page->Input(), Qt::Key_Return);
+  };
+  type("BS Blinky.c:" + std::to_string(from));
+  ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
+  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && Blinky()->Margin().PcLine() == unsigned(from); }))
+      << Commands();
+  const uint64_t stops = s.Stops();
+  type("next");
+  EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && s.Stops() > stops; })) << Commands();
+  if (s.TargetExecuting()) QTest::keyClick(f, Qt::Key_Escape);
+  EXPECT_TRUE(test::WaitFor([&] { return Blinky()->Margin().PcLine() == unsigned(from + 1); }))
+      << Blinky()->Margin().PcLine() << "\n" << Commands();
+}
+
+// Ctrl+F5 and the frame's close while the target runs wait for it: the
+// command page and the status line say why and what to do, and once the
+// target has stopped (Esc) the session ends, or the program closes, as
+// they said.
+struct OnceStoppedRow {
+  const char* name;
+  bool closeFrame;  // Alt+F4 (the frame's close); else Ctrl+F5
+  const char* said;
+};
+
+class GdbOnceStopped : public GdbStepFrameTest, public ::testing::WithParamInterface<OnceStoppedRow> {};
+
+TEST_P(GdbOnceStopped, ARefusedEndWhileTheTargetRunsIsDoneOnceItHasStopped) {
+  const OnceStoppedRow& row = GetParam();
   std::ofstream(dir + "Blinky.c") << "int counter;\nint main(void) {\n  for (;;) {\n    counter++;\n  }\n}\n";
   ASSERT_TRUE(StartAtMain());
   DebugSession& s = f->Debugger()->Session();
   ASSERT_TRUE(f->ExecuteCommand(32791));  // F5
   ASSERT_TRUE(test::WaitFor([&] { return s.TargetExecuting(); }));
-  ASSERT_TRUE(f->ExecuteCommand(32802));  // Ctrl+F5
+  if (row.closeFrame)
+    EXPECT_FALSE(f->close());  // Alt+F4
+  else
+    ASSERT_TRUE(f->ExecuteCommand(32802));  // Ctrl+F5
   EXPECT_TRUE(s.SessionActive());
-  const std::string page = f->Debugger()->CommandPage()->Text().toStdString();
-  EXPECT_NE(page.find("*** the target runs: the debug session ends once it has stopped (Esc or Debug > Stop "
-                      "Running stops it)"),
+  EXPECT_TRUE(f->isVisible());
+  const std::string page = Commands();
+  EXPECT_NE(page.find(std::string("*** the target runs: ") + row.said +
+                      " once it has stopped (Esc or Debug > Stop Running stops it)"),
             std::string::npos)
       << page;
   EXPECT_EQ(session->App().m_szDriverStatus, "Target runs: stop it");
-  EXPECT_FALSE(f->close());  // Alt+F4
-  EXPECT_TRUE(s.SessionActive());
-  EXPECT_NE(f->Debugger()->CommandPage()->Text().toStdString().find("*** the target runs: the program closes once "
-                                                                     "it has stopped"),
-            std::string::npos);
-  ASSERT_TRUE(f->ExecuteCommand(32797));  // Stop Running
-  ASSERT_TRUE(test::WaitFor([&] { return !s.TargetExecuting(); }));
+  QTest::keyClick(f, Qt::Key_Escape);
+  EXPECT_TRUE(test::WaitFor([&] { return !s.SessionActive(); })) << Commands();
+  if (row.closeFrame) EXPECT_TRUE(test::WaitFor([&] { return !f->isVisible(); }));
+  else EXPECT_TRUE(f->isVisible());
 }
+
+const OnceStoppedRow kOnceStoppedRows[] = {
+    {"CtrlF5", false, "the debug session ends"},
+    {"AltF4", true, "the program closes"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, GdbOnceStopped, ::testing::ValuesIn(kOnceStoppedRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The Command page's syntax help reads tables that live in the driver
 // library: once the session's end has unloaded it, the page holds none, so

@@ -265,6 +265,52 @@ TEST_F(DebugPageTest, TheScriptedDriverHasNoSettingsAndSaysSo) {
   EXPECT_TRUE(page->DllSettings(1)->isEnabled());
 }
 
+// Settings whose text the Parameter field cannot keep (it keeps 128
+// characters): refused naming that field and its length, whether the
+// driver made the text (a little over 128) or found it too long for its
+// own form (over 259).
+struct LongSettingsRow {
+  const char* name;
+  std::size_t further;  // the characters typed into "Further options:"
+  const char* said;
+};
+
+class GdbLongSettings : public DebugPageTest, public ::testing::WithParamInterface<LongSettingsRow> {};
+
+TEST_P(GdbLongSettings, ATextTheParameterCannotKeepNamesTheParameterAndItsLength) {
+  const LongSettingsRow& r = GetParam();
+  const std::string program = std::string(PM2_PROGRAM_DIR) + "/";
+  m_env.toolsets[3]->toolsFolder = program + "../ARM/BIN/";
+  Open(m_target);
+  const_cast<SheetServices&>(m_sheet->Services()).programFolder = program;
+  auto* page = Go<DebugPage>(PageId::kDebug);
+  const QString before = page->DllText(5)->text();
+  m_runDialog = nullptr;
+  const_cast<SheetServices&>(m_sheet->Services()).runDialog = [&](QDialog& d) {
+    auto& dialog = dynamic_cast<DriverSettingsDialog&>(d);
+    auto* further = qobject_cast<QLineEdit*>(dialog.Field("other"));
+    if (!further) return int(QDialog::Rejected);
+    further->setMaxLength(400);
+    Type(further, QString::fromStdString("-" + std::string(r.further - 1, 'x')));
+    dialog.accept();
+    return dialog.result();
+  };
+  QTest::mouseClick(page->DllSettings(1), Qt::LeftButton);
+  ASSERT_EQ(m_refusals.size(), 1u);
+  EXPECT_NE(m_refusals[0].find(r.said), std::string::npos) << m_refusals[0];
+  EXPECT_NE(m_refusals[0].find("the Target Debugger Driver DLL Parameter keeps at most 128."), std::string::npos)
+      << m_refusals[0];
+  EXPECT_EQ(m_refusals[0].find("are refused"), std::string::npos) << m_refusals[0];
+  EXPECT_EQ(page->DllText(5)->text(), before);
+}
+
+const LongSettingsRow kLongSettingsRows[] = {
+    {"OverTheField", 150, "' make a text of 1"},
+    {"OverTheDriversForm", 300, "' make a text of more than 259 characters"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, GdbLongSettings, ::testing::ValuesIn(kLongSettingsRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 const GdbSettingsRow kGdbSettingsRows[] = {
     {"CpuDllSettings", 0, 1, "Simulation in the emulator", "GDBDRV"},
     {"DriverDllSettings", 1, 5, "GDB server (remote)", "GDBDRV"},

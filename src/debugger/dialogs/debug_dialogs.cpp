@@ -502,8 +502,10 @@ void DebugDialogs::OpenFunctionEditor() {
       Context(), temp,
       [this](bool open) {
         const QString filter = "Ini Files (*.ini);;All Files (*)";
-        const QString path = open ? QFileDialog::getOpenFileName(&m_frame, "Open", QString(), filter)
-                                  : QFileDialog::getSaveFileName(&m_frame, "Save As", QString(), filter);
+        // The editor asks: the keyboard goes back to it.
+        QWidget* asker = m_funcEditor ? static_cast<QWidget*>(m_funcEditor) : &m_frame;
+        const QString path = open ? QFileDialog::getOpenFileName(asker, "Open Ini File", QString(), filter)
+                                  : QFileDialog::getSaveFileName(asker, "Save As", QString(), filter);
         std::string s = path.toStdString();
         if (!open && !s.empty() && s.find('.', s.find_last_of('/') + 1) == std::string::npos) s += ".ini";
         return s;
@@ -518,9 +520,13 @@ void DebugDialogs::OpenFunctionEditor() {
   m_app.m_windows.Set(WindowSlot::FuncEditor, editor);
   editor->show();
   KeepSettingsPlacement(editor, &Settings().funcEditor);
-  // The target's initialisation file, or an empty text when none is named.
+  // The target's initialisation file; with none named the editor asks for
+  // one, as its menu entry says (Cancel leaves an empty text to save).
   const std::string file = m_session.Settings().initFile;
-  if (!file.empty()) editor->LoadFile(file);
+  if (!file.empty())
+    editor->LoadFile(file);
+  else
+    editor->OpenFile();
 }
 
 void DebugDialogs::OpenInlineAssembler() {

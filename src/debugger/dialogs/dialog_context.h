@@ -27,13 +27,16 @@ struct DebugDialogContext {
   // A line run as if the user typed it on the command page (a tool box
   // button's command is what the user typed with DEFINE BUTTON).
   std::function<int(const std::string&)> typeCommand;
+  // The window whose boxes these are (set by a modeless window for its
+  // own copy): its boxes are its own, and the keyboard goes back to it.
+  const void* asking = nullptr;
 
   DebugInterface* R() const { return record ? record() : nullptr; }
   void Beep() const {
     if (dialogs) dialogs->Beep();
   }
   void Message(const std::string& text) const {
-    if (dialogs) dialogs->MessageBox(text, kMbOk | kMbIconExclamation);
+    if (dialogs) dialogs->MessageBoxOf(asking, text, kMbOk | kMbIconExclamation);
   }
   // The driver's text of an address (mode 0), "0x%08X" without the slot.
   std::string AddressText(uint32_t address) const {

@@ -35,6 +35,7 @@ FunctionEditor::FunctionEditor(DebugDialogContext ctx, std::string tempPath, std
       m_save(new QPushButton("Save", this)), m_saveAs(new QPushButton("Save As...", this)),
       m_compile(new QPushButton("Compile", this)), m_errors(new QComboBox(this)) {
   setObjectName("FunctionEditor");
+  m_ctx.asking = static_cast<QWidget*>(this);
   m_editor->setObjectName("FunctionText");
   m_errors->setObjectName("CompileErrors");
   m_editor->SetLanguage("Editor\\C Files");
@@ -95,7 +96,7 @@ void FunctionEditor::UpdateTitle() { setWindowTitle(Title()); }
 
 bool FunctionEditor::AskSave() {
   if (!m_editor->IsModified() || !m_ctx.dialogs) return true;
-  const int answer = m_ctx.dialogs->MessageBox(
+  const int answer = m_ctx.dialogs->MessageBoxOf(m_ctx.asking,
       "Save changes to " + (m_file.empty() ? std::string("Untitled") : m_file) + " ?", kMbYesNoCancel | kMbIconQuestion);
   if (answer == kIdCancel) return false;
   if (answer == kIdYes) return Save();

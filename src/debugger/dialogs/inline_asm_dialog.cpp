@@ -17,6 +17,7 @@ InlineAssembler::InlineAssembler(DebugDialogContext ctx, QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_current(new QLabel(this)), m_address(new QLineEdit(this)),
       m_instruction(new QLineEdit(this)) {
   setObjectName("InlineAssembler");
+  m_ctx.asking = static_cast<QWidget*>(this);
   setWindowTitle("Inline Assembler");
   m_current->setObjectName("CurrentInstruction");
   m_address->setObjectName("AsmAddress");

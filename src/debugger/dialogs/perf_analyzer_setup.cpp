@@ -42,6 +42,7 @@ PerfAnalyzerSetup::PerfAnalyzerSetup(DebugDialogContext ctx, QWidget* parent)
       m_kill(new QPushButton("Kill Selected", this)), m_killAll(new QPushButton("Kill All", this)),
       m_close(new QPushButton("Close", this)) {
   setObjectName("AnalyserSetup");
+  m_ctx.asking = static_cast<QWidget*>(this);
   setWindowTitle("Setup Performance Analyzer");
   m_ranges->setObjectName("AnalyserRanges");
   m_functions->setObjectName("AnalyserFunctions");

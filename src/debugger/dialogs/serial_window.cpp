@@ -216,12 +216,15 @@ void SerialWindow::paintEvent(QPaintEvent*) {
 void SerialWindow::resizeEvent(QResizeEvent*) { Layout(); }
 
 bool SerialWindow::event(QEvent* e) {
-  // A terminal: a plain key that types a character (Esc among them) is the
-  // driver's, not a shortcut of the frame; keys without one (F5) and the
-  // Ctrl and Alt shortcuts stay the frame's.
+  // A terminal: a plain key that types a character is the driver's, not a
+  // shortcut of the frame; keys without one (F5), the Ctrl and Alt
+  // shortcuts and Esc (Stop Running's key, as the menu shows it) stay the
+  // frame's. An Esc the frame does not use (no run to stop, no editor to
+  // go back to) still reaches the terminal.
   if (e->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(e);
-    if (!key->text().isEmpty() && !(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+    if (!key->text().isEmpty() && key->key() != Qt::Key_Escape &&
+        !(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
       e->accept();
       return true;
     }

@@ -54,8 +54,9 @@ void ToolBox::Click(int slot) {
   // only when the user says so.
   if (command.empty() || !(m_ctx.typeCommand || m_ctx.sendCommand)) return m_ctx.Beep();
   if (button.fromProject) {
-    if (!m_ctx.dialogs || m_ctx.dialogs->MessageBox(StoredButtonQuestion(button.label, command),
-                                                    kMbYesNo | kMbIconQuestion) != kIdYes)
+    if (!m_ctx.dialogs || m_ctx.dialogs->MessageBoxOf(static_cast<QWidget*>(this),
+                                                      StoredButtonQuestion(button.label, command),
+                                                      kMbYesNo | kMbIconQuestion) != kIdYes)
       return;
     m_buttons.Confirm(slot);
   }

@@ -38,6 +38,9 @@
 
 namespace {
 
+// The settings' option bit "Load Application at Startup" (of either side).
+constexpr uint32_t kSettingsLoadAtStartup = 0x2;
+
 using pm2::gdb::GdbTarget;
 using pm2::gdb::SourceLine;
 
@@ -951,8 +954,9 @@ extern "C" __attribute__((visibility("default"))) int32_t DllPm3Cap(int32_t code
         return 0;
       }
       if (text.size() >= sizeof form->text) {
-        std::snprintf(form->error, sizeof form->error, "the settings text is longer than %zu characters",
-                      sizeof form->text - 1);
+        // Refused as too long for any field: the IDE names its own limit.
+        std::snprintf(form->text, sizeof form->text, "%s", text.c_str());
+        form->error[0] = '\0';
         return 0;
       }
       std::snprintf(form->text, sizeof form->text, "%s", text.c_str());
@@ -1009,6 +1013,20 @@ extern "C" __attribute__((visibility("default"))) int32_t BootDll(int32_t code, 
     case 4: {
       auto* s = static_cast<DebugSettings*>(argument);
       if (!StartTarget(s, false)) return 1;
+      // On a GDB server the target is where it was left: "Load Application
+      // at Startup" resets it and loads the program (qemu started by the
+      // driver has loaded it already, and stands at its reset).
+      if ((s->flags & kSettingsLoadAtStartup) && !g_target->Simulated()) {
+        std::string err, report;
+        Print("GDB driver: loading '" + std::string(s->programFile) + "' into the target\n");
+        if (!g_target->LoadAtStart(&err, &report)) {
+          g_target->Close();
+          g_target.reset();
+          Fail(s, "the program could not be loaded into the target: " + err);
+          return 1;
+        }
+        Print("GDB driver: " + report + "\n");
+      }
       g_records = std::make_unique<pm2::gdb::GdbDialogRecords>(*g_target, s->programFile);
       g_record.pc = g_target->Pc();
       Print(g_target->TraceOffered() ? "GDB driver: no performance analyser through GDB\n"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "driver_abi/debug_records.h"
@@ -19,6 +20,7 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
+#include "shell/app/deferred_commands.h"
 #include "shell/app/frame_hooks.h"
 #include "shell/app/ipc_port.h"
 #include "shell/app/shell_app.h"
@@ -213,13 +215,14 @@ void DebugSession::OnDebugStartStop() {
     return;
   }
   if (TargetExecuting()) {
-    SayTargetRuns("the debug session ends");
+    SayTargetRuns("the debug session ends", [this] { m_app.PostDeferredCommand(kDeferStopDebugger); });
     return;
   }
   StopDebugger();
 }
 
-void DebugSession::SayTargetRuns(const std::string& what) {
+void DebugSession::SayTargetRuns(const std::string& what, std::function<void()> then) {
+  m_onceStopped = std::move(then);
   m_app.Dialogs().Beep();
   m_app.PrintToCommandWindow(("*** the target runs: " + what +
                               " once it has stopped (Esc or Debug > Stop Running stops it)\n")
@@ -402,6 +405,7 @@ void DebugSession::KeepBreakpoints() {
 // ------------------------------------------------------------------ stop
 
 void DebugSession::Stop(bool afterFailedStart) {
+  m_onceStopped = nullptr;
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {
     if (SessionActive()) m_host.SessionEnding();
@@ -615,6 +619,8 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
     case 2:  // the target stopped
       ++m_stops;
       m_host.TargetStopped();
+      // A session's end or the program's close waited for this stop.
+      if (m_onceStopped && SessionActive() && !TargetExecuting()) std::exchange(m_onceStopped, nullptr)();
       return true;
     case 9:
       // Step out returns from the innermost call; without one it is refused

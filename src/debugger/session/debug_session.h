@@ -94,8 +94,10 @@ class DebugSession : public DebugPort {
   // A command that waits for the target to stop (the session's end, the
   // program's close) was refused while it runs: a beep, and the command
   // page and the status line say why and how to go on. `what` names the
-  // refused command's effect ("the debug session ends").
-  void SayTargetRuns(const std::string& what);
+  // refused command's effect ("the debug session ends"), and `then` is
+  // done at the target's next stop, as the text says (the last such
+  // command counts; a session that ends otherwise forgets it).
+  void SayTargetRuns(const std::string& what, std::function<void()> then);
   bool StartStopEnabled() const;
   void StartDebugger();
   void StopDebugger() { Stop(false); }
@@ -212,6 +214,8 @@ class DebugSession : public DebugPort {
   bool m_driverBusy = false;
   bool m_flashSession = false;
   int m_refusals = 0;
+  // What a command refused while the target ran does once it has stopped.
+  std::function<void()> m_onceStopped;
   std::atomic<uint64_t> m_runs{0};
   // Stops told (service 2) and the stop the driver's call stack was last
   // asked for at (kNoStop: not in this session). GUI thread.

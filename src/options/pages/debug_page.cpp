@@ -284,6 +284,10 @@ bool DebugPage::RunSettingsForm(const std::string& path, const std::string& base
     int32_t made = 0;
     if (!Sheet().Drivers().Call(path, kDrvCapSettingsText, &edited, &made))
       return "Error: Can't load driver '" + path + "' !";
+    if (made != 1 && !edited.error[0] && strnlen(edited.text, sizeof edited.text) == sizeof edited.text - 1)
+      return "The settings of driver '" + base + "' make a text of more than " +
+             std::to_string(sizeof edited.text - 1) + " characters; the " + parameterName + " keeps at most " +
+             std::to_string(parameter->maxLength()) + ".";
     if (made != 1)
       return "The settings of driver '" + base + "' are refused: " +
              (edited.error[0] ? std::string(edited.error, strnlen(edited.error, sizeof edited.error))

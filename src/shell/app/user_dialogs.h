@@ -15,6 +15,13 @@ class UserDialogs {
   virtual void Beep() = 0;
   // kind: MessageBoxKind buttons | icon; returns a MessageBoxAnswer.
   virtual int MessageBox(const std::string& text, int kind) = 0;
+  // The same, raised by one of the program's windows (`asking`, the
+  // window system's object of it): the box is that window's, and the
+  // keyboard goes back to it when the box closes.
+  virtual int MessageBoxOf(const void* asking, const std::string& text, int kind) {
+    (void)asking;
+    return MessageBox(text, kind);
+  }
   // A save-file dialog; filter in the "Text (*.x)|*.x||" form. False on Cancel.
   virtual bool SaveFileDialog(const std::string& title, const std::string& filter,
                               const std::string& defaultExt, std::string* path) = 0;

@@ -1351,7 +1351,10 @@ bool CMainFrame::CloseSequence() {
   if (m_app.Debug().SessionActive() && m_app.Debug().TargetExecuting()) {
     m_documentsAsked = false;
     if (m_debug)
-      m_debug->Session().SayTargetRuns("the program closes");
+      m_debug->Session().SayTargetRuns("the program closes", [this] {
+        // Closed from the event loop, as File > Exit closes.
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+      });
     else
       m_app.Dialogs().Beep();
     return false;

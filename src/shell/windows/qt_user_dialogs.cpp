@@ -58,8 +58,24 @@ void QtUserDialogs::Beep() {
   QApplication::beep();
 }
 
-int QtUserDialogs::ShowBox(const std::string& text, int kind) {
-  QMessageBox box(m_parent);
+QWidget* QtUserDialogs::Asker(const void* asking) const {
+  // The window that asks (a modeless window of the frame: the Inline
+  // Assembler, the Function Editor), else the one that has the keyboard; a
+  // box of the program's own with none of its windows active belongs to the
+  // main frame.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (asking) return static_cast<QWidget*>(const_cast<void*>(asking))->window();
+  QWidget* active = QApplication::activeWindow();
+  return active && active->windowType() != Qt::Popup ? active : m_parent.data();
+}
+
+int QtUserDialogs::ShowBox(const std::string& text, int kind, const void* asking) {
+  // The keyboard goes back where it was when the box closes: to the window
+  // that asked, where its keys were last.
+  const QPointer<QWidget> focus = QApplication::focusWidget();
+  QWidget* owner = Asker(asking);
+  const QPointer<QWidget> window = owner;
+  QMessageBox box(owner);
   box.setWindowTitle("Pelmora2");
   box.setText(QString::fromLocal8Bit(text.c_str()));
   box.setStandardButtons(QMessageBox::Ok);
@@ -68,14 +84,24 @@ int QtUserDialogs::ShowBox(const std::string& text, int kind) {
   for (const IconRow& r : kIcons)
     if (r.kind == (kind & 0xF0)) box.setIcon(r.icon);
   if (kind & kMbDefButton2) box.setDefaultButton((kind & 0xF) == kMbOkCancel ? QMessageBox::Cancel : QMessageBox::No);
-  return Answer(static_cast<QMessageBox::StandardButton>(box.exec()));
+  const int answer = Answer(static_cast<QMessageBox::StandardButton>(box.exec()));
+  if (window && window->isVisible()) {
+    window->activateWindow();
+    if (focus && focus->window() == window)
+      focus->setFocus(Qt::OtherFocusReason);
+    else if (QWidget* last = window->focusWidget())
+      last->setFocus(Qt::OtherFocusReason);
+  }
+  return answer;
 }
 
-int QtUserDialogs::MessageBox(const std::string& text, int kind) {
-  if (QThread::currentThread() == thread()) return ShowBox(text, kind);
+int QtUserDialogs::MessageBox(const std::string& text, int kind) { return MessageBoxOf(nullptr, text, kind); }
+
+int QtUserDialogs::MessageBoxOf(const void* asking, const std::string& text, int kind) {
+  if (QThread::currentThread() == thread()) return ShowBox(text, kind, asking);
   int result = kIdCancel;
   QMetaObject::invokeMethod(
-      this, [this, text, kind] { return ShowBox(text, kind); }, Qt::BlockingQueuedConnection,
+      this, [this, text, kind, asking] { return ShowBox(text, kind, asking); }, Qt::BlockingQueuedConnection,
       &result);
   return result;
 }

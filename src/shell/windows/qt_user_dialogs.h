@@ -27,6 +27,7 @@ class QtUserDialogs : public QObject, public UserDialogs {
   // Beeps so far (the program's refusals are beeps: tests count them).
   int BeepCount() const { return m_beeps; }
   int MessageBox(const std::string& text, int kind) override;
+  int MessageBoxOf(const void* asking, const std::string& text, int kind) override;
   bool SaveFileDialog(const std::string& title, const std::string& filter,
                       const std::string& defaultExt, std::string* path) override;
 
@@ -34,7 +35,9 @@ class QtUserDialogs : public QObject, public UserDialogs {
   static QString QtFilter(const std::string& filter);
 
  private:
-  int ShowBox(const std::string& text, int kind);
+  int ShowBox(const std::string& text, int kind, const void* asking);
+  // The window a box belongs to: the one that asked.
+  QWidget* Asker(const void* asking) const;
   QPointer<QWidget> m_parent;
   std::atomic<int> m_beeps{0};
 };

@@ -17,4 +17,20 @@ namespace pm2::gdb {
 // already; any other line as it is.
 std::string InBackground(const std::string& typed);
 
+// What a typed resuming command asks for, so that a stop of the driver's
+// own on the way (the UART stand-in's) does not end it or turn it into a
+// free run: the step it is (the driver's step modes: 0 into, 1 over, 2 out,
+// 3 one instruction, 4 one instruction over calls, and 5 "until", 6 "until"
+// or "advance" to a location; -1 a run: continue, jump, signal), and the
+// console command that goes on with the step from the step's own frame
+// (with the background mark; a count is not repeated, one step goes on).
+struct TypedResume {
+  bool resumes = false;
+  int stepMode = -1;
+  std::string again;
+  std::string location;  // of a step to a location: its argument
+};
+constexpr int kTypedUntil = 5, kTypedToLocation = 6;
+TypedResume TypedResumeOf(const std::string& typed);
+
 }  // namespace pm2::gdb

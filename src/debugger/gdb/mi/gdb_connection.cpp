@@ -20,6 +20,9 @@ namespace {
 constexpr int kWriteBoundMs = 1000;
 // How often a close serves its thread while the reader has not ended.
 constexpr int kServeEveryMs = 10;
+// The characters of lines that are no GDB/MI record kept to tell why the
+// program ended.
+constexpr std::size_t kUnreadableKept = 300;
 
 }  // namespace
 
@@ -33,6 +36,7 @@ GdbConnection::GdbConnection(Handlers handlers) : m_handlers(std::move(handlers)
 GdbConnection::~GdbConnection() { Close(); }
 
 bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err) {
+  m_program = argv.at(0);
   if (!m_child.Start(argv, true, err)) return false;
   fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
   m_reader = std::thread([this] { ReadLoop(); });
@@ -60,7 +64,13 @@ void GdbConnection::ReadLoop() {
     buffer.erase(0, start);
     searched = buffer.size();
   }
-  Die("gdb-multiarch ended");
+  std::string said;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    said = m_unreadable;
+  }
+  while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+  Die(m_program + " ended" + (said.empty() ? std::string() : "; it said: " + said));
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_readerEnded = true;
@@ -73,6 +83,12 @@ void GdbConnection::HandleLine(std::string_view line) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_silent = false;
+    // What a program that is no gdb writes ("cat: invalid option"): the
+    // words its end is told with (the last ones, bounded).
+    if (r.kind == MiKind::Invalid && !line.empty()) {
+      m_unreadable.append(line.data(), line.size()).append("\n");
+      if (m_unreadable.size() > kUnreadableKept) m_unreadable.erase(0, m_unreadable.size() - kUnreadableKept);
+    }
   }
   if (r.kind == MiKind::Invalid && r.token >= 0 && line.find('^') == std::to_string(r.token).size()) {
     // An answer that can't be read still ends its caller's wait, as an

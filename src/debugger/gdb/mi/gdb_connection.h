@@ -93,6 +93,8 @@ class GdbConnection {
   void SetState(SessionState s);
 
   Handlers m_handlers;
+  std::string m_program;     // as the settings name it
+  std::string m_unreadable;  // the last lines that were no MI record (under m_mutex)
   ChildProcess m_child;
   std::thread m_reader;
   mutable std::mutex m_mutex;

@@ -5,6 +5,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +33,14 @@ std::string FindInPath(const std::string& program) {
 ChildProcess::~ChildProcess() {
   Kill();
   if (m_out >= 0) close(m_out);
+  if (m_said >= 0) close(m_said);
+}
+
+std::string ChildProcess::Said(std::size_t max) const {
+  std::string out(max, '\0');
+  const ssize_t n = m_said >= 0 ? pread(m_said, out.data(), max, 0) : -1;
+  out.resize(n > 0 ? std::size_t(n) : 0);
+  return out;
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::string* err, int passFd,
@@ -46,6 +55,8 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
     *err = std::string("cannot create a pipe: ") + std::strerror(errno);
     return false;
   }
+  if (m_said >= 0) close(m_said);
+  m_said = pipes ? -1 : memfd_create("pm2-child-output", MFD_CLOEXEC);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -66,8 +77,9 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
     setrlimit(RLIMIT_CORE, &noCore);
     int null = open("/dev/null", O_RDWR);
     dup2(pipes ? in[0] : null, 0);
-    dup2(pipes ? out[1] : null, 1);
-    dup2(pipes ? out[1] : null, 2);
+    const int output = pipes ? out[1] : m_said >= 0 ? m_said : null;
+    dup2(output, 1);
+    dup2(output, 2);
     // Each passed descriptor moves out of the way first (its copy closed on
     // exec), so that placing one cannot overwrite the other.
     const int passed[] = {passFd, passFd4};

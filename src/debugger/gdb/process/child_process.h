@@ -38,11 +38,15 @@ class ChildProcess {
   void Kill();
   // Closes the pipe to the child's stdin.
   void CloseInput();
+  // Without pipes: the first `max` bytes the child wrote to its standard
+  // output and error (kept in memory of its own, not a file of the user's).
+  std::string Said(std::size_t max) const;
 
  private:
   pid_t m_pid = -1;
   int m_in = -1;
   int m_out = -1;
+  int m_said = -1;  // without pipes: what the child writes
   bool m_reaped = false;
 };
 

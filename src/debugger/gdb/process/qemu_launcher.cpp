@@ -24,15 +24,22 @@ std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::str
   return line;
 }
 
-std::string MissingProgramText(const std::string& program) {
-  return "'" + program + "' is not installed; install the Debian package " + program +
-         " (apt-get install " + program + ", or run ./pm2.sh run)";
+std::string MissingProgramText(const std::string& program, const std::string& field) {
+  // The programs the driver runs unless told otherwise, each its own package.
+  static const char* const kPackaged[] = {"gdb-multiarch", "qemu-system-arm"};
+  for (const char* packaged : kPackaged)
+    if (program == packaged)
+      return "'" + program + "' is not installed; install the Debian package " + program + " (apt-get install " +
+             program + ", or run ./pm2.sh run)";
+  if (program.find('/') != std::string::npos)
+    return "the " + field + " of the driver's settings, '" + program + "', does not exist or is not a program";
+  return "the " + field + " of the driver's settings, '" + program + "', is not found on the PATH";
 }
 
 bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, StubSocket* stub, int* monitor,
                std::string* err) {
   if (FindInPath(qemu.program).empty()) {
-    *err = MissingProgramText(qemu.program);
+    *err = MissingProgramText(qemu.program, "Emulator");
     return false;
   }
   // The stub's socket listens before qemu starts: a connection made while

@@ -36,7 +36,10 @@ std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::str
 bool StartQemu(const QemuMachine& qemu, const std::string& elf, ChildProcess* process, StubSocket* stub, int* monitor,
                std::string* err);
 
-// The message for a program that is not installed.
-std::string MissingProgramText(const std::string& program);
+// The message for a program of the settings (`field`: the settings form's
+// name of it, "GDB program") that is not there: a path that names no
+// program, a name the PATH does not have, or one of the Debian packages
+// the driver uses by default, not installed.
+std::string MissingProgramText(const std::string& program, const std::string& field);
 
 }  // namespace pm2::gdb

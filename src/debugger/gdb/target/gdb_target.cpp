@@ -20,6 +20,8 @@ namespace pm2::gdb {
 namespace {
 
 constexpr int kCommandTimeoutMs = 3000;
+// gdb's first answer, once it has read the program file.
+constexpr int kFirstAnswerMs = 20000;
 // How long a stop request waits for gdb to read it before gdb is signalled.
 constexpr int kInterruptSignalMs = 300;
 
@@ -37,6 +39,16 @@ std::string LoadFailure(const std::string& log) {
     failure += (failure.empty() ? "" : "; ") + line;
   }
   return failure;
+}
+
+// What an emulator that ended as the session started wrote, at most this much.
+constexpr std::size_t kEmulatorSaidKept = 400;
+
+std::string EmulatorEndedText(const QemuMachine& qemu, std::string said) {
+  while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+  if (said.size() == kEmulatorSaidKept) said += "...";
+  return "the emulator of the driver's settings, '" + qemu.program + "' (machine '" + qemu.machine +
+         "'), ended as the session started" + (said.empty() ? std::string(" without a word") : "; it said:\n" + said);
 }
 
 // The milliseconds left until a deadline (0 when it passed).
@@ -134,7 +146,7 @@ bool GdbTarget::Ok(const MiRecord& r, std::string* err) const {
 
 bool GdbTarget::Start(const TargetParams& params, const std::string& program, std::string* err) {
   if (FindInPath(params.gdb).empty()) {
-    *err = MissingProgramText(params.gdb);
+    *err = MissingProgramText(params.gdb, "GDB program");
     return false;
   }
   m_simulated = params.simulate;
@@ -176,10 +188,23 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   // ends, and a step that runs on (a line that loops on itself, stepped
   // instruction by instruction, as qemu's stub steps no ranges) takes no
   // signal either: gdb drops the interrupt between two of its steps.
-  for (const char* setup : {"-gdb-set confirm off", "-gdb-set pagination off", "-gdb-set remotetimeout 2",
-                            "-gdb-set tcp connect-timeout 3", "-gdb-set mi-async on"})
-    if (!Ok(m_gdb->Call(setup, kCommandTimeoutMs), &why)) {
-      *err = "gdb-multiarch does not answer: " + why;
+  // gdb answers its first command once it has read the program, which
+  // takes longer on a busy machine: that answer has a bound of its own. The
+  // server's first answers, too, may come late while the session starts:
+  // gdb waits for each packet as long as the connection may take, and only
+  // then as long as a stopped target is waited for.
+  const std::string connectPacketWait =
+      "-gdb-set remotetimeout " + std::to_string(std::max(2, params.connectTimeoutMs / 1000));
+  bool first = true;
+  for (const std::string& setup : {std::string("-gdb-set confirm off"), std::string("-gdb-set pagination off"),
+                                  connectPacketWait, std::string("-gdb-set tcp connect-timeout 3"),
+                                  std::string("-gdb-set mi-async on")})
+    if (!Ok(m_gdb->Call(setup, std::exchange(first, false) ? kFirstAnswerMs : kCommandTimeoutMs), &why)) {
+      // A program that ended at once says what it said; it is no gdb
+      // that speaks GDB/MI.
+      *err = m_gdb->State() == SessionState::Dead
+                 ? m_gdb->DeadReason() + " (the GDB program of the driver's settings must be a gdb with GDB/MI)"
+                 : params.gdb + " does not answer: " + why;
       return false;
     }
   // gdb has read the program file before it answers its first command; what
@@ -196,11 +221,14 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
   }
   MiRecord connected = m_gdb->Call("-target-select remote " + remote, params.connectTimeoutMs);
   if (!Ok(connected, &why)) {
-    *err = "GDB server at " + remote + " does not answer" + (why.empty() ? "" : ": " + why);
+    *err = params.simulate && !m_qemu.Running()
+               ? EmulatorEndedText(params.qemu, m_qemu.Said(kEmulatorSaidKept))
+               : "GDB server at " + remote + " does not answer" + (why.empty() ? "" : ": " + why);
     return false;
   }
   // The first stop comes with the connection; its frame is the position.
   m_gdb->WaitStopped(kCommandTimeoutMs);
+  m_gdb->Call("-gdb-set remotetimeout 2", kCommandTimeoutMs);
   // qemu keeps its breakpoints and watchpoints off the program's memory:
   // they stay set between stops, rather than each step setting and
   // removing them again (the UART stand-in's watchpoint with every step).
@@ -329,7 +357,7 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
-  if (PauseStop(r) || StrayInterrupt(r)) return;
+  if (PauseStop(r) || StrayInterrupt(r) || UntakenRunEnded(r)) return;
   ReloadCounts(r);
   const std::string held = TakeHeldConsole();
   const bool finishing = std::exchange(m_finishing, false);
@@ -416,7 +444,7 @@ const char* GdbTarget::StepCommand(int mode) {
   return mode >= 0 && mode < int(std::size(kCommands)) ? kCommands[mode] : nullptr;
 }
 
-void GdbTarget::ReportStop(const MiRecord& r) {
+void GdbTarget::ReportStop(const MiRecord& r, bool sayReason) {
   const MiValue* frame = r.results.Find("frame");
   if (frame) {
     bool ok = false;
@@ -436,7 +464,7 @@ void GdbTarget::ReportStop(const MiRecord& r) {
   m_stepMode = -1;
   m_unanswered = false;
   const std::string reason = r.results.Str("reason");
-  if (reason == "exited" || reason == "exited-normally" || reason == "signal-received")
+  if (sayReason && (reason == "exited" || reason == "exited-normally" || reason == "signal-received"))
     if (m_events.print) m_events.print("GDB driver: the program stopped (" + reason + ")\n");
 }
 
@@ -465,6 +493,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   const uint64_t stands = StandsSeen();
   MiRecord r = m_gdb->Call("-exec-continue", RestMs(until));
   if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
+  if (Ok(r) && !RunTaken(until)) return false;
   RunAnswered(r, stands);
   return Ok(r);
 }
@@ -492,6 +521,7 @@ bool GdbTarget::Step(int mode) {
   {
     std::lock_guard<std::mutex> lock(m_stopMutex);
     m_stepLine = m_stopLine;
+    m_stepAgain.clear();
   }
   m_stepMode = mode;
   const uint64_t before = Reported();
@@ -540,9 +570,17 @@ bool GdbTarget::Interrupt() {
   // one under way, and the signal of the next such call for the user's
   // giving up the target, and disconnects. Such a command is stopped
   // without a request to gdb.
+  // gdb that was held while it resumed the target (waiting for its server
+  // to take the run) reads the request only once it goes on: its answer
+  // then comes after this wait has ended without one, and gdb answers
+  // again, with the target running for it (the request may have met the
+  // target standing between two of gdb's own steps, and been dropped).
   auto answered = std::make_shared<std::atomic<bool>>(false);
   while (!m_gdb->Owing()) {
-    m_gdb->Send("-exec-interrupt", [answered](MiRecord&) { *answered = true; });
+    m_gdb->Send("-exec-interrupt", [this, answered](MiRecord& a) {
+      *answered = true;
+      if (a.cls == "done") AnsweredAgain();
+    });
     if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
     if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <cstdint>
@@ -24,6 +25,7 @@
 #include "debugger/gdb/process/child_process.h"
 #include "debugger/gdb/process/qemu_launcher.h"
 #include "debugger/gdb/process/qemu_monitor.h"
+#include "debugger/gdb/commands/background_run.h"
 #include "debugger/gdb/commands/command_language.h"
 #include "debugger/gdb/trace/exec_trace.h"
 #include "debugger/gdb/mi/gdb_connection.h"
@@ -214,6 +216,10 @@ class GdbTarget {
   // Loads the program into the target and compares what it holds with the
   // file; *report says how much was loaded where.
   bool Download(std::string* err, std::string* report);
+  // The start of a session on a GDB server that loads the program: the
+  // target reset (as far as the server can) and loaded, standing at the
+  // program's entry (gdb_target_start_load.cpp).
+  bool LoadAtStart(std::string* err, std::string* report);
 
   // The breakpoints dialog: gdb's breakpoints, the driver's own left out.
   // Its changes are made as WhileStill makes them.
@@ -246,6 +252,7 @@ class GdbTarget {
   // Trace recording (simulation only): while on, qemu logs every executed
   // instruction into a bounded ring. Switched while the target is halted.
   bool TraceOffered() const { return m_simulated; }
+  bool Simulated() const { return m_simulated; }  // qemu of the driver's own
   bool Tracing() const { return m_tracing; }
   bool SetTrace(bool on, std::string* err);
   // The recorded addresses, oldest first, the last one at the program counter.
@@ -368,7 +375,20 @@ class GdbTarget {
   void HoldConsole();
   // gdb's command of a step mode (0 into, 1 over, 2 out, 3 one instruction).
   static const char* StepCommand(int mode);
-  void ReportStop(const MiRecord& r);
+  // The command that goes on with the step under way after a stop of the
+  // driver's own: a typed step's console command, or the IDE's step's.
+  std::string StepAgainCommand(int mode);
+  // A typed resuming command is about to go to gdb: it is a run (the
+  // driver's own stops let it run on) or a step (they go on with it, as
+  // they go on with the IDE's steps).
+  void PrepareTypedResume(const TypedResume& resume);
+  void ReportStop(const MiRecord& r, bool sayReason = true);
+  // After gdb answered a run: whether its server took it (within the run's
+  // bound); otherwise the command page says that the target does not
+  // answer, and the stop the server's late answer brings is told as that
+  // (UntakenRunEnded), not as a stop the user asked for.
+  bool RunTaken(std::chrono::steady_clock::time_point until);
+  bool UntakenRunEnded(const MiRecord& r);
   // A stop the driver took as its own turns out to end the step: reported
   // now, as the settling of that stop left the IDE out.
   void ReportOwnStop(const MiRecord& r);
@@ -481,6 +501,8 @@ class GdbTarget {
   // A stop request is under way (cleared by the stop it brings).
   std::atomic<bool> m_stopAsked{false};
   std::atomic<bool> m_unanswered{false};
+  // A run gdb answered was not taken by its server (RunTaken).
+  std::atomic<bool> m_runUntaken{false};
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};
@@ -497,6 +519,8 @@ class GdbTarget {
   std::atomic<int> m_stepMode{-1};
   std::atomic<int> m_stepDepth{0};
   SourceLine m_stepLine;  // where the step started (under m_stopMutex)
+  std::string m_stepAgain;  // a typed step's command to go on with ("" the IDE's step; under m_stopMutex)
+  std::string m_stepLocation;  // where a typed step to a location goes (under m_stopMutex)
   bool m_ownStop = false;
   bool m_finishing = false;
   std::mutex m_reportMutex;

@@ -5,6 +5,7 @@
 // the command page's numbers leave them out, so the user's first
 // breakpoint is number 1.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <utility>
 
@@ -92,9 +93,14 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     m_typedLogText.clear();
   }
   const bool silentBefore = m_gdb && m_gdb->Silent();
+  // A typed step stays a step through the UART stand-in's stops, as the
+  // IDE's own steps do; a typed run runs on through them.
+  const TypedResume resume = TypedResumeOf(command);
+  if (Still()) PrepareTypedResume(resume);
   // A resuming command runs in the background: gdb goes on reading, and
   // Esc's stop request reaches it.
   const bool ok = Console(InBackground(command), &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  if (!ok && resume.resumes) m_stepMode = -1;
   if (!ok && !silentBefore && m_gdb && m_gdb->Silent()) {
     // gdb is still at the command: it may run the target for it ("print
     // f()" calls f, and gdb tells nothing of that run). The target runs as
@@ -132,6 +138,35 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     err = m_shownNumbers.Line(err, Numbering());
   }
   return Refuse(err);
+}
+
+std::string GdbTarget::StepAgainCommand(int mode) {
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    if (!m_stepAgain.empty()) return "-interpreter-exec console " + MiQuote(m_stepAgain);
+  }
+  const char* command = StepCommand(mode);
+  return command ? command : "";
+}
+
+void GdbTarget::PrepareTypedResume(const TypedResume& resume) {
+  if (!resume.resumes) return;
+  m_freeRun = resume.stepMode < 0;
+  m_stepDepth = 0;
+  if (resume.stepMode >= 0 && m_uartWrite >= 0) {
+    // The depth the step starts at: how far a stop of the UART stand-in's
+    // in a call below goes back up before the step goes on.
+    MiRecord d = m_gdb->Call("-stack-info-depth", kTimeoutMs);
+    const int depth = std::atoi(d.results.Str("depth").c_str());
+    if (Ok(d) && depth > 0) m_stepDepth = depth;
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_stopMutex);
+    m_stepLine = m_stopLine;
+    m_stepAgain = resume.again;
+    m_stepLocation = resume.location;
+  }
+  m_stepMode = resume.stepMode;
 }
 
 void GdbTarget::FollowTypedBreakpoints() {
@@ -199,7 +234,8 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return TypedConsole(t.expression);
     case CommandAction::Go:
       if (m_events.runStarting && Halted()) m_events.runStarting();
-      return Go(0xFFFFFFFFu) ? 0 : Refuse("G: the target runs already");
+      // A run the target did not answer has said so already.
+      return Go(0xFFFFFFFFu) ? 0 : m_unanswered ? 1 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return RunUntil(t.location);

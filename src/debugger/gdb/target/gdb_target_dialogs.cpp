@@ -664,9 +664,13 @@ void GdbTarget::ContinueStep(const MiRecord& r) {
   m_gdb->Send("-stack-info-depth", [this, r, thread](MiRecord& d) {
     const int mode = m_stepMode;
     const int depth = std::atoi(d.results.Str("depth").c_str());
-    // An instruction step over a call goes on only below its own frame.
+    // An instruction step over a call goes on only below its own frame; a
+    // typed "until" steps as next does, and one to a location goes on to it.
     const bool overInstruction = mode == 4;
-    if (mode < 0 || (mode > 2 && !overInstruction) || d.cls != "done" || depth <= 0) return ReportOwnStop(r);
+    const bool toLocation = mode == kTypedToLocation;
+    const bool byLine = mode == 0 || mode == 1 || mode == kTypedUntil;
+    if (!(byLine || mode == 2 || overInstruction || toLocation) || d.cls != "done" || depth <= 0)
+      return ReportOwnStop(r);
     // Step and next end in the step's frame (or the one it returned to),
     // finish in its caller.
     const int target = mode == 2 ? m_stepDepth - 1 : m_stepDepth.load();
@@ -684,6 +688,26 @@ void GdbTarget::ContinueStep(const MiRecord& r) {
       return;
     }
     if (mode == 2 || overInstruction) return ReportOwnStop(r);
+    if (toLocation) {
+      // Back in the step's frame right at the location (a call's return
+      // lands on the start of its line): the step ends here, as gdb's
+      // would have stopped there; anywhere else it goes on.
+      const MiValue* frame = r.results.Find("frame");
+      const std::string pc = frame ? frame->Str("addr") : std::string();
+      std::string location;
+      {
+        std::lock_guard<std::mutex> lock(m_stopMutex);
+        location = m_stepLocation;
+      }
+      HoldConsole();
+      m_gdb->Send("-interpreter-exec console " + MiQuote("info line " + location), [this, r, mode, pc](MiRecord&) {
+        if (!pc.empty() && LineStartsAt(TakeHeldConsole(), pc)) return ReportOwnStop(r);
+        m_gdb->Send(StepAgainCommand(mode), [this, r](MiRecord& s) {
+          if (s.cls != "running" && s.cls != "done") ReportOwnStop(r);
+        });
+      });
+      return;
+    }
     // Stopped at the start of a line other than the step's: the step ends
     // here, as gdb's own step would have. Anywhere else the step goes on.
     const MiValue* frame = r.results.Find("frame");
@@ -700,7 +724,7 @@ void GdbTarget::ContinueStep(const MiRecord& r) {
         newLine = line != m_stepLine.line || file != m_stepLine.file;
       }
       if (!pc.empty() && newLine && LineStartsAt(info, pc)) return ReportOwnStop(r);
-      m_gdb->Send(StepCommand(mode), [this, r](MiRecord& s) {
+      m_gdb->Send(StepAgainCommand(mode), [this, r](MiRecord& s) {
         if (s.cls != "running" && s.cls != "done") ReportOwnStop(r);
       });
     });

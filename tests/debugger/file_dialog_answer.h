@@ -1,0 +1,41 @@
+// Answers the file dialogs the program opens while it lives (modal
+// QFileDialogs): with a file, or with Cancel when the file is "". Each
+// dialog's title and the window it belongs to are kept.
+#pragma once
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pm2::test {
+
+class FileDialogAnswer {
+ public:
+  explicit FileDialogAnswer(std::string file) : m_file(std::move(file)) {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      titles.push_back(dialog->windowTitle().toStdString());
+      owners.push_back(dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr);
+      if (m_file.empty()) {
+        dialog->reject();
+        return;
+      }
+      dialog->selectFile(QString::fromStdString(m_file));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    m_timer.start(10);
+  }
+  std::vector<std::string> titles;
+  std::vector<QPointer<QWidget>> owners;
+
+ private:
+  std::string m_file;
+  QTimer m_timer;
+};
+
+}  // namespace pm2::test

@@ -1,0 +1,263 @@
+// The GDB driver on the example under qemu where a session starts and runs:
+// a start that fails names the program the settings named and what it
+// said; a typed step over code that writes the UART ends where gdb's own
+// step ends (the driver's stops for the UART stand-in go on with it); a run
+// the held emulator does not take is said, and its late stop is not told as
+// one the user asked for; a session on a GDB server that loads at startup
+// starts from the program's reset, wherever the last session left it.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/process/qemu_launcher.h"
+#include "gdb_session_fixture.h"
+#include "hang_guard.h"
+
+namespace pm2 {
+namespace {
+
+// The number of the example's Blinky.c line that holds `text` (0: none).
+uint32_t BlinkyLineOf(const std::string& text) {
+  std::ifstream in(ExampleFolder() + "Blinky.c");
+  std::string line;
+  for (uint32_t n = 1; std::getline(in, line); ++n)
+    if (line.find(text) != std::string::npos) return n;
+  return 0;
+}
+
+// The line the target stands on, as the driver finds it for the IDE.
+uint32_t LineAt(DebugInterface* r) {
+  if (r->DbgFindSource(r->pc) != 0 || !r->srcFile) return 0;
+  const std::string file = static_cast<const char*>(r->srcFile);
+  return file.size() >= 8 && file.compare(file.size() - 8, 8, "Blinky.c") == 0 ? r->srcLine : 0;
+}
+
+// ---------------------------------------------------------------- a start that fails
+
+struct StartFailureRow {
+  const char* name;
+  const char* params;
+  const char* said;     // in the start's message
+  const char* notSaid;  // never in it
+};
+
+const StartFailureRow kStartFailureRows[] = {
+    {"GdbPathThatDoesNotExist", "-sim -gdb /nonexistent/gdb-nope",
+     "the GDB program of the driver's settings, '/nonexistent/gdb-nope', does not exist or is not a program",
+     "Debian package"},
+    {"GdbNameNotOnThePath", "-sim -gdb gdb-nosuch",
+     "the GDB program of the driver's settings, 'gdb-nosuch', is not found on the PATH", "Debian package"},
+    {"ProgramThatIsNoGdb", "-sim -gdb /bin/cat", "/bin/cat ended; it said: /bin/cat: invalid option", "gdb-multiarch"},
+    {"EmulatorThatEndsAtOnce", "-sim -machine help",
+     "the emulator of the driver's settings, 'qemu-system-arm' (machine 'help'), ended as the session started; it "
+     "said:\nSupported machines are:",
+     "Connection timed out"},
+};
+
+class GdbStartFailure : public GdbSessionTest, public ::testing::WithParamInterface<StartFailureRow> {};
+
+TEST_P(GdbStartFailure, TheMessageNamesTheProgramSetAndWhatItSaid) {
+  const StartFailureRow& row = GetParam();
+  Params(row.params);
+  {
+    test::HangGuard guard(std::string("a start with ") + row.params);
+    session->StartDebugger();
+  }
+  EXPECT_FALSE(session->SessionActive());
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  const std::string& text = dialogs.boxes[0].text;
+  EXPECT_NE(text.find(row.said), std::string::npos) << text;
+  EXPECT_EQ(text.find(row.notSaid), std::string::npos) << text;
+  EXPECT_TRUE(WaitFor([] { return Children("gdb-multiarch").empty() && Children("qemu-system-arm").empty(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbStartFailure, ::testing::ValuesIn(kStartFailureRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- typed steps over the UART
+
+struct TypedStepRow {
+  const char* name;
+  bool intoFirst;       // F11 first: the step starts inside Serial_PutString
+  const char* typed;    // %d: the line of `toText`
+  const char* toText;   // the line the step ends on
+};
+
+const TypedStepRow kTypedStepRows[] = {
+    {"Next", false, "next", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"NextAbbreviated", false, "n", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Until", false, "until", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"UntilALine", false, "until %d", "Serial_PutString(\" on\\r\\n\");"},
+    {"AdvanceToALine", false, "advance Blinky.c:%d", "Serial_PutString(\" on\\r\\n\");"},
+    // Out of Serial_PutString, which writes the UART on its way: back in
+    // main where its call returns, the start of the next line.
+    {"Finish", true, "finish", "Serial_PutChar((char)('0' + pattern_step));"},
+};
+
+class GdbTypedStep : public GdbSessionTest, public ::testing::WithParamInterface<TypedStepRow> {};
+
+// A typed step over a line whose calls write the UART ends where the same
+// step of gdb's ends (F10's does): the UART stand-in's stops on the way
+// neither end the step nor turn it into a run that only Esc stops.
+TEST_P(GdbTypedStep, EndsWhereItsStepEndsThroughTheUartsStops) {
+  const TypedStepRow& row = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const uint32_t from = BlinkyLineOf("Serial_PutString(\"LED \");");
+  const uint32_t to = BlinkyLineOf(row.toText);
+  ASSERT_NE(from, 0u);
+  ASSERT_NE(to, 0u);
+  const std::string bs = "BS Blinky.c:" + std::to_string(from);
+  ASSERT_EQ(r->DbgExecCommand(bs.c_str(), int32_t(bs.size())), 0) << CommandTexts();
+  // F5 to the line (a run: the stand-in's stops let it run on).
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && LineAt(r) == from; })) << CommandTexts();
+  if (row.intoFirst) {
+    session->Step(kDbgStepInto);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+    ASSERT_NE(LineAt(r), from) << "F11 did not enter Serial_PutString\n" << CommandTexts();
+  }
+  char typed[64];
+  std::snprintf(typed, sizeof typed, row.typed, int(to));
+  const int stops = host.stopsPosted;
+  const std::size_t said = CommandTexts().size();
+  ASSERT_EQ(r->DbgExecCommand(typed, int32_t(std::strlen(typed))), 0) << CommandTexts().substr(said);
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops; }))
+      << typed << " never stopped:\n" << CommandTexts().substr(said);
+  if (session->TargetExecuting()) session->StopRunning();
+  EXPECT_EQ(LineAt(r), to) << typed << "\n" << CommandTexts().substr(said);
+  uint64_t frameIsMain = 0;
+  ASSERT_EQ(r->DbgEvalExpression(1, "$pc >= (unsigned long)&main && $pc < (unsigned long)&main + 0x200",
+                                 &frameIsMain),
+            0);
+  EXPECT_EQ(frameIsMain, 1u) << std::hex << r->pc;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedStep, ::testing::ValuesIn(kTypedStepRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- a held emulator
+
+class GdbHeldEmulatorTest : public GdbSessionTest {
+ protected:
+  void TearDown() override {
+    for (const char* name : {"gdb-multiarch", "qemu-system-arm"})
+      for (pid_t p : Children(name)) kill(p, SIGCONT);
+    GdbSessionTest::TearDown();
+  }
+};
+
+// F5 with qemu held (SIGSTOP): the run is not taken, and the command page
+// says that the target does not answer; the window does not show it
+// running. Once qemu goes on it takes the run late, or the copies of the
+// run's packet gdb sent meanwhile stop the target at once: no stop the
+// user asked for, so no "SIGINT" of an Esc nobody pressed, but what
+// happened. The session then steps and runs as before.
+TEST_F(GdbHeldEmulatorTest, ARunTheHeldEmulatorDoesNotTakeIsSaidAndItsLateStopIsNoAskedStop) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  const std::vector<pid_t> qemu = Children("qemu-system-arm");
+  ASSERT_EQ(qemu.size(), 1u);
+  ASSERT_EQ(kill(qemu[0], SIGSTOP), 0);
+  ASSERT_TRUE(WaitFor([&] {
+    std::ifstream stat("/proc/" + std::to_string(qemu[0]) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T';
+  }));
+  const int stops = host.stopsPosted;
+  {
+    test::HangGuard guard("F5 on a held emulator");
+    session->Go();
+  }
+  EXPECT_FALSE(session->TargetExecuting());
+  EXPECT_NE(CommandTexts().find("the run command got no answer within 3 s: the target does not answer"),
+            std::string::npos)
+      << CommandTexts();
+  ASSERT_EQ(kill(qemu[0], SIGCONT), 0);
+  // qemu going on takes the packets gdb sent for the run again and again:
+  // the target runs after all, or the next copy stops it at once.
+  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting() || host.stopsPosted > stops; })) << CommandTexts();
+  const std::string after = CommandTexts();
+  EXPECT_EQ(after.find("SIGINT"), std::string::npos) << after;
+  EXPECT_EQ(after.find("signal-received"), std::string::npos) << after;
+  if (host.stopsPosted > stops)
+    EXPECT_NE(after.find("the run asked for while it did not answer ended at once, and it stands at 0x"),
+              std::string::npos)
+        << after;
+  if (session->TargetExecuting()) session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
+  // F10 steps and F5 runs again.
+  const uint32_t before = r->pc;
+  const int stepStops = host.stopsPosted;
+  session->Step(kDbgStepOverInstruction);
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stepStops && r->pc != before; }))
+      << CommandTexts();
+  session->Go();
+  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts();
+  session->StopRunning();
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+}
+
+// ---------------------------------------------------------------- a GDB server's session
+
+// qemu as a GDB server of its own (not the driver's): it outlives the
+// sessions, as a board's server does.
+class GdbServerSessionTest : public GdbSessionTest {
+ protected:
+  void SetUp() override {
+    GdbSessionTest::SetUp();
+    if (IsSkipped()) return;
+    std::string err;
+    int monitor = -1;
+    ASSERT_TRUE(gdb::StartQemu(gdb::QemuMachine{}, ExampleFolder() + "Obj/Blinky.elf", &server, &port, &monitor, &err))
+        << err;
+    if (monitor >= 0) close(monitor);
+  }
+  void TearDown() override {
+    GdbSessionTest::TearDown();
+    server.Kill();
+  }
+  gdb::ChildProcess server;
+  int port = 0;
+};
+
+// The first session leaves the target inside main; the next one loads
+// the program at its start ("Load Application at Startup") and runs to
+// main ("Go till main()"): it stands in main, as the Debug page says.
+TEST_F(GdbServerSessionTest, LoadAtStartupStartsFromTheResetWhereverTheLastSessionLeftTheTarget) {
+  constexpr uint32_t kLoadAtStartup = 0x4;
+  const std::string remote = "-remote 127.0.0.1:" + std::to_string(port);
+  Params(remote);
+  project->curTarget->pOpts->dbg.flags &= ~kLoadAtStartup;
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  // Past main's start, before the UART (without the simulation's UART
+  // stand-in the program waits for the UART for ever).
+  const uint32_t loop = BlinkyLineOf("  Serial_Init();");
+  const std::string bs = "BS Blinky.c:" + std::to_string(loop);
+  ASSERT_EQ(r->DbgExecCommand(bs.c_str(), int32_t(bs.size())), 0) << CommandTexts();
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && LineAt(r) == loop; })) << CommandTexts();
+  session->StopDebugger();
+  ASSERT_FALSE(session->SessionActive());
+
+  project->curTarget->pOpts->dbg.flags |= kLoadAtStartup | kGoTillMain;
+  const std::size_t said = CommandTexts().size();
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  r = session->Record();
+  const uint32_t mainLine = BlinkyLineOf("int main(void) {");
+  EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting() && LineAt(r) == mainLine; }))
+      << std::hex << r->pc << "\n" << CommandTexts().substr(said);
+  EXPECT_NE(CommandTexts().find("bytes loaded at"), std::string::npos) << CommandTexts();  // the first session did not load
+  if (session->TargetExecuting()) session->StopRunning();
+}
+
+}  // namespace
+}  // namespace pm2
