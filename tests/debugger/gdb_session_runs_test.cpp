@@ -214,7 +214,7 @@ class GdbServerSessionTest : public GdbSessionTest {
     if (IsSkipped()) return;
     std::string err;
     int monitor = -1;
-    ASSERT_TRUE(gdb::StartQemu(gdb::QemuMachine{}, ExampleFolder() + "Obj/Blinky.elf", &server, &port, &monitor, &err))
+    ASSERT_TRUE(gdb::StartQemu(gdb::QemuMachine{}, ExampleFolder() + "Obj/Blinky.elf", &server, &stub, &monitor, &err))
         << err;
     if (monitor >= 0) close(monitor);
   }
@@ -223,7 +223,7 @@ class GdbServerSessionTest : public GdbSessionTest {
     server.Kill();
   }
   gdb::ChildProcess server;
-  int port = 0;
+  gdb::StubSocket stub;  // the server's socket, which the session names as its remote
 };
 
 // The first session leaves the target inside main; the next one loads
@@ -231,7 +231,7 @@ class GdbServerSessionTest : public GdbSessionTest {
 // main ("Go till main()"): it stands in main, as the Debug page says.
 TEST_F(GdbServerSessionTest, LoadAtStartupStartsFromTheResetWhereverTheLastSessionLeftTheTarget) {
   constexpr uint32_t kLoadAtStartup = 0x4;
-  const std::string remote = "-remote 127.0.0.1:" + std::to_string(port);
+  const std::string remote = "-remote " + stub.Path();
   Params(remote);
   project->curTarget->pOpts->dbg.flags &= ~kLoadAtStartup;
   session->StartDebugger();

@@ -8,7 +8,9 @@
 #include "toolkit/docking/dock_drop_place.h"
 
 namespace pm2 {
-namespace {
+// A namespace of its own: the folder's test files are compiled as one
+// file in CI, and the dock bar's tests have helpers of these names.
+namespace drop_place_test {
 
 // Rows of a top dock bar as laid out: a menu row 0..22 that nothing shares,
 // a toolbar row 22..48 with bars centred at 100 and 300, and a row 48..100
@@ -192,5 +194,5 @@ TEST(DockDropPlace, AColumnLongerThanTheDockBarWrapsIntoColumns) {
   EXPECT_EQ(res.size.cx, 52);
 }
 
-}  // namespace
+}  // namespace drop_place_test
 }  // namespace pm2
