@@ -22,7 +22,7 @@ grep -q "OPTWA 0,1,(pattern_step)" "$work/blinky/Blinky.Opt" || { echo "the opti
 find_png() { python3 "$here/png_find.py" "$@"; }
 
 # The program counter's arrow (its yellow) in the editors' area: "x0 y0 x1 y1".
-arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
+arrow() { find_png "$1" bbox 255 255 0 80 160 900 760; }
 
 build_example
 open_example

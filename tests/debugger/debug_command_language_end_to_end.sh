@@ -20,7 +20,7 @@ e2e_need python3
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 find_png() { python3 "$here/png_find.py" "$@"; }
 # The program counter's arrow (its yellow) in the editors' area.
-arrow() { find_png "$1" bbox 255 255 0 80 125 900 760; }
+arrow() { find_png "$1" bbox 255 255 0 80 160 900 760; }
 # The flash options name the GDB driver; the target side runs in simulation.
 target_side() {  # parameters
   sed -i "s|^\( *OPTDBG [^(]*([^)]*)([^)]*)()()()(GDBDRV.DLL)\)([^)]*)|\1($1)|" \
