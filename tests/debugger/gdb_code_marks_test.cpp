@@ -17,7 +17,8 @@
 #include "gdb_example_builds.h"
 
 namespace pm2 {
-namespace {
+// Named: the program's test files are compiled as one file in CI.
+namespace gdb_code_marks_test {
 
 const ExampleBuild kArm{"arm", false, false}, kThumb{"thumb", true, false}, kArmAdded{"armadded", false, true},
     kThumbAdded{"thumbadded", true, true};
@@ -178,5 +179,5 @@ TEST_P(GdbAddedFile, AWatchRowShowsWhatItsExpressionSays) {
 INSTANTIATE_TEST_SUITE_P(Builds, GdbAddedFile, ::testing::Values(kArmAdded, kThumbAdded),
                          [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
+}  // namespace gdb_code_marks_test
 }  // namespace pm2

@@ -29,7 +29,8 @@
 #include "gdb_frame_fixture.h"
 
 namespace pm2 {
-namespace {
+// Named: the program's test files are compiled as one file in CI.
+namespace gdb_project_commands_frame_test {
 
 constexpr CommandId kGo = 32791, kStepOver = 32795;
 constexpr uint32_t kStoredLine = 43;  // Blinky.c: Serial_PutString("LED ") in the main loop
@@ -156,5 +157,5 @@ TEST_F(GdbProjectCommandsTest, TypedAliasesOfACommandListAreRefusedAndF10StillSt
   EXPECT_EQ(Commands().find("did not answer", before), std::string::npos) << Commands().substr(before);
 }
 
-}  // namespace
+}  // namespace gdb_project_commands_frame_test
 }  // namespace pm2

@@ -18,7 +18,8 @@
 #include "gdb_frame_fixture.h"
 
 namespace pm2 {
-namespace {
+// Named: the program's test files are compiled as one file in CI.
+namespace gdb_write_windows_frame_test {
 
 constexpr CommandId kViewWatch = 32749, kViewMemory = 32758, kGo = 32791;
 
@@ -119,5 +120,5 @@ TEST_F(GdbWriteWindowsFrameTest, AWatchRowsNameTakesTheRadixChosen) {
   }
 }
 
-}  // namespace
+}  // namespace gdb_write_windows_frame_test
 }  // namespace pm2

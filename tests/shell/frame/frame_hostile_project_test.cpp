@@ -15,7 +15,8 @@
 #include "shell/frame/main_frame.h"
 
 namespace pm2 {
-namespace {
+// Named: the program's test files are compiled as one file in CI.
+namespace frame_hostile_project_test {
 
 namespace fs = std::filesystem;
 
@@ -182,5 +183,5 @@ TEST_F(FrameHostileProject, ADamagedOptionsFileIsSaidOnce) {
   EXPECT_EQ(ReadAll(dir + "Blinky.Opt").find("GARBLED"), std::string::npos);
 }
 
-}  // namespace
+}  // namespace frame_hostile_project_test
 }  // namespace pm2
