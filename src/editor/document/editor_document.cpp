@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "editor/document/editor_section.h"
@@ -14,6 +15,10 @@
 namespace pm2 {
 
 namespace {
+
+// Counted for the check that closed windows leave no document behind.
+std::atomic<long> g_liveDocuments{0};
+
 const EditorTypeSettings& DefaultTypeSettings() {
   static const EditorTypeSettings defaults{};
   return defaults;
@@ -60,7 +65,13 @@ std::string BackupPathOf(const std::string& path) { return BackupNameOf(path); }
 EditorDocument::EditorDocument(DocumentEnvironment env)
     : m_env(std::move(env)),
       m_state(m_env.appState ? m_env.appState : &m_ownState),
-      m_text(std::make_unique<CEditTextBuffer>(m_env.text)) {}
+      m_text(std::make_unique<CEditTextBuffer>(m_env.text)) {
+  ++g_liveDocuments;
+}
+
+EditorDocument::~EditorDocument() { --g_liveDocuments; }
+
+long EditorDocument::LiveCount() { return g_liveDocuments.load(); }
 
 void EditorDocument::AddView(DocumentView* view) { m_views.push_back(view); }
 

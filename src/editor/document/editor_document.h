@@ -34,8 +34,13 @@ DiskFileStatus StatFile(const std::string& path);
 class EditorDocument {
  public:
   explicit EditorDocument(DocumentEnvironment env);
+  ~EditorDocument();
   EditorDocument(const EditorDocument&) = delete;
   EditorDocument& operator=(const EditorDocument&) = delete;
+
+  // The documents alive in this process: a closed window's document goes
+  // with its window, so hours of opening and closing keep this flat.
+  static long LiveCount();
 
   CEditTextBuffer& Text() { return *m_text; }
   const CEditTextBuffer& Text() const { return *m_text; }

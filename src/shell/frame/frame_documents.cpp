@@ -3,6 +3,7 @@
 // and the About box.
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -79,6 +80,8 @@ void CMainFrame::OnFileOpen() {
     path = m_chooseSourceFile(folder, filters, &index);
   } else {
     QFileDialog dialog(this, "Open File", ToQString(folder));
+    if (!m_openDialogIcons) m_openDialogIcons = std::make_unique<QFileIconProvider>();
+    dialog.setIconProvider(m_openDialogIcons.get());
     dialog.setFileMode(QFileDialog::ExistingFile);
     QStringList names;
     for (const std::string& f : filters) names << ToQString(f);

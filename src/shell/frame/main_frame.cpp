@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -30,6 +30,7 @@
 #include "toolkit/frames/workbook.h"
 
 class QMenu;
+class QFileIconProvider;
 
 namespace pm2 {
 
@@ -320,6 +321,10 @@ class CMainFrame : public SECWorkbookWnd,
   // The open-file dialog's folder and filter, kept for this run.
   std::string m_openFolder;
   int m_openFilterIndex = 0;
+  // The icons of the open-file dialog's rows, one set for every opening:
+  // each dialog with icons of its own would leave its scaled images in
+  // Qt's pixmap cache under keys no later dialog asks for.
+  std::unique_ptr<QFileIconProvider> m_openDialogIcons;
 
  public:
   // The project dialogs' commands and the tools' commands, in files of

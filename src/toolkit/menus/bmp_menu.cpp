@@ -219,6 +219,9 @@ void SECBmpMenuPlugIn::Track(QMenu* menu) {
 
 void SECBmpMenuPlugIn::OnInitMenuPopup(QMenu* menu) {
   if (!menu) return;
+  // An item of an action deleted since would be taken for a new action made
+  // where the old one lived.
+  PurgeMenus();
   auto [it, fresh] = m_menus.try_emplace(menu);
   MenuInfo& info = it->second;
   if (!fresh && !info.menu) {
@@ -266,6 +269,12 @@ void SECBmpMenuPlugIn::PurgeMenus() {
       item = actions.contains(const_cast<QAction*>(item->first)) ? std::next(item) : items.erase(item);
     ++it;
   }
+}
+
+size_t SECBmpMenuPlugIn::ItemCount() const {
+  size_t n = 0;
+  for (const auto& [menu, info] : m_menus) n += info.items.size();
+  return n;
 }
 
 const SECBmpMenuItemInfo* SECBmpMenuPlugIn::ItemInfo(const QMenu* menu, const QAction* action) const {

@@ -43,8 +43,13 @@ class SECBmpMenuPlugIn : public SECWndPlugIn {
   void Track(QMenu* menu);
   // The conversion itself (also for a caller that forwards its own popups).
   void OnInitMenuPopup(QMenu* menu);
-  // Drops what belongs to destroyed menus and removed items.
+  // Drops what belongs to destroyed menus and removed items (done at each
+  // opening too: menus rebuilt on every opening, like a list of recent
+  // files, and context menus made for each click would otherwise leave
+  // their items here for good).
   void PurgeMenus();
+  // The items converted and kept, over all menus.
+  size_t ItemCount() const;
 
   // The converted item behind `action` of `menu`, or null.
   const SECBmpMenuItemInfo* ItemInfo(const QMenu* menu, const QAction* action) const;

@@ -67,7 +67,7 @@ void SetFileTime(const std::string& path, long seconds) {
   ::utimes(path.c_str(), tv);
 }
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public ::testing::Test, protected DocumentTestServices {
  protected:
   void SetUp() override {
     m_path = m_dir / "main.c";
@@ -77,13 +77,7 @@ class DocumentTest : public ::testing::Test {
     m_shell.filters = {{".c", 1}};
   }
   std::unique_ptr<EditorDocument> Open() {
-    DocumentEnvironment env;
-    env.text.pSettings = &m_store;
-    env.typeSettings = &m_types;
-    env.appState = &m_state;
-    env.questions = &m_questions;
-    env.shell = &m_shell;
-    auto doc = std::make_unique<EditorDocument>(env);
+    auto doc = std::make_unique<EditorDocument>(Environment());
     EXPECT_TRUE(doc->OnOpenDocument(m_path));
     return doc;
   }
@@ -92,12 +86,6 @@ class DocumentTest : public ::testing::Test {
     doc.Text().SetModified(1);
   }
 
-  TempDir m_dir;
-  SettingsStore m_store{m_dir / "settings"};
-  EditorTypeSettings m_types{};
-  uint32_t m_state = 0;
-  FakeQuestions m_questions;
-  FakeShell m_shell;
   std::string m_path;
 };
 

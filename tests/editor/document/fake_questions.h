@@ -2,11 +2,15 @@
 // keeps every text it was shown.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "editor/document/document_services.h"
+#include "editor/options/file_type_settings.h"
+#include "platform/settings_store.h"
+#include "platform/temp_dir.h"
 
 namespace pm2 {
 
@@ -51,6 +55,27 @@ class FakeShell : public DocumentShell {
   std::vector<std::pair<std::string, int>> filters;
   std::vector<std::string> kept;
   std::vector<std::string> saved;  // "path:caret line" of every file written
+};
+
+// What a test's documents are given: a scratch folder with the settings,
+// the file-type records, the application state, the questions and the
+// shell of the test.
+struct DocumentTestServices {
+  DocumentEnvironment Environment() {
+    DocumentEnvironment env;
+    env.text.pSettings = &m_store;
+    env.typeSettings = &m_types;
+    env.appState = &m_state;
+    env.questions = &m_questions;
+    env.shell = &m_shell;
+    return env;
+  }
+  TempDir m_dir;
+  SettingsStore m_store{m_dir / "settings"};
+  EditorTypeSettings m_types{};
+  uint32_t m_state = 0;
+  FakeQuestions m_questions;
+  FakeShell m_shell;
 };
 
 }  // namespace pm2

@@ -8,6 +8,9 @@
 #include <QTest>
 #include <QWidgetAction>
 
+#include <memory>
+#include <string>
+
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/toolbars/qt_resource_module.h"
 #include "toolkit/toolbars/xp_look.h"
@@ -108,6 +111,30 @@ TEST_F(BmpMenuTest, DestroyedMenusArePurged) {
   delete menu;
   plugIn.PurgeMenus();
   EXPECT_FALSE(plugIn.IsConverted(gone));
+}
+
+// A menu filled anew at each opening (recent files) and a context menu made
+// for each click: after many openings the plug-in keeps the items of the
+// menus and actions that are there now, no more.
+TEST_F(BmpMenuTest, MenusRebuiltAtEachOpeningKeepOnlyTheirPresentItems) {
+  SECSetXPLook(true);  // separators are converted too
+  QMenu file;
+  for (int opening = 0; opening < 50; ++opening) {
+    file.clear();  // deletes the actions it owns
+    Add(file, "&New", 57600);
+    Add(file, "&Close", 57602);
+    file.addSeparator();
+    const std::string name = "&1 file" + std::to_string(opening) + ".c";
+    QAction* recent = Add(file, name.c_str(), 57616);
+    plugIn.OnInitMenuPopup(&file);
+    ASSERT_NE(plugIn.ItemInfo(&file, recent), nullptr) << opening;
+    EXPECT_EQ(plugIn.ItemInfo(&file, recent)->strText, name) << "not an earlier action's item";
+    auto context = std::make_unique<QMenu>();
+    Add(*context, "&Undo", 57643);
+    plugIn.OnInitMenuPopup(context.get());
+  }
+  plugIn.OnInitMenuPopup(&file);
+  EXPECT_EQ(plugIn.ItemCount(), 4u) << "the file menu's three items and its separator";
 }
 
 TEST_F(BmpMenuTest, ItemsGetRoomForTheImage) {

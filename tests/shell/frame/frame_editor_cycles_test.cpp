@@ -1,0 +1,185 @@
+// Hours of editing leave the frame as they found it: twenty files opened,
+// typed in, undone and closed, over and over, through the frame's own
+// commands and keys. After the first rounds (which fill the caches that
+// stay: fonts, icons, the find history) every later round ends with the
+// same objects, windows and list entries as the round before it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <QMdiArea>
+#include <QTest>
+#include <malloc.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "editor/document/editor_document.h"
+#include "editor/ide/editor_view.h"
+#include "editor/text/text_buffer.h"
+#include "shell/frame/command_table.h"
+#include "shell/frame/editor_windows.h"
+#include "shell/frame/frame_fixture.h"
+#include "shell/frame/main_frame.h"
+
+namespace pm2 {
+namespace {
+
+using test::WaitFor;
+
+constexpr CommandId kFileClose = 57602;
+constexpr int kFiles = 20;
+constexpr int kTyped = 200;
+
+// What a closed window could leave behind, counted.
+std::map<std::string, long> Census(CMainFrame* f) {
+  std::map<std::string, long> c;
+  c["objects under the frame"] = long(f->findChildren<QObject*>().size());
+  c["objects under the application"] = long(qApp->findChildren<QObject*>().size());
+  c["widgets"] = long(QApplication::allWidgets().size());
+  c["top-level widgets"] = long(QApplication::topLevelWidgets().size());
+  c["editor views"] = long(f->findChildren<EditorView*>().size());
+  c["editor windows"] = f->Editors().Count();
+  c["documents in the list"] = long(f->Editors().Documents().Documents().size());
+  c["live editor documents"] = EditorDocument::LiveCount();
+  c["workbook sheets"] = long(f->Sheets().size());
+  c["MDI children"] = long(f->MdiClient()->subWindowList().size());
+  return c;
+}
+
+std::string Differences(const std::map<std::string, long>& before, const std::map<std::string, long>& after) {
+  std::string out;
+  for (const auto& [name, n] : before)
+    if (after.at(name) != n) out += name + ": " + std::to_string(n) + " -> " + std::to_string(after.at(name)) + "\n";
+  return out;
+}
+
+// The resident size of this process in kB, for the report a measuring run
+// prints (never compared: it depends on the machine).
+long ResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return 0;
+}
+
+// Bytes the program holds allocated now (the heap's blocks in use, mapped
+// blocks included): what a leak makes grow, unlike memory the allocator
+// keeps for later.
+long AllocatedKb() {
+  const struct mallinfo2 m = mallinfo2();
+  return long((m.uordblks + m.hblkhd) / 1024);
+}
+
+class EditorCyclesTest : public test::ExampleFrameTest {
+ protected:
+  // One round: every file opened and typed in, every change undone through
+  // Edit > Undo until it is greyed, every window closed with File > Close.
+  // Returns what went wrong, or nothing.
+  std::string Round(CMainFrame* f, const std::vector<std::string>& files) {
+    std::vector<std::string> texts;
+    for (const std::string& path : files) {
+      EditorView* v = OpenActive(f, path, 1);
+      if (!v) return "'" + path + "' did not open";
+      texts.push_back(v->Document().Text().GetText());
+      QTest::keyClick(v, Qt::Key_End);
+      QTest::keyClick(v, Qt::Key_Return);
+      std::string typed;
+      for (int i = 0; i < kTyped; ++i) typed += char('a' + i % 26);
+      QTest::keyClicks(v, QString::fromLatin1(typed.c_str()));
+      if (!v->Document().IsModified()) return "typing did not reach '" + path + "'";
+    }
+    for (int i = kFiles - 1; i >= 0; --i) {
+      f->OpenFileAndShow(files[size_t(i)], 0, 0);
+      EditorView* v = f->Editors().Active();
+      if (!v) return "'" + files[size_t(i)] + "' is not in front";
+      for (int n = 0; n < 4 * kTyped && f->QueryCommand(cmd::kEditUndo).enabled; ++n)
+        f->ExecuteCommand(cmd::kEditUndo);
+      if (v->Document().Text().GetText() != texts[size_t(i)]) return "undo did not restore '" + files[size_t(i)] + "'";
+      if (v->Document().IsModified()) return "'" + files[size_t(i)] + "' is still modified after undoing all";
+    }
+    for (int i = 0; i < kFiles; ++i)
+      if (!f->ExecuteCommand(kFileClose)) return "File > Close refused";
+    // The windows go once their deletions have run.
+    if (!WaitFor([&] {
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+          return f->Editors().Count() == 0;
+        }))
+      return "the windows did not go";
+    return {};
+  }
+};
+
+TEST_F(EditorCyclesTest, ClosedWindowsLeaveNothingBehindRoundAfterRound) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> files;
+  std::ifstream source(dir + "Blinky.c");
+  std::stringstream text;
+  text << source.rdbuf();
+  for (int i = 0; i < kFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "cycle%02d.c", i);
+    files.push_back(dir + name);
+    std::ofstream(files.back(), std::ios::binary) << "/* file " << i << " */\n" << text.str();
+  }
+  // A measuring run (PM2_EDITOR_ROUNDS) goes on for more rounds and prints
+  // the resident size after each.
+  const char* env = std::getenv("PM2_EDITOR_ROUNDS");
+  const int rounds = env ? std::max(4, std::atoi(env)) : 4;
+  const int settled = 2;
+  const long liveBefore = EditorDocument::LiveCount();
+  std::map<std::string, long> after;
+  for (int r = 1; r <= rounds; ++r) {
+    ASSERT_EQ(Round(f, files), "") << "round " << r;
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(EditorDocument::LiveCount(), liveBefore) << "round " << r << ": closed documents still live";
+    const auto now = Census(f);
+    if (r > settled) {
+      EXPECT_EQ(Differences(after, now), "") << "round " << r << " left more than round " << r - 1;
+    }
+    after = now;
+    if (env) std::printf("round %d: %ld kB resident, %ld kB allocated\n", r, ResidentKb(), AllocatedKb());
+  }
+}
+
+// File > Open's dialog, opened again and again, shows its rows with the
+// same icons each time: icons of its own for each dialog would leave their
+// scaled images in Qt's pixmap cache, under keys nobody asks for again.
+TEST_F(EditorCyclesTest, EveryOpenDialogShowsTheSameIcons) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  std::vector<const QAbstractFileIconProvider*> providers;
+  std::string choose;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    providers.push_back(dialog->iconProvider());
+    dialog->selectFile(QString::fromStdString(choose));
+    static_cast<QDialog*>(dialog)->accept();  // the Open button
+  });
+  answer.start(10);
+  for (const char* name : {"Blinky.c", "LED.c", "Timer.c"}) {
+    choose = dir + name;
+    ASSERT_TRUE(f->ExecuteCommand(cmd::kFileOpen));
+    ASSERT_NE(f->Editors().ActiveDocument(), nullptr);
+    EXPECT_EQ(f->Editors().ActiveDocument()->FileName(), name);
+  }
+  ASSERT_EQ(providers.size(), 3u);
+  ASSERT_NE(providers[0], nullptr);
+  EXPECT_EQ(providers[1], providers[0]);
+  EXPECT_EQ(providers[2], providers[0]);
+}
+
+}  // namespace
+}  // namespace pm2
