@@ -28,7 +28,8 @@
 #include "shell/frame/main_frame.h"
 
 namespace pm2 {
-namespace {
+// Named: the program's test files are compiled as one file in CI.
+namespace frame_editor_cycles_test {
 
 using test::WaitFor;
 
@@ -181,5 +182,5 @@ TEST_F(EditorCyclesTest, EveryOpenDialogShowsTheSameIcons) {
   EXPECT_EQ(providers[2], providers[0]);
 }
 
-}  // namespace
+}  // namespace frame_editor_cycles_test
 }  // namespace pm2
