@@ -1121,7 +1121,9 @@ TEST_F(DebugDialogsFrameTest, AStoredToolBoxButtonAsksBeforeItsFirstRunAcrossSes
     ASSERT_TRUE(f->ExecuteCommand(32802));
     ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); }));
     // The box a session ended with open comes back open.
-    if (!f->Debugger()->Dialogs()->Box()) ASSERT_TRUE(f->ExecuteCommand(35073));
+    if (!f->Debugger()->Dialogs()->Box()) {
+      ASSERT_TRUE(f->ExecuteCommand(35073));
+    }
     ToolBox* box = f->Debugger()->Dialogs()->Box();
     ASSERT_NE(box, nullptr);
     ASSERT_EQ(box->Buttons().Count(), 1);
@@ -1129,7 +1131,9 @@ TEST_F(DebugDialogsFrameTest, AStoredToolBoxButtonAsksBeforeItsFirstRunAcrossSes
     test::BoxAnswers answers({QMessageBox::Yes});
     box->Click(0);
     EXPECT_EQ(answers.texts.size(), session == 0 ? 1u : 0u);
-    if (!answers.texts.empty()) EXPECT_EQ(answers.texts[0], StoredButtonQuestion("Kept", "t\n"));
+    if (!answers.texts.empty()) {
+      EXPECT_EQ(answers.texts[0], StoredButtonQuestion("Kept", "t\n"));
+    }
     ASSERT_TRUE(f->ExecuteCommand(32802));
     ASSERT_TRUE(test::WaitFor([&] { return !f->Debugger()->Session().SessionActive(); }));
   }

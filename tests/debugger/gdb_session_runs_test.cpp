@@ -185,10 +185,11 @@ TEST_F(GdbHeldEmulatorTest, ARunTheHeldEmulatorDoesNotTakeIsSaidAndItsLateStopIs
   const std::string after = CommandTexts();
   EXPECT_EQ(after.find("SIGINT"), std::string::npos) << after;
   EXPECT_EQ(after.find("signal-received"), std::string::npos) << after;
-  if (host.stopsPosted > stops)
+  if (host.stopsPosted > stops) {
     EXPECT_NE(after.find("the run asked for while it did not answer ended at once, and it stands at 0x"),
               std::string::npos)
         << after;
+  }
   if (session->TargetExecuting()) session->StopRunning();
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
   // F10 steps and F5 runs again.
