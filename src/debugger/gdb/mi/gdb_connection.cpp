@@ -36,6 +36,12 @@ GdbConnection::GdbConnection(Handlers handlers) : m_handlers(std::move(handlers)
 GdbConnection::~GdbConnection() { Close(); }
 
 bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err) {
+  // A gdb that ended while a command was on its way must not end the
+  // program with it: the write then fails with EPIPE (the session goes to
+  // dead by its reader), instead of raising SIGPIPE, whose default ends the
+  // process that loaded the driver.
+  static const bool pipeSignalIgnored = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+  (void)pipeSignalIgnored;
   m_program = argv.at(0);
   if (!m_child.Start(argv, true, err)) return false;
   fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
