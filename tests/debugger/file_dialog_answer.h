@@ -17,7 +17,11 @@ class FileDialogAnswer {
  public:
   explicit FileDialogAnswer(std::string file) : m_file(std::move(file)) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      // The dialog open, whether or not it is the active modal window (a
+      // window of an earlier case of the process may still be one).
+      QFileDialog* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (!dialog && w->isVisible()) dialog = qobject_cast<QFileDialog*>(w);
       if (!dialog) return;
       titles.push_back(dialog->windowTitle().toStdString());
       owners.push_back(dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr);
