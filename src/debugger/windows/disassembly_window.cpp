@@ -1,5 +1,7 @@
 #include "debugger/windows/disassembly_window.h"
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -893,32 +895,42 @@ void DisassemblyView::Find(const std::string& what, bool down, bool matchCase, b
   QElapsedTimer clock;
   clock.start();
   const std::string title = "Find '" + what + "'";
-  const auto startProgress = [&] { return m_host.progress ? m_host.progress(title, "Cancel") : nullptr; };
+  // The progress, a question and a message let events run: the window may
+  // go meanwhile (the session ends, a modeless Find dialog outlives it), and
+  // the search then ends at once without touching it again.
+  const QPointer<DisassemblyView> self(this);
+  const auto startProgress = [&]() -> std::unique_ptr<OperationProgress> {
+    return self && m_host.progress ? m_host.progress(title, "Cancel") : nullptr;
+  };
   std::unique_ptr<OperationProgress> progress = startProgress();
   DisasmFindHooks hooks;
   hooks.ask = [&](const std::string& question) {
     progress.reset();
-    const bool yes = m_host.question && m_host.question(question);
+    const bool yes = self && m_host.question && m_host.question(question);
+    if (!self) return false;
     clock.restart();  // the time the question stood open is no search time
     progress = startProgress();
     return yes;
   };
   hooks.message = [&](const std::string& text) {
     progress.reset();
-    if (m_host.message) m_host.message(text);
+    if (self && m_host.message) m_host.message(text);
   };
-  hooks.compare = [this](const DisasmLine& a, const DisasmLine& b) { return CompareLines(a, b); };
+  hooks.compare = [this, &self](const DisasmLine& a, const DisasmLine& b) { return self ? CompareLines(a, b) : 0; };
   hooks.tick = [&](uint32_t address) {
+    if (!self) return false;
     if (!progress) return true;
     char label[80];
     std::snprintf(label, sizeof label, "Searching at address 0x%06X ...", address);
     progress->SetText(label);
-    return progress->Update(int(clock.elapsed() / 64 % 60), 60);
+    const bool goOn = progress->Update(int(clock.elapsed() / 64 % 60), 60);
+    return goOn && self;
   };
   const DisasmLine origin = m_cache->Line(std::max(0, m_cache->Cursor()));
   DisasmLine hit{};
   const DisasmFindText text{what, down, matchCase, wholeWord};
-  if (FindInListing(*m_source, origin, code, m_start, text, hooks, &hit) != DisasmFindEnd::Found) return;
+  const DisasmFindEnd found = FindInListing(*m_source, origin, code, m_start, text, hooks, &hit);
+  if (!self || found != DisasmFindEnd::Found) return;
   m_cache->FillBackFrom(hit, 0);
   m_cache->SetCursor(0);
   FollowSelection(false);
