@@ -259,7 +259,7 @@ function(pm2_test name)
       add_test(NAME ${test} COMMAND ${name})
       set_tests_properties(${test} PROPERTIES
         ENVIRONMENT "${env};GTEST_TOTAL_SHARDS=${PM2_TEST_SHARDS};GTEST_SHARD_INDEX=${shard}"
-        TIMEOUT 1800 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\] [0-9]+ test" FIXTURES_REQUIRED pm2_leftovers)
+        TIMEOUT 900 FAIL_REGULAR_EXPRESSION "\\[  SKIPPED \\] [0-9]+ test" FIXTURES_REQUIRED pm2_leftovers)
       if(leaks)
         set_tests_properties(${test} PROPERTIES ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=1")
       endif()
@@ -278,7 +278,7 @@ function(pm2_test name)
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_TESTS)\n"
-    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 300"
+    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\" TIMEOUT 400"
     " FIXTURES_REQUIRED pm2_leftovers${leaks})\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})

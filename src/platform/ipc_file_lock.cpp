@@ -139,21 +139,26 @@ int LockHolderInList(const struct stat& own) {
 // takes and gives back locks all the time) move the rest back, past the
 // reader, so one pass can miss a lock that is held throughout.
 constexpr int kLockListPasses = 100;
-// A count takes the most of a few passes for the same reason.
-constexpr int kLockCountPasses = 8;
+// A count reads the list until two passes agree, at most this often.
+constexpr int kLockCountPasses = 16;
 
 }  // namespace
 
 int IpcFileLock::SharedHolderCount() const {
   struct stat own {};
   if (m_fd < 0 || fstat(m_fd, &own) != 0) return -1;
-  int most = 0;
+  // A pass can miss a lock (locks that go move the rest back) or meet one
+  // twice (locks that come move the rest on): the count is the one two
+  // passes in a row agree on, else the most seen.
+  int most = 0, previous = -1;
   for (int pass = 0; pass < kLockCountPasses; ++pass) {
     int count = 0;
     LocksOnFile(own, [&count](const char* access, int) {
       if (std::strcmp(access, "READ") == 0) ++count;
       return true;
     });
+    if (count == previous) return count;
+    previous = count;
     most = std::max(most, count);
   }
   return most;
