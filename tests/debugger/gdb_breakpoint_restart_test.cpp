@@ -17,6 +17,7 @@
 #include "gdb_session_fixture.h"
 #include "project/files/debug_lists.h"
 #include "project/files/project_file.h"
+#include "debugger/model/margin_breakpoints.h"
 #include "project/model/project_records.h"
 
 namespace pm2 {
@@ -184,6 +185,40 @@ TEST_P(GdbEveryBreakpointKept, ComesBackAsListed) {
   ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
   EXPECT_EQ(BL(), bl);
   EXPECT_EQ(List(), listed);
+}
+
+// Two breakpoints on two addresses of one line, one of them disabled, are
+// kept by their line: the next session sets the line's one breakpoint as
+// the first says, and the second keeps its own enable (it neither turns
+// the first nor goes), session after session.
+TEST_F(GdbEveryBreakpointKept, TwoOnOneLineKeepTheirOwnEnables) {
+  project->curTarget->pOpts->dbg.flags |= kKeepBreakpoints;
+  TargetRec* t = project->curTarget;
+  t->breakpoints = nullptr;
+  for (bool enabled : {true, false}) {
+    BreakpointRec* b = AppendBreakpoint(t);
+    b->flags = uint8_t(kStoredBreakKind | (enabled ? kBreakFlag3 : 0));
+    b->value1 = 44;
+    b->text1 = OptString("Blinky.c");
+  }
+  auto stored = [&] {
+    std::string rows;
+    for (const BreakpointRec* b = t->breakpoints; b; b = b->next)
+      rows += b->text1.str() + ":" + std::to_string(b->value1) + ((b->flags & kBreakFlag3) ? " E\n" : " D\n");
+    return rows;
+  };
+  const std::string before = stored();
+  ASSERT_EQ(before, "Blinky.c:44 E\nBlinky.c:44 D\n");
+  for (int round = 0; round < 2; ++round) {
+    session->StartDebugger();
+    ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+    const std::vector<Listed> listed = List();
+    ASSERT_EQ(listed.size(), 1u) << CommandTexts();
+    EXPECT_TRUE(listed[0].enabled) << "the second turned the first's enable";
+    session->StopDebugger();
+    ASSERT_FALSE(session->SessionActive());
+    EXPECT_EQ(stored(), before) << "round " << round;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, GdbEveryBreakpointKept,

@@ -343,10 +343,11 @@ void DebugSession::StartDebugger() {
 
 void DebugSession::AfterStart() {
   m_appliedBreakpoints.clear();
+  m_coveredBreakpoints.clear();
   if (m_settings.flags & kDbgSettingsKeepBreakpoints) {
     m_appliedBreakpoints = SetStoredBreakpoints(
         *m_pRecord, CurrentTarget(), [this](const std::string& name) { return SourcePath(name); },
-        [this](const std::string& text) { m_app.PrintToCommandWindow(text.c_str()); });
+        [this](const std::string& text) { m_app.PrintToCommandWindow(text.c_str()); }, &m_coveredBreakpoints);
     if (!m_appliedBreakpoints.empty()) m_app.IdeServiceCall(14, 0);  // the margins show them
   }
   m_app.IdeServiceCall(6, 0);
@@ -396,10 +397,13 @@ void DebugSession::KeepBreakpoints() {
   // said so; otherwise the stored ones stay as they are.
   if (m_driverEnded && !m_endedWithBreakpoints) {
     m_appliedBreakpoints.clear();
+    m_coveredBreakpoints.clear();
     return;
   }
-  KeepSessionBreakpoints(CurrentTarget(), m_appliedBreakpoints, DriverSourceBreakpoints(*m_pRecord));
+  KeepSessionBreakpoints(CurrentTarget(), m_appliedBreakpoints, DriverSourceBreakpoints(*m_pRecord),
+                         m_coveredBreakpoints);
   m_appliedBreakpoints.clear();
+  m_coveredBreakpoints.clear();
 }
 
 // ------------------------------------------------------------------ stop
@@ -424,6 +428,7 @@ void DebugSession::Stop(bool afterFailedStart) {
   }
   AllowAnyThreadReads(false);
   m_appliedBreakpoints.clear();
+  m_coveredBreakpoints.clear();
   CloseDebugWindows();
   m_app.SetState(kStateLayoutSwitch);
   m_host.SaveDockLayout(0);

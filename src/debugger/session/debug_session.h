@@ -235,8 +235,9 @@ class DebugSession : public DebugPort {
   std::thread::id m_capturingThread;
   std::string m_commandRefusal;  // what the driver refused it with
   std::optional<uint32_t> m_mainAddress;  // where the run to main goes
-  // The stored breakpoints set in the driver at the start.
-  std::vector<const BreakpointRec*> m_appliedBreakpoints;
+  // The stored breakpoints set in the driver at the start, and those left
+  // out as another stands on their address.
+  std::vector<const BreakpointRec*> m_appliedBreakpoints, m_coveredBreakpoints;
 };
 
 // The IDE's version word handed to the driver.

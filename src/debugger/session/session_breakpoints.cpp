@@ -205,24 +205,38 @@ bool TextsFit(const SourceBreakpoint& s) {
 }  // namespace
 
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
-                                                       const SourcePathFn& sourcePath, const SayFn& say) {
+                                                       const SourcePathFn& sourcePath, const SayFn& say,
+                                                       std::vector<const BreakpointRec*>* covered) {
   std::vector<const BreakpointRec*> applied;
+  std::set<uint32_t> setHere;  // the addresses a stored line breakpoint set in this pass
   if (!target || !record.DbgBreakpoint || !record.DbgLineTable) return applied;
+  // The line's address as the editor's margin takes it; a line without
+  // code takes the next line that has some. A file that is none of the
+  // project's (a header) is one of the program's: the driver knows its
+  // lines by its name.
+  const auto lineAddress = [&](const BreakpointRec& b, uint32_t* address) {
+    std::string path = sourcePath(b.text1.str());
+    if (path.empty()) path = b.text1.str();
+    const CodeLines lines(static_cast<const DbgLineTableRecord*>(record.DbgLineTable(path.c_str())));
+    return lines.AddressAtOrAfter(b.value1, address);
+  };
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next) {
-    if (IsStoredDefinition(*b) || IsStoredByLine(*b)) {
-      if (record.DbgBreakpointDefine && DefineFromTexts(record, *b, say)) applied.push_back(b);
+    const bool byLine = IsStoredByLine(*b);
+    uint32_t address = 0;
+    const bool onLine = (byLine || IsStoredLineBreakpoint(*b, b->text1.str())) && lineAddress(*b, &address);
+    // A second of one line with nothing of its own is the first's.
+    if (onLine && !HasDetails(*b) && setHere.count(address) && record.DbgBreakpoint(address, kBpState) != 0) {
+      if (covered) covered->push_back(b);
       continue;
     }
-    if (!IsStoredLineBreakpoint(*b, b->text1.str())) continue;
-    // A file that is none of the project's (a header) is one of the
-    // program's: the driver knows its lines by its name.
-    std::string path = sourcePath(b->text1.str());
-    if (path.empty()) path = b->text1.str();
-    // The line's address as the editor's margin takes it; a line without
-    // code takes the next line that has some.
-    uint32_t address = 0;
-    const CodeLines lines(static_cast<const DbgLineTableRecord*>(record.DbgLineTable(path.c_str())));
-    if (!lines.AddressAtOrAfter(b->value1, &address)) continue;
+    if (IsStoredDefinition(*b) || byLine) {
+      if (record.DbgBreakpointDefine && DefineFromTexts(record, *b, say)) {
+        applied.push_back(b);
+        if (onLine) setHere.insert(address);
+      }
+      continue;
+    }
+    if (!onLine) continue;
     // One already there (two stored lines on one address) is not set
     // twice; a second with details of its own is.
     uint32_t state = record.DbgBreakpoint(address, kBpState);
@@ -238,6 +252,7 @@ std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, c
     if (state != 1 && state != 2) continue;
     const bool enabled = (b->flags & kBreakFlag3) != 0;
     if (enabled != (state == 1)) record.DbgBreakpoint(address, kBpFlipEnable);
+    setHere.insert(address);
     applied.push_back(b);
   }
   return applied;
@@ -285,30 +300,43 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record) {
 }
 
 int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,
-                           const std::vector<SourceBreakpoint>& found) {
+                           const std::vector<SourceBreakpoint>& found,
+                           const std::vector<const BreakpointRec*>& covered) {
   if (!target) return 0;
   const std::set<const BreakpointRec*> replaced(applied.begin(), applied.end());
-  // The replaced records leave the list (their memory stays in the pool
-  // until the project is freed), so the options file does not grow by a
-  // session's worth each time. A breakpoint of a kind the editor does not
-  // show that was killed outside a session goes too: no line shows it.
+  // A breakpoint of a kind the editor does not show that was killed
+  // outside a session goes: no line shows it.
   const auto killedDefinition = [](const BreakpointRec& b) {
     return (b.flags & kBreakFlag4) && KindOf(b) >= kStoredConditionalKind && KindOf(b) <= kStoredAccessKind;
   };
   for (BreakpointRec** link = &target->breakpoints; *link;)
-    if (replaced.count(*link) || killedDefinition(**link))
+    if (killedDefinition(**link))
       *link = (*link)->next;
     else
       link = &(*link)->next;
-  // Each stored record takes the place of one breakpoint found at most.
-  std::set<const BreakpointRec*> taken;
+  // Each stored record takes the place of one breakpoint found at most: a
+  // record set at the start takes the one the driver still has of it (so
+  // the list keeps its order session after session), else a stored one
+  // the driver never had; one covered by another at the start takes none.
+  std::set<const BreakpointRec*> taken(covered.begin(), covered.end());
+  const auto sameIn = [&](uint8_t kind, const SourceBreakpoint& s, bool setAtStart) -> BreakpointRec* {
+    for (BreakpointRec* b = target->breakpoints; b; b = b->next)
+      if (!taken.count(b) && replaced.count(b) == (setAtStart ? 1u : 0u) && SameBreakpoint(*b, kind, s)) return b;
+    return nullptr;
+  };
   for (const SourceBreakpoint& s : found) {
     uint8_t kind = 0;
     bool byLine = false;
     if (!StoredKindOf(s, &kind, &byLine) || !TextsFit(s)) continue;
-    BreakpointRec* same = nullptr;
-    for (BreakpointRec* b = target->breakpoints; b && !same; b = b->next)
-      if (!taken.count(b) && SameBreakpoint(*b, kind, s)) same = b;
+    BreakpointRec* same = sameIn(kind, s, true);
+    if (same) {
+      // Written afresh in its place, as a new record would be.
+      BreakpointRec* next = same->next;
+      *same = BreakpointRec{};
+      same->next = next;
+    } else {
+      same = sameIn(kind, s, false);
+    }
     BreakpointRec* b = same ? same : AppendBreakpoint(target);
     taken.insert(b);
     b->flags = uint8_t(kind | (s.enabled ? kBreakFlag3 : 0));
@@ -333,6 +361,13 @@ int KeepSessionBreakpoints(TargetRec* target, const std::vector<const Breakpoint
       b->value3 = s.size;
     }
   }
+  // The records set at the start that the driver no longer has leave the
+  // list (their memory stays in the pool until the project is freed).
+  for (BreakpointRec** link = &target->breakpoints; *link;)
+    if (replaced.count(*link) && !taken.count(*link))
+      *link = (*link)->next;
+    else
+      link = &(*link)->next;
   int kept = 0;
   for (const BreakpointRec* b = target->breakpoints; b; b = b->next)
     if (IsStoredLineBreakpoint(*b, b->text1.str()) || IsStoredDefinition(*b)) ++kept;

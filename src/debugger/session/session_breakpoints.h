@@ -57,9 +57,15 @@ using SourcePathFn = std::function<std::string(const std::string& fileName)>;
 // project: one that would reach this computer) is dropped: the breakpoint
 // is set without it, and `say` gets a line for the command page that names
 // the breakpoint's file and line.
+// Two stored line breakpoints that come to one address (two addresses of
+// one line, kept by their line) are one breakpoint in the driver: the
+// first sets it, the second, with nothing of its own but its enable, is
+// left out of the driver and returned in `covered` (so that it keeps its
+// own enable rather than turning the first's).
 using SayFn = std::function<void(const std::string& text)>;
 std::vector<const BreakpointRec*> SetStoredBreakpoints(DebugInterface& record, const TargetRec* target,
-                                                       const SourcePathFn& sourcePath, const SayFn& say = {});
+                                                       const SourcePathFn& sourcePath, const SayFn& say = {},
+                                                       std::vector<const BreakpointRec*>* covered = nullptr);
 
 // A breakpoint of the driver's list with what the user gave it.
 struct SourceBreakpoint {
@@ -87,8 +93,10 @@ std::vector<SourceBreakpoint> DriverSourceBreakpoints(DebugInterface& record);
 // session that could not set it does not double it. A breakpoint whose
 // texts the options file cannot hold is not kept (the places that define
 // breakpoints refuse those). Returns the number of breakpoints the target
-// keeps.
+// keeps. The records `covered` at the start are kept as they are: none
+// of the breakpoints found takes their place.
 int KeepSessionBreakpoints(TargetRec* target, const std::vector<const BreakpointRec*>& applied,
-                           const std::vector<SourceBreakpoint>& found);
+                           const std::vector<SourceBreakpoint>& found,
+                           const std::vector<const BreakpointRec*>& covered = {});
 
 }  // namespace pm2

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "case_watch.h"
 #include "test_leftovers.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    pm2::test::WatchCases();
     rc = RUN_ALL_TESTS();
   }
   pm2::test::RemoveShmEntries(suffix);

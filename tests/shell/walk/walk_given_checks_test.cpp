@@ -101,6 +101,43 @@ const TypedRow kTypedRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, TypedTextsTest, ::testing::ValuesIn(kTypedRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A file's blocks are one for each target: the text is looked for in the
+// block of the target the sheet edited, not in the first block of the
+// file's name; the texts of a file removed since are no longer due.
+TEST(WalkGivenChecks, AFilesTextIsLookedForInItsTargetsBlockAndForgottenWithTheFile) {
+  GivenSheet sheet;
+  sheet.dialog.setWindowTitle("Options for File 'LED.c'");
+  test::TypedTexts texts;
+  texts.PageShown(sheet.page);
+  sheet.define->setText("LED=1");
+  texts.Typed(sheet.define, "LED=1");
+  texts.AtOk(sheet.dialog, "Blinky");
+  sheet.dialog.accept();
+  const std::string targets = "Target (Board), 0x0000\r\nTarget (Blinky), 0x0003\r\n\r\n";
+  const std::string boardFirst = targets + "Options 1,3,3  // File 'LED.c'\r\n Q51DEF (B)\r\nEndOpt\r\n\r\n" +
+                                 "Options 2,3,3  // File 'LED.c'\r\n ACDEFN (LED=1)\r\nEndOpt\r\n";
+  EXPECT_EQ(texts.CompareDue("/p/T.pm2", boardFirst, {}), "");
+  const std::string onlyBoard = targets + "Options 1,3,3  // File 'LED.c'\r\n ACDEFN (LED=1)\r\nEndOpt\r\n";
+  EXPECT_NE(texts.CompareKept(onlyBoard, "then").find("(target 'Blinky')"), std::string::npos);
+  // LED.c removed from the project: its options went with it.
+  ProjectRec p;
+  TargetRec blinky;
+  blinky.name = OptString("Blinky");
+  p.firstTarget = &blinky;
+  GroupRec group;
+  group.name = OptString("Source");
+  p.firstGroup = &group;
+  FileRec led;
+  led.name = OptString("LED.c");
+  group.firstFile = &led;
+  texts.ForgetRemoved(p);
+  EXPECT_NE(texts.CompareKept(onlyBoard, "then"), "") << "the file is still there";
+  // The project window removes a file by marking it.
+  led.flags |= kFileRemoved;
+  texts.ForgetRemoved(p);
+  EXPECT_EQ(texts.CompareKept(onlyBoard, "then"), "");
+}
+
 // A sheet given Cancel, one of no project's, or a page never shown brings
 // nothing due.
 TEST(WalkGivenChecks, ASheetCancelledOrOfNoProjectOrUnseenBringsNothingDue) {

@@ -32,6 +32,7 @@ class GivenAndKept {
     ProjectRec* p = app->Project();
     const std::string path = p ? ProjectSiblingPath(*p, "Pm2") : std::string();
     texts.Forget(path);
+    if (p) texts.ForgetRemoved(*p);
     if (!texts.Due() || !p) return {};
     std::vector<std::string> boxes = answers.boxes;
     if (const std::string why = SaveAll(frame, app); !why.empty()) return why;
@@ -49,6 +50,7 @@ class GivenAndKept {
     const std::string path = p ? ProjectSiblingPath(*p, "Pm2") : std::string();
     texts.Forget(path);
     if (!p) return {};
+    texts.ForgetRemoved(*p);
     if (std::string why = texts.CompareKept(UntouchedFiles::Read(path), "as Exit wrote it and the start read it");
         !why.empty())
       return why;
@@ -62,7 +64,9 @@ class GivenAndKept {
   // After a step: the breakpoints noted as defined where it defined or
   // changed them, and outside a session as the editors keep them; a
   // session's end that keeps breakpoints must have kept them as defined.
-  std::string BreakpointsAfter(const std::string& step, CMainFrame* frame, ShellApp* app) {
+  // `chainDefines`: a step the chain followed at once defined or changed
+  // them.
+  std::string BreakpointsAfter(const std::string& step, bool chainDefines, CMainFrame* frame, ShellApp* app) {
     ProjectRec* p = app->Project();
     const TargetRec* target = p ? p->curTarget : nullptr;
     const std::string where = p ? ProjectSiblingPath(*p, "Pm2") + "\n" + (target ? target->name.str() : "") : "";
@@ -70,11 +74,14 @@ class GivenAndKept {
     m_definedWhere = where;
     DebugSession& s = frame->Debugger()->Session();
     const bool ended = m_sessionBefore && !s.SessionActive() && !s.DriverBusy();
-    if (ended && (s.Settings().flags & kDbgSettingsKeepBreakpoints))
+    // A chain that changed them and ended the session before the walk could
+    // read them: what was defined last is not known, and is not compared.
+    if (ended && !chainDefines && (s.Settings().flags & kDbgSettingsKeepBreakpoints))
       if (std::string why = m_defined.Check(target, "after the session's end"); !why.empty()) return why;
     // Outside a session the editor's stored breakpoints are the user's (a
     // line deleted takes its breakpoint along): a session must keep them.
-    if (DefinesBreakpoints(step) || (!s.SessionActive() && !s.DriverBusy())) m_defined.Take(s, target);
+    if (chainDefines || DefinesBreakpoints(step) || (!s.SessionActive() && !s.DriverBusy()))
+      m_defined.Take(s, target);
     return {};
   }
 

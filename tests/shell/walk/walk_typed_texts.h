@@ -17,10 +17,13 @@
 #include <QTabWidget>
 #include <QToolTip>
 
+#include "project/model/project_records.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -65,17 +68,26 @@ inline std::string TrimmedBlanks(const std::string& text) {
 
 // The value of `key` in the options block whose header names `block`
 // ("Target 'Blinky'", as the sheet's title names it) of a project file's
-// text; `found` says whether the block has that line.
+// text; `found` says whether the block has that line. A group's or a
+// file's blocks are one for each target: `target` names the target whose
+// block is meant ("" the first block of that name).
 inline std::string StoredValue(const std::string& fileText, const std::string& block, const std::string& key,
-                               bool* found) {
+                               bool* found, const std::string& target = "") {
   *found = false;
   std::istringstream in(fileText);
   bool inBlock = false;
+  int targets = 0, targetNumber = 0;  // the file numbers its targets in their order
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("Target (", 0) == 0) {
+      ++targets;
+      if (!target.empty() && line.compare(8, target.size() + 1, target + ")") == 0) targetNumber = targets;
+      continue;
+    }
     if (line.rfind("Options ", 0) == 0) {
       inBlock = line.size() >= block.size() + 3 && line.compare(line.size() - block.size() - 3, std::string::npos,
                                                                  "// " + block) == 0;
+      if (inBlock && !target.empty()) inBlock = std::atoi(line.c_str() + 8) == targetNumber;
       continue;
     }
     if (line == "EndOpt") inBlock = false;
@@ -91,6 +103,7 @@ inline std::string StoredValue(const std::string& fileText, const std::string& b
 // One field left as the sheet's OK found it.
 struct LeftText {
   std::string block;  // "Target 'Blinky'"
+  std::string target;  // the target the sheet edited ("" not known)
   const StoredField* field = nullptr;
   std::string typed;  // what the walk typed or pasted ("" : only shown)
   std::string held;   // what the field held at OK
@@ -111,8 +124,9 @@ class TypedTexts {
 
   // The sheet's OK is about to be pressed: each followed field of its pages
   // shown, with what it holds, is noted; once the sheet closes accepted,
-  // those texts are due in the files.
-  void AtOk(QDialog& d) {
+  // those texts are due in the files. `target` names the project's current
+  // target, whose blocks the sheet edits.
+  void AtOk(QDialog& d, const std::string& target = "") {
     const std::string title = d.windowTitle().toStdString();
     const std::string prefix = "Options for ";
     if (title.rfind(prefix, 0) != 0) return;
@@ -126,7 +140,8 @@ class TypedTexts {
           std::pair<std::string, std::string> typed;
           for (const auto& [edit, text] : m_typed)
             if (edit == e) typed = text;
-          left.push_back({title.substr(prefix.size()), field, typed.first, e->text().toStdString(), typed.second});
+          left.push_back(
+              {title.substr(prefix.size()), target, field, typed.first, e->text().toStdString(), typed.second});
         }
     m_typed.clear();
     if (std::getenv("PM2_WALK_TRACE"))
@@ -161,7 +176,7 @@ class TypedTexts {
     std::vector<LeftText> due;
     due.swap(m_due);
     for (const LeftText& t : due) {
-      m_kept[t.block + "\n" + t.field->key] = t;
+      m_kept[t.target + "\n" + t.block + "\n" + t.field->key] = t;
       if (t.typed.empty() || t.typed == t.held) continue;
       bool named = t.notice.find(std::string("'") + t.field->label + "'") != std::string::npos;
       for (const std::string& box : boxes)
@@ -178,16 +193,35 @@ class TypedTexts {
     for (const auto& [where, t] : m_kept) {
       const std::string expected = t.field->trimmed ? TrimmedBlanks(t.held) : t.held;
       bool found = false;
-      const std::string stored = StoredValue(fileText, t.block, t.field->key, &found);
+      const std::string stored = StoredValue(fileText, t.block, t.field->key, &found, t.target);
       // An empty text may be left out of a group's or a file's block.
       if (stored == expected && (found || expected.empty())) continue;
       return "the text " + Shown(t) + " of '" + t.field->label + "' on page '" + t.field->page + "' of Options for " +
-             t.block + " is not stored as the field held it: key " + t.field->key + " in '" + m_project + "' " + how +
+             t.block + (t.target.empty() ? "" : " (target '" + t.target + "')") +
+             " is not stored as the field held it: key " + t.field->key + " in '" + m_project + "' " + how +
              (found ? " holds '" + Cut(stored) + "' (" + std::to_string(stored.size()) + " bytes)"
                     : " has no such line") +
              ", the field held '" + Cut(expected) + "' (" + std::to_string(expected.size()) + " bytes)";
     }
     return {};
+  }
+  // Texts of blocks whose target, group or file the user removed since
+  // (their options went with them) are no longer due.
+  void ForgetRemoved(const ProjectRec& p) {
+    std::set<std::string> blocks;
+    for (const TargetRec* t = p.firstTarget; t; t = t->next)
+      if (!(t->flags & kTargetDeleted)) blocks.insert("Target '" + t->name.str() + "'");
+    for (const GroupRec* g = p.firstGroup; g; g = g->next) {
+      if (g->flags & kGroupDeleted) continue;
+      blocks.insert("Group '" + g->name.str() + "'");
+      for (const FileRec* f = g->firstFile; f; f = f->next)
+        if (!(f->flags & kFileRemoved)) blocks.insert("File '" + f->name.str() + "'");
+    }
+    auto gone = [&](const LeftText& t) {
+      return !blocks.count(t.block) || (!t.target.empty() && !blocks.count("Target '" + t.target + "'"));
+    };
+    std::erase_if(m_kept, [&](const auto& kept) { return gone(kept.second); });
+    std::erase_if(m_due, gone);
   }
   // The project changed (another one opened, or none): nothing kept.
   void Forget(const std::string& projectPath) {

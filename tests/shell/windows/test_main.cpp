@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "case_watch.h"
 #include "test_leftovers.h"
 
 int main(int argc, char** argv) {
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  pm2::test::WatchCases();
   return RUN_ALL_TESTS();
 }
