@@ -128,6 +128,7 @@
 #include "toolkit/toolbars/std_btn.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_counted_passes.h"
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_input_answered.h"
@@ -360,6 +361,7 @@ class CommandWalk {
       name.resize(name.size() - 2);
     }
     // The questions of a step the checks did not follow stay for the next.
+    m_passes.StepBegins(m_frame->Debugger()->Session(), name, !m_lastAtOnce);
     if (m_lastAtOnce) {
       m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
       m_carriedBoxes.insert(m_carriedBoxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
@@ -586,7 +588,8 @@ class CommandWalk {
       m_chainDefines = m_chainDefines || DefinesBreakpoints(step);
       return true;
     }
-    const bool ok = Check() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false));
+    const bool ok = Check() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
+                    GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
     if (Tracing()) {
@@ -937,6 +940,7 @@ class CommandWalk {
   std::string fault;
   bool closed = false;  // Exit closed the frame
   bool m_chainDefines = false;  // a step followed at once defined breakpoints
+  CountedPasses m_passes;       // a counted breakpoint met again
   // The watch rows and memory pages shown when a session's end carried out
   // an Exit asked while the target ran.
   struct RowsAtClose {

@@ -67,6 +67,21 @@ constexpr const char* kRecordsMain =
     "  Count();\n"
     "}\n";
 
+// A main whose loop adds one to `counter` on a line of its own (line 5):
+// a counted breakpoint there stops once every count passes, which the
+// walk reads back from `counter`.
+constexpr const char* kCountingMain =
+    "int counter;\n"
+    "static void Count(void)\n"
+    "{\n"
+    "  for (;;)\n"
+    "    counter++;\n"
+    "}\n"
+    "int main(void)\n"
+    "{\n"
+    "  Count();\n"
+    "}\n";
+
 // A first-generation project beside the example's sources.
 constexpr const char* kOldProject = "[PROJ]\r\nF=Blinky.c\xFF" "3 0 1\r\nF=LED.c\xFF" "3 0 1\r\n";
 
@@ -251,6 +266,7 @@ class WalkSession {
     if (kind == "looping") std::ofstream(dir + "Blinky.c", std::ios::binary) << kLoopingMain;
     if (kind == "scripted") UseScriptedDriver(dir);
     if (kind == "records") std::ofstream(dir + "Blinky.c", std::ios::binary) << kRecordsMain;
+    if (kind == "counting") std::ofstream(dir + "Blinky.c", std::ios::binary) << kCountingMain;
     if (kind == "firstgen") std::ofstream(dir + "old.prj", std::ios::binary) << kOldProject;
     ResetAppState();
     PoolFreeAll();
@@ -273,7 +289,7 @@ class WalkSession {
     const std::string shared = root;
     root = OwnRoot(root, dir + "root/");
     const bool example = kind == "example" || kind == "looping" || kind == "tool" || kind == "lint" ||
-                         kind == "scripted" || kind == "records";
+                         kind == "scripted" || kind == "records" || kind == "counting";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(dir + "settings.ini");
@@ -422,6 +438,12 @@ const WalkState kStates[] = {
      "32720;32802;await-stop;open:LED.c;type:BS Count, 3, \"counter = 0\";type:BS main, 2;"
      "type:BS counter > 5, 2;type:break LED_On if num > 1",
      true},
+    // Stopped at a breakpoint of count 3 on the line of the loop that
+    // counts, after a second Go met it again: the passes between its stops
+    // are its count (read back from the program's counter), here and at
+    // every Go of the road that meets it again.
+    {"CountedBreakpointMetAgain", "counting",
+     "32720;32802;await-stop;open:Blinky.c;type:BS Blinky.c:5, 3;32791;await-stop;32791;await-stop"},
     // A build running: its compiler held until the build is stopped.
     {"BuildRunning", "held", "open:Main.c;32720;await-held"},
     // Two targets of two families, groups and files with options of their
@@ -470,7 +492,7 @@ const WalkState kStates[] = {
 
 // The walks that start a debug session need the ARM tools, gdb and qemu.
 bool NeedsDebugTools(const std::string& start, const std::string& road) {
-  return start == "looping" || start == "records" || road.find("32802") != std::string::npos;
+  return start == "looping" || start == "records" || start == "counting" || road.find("32802") != std::string::npos;
 }
 bool NeedsDebugTools(const WalkState& s) { return NeedsDebugTools(s.start, s.road); }
 // A road that typed texts the next session keeps (breakpoints, watch rows,
