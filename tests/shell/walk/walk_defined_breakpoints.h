@@ -224,32 +224,38 @@ class DefinedBreakpoints {
   // After a step that defined or changed breakpoints: in a session standing
   // still the driver's list, outside one the target's stored list, as
   // the user now has them.
+  // A change made while the target runs (Kill All, say) is taken once it
+  // stands again (Pending); until then what is defined is not known.
   void Take(DebugSession& session, const TargetRec* target) {
     if (session.SessionActive()) {
-      if (session.TargetExecuting() || session.DriverBusy() || !session.Record()) return;
+      m_pending = session.TargetExecuting() || session.DriverBusy() || !session.Record();
+      if (m_pending) return;
       m_defined = FromDriver(DriverSourceBreakpoints(*session.Record()));
     } else {
+      m_pending = false;
       m_defined = FromTarget(target);
     }
     m_any = true;
   }
+  bool Pending() const { return m_pending; }
   // The target's kept breakpoints against those defined; a line one the
   // driver set at a line near its own is defined there from now on.
   std::string Check(const TargetRec* target, const std::string& when) {
-    if (!m_any) return {};
+    if (!m_any || m_pending) return {};
     const std::string why = KeptAsDefined(m_defined, FromTarget(target), &m_defined);
     return why.empty() ? why : why + " " + when;
   }
   // Another project (or none): nothing defined in it yet.
   void Forget() {
     m_defined.clear();
-    m_any = false;
+    m_any = m_pending = false;
   }
   const std::vector<DefinedBreakpoint>& Defined() const { return m_defined; }
 
  private:
   std::vector<DefinedBreakpoint> m_defined;
-  bool m_any = false;  // a step defined breakpoints in this project
+  bool m_any = false;      // a step defined breakpoints in this project
+  bool m_pending = false;  // a step changed them while they could not be read
 };
 
 // The step "value:<expression>=<n>": where the target stands, the driver

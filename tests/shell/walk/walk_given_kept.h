@@ -80,7 +80,7 @@ class GivenAndKept {
       if (std::string why = m_defined.Check(target, "after the session's end"); !why.empty()) return why;
     // Outside a session the editor's stored breakpoints are the user's (a
     // line deleted takes its breakpoint along): a session must keep them.
-    if (chainDefines || DefinesBreakpoints(step) || (!s.SessionActive() && !s.DriverBusy()))
+    if (chainDefines || DefinesBreakpoints(step) || m_defined.Pending() || (!s.SessionActive() && !s.DriverBusy()))
       m_defined.Take(s, target);
     return {};
   }
