@@ -1466,7 +1466,7 @@ class CommandWalk {
   // A menu the walk opened on a window that is shown appeared (a right
   // click that opens nothing fails).
   bool MenuOpened(const std::string& target) {
-    if (m_answers.menuSeen || !m_frame->isVisible() || !ShownMenuWidget(target)) return true;
+    if (m_answers.MenuShown() || !m_frame->isVisible() || !ShownMenuWidget(target)) return true;
     return Fail("the context menu of '" + target + "' did not open on a right click");
   }
   // The window a road's menu opens on, where it is shown (a place is

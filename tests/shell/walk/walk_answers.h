@@ -16,6 +16,8 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -81,6 +83,7 @@ class WalkAnswers {
   explicit WalkAnswers(std::string folder) : m_folder(std::move(folder)) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { Respond(); });
     m_timer.start(5);
+    QCoreApplication::instance()->installEventFilter(&m_menuShows);
   }
   // Called on a dialog before its default answer (a sheet that needs a
   // choice before its OK, as a user makes it).
@@ -126,14 +129,17 @@ class WalkAnswers {
   void ListNextMenu() {
     m_menuAction = MenuAction::kList;
     menuItems.clear();
-    menuSeen = false;
+    menuSeen = m_menuShows.shown = false;
   }
   void ChooseInNextMenu(const std::string& text) {
     m_menuAction = MenuAction::kChoose;
     m_choose = text;
-    menuSeen = false;
+    menuSeen = m_menuShows.shown = false;
     chosen.reset();
   }
+  // Whether the menu asked for appeared: answered, or shown and closed by
+  // the program before the answers' timer came round (on a loaded machine).
+  bool MenuShown() const { return menuSeen || m_menuShows.shown; }
 
   // A context menu shown by popup() (the call that opened it has
   // returned): listed or chosen in now.
@@ -157,6 +163,17 @@ class WalkAnswers {
 
  private:
   enum class MenuAction { kNone, kList, kChoose };
+
+  // Notes every context menu shown, whoever closes it.
+  class MenuShows : public QObject {
+   public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Show && qobject_cast<QMenu*>(o)) shown = true;
+      return false;
+    }
+    bool shown = false;
+  };
+  MenuShows m_menuShows;
 
   // The answer is given from a queued call, not from the timer: a window
   // an answer opens (a file dialog's own question) runs its own loop, in
