@@ -17,7 +17,9 @@
 #include "options/core/tool_command.h"
 #include "options/core/tri_state.h"
 #include "builder/commands/command_context.h"
+#include "project/devices/device_db.h"
 #include "project/files/project_file.h"
+#include "project/model/device_strings.h"
 #include "project/model/key_values.h"
 #include "project/model/option_defaults.h"
 #include "project/text/pool.h"
@@ -364,6 +366,18 @@ TEST(FolderRows, ASeparatorInARowIsRefusedNamingIt) {
 
 // ---------------------------------------------------------------- sessions
 
+// The line the build gives the node with the tool as the project is now
+// (a session on the node, its preview, the session rolled back).
+std::string BuiltLine(ProjectRec* project, NodeRec* node, PreviewTool tool) {
+  OptionsSession s;
+  std::string error;
+  EXPECT_TRUE(s.Begin(project, node, &error)) << error;
+  PreviewContextPtr ctx = NewPreviewContext("");
+  std::string line(BuildPreview(*ctx, s, tool, nullptr));
+  s.Rollback();
+  return line;
+}
+
 class Session : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -590,16 +604,7 @@ class NodeBlocksInherit : public ::testing::TestWithParam<InheritRow> {
     m_cFile = AddFileToGroup(m_group, "main.c", ".\\", kFileC);
     m_asmFile = AddFileToGroup(m_group, "start.a", ".\\", kFileAsm);
   }
-  // The line the build gives the file with the tool.
-  std::string Line(FileRec* file, PreviewTool tool) {
-    OptionsSession s;
-    std::string error;
-    EXPECT_TRUE(s.Begin(m_project, file, &error)) << error;
-    PreviewContextPtr ctx = NewPreviewContext("");
-    std::string line(BuildPreview(*ctx, s, tool, nullptr));
-    s.Rollback();
-    return line;
-  }
+  std::string Line(FileRec* file, PreviewTool tool) { return BuiltLine(m_project, file, tool); }
   ProjectRec* m_project = nullptr;
   TargetRec* m_target = nullptr;
   GroupRec* m_group = nullptr;
@@ -634,6 +639,94 @@ TEST_P(NodeBlocksInherit, LinesFollowTheTargetAfterOneChangeAtTheNode) {
   }
 }
 INSTANTIATE_TEST_SUITE_P(Rows, NodeBlocksInherit, ::testing::ValuesIn(kInheritRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A device chosen on the Device page, as the session sees it: a device of
+// another family made final by OK detaches the target's blocks of its
+// groups and files (written for the old family, they would be read with the
+// new family's layout, every field 0), and only that target's; Cancel
+// leaves them, and so does a device of the same family.
+struct FamilyRow {
+  const char* name;
+  uint16_t family;   // of the device database entry
+  uint16_t toolset;  // the device page's choice for it
+  bool ok;           // OK, else Cancel
+  bool blocksStay;   // the target's group and file blocks after the sheet
+};
+
+const FamilyRow kFamilyRows[] = {
+    {"AnotherFamilyOk", 0, kToolset51, true, false},
+    {"AnotherFamilyCancelled", 0, kToolset51, false, true},
+    {"SameFamilyOk", 3, kToolsetArmGnu, true, true},
+};
+
+class DevicePageFamily : public Session, public ::testing::WithParamInterface<FamilyRow> {
+ protected:
+  void SetUp() override {
+    Session::SetUp();
+    // A second target of the same family with blocks of its own for the
+    // same group and file.
+    m_other = CopyTargetRec(m_target, kPoolProject);
+    m_other->name = OptString::Pooled("Target 2", kPoolProject);
+    m_target->next = m_other;
+    m_other->next = nullptr;
+    m_groupBlock = GetNodeOptions(m_group);
+    m_fileBlock = GetNodeOptions(m_file);
+    m_otherGroupBlock = CloneOptionBlock(m_group, m_groupBlock);
+    m_otherGroupBlock->owner = m_other;
+    m_otherFileBlock = CloneOptionBlock(m_file, m_fileBlock);
+    m_otherFileBlock->owner = m_other;
+  }
+  TargetRec* m_other = nullptr;
+  OptionBlock* m_groupBlock = nullptr;
+  OptionBlock* m_fileBlock = nullptr;
+  OptionBlock* m_otherGroupBlock = nullptr;
+  OptionBlock* m_otherFileBlock = nullptr;
+};
+
+TEST_P(DevicePageFamily, NodeBlocksFollowTheSheetsEnd) {
+  const FamilyRow& row = GetParam();
+  ASSERT_NE(m_groupBlock, nullptr);
+  ASSERT_NE(m_fileBlock, nullptr);
+  DeviceDbEntry device;
+  device.vendor = OptString::Pooled("Vendor", kPoolProject);
+  device.device = OptString::Pooled("Chip", kPoolProject);
+  device.nFamily = row.family;
+
+  OptionsSession s;
+  std::string error;
+  ASSERT_TRUE(s.Begin(m_project, m_target, &error)) << error;
+  // What the Device page does with a device chosen: the target record
+  // takes it at once, with the working copy lent as its block.
+  s.LendTargetCopy(true);
+  ApplyDeviceOptions(m_target, row.toolset, &device);
+  // While the sheet is open nothing of the groups and files has gone.
+  EXPECT_EQ(FindTargetOptions(m_group->pOpts, m_target), m_groupBlock);
+  EXPECT_EQ(FindTargetOptions(m_file->pOpts, m_target), m_fileBlock);
+  if (row.ok) {
+    EXPECT_TRUE(s.Commit());
+  } else {
+    s.Rollback();
+  }
+
+  EXPECT_EQ(m_target->toolset, row.ok ? row.toolset : uint16_t(kToolsetArmGnu));
+  EXPECT_EQ(FindTargetOptions(m_group->pOpts, m_target), row.blocksStay ? m_groupBlock : nullptr);
+  EXPECT_EQ(FindTargetOptions(m_file->pOpts, m_target), row.blocksStay ? m_fileBlock : nullptr);
+  // The other target's blocks of the same group and file are its own.
+  EXPECT_EQ(FindTargetOptions(m_group->pOpts, m_other), m_otherGroupBlock);
+  EXPECT_EQ(FindTargetOptions(m_file->pOpts, m_other), m_otherFileBlock);
+  EXPECT_EQ(m_otherGroupBlock->owner, m_other);
+  EXPECT_EQ(m_otherFileBlock->owner, m_other);
+
+  // The file is compiled with the new family's own defaults, not with the
+  // zeros of a block written for the old family.
+  if (m_target->toolset == kToolset51) {
+    const std::string line = BuiltLine(m_project, m_file, PreviewTool::kQ51);
+    EXPECT_EQ(line.find("WARNINGLEVEL (0)"), std::string::npos) << line;
+    EXPECT_EQ(line.find("OPTIMIZE (0"), std::string::npos) << line;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Rows, DevicePageFamily, ::testing::ValuesIn(kFamilyRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct PreviewToolRow {

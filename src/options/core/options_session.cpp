@@ -243,6 +243,9 @@ bool OptionsSession::Commit() {
     }
   }
   if (FileRec* f = File(); f && f->type != m_savedFileType) changed = true;
+  // Only OK makes a device of another family final: Cancel restores the
+  // record, and the blocks of the groups and files were never touched.
+  DetachNodeBlocksAfterFamilyChange(m_project, m_target, m_savedTargetRec->toolset);
   SelectEditedOptions(m_node);
   m_begun = false;
   return changed;

@@ -16,7 +16,9 @@
 // On OK (Commit): the target's block takes the copy's fields when they
 // differ; a group or file whose copy equals the node defaults loses its
 // override, otherwise its own block takes the copy or a new block is
-// attached when the copy changed.
+// attached when the copy changed. A device of another family chosen on the
+// device page detaches the target's blocks of every group and file, so they
+// inherit from the target again (as Select Device does); Cancel leaves them.
 #pragma once
 
 #include <cstdint>

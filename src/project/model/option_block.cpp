@@ -187,6 +187,11 @@ int DetachNodeBlocksOfTarget(ProjectRec* project, const TargetRec* target) {
   return detached;
 }
 
+int DetachNodeBlocksAfterFamilyChange(ProjectRec* project, const TargetRec* target, uint16_t oldToolset) {
+  if (!target || oldToolset == target->toolset || oldToolset == kToolsetUndefined) return 0;
+  return DetachNodeBlocksOfTarget(project, target);
+}
+
 OptionBlock* GetNodeOptions(NodeRec* node) {
   TargetRec* target = CurrentTarget();
   if (!target || !IsGroupOrFile(node)) return nullptr;

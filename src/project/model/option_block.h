@@ -658,6 +658,14 @@ void DetachOptionBlock(NodeRec* node, OptionBlock* block);
 // (after a change of the target's family): they inherit from it again.
 // Returns how many were detached.
 int DetachNodeBlocksOfTarget(ProjectRec* project, const TargetRec* target);
+// After the target's device changed: when its family (toolset) changed
+// from one it had, the groups' and files' blocks written for the old family
+// would be read with the new family's layout (every field 0), so they are
+// detached and the nodes inherit from the target again. A target without a
+// family before keeps them. Select Device and the options sheet's Device
+// page both end here.
+// Returns how many were detached.
+int DetachNodeBlocksAfterFamilyChange(ProjectRec* project, const TargetRec* target, uint16_t oldToolset);
 // The current target's block of a group or file; when it has none, a new
 // block in pool 1 with the node-level defaults of the target's toolset (51
 // for a target without one), owned by the

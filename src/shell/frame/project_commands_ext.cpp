@@ -327,11 +327,7 @@ int ProjectCommandsExt::OnSelectDevice() {
   const std::string oldDevice = p->curTarget->DEVICE.str();
   const uint16_t oldToolset = p->curTarget->toolset;
   if (!sheet.ApplyTo(p->curTarget)) return 0;
-  // Blocks of groups and files written for another family would be read
-  // with this family's layout (every field 0): they go, and the groups and
-  // files inherit from the target again.
-  if (oldToolset != p->curTarget->toolset && oldToolset != kToolsetUndefined)
-    DetachNodeBlocksOfTarget(p, p->curTarget);
+  DetachNodeBlocksAfterFamilyChange(p, p->curTarget, oldToolset);
   TellKeptLinkerScript(oldDevice, *p->curTarget);
   if (m_created > 0) ++m_created;
   m_app.SelectTarget(p->curTarget);
