@@ -168,14 +168,14 @@ inline std::vector<CommandId> WalkCommands() {
 }
 
 // The commands that take away what the state has open or set: the editor
-// in front (New, Open, Close, Close All) and the breakpoints (Disable All,
-// Kill All). The sweep runs them with those that leave the state, so the
+// in front (New, Open, Close, Close All, Close Workspace) and the
+// breakpoints (Disable All, Kill All). The sweep runs them with those that leave the state, so the
 // commands that act on those meet them (the bookmarks after Toggle
 // Bookmark, Redo after Undo, Page Setup, Enable/Disable Breakpoint after
 // Insert/Remove Breakpoint).
 inline bool TakesAwayTheState(CommandId id) {
   return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll || id == 35015 ||
-         id == 35016;
+         id == 35016 || id == 43012;
 }
 
 // The commands that take the walk out of its state: run after the rest
@@ -385,7 +385,8 @@ class CommandWalk {
         m_frame->ExecuteCommand(cmd::kSaveAll);
         if (!WaitFor([&] { return SessionIdle(); })) return Fail("Save All did not end");
         const std::string path = ProjectSiblingPath(*p, "Pm2");
-        if (!GivenKept(m_given.texts.CompareKept(UntouchedFiles::Read(path), "as Save All wrote it")))
+        if (!GivenKept(m_given.texts.CompareKept(
+                SavedOrKept(path, UntouchedFiles::Read(path), BuildProjectFileText(*p)), "as Save All wrote it")))
           return false;
       }
     } else if (name == "await-idle") {
@@ -1086,7 +1087,8 @@ class CommandWalk {
     p = m_app->Project();
     if (!p) return true;
     const std::string kept = StoredBreakpoints();
-    const std::string written = DebugListLines(UntouchedFiles::Read(ProjectSiblingPath(*p, "Opt")));
+    const std::string opt = ProjectSiblingPath(*p, "Opt");
+    const std::string written = DebugListLines(SavedOrKept(opt, UntouchedFiles::Read(opt), BuildOptionsFileText(*p)));
     if (written != kept)
       return Fail("Save All did not write the breakpoints, watch rows and memory pages kept: " +
                   FirstDifference(kept, written, "kept", "written"));
