@@ -855,6 +855,12 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  // A path as one file has it, whatever the form it was given in.
+  static std::string SameFile(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
+  }
   static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
   // The sweep's editor brought to the front again where another window
   // took its place (while the editor is still open).
@@ -1177,7 +1183,12 @@ class CommandWalk {
     if (!trip.empty()) return Fail(trip);
     const std::vector<std::string> texts = {UntouchedFiles::Read(files[0]), UntouchedFiles::Read(files[1])};
     const bool opened = files != m_projectFiles;
-    if (texts[0] != "<missing>" && (opened || texts != m_projectTexts)) {
+    // A project file the road opened as a text (a file dialog's first
+    // file) holds what the user's editing left there once its editor saved
+    // it (its first line cut, say): no longer the program's to read back.
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_asText.insert(SameFile(doc->Path()));
+    const bool editedAsText = m_asText.count(SameFile(files[0])) || m_asText.count(SameFile(files[1]));
+    if (texts[0] != "<missing>" && (opened || texts != m_projectTexts) && !editedAsText) {
       const std::string disk = ReadBack(files[0], texts[0], texts[1] == "<missing>" ? "" : texts[1]);
       if (!disk.empty())
         return Fail("'" + files[0] + "' " + (opened ? "as the program read it at open" : "as the program's save wrote it") +
@@ -1262,6 +1273,7 @@ class CommandWalk {
   bool m_typed = false;  // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
+  std::set<std::string> m_asText;  // the files opened in an editor so far (SameFile)
   std::string m_front;  // the file of the editor in front when the sweep began
   GivenAndKept m_given;  // the texts and breakpoints the road gave, against what is kept
 };

@@ -510,9 +510,9 @@ const WalkState kStates[] = {
     {"SourceBrowserOpen", "browse", "open:Main.c;32720;await-idle;35096"},
     // A workspace saved (the two editors open, named as a user names it in
     // the workspaces' list), closed (its editors with it), and opened again
-    // from its entry in the Window menu.
+    // from its entry in the Window menu: its editors are back.
     {"WorkspaceOpened", "example",
-     "open:Blinky.c;open:LED.c;with:WalkSpace;43013;43012;menu:Window:1 WalkSpace"},
+     "open:Blinky.c;open:LED.c;with:WalkSpace;43013;43012;menu:Window:1 WalkSpace;front:Blinky.c;front:LED.c"},
     // The example in a folder made read-only: a text changed and saved is
     // refused with a message naming the file and why, and stays changed in
     // its editor; every save after it is refused so.
