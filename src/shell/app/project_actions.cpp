@@ -38,6 +38,10 @@ std::string ProjectFilePath(const ProjectRec& project) {
   return ProjectSiblingPath(project, "Pm2");
 }
 
+// Why a write of the project's files failed, after a blank line, as the
+// message that names the file goes on ("" where the writer said nothing).
+std::string WriteFailureReason(const std::string& why) { return why.empty() ? std::string() : "\n\n" + why; }
+
 // The file's write time in nanoseconds; -1 when it does not exist.
 std::int64_t WriteTimeOf(const std::string& path) {
   struct stat st;
@@ -163,10 +167,11 @@ bool ShellApp::CloseProject(bool interactive) {
       std::string path = ProjectFilePath(*p);
       // A text the files cannot hold is named, and so is a file that is a
       // link no one said to write through; another name would not help.
-      const std::string reason =
-          rc == kProjectFileTextRefused || rc == kProjectFileLinkRefused ? "\n\n" + why : std::string();
+      // Every refusal says why (a folder the user may not write in).
+      const bool nameWouldNotHelp = rc == kProjectFileTextRefused || rc == kProjectFileLinkRefused;
+      const std::string reason = WriteFailureReason(why);
       Dialogs().Beep();
-      if (!interactive || !reason.empty()) {
+      if (!interactive || nameWouldNotHelp) {
         if (interactive) {
           // Closing would lose the user's changes: keep the project open
           // so that the text can be mended, or close without saving.
@@ -184,8 +189,8 @@ bool ShellApp::CloseProject(bool interactive) {
       // Closing after a failed write would lose the user's changes: offer
       // another name, closing without saving, or keeping the project open.
       int answer = Dialogs().MessageBox(
-          "Can't write project file '" + path +
-              "' !\n\nSave the project under a different name ?\n"
+          "Can't write project file '" + path + "' !" + reason +
+              "\n\nSave the project under a different name ?\n"
               "(No closes the project without saving it, Cancel keeps it open.)",
           kMbYesNoCancel | kMbIconExclamation);
       if (answer == kIdCancel) return false;
@@ -238,9 +243,7 @@ void ShellApp::SaveProject() {
   m_szWatchedProject = ProjectFilePath(*p);
   if (m_deps.watcher) m_deps.watcher->Watch(ToForwardSlashes(m_szWatchedProject));
   if (rc != 0)
-    ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !" +
-                             (rc == kProjectFileTextRefused || rc == kProjectFileLinkRefused ? "\n\n" + why
-                                                                                              : std::string()));
+    ShowError(Dialogs(), "Can't write project file '" + m_szWatchedProject + "' !" + WriteFailureReason(why));
 }
 
 void ShellApp::ScheduleProjectWatch(const std::string& path) {

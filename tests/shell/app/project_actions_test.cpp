@@ -160,12 +160,31 @@ TEST_F(FailingWrite, InteractiveCloseWithoutSavingDropsTheProject) {
   EXPECT_EQ(app->m_recent.Count(), 0);
 }
 
+// Every refusal names the file and says why the disk refused it.
 TEST_F(FailingWrite, BatchCloseReportsAndDrops) {
   EXPECT_TRUE(app->CloseProject(false));
   EXPECT_EQ(app->Project(), nullptr);
   ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text, "Can't write project file '" + path + "' !");
+  EXPECT_EQ(dialogs.boxes[0].text,
+            "Can't write project file '" + path + "' !\n\nCannot write '" + path + "': Input/output error");
   EXPECT_EQ(app->m_recent.Count(), 0);
+}
+
+TEST_F(FailingWrite, SaveSaysWhyAndKeepsTheProject) {
+  app->SaveProject();
+  EXPECT_NE(app->Project(), nullptr);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text,
+            "Can't write project file '" + path + "' !\n\nCannot write '" + path + "': Input/output error");
+}
+
+TEST_F(FailingWrite, InteractiveCloseSaysWhyBeforeOfferingAnotherName) {
+  dialogs.answers = {kIdCancel};
+  EXPECT_FALSE(app->CloseProject(true));
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_NE(dialogs.boxes[0].text.find("' !\n\nCannot write '" + path + "': Input/output error\n\nSave the project"),
+            std::string::npos)
+      << dialogs.boxes[0].text;
 }
 
 // A build started from the command line asks nothing: an options file that

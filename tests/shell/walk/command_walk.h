@@ -135,7 +135,10 @@
 #include "walk_modeless_windows.h"
 #include "walk_expected_messages.h"
 #include "walk_given_kept.h"
+#include "walk_keys.h"
 #include "walk_left_behind.h"
+#include "walk_menus.h"
+#include "walk_peers.h"
 #include "walk_places.h"
 #include "walk_project_window.h"
 #include "walk_road_seed.h"
@@ -166,14 +169,14 @@ inline std::vector<CommandId> WalkCommands() {
 }
 
 // The commands that take away what the state has open or set: the editor
-// in front (New, Open, Close, Close All) and the breakpoints (Disable All,
-// Kill All). The sweep runs them with those that leave the state, so the
+// in front (New, Open, Close, Close All, Close Workspace) and the
+// breakpoints (Disable All, Kill All). The sweep runs them with those that leave the state, so the
 // commands that act on those meet them (the bookmarks after Toggle
 // Bookmark, Redo after Undo, Page Setup, Enable/Disable Breakpoint after
 // Insert/Remove Breakpoint).
 inline bool TakesAwayTheState(CommandId id) {
   return id == cmd::kFileNew || id == cmd::kFileOpen || id == 57602 || id == cmd::kCloseAll || id == 35015 ||
-         id == 35016;
+         id == 35016 || id == 43012;
 }
 
 // The commands that take the walk out of its state: run after the rest
@@ -191,55 +194,6 @@ inline bool LeavesTheState(CommandId id) {
   return kLeaving.count(id) || (id >= 32804 && id <= 32813) || TakesAwayTheState(id);
 }
 
-// While it lives: whether a press of the key came to an editor's text
-// (the editor then runs the command its own keys name).
-class KeyArrival : public QObject {
- public:
-  explicit KeyArrival(int key) : m_key(key) { qApp->installEventFilter(this); }
-  ~KeyArrival() override { qApp->removeEventFilter(this); }
-  bool eventFilter(QObject* to, QEvent* e) override {
-    if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != m_key) return false;
-    const auto* around = qobject_cast<EditorView*>(to->parent());
-    if (qobject_cast<EditorView*>(to) || (around && around->viewport() == to)) atEditor = true;
-    return false;
-  }
-  bool atEditor = false;
-
- private:
-  int m_key;
-};
-
-// The key the menus show for a command, or null.
-inline const ACCEL* KeyOf(CommandId id) {
-  for (const ACCEL& a : DefaultFrameAccelerators())
-    if (a.cmd == id) return &a;
-  return nullptr;
-}
-// The Qt key of a record's virtual key (letters, digits, F-keys and the
-// few named keys the menus show); Qt::Key_unknown for any other.
-inline Qt::Key QtKeyOf(std::uint16_t vk) {
-  if (vk >= 112 && vk <= 135) return Qt::Key(Qt::Key_F1 + (vk - 112));
-  if (vk >= 'A' && vk <= 'Z') return Qt::Key(Qt::Key_A + (vk - 'A'));
-  if (vk >= '0' && vk <= '9') return Qt::Key(Qt::Key_0 + (vk - '0'));
-  static const std::map<std::uint16_t, Qt::Key> kNamed = {
-      {27, Qt::Key_Escape}, {8, Qt::Key_Backspace}, {9, Qt::Key_Tab},     {13, Qt::Key_Return},
-      {32, Qt::Key_Space},  {33, Qt::Key_PageUp},   {34, Qt::Key_PageDown}, {35, Qt::Key_End},
-      {36, Qt::Key_Home},   {37, Qt::Key_Left},     {38, Qt::Key_Up},     {39, Qt::Key_Right},
-      {40, Qt::Key_Down},   {45, Qt::Key_Insert},   {46, Qt::Key_Delete}, {19, Qt::Key_Pause}};
-  const auto it = kNamed.find(vk);
-  return it == kNamed.end() ? Qt::Key_unknown : it->second;
-}
-inline Qt::KeyboardModifiers QtModsOf(const ACCEL& a) {
-  Qt::KeyboardModifiers m;
-  if (a.fVirt & FCONTROL) m |= Qt::ControlModifier;
-  if (a.fVirt & FALT) m |= Qt::AltModifier;
-  if (a.fVirt & FSHIFT) m |= Qt::ShiftModifier;
-  return m;
-}
-inline bool HasKey(CommandId id) {
-  const ACCEL* a = KeyOf(id);
-  return a && QtKeyOf(a->key) != Qt::Key_unknown;
-}
 
 // The commands that start something the next step may meet while it
 // runs (a build, a translation, the target, a step, a session, a tool),
@@ -254,18 +208,6 @@ inline const std::vector<CommandId>& Interrupting() {
   static const std::vector<CommandId> ids = {cmd::kStopBuild, cmd::kCloseProject, cmd::kAppExit,
                                              cmd::kDebugStartStop, 32797};
   return ids;
-}
-
-// Runs `fn` as an event delivers it, as a user's click or key runs a
-// command: a window the command closes is then deleted once the event loop
-// turns, as after a user's command, not inside the next modal window's loop
-// (where a command run from outside any event left it to be deleted, in the
-// middle of whatever that window's command was doing). No other event is
-// taken up meanwhile.
-inline void AsAnEvent(const std::function<void()>& fn) {
-  QObject target;
-  QMetaObject::invokeMethod(&target, fn, Qt::QueuedConnection);
-  QCoreApplication::sendPostedEvents(&target, QEvent::MetaCall);
 }
 
 struct WalkCounts {
@@ -411,6 +353,8 @@ class CommandWalk {
                      said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
       }
     } else if (name == "bp-session") {
+      // Breakpoints a step given at once before it changed are noted first.
+      if (m_chainDefines && !BreakpointsAsDefined(name, std::exchange(m_chainDefines, false))) return false;
       if (!SessionAgainKeepsBreakpoints()) return false;
     } else if (name.rfind("value:", 0) == 0) {
       if (const std::string why = ValueAsExpected(m_frame->Debugger()->Session(), name.substr(6)); !why.empty())
@@ -445,7 +389,8 @@ class CommandWalk {
         m_frame->ExecuteCommand(cmd::kSaveAll);
         if (!WaitFor([&] { return SessionIdle(); })) return Fail("Save All did not end");
         const std::string path = ProjectSiblingPath(*p, "Pm2");
-        if (!GivenKept(m_given.texts.CompareKept(UntouchedFiles::Read(path), "as Save All wrote it")))
+        if (!GivenKept(m_given.texts.CompareKept(
+                SavedOrKept(path, UntouchedFiles::Read(path), BuildProjectFileText(*p)), "as Save All wrote it")))
           return false;
       }
     } else if (name == "await-idle") {
@@ -498,10 +443,10 @@ class CommandWalk {
       m_expected = m_typed = true;
       if (const std::string why = WalkModeless::Run(name.substr(9), m_answers); !why.empty()) return Fail(why);
     } else if (name.rfind("peer:", 0) == 0) {
-      return StartPeer(name.substr(5));
+      return Holds(m_peers.StartPeer(name.substr(5), m_answers));
     } else if (name == "attach") {
       // Once: a state's road walked again keeps the peer it attached.
-      if (!m_attached && !AttachPeer()) return false;
+      if (!m_peers.Attached() && !Holds(m_peers.AttachPeer())) return false;
     } else if (name.rfind("select:", 0) == 0) {
       // Where the project window is hidden there is nothing a user could
       // click: the step is passed over.
@@ -542,7 +487,7 @@ class CommandWalk {
       if (colon == std::string::npos) return Fail("a menu step names no item");
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
-      OpenMenu(name.substr(4, colon - 4));
+      Menus().OpenMenu(name.substr(4, colon - 4));
       if (!m_followsAtOnce && !MenuOpened(name.substr(4, colon - 4))) return false;
       if (m_answers.chosen)
         RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
@@ -679,7 +624,7 @@ class CommandWalk {
   // Every item of the context menu of each window open to the user,
   // except those whose menu was listed before.
   bool SweepMenus(std::set<std::string>* listed) {
-    for (const std::string& target : MenuTargets()) {
+    for (const std::string& target : Menus().MenuTargets()) {
       if (listed->count(target)) continue;
       // Listed again while its items enabled others (the listing back
       // from the trace view, then a breakpoint set at its line): those run
@@ -688,7 +633,7 @@ class CommandWalk {
       for (size_t before = size_t(-1), pass = 0; pass < 3 && ran.size() != before; ++pass) {
         before = ran.size();
         if (!Reselect() || !BackToTheFront()) return false;
-        const std::vector<MenuItem> items = ListMenu(target);
+        const std::vector<MenuItem> items = Menus().ListMenu(target);
         if (!MenuOpened(target)) return false;
         // A window an item before took away is listed once it is back.
         if (m_answers.menuSeen) listed->insert(target);
@@ -729,7 +674,7 @@ class CommandWalk {
       std::vector<std::string> choices;
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
-      for (const std::string& target : MenuTargets()) choices.push_back("ctx:" + target);
+      for (const std::string& target : Menus().MenuTargets()) choices.push_back("ctx:" + target);
       // A window left open beside the main window, typed into (it weighs
       // as a few commands: a user goes back to it).
       for (const auto& [name, d] : WalkModeless::Open())
@@ -759,7 +704,7 @@ class CommandWalk {
         step = WalkModeless::StepFor(step.substr(9), rng);
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
-        for (const MenuItem& item : ListMenu(step.substr(4)))
+        for (const MenuItem& item : Menus().ListMenu(step.substr(4)))
           if (item.enabled) enabled.push_back(item.text);
         if (!MenuOpened(step.substr(4))) return false;
         if (enabled.empty()) continue;
@@ -879,56 +824,10 @@ class CommandWalk {
     return true;
   }
 
-  // At the walk's end the peer attached by "attach" is still answered: its
-  // WhoIs brings the program's identity, and it ends when its input does,
-  // having taken `peerEvents` notifications, its checks holding.
+  // At the walk's end the peer attached by "attach" is still answered
+  // (walk_peers.h), having taken `peerEvents` notifications.
   bool PeerStillAnswered() {
-    if (!m_attached) return true;
-    if (!AttachedPeerHolds()) return false;
-    // The session as it stands when the peer asks: what it was told before
-    // its answer came must agree.
-    DebugSession& session = m_frame->Debugger()->Session();
-    const bool active = session.SessionActive(), still = active && !session.TargetExecuting() && !session.DriverBusy();
-    m_attached->write("whois\n");
-    if (!WaitFor([&] {
-          return AttachedSaid("whois answered") || AttachedSaid("whois unanswered") ||
-                 m_attached->state() == QProcess::NotRunning;
-        }) ||
-        !AttachedSaid("whois answered"))
-      return Fail("the attached peer's WhoIs had no answer: " + m_attachedOut);
-    m_attached->closeWriteChannel();
-    if (!WaitFor([&] { return m_attached->state() == QProcess::NotRunning; }))
-      return Fail("the attached peer did not end with its input: " + m_attachedOut);
-    AttachedSaid("");
-    if (Tracing()) std::fprintf(stderr, "walk: the attached peer said:\n%s", m_attachedOut.c_str());
-    const size_t events = m_attachedOut.find("\nevents ");
-    if (m_attached->exitCode() != 0 || events == std::string::npos)
-      return Fail("the attached peer ended abnormally (exit " + std::to_string(m_attached->exitCode()) +
-                  "): " + m_attachedOut);
-    if (m_attachedOut.find("order: ") != std::string::npos)
-      return Fail("the attached peer was told things out of order: " + PeerTail());
-    // A session running is told started, one ended stopped; a target that
-    // stands still in it was told stopped after it was told running.
-    const std::string told = m_attachedOut.substr(0, m_attachedOut.find("\nwhois answered") + 1);
-    const size_t started = told.rfind("\ntold debugger started"), stopped = told.rfind("\ntold debugger stopped");
-    const bool toldActive = started != std::string::npos && (stopped == std::string::npos || stopped < started);
-    if (active != toldActive && (active || started != std::string::npos))
-      return Fail(std::string("the attached peer was told the session ") + (toldActive ? "runs" : "ended") +
-                  ", but it " + (active ? "runs" : "ended") + ": " + PeerTail());
-    // Each session the walk saw start (and end) since the peer attached was
-    // told (the walk sees no session that starts and ends within one step).
-    const int toldStarts = Occurrences(told, "\ntold debugger started\n"),
-              toldEnds = Occurrences(told, "\ntold debugger stopped\n");
-    if (toldStarts < m_sessionsSeen[0] || toldEnds < m_sessionsSeen[1])
-      return Fail("the attached peer was told of " + std::to_string(toldStarts) + " sessions started and " +
-                  std::to_string(toldEnds) + " ended; the walk saw " + std::to_string(m_sessionsSeen[0]) +
-                  " start and " + std::to_string(m_sessionsSeen[1]) + " end: " + PeerTail());
-    const size_t ran = told.rfind("\ntold execution started"), halted = told.rfind("\ntold execution stopped");
-    if (still && ran != std::string::npos && ran > started && (halted == std::string::npos || halted < ran))
-      return Fail("the attached peer was told the target runs, but it stands still: " + PeerTail());
-    peerEvents = std::atoi(m_attachedOut.c_str() + events + 8);
-    m_attached.reset();
-    return true;
+    return Holds(m_peers.PeerStillAnswered(m_frame->Debugger()->Session(), &peerEvents));
   }
 
   WalkCounts counts;
@@ -962,6 +861,12 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  // A path as one file has it, whatever the form it was given in.
+  static std::string SameFile(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
+  }
   static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
   // The sweep's editor brought to the front again where another window
   // took its place (while the editor is still open).
@@ -1028,7 +933,9 @@ class CommandWalk {
     return out;
   }
   // PM2_WALK_TRACE: each step said on stderr as it ends.
-  static bool Tracing() { return std::getenv("PM2_WALK_TRACE") != nullptr; }
+  static bool Tracing() { return WalkTracing(); }
+  // A check's answer: "" where it holds, else why it fails.
+  bool Holds(const std::string& why) { return why.empty() || Fail(why); }
   bool Fail(const std::string& why) {
     fault = why + "\n in " + Where();
     ADD_FAILURE() << fault;
@@ -1040,9 +947,8 @@ class CommandWalk {
           return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
         }))
       return Fail("a build, a tool or a window did not end: " + WhatRuns());
-    if (m_peer && !WaitFor([&] { return m_peer->state() == QProcess::NotRunning; }))
-      return Fail("the peer did not end");
-    if (!PeerAnswered() || !AttachedPeerHolds()) return false;
+    if (!Holds(m_peers.PeerEnds()) || !Holds(m_peers.PeerAnswered(m_answers)) || !Holds(m_peers.AttachedPeerHolds()))
+      return false;
     if (m_answers.TooMany()) return Fail("the command kept asking (" + std::to_string(m_answers.Given()) + " windows)");
     if (!EventLoopTurns([](auto done) { return WaitFor(done); })) return Fail("the event loop no longer turns");
     // A window that did not answer for this long while the step ran hangs,
@@ -1062,12 +968,9 @@ class CommandWalk {
     DebugSession& s = m_frame->Debugger()->Session();
     // The sessions started and ended while a peer is attached, as far as
     // the steps show them.
-    if (m_attached && s.SessionActive() != m_sessionWas) ++m_sessionsSeen[m_sessionWas ? 1 : 0];
-    m_sessionWas = s.SessionActive();
+    m_peers.NoteSession(s.SessionActive());
     std::vector<std::string> left;
-    std::set<int> own;
-    if (m_peer) own.insert(int(m_peer->processId()));
-    if (m_attached) own.insert(int(m_attached->processId()));
+    const std::set<int> own = m_peers.Own();
     if (!WaitFor([&] {
           left = UnexplainedChildren(s.SessionActive() || s.DriverBusy(), own);
           // A build that runs explains its tools: a held one's compiler
@@ -1098,7 +1001,7 @@ class CommandWalk {
     return GivenKept(m_given.BreakpointsAfter(step, chainDefines, m_frame, m_app));
   }
   // The checks of what the road gave (typed texts, defined breakpoints).
-  bool GivenKept(const std::string& why) { return why.empty() || Fail(why); }
+  bool GivenKept(const std::string& why) { return Holds(why); }
 
   // The target's stored breakpoints, watch rows and memory pages as an
   // options file text holds them (the program's own, or one it wrote).
@@ -1196,7 +1099,8 @@ class CommandWalk {
     p = m_app->Project();
     if (!p) return true;
     const std::string kept = StoredBreakpoints();
-    const std::string written = DebugListLines(UntouchedFiles::Read(ProjectSiblingPath(*p, "Opt")));
+    const std::string opt = ProjectSiblingPath(*p, "Opt");
+    const std::string written = DebugListLines(SavedOrKept(opt, UntouchedFiles::Read(opt), BuildOptionsFileText(*p)));
     if (written != kept)
       return Fail("Save All did not write the breakpoints, watch rows and memory pages kept: " +
                   FirstDifference(kept, written, "kept", "written"));
@@ -1285,7 +1189,12 @@ class CommandWalk {
     if (!trip.empty()) return Fail(trip);
     const std::vector<std::string> texts = {UntouchedFiles::Read(files[0]), UntouchedFiles::Read(files[1])};
     const bool opened = files != m_projectFiles;
-    if (texts[0] != "<missing>" && (opened || texts != m_projectTexts)) {
+    // A project file the road opened as a text (a file dialog's first
+    // file) holds what the user's editing left there once its editor saved
+    // it (its first line cut, say): no longer the program's to read back.
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_asText.insert(SameFile(doc->Path()));
+    const bool editedAsText = m_asText.count(SameFile(files[0])) || m_asText.count(SameFile(files[1]));
+    if (texts[0] != "<missing>" && (opened || texts != m_projectTexts) && !editedAsText) {
       const std::string disk = ReadBack(files[0], texts[0], texts[1] == "<missing>" ? "" : texts[1]);
       if (!disk.empty())
         return Fail("'" + files[0] + "' " + (opened ? "as the program read it at open" : "as the program's save wrote it") +
@@ -1334,68 +1243,6 @@ class CommandWalk {
   }
 
  private:
-  // The event interface's test client, asking for a build while the walk
-  // goes on; its answer is awaited with the next window held open.
-  bool StartPeer(const std::string& mode) {
-    const IpcNamespace ns = IpcNamespace::FromEnvironment();
-    m_peer = std::make_unique<QProcess>();
-    m_peer->start(QString(PM2_WALK_PEER),
-                  {QString::fromStdString(ns.suffix), QString::fromStdString(ns.runtimeDir), QString::fromStdString(mode)});
-    if (!m_peer->waitForStarted()) return Fail("the peer did not start");
-    QProcess* peer = m_peer.get();
-    m_answers.holdUntil = [peer] { return peer->state() == QProcess::NotRunning; };
-    return true;
-  }
-  // A peer that has ended must have had an answer: the build's end, or a
-  // refusal with its reason.
-  bool PeerAnswered() {
-    if (!m_peer || m_peer->state() != QProcess::NotRunning) return true;
-    const std::string out = m_peer->readAllStandardOutput().toStdString();
-    const int code = m_peer->exitCode();
-    m_peer.reset();
-    m_answers.holdUntil = nullptr;
-    // "end <result>" after a build; "status <code> <reason>" for a refusal.
-    if (code == 0 && out.find("\nend ") != std::string::npos) return true;
-    const size_t status = out.find("\nstatus ");
-    if (status != std::string::npos) {
-      const size_t reason = out.find(' ', status + 8);
-      const size_t eol = out.find('\n', status + 1);
-      if (reason != std::string::npos && reason + 1 < std::min(eol, out.size())) return true;
-    }
-    return Fail("the peer's request had no answer (exit " + std::to_string(code) + "): " + out);
-  }
-
-  // The peer attached for the rest of the walk (the step "attach"): its
-  // handlers are registered once it says "ready".
-  bool AttachPeer() {
-    const IpcNamespace ns = IpcNamespace::FromEnvironment();
-    m_attached = std::make_unique<QProcess>();
-    m_attached->start(QString(PM2_WALK_PEER), {QString::fromStdString(ns.suffix),
-                                               QString::fromStdString(ns.runtimeDir), QString("attach")});
-    if (!m_attached->waitForStarted()) return Fail("the attached peer did not start");
-    if (!WaitFor([&] { return AttachedSaid("ready") || m_attached->state() == QProcess::NotRunning; }) ||
-        !AttachedSaid("ready"))
-      return Fail("the attached peer did not attach: " + m_attachedOut);
-    return true;
-  }
-  // Whether the attached peer printed the line (its output so far kept).
-  bool AttachedSaid(const std::string& line) {
-    if (m_attached) m_attachedOut += m_attached->readAllStandardOutput().toStdString();
-    return ("\n" + m_attachedOut).find("\n" + line + "\n") != std::string::npos;
-  }
-  // The attached peer is still there after each step: the program left no
-  // client of its interface behind, and the peer's own checks of the order
-  // of what it was told hold.
-  bool AttachedPeerHolds() {
-    if (!m_attached) return true;
-    AttachedSaid("");
-    if (m_attachedOut.find("order: ") != std::string::npos)
-      return Fail("the attached peer was told things out of order: " + m_attachedOut);
-    if (m_attached->state() == QProcess::NotRunning)
-      return Fail("the attached peer ended (exit " + std::to_string(m_attached->exitCode()) + "): " + m_attachedOut);
-    return true;
-  }
-
   // The item the road selected in the project window selected again where
   // the selection left it (a step, recorded on the road).
   bool Reselect() {
@@ -1404,176 +1251,15 @@ class CommandWalk {
     if (!item || m_frame->ProjectBar()->View()->RecordOf(item) == m_app->m_pSelItem) return true;
     return Run("select:" + m_selected);
   }
-  static int Occurrences(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-  }
-  // The end of what the attached peer printed, for a failure.
-  std::string PeerTail() const {
-    return m_attachedOut.size() > 3000 ? "..." + m_attachedOut.substr(m_attachedOut.size() - 3000) : m_attachedOut;
-  }
   WalkProjectWindow Bars() const { return {m_frame, m_app}; }
+  WalkMenus Menus() { return {m_frame, m_app, m_answers, m_selected, m_state, counts.menus}; }
+  bool MenuOpened(const std::string& target) { return Holds(Menus().NotOpened(target)); }
   bool ArrowShown() const {
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
       if (EditorView* v = m_frame->Editors().ViewOf(doc); v && v->Margin().PcLine() != 0) return true;
     return false;
   }
 
-  // The windows whose context menu a user can open now: the fixed ones,
-  // then each shown window of the kinds below, numbered ("watch#1" is the
-  // second watch tree: Locals, or a second Watch page).
-  std::vector<std::string> MenuTargets() {
-    // The places with something selected come first: the windows' own
-    // menus include the bars' Hide, which takes them away.
-    std::vector<std::string> out = WalkPlaces(m_frame).Available();
-    for (const char* name : {"editor", "margin", "project", "output", "memory", "disassembly", "command"})
-      if (MenuWidget(name)) out.push_back(name);
-    // Once the road chose a row of the project window: its menu on the
-    // target's row, on a group's and on a file's (the file is the one
-    // chosen, and last, so the selection ends where the road left it).
-    if (!m_selected.empty())
-      for (const char* name : {"project@target", "project@group", "project@file"})
-        if (MenuWidget(name)) out.push_back(name);
-    for (const auto& [kind, find] : Kinds())
-      for (size_t i = 0; i < find().size(); ++i) out.push_back(kind + "#" + std::to_string(i));
-    return out;
-  }
-  // Each shown window of a kind, in a steady order (its object's name).
-  template <class T>
-  static std::vector<QWidget*> AllShown() {
-    std::vector<QWidget*> out;
-    for (QWidget* w : QApplication::allWidgets())
-      if (dynamic_cast<T*>(w) && w->isVisible()) out.push_back(w);
-    std::stable_sort(out.begin(), out.end(), [](QWidget* a, QWidget* b) {
-      return a->objectName() < b->objectName() || (a->objectName() == b->objectName() && a->windowTitle() < b->windowTitle());
-    });
-    return out;
-  }
-  using Finder = std::function<std::vector<QWidget*>()>;
-  static const std::vector<std::pair<std::string, Finder>>& Kinds() {
-    static const std::vector<std::pair<std::string, Finder>> kinds = {
-        {"watch", AllShown<WatchWindow>},        {"serial", AllShown<SerialWindow>},
-        {"analyser", AllShown<PerfAnalyzerView>}, {"bar", AllShown<SECControlBar>},
-    };
-    return kinds;
-  }
-  template <class T>
-  static QWidget* Shown() {
-    const std::vector<QWidget*> all = AllShown<T>();
-    return all.empty() ? nullptr : all.front();
-  }
-  // A menu the walk opened on a window that is shown appeared (a right
-  // click that opens nothing fails).
-  bool MenuOpened(const std::string& target) {
-    if (m_answers.MenuShown() || !m_frame->isVisible() || !ShownMenuWidget(target)) return true;
-    return Fail("the context menu of '" + target + "' did not open on a right click");
-  }
-  // The window a road's menu opens on, where it is shown (a place is
-  // opened by its own step, which says whether it could).
-  QWidget* ShownMenuWidget(const std::string& name) {
-    // The windows whose menu a right click in their middle always opens;
-    // widen the list as others are shown to (a bar offers its menu only
-    // where its style asks for one, the output window only on a page).
-    static const std::set<std::string> kFollowed = {"editor", "margin", "project"};
-    QWidget* w = kFollowed.count(name) ? MenuWidget(name) : nullptr;
-    return w && w->isVisible() ? w : nullptr;
-  }
-  QWidget* MenuWidget(const std::string& name) {
-    if (name == "editor" || name == "margin") return m_frame->Editors().Active();
-    if (name == "project") return m_app->Project() && m_frame->ProjectBar() ? m_frame->ProjectBar()->View()->Tree() : nullptr;
-    if (name.rfind("project@", 0) == 0) return Bars().Row(name.substr(8), m_selected) ? m_frame->ProjectBar()->View()->Tree() : nullptr;
-    if (name == "output") return m_frame->Output() && m_frame->Output()->isVisible() ? m_frame->Output() : nullptr;
-    if (name == "memory") return Shown<MemoryPage>();
-    if (name == "disassembly") return Shown<DisassemblyView>();
-    if (name == "command") {
-      QWidget* page = m_frame->Debugger()->CommandPage();
-      return page && page->isVisible() ? page : nullptr;
-    }
-    // The older name of the first watch tree.
-    if (name == "watch") return Shown<WatchWindow>();
-    if (const size_t hash = name.find('#'); hash != std::string::npos)
-      for (const auto& [kind, find] : Kinds())
-        if (kind == name.substr(0, hash)) {
-          const std::vector<QWidget*> all = find();
-          const size_t i = size_t(std::atoi(name.c_str() + hash + 1));
-          return i < all.size() ? all[i] : nullptr;
-        }
-    return nullptr;
-  }
-  // Opens a window's context menu as a right click in its middle does,
-  // on the row there made current first (a user's right click on a row
-  // of a list or tree); a menu shown by popup() rather than exec() is
-  // answered as soon as it shows.
-  void OpenMenu(const std::string& name) {
-    if (WalkPlaces::IsPlace(name)) {
-      WalkPlaces places(m_frame);
-      if (places.Open(name)) m_answers.AnswerShownMenu();
-      return;
-    }
-    QWidget* w = MenuWidget(name);
-    if (!w) return;
-    const QPoint middle(w->width() / 2, w->height() / 2);
-    if (name == "project") {
-      AsAnEvent([&] { m_frame->ShowProjectContextMenu(w->mapToGlobal(middle)); });
-      return;
-    }
-    if (name.rfind("project@", 0) == 0) {
-      Bars().Click(Bars().Row(name.substr(8), m_selected), true);
-      m_answers.AnswerShownMenu();
-      return;
-    }
-    if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
-      QPoint at(view->viewport()->width() / 2, view->viewport()->height() / 2);
-      QModelIndex row = view->indexAt(at);
-      if (!row.isValid() && view->model() && view->model()->rowCount() > 0) {
-        row = view->model()->index(0, 0);
-        at = view->visualRect(row).center();
-      }
-      if (row.isValid()) view->setCurrentIndex(row);
-    }
-    // The margin: a right click at the editor's left edge; the
-    // disassembly: on the instruction nearest its middle, as a user points
-    // at one.
-    QPoint at = name == "margin" ? QPoint(2, middle.y()) : middle;
-    if (auto* listing = dynamic_cast<DisassemblyView*>(w)) at = NearestInstruction(*listing, at);
-    // The margin is the left edge of the editor's text area: the click goes
-    // there, as everywhere else in a scroll area (which itself takes no
-    // mouse's menu).
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
-    QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
-    QApplication::sendEvent(w, &e);
-    m_answers.AnswerShownMenu();
-  }
-  // The middle of the listing's line of code nearest to `at` (`at` where
-  // none is shown).
-  static QPoint NearestInstruction(DisassemblyView& listing, QPoint at) {
-    const DisassemblyView::Geometry g = listing.Layout();
-    const int from = listing.LineAt(at);
-    if (from < 0) return at;
-    for (int away = 0; away <= g.visible; ++away)
-      for (int i : {from + away, from - away}) {
-        const QPoint there(at.x(), i * g.lineHeight + g.lineHeight / 2);
-        if (i >= 0 && listing.LineAt(there) == i && listing.Cache().Line(i).kind == kDisasmCode) return there;
-      }
-    return at;
-  }
-  std::vector<MenuItem> ListMenu(const std::string& name) {
-    m_answers.ListNextMenu();
-    OpenMenu(name);
-    QApplication::processEvents();
-    if (m_answers.menuSeen) ++counts.menus;
-    for (const MenuItem& item : m_answers.menuItems)
-      if (item.enabled && RanRecord::On())
-        RanRecord::Line({"listed", m_state, name + ":" + item.text, std::to_string(item.id)});
-    if (Tracing()) {
-      std::fprintf(stderr, "walk: the menu of %s:%s", name.c_str(), m_answers.menuSeen ? "" : " (none)");
-      for (const MenuItem& item : m_answers.menuItems)
-        std::fprintf(stderr, " [%s%s]", item.text.c_str(), item.enabled ? "" : " greyed");
-      std::fprintf(stderr, "\n");
-    }
-    return m_answers.menuItems;
-  }
 
   CMainFrame* m_frame;
   ShellApp* m_app;  // the program's application, a new one after each start again
@@ -1582,12 +1268,8 @@ class CommandWalk {
   unsigned m_seed;
   UntouchedFiles m_files;
   std::vector<std::string> m_road;
-  std::unique_ptr<QProcess> m_peer;
-  std::unique_ptr<QProcess> m_attached;  // the peer attached by "attach"
-  std::string m_attachedOut;             // what it printed so far
+  WalkPeers m_peers;
   std::string m_selected;                // the project window's item "select:" chose
-  bool m_sessionWas = false;             // a session ran after the last step's checks
-  int m_sessionsSeen[2] = {0, 0};        // sessions started and ended since the peer attached
   bool m_lastAtOnce = false;
   bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
@@ -1597,6 +1279,7 @@ class CommandWalk {
   bool m_typed = false;  // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
   std::set<std::string> m_openedFiles;
+  std::set<std::string> m_asText;  // the files opened in an editor so far (SameFile)
   std::string m_front;  // the file of the editor in front when the sweep began
   GivenAndKept m_given;  // the texts and breakpoints the road gave, against what is kept
 };

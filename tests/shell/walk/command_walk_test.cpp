@@ -7,7 +7,9 @@
 // The longer walk: PM2_WALK_SEEDS=<n> runs n seeds a state (from
 // PM2_WALK_SEED, 1 by default), PM2_WALK_STEPS=<n> random steps a seed.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <stdlib.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -252,6 +254,44 @@ std::string HeldProgram(const std::string& shared, const std::string& own, const
   return own + name;
 }
 
+// The project's folder made read-only (a-w), its files left as they were:
+// a text can be changed, and every save there (a new file renamed over the
+// old one) is refused. Root passes over
+// the bits, so the walk's thread (the program's thread, whose threads it
+// starts inherit it) gives up root's right to write anywhere while the
+// folder is read-only, and takes it back at the end.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(std::string dir) : m_dir(std::move(dir)) {
+    SetOverride(false);
+    std::error_code ec;
+    fs::permissions(m_dir, kWrite, fs::perm_options::remove, ec);
+  }
+  // Writable again, so that the session's clean-up can remove it.
+  ~ReadOnlyFolder() {
+    std::error_code ec;
+    fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add, ec);
+    SetOverride(true);
+  }
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+ private:
+  static constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  // Root's right to write past the bits, in the calling thread's effective
+  // set (kept in its permitted set, so it can be taken back).
+  static void SetOverride(bool on) {
+    if (::geteuid() != 0) return;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0) return;
+    const unsigned bits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER);
+    data[0].effective = on ? data[0].effective | (data[0].permitted & bits) : data[0].effective & ~bits;
+    (void)::syscall(SYS_capset, &header, data);
+  }
+  std::string m_dir;
+};
+
 // One session of the program in a folder of its own.
 class WalkSession {
  public:
@@ -284,15 +324,18 @@ class WalkSession {
         return;
     }
     if (kind == "targets" && !WriteTargetsProject(dir)) return;
+    // The settings of the read-only folder's session are kept beside its
+    // installation (the user's settings are not in the project's folder).
+    settingsPath = kind == "readonly" ? dir + "root/settings.ini" : dir + "settings.ini";
     // What the program starts stays below the walk, whatever ends its parent.
     test::AdoptOrphans();
     const std::string shared = root;
     root = OwnRoot(root, dir + "root/");
     const bool example = kind == "example" || kind == "looping" || kind == "tool" || kind == "lint" ||
-                         kind == "scripted" || kind == "records" || kind == "counting";
+                         kind == "scripted" || kind == "records" || kind == "counting" || kind == "readonly";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
-    settings = std::make_unique<SettingsStore>(dir + "settings.ini");
+    settings = std::make_unique<SettingsStore>(settingsPath);
     if (kind == "tool" || kind == "lint") HoldTools(dir);
     // The user tool, stored as the Customize Tools dialog's OK stores it.
     if (kind == "tool") {
@@ -312,6 +355,7 @@ class WalkSession {
                                 : kind == "held" || kind == "errors" || kind == "browse" ? dir + "Board.pm2"
                                 : kind == "targets" ? dir + "Targets.pm2"
                                                     : "";
+    if (kind == "readonly") readOnly = std::make_unique<ReadOnlyFolder>(dir);
     session.emplace(*settings, project, root + "PM2/pelmora2");
   }
   ~WalkSession() {
@@ -332,6 +376,7 @@ class WalkSession {
     settings.reset();
     ResetAppState();
     PoolFreeAll();
+    readOnly.reset();
     fs::current_path(fs::temp_directory_path());
     std::error_code ec;
     if (!dir.empty()) fs::remove_all(dir, ec);
@@ -347,7 +392,7 @@ class WalkSession {
     ResetAppState();
     PoolFreeAll();
     // Read as the program's main reads it before the start.
-    settings = std::make_unique<SettingsStore>(dir + "settings.ini");
+    settings = std::make_unique<SettingsStore>(settingsPath);
     if (!settings->Load()) return nullptr;
     session.emplace(*settings, "", root + "PM2/pelmora2");
     return Started() ? &*session : nullptr;
@@ -388,7 +433,8 @@ class WalkSession {
     return *answers;
   }
 
-  std::string kind, root, dir;
+  std::string kind, root, dir, settingsPath;
+  std::unique_ptr<ReadOnlyFolder> readOnly;  // the "readonly" kind's folder, while the session lives
   std::unique_ptr<SettingsStore> settings;
   // In place: a start again (Restart) makes the new session where the old
   // one was, so what holds on to its application keeps holding it.
@@ -484,6 +530,15 @@ const WalkState kStates[] = {
     // The same project built to its end, the Source Browser open on the
     // browse file its tools wrote.
     {"SourceBrowserOpen", "browse", "open:Main.c;32720;await-idle;35096"},
+    // A workspace saved (the two editors open, named as a user names it in
+    // the workspaces' list), closed (its editors with it), and opened again
+    // from its entry in the Window menu: its editors are back.
+    {"WorkspaceOpened", "example",
+     "open:Blinky.c;open:LED.c;with:WalkSpace;43013;43012;menu:Window:1 WalkSpace;front:Blinky.c;front:LED.c"},
+    // The example in a folder made read-only: a text changed and saved is
+    // refused with a message naming the file and why, and stays changed in
+    // its editor; every save after it is refused so.
+    {"ProjectInAReadOnlyFolder", "readonly", "open:Blinky.c;keys:End,Return;57603"},
     {"MemoryChangedAndSerialFed", "example",
      "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
      "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",

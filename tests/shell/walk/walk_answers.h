@@ -36,6 +36,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/controls/list_box_editor.h"
+
 namespace pm2::test {
 
 // How a command's windows are answered: with their defaults, with
@@ -269,14 +271,20 @@ class WalkAnswers {
         if (!d->isVisible()) return;
       }
       if (tries == 1 && !m_giveNext.empty()) {
+        bool given = false;
         for (QLineEdit* e : d->findChildren<QLineEdit*>())
-          if (e->isVisible() && e->isEnabled() && !e->isReadOnly()) {
+          if (!given && e->isVisible() && e->isEnabled() && !e->isReadOnly()) {
             e->setFocus();
             e->selectAll();
             e->insert(QString::fromUtf8(m_giveNext.c_str()));
-            break;
+            given = true;
           }
+        // A window whose first field is a list of names (the workspaces'):
+        // a new row, the text typed into it, Enter, as a user names one.
+        const bool asRow = !given;
+        if (asRow) GiveNewRow(*d, QString::fromUtf8(m_giveNext.c_str()));
         m_giveNext.clear();
+        if (asRow && !d->isVisible()) return;
       }
       if (beforeAccept) beforeAccept(*d);
       if (atOk) atOk(*d);
@@ -359,6 +367,18 @@ class WalkAnswers {
   }
 
   // The window's enabled default button, or null.
+  static void GiveNewRow(QDialog& d, const QString& text) {
+    for (SECListBoxEditor* list : d.findChildren<SECListBoxEditor*>()) {
+      if (!list->isVisible() || !list->isEnabled()) continue;
+      list->setFocus();
+      QTest::keyClick(list, Qt::Key_Insert);
+      if (SECListBoxEdit* edit = list->InPlaceEdit(); edit && edit->isVisible()) {
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+      }
+      return;
+    }
+  }
   static QPushButton* DefaultButton(QDialog& d) {
     for (QPushButton* b : d.findChildren<QPushButton*>())
       if (b->isDefault() && b->isVisible() && b->isEnabled() && b->window() == &d) return b;

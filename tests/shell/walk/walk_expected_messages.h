@@ -69,16 +69,24 @@ inline bool SaysAFileIsMissing(const std::string& text) {
   return false;
 }
 
-// The paths a message names: a text between quotes, and a word that starts
-// with '/' up to the blank, the quote or the ": " that ends it.
+// The paths a message names: a text between quotes (an apostrophe between
+// two letters, as in "Can't", is no quote), and a word that starts with '/'
+// up to the blank, the quote or the ": " that ends it.
 inline std::vector<std::string> NamedPaths(const std::string& text) {
   std::vector<std::string> out;
+  const auto quoteAt = [&](char quote, size_t from) {
+    for (size_t at = text.find(quote, from); at != std::string::npos; at = text.find(quote, at + 1))
+      if (quote != '\'' || at == 0 || at + 1 >= text.size() || !std::isalpha(static_cast<unsigned char>(text[at - 1])) ||
+          !std::isalpha(static_cast<unsigned char>(text[at + 1])))
+        return at;
+    return std::string::npos;
+  };
   for (const char quote : {'\'', '"'})
-    for (size_t open = text.find(quote); open != std::string::npos;) {
-      const size_t close = text.find(quote, open + 1);
+    for (size_t open = quoteAt(quote, 0); open != std::string::npos;) {
+      const size_t close = quoteAt(quote, open + 1);
       if (close == std::string::npos) break;
       if (close > open + 1) out.push_back(text.substr(open + 1, close - open - 1));
-      open = text.find(quote, close + 1);
+      open = quoteAt(quote, close + 1);
     }
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '/' || (i > 0 && !std::isspace(static_cast<unsigned char>(text[i - 1])))) continue;
@@ -99,17 +107,53 @@ inline bool SaysItCannotRun(const std::string& text) {
   return low.find("cannot run") != std::string::npos || low.find("can't run") != std::string::npos;
 }
 
+// Whether the message says that a file it names cannot be written.
+inline bool SaysItCannotWrite(const std::string& text) {
+  std::string low;
+  for (char c : text) low += char(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* w : {"can't write", "cannot write", "can't save", "cannot save", "can't create", "cannot create",
+                        "not saved", "cannot be saved", "permission denied", "read-only"})
+    if (low.find(w) != std::string::npos) return true;
+  return false;
+}
+// Whether the write bits refuse a write of the file: the file's own, or,
+// where it is not there, its folder's (read from the bits, not from
+// access(), which lets root through whatever they say).
+inline bool WriteRefused(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::perms none = fs::perms::none, write = fs::perms::owner_write;
+  const fs::path file(path);
+  if (fs::exists(file, ec) && (fs::status(file, ec).permissions() & write) == none) return true;
+  const fs::path folder = file.parent_path();
+  return !folder.empty() && fs::is_directory(folder, ec) && (fs::status(folder, ec).permissions() & write) == none;
+}
+
+// The file as the program's last save left it, for the checks of what a
+// save keeps: where the write bits refuse the save (a project in a
+// read-only folder, whose saves are refused with a message), the text the
+// program keeps in memory (`kept`), which must still hold all that was
+// given; nothing is lost while the program runs.
+inline std::string SavedOrKept(const std::string& path, const std::string& disk, const std::string& kept) {
+  return WriteRefused(path) ? kept : disk;
+}
+
 // Whether the message is the program's right answer to the state: it says
 // a file is missing, and a file it names is missing now; or it says a
 // program cannot run, and a file it names is no program (missing, a
 // folder, or one without the right to run it: a project's options file a
-// field was given as a program).
+// field was given as a program); or it says a file cannot be written, and
+// the write bits of a file it names (or of its folder) refuse the write (a
+// project in a read-only folder).
 inline bool ExpectedByTheState(const std::string& text) {
-  const bool missing = SaysAFileIsMissing(text), cannotRun = SaysItCannotRun(text);
-  if (!missing && !cannotRun) return false;
+  const bool missing = SaysAFileIsMissing(text), cannotRun = SaysItCannotRun(text),
+             cannotWrite = SaysItCannotWrite(text);
+  if (!missing && !cannotRun && !cannotWrite) return false;
   for (const std::string& path : NamedPaths(text)) {
     // A name with no folder is no path (a field's text, a tool's name).
     if (path.find('/') == std::string::npos) continue;
+    if (cannotWrite && WriteRefused(path)) return true;
+    if (!missing && !cannotRun) continue;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return true;
     if (cannotRun && (!std::filesystem::is_regular_file(path, ec) || ::access(path.c_str(), X_OK) != 0)) return true;

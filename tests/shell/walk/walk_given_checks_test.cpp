@@ -242,6 +242,29 @@ TEST(WalkGivenChecks, AMessageOfAMissingFileIsExpectedOnlyWhileItIsMissing) {
   fs::remove_all(folder);
 }
 
+// A message that says a file cannot be written is the program's right
+// answer where the write bits of the file's folder refuse it (a project in
+// a read-only folder), and a fault where they let the write through.
+TEST(WalkGivenChecks, AMessageOfAFileNotWrittenIsExpectedOnlyInAReadOnlyFolder) {
+  const std::string folder = (fs::temp_directory_path() / ("pm2walkro_" + std::to_string(::getpid()))).string();
+  fs::create_directories(folder);
+  std::ofstream(folder + "/Blinky.pm2") << "project";
+  const std::string save = "Can't write project file '" + folder + "/Blinky.pm2' ! (Permission denied)";
+  const std::string newFile = "Can't write to file '" + folder + "/walk1.txt' !";
+  EXPECT_FALSE(test::ExpectedByTheState(save));
+  EXPECT_FALSE(test::ExpectedByTheState(newFile));
+  fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_TRUE(test::ExpectedByTheState(newFile));
+  // The file itself still writable, in a folder that is not: an atomic save
+  // (a new file renamed over it) is refused all the same.
+  EXPECT_TRUE(test::ExpectedByTheState(save));
+  // A failure that says nothing of a write is not made right by the bits.
+  EXPECT_FALSE(test::ExpectedByTheState("Error: the GDB server refused '" + folder + "/Blinky.pm2'"));
+  fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+  fs::remove_all(folder);
+}
+
 // A process found left behind is named and ended.
 TEST(WalkGivenChecks, AProcessLeftBehindIsEndedOnceNamed) {
   const pid_t child = ::fork();

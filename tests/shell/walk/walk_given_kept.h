@@ -14,6 +14,7 @@
 #include "walk_answers.h"
 #include "walk_checks.h"
 #include "walk_defined_breakpoints.h"
+#include "walk_expected_messages.h"
 #include "walk_typed_texts.h"
 
 namespace pm2::test {
@@ -38,7 +39,7 @@ class GivenAndKept {
     if (const std::string why = SaveAll(frame, app); !why.empty()) return why;
     boxes.insert(boxes.end(), answers.boxes.begin(), answers.boxes.end());
     if (app->Project() != p) return {};
-    return texts.CompareDue(path, UntouchedFiles::Read(path), boxes);
+    return texts.CompareDue(path, SavedOrKept(path, UntouchedFiles::Read(path), BuildProjectFileText(*p)), boxes);
   }
 
   // After a start again: the project file Exit wrote, which the program
@@ -51,6 +52,14 @@ class GivenAndKept {
     texts.Forget(path);
     if (!p) return {};
     texts.ForgetRemoved(*p);
+    // A project whose saves were refused (a read-only folder) starts again
+    // from the files as they were: what the refused saves held is gone, as
+    // their messages said.
+    if (WriteRefused(path)) {
+      texts.ForgetAll();
+      m_defined.Forget();
+      return {};
+    }
     if (std::string why = texts.CompareKept(UntouchedFiles::Read(path), "as Exit wrote it and the start read it");
         !why.empty())
       return why;

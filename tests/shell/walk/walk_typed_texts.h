@@ -227,6 +227,11 @@ class TypedTexts {
   void Forget(const std::string& projectPath) {
     if (projectPath != m_project) m_kept.clear(), m_project = projectPath;
   }
+  // The texts given are gone (saves of them refused): nothing kept or due.
+  void ForgetAll() {
+    m_kept.clear();
+    m_due.clear();
+  }
   const std::string& Project() const { return m_project; }
 
   // The followed field an edit of a sheet's page is, or null.
