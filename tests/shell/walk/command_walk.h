@@ -1159,10 +1159,27 @@ class CommandWalk {
         continue;
       bool known = false;
       for (const ExpectedMessage& e : ExpectedMessages()) known = known || text.find(e.part) != std::string::npos;
-      known = known || ExpectedByTheState(text);
+      known = known || ExpectedByTheState(text) || ProjectEditedAsText(text);
       if (!known) return Fail("a message says something failed: '" + text + "'");
     }
     return true;
+  }
+
+  // "Cannot open project file '<name>.pm2'" where the road opened that
+  // project's file or its options file as a text: the user's editing may
+  // have left them unreadable, and the refusal is the right answer.
+  bool ProjectEditedAsText(const std::string& text) {
+    const std::string head = "Cannot open project file '";
+    if (text.rfind(head, 0) != 0) return false;
+    const size_t end = text.find('\'', head.size());
+    if (end == std::string::npos) return false;
+    const std::string project = text.substr(head.size(), end - head.size());
+    const size_t dot = project.find_last_of('.');
+    if (dot == std::string::npos) return false;
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_asText.insert(SameFile(doc->Path()));
+    for (const char* ext : {".pm2", ".Opt", ".PM2", ".opt"})
+      if (m_asText.count(SameFile(project.substr(0, dot) + ext))) return true;
+    return false;
   }
 
   // The open project against the records in memory: they read back as
