@@ -172,6 +172,10 @@ void FindInFiles::SearchFolder(const FindInFilesRequest& request, const std::str
     for (const DirEntry& e : entries) {
       if (m_stop != kFindRun) return;
       if (e.isDir || !MatchFindPattern(pattern, e.name) || IsSkippedFindFile(e.name)) continue;
+      if (m_gate) {
+        m_gate(folder + e.name);
+        if (m_stop != kFindRun) return;
+      }
       SearchFile(request, folder + e.name);
     }
   }

@@ -76,6 +76,11 @@ class FindInFiles {
 
   uint32_t Hits() const { return m_hits; }
   int StopState() const { return m_stop.load(); }
+  // Called on the search's thread before each file it reads, with the
+  // file's path; set before Start. A test holds the search there (as the
+  // build's compiler is held) to meet the program while a search runs; the
+  // gate must return once StopState() is no longer kFindRun.
+  void SetFileGate(std::function<void(const std::string& path)> gate) { m_gate = std::move(gate); }
 
  private:
   void CollectFolders(const std::string& folder, std::vector<std::string>* out);
@@ -86,6 +91,7 @@ class FindInFiles {
 
   NotificationHub& m_hub;
   std::function<void()> m_beep;
+  std::function<void(const std::string&)> m_gate;
   GuiCallServer m_serve;
   std::atomic<bool> m_running{false};
   std::atomic<int> m_stop{kFindRun};

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <cstdlib>
 #include <set>
 #include <sys/stat.h>
@@ -11,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "shell/tools/find_history.h"
 #include "shell/tools/tool_fakes.h"
+#include "hang_guard.h"
 #include "test_leftovers.h"
 
 namespace pm2 {
@@ -162,6 +166,39 @@ TEST(FindInFiles, StopRequestAbortsTheThread) {
   find2.Join();
   EXPECT_EQ(hub2.Texts(2).back(), "Job aborted.");
   EXPECT_EQ(find2.Hits(), 1u);
+}
+
+// A gate before each file holds the search where a test meets it running:
+// held, it runs on without reading; a stop lets it go at once and the
+// search ends "Job aborted." before the held file.
+TEST(FindInFiles, AHeldSearchRunsUntilStoppedAndReadsNothingMeanwhile) {
+  TempTree t;
+  t.File("a.c", "x\n");
+  t.File("b.c", "x\n");
+  RecordingHub hub;
+  hub.SetResult(2, 0);
+  FindInFiles find(hub, {});
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::string> gated;
+  find.SetFileGate([&](const std::string& path) {
+    std::unique_lock<std::mutex> lock(m);
+    gated.push_back(path);
+    cv.notify_all();
+    while (find.StopState() == kFindRun) cv.wait_for(lock, std::chrono::milliseconds(5));
+  });
+  ASSERT_TRUE(find.Start(Req(t.root, "x", "*.c")));
+  {
+    std::unique_lock<std::mutex> lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::milliseconds(test::kHangWaitMs), [&] { return !gated.empty(); }));
+  }
+  EXPECT_TRUE(find.Running());
+  EXPECT_EQ(find.Hits(), 0u) << "the held file was read";
+  find.RequestStop();
+  find.Join();
+  EXPECT_FALSE(find.Running());
+  EXPECT_EQ(gated.size(), 1u);
+  EXPECT_EQ(hub.Texts(2).back(), "Job aborted.");
 }
 
 struct PatternRow {

@@ -312,6 +312,7 @@ class CommandWalk {
       m_input.Restart();
       m_expected = false;
       m_given.StepBegins(m_frame);
+      m_textsBefore = DocumentTexts();
     }
     m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
@@ -533,6 +534,10 @@ class CommandWalk {
       m_chainDefines = m_chainDefines || DefinesBreakpoints(step);
       return true;
     }
+    // An edit of a source's text moves its breakpoints with their lines,
+    // and one on a line deleted goes with it (walk_given_kept.h).
+    const bool edited = DocumentTexts() != m_textsBefore;
+    if (edited) m_given.SourceEdited(m_frame->Debugger()->Session());
     const bool ok = Check() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
                     GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
@@ -839,6 +844,7 @@ class CommandWalk {
   std::string fault;
   bool closed = false;  // Exit closed the frame
   bool m_chainDefines = false;  // a step followed at once defined breakpoints
+  std::string m_textsBefore;    // the open documents' texts as the chain began (DocumentTexts)
   CountedPasses m_passes;       // a counted breakpoint met again
   // The watch rows and memory pages shown when a session's end carried out
   // an Exit asked while the target ran.
@@ -1165,20 +1171,28 @@ class CommandWalk {
     return true;
   }
 
-  // "Cannot open project file '<name>.pm2'" where the road opened that
-  // project's file or its options file as a text: the user's editing may
-  // have left them unreadable, and the refusal is the right answer.
+  // Each open document's path and a digest of its text.
+  std::string DocumentTexts() const {
+    std::string out;
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      out += doc->Path() + ":" + std::to_string(std::hash<std::string>()(doc->Text().GetText())) + "\n";
+    return out;
+  }
+  // "Cannot open project file '<name>.pm2'", or "'<name>.Opt' is damaged",
+  // where the road opened that project's file or its options file as a
+  // text: the user's editing (a paste, a line cut) may have left them
+  // unreadable, and the refusal is the right answer.
   bool ProjectEditedAsText(const std::string& text) {
-    const std::string head = "Cannot open project file '";
-    if (text.rfind(head, 0) != 0) return false;
-    const size_t end = text.find('\'', head.size());
-    if (end == std::string::npos) return false;
-    const std::string project = text.substr(head.size(), end - head.size());
-    const size_t dot = project.find_last_of('.');
+    const bool refused = text.rfind("Cannot open project file '", 0) == 0 ||
+                         (text.rfind("'", 0) == 0 && text.find("' is damaged") != std::string::npos);
+    const size_t from = text.find('\''), end = from == std::string::npos ? from : text.find('\'', from + 1);
+    if (!refused || end == std::string::npos) return false;
+    const std::string file = text.substr(from + 1, end - from - 1);
+    const size_t dot = file.find_last_of('.');
     if (dot == std::string::npos) return false;
     for (EditorDocument* doc : m_frame->Editors().Documents().Documents()) m_asText.insert(SameFile(doc->Path()));
     for (const char* ext : {".pm2", ".Opt", ".PM2", ".opt"})
-      if (m_asText.count(SameFile(project.substr(0, dot) + ext))) return true;
+      if (m_asText.count(SameFile(file.substr(0, dot) + ext))) return true;
     return false;
   }
 

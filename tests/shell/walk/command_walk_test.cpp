@@ -16,9 +16,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,6 +33,8 @@
 #include "project/dialogs/device_selection.h"
 #include "project/files/project_file.h"
 #include "project/model/project_records.h"
+#include "shell/frame/tool_commands.h"
+#include "shell/tools/find_in_files.h"
 #include "shell/tools/lint_run.h"
 #include "shell/tools/user_tools.h"
 
@@ -332,7 +337,8 @@ class WalkSession {
     const std::string shared = root;
     root = OwnRoot(root, dir + "root/");
     const bool example = kind == "example" || kind == "looping" || kind == "tool" || kind == "lint" ||
-                         kind == "scripted" || kind == "records" || kind == "counting" || kind == "readonly";
+                         kind == "scripted" || kind == "records" || kind == "counting" || kind == "readonly" ||
+                         kind == "finding";
     // The session keeps to the folder: its file dialogs start there.
     fs::current_path(dir);
     settings = std::make_unique<SettingsStore>(settingsPath);
@@ -395,8 +401,28 @@ class WalkSession {
     settings = std::make_unique<SettingsStore>(settingsPath);
     if (!settings->Load()) return nullptr;
     session.emplace(*settings, "", root + "PM2/pelmora2");
-    return Started() ? &*session : nullptr;
+    if (!Started()) return nullptr;
+    HoldSearches();
+    return &*session;
   }
+  // The "finding" kind: every search of Find in Files is held before the
+  // first file it reads until it is stopped (Find in Files again, Exit
+  // refused meanwhile, the program's end), so the walk meets the program
+  // while a search runs.
+  void HoldSearches() {
+    if (kind != "finding" || !session || !session->Frame() || !session->Frame()->Tools()) return;
+    FindInFiles& finder = session->Frame()->Tools()->Finder();
+    finder.SetFileGate([this, &finder](const std::string&) {
+      std::unique_lock<std::mutex> lock(searchHold.mutex);
+      searchHold.entered = true;
+      while (finder.StopState() == kFindRun) searchHold.changed.wait_for(lock, std::chrono::milliseconds(5));
+    });
+  }
+  struct SearchHold {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;  // a search reached its first file and waits there
+  } searchHold;
   // Started, with the frame the active window, as the user meets it.
   bool Started() {
     if (!session || !session->started || !session->Frame()) return false;
@@ -406,6 +432,14 @@ class WalkSession {
   // The walk meets the held build (or tool, or lint run) while it runs: the
   // checks do not wait for its end, and "await-held" waits for its program.
   void Hold(test::CommandWalk& walk) {
+    if (kind == "finding") {
+      HoldSearches();
+      walk.heldCompilerRuns = [this] {
+        std::lock_guard<std::mutex> lock(searchHold.mutex);
+        return searchHold.entered;
+      };
+      return;
+    }
     if (kind != "held" && kind != "tool" && kind != "lint") return;
     const std::string meet = dir + "walk.meet";
     // Only the first build whose compiler began is held: a build after it
@@ -539,6 +573,10 @@ const WalkState kStates[] = {
     // refused with a message naming the file and why, and stays changed in
     // its editor; every save after it is refused so.
     {"ProjectInAReadOnlyFolder", "readonly", "open:Blinky.c;keys:End,Return;57603"},
+    // Find in Files searching the example's folder for "LED", held before
+    // its first file: the commands run while the search runs (Find in
+    // Files again stops it; Exit is refused meanwhile).
+    {"FindInFilesRunning", "finding", "open:Blinky.c;with:LED;35056;await-held"},
     {"MemoryChangedAndSerialFed", "example",
      "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
      "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",

@@ -73,6 +73,15 @@ class GivenAndKept {
   // After a step: the breakpoints noted as defined where it defined or
   // changed them, and outside a session as the editors keep them; a
   // session's end that keeps breakpoints must have kept them as defined.
+  // A source's text changed. Outside a session its breakpoints are taken
+  // again from the editors after the step; in a session the driver's list
+  // still names the lines the program was built from, while the editors
+  // move the breakpoints with the edited lines (and one on a line deleted
+  // goes with it): what the user defined is what the editors keep at the
+  // session's end, so that end is not compared.
+  void SourceEdited(DebugSession& session) {
+    if (session.SessionActive()) m_editedInSession = true;
+  }
   // `chainDefines`: a step the chain followed at once defined or changed
   // them.
   std::string BreakpointsAfter(const std::string& step, bool chainDefines, CMainFrame* frame, ShellApp* app) {
@@ -85,6 +94,7 @@ class GivenAndKept {
     const bool ended = m_sessionBefore && !s.SessionActive() && !s.DriverBusy();
     // A chain that changed them and ended the session before the walk could
     // read them: what was defined last is not known, and is not compared.
+    if (ended && std::exchange(m_editedInSession, false)) chainDefines = true;
     if (ended && !chainDefines && (s.Settings().flags & kDbgSettingsKeepBreakpoints))
       if (std::string why = m_defined.Check(target, "after the session's end"); !why.empty()) return why;
     // Outside a session the editor's stored breakpoints are the user's (a
@@ -97,6 +107,12 @@ class GivenAndKept {
   // Where a session's end keeps breakpoints: those kept are those defined.
   std::string KeptAsDefined(CMainFrame* frame, ShellApp* app, const std::string& when) {
     ProjectRec* p = app->Project();
+    // The session's end after an edit keeps what the editors hold: taken
+    // as defined from here on.
+    if (std::exchange(m_editedInSession, false) && p) {
+      m_defined.Take(frame->Debugger()->Session(), p->curTarget);
+      return {};
+    }
     if (!p || !(frame->Debugger()->Session().Settings().flags & kDbgSettingsKeepBreakpoints)) return {};
     return m_defined.Check(p->curTarget, when);
   }
@@ -118,6 +134,7 @@ class GivenAndKept {
   DefinedBreakpoints m_defined;  // the breakpoints as the road defined them
   std::string m_definedWhere;    // the project file and target they belong to
   bool m_sessionBefore = false;  // a session ran when the step (or its chain) began
+  bool m_editedInSession = false;  // a source's text changed while the session ran
 };
 
 }  // namespace pm2::test
