@@ -234,7 +234,8 @@ class CommandWalk {
     m_answers.typed = [this](QLineEdit* e, const QString& text) { m_given.texts.Typed(e, text); };
     m_answers.atOk = [this](QDialog& d) {
       const ProjectRec* p = m_app->Project();
-      m_given.texts.AtOk(d, p && p->curTarget ? p->curTarget->name.str() : std::string());
+      m_given.texts.AtOk(d, p && p->curTarget ? p->curTarget->name.str() : std::string(),
+                         p ? ProjectSiblingPath(*p, "Pm2") : std::string());
     };
     m_answers.takesLongText = [](QLineEdit* e) { return TypedTexts::FollowedField(*e) != nullptr; };
     m_answers.pageShown = [this](QWidget* page) { m_given.texts.PageShown(page); };

@@ -104,6 +104,7 @@ inline std::string StoredValue(const std::string& fileText, const std::string& b
 struct LeftText {
   std::string block;  // "Target 'Blinky'"
   std::string target;  // the target the sheet edited ("" not known)
+  std::string project;  // the project file open at OK ("" not known)
   const StoredField* field = nullptr;
   std::string typed;  // what the walk typed or pasted ("" : only shown)
   std::string held;   // what the field held at OK
@@ -126,7 +127,7 @@ class TypedTexts {
   // shown, with what it holds, is noted; once the sheet closes accepted,
   // those texts are due in the files. `target` names the project's current
   // target, whose blocks the sheet edits.
-  void AtOk(QDialog& d, const std::string& target = "") {
+  void AtOk(QDialog& d, const std::string& target = "", const std::string& project = "") {
     const std::string title = d.windowTitle().toStdString();
     const std::string prefix = "Options for ";
     if (title.rfind(prefix, 0) != 0) return;
@@ -141,7 +142,7 @@ class TypedTexts {
           for (const auto& [edit, text] : m_typed)
             if (edit == e) typed = text;
           left.push_back(
-              {title.substr(prefix.size()), target, field, typed.first, e->text().toStdString(), typed.second});
+              {title.substr(prefix.size()), target, project, field, typed.first, e->text().toStdString(), typed.second});
         }
     m_typed.clear();
     if (std::getenv("PM2_WALK_TRACE"))
@@ -224,8 +225,11 @@ class TypedTexts {
     std::erase_if(m_due, gone);
   }
   // The project changed (another one opened, or none): nothing kept.
+  // Texts given to a project closed since (a step given at once opened
+  // another) are not compared with the one open now.
   void Forget(const std::string& projectPath) {
     if (projectPath != m_project) m_kept.clear(), m_project = projectPath;
+    std::erase_if(m_due, [&](const LeftText& t) { return !t.project.empty() && t.project != projectPath; });
   }
   // The texts given are gone (saves of them refused): nothing kept or due.
   void ForgetAll() {
