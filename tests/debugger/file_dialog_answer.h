@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <string>
@@ -29,8 +30,13 @@ class FileDialogAnswer {
         dialog->reject();
         return;
       }
-      dialog->selectFile(QString::fromStdString(m_file));
-      QMetaObject::invokeMethod(dialog, "accept");
+      // The name typed whole and the dialog ended with OK: its own accept()
+      // checks the name against the folder it lists, which on a loaded
+      // machine may not be read yet, and then asks (a box no one answers).
+      const QString file = QString::fromStdString(m_file);
+      dialog->selectFile(file);
+      if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(file);
+      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     });
     m_timer.start(10);
   }
