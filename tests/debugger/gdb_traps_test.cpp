@@ -172,6 +172,9 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
   ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
   if (row.action == Action::StopRunning) {
+    // The run starts with gdb's step over main's breakpoint: qemu may be
+    // held inside it, and drops the stop requests it reads once the step
+    // has ended; the driver sends them again when qemu answers.
     session->Go();
     ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
   }

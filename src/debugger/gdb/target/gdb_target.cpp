@@ -336,6 +336,7 @@ void GdbTarget::Monitor() {
       return;
     }
     if (m_gdb && m_gdb->State() == SessionState::Dead) return;
+    TakeStandingStop();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }
@@ -599,7 +600,12 @@ bool GdbTarget::Interrupt() {
     }
   }
   if (WaitReported(before + 1, RestMs(until))) return true;
-  if (m_gdb->State() != SessionState::Dead) WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
+  if (m_gdb->State() == SessionState::Dead) return false;
+  WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
+  // A qemu held while gdb stepped over the breakpoint a run starts from
+  // drops every request read after that step ended, and gdb runs on: the
+  // request stands, and goes again once qemu answers.
+  LeaveStopStanding(before);
   return false;
 }
 

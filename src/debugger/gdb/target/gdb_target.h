@@ -347,6 +347,15 @@ class GdbTarget {
   // request sent to qemu's monitor is taken (within the reply bound), or
   // the command is refused with the reason, as the stop would end it.
   bool MonitorStopTaken();
+  // A stop request whose wait ended without a stop stands until the target
+  // stops (gdb_target_standing_stop.cpp): in simulation it also goes to
+  // qemu's monitor, and once qemu has read it (it answers again) the
+  // requests go to gdb again until one stops the target; a target that
+  // still runs then runs for the IDE too, and Esc stops it.
+  void LeaveStopStanding(uint64_t reportedBefore);
+  // Called by the monitor thread: the standing request's turn once qemu
+  // answers again.
+  void TakeStandingStop();
   // Sends one of gdb's permission settings; true when gdb took it.
   bool SetAccess(const std::string& setting);
   // The executing bit the IDE sees, and its mirror here.
@@ -500,6 +509,9 @@ class GdbTarget {
   std::atomic<bool> m_keyInterrupt{false};
   // A stop request is under way (cleared by the stop it brings).
   std::atomic<bool> m_stopAsked{false};
+  // The stops reported before a stop request that stands (LeaveStopStanding);
+  // -1 none.
+  std::atomic<int64_t> m_standingSince{-1};
   std::atomic<bool> m_unanswered{false};
   // A run gdb answered was not taken by its server (RunTaken).
   std::atomic<bool> m_runUntaken{false};
