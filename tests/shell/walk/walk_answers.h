@@ -286,6 +286,11 @@ class WalkAnswers {
         m_giveNext.clear();
         if (asRow && !d->isVisible()) return;
       }
+      // What the typing posted (a field giving back a text it refused, and
+      // its notice) comes before the OK, as the event loop turns between a
+      // user's typing and Enter.
+      QCoreApplication::sendPostedEvents();
+      if (!d->isVisible()) return;
       if (beforeAccept) beforeAccept(*d);
       if (atOk) atOk(*d);
       // Its default button pressed, as Enter presses it (the button's own
@@ -355,6 +360,10 @@ class WalkAnswers {
       if (text == kPastLimit) given = QString(e->maxLength() < 32767 ? e->maxLength() + 1 : 300, 'x');
       if (text == kAtLimit) given = QString(e->maxLength() < 32767 ? e->maxLength() : 300, 'x');
       e->insert(given);
+      // The event loop turns before the next field, as between a user's
+      // fields: a field that refuses the text gives it back and says so.
+      QCoreApplication::sendPostedEvents();
+      if (!alive) return;
       if (typed) typed(e, given);
       ++fieldsChanged;
     }

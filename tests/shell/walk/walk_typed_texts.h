@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolTip>
 
 #include "project/model/project_records.h"
@@ -113,6 +114,16 @@ struct LeftText {
 
 class TypedTexts {
  public:
+  TypedTexts() {
+    // A field that refuses a text says so in a tip beside it, once the
+    // event loop has turned (the text is given back first): every tip shown
+    // until the sheet's OK is kept, whoever hides it again.
+    QObject::connect(&m_tipWatch, &QTimer::timeout, [this] {
+      if (QToolTip::isVisible() && (m_tips.empty() || m_tips.back() != QToolTip::text().toStdString()))
+        m_tips.push_back(QToolTip::text().toStdString());
+    });
+    m_tipWatch.start(5);
+  }
   // A text the walk typed or pasted into a field, just after; a notice the
   // field showed for it (a tip beside the field) is kept with it.
   void Typed(QLineEdit* edit, const QString& text) {
@@ -141,10 +152,16 @@ class TypedTexts {
           std::pair<std::string, std::string> typed;
           for (const auto& [edit, text] : m_typed)
             if (edit == e) typed = text;
+          // A tip shown since the typing that names the field is its notice.
+          if (QToolTip::isVisible()) m_tips.push_back(QToolTip::text().toStdString());
+          for (const std::string& tip : m_tips)
+            if (typed.second.empty() && tip.find(std::string("'") + field->label + "'") != std::string::npos)
+              typed.second = tip;
           left.push_back(
               {title.substr(prefix.size()), target, project, field, typed.first, e->text().toStdString(), typed.second});
         }
     m_typed.clear();
+    m_tips.clear();
     if (std::getenv("PM2_WALK_TRACE"))
       for (QTabWidget* tabs : d.findChildren<QTabWidget*>())
         for (int i = 0; i < tabs->count(); ++i)
@@ -284,6 +301,8 @@ class TypedTexts {
   }
 
   std::vector<QPointer<QWidget>> m_shown;  // the pages shown (a page gone is null)
+  std::vector<std::string> m_tips;          // the tips shown since the last OK
+  QTimer m_tipWatch;
   std::map<std::string, LeftText> m_kept;  // block and key -> the text last left there
   std::string m_project;
 };
