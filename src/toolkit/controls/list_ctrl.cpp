@@ -12,7 +12,10 @@ SECListCtrl::SECListCtrl(QWidget* parent, unsigned style, unsigned exStyle) : Li
 }
 
 SECListCtrl::~SECListCtrl() {
-  // Items go while the window half still answers the engine.
+  // Items go while the window half still answers the engine, and without a
+  // word to the listener: most often the parent whose destruction takes
+  // this control along, no longer whole.
+  SetNotifyListener(nullptr);
   DeleteAllItems();
   m_view.reset();
 }

@@ -174,6 +174,10 @@ SECTreeCtrl::SECTreeCtrl(QWidget* parent, unsigned style, unsigned exStyle) : Li
 }
 
 SECTreeCtrl::~SECTreeCtrl() {
+  // The items go without a word: the listener is most often the parent
+  // whose own destruction is taking this control along, and is no longer
+  // whole (a notification reached a destroyed view's pure virtual handler).
+  SetNotifyListener(nullptr);
   DeleteItem(nullptr);
   m_view.reset();
 }

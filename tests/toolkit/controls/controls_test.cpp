@@ -250,6 +250,38 @@ TEST_F(WidgetTest, EveryKeyIsToldToTheOwnerBeforeItActs) {
 
 // In a tree '=' expands and '_' collapses, as the plus and minus keys that
 // carry them do; neither starts a search.
+// A view that listens to the tree and list it holds, as the project
+// window does: its destruction takes them along, and they go without a
+// word to it (a half-destroyed listener reached its pure virtual handler).
+class ListeningView : public QWidget, public NotifyListener {
+ public:
+  explicit ListeningView(int* late) : m_late(late) {}
+  ~ListeningView() override { m_gone = true; }
+  NotifyResult OnNotify(NotifyHeader&) override {
+    if (m_gone) ++*m_late;
+    return 0;
+  }
+
+ private:
+  int* m_late;
+  bool m_gone = false;
+};
+
+TEST_F(WidgetTest, ControlsGoingWithTheirListeningParentTellItNothing) {
+  int late = 0;
+  auto* view = new ListeningView(&late);
+  auto* tree = new SECTreeCtrl(view);
+  tree->SetNotifyListener(view);
+  HTREEITEM a = tree->InsertItem("a");
+  tree->InsertItem("a1", a);
+  auto* list = new SECListCtrl(view, LVS_REPORT);
+  list->SetNotifyListener(view);
+  list->AddColumn("Name", LVCFMT_LEFT, 120);
+  list->InsertItemText(0, "row");
+  delete view;
+  EXPECT_EQ(late, 0);
+}
+
 TEST_F(WidgetTest, TreeExpandsOnEqualsAndCollapsesOnUnderscore) {
   Owner owner;
   auto tree = std::make_unique<SECTreeCtrl>();
