@@ -22,6 +22,7 @@
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_view.h"
 #include "editor/text/text_buffer.h"
+#include "file_dialog_answer.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
@@ -166,8 +167,7 @@ TEST_F(EditorCyclesTest, EveryOpenDialogShowsTheSameIcons) {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     providers.push_back(dialog->iconProvider());
-    dialog->selectFile(QString::fromStdString(choose));
-    static_cast<QDialog*>(dialog)->accept();  // the Open button
+    test::EndWithFile(*dialog, QString::fromStdString(choose));  // the Open button
   });
   answer.start(10);
   for (const char* name : {"Blinky.c", "LED.c", "Timer.c"}) {

@@ -14,6 +14,16 @@
 
 namespace pm2::test {
 
+// Ends a file dialog with OK on `file`, its name typed whole. Never through
+// the dialog's own accept(): that checks the name against the folder it
+// lists, which on a loaded machine may not be read yet, and then asks in a
+// box no one answers.
+inline void EndWithFile(QFileDialog& dialog, const QString& file) {
+  dialog.selectFile(file);
+  if (auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit")) edit->setText(file);
+  static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+}
+
 class FileDialogAnswer {
  public:
   explicit FileDialogAnswer(std::string file) : m_file(std::move(file)) {
@@ -30,13 +40,7 @@ class FileDialogAnswer {
         dialog->reject();
         return;
       }
-      // The name typed whole and the dialog ended with OK: its own accept()
-      // checks the name against the folder it lists, which on a loaded
-      // machine may not be read yet, and then asks (a box no one answers).
-      const QString file = QString::fromStdString(m_file);
-      dialog->selectFile(file);
-      if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(file);
-      static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+      EndWithFile(*dialog, QString::fromStdString(m_file));
     });
     m_timer.start(10);
   }
