@@ -1,6 +1,5 @@
 #include "editor/ide/editor_printer.h"
 
-#include <QEventLoop>
 #include <QFontMetrics>
 #include <cmath>
 #include <QPainter>
@@ -138,39 +137,85 @@ void PrintView(EditorView& view, SettingsStore* settings, QWidget* parent) {
 }
 
 namespace {
-QPointer<QWidget> g_openPreview;  // GUI thread only
+
+// The printer is made before the dialog that keeps a pointer to it.
+struct PreviewPrinter {
+  QPrinter previewPrinter{QPrinter::HighResolution};
+};
+
+// The preview window of a view. It stays open while the program goes on
+// (as the frame's preview mode does): the main window is held by being
+// disabled, and the application's preview bit is set, until it closes.
+// A request to close the main window meanwhile still reaches the main
+// window, which refuses it with a beep, where a window blocked by a modal
+// one would drop it unseen.
+class EditorPreview : private PreviewPrinter, public QPrintPreviewDialog {
+ public:
+  EditorPreview(PrintJob job, uint32_t* state, QWidget* main)
+      : QPrintPreviewDialog(&previewPrinter, nullptr), m_job(std::move(job)), m_state(state), m_main(main) {
+    setWindowModality(Qt::NonModal);
+    QObject::connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
+      if (m_job.text) PrintEditorText(*p, m_job);
+    });
+    QObject::connect(this, &QDialog::finished, this, [this] {
+      Release();
+      deleteLater();
+    });
+    if (m_main) {
+      winId();
+      if (windowHandle() && m_main->windowHandle()) windowHandle()->setTransientParent(m_main->windowHandle());
+      m_main->setEnabled(false);
+      // The main window going takes the preview with it; the bit it set
+      // went with the main window's word.
+      QObject::connect(m_main, &QObject::destroyed, this, [this] {
+        m_state = nullptr;
+        delete this;
+      });
+    }
+    if (m_state) *m_state |= kAppPrintPreview;
+  }
+  ~EditorPreview() override { Release(); }
+  // The view printed is gone: nothing left to show.
+  void ViewGone() {
+    m_job.text = nullptr;
+    close();
+  }
+
+ private:
+  // The main window given back, once.
+  void Release() {
+    if (m_state) *m_state &= ~uint32_t(kAppPrintPreview);
+    m_state = nullptr;
+    // The main window takes the keyboard back, its view with it.
+    if (m_main) {
+      m_main->setEnabled(true);
+      m_main->activateWindow();
+    }
+    m_main = nullptr;
+  }
+  PrintJob m_job;
+  uint32_t* m_state;
+  QPointer<QWidget> m_main;
+};
+
+QPointer<EditorPreview> g_openPreview;  // GUI thread only
+
 }  // namespace
 
 QWidget* OpenPrintPreview() { return g_openPreview.data(); }
 
 void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
-  uint32_t& state = *view.Context().appState;
-  PrintJob job = MakePrintJob(view, settings, false);
-  QPrinter printer(QPrinter::HighResolution);
-  // The preview holds the main window by disabling it rather than as a
-  // modal child: a request to close the main window meanwhile then still
-  // reaches the main window, which refuses it with a beep, where a window
-  // blocked by a modal one would drop it unseen.
-  QPointer<QWidget> main = parent ? parent->window() : nullptr;
-  QPrintPreviewDialog preview(&printer, nullptr);
-  preview.setWindowModality(Qt::NonModal);
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                   [&job](QPrinter* p) { PrintEditorText(*p, job); });
-  if (main) {
-    preview.winId();
-    if (preview.windowHandle() && main->windowHandle()) preview.windowHandle()->setTransientParent(main->windowHandle());
-    main->setEnabled(false);
+  // One preview at a time: asked again, the open one comes to the front.
+  if (EditorPreview* open = g_openPreview.data()) {
+    open->raise();
+    open->activateWindow();
+    return;
   }
-  // While the preview is open, the views refuse selection and line commands.
-  state |= kAppPrintPreview;
-  g_openPreview = &preview;
-  QEventLoop loop;
-  QObject::connect(&preview, &QDialog::finished, &loop, &QEventLoop::quit);
-  preview.show();
-  loop.exec();
-  g_openPreview = nullptr;
-  state &= ~uint32_t(kAppPrintPreview);
-  if (main) main->setEnabled(true);
+  auto* preview = new EditorPreview(MakePrintJob(view, settings, false), view.Context().appState,
+                                    parent ? parent->window() : nullptr);
+  g_openPreview = preview;
+  QObject::connect(&view, &QObject::destroyed, preview, [preview] { preview->ViewGone(); });
+  preview->show();
 }
 
 }  // namespace pm2

@@ -60,9 +60,11 @@ PrintJob MakePrintJob(EditorView& view, SettingsStore* settings, bool selectionO
 // preview window of a view.
 void PrintView(EditorView& view, SettingsStore* settings, QWidget* parent);
 void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent);
-// The preview window while one is open, else null. It holds the main
-// window by disabling it rather than as a modal window, so what refuses
-// to act under a modal window asks for it too.
+// The preview window opens and the call returns while it stays open; it
+// prints the view's text until it is closed or the view goes. It holds
+// the main window by disabling it rather than as a modal window, so what
+// refuses to act under a modal window asks for it too.
+// The preview window while one is open, else null.
 QWidget* OpenPrintPreview();
 
 }  // namespace pm2

@@ -216,6 +216,9 @@ bool FrameKeys::eventFilter(QObject* watched, QEvent* event) {
   const bool own = window == &m_frame;
   const bool owned = !own && !window->isModal() && window->parentWidget() && window->parentWidget()->window() == &m_frame;
   if ((!own && !owned) || QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
+  // A held window (disabled while the print preview shows) takes no keys:
+  // they reach this filter before the window drops them.
+  if (!window->isEnabled()) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   if (own && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) return HandleF1();
   // Ctrl+F4 closes the active document window, as its window menu's Close

@@ -214,10 +214,26 @@ TEST_F(FrameBarWindowsTest, TheWindowMenuLeavesOutAHiddenOutputWindow) {
   }
 }
 
-// While the preview of Blinky.c shows, the main window is held; a request
-// to close it is refused with a beep, and the program goes on once the
-// preview is closed.
-TEST_F(FrameBarWindowsTest, ClosingTheMainWindowDuringPrintPreviewIsRefusedWithABeep) {
+QPrintPreviewDialog* ShownPreview() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<QPrintPreviewDialog*>(w); p && p->isVisible()) return p;
+  return nullptr;
+}
+// The preview bit of the state word the views read (the main window's
+// close reads it from there too).
+bool PreviewBit(EditorView* v) { return (v->Document().AppState() & kAppPrintPreview) != 0; }
+int ShownPreviews() {
+  int n = 0;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<QPrintPreviewDialog*>(w) && w->isVisible()) ++n;
+  return n;
+}
+
+// The preview of Blinky.c stays open while the program goes on, and holds
+// the main window meanwhile: a request to close it is refused with a beep,
+// its keys run nothing (F7 would build), Print Preview asked again brings
+// the same preview forward. Closed, it gives the main window back.
+TEST_F(FrameBarWindowsTest, ThePrintPreviewHoldsTheMainWindowUntilItCloses) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
@@ -225,37 +241,53 @@ TEST_F(FrameBarWindowsTest, ClosingTheMainWindowDuringPrintPreviewIsRefusedWithA
   ASSERT_NE(v, nullptr);
   v->setFocus();
   const int beeps = s.runtime.Dialogs().BeepCount();
-  struct Seen {
-    bool preview = false;
-    bool mainEnabled = true;
-    bool stillOpen = false;
-    int beeps = 0;
-  } seen;
-  QTimer look;
-  QObject::connect(&look, &QTimer::timeout, [&] {
-    QPrintPreviewDialog* preview = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* p = qobject_cast<QPrintPreviewDialog*>(w); p && p->isVisible()) preview = p;
-    if (!preview) return;
-    look.stop();
-    seen.preview = true;
-    seen.mainEnabled = f->isEnabled();
-    f->close();  // the main window's close button
-    seen.stillOpen = f->isVisible();
-    seen.beeps = s.runtime.Dialogs().BeepCount() - beeps;
-    preview->reject();
-  });
-  look.start(10);
   EXPECT_TRUE(f->ExecuteCommand(57609));
-  look.stop();
-  ASSERT_TRUE(seen.preview);
-  EXPECT_FALSE(seen.mainEnabled);
-  EXPECT_TRUE(seen.stillOpen);
-  EXPECT_EQ(seen.beeps, 1);
-  // Over: the main window takes input again and closes when asked.
-  EXPECT_TRUE(f->isEnabled());
+  QPrintPreviewDialog* preview = ShownPreview();
+  ASSERT_NE(preview, nullptr);
+  const QPointer<QPrintPreviewDialog> alive(preview);
+  EXPECT_FALSE(f->isEnabled());
+  EXPECT_TRUE(PreviewBit(v));
+  f->close();  // the main window's close button
   EXPECT_TRUE(f->isVisible());
+  EXPECT_EQ(s.runtime.Dialogs().BeepCount() - beeps, 1);
+  // The keys reach the frame's filter before the held window drops them.
+  QTest::keyClick(v, Qt::Key_F7);
+  EXPECT_FALSE(s.App().HasState(kStateBusy)) << "F7 built under the preview";
+  EXPECT_TRUE(f->ExecuteCommand(57609));
+  EXPECT_EQ(ShownPreviews(), 1);
+  EXPECT_EQ(ShownPreview(), preview);
+  // Closed: the main window takes input again and closes when asked.
+  preview->reject();
+  EXPECT_TRUE(f->isEnabled());
+  EXPECT_FALSE(PreviewBit(v));
+  EXPECT_TRUE(test::WaitFor([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return alive.isNull();
+  }));
   EXPECT_TRUE(f->QueryCommand(57609).enabled);
+}
+
+// The view the preview prints closing beneath it (the program closing its
+// windows) takes the preview along and gives the main window back.
+TEST_F(FrameBarWindowsTest, ThePreviewGoesWithItsView) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 1);
+  ASSERT_NE(v, nullptr);
+  v->setFocus();
+  EXPECT_TRUE(f->ExecuteCommand(57609));
+  const QPointer<QPrintPreviewDialog> preview(ShownPreview());
+  ASSERT_FALSE(preview.isNull());
+  f->Editors().CloseAll();
+  EXPECT_TRUE(test::WaitFor([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return preview.isNull();
+  }));
+  EXPECT_TRUE(f->isEnabled());
+  v = OpenActive(f, dir + "LED.c", 1);
+  ASSERT_NE(v, nullptr);
+  EXPECT_FALSE(PreviewBit(v));
 }
 
 // The CAP, NUM and SCRL panes show their text while their lock is on, and

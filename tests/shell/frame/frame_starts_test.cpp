@@ -123,30 +123,25 @@ TEST_F(FrameStartsTest, APeersStartIsRefusedUnderThePrintPreview) {
   // A session start says what it cannot do in a box: noted, and answered.
   test::BoxAnswers boxes({QMessageBox::Ok});
   const std::string client = QCoreApplication::applicationDirPath().toStdString() + "/shell_frame_ipc_client";
-  std::string answer = "<no preview>";
-  bool sessionUnderPreview = true;
-  QTimer look;
-  QObject::connect(&look, &QTimer::timeout, [&] {
-    QWidget* preview = OpenPrintPreview();
-    if (!preview || !preview->isVisible()) return;
-    look.stop();
-    QProcess peer;
-    peer.start(QString::fromStdString(client),
-               {QString::fromStdString(own.tns.ns.suffix), QString::fromStdString(own.tns.dir), "startdebug"});
-    if (peer.waitForStarted() && WaitFor([&] { return peer.state() == QProcess::NotRunning; }))
-      answer = peer.readAllStandardOutput().toStdString();
-    else
-      answer = "<the peer did not end>";
-    if (peer.state() != QProcess::NotRunning) {
-      peer.kill();
-      peer.waitForFinished();
-    }
-    sessionUnderPreview = s.App().Debug().SessionActive();
-    qobject_cast<QDialog*>(preview)->reject();
-  });
-  look.start(10);
+  // The preview stays open once the command returns; the peer asks then.
   EXPECT_TRUE(f->ExecuteCommand(kCmdPrintPreview));
-  look.stop();
+  QWidget* preview = OpenPrintPreview();
+  ASSERT_NE(preview, nullptr);
+  ASSERT_TRUE(preview->isVisible());
+  std::string answer;
+  QProcess peer;
+  peer.start(QString::fromStdString(client),
+             {QString::fromStdString(own.tns.ns.suffix), QString::fromStdString(own.tns.dir), "startdebug"});
+  if (peer.waitForStarted() && WaitFor([&] { return peer.state() == QProcess::NotRunning; }))
+    answer = peer.readAllStandardOutput().toStdString();
+  else
+    answer = "<the peer did not end>";
+  if (peer.state() != QProcess::NotRunning) {
+    peer.kill();
+    peer.waitForFinished();
+  }
+  const bool sessionUnderPreview = s.App().Debug().SessionActive();
+  qobject_cast<QDialog*>(preview)->reject();
   EXPECT_NE(answer.find("debug status Can't start debugging while the dialog 'Print Preview' is open\n"),
             std::string::npos)
       << answer;

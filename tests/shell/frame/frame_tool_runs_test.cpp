@@ -71,7 +71,9 @@ class ToolsFolderTest : public test::ExampleFrameTest {
   };
   static std::vector<SleeperRun> SleeperRuns(const std::string& tools) {
     const std::string sleeper = tools + "lint.sh";
-    std::ofstream(sleeper) << "#!/bin/sh\nsleep 1000\n";
+    // One process, whose kill ends the run: a shell that forks its sleep
+    // may do so after the test listed and killed what ran.
+    std::ofstream(sleeper) << "#!/bin/sh\nexec sleep 1000\n";
     ::chmod(sleeper.c_str(), 0755);
     return {
         {"user tool", [](CMainFrame* f, ProjectRec*) { return RunFromPopup(f, 35095, 32930); },
@@ -91,7 +93,7 @@ class ToolsFolderTest : public test::ExampleFrameTest {
     settings.WriteProfileString("ToolM", "Mtx0", "Sleeper");
     settings.WriteProfileString("ToolM", "Mex0", "/bin/sh");
     settings.WriteProfileString("ToolM", "Mid0", "");
-    settings.WriteProfileString("ToolM", "Mag0", "-c \"sleep 1000\"");
+    settings.WriteProfileString("ToolM", "Mag0", "-c \"exec sleep 1000\"");
   }
 };
 

@@ -444,6 +444,18 @@ class CommandWalk {
       // A text a user may leave in a field may be refused, with a message.
       m_expected = m_typed = true;
       if (const std::string why = WalkModeless::Run(name.substr(9), m_answers); !why.empty()) return Fail(why);
+    } else if (name == "hold") {
+      // The window that holds the main window (the print preview) stays
+      // open: the state the road walks in.
+      m_answers.keepHolder = true;
+    } else if (name == "close-main") {
+      // The main window's close button, under a window that holds it: the
+      // close is refused (with a beep) and the program stays.
+      const bool heldFrame = FrameHeld();
+      m_frame->close();
+      if (heldFrame && !m_frame->isVisible())
+        return Fail("the main window closed while '" + HolderTitle() + "' holds it");
+      closed = !m_frame->isVisible();
     } else if (name.rfind("peer:", 0) == 0) {
       return Holds(m_peers.StartPeer(name.substr(5), m_answers));
     } else if (name == "attach") {
@@ -503,6 +515,10 @@ class CommandWalk {
       // main window.
       QWidget* to = QApplication::focusWidget();
       if (!to || !to->isVisible()) to = m_frame;
+      // Under a window that holds the main window (the print preview), the
+      // key goes to the main window, as when the user clicked it and typed.
+      const bool heldFrame = FrameHeld();
+      if (heldFrame) to = m_frame->focusWidget() ? m_frame->focusWidget() : m_frame;
       const bool enabled = m_frame->QueryCommand(id).enabled;
       // Whether the key reached its command: an editor's own key that came
       // to the editor (a field, the find bar's included, keeps its own
@@ -521,6 +537,9 @@ class CommandWalk {
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
       if (keys) keys->onCommandKey = before;
       keyReached = (editorKey && arrival.atEditor) || taken == id;
+      if (heldFrame && (taken != 0 || !FrameHeld()))
+        return Fail("the key of command " + std::to_string(id) + " reached the main window while '" +
+                    HolderTitle() + "' holds it");
       if (enabled && keyReached) RanRecord::Line({"ran", m_state, std::to_string(id), step});
     } else {
       const CommandId id = CommandId(std::stoul(name));
@@ -565,6 +584,7 @@ class CommandWalk {
     // before each command where one before it put another window there
     // (the disassembly opened), as the user goes back to it.
     m_front = m_frame->Editors().Active() ? FileName(m_frame->Editors().ActivePath()) : std::string();
+    if (FrameHeld()) return SweepHeld();
     std::set<std::string> listed;
     if (!SweepMenus(&listed)) return false;
     int windows = 0;
@@ -678,6 +698,15 @@ class CommandWalk {
         continue;
       }
       std::vector<std::string> choices;
+      if (FrameHeld()) {
+        choices = HeldChoices();
+        std::string step = choices[rng() % choices.size()];
+        if (WalkModeless::IsStep(step)) step = WalkModeless::StepFor(step.substr(9), rng);
+        ++counts.random;
+        if (!Run(step)) return false;
+        closed = !m_frame->isVisible();
+        continue;
+      }
       for (CommandId id : all)
         if (m_frame->QueryCommand(id).enabled) choices.push_back(std::to_string(id));
       for (const std::string& target : Menus().MenuTargets()) choices.push_back("ctx:" + target);
@@ -815,6 +844,11 @@ class CommandWalk {
     // A held build runs on into Exit, which ends it (Stop Build is met on
     // the road).
     const bool held = Held();
+    // A window that holds the main window closed first: the user reaches
+    // the menus once it is gone.
+    for (const auto& [name, d] : WalkModeless::Open())
+      if (FrameHeld() && WalkAnswers::HoldingWindow() == d && !Run("modeless:" + name + "/x")) return false;
+    if (FrameHeld()) return Fail("'" + HolderTitle() + "' did not close with its closing button");
     // Those that move a stopped target's program counter (Set Program
     // Counter at the disassembly's cursor, Reset CPU) first, while it still
     // stands: the others run it or end its session.
@@ -868,6 +902,33 @@ class CommandWalk {
 
  private:
   bool Held() const { return buildHeld && buildHeld(); }
+  // The main window held by a window of the program (disabled while the
+  // print preview shows): the user reaches only that window, the main
+  // window's keys and its close button, and the peers.
+  bool FrameHeld() const { return !m_frame->isEnabled() && WalkAnswers::HoldingWindow(); }
+  static std::string HolderTitle() {
+    QWidget* holder = WalkAnswers::HoldingWindow();
+    return holder ? holder->windowTitle().toStdString() : std::string("a window");
+  }
+  // Under a held main window: every command's key pressed in it (none may
+  // run), its close button, a peer's build, then the holding window's
+  // fields and buttons; the window is left open.
+  bool SweepHeld() {
+    for (CommandId id : WalkCommands())
+      if (HasKey(id) && FrameHeld() && !SweepRun("key:" + std::to_string(id))) return false;
+    if (FrameHeld() && !SweepRun("close-main")) return false;
+    if (FrameHeld() && !SweepRun("peer:0")) return false;
+    return SweepModeless();
+  }
+  // The steps a user has under a held main window.
+  std::vector<std::string> HeldChoices() const {
+    std::vector<std::string> choices = {"close-main", "peer:0"};
+    for (CommandId id : WalkCommands())
+      if (HasKey(id)) choices.push_back("key:" + std::to_string(id));
+    for (const auto& [name, d] : WalkModeless::Open())
+      for (int w = 0; w < 8; ++w) choices.push_back("modeless:" + name);
+    return choices;
+  }
   // A path as one file has it, whatever the form it was given in.
   static std::string SameFile(const std::string& path) {
     std::error_code ec;
@@ -951,7 +1012,8 @@ class CommandWalk {
 
   bool Check() {
     if (!WaitFor([&] {
-          return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget();
+          return (Held() || !m_app->HasState(kStateBusy)) && !QApplication::activeModalWidget() &&
+                 (m_answers.keepHolder || !WalkAnswers::HoldingWindow());
         }))
       return Fail("a build, a tool or a window did not end: " + WhatRuns());
     if (!Holds(m_peers.PeerEnds()) || !Holds(m_peers.PeerAnswered(m_answers)) || !Holds(m_peers.AttachedPeerHolds()))

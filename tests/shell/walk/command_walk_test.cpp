@@ -577,6 +577,10 @@ const WalkState kStates[] = {
     // its first file: the commands run while the search runs (Find in
     // Files again stops it; Exit is refused meanwhile).
     {"FindInFilesRunning", "finding", "open:Blinky.c;with:LED;35056;await-held"},
+    // The print preview of Blinky.c held open: the main window is held
+    // (its keys run nothing, its close is refused) while the preview's
+    // own fields and buttons are used and a peer asks for a build.
+    {"PrintPreviewHeldOpen", "example", "open:Blinky.c;hold;57609"},
     {"MemoryChangedAndSerialFed", "example",
      "32705;32720;32802;await-stop;open:LED.c;32791;await-serial:1:LED 1 on;serial:1:z;await-serial:1:key: z;32797;"
      "await-stop;memory:1:&pattern_step;with:0x5A;ctx:memory-value:Modify Memory at*;await-memory:5A",

@@ -101,6 +101,9 @@ class WalkAnswers {
   // While this says no, modal windows are left open (a sheet held open
   // while a peer's request arrives); menus are answered all the same.
   std::function<bool()> holdUntil;
+  // A window that holds the main window (the print preview) is left open
+  // while this is set: the state the road keeps it open for.
+  bool keepHolder = false;
   // The name the next save dialog gets (else a new one).
   void NameNextSave(std::string name) { m_nextSave = std::move(name); }
   // The device the next device sheet's OK chooses ("<vendor>/<device>";
@@ -162,6 +165,19 @@ class WalkAnswers {
   // The item chosen in the last menu a choice was asked of (enabled), if any.
   std::optional<MenuItem> chosen;
   std::string folder() const { return m_folder; }
+  // A window that holds the main window by disabling it rather than by
+  // being modal (the print preview, the progress of a long operation):
+  // answered as a modal one is.
+  static QWidget* HoldingWindow() {
+    bool held = false;
+    QWidget* holder = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets()) {
+      if (!t->isVisible()) continue;
+      if (!t->isEnabled() && !qobject_cast<QDialog*>(t)) held = true;
+      else if (qobject_cast<QDialog*>(t) && t->isEnabled() && !holder) holder = t;
+    }
+    return held ? holder : nullptr;
+  }
 
  private:
   enum class MenuAction { kNone, kList, kChoose };
@@ -186,26 +202,13 @@ class WalkAnswers {
       return;
     }
     QWidget* w = QApplication::activeModalWidget();
-    if (!w) w = HoldingWindow();
+    if (!w && !keepHolder) w = HoldingWindow();
     if (!w || !w->isVisible() || m_pending.count(w)) return;
     if (holdUntil) {
       if (!holdUntil()) return;
       holdUntil = nullptr;
     }
     Later(w, [this, w] { AnswerWindow(w); });
-  }
-  // A window that holds the main window by disabling it rather than by
-  // being modal (the print preview, the progress of a long operation):
-  // answered as a modal one is.
-  static QWidget* HoldingWindow() {
-    bool held = false;
-    QWidget* holder = nullptr;
-    for (QWidget* t : QApplication::topLevelWidgets()) {
-      if (!t->isVisible()) continue;
-      if (!t->isEnabled() && !qobject_cast<QDialog*>(t)) held = true;
-      else if (qobject_cast<QDialog*>(t) && t->isEnabled() && !holder) holder = t;
-    }
-    return held ? holder : nullptr;
   }
   // The call is tied to the answers, not to the window: a window gone
   // before its turn must leave the pending set too, or a later window made
