@@ -312,12 +312,15 @@ void ToolCommands::OnFindInFiles() {
 }
 
 void ToolCommands::OnLint(bool allFiles) {
+  // The last run's thread ends first. The wait serves the workers' calls,
+  // a peer's among them, which may close the project: it is asked for
+  // after the wait.
+  m_lint->Join();
   ProjectRec* p = m_app.Project();
   if (!p || !p->curTarget || m_app.HasState(kStateBusy)) {
     Beep();
     return;
   }
-  m_lint->Join();
   const LintSettings settings = LintSettingsOf(*p->curTarget);
   if (allFiles) {
     m_lint->LintAllFiles(settings, *p);

@@ -2,9 +2,11 @@
 
 #include <QThread>
 
+#include "shell/windows/gui_call_server.h"
+
 namespace pm2 {
 
-QtNotificationHub::QtNotificationHub(QObject* parent) : QObject(parent) {}
+QtNotificationHub::QtNotificationHub(QObject* parent) : QObject(parent) { ServeCallsOf(this); }
 
 intptr_t QtNotificationHub::Handle(int code, intptr_t arg) {
   return m_handler ? m_handler(code, arg) : 0;

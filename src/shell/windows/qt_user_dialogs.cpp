@@ -1,5 +1,7 @@
 #include "shell/windows/qt_user_dialogs.h"
 
+#include "shell/windows/gui_call_server.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -51,7 +53,7 @@ int Answer(QMessageBox::StandardButton b) {
 
 }  // namespace
 
-QtUserDialogs::QtUserDialogs(QWidget* parent) : m_parent(parent) {}
+QtUserDialogs::QtUserDialogs(QWidget* parent) : m_parent(parent) { ServeCallsOf(this); }
 
 void QtUserDialogs::Beep() {
   ++m_beeps;

@@ -7,6 +7,7 @@
 // 11) go to a CommandListener.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace pm2 {
@@ -20,11 +21,31 @@ struct NotifyHeader {
   int code = 0;
 };
 
+// Whether a listener is still whole. A listener is a window's second base,
+// so its destructor runs after the window's own and before the window
+// deletes its children: a control that loses the focus or its items then
+// asks this and sends nothing to the half-destroyed window.
+class ListenerLife {
+ public:
+  ListenerLife() = default;
+  ListenerLife(const ListenerLife&) : ListenerLife() {}
+  ListenerLife& operator=(const ListenerLife&) { return *this; }
+  ~ListenerLife() { *m_whole = false; }
+  std::shared_ptr<const bool> Token() const { return m_whole; }
+
+ private:
+  std::shared_ptr<bool> m_whole = std::make_shared<bool>(true);
+};
+
 class NotifyListener {
  public:
   virtual ~NotifyListener() = default;
   // `hdr` is the first member of the record named by hdr.code.
   virtual NotifyResult OnNotify(NotifyHeader& hdr) = 0;
+  std::shared_ptr<const bool> Whole() const { return m_life.Token(); }
+
+ private:
+  ListenerLife m_life;
 };
 
 class CommandListener {
@@ -32,6 +53,29 @@ class CommandListener {
   virtual ~CommandListener() = default;
   // `code` is the notification code (LBN_SELCHANGE 1, 10 deleted, 11 moved).
   virtual void OnCommand(unsigned id, int code, const void* sender) = 0;
+  std::shared_ptr<const bool> Whole() const { return m_life.Token(); }
+
+ private:
+  ListenerLife m_life;
+};
+
+// A sender's hold on its listener: the pointer, and whether it is whole.
+template <class Listener>
+class ListenerRef {
+ public:
+  ListenerRef& operator=(Listener* l) {
+    m_listener = l;
+    m_whole = l ? l->Whole() : nullptr;
+    return *this;
+  }
+  // The listener while it is whole, else null.
+  Listener* get() const { return m_listener && *m_whole ? m_listener : nullptr; }
+  explicit operator bool() const { return get() != nullptr; }
+  Listener* operator->() const { return get(); }
+
+ private:
+  Listener* m_listener = nullptr;
+  std::shared_ptr<const bool> m_whole;
 };
 
 // --- common codes -------------------------------------------------------

@@ -93,7 +93,7 @@ void ListBoxEditorModel::SetSelected(int row, bool on) {
 }
 
 void ListBoxEditorModel::SendToParent(int code) {
-  if (m_parent) m_parent->OnCommand(m_listId, code, this);
+  if (CommandListener* to = m_parent.get()) to->OnCommand(m_listId, code, this);
 }
 
 void ListBoxEditorModel::EnsureSelection() {

@@ -156,7 +156,7 @@ class ListBoxEditorModel {
 
   ListBoxEditorHost m_nullHost;
   ListBoxEditorHost* m_host = &m_nullHost;
-  CommandListener* m_parent = nullptr;
+  ListenerRef<CommandListener> m_parent;
   unsigned m_listId = 0;
   unsigned m_options = 0;
   bool m_multi = false;

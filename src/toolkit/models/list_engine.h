@@ -519,7 +519,7 @@ class SECListBaseC : public SECListClient {
   FixedTextMeasurer m_defaultMeasurer;
   TextMeasurer* m_measurer = &m_defaultMeasurer;
   MeasureCache m_measured;  // cleared with every InvalidateAllMeasures
-  NotifyListener* m_notify = nullptr;
+  ListenerRef<NotifyListener> m_notify;
   unsigned m_controlId = 0;
 
   int m_typeAheadPeriod = 250;

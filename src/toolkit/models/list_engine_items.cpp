@@ -877,7 +877,8 @@ int SECListBaseC::GetNextItem(int start, unsigned flags) {
 NotifyResult SECListBaseC::Send(NotifyHeader& hdr) {
   hdr.sender = this;
   hdr.id = m_controlId;
-  return m_notify ? m_notify->OnNotify(hdr) : 0;
+  NotifyListener* to = m_notify.get();
+  return to ? to->OnNotify(hdr) : 0;
 }
 
 NotifyResult SECListBaseC::NotifyCode(int code) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -50,6 +51,57 @@ TEST(GuiCallServer, DoesNothingOffTheGuiThread) {
   EXPECT_EQ(handled, 0);
   ServePendingGuiCalls();
   EXPECT_EQ(handled, 1);
+}
+
+// Only the calls of the objects that take a worker's calls are served: a
+// call the program queued for itself (File > Exit's close of the main
+// window) waits for the event loop, so a command that waits for a worker
+// never has another command run beneath it.
+TEST(GuiCallServer, ServesNoCallTheProgramQueuedForItself) {
+  QtNotificationHub hub;
+  int handled = 0;
+  hub.SetHandler([&](int, intptr_t) { return intptr_t(++handled); });
+  QObject window;
+  bool closed = false;
+  QMetaObject::invokeMethod(&window, [&] { closed = true; }, Qt::QueuedConnection);
+  hub.Post(kNotifyCommandText, 0);
+  ServePendingGuiCalls();
+  EXPECT_EQ(handled, 1);
+  EXPECT_FALSE(closed);
+  QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+  EXPECT_TRUE(closed);
+}
+
+// A call served while a worker is joined that joins the same worker again
+// (a peer's request that ends the runs) waits for the worker's end, serving
+// its calls meanwhile; two joins of one thread would end the program.
+TEST(GuiCallServer, ASecondJoinOfTheSameWorkerWaitsForItsEnd) {
+  QtNotificationHub hub;
+  std::thread worker;
+  std::atomic<bool> workerEnded{false};
+  bool endedAtTheSecondJoin = false;
+  int secondJoins = 0;
+  hub.SetHandler([&](int code, intptr_t) {
+    if (code == kNotifyCommandText) {
+      ++secondJoins;
+      JoinServing(worker, ServePendingGuiCalls);
+      endedAtTheSecondJoin = workerEnded;
+    }
+    return intptr_t(code);
+  });
+  // Queued before the worker starts: served first, while the join waits.
+  hub.Post(kNotifyCommandText, 0);
+  worker = std::thread([&] {
+    hub.Send(kNotifyLintFinished, 0);  // waits for the GUI thread
+    workerEnded = true;
+  });
+  {
+    Watchdog guard(std::chrono::seconds(20));
+    JoinServing(worker, ServePendingGuiCalls);
+  }
+  EXPECT_EQ(secondJoins, 1);
+  EXPECT_TRUE(endedAtTheSecondJoin);
+  EXPECT_FALSE(worker.joinable());
 }
 
 }  // namespace

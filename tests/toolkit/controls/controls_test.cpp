@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTest>
 #include <filesystem>
 #include <unistd.h>
 
@@ -278,6 +279,13 @@ TEST_F(WidgetTest, ControlsGoingWithTheirListeningParentTellItNothing) {
   list->SetNotifyListener(view);
   list->AddColumn("Name", LVCFMT_LEFT, 120);
   list->InsertItemText(0, "row");
+  // Shown, with the list holding the keyboard: the window's going takes
+  // the focus from it, which it would tell.
+  view->show();
+  view->activateWindow();
+  list->setFocus();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+  ASSERT_TRUE(list->hasFocus());
   delete view;
   EXPECT_EQ(late, 0);
 }
