@@ -213,6 +213,7 @@ void FindInFiles::SearchFile(const FindInFilesRequest& request, const std::strin
         return;
       start = end + 1;
       ++line;
+      if (m_stop != kFindRun) return;
     }
     return;
   }

@@ -201,6 +201,37 @@ TEST(FindInFiles, AHeldSearchRunsUntilStoppedAndReadsNothingMeanwhile) {
   EXPECT_EQ(hub.Texts(2).back(), "Job aborted.");
 }
 
+// A stop asked while a file is read ends the search within that file, with
+// a regular expression as with plain text: the user's Stop does not wait
+// for the rest of a long file.
+TEST(FindInFiles, AStopEndsTheSearchWithinTheFileItReads) {
+  // Asks the stop as the first hit is shown.
+  struct StoppingHub : RecordingHub {
+    intptr_t Send(int code, intptr_t arg) override {
+      const intptr_t r = RecordingHub::Send(code, arg);
+      if (code == kNotifyFindInFilesText && find && ++texts == 2) find->RequestStop();
+      return r;
+    }
+    FindInFiles* find = nullptr;
+    int texts = 0;
+  };
+  for (const bool regularExpression : {false, true}) {
+    SCOPED_TRACE(regularExpression ? "regular expression" : "plain text");
+    TempTree t;
+    std::string lines;
+    for (int i = 0; i < 1000; ++i) lines += "x\n";
+    t.File("a.c", lines);
+    StoppingHub hub;
+    FindInFiles find(hub, {});
+    hub.find = &find;
+    FindInFilesRequest r = Req(t.root, "x", "*.c");
+    r.regularExpression = regularExpression;
+    find.Search(r);
+    EXPECT_EQ(find.Hits(), 1u);
+    EXPECT_EQ(hub.Texts(kNotifyFindInFilesText).back(), "Job aborted.");
+  }
+}
+
 struct PatternRow {
   const char* name;
   const char* pattern;
