@@ -154,7 +154,14 @@ TEST_F(DebugFrameTest, FlashToolGetsItsArgumentsAndEraseNeedsTheDriver) {
   o->flash.FLASH1[4] = 0x1;
   o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo > " + erased + "\")", kPoolScratch);
   f->ExecuteCommand(35405);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  // A tool started would hold the busy state from its start; the tools
+  // run one at a time, so the Download after it ends after it too.
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+  std::filesystem::remove(said);
+  o->flash.FLASH1[0] = 0x2;
+  o->flash.FLASH3 = OptString::Pooled("\"/bin/sh\" (-c \"echo %H > " + said + "\")", kPoolScratch);
+  ASSERT_TRUE(f->ExecuteCommand(35404));
+  ASSERT_TRUE(test::WaitFor([&] { return std::filesystem::exists(said) && !s.App().HasState(kStateBusy); }));
   EXPECT_FALSE(std::filesystem::exists(erased));
 }
 

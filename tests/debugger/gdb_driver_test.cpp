@@ -305,7 +305,9 @@ TEST_F(GdbSessionTest, UartAccessesInAStepEndWhereTheStepEnds) {
   // The IDE heard of the four steps' stops only; the driver's own stops
   // and the finishes that brought a step back up stay out of the command window.
   ASSERT_TRUE(WaitFor([&] { return host.stopsPosted >= stopsBefore + 4; }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // gdb answers in order: a stop it reported would be taken before the
+  // answer to a question asked now.
+  Evaluate("&main");
   EXPECT_EQ(host.stopsPosted, stopsBefore + 4);
   EXPECT_EQ(CommandTexts().find("atchpoint"), std::string::npos) << CommandTexts();
   EXPECT_EQ(CommandTexts().find("Run till exit"), std::string::npos) << CommandTexts();
@@ -1130,12 +1132,12 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
   }
   WaitFor([&] { return !session->TargetExecuting(); });
   session->StopRunning();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_FALSE(std::filesystem::exists(victim)) << CommandTexts();
-  // gdb still answers, and no breakpoint came of the text.
+  // gdb still answers, and no breakpoint came of the text; gdb answers in
+  // order, so whatever it ran for the text ran before this answer.
   ASSERT_TRUE(session->SessionActive());
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   EXPECT_NE(Evaluate("&main"), 0u);
+  EXPECT_FALSE(std::filesystem::exists(victim)) << CommandTexts();
   // Nothing moved the program counter (the driver's own entries take C
   // texts: one cut at a NUL is "g,main", a run to main of the IDE's own).
   if (text.find('\0') == std::string::npos) {
