@@ -32,6 +32,8 @@ class EditView : public QAbstractScrollArea, public EditHost {
   EditEngine& Engine() { return *m_engine; }
   const EditEngine& Engine() const { return *m_engine; }
   CEditTextBuffer& Text() { return *m_text; }
+  // Whether a drop hovering at an edge scrolls the view now.
+  bool DropScrolling() const { return m_dropScrollTimer.isActive(); }
 
   // The font from the text's settings (face, size, weight, italic), always
   // used with fixed pitch; a face this machine lacks gives its fixed font.

@@ -604,7 +604,8 @@ TEST_F(IdeTest, ADropHoveringAtTheBottomScrollsAfterADelay) {
   EXPECT_GT(top, 2) << "steps follow while the point rests there";
   QDragLeaveEvent leave;
   QApplication::sendEvent(v.viewport(), &leave);
-  QTest::qWait(120);
+  EXPECT_FALSE(v.DropScrolling()) << "leaving stops the scrolling";
+  QCoreApplication::processEvents();
   EXPECT_EQ(top, v.Engine().State().nTopLine) << "leaving stops the scrolling";
 }
 
