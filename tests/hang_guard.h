@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -47,6 +48,14 @@ class HangGuard {
     cv_.notify_all();
     watcher_.join();
   }
+  // The name made only when it is needed (a walk's whole road, say), by
+  // the watcher thread, while the covered code hangs.
+  explicit HangGuard(std::function<std::string()> describe, std::chrono::seconds elapsed,
+                     std::chrono::seconds processor = std::chrono::seconds(0))
+      : HangGuard(std::string(), elapsed, processor) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    describe_ = std::move(describe);
+  }
   HangGuard(const HangGuard&) = delete;
   HangGuard& operator=(const HangGuard&) = delete;
 
@@ -57,7 +66,8 @@ class HangGuard {
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
   }
   [[noreturn]] void Fail(std::chrono::seconds bound, const char* clock) const {
-    std::fprintf(stderr, "*** %s did not end within %lld s of %s: it hangs or runs away\n", what_.c_str(),
+    const std::string what = describe_ ? describe_() : what_;
+    std::fprintf(stderr, "*** %s did not end within %lld s of %s: it hangs or runs away\n", what.c_str(),
                  static_cast<long long>(bound.count()), clock);
     std::fflush(stderr);
     std::_Exit(1);
@@ -73,6 +83,7 @@ class HangGuard {
   }
 
   std::string what_;
+  std::function<std::string()> describe_;
   std::chrono::seconds elapsed_, processor_;
   double startElapsed_, startProcessor_;
   std::mutex mutex_;

@@ -156,8 +156,15 @@ inline std::string& WalkUnderWay() {
   static std::string* text = new std::string;
   return *text;
 }
+// While a walk lives, the text is made only when it is printed: the whole
+// road, made at every step, took a few hundredths of the walk's time.
+inline std::function<std::string()>& WalkDescriber() {
+  static auto* describe = new std::function<std::string()>;
+  return *describe;
+}
 inline void PrintWalkUnderWay() {
-  std::fprintf(stderr, "\n*** the walk died in %s\n", WalkUnderWay().c_str());
+  const std::string text = WalkDescriber() ? WalkDescriber()() : WalkUnderWay();
+  std::fprintf(stderr, "\n*** the walk died in %s\n", text.c_str());
   std::fflush(stderr);
 }
 
@@ -231,6 +238,7 @@ class CommandWalk {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
+    WalkDescriber() = [this] { return Where(); };
     m_answers.typed = [this](QLineEdit* e, const QString& text) { m_given.texts.Typed(e, text); };
     m_answers.atOk = [this](QDialog& d) {
       const ProjectRec* p = m_app->Project();
@@ -247,6 +255,7 @@ class CommandWalk {
     m_answers.atOk = nullptr;
     m_answers.takesLongText = nullptr;
     m_answers.pageShown = nullptr;
+    WalkDescriber() = nullptr;
     WalkUnderWay() = "the end of the session after " + Where();
   }
 
@@ -264,7 +273,13 @@ class CommandWalk {
   // (a menu item's text) closed, escaped and opened again.
   static std::string ShellQuoted(const std::string& text) {
     std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    out.reserve(text.size() + 2);
+    for (char c : text) {
+      if (c == '\'')
+        out += "'\\''";
+      else
+        out += c;
+    }
     return out + "'";
   }
 
@@ -283,8 +298,7 @@ class CommandWalk {
   // One step and the checks after it.
   bool Run(const std::string& step) {
     m_road.push_back(step);
-    WalkUnderWay() = Where();
-    HangGuard guard("the walk's step '" + step + "' in " + Where(), std::chrono::seconds(150));
+    HangGuard guard([this, step] { return "the walk's step '" + step + "' in " + Where(); }, std::chrono::seconds(150));
     std::string name = step;
     // "!": the next step follows at once, before the event loop turns (a
     // second key the user pressed before the program took up the first).
