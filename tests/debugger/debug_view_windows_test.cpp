@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QInputDialog>
@@ -695,6 +696,16 @@ TEST_F(DebugViewWindowsTest, MemoryPageTakesBackItsKeptTextAndFormat) {
     EXPECT_EQ(p->SavedText(), row.text);
     EXPECT_EQ(p->SavedFormat(), uint16_t(row.format | (row.decimal ? 0x100 : 0)));
   }
+}
+
+// The memory window's four pages go with it: its tab window lets go of
+// them when it goes, as of any window it shows.
+TEST(MemoryWindowLife, ThePagesGoWithTheWindow) {
+  auto* window = new MemoryWindow(MemoryHost{});
+  std::vector<QPointer<MemoryPage>> pages;
+  for (int n = 0; n < 4; ++n) pages.emplace_back(window->Page(n));
+  delete window;
+  for (int n = 0; n < 4; ++n) EXPECT_TRUE(pages[size_t(n)].isNull()) << "page " << n + 1;
 }
 
 TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {

@@ -416,6 +416,15 @@ MemoryWindow::MemoryWindow(const MemoryHost& host, QWidget* parent)
   m_tabs->ActivateTab(0);
 }
 
+// The tab window lets go of its pages when it goes (they belong to their
+// owners): this window deletes the ones it made while the tabs are whole.
+MemoryWindow::~MemoryWindow() {
+  for (MemoryPage*& page : m_pages) {
+    delete page;
+    page = nullptr;
+  }
+}
+
 void MemoryWindow::resizeEvent(QResizeEvent*) { m_tabs->setGeometry(rect()); }
 
 MemoryPage* MemoryWindow::ActivePage() const {

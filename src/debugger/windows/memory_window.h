@@ -134,6 +134,7 @@ class MemoryPage : public QWidget {
 class MemoryWindow : public QWidget {
  public:
   MemoryWindow(const MemoryHost& host, QWidget* parent = nullptr);
+  ~MemoryWindow() override;
   MemoryPage* Page(int n) const { return m_pages[size_t(n)]; }
   MemoryPage* ActivePage() const;
   void ActivatePage(int n);
