@@ -10,9 +10,11 @@
 namespace pm2 {
 
 namespace {
-std::vector<QObject*>& Receivers() {  // GUI thread only
-  static std::vector<QObject*> receivers;
-  return receivers;
+// GUI thread only. Never destroyed: a receiver may go after the static
+// objects at the program's end.
+std::vector<QObject*>& Receivers() {
+  static auto* receivers = new std::vector<QObject*>;
+  return *receivers;
 }
 }  // namespace
 
