@@ -53,12 +53,13 @@ configure() {
   else
     # Optimised, without debug information: it costs a third of the build's
     # time (configure a tree of your own with -DCMAKE_BUILD_TYPE=Debug to debug).
-    # PM2_BENCH=OFF leaves the benchmarks out; PM2_UNITY_TESTS=ON compiles
+    # PM2_BENCH=OFF leaves the benchmarks out, PM2_WALK=OFF the walk of every
+    # command; PM2_UNITY_TESTS=ON compiles
     # each test program as one file and PM2_UNITY_LIBS=ON the files of each
     # library folder, PM2_WERROR=ON fails the build on a warning (CI, which
     # builds everything once). PM2_OPTIMISE sets the level (-O2 by default).
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPM2_BENCH="${PM2_BENCH:-ON}" \
-      -DPM2_BENCH_UNOPTIMISED="${PM2_BENCH_UNOPTIMISED:-OFF}" \
+      -DPM2_BENCH_UNOPTIMISED="${PM2_BENCH_UNOPTIMISED:-OFF}" -DPM2_WALK="${PM2_WALK:-ON}" \
       -DPM2_UNITY_TESTS="${PM2_UNITY_TESTS:-OFF}" -DPM2_UNITY_LIBS="${PM2_UNITY_LIBS:-OFF}" \
       -DPM2_WERROR="${PM2_WERROR:-OFF}" -DPM2_TEST_WHOLE_PROGRAMS="${PM2_TEST_WHOLE_PROGRAMS:-OFF}" \
       -DCMAKE_CXX_FLAGS_RELEASE="${PM2_OPTIMISE:--O2} -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="${PM2_OPTIMISE:--O2} -DNDEBUG" >/dev/null
