@@ -1,5 +1,9 @@
 #include "platform/settings_store.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -300,7 +304,10 @@ bool SettingsStore::KeyExists(std::string_view key) const {
 
 bool SettingsStore::CreateKey(std::string_view key) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  return MakeKey(key) != nullptr;
+  const uint64_t before = m_version;
+  if (!MakeKey(key)) return false;
+  if (m_version != before) m_changes.push_back(Change {Change::kCreateKey, std::string(key), {}});
+  return true;
 }
 
 bool SettingsStore::DeleteKey(std::string_view key) {
@@ -324,6 +331,7 @@ bool SettingsStore::DeleteKey(std::string_view key) {
       break;
     }
   ++m_version;
+  m_changes.push_back(Change {Change::kDeleteKey, std::string(key), {}});
   return true;
 }
 
@@ -370,6 +378,7 @@ bool SettingsStore::WriteValue(std::string_view key, std::string_view name, uint
     v->data = std::string(data);
   }
   ++m_version;
+  m_changes.push_back(Change {Change::kWriteValue, std::string(key), SettingValue {std::string(name), type, std::string(data)}});
   return true;
 }
 
@@ -381,6 +390,7 @@ bool SettingsStore::DeleteValue(std::string_view key, std::string_view name) {
   if (it == node->valueIndex.end()) return false;
   node->RemoveValue(it->second);
   ++m_version;
+  m_changes.push_back(Change {Change::kDeleteValue, std::string(key), SettingValue {std::string(name), 0, {}}});
   return true;
 }
 
@@ -518,6 +528,7 @@ std::string SettingsStore::Serialize() const {
 void SettingsStore::ParseLocked(std::string_view bytes, std::string_view fileName) {
   m_root = std::make_unique<Node>();
   m_warnings.clear();
+  m_changes.clear();
   auto warn = [&](size_t lineNo, const std::string& what) {
     m_warnings.push_back("'" + std::string(fileName) + "' line " + std::to_string(lineNo) + ": " +
                          what);
@@ -620,6 +631,7 @@ bool SettingsStore::Load(std::string* err) {
   m_loadError.clear();
   m_backupPath.clear();
   m_writable = true;
+  m_changes.clear();
   if (e == ENOENT) {
     m_root = std::make_unique<Node>();
     m_warnings.clear();
@@ -665,24 +677,129 @@ std::string SettingsStore::DamageReport() const {
   return text;
 }
 
+void SettingsStore::Replay(const Change& change) {
+  switch (change.kind) {
+    case Change::kCreateKey:
+      MakeKey(change.key);
+      break;
+    case Change::kDeleteKey: {
+      std::vector<std::string_view> parts;
+      if (!SplitKey(change.key, &parts) || parts.empty()) break;
+      std::string parentPath;
+      for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        parentPath += parts[i];
+        parentPath += '\\';
+      }
+      Node* parent = FindKey(parentPath);
+      Node* child = parent ? parent->Child(parts.back()) : nullptr;
+      if (!child) break;
+      parent->childIndex.erase(child->name);
+      for (auto it = parent->children.begin(); it != parent->children.end(); ++it)
+        if (it->get() == child) {
+          parent->children.erase(it);
+          break;
+        }
+      break;
+    }
+    case Change::kWriteValue:
+      if (Node* node = MakeKey(change.key)) {
+        if (SettingValue* v = node->Value(change.value.name)) {
+          v->type = change.value.type;
+          v->data = change.value.data;
+        } else {
+          node->AddValue(change.value);
+        }
+      }
+      break;
+    case Change::kDeleteValue:
+      if (Node* node = FindKey(change.key)) {
+        auto it = node->valueIndex.find(change.value.name);
+        if (it != node->valueIndex.end()) node->RemoveValue(it->second);
+      }
+      break;
+  }
+}
+
+namespace {
+
+// Holds the settings folder locked (flock) while a save reads, merges and
+// writes: two programs saving at once would each merge into what the other
+// is about to replace.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder) {
+    m_fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) return;
+    while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FolderLock() {
+    if (m_fd >= 0) ::close(m_fd);  // the lock goes with the descriptor
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int m_fd = -1;
+};
+
+}  // namespace
+
 bool SettingsStore::Save(std::string* err) {
   if (!m_writable) return true;
-  std::string bytes;
-  uint64_t version;
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    bytes = SerializeLocked();
-    version = m_version;
-  }
+  const std::string folder = std::filesystem::path(m_path).parent_path().string();
+  std::unique_ptr<FolderLock> folderLock;
   if (m_disk == &RealDisk()) {
     // First use on this machine: the folder may not exist yet.
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ec);
+    std::filesystem::create_directories(folder, ec);
+    folderLock = std::make_unique<FolderLock>(folder);
   }
+  // What another program of this user stored since this one read the file.
+  SettingsStore merged(m_path, m_disk);
+  if (!ReadDiskInto(merged, err)) return false;
+  uint64_t version;
+  size_t replayed;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const Change& change : m_changes) merged.Replay(change);
+    version = m_version;
+    replayed = m_changes.size();
+  }
+  const std::string bytes = merged.SerializeLocked();
   AtomicFileWriter writer(m_disk);
   if (!writer.Write(m_path, bytes, err)) return false;
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_savedVersion = version;  // changes made meanwhile stay unsaved
+  // Changes made meanwhile stay unsaved, on top of what was written.
+  m_changes.erase(m_changes.begin(), m_changes.begin() + static_cast<std::ptrdiff_t>(replayed));
+  for (const Change& change : m_changes) merged.Replay(change);
+  m_root = std::move(merged.m_root);
+  m_savedVersion = version;
+  return true;
+}
+
+bool SettingsStore::ReadDiskInto(SettingsStore& merged, std::string* err) const {
+  std::string onDisk;
+  const int e = m_disk->ReadAll(m_path, &onDisk);
+  if (e != 0 && e != ENOENT) {
+    if (err)
+      *err = e == EINVAL ? "'" + m_path + "' is no regular file: the settings are not saved"
+                         : FileErrorText("read", m_path, e);
+    return false;
+  }
+  merged.ParseLocked(onDisk, m_path);
+  return true;
+}
+
+bool SettingsStore::Refresh(std::string* err) {
+  if (!m_writable) return true;
+  std::unique_ptr<FolderLock> folderLock;
+  if (m_disk == &RealDisk()) folderLock = std::make_unique<FolderLock>(std::filesystem::path(m_path).parent_path().string());
+  SettingsStore merged(m_path, m_disk);
+  if (!ReadDiskInto(merged, err)) return false;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  for (const Change& change : m_changes) merged.Replay(change);
+  m_root = std::move(merged.m_root);
   return true;
 }
 

@@ -79,9 +79,18 @@ class SettingsStore {
   // False after a Load refused what is at the path: it is not replaced.
   bool Writable() const { return m_writable; }
 
-  // Writes the whole tree atomically (creating the folder when missing).
+  // Writes the store atomically (creating the folder when missing). Another
+  // program of the same user may share the file: the save reads what is on
+  // disk then, under a lock on the file's folder, and puts on it only what
+  // this store changed since its last load or save, in the order it was
+  // changed, so that keys the other program wrote meanwhile stay. The tree
+  // in memory is then what was written (plus changes made meanwhile).
   bool Save(std::string* err = nullptr);
   bool SaveIfDirty(std::string* err = nullptr);
+  // Takes in what another program stored since this store last read or
+  // wrote the file, keeping this store's unsaved changes on top; writes
+  // nothing. False with *err when the file cannot be read.
+  bool Refresh(std::string* err = nullptr);
   bool IsDirty() const;
 
   // Key paths deeper than this, and names longer, are refused (a damaged
@@ -136,6 +145,17 @@ class SettingsStore {
   Node* FindKey(std::string_view key) const;      // needs m_mutex
   Node* MakeKey(std::string_view key);            // needs m_mutex
   std::string ProfileKey(std::string_view section) const;
+  // One change of the tree since the last load or save, replayed on what
+  // is on disk when the store is saved.
+  struct Change {
+    enum Kind { kCreateKey, kDeleteKey, kWriteValue, kDeleteValue } kind = kCreateKey;
+    std::string key;
+    SettingValue value;  // its name alone for kDeleteValue
+  };
+  void Replay(const Change& change);  // needs m_mutex
+  // What is on disk now, read into `merged`; false with *err when it can't
+  // be read (a missing file reads empty).
+  bool ReadDiskInto(SettingsStore& merged, std::string* err) const;
   std::string SerializeLocked() const;
   void ParseLocked(std::string_view bytes, std::string_view fileName);
 
@@ -148,6 +168,7 @@ class SettingsStore {
   std::string m_loadError;   // why the last Load read nothing
   std::string m_backupPath;  // where the last Load kept a damaged file
   bool m_writable = true;
+  std::vector<Change> m_changes;  // since the last load or save
   uint64_t m_version = 0;       // counts changes
   uint64_t m_savedVersion = 0;  // m_version as last loaded or saved
 };

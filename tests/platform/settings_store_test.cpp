@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "fault_disk.h"
 #include "platform/atomic_file.h"
@@ -429,6 +430,82 @@ TEST(SettingsStore, CrashAtAnyStepOfASaveLoadsBackOldOrNew) {
       EXPECT_TRUE(view == oldView || view == newView) << view;
   }
   EXPECT_TRUE(finished);
+}
+
+// Two programs of one user share the file: each save puts on what is on
+// disk then only what its own program changed, in the order it changed it.
+TEST(SettingsStore, ASaveKeepsWhatAnotherProgramStoredMeanwhile) {
+  FaultDisk disk;
+  SettingsStore seed("cfg/settings.ini", &disk);
+  seed.SetString("Workspaces\\Old", "Title", "old");
+  seed.SetString("Shared", "Kept", "seed");
+  seed.SetString("Shared", "Dropped", "seed");
+  ASSERT_TRUE(seed.Save());
+  SettingsStore a("cfg/settings.ini", &disk), b("cfg/settings.ini", &disk);
+  ASSERT_TRUE(a.Load());
+  ASSERT_TRUE(b.Load());
+
+  b.SetString("Workspaces\\WB", "Title", "from b");
+  b.SetString("Shared", "Kept", "b's");
+  ASSERT_TRUE(b.Save());
+  // A changes other keys, deletes one and rewrites a whole key, later.
+  a.SetString("Workspaces\\WA", "Title", "from a");
+  a.DeleteValue("Shared", "Dropped");
+  a.DeleteKey("Workspaces\\Old");
+  a.SetString("Workspaces\\Old", "Title", "anew");
+  std::string err;
+  ASSERT_TRUE(a.Save(&err)) << err;
+
+  SettingsStore back("cfg/settings.ini", &disk);
+  ASSERT_TRUE(back.Load());
+  std::string text;
+  EXPECT_TRUE(back.GetString("Workspaces\\WB", "Title", &text) && text == "from b") << text;
+  EXPECT_TRUE(back.GetString("Workspaces\\WA", "Title", &text) && text == "from a") << text;
+  EXPECT_TRUE(back.GetString("Shared", "Kept", &text) && text == "b's") << "a key A never changed: " << text;
+  EXPECT_FALSE(back.GetString("Shared", "Dropped", &text));
+  EXPECT_TRUE(back.GetString("Workspaces\\Old", "Title", &text) && text == "anew") << text;
+  // A now holds what it wrote, B's workspace among it.
+  EXPECT_TRUE(a.GetString("Workspaces\\WB", "Title", &text) && text == "from b");
+  EXPECT_EQ(a.Serialize(), back.Serialize());
+  // A later save of B's brings back nothing A deleted.
+  b.SetString("Other", "x", "1");
+  ASSERT_TRUE(b.Save());
+  SettingsStore last("cfg/settings.ini", &disk);
+  ASSERT_TRUE(last.Load());
+  EXPECT_FALSE(last.GetString("Shared", "Dropped", &text));
+  EXPECT_TRUE(last.GetString("Workspaces\\WA", "Title", &text));
+
+  // Refresh takes in the other program's keys without writing, and keeps
+  // the unsaved changes on top.
+  a.SetString("Unsaved", "y", "2");
+  ASSERT_TRUE(a.Refresh(&err)) << err;
+  EXPECT_TRUE(a.GetString("Other", "x", &text) && text == "1");
+  EXPECT_TRUE(a.GetString("Unsaved", "y", &text) && text == "2");
+  EXPECT_TRUE(a.IsDirty());
+}
+
+// Saves of two stores on the real file, at once from two threads: the
+// folder's lock keeps each merge whole, so no key written by either is lost.
+TEST(SettingsStore, SavesAtOnceOnTheRealDiskLoseNoKey) {
+  TempDir dir;
+  const std::string path = dir / "cfg/settings.ini";
+  constexpr int kSaves = 40;
+  auto saver = [&](const char* who) {
+    SettingsStore store(path);
+    ASSERT_TRUE(store.Load());
+    for (int i = 0; i < kSaves; ++i) {
+      store.SetInt(who, "Key" + std::to_string(i), uint32_t(i));
+      std::string err;
+      ASSERT_TRUE(store.Save(&err)) << err;
+    }
+  };
+  std::thread first(saver, "First"), second(saver, "Second");
+  first.join();
+  second.join();
+  SettingsStore back(path);
+  ASSERT_TRUE(back.Load());
+  for (const char* who : {"First", "Second"})
+    EXPECT_EQ(back.ValueNames(who).size(), size_t(kSaves)) << who;
 }
 
 TEST(SettingsStore, DefaultPathFollowsXdgConfigHome) {
