@@ -58,6 +58,11 @@ inline uint32_t LoadShared(const uint8_t* p) {
 inline void StoreShared(uint8_t* p, uint32_t v) {
   std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(p)).store(v, std::memory_order_release);
 }
+// True when the word still held `expected` and now holds `desired`.
+inline bool CompareExchangeShared(uint8_t* p, uint32_t expected, uint32_t desired) {
+  return std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(p))
+      .compare_exchange_strong(expected, desired, std::memory_order_acq_rel);
+}
 inline uint32_t AddShared(uint8_t* p, int32_t delta) {
   return std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(p)).fetch_add(static_cast<uint32_t>(delta)) +
          static_cast<uint32_t>(delta);

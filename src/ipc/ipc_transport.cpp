@@ -59,15 +59,29 @@ bool bs_InterProcessEventHandler::JoinMapping() {
   if (m_objects.Created()) {
     StoreShared(view, 1);
     StoreShared(view + 4, kIpcLayoutVersion);
-  } else if (const int live = m_objects.LiveUserCount(); live > 0) {
-    // Counted afresh from the processes that hold the live lock: a peer
-    // killed without detaching never took its one back.
-    StoreShared(view, uint32_t(live));
-  } else {
+  } else if (!RecountAttached(true)) {
     AddShared(view, 1);
   }
   m_counted = true;
   return LoadShared(view + 4) == kIpcLayoutVersion || VersionPutRight();
+}
+
+bool bs_InterProcessEventHandler::RecountAttached(bool joining) {
+  // Counted afresh from the processes that hold the live lock: a peer
+  // killed without detaching never took its one back. The count is put
+  // only where nobody changed it since it was read: a peer that joins
+  // between the look and the write counts itself and those before it, and
+  // a plain store here would take it back (a receiver's count made before
+  // that peer locked). A joiner counts again until its own count stands;
+  // a receiver leaves the word to the next wake.
+  uint8_t* view = m_objects.View();
+  for (;;) {
+    const uint32_t seen = LoadShared(view);
+    const int live = m_objects.LiveUserCount();
+    if (live <= 0) return false;
+    if (seen == uint32_t(live) || CompareExchangeShared(view, seen, uint32_t(live))) return true;
+    if (!joining) return true;
+  }
 }
 
 bool bs_InterProcessEventHandler::VersionPutRight() {
@@ -357,8 +371,7 @@ void bs_InterProcessEventHandler::ReceiverLoop() {
       m_objects.RenewLockFiles();
       // So is the attach count: a peer killed without detaching leaves it
       // one too high until the live processes are counted again.
-      if (const int live = m_objects.LiveUserCount(); live > 0 && LoadShared(m_objects.View()) != uint32_t(live))
-        StoreShared(m_objects.View(), uint32_t(live));
+      RecountAttached(false);
       nextRenewal = now + std::chrono::milliseconds(m_options.idleWakeMs);
     }
     if (m_damaged.exchange(false) || slot.Get(slot_field::kRingLimit) != kIpcRingLimit ||

@@ -98,6 +98,10 @@ class bs_InterProcessEventHandler final : public EventTransport, private RecordR
   // A layout version word that is not this layout's: true when it was put
   // right (and a slot may be claimed).
   bool VersionPutRight();
+  // Sets the attach count to the processes that hold the live lock, unless
+  // a peer changed it meanwhile (a joiner then counts again); false when
+  // the live lock cannot be counted.
+  bool RecountAttached(bool joining);
   // Counts this process in the mapping: false when it must stay silent (a
   // mapping of another layout).
   bool JoinMapping();
