@@ -94,7 +94,18 @@ bool ApplyWorkspaceListChanges(SettingsStore& store, const std::string& baseKey,
     if (store.KeyExists(base + oldNames[m->index])) store.DeleteKey(base + oldNames[m->index]);
   for (const auto& m : moves) {
     SECPTNStrategyRegistry to(store, base + (*newNames)[m->index]);
-    if (!m->root->SaveTree(&to)) fail("The workspace '" + (*newNames)[m->index] + "' cannot be saved");
+    if (m->root->SaveTree(&to)) continue;
+    // Whatever the new name's key refused, the layout is not lost: it goes
+    // back under the name it had.
+    if (store.KeyExists(base + (*newNames)[m->index])) store.DeleteKey(base + (*newNames)[m->index]);
+    SECPTNStrategyRegistry back(store, base + oldNames[m->index]);
+    if (m->root->SaveTree(&back)) {
+      fail("The workspace '" + oldNames[m->index] + "' cannot be stored as '" + (*newNames)[m->index] +
+           "'; it keeps its name");
+      (*newNames)[m->index] = oldNames[m->index];
+    } else {
+      fail("The workspace '" + (*newNames)[m->index] + "' cannot be saved");
+    }
   }
   return ok;
 }
@@ -104,10 +115,10 @@ SECWorkspaceManagerEx::SECWorkspaceManagerEx(SettingsStore& store, WorkspaceFram
     : m_store(store), m_host(host), m_prompts(prompts) {
   OnCommand(kIdWorkspaceNew, [](CommandId) {});
   OnCommand(kIdWorkspaceOpen, [this](CommandId) { OpenDefaultWorkspace(false, false); });
-  OnCommand(kIdWorkspaceSave, [this](CommandId) { SaveCurrentWorkspace(); });
+  OnCommand(kIdWorkspaceSave, [this](CommandId) { SayIfFailed(SaveCurrentWorkspace()); });
   OnCommand(kIdWorkspaceClose, [this](CommandId) { CloseWorkspace(); });
   OnUpdate(kIdWorkspaceClose, [this](CommandState& s) { s.Enable(m_open); });
-  OnCommand(kIdWorkspaceSaveAs, [this](CommandId) { SaveWorkspace(""); });
+  OnCommand(kIdWorkspaceSaveAs, [this](CommandId) { SayIfFailed(SaveWorkspace("")); });
   OnCommand(kIdWorkspaceDelete, [](CommandId) {});
   OnCommandRange(kIdWorkspaceRecentFirst, kIdWorkspaceRecentLast, [this](CommandId id) {
     std::vector<std::string> list;
@@ -183,8 +194,20 @@ bool SECWorkspaceManagerEx::WriteTree(const std::string& name, SECPersistentTree
   return TheIniFiles().Save(name, doc, &m_error);
 }
 
+void SECWorkspaceManagerEx::SayIfFailed(bool done) {
+  if (!done && !m_error.empty()) m_prompts.ShowError(kIdsWsFailed, m_error);
+  m_error.clear();
+}
+
 bool SECWorkspaceManagerEx::SaveWorkspace(std::string name) {
+  m_error.clear();
   if (name.empty() && !PromptForName(&name, true)) return false;
+  if (m_place.registryMode) {
+    if (const unsigned refusal = WorkspaceNameRefusal(name)) {
+      m_prompts.ShowError(refusal, name);
+      return false;
+    }
+  }
   SECPTNFactory factory;
   SECPersistentTreeNode* root = factory.CreateNode(kWorkspaceRoot);
   m_host.SaveDockState(root);
@@ -472,6 +495,8 @@ bool SECWorkspaceManagerEx::PromptForName(std::string* name, bool forSave) {
 
 bool SECWorkspaceManagerEx::PromptForRegistryName(std::string* name, bool forOpen, bool forSave) {
   WorkspaceNameLists lists;
+  // Workspaces another program of this user saved meanwhile are listed too.
+  m_store.Refresh(nullptr);
   ReadWorkspaceList(&lists.stored);
   lists.newNames = lists.stored;
   std::string chosen = m_current;
@@ -493,8 +518,11 @@ bool SECWorkspaceManagerEx::PromptForRegistryName(std::string* name, bool forOpe
     // Done after the chosen row was deleted opens nothing.
     if (d == chosen) chosen.clear();
   }
-  if (!errors.empty()) m_error = errors.front();
   WriteWorkspaceList(lists.newNames);
+  if (!errors.empty()) {
+    m_error = errors.front();
+    SayIfFailed(false);
+  }
   *name = chosen;
   return !name->empty();
 }

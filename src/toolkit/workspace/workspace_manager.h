@@ -134,6 +134,8 @@ class SECWorkspaceManagerEx : public CommandTarget {
   // flag and the current name as they were (false).
   bool CloseWorkspace();
   bool PromptForName(std::string* name, bool forSave);
+  // Shows the last error when a command's save or open failed.
+  void SayIfFailed(bool done);
 
   bool ReadWorkspaceList(std::vector<std::string>* list) const;
   bool WriteWorkspaceList(const std::vector<std::string>& list);

@@ -11,4 +11,13 @@ bool SameWorkspaceName(const std::string& a, const std::string& b) {
   return true;
 }
 
+unsigned WorkspaceNameRefusal(const std::string& name) {
+  if (name.find('\\') != std::string::npos) return kIdsWsNameNests;
+  if (name.size() > kWorkspaceNameMax) return kIdsWsNameTooLong;
+  // The recent lists' sections (workspace_list.cpp) sit beside the
+  // workspaces' keys.
+  if (SameWorkspaceName(name, "__MRURegList") || SameWorkspaceName(name, "__MRUFileList")) return kIdsWsNameReserved;
+  return 0;
+}
+
 }  // namespace pm2

@@ -5,10 +5,9 @@
 // settings store does, so a change of case alone is accepted); a new name is
 // refused when empty or present and is otherwise offered for saving; moving
 // a row moves its pair of names; deleting a row records its stored name.
-// A name with a backslash is refused, new or changed: the settings store
-// keeps each workspace under a key of its name, where a backslash would
-// make it a key inside another workspace's (deleting one would take the
-// other with it).
+// A name the settings store cannot keep a workspace under is refused, new
+// or changed (WorkspaceNameRefusal): the store keeps each workspace under a
+// key of its name.
 //
 // Invariant: entry i of `newNames` is the current name of the workspace
 // stored as entry i of `stored`; both follow the list's order (rows after
@@ -26,7 +25,17 @@ constexpr unsigned kIdsWsMgrCaption = 20665, kIdsWsInvalidRename = 20666, kIdsWs
                    kIdsWsInvalidAdd = 20668, kIdsWsExistsAdd = 20669, kIdsWsAskSaveNew = 20670,
                    kIdsWsLabel = 20671, kIdsWsNoCurrent = 20672, kIdsWsSelectOne = 20673, kIdsWsOpenTitle = 20686,
                    kIdsWsFileFilterName = 20687, kIdsWsAllFilesName = 20688, kIdsWsSaveTitle = 20689,
-                   kIdsWsInvalid = 20690, kIdsWsNameNests = 20691;
+                   kIdsWsInvalid = 20690, kIdsWsNameNests = 20691, kIdsWsNameTooLong = 20692,
+                   kIdsWsNameReserved = 20693, kIdsWsFailed = 20694;
+
+// The longest name the settings store keeps a key under.
+constexpr std::size_t kWorkspaceNameMax = 255;
+
+// 0 when the store can keep a workspace under the name, else the id of the
+// text that says why not: a backslash would nest it in another
+// workspace's key, a longer name is refused by the store, and the two
+// recent lists' sections share the workspaces' key.
+unsigned WorkspaceNameRefusal(const std::string& name);
 
 struct WorkspaceNameLists {
   std::vector<std::string> stored;
@@ -80,8 +89,8 @@ class WorkspaceNameEditorT : public Base {
       this->SetItemText(index, oldText);
       return;
     }
-    if (newText.find('\\') != std::string::npos) {
-      Inform(kIdsWsNameNests, newText);
+    if (const unsigned refusal = WorkspaceNameRefusal(newText)) {
+      Inform(refusal, newText);
       this->SetItemText(index, oldText);
       return;
     }
@@ -108,8 +117,8 @@ class WorkspaceNameEditorT : public Base {
       drop();
       return;
     }
-    if (text.find('\\') != std::string::npos) {
-      Inform(kIdsWsNameNests, text);
+    if (const unsigned refusal = WorkspaceNameRefusal(text)) {
+      Inform(refusal, text);
       drop();
       return;
     }

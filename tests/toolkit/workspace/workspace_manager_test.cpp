@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "platform/ini_file.h"
@@ -418,6 +419,36 @@ TEST_F(WorkspaceManager, CommandsThroughTheRouter) {
   EXPECT_EQ(host.opened, (std::vector<std::string>{"/src/main.c", "/src/start.s"}));
   EXPECT_TRUE(router.Route(kIdWorkspaceRecentFirst + 5));  // beyond the list: nothing
   EXPECT_EQ(mgr.CurrentName(), "Debug");
+}
+
+// A workspace whose settings can't be written is said, through the save
+// command, naming why; a name the store can't hold is refused before
+// anything is stored, and so is the recent list's own.
+TEST_F(WorkspaceManager, ASaveThatFailsIsSaid) {
+  FakeHost host;
+  BuildLayout(host);
+  SECWorkspaceManagerEx mgr(store, host, prompts);
+  mgr.Init("Software\\Ruzorezu\\DefWorkspace\\", true);
+  CommandRouter router;
+  router.SetChain({&mgr});
+  // The settings folder's place taken by a file: every write fails.
+  std::filesystem::remove_all(storeDir);
+  std::ofstream(storeDir.string()) << "in the way";
+  prompts.answer = "Debug";
+  router.Route(kIdWorkspaceSaveAs);
+  ASSERT_EQ(prompts.errors.size(), 1u);
+  EXPECT_EQ(prompts.errors[0].rfind("20694:", 0), 0u) << prompts.errors[0];
+  EXPECT_NE(prompts.errors[0].find(storeDir.string()), std::string::npos) << prompts.errors[0];
+  std::filesystem::remove(storeDir);
+
+  prompts.errors.clear();
+  for (const std::string& name : {std::string(300, 'n'), std::string("__MRURegList")}) {
+    prompts.answer = name;
+    router.Route(kIdWorkspaceSaveAs);
+    EXPECT_NE(mgr.CurrentName(), name);
+  }
+  EXPECT_EQ(prompts.errors, (std::vector<std::string>{"20692:" + std::string(300, 'n'), "20693:__MRURegList"}));
+  EXPECT_FALSE(store.KeyExists("Software\\Ruzorezu\\DefWorkspace\\" + std::string(300, 'n')));
 }
 
 // Done after the open workspace's row was deleted opens nothing: the

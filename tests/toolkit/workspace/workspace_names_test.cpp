@@ -81,11 +81,14 @@ struct Editor {
 using Names = std::vector<std::string>;
 
 // The lists after editing, and the messages shown.
+const std::string kLong(256, 'w'), kFull(255, 'f');
+const std::string kLongAdd = "add " + kLong, kLongRename = "rename 0 " + kLong, kFullAdd = "add " + kFull;
+
 TEST(WorkspaceNames, EditsKeepStoredAndNewNamesPaired) {
   struct Row {
     const char* name;
     Names start;
-    const char* script;
+    std::string script;
     Names stored, newNames, deleted, messages;
   };
   const Row rows[] = {
@@ -111,6 +114,14 @@ TEST(WorkspaceNames, EditsKeepStoredAndNewNamesPaired) {
       {"a backslash in a new name is refused", {"P"}, "add P\\dbg", {"P"}, {"P"}, {}, {"20691:P\\dbg"}},
       {"a backslash in a changed name is refused", {"Base", "x"}, "rename 1 Base\\WorkState_v1_2", {"Base", "x"},
        {"Base", "x"}, {}, {"20691:Base\\WorkState_v1_2"}},
+      // The store keeps names of at most 255 characters; the recent list
+      // lives beside the workspaces under its own name.
+      {"a name the store can't hold is refused, new", {"P"}, kLongAdd, {"P"}, {"P"}, {}, {"20692:" + kLong}},
+      {"a name the store can't hold is refused, changed", {"P"}, kLongRename, {"P"}, {"P"}, {}, {"20692:" + kLong}},
+      {"a name of exactly 255 characters is offered", {"P"}, kFullAdd, {"P"}, {"P"}, {}, {"20670:" + kFull}},
+      {"the recent list's name is refused", {"P"}, "add __mruRegList", {"P"}, {"P"}, {}, {"20693:__mruRegList"}},
+      {"the file list's name is refused as a change", {"P"}, "rename 0 __MRUFileList", {"P"}, {"P"}, {},
+       {"20693:__MRUFileList"}},
   };
   for (const Row& r : rows) {
     Editor e(r.start);
@@ -185,6 +196,30 @@ TEST(WorkspaceNames, ApplyingChangesLosesNoTree) {
       EXPECT_TRUE(listed) << r.name << ": stray key " << k;
     }
   }
+}
+
+// A new name whose key the store refuses (a name too long reached it from
+// an older list) leaves the layout under its old name, said.
+TEST(WorkspaceNames, ARenameTheStoreRefusesKeepsTheLayout) {
+  SettingsStore store("/nonexistent/ws.ini");
+  SECPersistentTreeNode root;
+  root.Create(kWorkspaceRoot);
+  root.SetKeyValue("Marker", "a");
+  SECPTNStrategyRegistry s(store, "Base\\a");
+  ASSERT_TRUE(root.SaveTree(&s));
+  Names newNames = {kLong};
+  std::vector<std::string> errors;
+  EXPECT_FALSE(ApplyWorkspaceListChanges(store, "Base\\", {"a"}, &newNames, {}, &errors));
+  EXPECT_EQ(newNames, Names{"a"});
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "The workspace 'a' cannot be stored as '" + kLong + "'; it keeps its name");
+  SECPersistentTreeNode back;
+  back.Create(kWorkspaceRoot);
+  SECPTNStrategyRegistry from(store, "Base\\a");
+  ASSERT_TRUE(back.LoadTree(&from));
+  std::string marker;
+  back.GetKeyValue("Marker", &marker);
+  EXPECT_EQ(marker, "a");
 }
 
 TEST(WorkspaceNames, UnreadableTreeKeepsItsName) {
