@@ -16,6 +16,9 @@
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "shell/frame/frame_bars.h"
+#include "shell/frame/frame_workspace.h"
+#include "toolkit/toolbars/toolbar_manager.h"
+#include "toolkit/workspace/workspace_manager.h"
 #include "shell/frame/frame_fixture.h"
 #include "toolkit/menus/menu_bar.h"
 
@@ -92,6 +95,42 @@ TEST_F(DebugFrameTest, SessionWithTheTestDriverRunsInTheFrame) {
   emit menu->aboutToShow();
   for (QAction* a : menu->actions()) EXPECT_NE(a->text(), "Trace Recording");
   dlclose(driver);
+}
+
+// A session swaps the Build toolbar for the Debug toolbar: a workspace
+// saved in a session and opened after it shows the Build toolbar again,
+// and one saved outside a session and opened in one shows the Debug bar.
+TEST_F(DebugFrameTest, AWorkspaceOpenedInTheOtherModeTakesThatModesToolbar) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f->Debugger(), nullptr);
+  ASSERT_NE(f->Workspace(), nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "reg 0 R0 00000001 edit\n";
+  OptionBlock* o = s.App().Project()->curTarget->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  DebugSession& session = f->Debugger()->Session();
+  FrameBars* bars = f->Bars();
+  ASSERT_TRUE(bars->IsToolBarVisible(kBuildToolBarId));
+  ASSERT_TRUE(f->Workspace()->Manager().SaveWorkspace("Editing"));
+
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return session.SessionActive(); }));
+  ASSERT_FALSE(bars->IsToolBarVisible(kBuildToolBarId));
+  ASSERT_TRUE(bars->IsToolBarVisible(kDebugToolBarId));
+  ASSERT_TRUE(f->Workspace()->Manager().SaveWorkspace("Debugging"));
+  ASSERT_TRUE(f->Workspace()->Manager().OpenWorkspace("Editing", true));
+  EXPECT_FALSE(bars->IsToolBarVisible(kBuildToolBarId)) << "opened in a session";
+  EXPECT_TRUE(bars->IsToolBarVisible(kDebugToolBarId)) << "opened in a session";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_FALSE(session.SessionActive());
+
+  ASSERT_TRUE(f->Workspace()->Manager().OpenWorkspace("Debugging", true));
+  EXPECT_TRUE(bars->IsToolBarVisible(kBuildToolBarId)) << "opened after the session";
+  EXPECT_FALSE(bars->IsToolBarVisible(kDebugToolBarId)) << "opened after the session";
 }
 
 TEST_F(DebugFrameTest, FlashDownloadThroughTheDriverAndItsUpdateRules) {

@@ -1,5 +1,7 @@
 #include "shell/app/shell_app.h"
 
+#include "shell/app/settings_flush.h"
+
 #include "project/files/project_lines.h"
 
 #include <sys/stat.h>
@@ -231,5 +233,23 @@ int ShellApp::CheckTargetOutputFile(TargetRec* target, bool del) {
 void ShellApp::LoadRecentProjects() { m_recent.Load(Settings()); }
 
 void ShellApp::SaveRecentProjects() { m_recent.Save(Settings()); }
+
+void ShellApp::AddRecentProject(const std::string& path) {
+  m_recent.Add(path);
+  StoreRecentLists();
+}
+
+void ShellApp::AddRecentFile(const std::string& path) {
+  m_recentFiles.Add(path);
+  StoreRecentLists();
+}
+
+void ShellApp::StoreRecentLists() {
+  m_recent.Save(Settings());
+  m_recentFiles.Save(Settings());
+  // A failure is said when the program ends, where every setting is saved
+  // again.
+  SaveSettingsIfChanged(Settings(), nullptr);
+}
 
 }  // namespace pm2

@@ -193,11 +193,14 @@ class ShellApp {
   // del set it is deleted.
   int CheckTargetOutputFile(TargetRec* target, bool del);
 
-  void AddRecentProject(const std::string& path) { m_recent.Add(path); }
+  // Both recent lists are stored as soon as they change: a program ended by
+  // a signal or a crash keeps what the user opened until then.
+  void AddRecentProject(const std::string& path);
   void RemoveRecentProject(const std::string& path) { m_recent.Remove(path); }
   void LoadRecentProjects();
   void SaveRecentProjects();
-  void AddRecentFile(const std::string& path) { m_recentFiles.Add(path); }
+  void AddRecentFile(const std::string& path);
+  void StoreRecentLists();
 
   // ---------------------------------------------------------- start-up, exit
   // Parses the program's command line into the -d/-b/-r/-x/-y bits and the

@@ -297,12 +297,18 @@ void CMainFrame::UpdateWindowMenu(QMenu* menu) {
   }
   const QList<QMdiSubWindow*> list = ListedWindows(MdiClient());
   if (list.isEmpty()) return;
-  // The windows have their own numbers from 1, apart from the recent
-  // workspaces above them (a digit opens the first item that has it).
+  // The windows are numbered on from the recent workspaces above them
+  // ("&1 Debug", then "&2 Blinky.c"): two items with one digit would each
+  // wait for a second press, and the digit would choose neither.
+  int workspaces = 0;
+  for (QAction* a : menu->actions())
+    if (a->property("pm2RecentWorkspace").toBool() && a->isEnabled() && a->text().startsWith(QLatin1Char('&')) &&
+        a->text().size() > 1 && a->text()[1].isDigit())
+      ++workspaces;
   QAction* sep = menu->addSeparator();
   sep->setProperty("pm2WindowList", true);
   for (int i = 0; i < list.size() && kFirstMdiChild + CommandId(i) <= kLastMdiChild; ++i) {
-    const int number = 1 + i;
+    const int number = workspaces + 1 + i;
     QString title = list[i]->windowTitle();
     title.replace(QLatin1Char('&'), QLatin1String("&&"));
     QAction* a = menu->addAction(QString(number <= 9 ? "&%1 %2" : "%1 %2").arg(number).arg(title));

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "debugger/session/debug_session.h"
+#include "debugger/ui/debug_commands.h"
 #include "platform/settings_store.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/editor_windows.h"
@@ -11,6 +13,7 @@
 #include "toolkit/frames/mdi_child.h"
 #include "shell/frame/frame_bars.h"
 #include "shell/frame/main_frame.h"
+#include "toolkit/core/persistent_tree.h"
 #include "toolkit/frames/doc_template.h"
 #include "toolkit/toolbars/custom_toolbar.h"
 #include "toolkit/toolbars/toolbar_manager.h"
@@ -174,14 +177,33 @@ class FrameWorkspace::Host : public MdiWorkspaceHost, public TemplateApp {
   // A document has one window.
   TemplateFrame* CreateAdditionalFrame(DocTemplate*, TemplateDocument*, TemplateFrame*) override { return nullptr; }
   void InitialUpdateFrame(DocTemplate*, TemplateFrame*, TemplateDocument*) override {}
+  // A session swaps the Build toolbar for the Debug toolbar and its end
+  // swaps them back: a layout records which of the two it was saved with,
+  // and opened in the other mode it takes that mode's toolbar instead.
+  bool SaveDockState(SECPersistentTreeNode* root) override {
+    const bool ok = MdiWorkspaceHost::SaveDockState(root);
+    root->SetKeyValueBool(kSavedInSession, InSession());
+    return ok;
+  }
   // Toolbars made again by the layout bring new find and target boxes.
   bool RestoreDockState(const SECPersistentTreeNode* root) override {
     const bool ok = MdiWorkspaceHost::RestoreDockState(root);
     m_bars.WireBoxes();
+    bool savedInSession = false;
+    root->GetKeyValueBool(kSavedInSession, &savedInSession, false);
+    if (savedInSession != InSession()) {
+      const unsigned shown = InSession() ? kDebugToolBarId : kBuildToolBarId;
+      const unsigned hidden = InSession() ? kBuildToolBarId : kDebugToolBarId;
+      if (m_bars.IsToolBarVisible(hidden)) m_bars.ToggleToolBar(hidden);
+      if (!m_bars.IsToolBarVisible(shown)) m_bars.ToggleToolBar(shown);
+    }
     return ok;
   }
 
  private:
+  static constexpr const char* kSavedInSession = "SavedInDebugSession";
+  bool InSession() const { return m_main.Debugger() && m_main.Debugger()->Session().SessionActive(); }
+
   CMainFrame& m_main;
   FrameBars& m_bars;
   TextTemplate m_text;

@@ -339,7 +339,8 @@ TEST_F(FrameWindowTest, TheWindowMenuOpensTwiceWithOneListOfWindows) {
 }
 
 // With a recent workspace listed in the Window menu ("&1 Debug"), the list
-// of windows keeps numbers of its own, from 1.
+// of windows is numbered on from it: no two items of the menu share a key,
+// so each digit chooses its item at once.
 TEST_F(FrameWindowTest, TheWindowListAndTheRecentWorkspacesAreNumberedApart) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
@@ -372,10 +373,32 @@ TEST_F(FrameWindowTest, TheWindowListAndTheRecentWorkspacesAreNumberedApart) {
     if (id >= 65280 && id <= 65288) windows.push_back(t.toStdString());
   }
   ASSERT_EQ(windows.size(), 2u) << ::testing::PrintToString(texts);
-  EXPECT_EQ(windows[0].rfind("&1 ", 0), 0u) << windows[0];
+  EXPECT_EQ(windows[0].rfind("&2 ", 0), 0u) << windows[0];
   EXPECT_NE(windows[0].find("Blinky.c"), std::string::npos) << windows[0];
-  EXPECT_EQ(windows[1].rfind("&2 ", 0), 0u) << windows[1];
+  EXPECT_EQ(windows[1].rfind("&3 ", 0), 0u) << windows[1];
   EXPECT_NE(std::find(texts.begin(), texts.end(), "&1 Debug"), texts.end()) << ::testing::PrintToString(texts);
+  std::map<QChar, std::string> keys;
+  for (const std::string& t : texts) {
+    const QString text = QString::fromStdString(t);
+    for (int i = 0; i + 1 < text.size(); ++i) {
+      if (text[i] != QLatin1Char('&')) continue;
+      if (text[i + 1] == QLatin1Char('&')) {
+        ++i;
+        continue;
+      }
+      const QChar key = text[i + 1].toUpper();
+      EXPECT_TRUE(keys.emplace(key, t).second) << "'" << t << "' and '" << keys[key] << "' share a key";
+      break;
+    }
+  }
+  // The second window's digit activates it, with no second press.
+  QTest::keyClick(menu, Qt::Key_3);
+  EXPECT_TRUE(test::WaitFor([&] { return !menu->isVisible(); }));
+  ASSERT_NE(f->MdiClient()->activeSubWindow(), nullptr);
+  EXPECT_TRUE(f->MdiClient()->activeSubWindow()->windowTitle().contains("Timer.c"));
+  bar->OpenPopup(windowPopup, false);
+  menu = bar->OpenMenu();
+  ASSERT_TRUE(test::WaitFor([menu] { return menu->isVisible(); }));
   // Chosen from the menu after Close All, the workspace brings its windows back.
   f->ExecuteCommand(35129);
   menu->close();
