@@ -13,6 +13,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -443,6 +446,12 @@ TEST_F(DebugBarWindowsTest, StepOutIsOfferedOnlyInsideACall) {
   ASSERT_TRUE(Start(s, "pc 100\nframe 0 200\n")) << Log();
   f->Debugger()->TargetStopped();
   EXPECT_FALSE(f->QueryCommand(kStepOut).enabled);
+  // Its key, greyed, says why nothing steps (and steps nothing).
+  const std::size_t before = Log().size();
+  f->Status()->SetWindowText("Ready");
+  QTest::keyClick(f, Qt::Key_F11, Qt::ControlModifier);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Cannot StepOut: no function called the one the program stopped in");
+  EXPECT_EQ(Log().find("step 2\n", before), std::string::npos) << Log().substr(before);
   ASSERT_TRUE(f->ExecuteCommand(32802));
 }
 

@@ -239,7 +239,13 @@ void DebugCommands::RegisterCommands() {
   // Step out goes through its IDE services: 12 says whether there is a call
   // to return from, 9 refuses with a beep when there is none.
   m_frame.OnCommand(kCmdStepOut, [this](CommandId) { m_app.IdeServiceCall(9, 1); });
-  m_frame.OnUpdate(kCmdStepOut, [this](CommandState& st) { st.Enable(m_app.IdeServiceCall(12, 0) != 0); });
+  m_frame.OnUpdate(kCmdStepOut, [this](CommandState& st) {
+    if (m_app.IdeServiceCall(12, 0) != 0) return st.Enable(true);
+    // Greyed in a stopped session, its prompt (and its key) say why.
+    if (m_session->SessionActive() && !m_session->TargetExecuting())
+      return st.Grey("Cannot StepOut: no function called the one the program stopped in");
+    st.Enable(false);
+  });
   m_frame.OnCommand(kCmdStopRunning, [&s](CommandId) { s.StopRunning(); });
   m_frame.OnCommand(kCmdFlashDownload, [this](CommandId) { OnFlash(kCmdFlashDownload); });
   m_frame.OnCommand(kCmdFlashErase, [this](CommandId) { OnFlash(kCmdFlashErase); });

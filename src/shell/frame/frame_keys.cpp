@@ -69,8 +69,9 @@ bool IsRunCommand(unsigned id) {
 }
 
 // Keys whose command, greyed, is refused with a beep rather than in
-// silence: Step Into while the target runs.
-constexpr unsigned kBeepWhenGreyed[] = {32794};
+// silence: Step Into while the target runs, Step Out where no function
+// called the one the program stopped in (it says why as well).
+constexpr unsigned kBeepWhenGreyed[] = {32794, 32741};
 
 bool BeepsWhenGreyed(unsigned id) {
   for (unsigned c : kBeepWhenGreyed)

@@ -540,6 +540,8 @@ bool CMainFrame::ExecuteCommand(CommandId id, bool fromControl) {
   CommandState s = QueryCommand(id);
   if (!s.enabled) {
     m_app.Dialogs().Beep();
+    // A key's greyed command says why, as its menu item's prompt does.
+    if (!s.greyedReason.empty()) ShowStatusText(s.greyedReason);
     return false;
   }
   bool ran = CommandTarget::Execute(id);

@@ -7,6 +7,8 @@
 // keeps what was typed and left, and moves an entry chosen to the front.
 #include <gtest/gtest.h>
 
+#include "shell/app/recent_projects.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -105,6 +107,22 @@ TEST_F(FileCommandsTest, TheFileMenuListsTheRecentFilesAndOpensThem) {
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_EQ(boxes.texts[0], "Cannot open file '" + dir + "gone.c'\n\nThe file does not exist.");
   EXPECT_EQ(s.App().m_recentFiles.At(1), "");
+}
+
+// A file opened is on the stored list at once: a program ended by a
+// signal (kill -9, a crash, a lost session) keeps what the user opened.
+TEST_F(FileCommandsTest, AFileOpenedIsOnTheStoredListBeforeTheProgramEnds) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  f->OpenFileAndShow(dir + "Timer.c", 0, 0);
+  ASSERT_EQ(s.App().m_recentFiles.At(0), dir + "Timer.c");
+  // Read as the next program would, from the file alone.
+  SettingsStore onDisk(s.App().Settings().FilePath());
+  ASSERT_TRUE(onDisk.Load());
+  RecentProjects files = RecentProjects::Files();
+  files.Load(onDisk);
+  EXPECT_EQ(files.At(0), dir + "Timer.c");
 }
 
 TEST_F(FileCommandsTest, SaveAsAndCloseActOnTheConfigurationWizardsWindow) {
