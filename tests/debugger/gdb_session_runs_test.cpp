@@ -1,7 +1,9 @@
 // The GDB driver on the example under qemu where a session starts and runs:
 // a start that fails names the program the settings named and what it
 // said; a typed step over code that writes the UART ends where gdb's own
-// step ends (the driver's stops for the UART stand-in go on with it); a run
+// step ends (the driver's stops for the UART stand-in go on with it), stops
+// at a user's breakpoint on its way, prints its stop place, shows the target
+// running while it runs and keeps typed commands from gdb meanwhile; a run
 // the held emulator does not take is said, and its late stop is not told as
 // one the user asked for; a session on a GDB server that loads at startup
 // starts from the program's reset, wherever the last session left it.
@@ -141,6 +143,167 @@ TEST_P(GdbTypedStep, EndsWhereItsStepEndsThroughTheUartsStops) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedStep, ::testing::ValuesIn(kTypedStepRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- typed steps and the user's breakpoints
+
+// What the program sent to serial window 1 so far.
+std::string UartOneText(const RecordingHub& hub) {
+  std::string out;
+  for (const RecordingHub::Entry& e : hub.Entries())
+    if (e.code == kNotifySerialOutput3 && ((uint32_t(e.arg) >> 24) & 0xFF) == 0) out += char(e.arg & 0xFF);
+  return out;
+}
+
+// The session stopped at the line that starts the loop's report
+// (`Serial_PutString("LED ")`), by a breakpoint there and F5.
+class GdbTypedStepOnTheLoop : public GdbSessionTest {
+ protected:
+  void StopAtTheReport() {
+    ASSERT_NO_FATAL_FAILURE(StopAtMain());
+    r = session->Record();
+    from = BlinkyLineOf("Serial_PutString(\"LED \");");
+    ASSERT_NE(from, 0u);
+    Type("BS Blinky.c:" + std::to_string(from));
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && LineAt(r) == from; })) << CommandTexts();
+  }
+  int Type(const std::string& line) { return r->DbgExecCommand(line.c_str(), int32_t(line.size())); }
+  DebugInterface* r = nullptr;
+  uint32_t from = 0;
+};
+
+struct StepToBreakpointRow {
+  const char* name;
+  const char* typed;  // %d: the line past the breakpoint
+};
+
+const StepToBreakpointRow kStepToBreakpointRows[] = {
+    {"Advance", "advance Blinky.c:%d"},
+    {"UntilALine", "until Blinky.c:%d"},
+};
+
+class GdbTypedStepToBreakpoint : public GdbTypedStepOnTheLoop,
+                                 public ::testing::WithParamInterface<StepToBreakpointRow> {};
+
+// A typed step past a line with an enabled breakpoint stops at the
+// breakpoint, as F5 does and gdb's own advance and until do: the calls
+// before it write the UART, and the driver's way back from the UART
+// stand-in's stops landed on the breakpoint's address, from which the step
+// went on over it.
+TEST_P(GdbTypedStepToBreakpoint, StopsAtTheUsersBreakpointOnTheWay) {
+  ASSERT_NO_FATAL_FAILURE(StopAtTheReport());
+  const uint32_t delay = BlinkyLineOf("Timer_Delay(TICKS_PER_SECOND / 4);");
+  const uint32_t past = BlinkyLineOf("LED_Off(pattern_step);");
+  ASSERT_TRUE(delay > from && past > delay);
+  ASSERT_EQ(Type("BS Blinky.c:" + std::to_string(delay)), 0) << CommandTexts();
+  char typed[64];
+  std::snprintf(typed, sizeof typed, GetParam().typed, int(past));
+  const int stops = host.stopsPosted;
+  const std::size_t said = CommandTexts().size();
+  ASSERT_EQ(Type(typed), 0) << CommandTexts().substr(said);
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops; }))
+      << typed << ":\n" << CommandTexts().substr(said);
+  EXPECT_EQ(LineAt(r), delay) << typed << ":\n" << CommandTexts().substr(said);
+  // gdb's own report of the breakpoint, with the page's number (main's is 1).
+  EXPECT_NE(CommandTexts().find("Breakpoint 3, ", said), std::string::npos) << CommandTexts().substr(said);
+  EXPECT_EQ(CommandTexts().find("Run till exit", said), std::string::npos) << CommandTexts().substr(said);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedStepToBreakpoint, ::testing::ValuesIn(kStepToBreakpointRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// advance to a line the loop never reaches (the key's report, with no key
+// typed) runs on for good, as gdb's own does: the window shows the target
+// running all the while, a typed command meanwhile is refused without
+// reaching gdb (gdb ended on one that met the driver's stops on the way),
+// and Esc's stop request stops it.
+TEST_F(GdbTypedStepOnTheLoop, AdvanceToALineNeverReachedRunsUntilStopped) {
+  ASSERT_NO_FATAL_FAILURE(StopAtTheReport());
+  const uint32_t never = BlinkyLineOf("Serial_PutString(\"key: \");");
+  ASSERT_NE(never, 0u);
+  // The breakpoint it starts from is met again each round: out of the way.
+  ASSERT_EQ(Type("BD 2"), 0) << CommandTexts();
+  const std::size_t said = CommandTexts().size();
+  const int stops = host.stopsPosted;
+  const std::size_t sent = UartOneText(hub).size();
+  ASSERT_EQ(Type("advance Blinky.c:" + std::to_string(never)), 0) << CommandTexts().substr(said);
+  // Twice round the loop, each time past the line it started from.
+  ASSERT_TRUE(WaitFor([&] {
+    const std::string out = UartOneText(hub).substr(sent);
+    const std::size_t first = out.find(" on\r\n");
+    return first != std::string::npos && out.find(" on\r\n", first + 1) != std::string::npos;
+  })) << UartOneText(hub).substr(sent) << CommandTexts().substr(said);
+  EXPECT_TRUE(session->TargetExecuting()) << CommandTexts().substr(said);
+  EXPECT_EQ(host.stopsPosted, stops) << CommandTexts().substr(said);
+  const pid_t gdb = Children("gdb-multiarch").at(0);
+  // (The page's texts are said on two threads, each kept in a list of its
+  // own: a text is looked for in them all.)
+  EXPECT_EQ(Type("print pattern_step"), 1);
+  EXPECT_TRUE(Said("*** error: print: the target runs; stop it first")) << CommandTexts().substr(said);
+  EXPECT_FALSE(Said("$1 = ")) << CommandTexts().substr(said);
+  // Still running on, round the loop again.
+  const std::size_t later = UartOneText(hub).size();
+  ASSERT_TRUE(WaitFor([&] { return UartOneText(hub).find(" on\r\n", later) != std::string::npos; }))
+      << CommandTexts().substr(said);
+  EXPECT_TRUE(session->TargetExecuting());
+  session->StopRunning();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops; }))
+      << CommandTexts().substr(said);
+  EXPECT_TRUE(session->SessionActive());
+  EXPECT_EQ(Children("gdb-multiarch"), std::vector<pid_t>{gdb});
+  // gdb answers as before.
+  uint64_t step = 99;
+  EXPECT_EQ(r->DbgEvalExpression(1, "pattern_step", &step), 0) << CommandTexts().substr(said);
+  EXPECT_LT(step, 8u);
+}
+
+struct StopPlaceRow {
+  const char* name;
+  bool intoFirst;      // F11 first: the step starts inside Serial_PutString
+  const char* typed;
+  const char* toText;  // the line the step ends on
+};
+
+const StopPlaceRow kStopPlaceRows[] = {
+    {"Next", false, "next", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Until", false, "until", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Finish", true, "finish", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Step", false, "step", "while (*s) Serial_PutChar(*s++);"},
+};
+
+class GdbTypedStepStopPlace : public GdbTypedStepOnTheLoop, public ::testing::WithParamInterface<StopPlaceRow> {};
+
+// A typed step leaves its stop place on the command page as gdb's own
+// step prints it (the line's number and text), also when the driver's
+// own stops for the UART stand-in made up its way (the step row's way has
+// none).
+TEST_P(GdbTypedStepStopPlace, PrintsTheLineItStopsAt) {
+  const StopPlaceRow& row = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StopAtTheReport());
+  if (row.intoFirst) {
+    session->Step(kDbgStepInto);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+    ASSERT_NE(LineAt(r), from) << "F11 did not enter Serial_PutString\n" << CommandTexts();
+  }
+  const uint32_t to = BlinkyLineOf(row.toText);
+  ASSERT_NE(to, 0u);
+  const int stops = host.stopsPosted;
+  const std::size_t said = CommandTexts().size();
+  ASSERT_EQ(Type(row.typed), 0) << CommandTexts().substr(said);
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops && LineAt(r) == to; }))
+      << row.typed << ":\n" << CommandTexts().substr(said);
+  // The text comes with the stop, or just before the IDE hears of it.
+  const std::string place = std::to_string(to) + "\t";
+  EXPECT_TRUE(WaitFor([&] {
+    const std::string page = CommandTexts().substr(said);
+    const std::size_t at = page.find(place);
+    return at != std::string::npos && (at == 0 || page[at - 1] == '\n') &&
+           page.find(row.toText, at) != std::string::npos;
+  })) << row.typed << ":\n" << CommandTexts().substr(said);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedStepStopPlace, ::testing::ValuesIn(kStopPlaceRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- a held emulator

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -33,7 +34,19 @@ const char* StateName(SessionState s) {
 
 GdbConnection::GdbConnection(Handlers handlers) : m_handlers(std::move(handlers)) {}
 
-GdbConnection::~GdbConnection() { Close(); }
+GdbConnection::~GdbConnection() {
+  Close();
+  if (m_log) std::fclose(m_log);
+}
+
+void GdbConnection::Log(char direction, std::string_view line) {
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  if (!m_log) return;
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_logStart).count();
+  std::fprintf(m_log, "%8lld %c %.*s\n", ms, direction, int(line.size()), line.data());
+  std::fflush(m_log);
+}
 
 bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err) {
   // A gdb that ended while a command was on its way must not end the
@@ -43,7 +56,13 @@ bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err
   static const bool pipeSignalIgnored = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
   (void)pipeSignalIgnored;
   m_program = argv.at(0);
+  if (const char* log = std::getenv(kMiLogVariable); log && *log) {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    if (!m_log) m_log = std::fopen(log, "a");
+    m_logStart = std::chrono::steady_clock::now();
+  }
   if (!m_child.Start(argv, true, err)) return false;
+  if (m_log) Log('=', "started " + m_program + " as process " + std::to_string(m_child.Pid()));
   fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
   m_reader = std::thread([this] { ReadLoop(); });
   return true;
@@ -64,6 +83,7 @@ void GdbConnection::ReadLoop() {
     for (;;) {
       std::size_t end = buffer.find('\n', std::max(start, searched));
       if (end == std::string::npos) break;
+      if (m_log) Log('<', std::string_view(buffer).substr(start, end - start));
       HandleLine(std::string_view(buffer).substr(start, end - start));
       start = end + 1;
     }
@@ -76,6 +96,7 @@ void GdbConnection::ReadLoop() {
     said = m_unreadable;
   }
   while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+  if (m_log) Log('=', "ended");
   Die(m_program + " ended" + (said.empty() ? std::string() : "; it said: " + said));
   {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -171,6 +192,7 @@ int64_t GdbConnection::Send(const std::string& command, Continuation then) {
   }
   std::string line = std::to_string(token) + command + "\n";
   std::lock_guard<std::mutex> lock(m_writeMutex);
+  if (m_log) Log('>', std::string_view(line).substr(0, line.size() - 1));
   const char* p = line.data();
   std::size_t left = line.size();
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteBoundMs);

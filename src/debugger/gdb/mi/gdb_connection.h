@@ -6,7 +6,9 @@
 // Dead; a gdb that ends moves it to Dead with a reason.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -88,8 +90,15 @@ class GdbConnection {
   // Handles one line as the reader does (also for tests).
   void HandleLine(std::string_view line);
 
+  // The environment variable that names a file to which every line sent
+  // to gdb and every line it wrote is appended, with the milliseconds
+  // since the session started ("> " sent, "< " read): what was said to
+  // gdb when it ended or refused. The file is opened when gdb starts.
+  static constexpr const char* kMiLogVariable = "PM2_GDB_MI_LOG";
+
  private:
   void ReadLoop();
+  void Log(char direction, std::string_view line);
   void SetState(SessionState s);
 
   Handlers m_handlers;
@@ -109,6 +118,9 @@ class GdbConnection {
   bool m_unanswered = false;
   bool m_readerEnded = false;
   std::mutex m_writeMutex;
+  std::mutex m_logMutex;
+  std::FILE* m_log = nullptr;  // the MI log (kMiLogVariable); null when none
+  std::chrono::steady_clock::time_point m_logStart;
 };
 
 }  // namespace pm2::gdb

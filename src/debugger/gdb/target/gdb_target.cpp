@@ -52,6 +52,16 @@ std::string EmulatorEndedText(const QemuMachine& qemu, std::string said) {
 }
 
 // The milliseconds left until a deadline (0 when it passed).
+// gdb's report of a breakpoint in the console text of a stop that was
+// also the driver's own (the UART stand-in's watchpoint, its way back up a
+// step's frame): from the line that names the breakpoint on ("" none).
+std::string BreakpointReport(const std::string& held) {
+  const std::size_t at = held.find("reakpoint ");
+  if (at == std::string::npos) return std::string();
+  const std::size_t line = held.rfind('\n', at);
+  return held.substr(line == std::string::npos ? 0 : line + 1);
+}
+
 int RestMs(std::chrono::steady_clock::time_point until) {
   const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
   return rest.count() > 0 ? int(rest.count()) : 0;
@@ -366,21 +376,28 @@ void GdbTarget::OnStopped(const MiRecord& r) {
   if (UartStop(r)) {
     // The UART's stop that also hit a breakpoint is the user's: gdb's report
     // of the breakpoint is shown, its report of the watchpoint is not.
-    if (AlsoBreakpointHit(r)) {
-      const std::size_t at = held.find("reakpoint ");
-      std::size_t line = at == std::string::npos ? at : held.rfind('\n', at);
-      line = line == std::string::npos ? 0 : line + 1;
-      if (at != std::string::npos && m_events.print) m_events.print(ShownBreakpointNumbers(held.substr(line)));
-    }
+    if (const std::string report = BreakpointReport(held); AlsoBreakpointHit(r) && !report.empty() && m_events.print)
+      m_events.print(ShownBreakpointNumbers(report));
     return;
   }
-  // The driver's own way back up to a step's frame ended: the step goes on.
-  if (finishing && m_stepMode >= 0 && r.results.Str("reason") == "function-finished") {
+  // The driver's own way back up to a step's frame ended: the step goes on,
+  // unless the return landed on a user's breakpoint (gdb names that reason
+  // second): gdb's own step would have stopped there, and going on from it
+  // steps over it.
+  const bool hit = AlsoBreakpointHit(r);
+  if (finishing && m_stepMode >= 0 && r.results.Str("reason") == "function-finished" && !hit) {
     ContinueStep(r);
     return;
   }
   m_ownStop = false;
-  if (!held.empty() && m_events.print) m_events.print(held);
+  if (finishing && hit) {
+    // The "Run till exit" before it was the driver's; gdb's report of the
+    // breakpoint is the user's.
+    if (const std::string report = BreakpointReport(held); !report.empty() && m_events.print)
+      m_events.print(ShownBreakpointNumbers(report));
+  } else if (!held.empty() && m_events.print) {
+    m_events.print(held);
+  }
   ReportStop(r);
 }
 

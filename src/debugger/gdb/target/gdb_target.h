@@ -403,6 +403,11 @@ class GdbTarget {
   void ReportOwnStop(const MiRecord& r);
   // The stop's place on the command page, as gdb says a stop of its own.
   void SayStop(const MiRecord& r);
+  // A typed step ends in one of the driver's own stops (its way through the
+  // UART stand-in's): gdb printed nothing of that end, so its place is
+  // printed in gdb's words ("44\t<text>" back in the step's own frame, else
+  // with the frame's function and file) before the IDE hears of it.
+  void EndOwnStep(const MiRecord& r, bool sameFrame);
   void NotifyStopped();
   // Waits until n stops were reported to the IDE in all.
   bool WaitReported(uint64_t n, int timeoutMs);
@@ -533,6 +538,7 @@ class GdbTarget {
   SourceLine m_stepLine;  // where the step started (under m_stopMutex)
   std::string m_stepAgain;  // a typed step's command to go on with ("" the IDE's step; under m_stopMutex)
   std::string m_stepLocation;  // where a typed step to a location goes (under m_stopMutex)
+  std::string m_stepFunction;  // the function a typed step started in (under m_stopMutex)
   bool m_ownStop = false;
   bool m_finishing = false;
   std::mutex m_reportMutex;

@@ -38,6 +38,13 @@ std::string FileNameOf(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// The command word of a typed line, as a refusal names it ("print").
+std::string TypedWord(const std::string& typed) {
+  const std::size_t from = typed.find_first_not_of(" \t");
+  if (from == std::string::npos) return typed;
+  return typed.substr(from, typed.find_first_of(" \t/", from) - from);
+}
+
 }  // namespace
 
 std::string GdbTarget::Hex8(uint64_t v) {
@@ -83,6 +90,11 @@ int GdbTarget::TypedConsole(const std::string& typed) {
     if (!TypedBreakpointCommand(GdbSpelling(typed), breakpoints, &command, &err)) return Refuse(err);
   }
   if (command.empty()) return 0;  // no breakpoint of the user's to change
+  // While the target runs, or stands in one of the driver's own stops on
+  // the way of a run or a step, gdb is not the user's: a command it takes
+  // then meets the driver's own going on (a "print" that met a step's going
+  // on ended gdb). The line is refused, as BS is.
+  if (!Still()) return Refuse(TypedWord(typed) + ": the target runs; stop it first");
   // gdb's messages of the command (its log stream: "No source file named
   // x.c.") and what it printed without a line end ("output 1") are the
   // command page's now, not later glued to the next text. They go as gdb's
@@ -124,9 +136,11 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   if (int number = 0, count = -1; ok && std::sscanf(command.c_str(), "ignore %d %d", &number, &count) == 2 &&
                                    number > 0 && count >= 0)
     DefinedCount(number, uint32_t(count) + 1);
-  if (ok && State() == SessionState::Stopped) {
+  if (ok && !resume.resumes && Still()) {
     // "set var U = 7", "p $pc = 0x200": what the windows show may have
-    // changed, the position too.
+    // changed, the position too. (A command that resumed the target has
+    // its stop to come, which tells the IDE; one of the driver's own stops
+    // on its way is no position to take.)
     RegistersMayChange();
     TakePosition();
     if (m_events.written) m_events.written();
@@ -165,6 +179,7 @@ void GdbTarget::PrepareTypedResume(const TypedResume& resume) {
     m_stepLine = m_stopLine;
     m_stepAgain = resume.again;
     m_stepLocation = resume.location;
+    m_stepFunction = m_stopFunction;
   }
   m_stepMode = resume.stepMode;
 }
@@ -226,6 +241,7 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       return Refuse(t.error);
     case CommandAction::Typed:
       if (const std::string why = NestedInputRefusal(GdbSpelling(t.expression)); !why.empty()) return Refuse(why);
+      if (m_unanswered) return SayUnanswered() ? 0 : 1;
       if (!MonitorStopTaken()) return 1;
       // The line may run the target ("continue", "until"): the driver's
       // own watchpoint is checked first, as before any run.

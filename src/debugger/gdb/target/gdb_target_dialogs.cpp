@@ -25,6 +25,7 @@
 #include "debugger/gdb/breakpoints/breakpoint_expression.h"
 #include "debugger/gdb/commands/expression_effects.h"
 #include "debugger/gdb/commands/gdb_commands.h"
+#include "debugger/gdb/commands/step_places.h"
 #include "debugger/gdb/target/gdb_target.h"
 #include "debugger/gdb/elf/line_tables.h"
 
@@ -65,18 +66,6 @@ uint64_t ParseHex(const std::string& text, bool* ok) {
   const uint64_t v = std::strtoull(text.c_str(), &end, 16);
   *ok = !text.empty() && end && *end == '\0';
   return v;
-}
-
-// gdb's "info line *ADDR" says the line starts at that very address
-// ("Line 38 of \"Blinky.c\" starts at address 0x240 <main+16> and ends at ...").
-bool LineStartsAt(const std::string& info, const std::string& address) {
-  const std::string key = "starts at address ";
-  const std::size_t at = info.find(key);
-  if (at == std::string::npos) return false;
-  char* end = nullptr;
-  const unsigned long long starts = std::strtoull(info.c_str() + at + key.size(), &end, 0);
-  const unsigned long long pc = std::strtoull(address.c_str(), nullptr, 0);
-  return end != info.c_str() + at + key.size() && starts == pc;
 }
 
 int WatchNumber(const MiRecord& r) {
@@ -651,84 +640,12 @@ void GdbTarget::ResumeAfterUart(const MiRecord& r) {
   else if (m_stepMode >= 0 && m_stepMode != 3)
     ContinueStep(r);
   else
-    ReportOwnStop(r);  // one instruction stepped: it ends after the access
+    EndOwnStep(r, true);  // one instruction stepped: it ends after the access
 }
 
 void GdbTarget::HoldConsole() {
   std::lock_guard<std::mutex> lock(m_consoleMutex);
   m_holding = true;
-}
-
-void GdbTarget::ContinueStep(const MiRecord& r) {
-  const std::string thread = r.results.Str("thread-id").empty() ? "1" : r.results.Str("thread-id");
-  m_gdb->Send("-stack-info-depth", [this, r, thread](MiRecord& d) {
-    const int mode = m_stepMode;
-    const int depth = std::atoi(d.results.Str("depth").c_str());
-    // An instruction step over a call goes on only below its own frame; a
-    // typed "until" steps as next does, and one to a location goes on to it.
-    const bool overInstruction = mode == 4;
-    const bool toLocation = mode == kTypedToLocation;
-    const bool byLine = mode == 0 || mode == 1 || mode == kTypedUntil;
-    if (!(byLine || mode == 2 || overInstruction || toLocation) || d.cls != "done" || depth <= 0)
-      return ReportOwnStop(r);
-    // Step and next end in the step's frame (or the one it returned to),
-    // finish in its caller.
-    const int target = mode == 2 ? m_stepDepth - 1 : m_stepDepth.load();
-    if (depth > target) {
-      // In a call below: finish the frame just under the target one. Its
-      // "Run till exit" is the driver's, not the user's.
-      HoldConsole();
-      m_finishing = true;
-      m_gdb->Send("-exec-finish --thread " + thread + " --frame " + std::to_string(depth - target - 1),
-                  [this, r](MiRecord& f) {
-                    if (f.cls == "running" || f.cls == "done") return;
-                    m_finishing = false;
-                    ReportOwnStop(r);
-                  });
-      return;
-    }
-    if (mode == 2 || overInstruction) return ReportOwnStop(r);
-    if (toLocation) {
-      // Back in the step's frame right at the location (a call's return
-      // lands on the start of its line): the step ends here, as gdb's
-      // would have stopped there; anywhere else it goes on.
-      const MiValue* frame = r.results.Find("frame");
-      const std::string pc = frame ? frame->Str("addr") : std::string();
-      std::string location;
-      {
-        std::lock_guard<std::mutex> lock(m_stopMutex);
-        location = m_stepLocation;
-      }
-      HoldConsole();
-      m_gdb->Send("-interpreter-exec console " + MiQuote("info line " + location), [this, r, mode, pc](MiRecord&) {
-        if (!pc.empty() && LineStartsAt(TakeHeldConsole(), pc)) return ReportOwnStop(r);
-        m_gdb->Send(StepAgainCommand(mode), [this, r](MiRecord& s) {
-          if (s.cls != "running" && s.cls != "done") ReportOwnStop(r);
-        });
-      });
-      return;
-    }
-    // Stopped at the start of a line other than the step's: the step ends
-    // here, as gdb's own step would have. Anywhere else the step goes on.
-    const MiValue* frame = r.results.Find("frame");
-    const std::string pc = frame ? frame->Str("addr") : std::string();
-    HoldConsole();
-    m_gdb->Send("-interpreter-exec console \"info line *" + pc + "\"", [this, r, mode, pc](MiRecord&) {
-      const std::string info = TakeHeldConsole();
-      const MiValue* frame = r.results.Find("frame");
-      const std::string file = frame ? frame->Str("fullname") : std::string();
-      const int line = frame ? std::atoi(frame->Str("line").c_str()) : 0;
-      bool newLine = false;
-      {
-        std::lock_guard<std::mutex> lock(m_stopMutex);
-        newLine = line != m_stepLine.line || file != m_stepLine.file;
-      }
-      if (!pc.empty() && newLine && LineStartsAt(info, pc)) return ReportOwnStop(r);
-      m_gdb->Send(StepAgainCommand(mode), [this, r](MiRecord& s) {
-        if (s.cls != "running" && s.cls != "done") ReportOwnStop(r);
-      });
-    });
-  });
 }
 
 void GdbTarget::Written(uint8_t c, const MiRecord& r) {
