@@ -629,7 +629,10 @@ void GdbTarget::SerialInput(uint8_t c) {
     if (write.ok()) ArmKey();
     return;
   }
-  // A running target is stopped for a moment to take the key.
+  // A running target is stopped for a moment to take the key. gdb's
+  // words on that stop (the place it stopped at) are the driver's: held,
+  // and dropped with the stop.
+  HoldConsole();
   m_keyInterrupt = true;
   m_gdb->Send("-exec-interrupt");
 }
