@@ -133,7 +133,16 @@ INSTANTIATE_TEST_SUITE_P(
         // The disassembly window's Show Code at Address: the address is only read.
         Row{"ShowCodeAtAFunction", "U main\n", kIde, "u main"},
         Row{"ShowCodeAtARegister", "u PC + 4", kTyped, "u $pc + 4"},
-        Row{"ShowCodeAtAnAssignment", "U = 5\n", kIde, "refuse: U: an assignment is not allowed"},
+        // A variable named like a command word: the line is the command,
+        // and the refusal says how to write the assignment.
+        Row{"ShowCodeAtAnAssignment", "U = 5\n", kIde,
+            "refuse: U = 5: U is the command that shows the code at an address; to set the variable U, write (U) = 5"},
+        Row{"AssignmentToAVariableNamedU", "u += 2", kTyped,
+            "refuse: u += 2: u is the command that shows the code at an address; to set the variable u, write (u) += 2"},
+        Row{"AssignmentToAVariableNamedG", "G = 1", kTyped,
+            "refuse: G = 1: G is the command that runs the program; to set the variable G, write (G) = 1"},
+        Row{"AssignmentToABracketedU", "(U) = 5", kTyped, "assign (U) = 5"},
+        Row{"ShowCodeAtAComparison", "U == 5", kTyped, "u == 5"},
         Row{"ShowCodeAtACall", "U LED_On(3)", kTyped, "refuse: U: the function call 'LED_On(' is not allowed"}),
     [](const auto& info) { return std::string(info.param.name); });
 

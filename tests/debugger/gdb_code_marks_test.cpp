@@ -5,7 +5,10 @@
 // does, the inline assembler writes a Thumb instruction over Thumb code,
 // the symbols dialog names a struct's tag, and a watch row keeps its own
 // commas and shows an array's own characters.
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,7 @@ struct Listed {
   uint32_t address = 0;
   bool data = false;   // ".word", ".short", ".byte": a literal pool
   bool thumb = false;  // a 16-bit encoding, or two halfwords (a Thumb BL)
+  std::string text;    // "bl\t30c <LED_Init>", ".word\t0x00000648"
 };
 
 // The code sections' instructions as arm-none-eabi-objdump lists them,
@@ -51,6 +55,7 @@ std::vector<Listed> Disassembly(const std::string& elf, const std::string& funct
     l.address = address;
     l.data = rest[0] == '.';
     l.thumb = !l.data && (e.size() == 4 || (e.size() == 9 && e[4] == ' '));
+    l.text = rest;
     out.push_back(l);
   }
   pclose(p);
@@ -177,6 +182,126 @@ TEST_P(GdbAddedFile, AWatchRowShowsWhatItsExpressionSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, GdbAddedFile, ::testing::Values(kArmAdded, kThumbAdded),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Blanks as one: the listing's columns are blanks, objdump's tabs.
+std::string OneBlank(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\t') c = ' ';
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += c;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+class GdbBuildCode : public GdbBuildSession {
+ protected:
+  // The number of the build's first line of `file` that holds `text`.
+  uint32_t LineOf(const std::string& file, const std::string& text) {
+    std::ifstream in(folder + file);
+    std::string line;
+    for (uint32_t n = 1; std::getline(in, line); ++n)
+      if (line.find(text) != std::string::npos) return n;
+    return 0;
+  }
+};
+
+// The Call Stack names the caller at its return address, as gdb's
+// backtrace gives a caller frame's pc (in a Thumb build not the middle of
+// the four-byte BL), and shows the line of the call from there.
+TEST_P(GdbBuildCode, TheCallerStandsAtItsReturnAddressOnTheCallsLine) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  const std::vector<Listed> main = Disassembly(folder + "Obj/Blinky.elf", "main");
+  uint32_t returnAddress = 0;
+  for (std::size_t i = 0; i + 1 < main.size(); ++i)
+    if (main[i].text.rfind("bl", 0) == 0 && main[i].text.find("<LED_Init>") != std::string::npos)
+      returnAddress = main[i + 1].address;
+  ASSERT_NE(returnAddress, 0u);
+  ASSERT_EQ(r->DbgExecCommand("BS LED_Init", 11), 0) << CommandTexts();
+  const uint32_t init = Evaluate("&LED_Init") & ~1u;
+  session->Go();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && r->pc >= init && r->pc < init + 32; }))
+      << std::hex << r->pc << " " << CommandTexts();
+  ASSERT_EQ(r->DbgControl(kDbgCtlBeforeCallStack, 0, 0), 0);
+  ASSERT_EQ(r->callStackTop, 1);
+  const auto* calls = static_cast<const DbgCallStackEntry*>(r->callStack);
+  EXPECT_EQ(calls[1].calling, returnAddress) << std::hex << calls[1].calling;
+  char name[256] = {1};
+  ASSERT_EQ(r->DbgEnum(kDbgEnumAddressName, intptr_t(calls[1].calling), reinterpret_cast<intptr_t>(name)), 1);
+  EXPECT_EQ(std::string(name), "main+" + std::to_string(returnAddress - (Evaluate("&main") & ~1u)));
+  // Double-clicked: the line of the call.
+  ASSERT_EQ(r->DbgFindSource(calls[1].calling), 0);
+  EXPECT_EQ(r->srcLine, LineOf("Blinky.c", "LED_Init();"));
+  // The place the target stands in keeps its own line.
+  ASSERT_EQ(r->DbgFindSource(r->pc), 0);
+  EXPECT_EQ(r->srcLine, LineOf("LED.c", "IODIR0 |="));
+}
+
+// The disassembly shows main's literal pool as the data objdump lists
+// ("$d" marks it), each instruction as objdump decodes it in the set its
+// mark names; the inline assembler writes no instruction over the pool.
+TEST_P(GdbBuildCode, ALiteralPoolIsDataInTheListingAndToTheAssembler) {
+  session->StartDebugger();
+  ASSERT_TRUE(session->SessionActive()) << (dialogs.boxes.empty() ? "" : dialogs.boxes[0].text);
+  DebugInterface* r = session->Record();
+  const std::vector<Listed> main = Disassembly(folder + "Obj/Blinky.elf", "main");
+  ASSERT_GT(main.size(), 4u);
+  ASSERT_TRUE(main.back().data) << "main ends in its literal pool";
+  std::map<uint32_t, std::string> listed;  // code lines of the driver's listing
+  DisasmLine l{};
+  l.kind = kDisasmRequest;
+  r->disasmRequest[0] = main.front().address;
+  r->DbgGetDisasmLine(&l);
+  for (int i = 0; i < 400 && l.kind != kDisasmEnd && l.address <= main.back().address; ++i) {
+    if (l.kind == kDisasmCode)
+      listed[l.address] = OneBlank(reinterpret_cast<const char*>(r->DbgDisasmLineText(&l)));
+    r->DbgGetDisasmLine(&l);
+  }
+  uint32_t pool = 0;
+  int checked = 0;
+  for (const Listed& m : main) {
+    const auto it = listed.find(m.address);
+    ASSERT_NE(it, listed.end()) << std::hex << "0x" << m.address << " " << m.text;
+    const std::string text = it->second.substr(it->second.find(' ') + 1);
+    if (m.data) {
+      // ".word 0x00000648" as objdump writes it.
+      EXPECT_EQ(text, OneBlank(m.text)) << std::hex << "0x" << m.address;
+      if (!pool) pool = m.address;
+      ++checked;
+    } else {
+      // The mnemonic of the set the marks name.
+      EXPECT_EQ(text.substr(0, text.find(' ')), m.text.substr(0, m.text.find('\t'))) << std::hex << "0x" << m.address;
+    }
+  }
+  EXPECT_GT(checked, 0);
+  // Nothing else inside main: no instruction read out of the pool.
+  for (const auto& [address, text] : listed) {
+    if (address < main.front().address) continue;
+    EXPECT_TRUE(std::any_of(main.begin(), main.end(), [&](const Listed& m) { return m.address == address; }))
+        << std::hex << "0x" << address << " " << text;
+  }
+  // The instruction text of a pool word.
+  char instruction[256] = {};
+  EXPECT_EQ(r->DbgControl(kDbgCtlInstructionText, reinterpret_cast<intptr_t>(&pool),
+                          reinterpret_cast<intptr_t>(instruction)), 0);
+  const auto first = std::find_if(main.begin(), main.end(), [&](const Listed& m) { return m.address == pool; });
+  EXPECT_EQ(OneBlank(instruction), OneBlank(first->text));
+  // "asm movs r0, r1" at the pool: refused, saying that the place holds data.
+  if (!gdb::ArmAssembler().Missing().empty()) return;
+  const uint32_t before = Word(pool);
+  char at[32];
+  std::snprintf(at, sizeof at, "asm 0x%X\n", pool);
+  ASSERT_EQ(Exec(at), 0) << CommandTexts();
+  EXPECT_NE(Exec("asm movs r0, r1\n"), 0);
+  EXPECT_EQ(Word(pool), before);
+  EXPECT_NE(CommandTexts().find("holds data"), std::string::npos) << CommandTexts();
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, GdbBuildCode, ::testing::Values(kArm, kThumb),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace gdb_code_marks_test

@@ -277,6 +277,17 @@ TEST_F(GdbSessionTest, TheSimulatedUartReachesSerialWindowOneBothWays) {
   const std::string out = SerialOne(hub);
   EXPECT_EQ(out.find("key: z"), out.rfind("key: z")) << out;
   EXPECT_EQ(out.find("zkey"), std::string::npos) << out;
+  // Keys typed while the program runs: each stops the target for a moment
+  // (unless it stands in one of the stand-in's stops already), and none of
+  // those stops reaches the command page as if the program had stopped.
+  const std::string said = CommandTexts();
+  for (char key : std::string("abcde")) {
+    r->DbgSerialInput(0, uint8_t(key));
+    const std::string echo = std::string("key: ") + key + "\r\n";
+    ASSERT_TRUE(WaitFor([&] { return SerialOne(hub).find(echo) != std::string::npos; })) << key << SerialOne(hub);
+  }
+  EXPECT_EQ(CommandTexts(), said);
+  EXPECT_TRUE(session->TargetExecuting());
   // Keys for other windows are not the UART's.
   r->DbgSerialInput(1, 'q');
   session->StopRunning();

@@ -143,9 +143,14 @@ TEST_F(GdbReadPermissions, ShowCodeReportsTheAddressItRead) {
   ASSERT_EQ(Type("U LED_On\n"), 0) << CommandTexts();
   EXPECT_EQ(r->shownAddress, Evaluate("&LED_On"));
   EXPECT_NE(Type("U = 5\n"), 0);
-  EXPECT_TRUE(Said("*** error: U: an assignment is not allowed\n")) << CommandTexts();
+  EXPECT_TRUE(Said("*** error: U = 5: U is the command that shows the code at an address; to set the variable U, "
+                   "write (U) = 5\n"))
+      << CommandTexts();
   EXPECT_EQ(r->shownAddress, Evaluate("&LED_On"));
   EXPECT_EQ(Now(), before);
+  // The way the refusal gives sets the program's U.
+  ASSERT_EQ(Type("(U) = 5\n"), 0) << CommandTexts();
+  EXPECT_EQ(Evaluate("U"), 5u);
 }
 
 // gdb itself is the owner: the target's own evaluation, with no text check

@@ -52,10 +52,10 @@ std::string g_sourcePath;  // what srcFile points at after DbgFindSource
 std::vector<DbgLinePair> g_lines;  // what the last DbgLineTable answered
 DbgLineTableRecord g_lineTable;
 std::vector<DbgCallStackEntry> g_callStack;
+uint32_t g_callStackPc = 0;  // the program counter the call stack was read at
+std::vector<pm2::gdb::ListingLine> ListedCode(uint32_t from, uint32_t to);
 // The disassembly window's listing, a chunk at a time from gdb.
-pm2::gdb::GdbListing g_listing([](uint32_t from, uint32_t to) {
-  return g_target ? g_target->Disassemble(from, to) : std::vector<pm2::gdb::ListingLine>{};
-});
+pm2::gdb::GdbListing g_listing(ListedCode);
 std::string g_lineText;  // what DbgDisasmLineText answered last
 // The recorded execution history as listing lines; renewed at each stop.
 pm2::TraceHistory g_history([](uint32_t address) {
@@ -80,6 +80,18 @@ pm2::gdb::ArmAssembler g_assembler;
 std::shared_ptr<pm2::gdb::ElfArmCode> g_code;
 std::unique_ptr<pm2::gdb::InlineAsm> g_asm;
 std::string g_asmMissing;  // why there is no assembler, asked once a session
+
+// gdb reads a literal pool as instructions (its disassembler follows the
+// program's "$a"/"$t" marks, not "$d"): the pools show as the data the
+// program file says they are.
+std::vector<pm2::gdb::ListingLine> ListedCode(uint32_t from, uint32_t to) {
+  if (!g_target) return {};
+  auto disassemble = [](uint32_t a, uint32_t b) { return g_target->Disassemble(a, b); };
+  if (!g_code) return disassemble(from, to);
+  return pm2::gdb::ListingWithData(from, to, *g_code, disassemble, [](uint32_t at, uint32_t size, uint8_t* out) {
+    return g_target->Read(at, size, out) == 0;
+  });
+}
 std::string g_refusal;
 // The command syntax handed to the command window.
 pm2::SyntaxTableBuilder g_syntaxTables;
@@ -288,16 +300,25 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       g_records->MemorySpace(uint32_t(a), reinterpret_cast<DbgMemorySpaceRecord*>(b));
       return 0;
     case kDbgCtlBeforeCallStack:
+      // A caller's place is its frame's pc, the return address, as gdb's
+      // backtrace shows it: the instruction before it is no whole
+      // instruction to name (a Thumb BL is two halfwords). Its source line
+      // is the call's (FindSource).
       if (!g_target || !g_target->CallStack(&g_callStack)) g_callStack.clear();
-      // gdb's frames hold return addresses; a caller's place is its call,
-      // one instruction before (the line gdb's backtrace names).
-      for (DbgCallStackEntry& e : g_callStack)
-        if (e.calling != 0) e.calling -= g_code && g_code->ThumbAt(e.calling) ? 2 : 4;
+      for (DbgCallStackEntry& e : g_callStack) e.calling &= ~1u;
+      g_callStackPc = g_target ? g_target->Pc() : 0;
       g_record.callStack = g_callStack.data();
       g_record.callStackTop = int32_t(g_callStack.size()) - 1;
       return 0;
     case kDbgCtlInstructionText: {
-      const std::string text = g_target ? g_target->Instruction(*reinterpret_cast<const uint32_t*>(a)) : "";
+      const uint32_t at = *reinterpret_cast<const uint32_t*>(a);
+      std::string text;
+      uint8_t word[4] = {};
+      const uint32_t size = 4 - (at & 3);
+      if (g_target && g_code && g_code->DataAt(at) && g_target->Read(at, size, word) == 0)
+        text = pm2::gdb::DataLineText(at, word, size);
+      else if (g_target)
+        text = g_target->Instruction(at);
       std::snprintf(reinterpret_cast<char*>(b), 256, "%s", text.c_str());
       return text.empty() ? 1 : 0;
     }
@@ -715,7 +736,15 @@ int32_t Eval(int32_t, const char* text, uint64_t* value) {
 }
 int32_t FindSource(uint32_t address) {
   SourceLine line;
-  if (!g_target || !g_target->FindSource(address, &line)) return 1;
+  // A caller's return address may start the line after its call (a call
+  // that ends its line): the byte before it is inside the call, as gdb
+  // looks a caller frame's line up.
+  // The place the target stands in is no caller's.
+  const uint32_t pc = g_target ? g_target->Pc() : 0;
+  const bool caller = address != 0 && address != pc && g_callStackPc == pc &&
+                      std::any_of(g_callStack.begin(), g_callStack.end(),
+                                  [address](const DbgCallStackEntry& e) { return e.calling == address; });
+  if (!g_target || !g_target->FindSource(caller ? address - 1 : address, &line)) return 1;
   g_sourcePath = line.file;
   g_record.srcFile = const_cast<char*>(g_sourcePath.c_str());
   g_record.srcLine = uint32_t(line.line);
@@ -883,6 +912,7 @@ void StartInlineAsm(const std::string& program) {
   auto code = std::make_shared<pm2::gdb::ElfArmCode>(pm2::gdb::ElfArmCode::FromFile(program));
   g_code = code;
   t.thumbAt = [code](uint32_t address) { return code->ThumbAt(address); };
+  t.dataAt = [code](uint32_t address) { return code->DataAt(address); };
   t.arch = code->Arch();
   t.symbols = program;
   g_asm = std::make_unique<pm2::gdb::InlineAsm>(std::move(t));

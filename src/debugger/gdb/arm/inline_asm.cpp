@@ -71,6 +71,10 @@ int InlineAsm::Run(const std::string& argument, uint32_t pc) {
   AsmLine line;
   line.text = argument;
   line.address = Address(pc);
+  if (m_target.dataAt && m_target.dataAt(line.address & ~1u))
+    return Refuse(Hex8(line.address & ~1u) +
+                  " holds data (a literal pool, so marked in the program file), not an instruction: "
+                  "nothing written; the memory window changes data");
   line.thumb = m_target.thumbAt && m_target.thumbAt(line.address);
   if (line.thumb) line.address &= ~1u;
   line.arch = m_target.arch;

@@ -1,7 +1,8 @@
 // The GDB driver's "asm" command, which the inline assembler sends: "asm
 // <address>" sets the assembly address; "asm <instruction>" assembles the
-// instruction at that address (Thumb where the program's code is Thumb),
-// writes its bytes into the target and moves the address past them. A
+// instruction at that address (Thumb where the program's code is Thumb;
+// refused where the program file marks data), writes its bytes into the
+// target and moves the address past them. A
 // text that is a value of the program (an address expression) is an
 // address; anything else is an instruction.
 #pragma once
@@ -24,6 +25,10 @@ class InlineAsm {
     std::function<bool(uint32_t address, const std::vector<uint8_t>& bytes, std::string* err)> write;
     std::function<bool(const AsmLine& line, std::vector<uint8_t>* bytes, std::string* err)> assemble;
     std::function<bool(uint32_t address)> thumbAt;
+    // True where the program file marks data (a literal pool): no
+    // instruction set is known there, and an instruction would overwrite
+    // a value the code loads.
+    std::function<bool(uint32_t address)> dataAt;
     std::string arch;     // the assembler's -march ("" its default)
     std::string symbols;  // the program file
   };

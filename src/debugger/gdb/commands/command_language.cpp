@@ -164,26 +164,40 @@ CommandTranslation ShowCode(std::string_view rest) {
 // The words of the language, compared ignoring case.
 struct Word {
   const char* name;
+  const char* what;  // "the command that ...", for a line that reads like an assignment to it
   CommandTranslation (*translate)(std::string_view rest);
 };
 const Word kWords[] = {
-    {"G", Go},
-    {"BS", SetBreakpoint},
-    {"BK", [](std::string_view r) { return Numbers(CommandAction::KillBreakpoints, "BK", r); }},
-    {"BD", [](std::string_view r) { return Numbers(CommandAction::DisableBreakpoints, "BD", r); }},
-    {"BE", [](std::string_view r) { return Numbers(CommandAction::EnableBreakpoints, "BE", r); }},
-    {"BL",
+    {"G", "runs the program", Go},
+    {"BS", "sets a breakpoint", SetBreakpoint},
+    {"BK", "kills breakpoints", [](std::string_view r) { return Numbers(CommandAction::KillBreakpoints, "BK", r); }},
+    {"BD", "disables breakpoints",
+     [](std::string_view r) { return Numbers(CommandAction::DisableBreakpoints, "BD", r); }},
+    {"BE", "enables breakpoints",
+     [](std::string_view r) { return Numbers(CommandAction::EnableBreakpoints, "BE", r); }},
+    {"BL", "lists the breakpoints",
      [](std::string_view r) {
        if (!r.empty()) return Refused("BL: no arguments expected");
        CommandTranslation t;
        t.action = CommandAction::ListBreakpoints;
        return t;
      }},
-    {"INCLUDE", Include},
-    {"U", ShowCode},
+    {"INCLUDE", "runs the lines of a file", Include},
+    {"U", "shows the code at an address", ShowCode},
 };
 // Words the IDE sends that the GDB driver has no counterpart for.
 const char* const kWithoutCounterpart[] = {"MAP", "PA", "LOAD"};
+
+// True when `rest` opens with an assignment operator ("= 5", "+= 1",
+// "<<= 2"), not a comparison ("== 5").
+bool OpensWithAssignment(std::string_view rest) {
+  static const char* const kOperators[] = {"<<=", ">>=", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "="};
+  for (const char* op : kOperators) {
+    const std::size_t n = std::strlen(op);
+    if (rest.substr(0, n) == op) return n > 1 || rest.size() == 1 || rest[1] != '=';
+  }
+  return false;
+}
 
 bool SameWord(std::string_view a, const char* b) {
   if (a.size() != std::strlen(b)) return false;
@@ -411,8 +425,19 @@ CommandTranslation TranslateCommand(std::string_view line, CommandOrigin origin)
   const bool wordAlone = !word.empty() && (rest.empty() || wordEnd == line.size() || line[wordEnd] == ' ' ||
                                            line[wordEnd] == '\t' || line[wordEnd] == ',' || line[wordEnd] == '"');
   if (wordAlone) {
-    for (const Word& w : kWords)
-      if (SameWord(word, w.name)) return w.translate(rest);
+    for (const Word& w : kWords) {
+      if (!SameWord(word, w.name)) continue;
+      // "U = 5" reads as the command U; the program's variable of that
+      // name is set in brackets. The line can't be taken for the variable
+      // here: the disassembly window's Show Code at Address sends "U " and
+      // the user's address text, and what it sends must only read.
+      if (OpensWithAssignment(rest)) {
+        const std::string name(word);
+        return Refused(name + " " + std::string(rest) + ": " + name + " is the command that " + w.what +
+                       "; to set the variable " + name + ", write (" + name + ") " + std::string(rest));
+      }
+      return w.translate(rest);
+    }
     for (const char* w : kWithoutCounterpart)
       if (SameWord(word, w)) return Refused("the GDB driver has no " + std::string(w) + " command");
   }

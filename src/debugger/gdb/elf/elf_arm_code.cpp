@@ -106,6 +106,8 @@ ElfArmCode ElfArmCode::FromBytes(const std::string& b) {
   const std::vector<Section> sections = ElfSectionHeaders(b);
   for (const Section& s : sections) {
     if (s.type == kShtArmAttributes && out.m_arch.empty()) out.m_arch = ArchOfAttributes(b, s);
+    if ((s.flags & kShfExecInstr) && s.memorySize > 0 && s.addr + uint64_t(s.memorySize) <= 0x100000000ull)
+      out.m_code.push_back({s.addr, s.addr + s.memorySize - 1});
     if (s.type != kShtSymtab || s.link >= sections.size()) continue;
     const Section& names = sections[s.link];
     for (std::size_t at = s.offset; at + 16 <= std::size_t(s.offset) + s.size; at += 16) {
@@ -127,6 +129,7 @@ ElfArmCode ElfArmCode::FromBytes(const std::string& b) {
   }
   std::stable_sort(out.m_marks.begin(), out.m_marks.end(),
                    [](const Mark& x, const Mark& y) { return x.address < y.address; });
+  std::sort(out.m_code.begin(), out.m_code.end(), [](const Range& x, const Range& y) { return x.start < y.start; });
   return out;
 }
 
@@ -149,7 +152,25 @@ bool ElfArmCode::ThumbAt(uint32_t address) const {
 bool ElfArmCode::DataAt(uint32_t address) const {
   auto mark = std::upper_bound(m_marks.begin(), m_marks.end(), address,
                                [](uint32_t a, const Mark& m) { return a < m.address; });
-  return mark != m_marks.begin() && std::prev(mark)->kind == 'd';
+  if (mark == m_marks.begin() || std::prev(mark)->kind != 'd') return false;
+  // The pool at the end of the last function ends with its section: the
+  // memory beyond (RAM, another program's code) is no pool.
+  const uint32_t markAt = std::prev(mark)->address;
+  for (const Range& r : m_code)
+    if (markAt >= r.start && markAt <= r.end) return address <= r.end;
+  return true;
+}
+
+uint32_t ElfArmCode::NextChange(uint32_t address) const {
+  uint32_t next = 0xFFFFFFFFu;
+  auto mark = std::upper_bound(m_marks.begin(), m_marks.end(), address,
+                               [](uint32_t a, const Mark& m) { return a < m.address; });
+  if (mark != m_marks.end()) next = mark->address;
+  for (const Range& r : m_code) {
+    if (r.start > address) next = std::min(next, r.start);
+    if (r.end >= address && r.end < 0xFFFFFFFFu) next = std::min(next, r.end + 1);
+  }
+  return next;
 }
 
 }  // namespace pm2::gdb

@@ -22,8 +22,12 @@ class ElfArmCode {
   // True when the code at `address` is Thumb code.
   bool ThumbAt(uint32_t address) const;
   // True when a "$d" mark says the bytes at `address` are data (a literal
-  // pool inside a function), not code.
+  // pool inside a function), not code. A mark holds to the end of its
+  // section of code at most.
   bool DataAt(uint32_t address) const;
+  // The first address after `address` where a mark or the end of a section
+  // of code may change what the bytes are; 0xFFFFFFFF when none follows.
+  uint32_t NextChange(uint32_t address) const;
   // "armv4t", "armv7-m", ...; "" when the file names none (the assembler's default).
   const std::string& Arch() const { return m_arch; }
 
@@ -39,6 +43,10 @@ class ElfArmCode {
  private:
   std::vector<Mark> m_marks;          // by address
   std::vector<Function> m_functions;  // where no mark stands
+  struct Range {
+    uint32_t start = 0, end = 0;
+  };
+  std::vector<Range> m_code;  // the sections of code, by address
   std::string m_arch;
 };
 

@@ -1,8 +1,12 @@
 #include "debugger/gdb/records/gdb_listing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+
+#include "debugger/gdb/elf/elf_arm_code.h"
 
 namespace pm2::gdb {
 
@@ -10,17 +14,35 @@ namespace {
 
 uint32_t Number(const std::string& s) { return uint32_t(std::strtoull(s.c_str(), nullptr, 0)); }
 
-void AddInstruction(const MiValue& insn, std::vector<ListingLine>* out) {
+ListingLine CodeLine(uint32_t address, const std::string& inst) {
   ListingLine l;
   l.kind = kDisasmCode;
-  l.address = Number(insn.Str("address"));
+  l.address = address;
   char head[32];
   std::snprintf(head, sizeof head, "0x%08X  ", l.address);
-  l.text = head + insn.Str("inst");
+  l.text = head + inst;
   // Columns of blanks: the window draws no tab stops.
   for (size_t tab = l.text.find('\t'); tab != std::string::npos; tab = l.text.find('\t', tab))
     l.text.replace(tab, 1, std::string(8 - (tab - 12) % 8, ' '));
-  out->push_back(std::move(l));
+  return l;
+}
+
+void AddInstruction(const MiValue& insn, std::vector<ListingLine>* out) {
+  out->push_back(CodeLine(Number(insn.Str("address")), insn.Str("inst")));
+}
+
+// The data of [from, to) a unit at a time: words where aligned, halfwords
+// and bytes at the edges.
+void AddData(uint32_t from, uint32_t to, const std::function<bool(uint32_t, uint32_t, uint8_t*)>& read,
+             std::vector<ListingLine>* out) {
+  for (uint32_t at = from; at < to;) {
+    const uint32_t left = to - at;
+    const uint32_t size = (at % 4 == 0 && left >= 4) ? 4 : (at % 2 == 0 && left >= 2) ? 2 : 1;
+    uint8_t bytes[4] = {};
+    if (!read || !read(at, size, bytes)) return;
+    out->push_back(CodeLine(at, DataLineText(at, bytes, size)));
+    at += size;
+  }
 }
 
 }  // namespace
@@ -47,6 +69,40 @@ std::vector<ListingLine> ParseListing(const MiValue& asmInsns,
     src.text = head + (sourceText ? sourceText(file, line) : std::string());
     out.push_back(std::move(src));
     for (const auto& [n, insn] : insns->items) AddInstruction(insn, &out);
+  }
+  return out;
+}
+
+std::string DataLineText(uint32_t, const uint8_t* bytes, uint32_t size) {
+  char text[48];
+  if (size >= 4)
+    std::snprintf(text, sizeof text, ".word\t0x%08x",
+                  unsigned(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24));
+  else if (size == 2)
+    std::snprintf(text, sizeof text, ".short\t0x%04x", unsigned(bytes[0] | bytes[1] << 8));
+  else
+    std::snprintf(text, sizeof text, ".byte\t0x%02x", unsigned(bytes[0]));
+  return text;
+}
+
+std::vector<ListingLine> ListingWithData(
+    uint32_t from, uint32_t to, const ElfArmCode& code,
+    const std::function<std::vector<ListingLine>(uint32_t from, uint32_t to)>& fetch,
+    const std::function<bool(uint32_t address, uint32_t size, uint8_t* out)>& read) {
+  std::vector<ListingLine> out;
+  for (uint32_t at = from; at < to;) {
+    const uint32_t next = std::min(code.NextChange(at), to);
+    if (code.DataAt(at)) {
+      AddData(at, next, read, &out);
+    } else if (fetch) {
+      std::vector<ListingLine> lines = fetch(at, next);
+      // An instruction read past the run's end (the first halfword of a
+      // Thumb pair) would hide data.
+      while (!lines.empty() && lines.back().address >= next) lines.pop_back();
+      out.insert(out.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    }
+    if (next <= at) break;
+    at = next;
   }
   return out;
 }

@@ -27,6 +27,22 @@ struct ListingLine {
 std::vector<ListingLine> ParseListing(const MiValue& asmInsns,
                                       const std::function<std::string(const std::string&, int)>& sourceText);
 
+// The text of a listing's line of data at `address`: ".word 0x…" for 4
+// bytes, ".short" for 2, ".byte" for 1 (little-endian).
+std::string DataLineText(uint32_t address, const uint8_t* bytes, uint32_t size);
+
+class ElfArmCode;
+
+// The listing of [from, to) with what the program file's marks call data
+// (a literal pool) shown as data, a word at a time where it is aligned,
+// from the bytes `read` gives (false: the memory can't be read, and the
+// data is left out); the code between is `code`'s, disassembled by `fetch`
+// a run at a time, so that no instruction is read out of the data.
+std::vector<ListingLine> ListingWithData(
+    uint32_t from, uint32_t to, const ElfArmCode& code,
+    const std::function<std::vector<ListingLine>(uint32_t from, uint32_t to)>& fetch,
+    const std::function<bool(uint32_t address, uint32_t size, uint8_t* out)>& read);
+
 // Source files' lines, read once each.
 class SourceCache {
  public:

@@ -545,6 +545,7 @@ class GdbTarget {
   std::condition_variable m_reportCv;
   uint64_t m_reported = 0;
   std::atomic<uint8_t> m_cell{0};
+  std::atomic<bool> m_armed{false};  // a key waits in the receive register, "data ready" set
   std::mutex m_consoleMutex;
   bool m_holding = false;  // console text held until the stop shows whose it is
   std::string m_held;  // what the driver left in the receive/transmit register

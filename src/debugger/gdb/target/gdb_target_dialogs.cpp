@@ -592,6 +592,7 @@ std::string GdbTarget::TakeHeldConsole() {
 void GdbTarget::ArmKey() {
   // The next key waits in the receive register with "data ready" set.
   std::lock_guard<std::mutex> lock(m_keyMutex);
+  m_armed = !m_keys.empty();
   if (m_keys.empty()) {
     m_cell = 0;
     m_gdb->Send(WriteByte(m_uartBase, 0));
@@ -618,7 +619,10 @@ void GdbTarget::SerialInput(uint8_t c) {
     if (write.ok()) ArmKey();
     return;
   }
-  // A running target is stopped for a moment to take the key.
+  // A running target is stopped for a moment to take the key. gdb's
+  // words on that stop (the place it stopped at) are the driver's: held,
+  // and dropped with the stop.
+  HoldConsole();
   m_keyInterrupt = true;
   m_gdb->Send("-exec-interrupt");
 }
@@ -679,6 +683,7 @@ bool GdbTarget::UartStop(const MiRecord& r) {
     const MiValue* frame = r.results.Find("frame");
     const uint64_t pc = frame ? ParseHex(frame->Str("addr"), &ok) : 0;
     const uint8_t cell = m_cell.load();
+    const bool armed = m_armed.load();
     // The instruction before the stop tells a read from a write of the
     // armed value, in the state (ARM or Thumb) the core is in; gdb answers
     // in order, so the state is known when the bytes come.
@@ -687,7 +692,7 @@ bool GdbTarget::UartStop(const MiRecord& r) {
       uint64_t cpsr = 0;
       if (LeadingNumber(v.results.Str("value"), &cpsr)) *thumb = (cpsr & 0x20) != 0;
     });
-    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, cell, thumb](MiRecord& mem) {
+    m_gdb->Send("-data-read-memory-bytes " + HexText(pc - 4) + " 4", [this, c, r, ok, cell, armed, thumb](MiRecord& mem) {
       MemAccess access = MemAccess::Unknown;
       if (ok)
         if (const MiValue* m = mem.results.Find("memory"))
@@ -702,8 +707,10 @@ bool GdbTarget::UartStop(const MiRecord& r) {
           }
       const bool read = UartStopIsRead(uint8_t(c), cell, access);
       if (read) {
-        // The program read the receive register: the key is taken.
-        {
+        // The program read the receive register: the key that waited
+        // there is taken. A key typed since, not yet in the register, waits
+        // on: the program read nothing of it.
+        if (armed) {
           std::lock_guard<std::mutex> lock(m_keyMutex);
           if (!m_keys.empty()) m_keys.pop_front();
         }
