@@ -5,6 +5,8 @@
 // program counter.
 #include <dlfcn.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -291,6 +294,62 @@ TEST_F(DebugStopFrameTest, TheContextMenuOfACodeLineOffersTheDebuggersEntries) {
   EXPECT_FALSE(runTo->isEnabled());
   f->Debugger()->Session().Record()->flags &= ~uint32_t(kDbgFlagExecuting);
   dlclose(driver);
+}
+
+// A right click on a name, or just after its last character (where the
+// click puts the caret at the word's end), offers the name for the watch
+// windows, even a name of one letter; a click on the blank behind that
+// offers nothing.
+TEST_F(DebugStopFrameTest, ARightClickJustPastAOneLetterNameOffersItForTheWatchWindow) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  ASSERT_TRUE(StartAt(s));
+  Stop();
+  EditorView* v = Blinky();
+  ASSERT_NE(v, nullptr);
+  QWidget* text = v->viewport();
+  // Line 35: "  unsigned int n = LED_Count();", the name n at column 15.
+  ASSERT_EQ(v->Text().GetLine(35)->m_text.substr(15, 3), "n =");
+  const struct {
+    const char* name;
+    int column;    // whose left quarter is clicked
+    const char* offered;  // the watch entry's name, or none
+  } rows[] = {
+      {"on the name", 15, "n"},
+      {"one column past the name", 16, "n"},
+      {"two columns past the name", 17, nullptr},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    v->Engine().GotoLine(35, r.column);
+    const EditEngine::ClientPoint caret = v->Engine().CaretClientPoint();
+    const EditState& st = v->Engine().State();
+    const QPoint at(caret.x + std::max(1, st.nCharWidth / 4), caret.y + st.nLineHeight / 2);
+    v->Engine().GotoLine(35, 0);  // the click has to take the caret there
+    std::vector<std::string> entries;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&entries] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return;
+      for (QAction* a : menu->actions()) entries.push_back(a->text().toStdString());
+      menu->close();
+    });
+    reader.start(0);
+    QTest::mousePress(text, Qt::RightButton, {}, at);
+    QTest::mouseRelease(text, Qt::RightButton, {}, at);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, text->mapToGlobal(at));
+    QApplication::sendEvent(text, &click);
+    reader.stop();
+    ASSERT_FALSE(entries.empty()) << "no menu opened";
+    std::string watch;
+    for (const std::string& e : entries)
+      if (e.find("to Watch Window") != std::string::npos) watch = e;
+    if (r.offered) {
+      EXPECT_EQ(watch, "Add \"" + std::string(r.offered) + "\" to Watch Window...");
+    } else {
+      EXPECT_EQ(watch, "");
+    }
+  }
 }
 
 // Step Into and Over go by instruction with the disassembly window in front

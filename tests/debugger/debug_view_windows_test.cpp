@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
@@ -774,6 +775,65 @@ TEST_F(DebugViewWindowsTest, MemoryWindowShowsFormatsAndWritesValues) {
   QTest::keyClick(p->AddressEdit(), Qt::Key_Return);
   EXPECT_FALSE(p->Valid());
   EXPECT_TRUE(p->Rows().empty());
+}
+
+// A right click on a row of values offers to modify the value under it, or
+// the nearest of that row when the click falls between two values or past
+// the row's last; in the address column and the address bar it does not.
+TEST_F(DebugViewWindowsTest, ARightClickBetweenOrPastTheValuesModifiesTheNearestOfItsRow) {
+  ASSERT_TRUE(f->ExecuteCommand(32758));
+  MemoryWindow* m = windows->Memory();
+  ASSERT_NE(m, nullptr);
+  m->resize(640, 200);
+  m->show();
+  MemoryPage* p = m->Page(0);
+  p->resize(620, 170);
+  QApplication::processEvents();
+  QTest::keyClicks(p->AddressEdit(), "0x40000000");
+  QTest::keyClick(p->AddressEdit(), Qt::Key_Return);
+  ASSERT_TRUE(p->Valid());
+  p->SetFormat(kMemUChar);
+  const std::vector<std::pair<int, int>> spans = p->ValueSpans();
+  const int columns = p->Geometry().columns;
+  ASSERT_GE(columns, 4);
+  ASSERT_EQ(int(spans.size()), columns);
+  ASSERT_LT(spans.back().second + 4, p->width()) << "the page leaves room past the last value";
+  const int y = p->FirstValueCentre().y();
+  auto address = [](uint64_t offset) { return "&Modify Memory at 0x" + QString::number(0x40000000 + offset, 16).toUpper().toStdString(); };
+  const struct {
+    const char* name;
+    QPoint at;
+    std::string offered;  // the menu's last entry when it offers one
+  } rows[] = {
+      {"on the first value", {spans[0].first + 1, y}, address(0)},
+      {"just after the first value", {spans[0].second + 1, y}, address(0)},
+      {"just before the second value", {spans[1].first - 1, y}, address(1)},
+      {"between the third and the fourth", {spans[2].second, y}, address(2)},
+      {"just past the row's last value", {spans.back().second + 2, y}, address(uint64_t(columns - 1))},
+      {"past the last value on the second row", {spans.back().second + 2, y + 2 * (y - kMemBarHeight)},
+       address(uint64_t(2 * columns - 1))},
+      {"in the address column", {spans[0].first - 4, y}, ""},
+      {"in the address bar", {spans[0].first + 1, kMemBarHeight / 2}, ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    QTest::mousePress(p, Qt::RightButton, {}, r.at);
+    QTest::mouseRelease(p, Qt::RightButton, {}, r.at);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, r.at, p->mapToGlobal(r.at));
+    QApplication::sendEvent(p, &click);
+    QPointer<QMenu> menu = p->findChild<QMenu*>("MemoryMenu");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    const std::string last = menu->actions().last()->text().toStdString();
+    if (r.offered.empty()) {
+      EXPECT_EQ(last.find("Modify Memory"), std::string::npos) << last;
+    } else {
+      EXPECT_EQ(last, r.offered);
+    }
+    menu->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(menu.isNull()) << "the menu goes when it closes";
+  }
 }
 
 // Show Source Code opens the file the driver names for the disassembly

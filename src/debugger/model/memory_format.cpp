@@ -147,16 +147,25 @@ bool MemHitTest(const MemLook& look, const MemHitInput& in, uint64_t* address) {
   const int row = (in.y - kMemBarHeight) / std::max(1, in.rowHeight);
   if (row > in.rowsShown) return false;
   const auto& spans = *in.spans;
-  if (in.x < spans.front().first || in.x > spans.back().second) return false;
-  for (size_t c = 0; c < spans.size(); ++c) {
-    if (in.x >= spans[c].first && in.x < spans[c].second) {
-      const uint64_t size = static_cast<uint64_t>(look.Size());
-      *address = MemSpaceAddress(in.base, size * static_cast<uint64_t>(in.topRow) * in.columns +
-                                              size * (static_cast<uint64_t>(in.columns) * row + c));
-      return true;
+  if (in.x < spans.front().first) return false;
+  // A point between two values takes the nearer one, a point past the
+  // row's last value that one: the user aimed at the row's values, and a
+  // one-pixel miss must not take the entry out of the menu.
+  size_t c = spans.size() - 1;
+  for (size_t k = 0; k + 1 < spans.size(); ++k) {
+    if (in.x < spans[k].second || in.x - spans[k].second < spans[k + 1].first - in.x) {
+      c = k;
+      break;
+    }
+    if (in.x < spans[k + 1].second) {
+      c = k + 1;
+      break;
     }
   }
-  return false;
+  const uint64_t size = static_cast<uint64_t>(look.Size());
+  *address = MemSpaceAddress(in.base, size * static_cast<uint64_t>(in.topRow) * in.columns +
+                                          size * (static_cast<uint64_t>(in.columns) * row + c));
+  return true;
 }
 
 std::string MemAsciiBytes(const std::string& text) {

@@ -80,8 +80,10 @@ struct MemRowText {
 };
 MemRowText FormatMemRow(const MemLook& look, const uint8_t* data, int available, int columns);
 
-// The address under a point of the value area (round the 32-bit space,
-// memory_space.h), or false.
+// The address of the value under a point of the value area (round the
+// 32-bit space, memory_space.h): a point between values takes the nearer,
+// one past the row's last value that value. False left of the first value,
+// in the address bar or below the rows shown.
 struct MemHitInput {
   bool valid = false;
   int x = 0, y = 0;       // pixels in the page

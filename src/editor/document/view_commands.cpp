@@ -46,6 +46,10 @@ bool WordAtIndex(const CEditTextBuffer& text, std::string_view line, int index, 
   return true;
 }
 
+bool WordAtOrBefore(const CEditTextBuffer& text, std::string_view line, int index, std::string* out) {
+  return WordAtIndex(text, line, index, out) || (index > 0 && WordAtIndex(text, line, index - 1, out));
+}
+
 bool WordAtCaret(const EditEngine& engine, std::string* out) {
   const CEditTextBuffer& text = *engine.Text();
   EditPos a, b;
@@ -60,7 +64,7 @@ bool WordAtCaret(const EditEngine& engine, std::string* out) {
   }
   const EditState& s = engine.State();
   if (!s.pCaretLine) return false;
-  return WordAtIndex(text, s.pCaretLine->m_text, engine.CaretIndex(), out);
+  return WordAtOrBefore(text, s.pCaretLine->m_text, engine.CaretIndex(), out);
 }
 
 bool FindMatchingBracket(const CEditTextBuffer& text, EditPos at, EditPos* partner) {

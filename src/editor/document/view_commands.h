@@ -19,8 +19,15 @@ class EditEngine;
 // the index is no word character.
 bool WordAtIndex(const CEditTextBuffer& text, std::string_view line, int index, std::string* out);
 
+// The word at `index`, or, when the character there is no word character,
+// the word that ends just before it: a caret behind a word (where a click
+// on the right half of the word's last character puts it, or End) still
+// names that word.
+bool WordAtOrBefore(const CEditTextBuffer& text, std::string_view line, int index, std::string* out);
+
 // The selected text when the selection lies inside one line (without a
-// line end), else the word at the caret. False when there is neither.
+// line end), else the word at or just before the caret (WordAtOrBefore).
+// False when there is neither.
 bool WordAtCaret(const EditEngine& engine, std::string* out);
 
 // The partner of the bracket at `at` ("([{<" forward, ")]}>" backward),

@@ -151,8 +151,12 @@ struct PreviewPrinter {
 // one would drop it unseen.
 class EditorPreview : private PreviewPrinter, public QPrintPreviewDialog {
  public:
-  EditorPreview(PrintJob job, uint32_t* state, QWidget* main)
-      : QPrintPreviewDialog(&previewPrinter, nullptr), m_job(std::move(job)), m_state(state), m_main(main) {
+  EditorPreview(PrintJob job, uint32_t* state, QWidget* main, EditorView* view)
+      : QPrintPreviewDialog(&previewPrinter, nullptr),
+        m_job(std::move(job)),
+        m_state(state),
+        m_main(main),
+        m_view(view) {
     setWindowModality(Qt::NonModal);
     QObject::connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) {
       if (m_job.text) PrintEditorText(*p, m_job);
@@ -178,6 +182,7 @@ class EditorPreview : private PreviewPrinter, public QPrintPreviewDialog {
   // The view printed is gone: nothing left to show.
   void ViewGone() {
     m_job.text = nullptr;
+    m_view = nullptr;
     close();
   }
 
@@ -186,16 +191,22 @@ class EditorPreview : private PreviewPrinter, public QPrintPreviewDialog {
   void Release() {
     if (m_state) *m_state &= ~uint32_t(kAppPrintPreview);
     m_state = nullptr;
-    // The main window takes the keyboard back, its view with it.
+    // The main window takes the keyboard back, and the view previewed with
+    // it: disabling the main window took the focus from the view, and the
+    // window would otherwise give it to the first of its children that
+    // takes it (the project window).
     if (m_main) {
       m_main->setEnabled(true);
+      if (m_view && m_view->window() == m_main) m_view->setFocus(Qt::OtherFocusReason);
       m_main->activateWindow();
     }
     m_main = nullptr;
+    m_view = nullptr;
   }
   PrintJob m_job;
   uint32_t* m_state;
   QPointer<QWidget> m_main;
+  QPointer<EditorView> m_view;
 };
 
 QPointer<EditorPreview> g_openPreview;  // GUI thread only
@@ -212,7 +223,7 @@ void PreviewView(EditorView& view, SettingsStore* settings, QWidget* parent) {
     return;
   }
   auto* preview = new EditorPreview(MakePrintJob(view, settings, false), view.Context().appState,
-                                    parent ? parent->window() : nullptr);
+                                    parent ? parent->window() : nullptr, &view);
   g_openPreview = preview;
   QObject::connect(&view, &QObject::destroyed, preview, [preview] { preview->ViewGone(); });
   preview->show();

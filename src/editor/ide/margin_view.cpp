@@ -330,7 +330,7 @@ std::string EditorMargin::TipAt(const QPoint& point) {
   e.PointToCaretNearest(point.x(), point.y());
   const EditPos at = e.CaretPos();
   std::string word;
-  const bool found = at.pLine && WordAtIndex(m_view.Text(), at.pLine->m_text, at.nIndex, &word);
+  const bool found = at.pLine && WordAtOrBefore(m_view.Text(), at.pLine->m_text, at.nIndex, &word);
   e.SetCaret(line, column);
   m_view.UpdateStatus();
   if (!found || word.empty() || word.size() >= std::size_t(kTipWordMax)) return {};

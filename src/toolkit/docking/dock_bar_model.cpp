@@ -432,7 +432,47 @@ int DockBarModel::LayOutFixedRow(const std::vector<ControlBarState*>& vis, int l
   return total;
 }
 
-DockLayoutResult DockBarModel::Layout(Size available) {
+namespace {
+// The largest thickness t (at least kMinRow) such that capping every
+// sizable row at t takes `over` pixels off the rows; the thickest rows give
+// first, and rows thinner than t keep their size.
+int CapLevel(const std::vector<int>& thicknesses, int over, int minimum) {
+  auto taken = [&](int t) {
+    long sum = 0;
+    for (int k : thicknesses) sum += std::max(0, k - t);
+    return sum;
+  };
+  int lo = minimum, hi = minimum;
+  for (int k : thicknesses) hi = std::max(hi, k);
+  if (taken(lo) <= over) return lo;
+  while (lo < hi) {  // taken(lo) > over >= taken(hi)
+    const int mid = lo + (hi - lo + 1) / 2;
+    if (taken(mid) >= over) lo = mid;
+    else hi = mid - 1;
+  }
+  return lo;
+}
+}  // namespace
+
+DockLayoutResult DockBarModel::Layout(Size available, int maxAcross) {
+  DockLayoutResult res = LayOut(available, 0);
+  const int across = IsHorzSide(m_side) ? res.size.cy : res.size.cx;
+  if (!IsFloating() && across > maxAcross) {
+    // Too thick for the frame: the rows of sizable bars are shown thinner
+    // (their own sizes stay, for a frame that grows again), so that the
+    // client area and the bars laid out before this one keep their room.
+    std::vector<int> thicknesses;
+    for (const DockRowInfo& row : res.rows)
+      if (row.sizable) thicknesses.push_back(row.thickness);
+    // (The first pass gave a new bar its share: the second finds the row
+    // as the first left it.)
+    res = LayOut(available, CapLevel(thicknesses, across - maxAcross, kMinRow));
+  }
+  m_last = res;
+  return res;
+}
+
+DockLayoutResult DockBarModel::LayOut(Size available, int cap) {
   DockLayoutResult res;
   int L = Length(available);
   m_lastLength = L;
@@ -485,8 +525,9 @@ DockLayoutResult DockBarModel::Layout(Size available) {
       if (!b->IsFixed()) b->CalcDynamicLayout(std::max(0, L - kSplitter * (n - 1)), mode);
     int thickness = 0;
     for (ControlBarState* b : vis) thickness = std::max(thickness, BarThickness(b));
+    const int shown = cap > 0 ? std::min(thickness, cap) : thickness;
     int barsAt = across + (splitterFirst ? kSplitter : kClientEdge);
-    DockRowInfo row{first, end, barsAt, thickness, true};
+    DockRowInfo row{first, end, barsAt, shown, true};
     int pos = 0;
     for (int i = 0; i < n; ++i) {
       ControlBarState* b = vis[i];
@@ -496,7 +537,7 @@ DockLayoutResult DockBarModel::Layout(Size available) {
       len = std::max(0, std::min(len, L - pos));
       if (IsHorzSide(m_side)) b->szHorz.cy = thickness;
       else b->szVert.cx = thickness;
-      Rect r = horz ? Rect{pos, barsAt, pos + len, barsAt + thickness} : Rect{barsAt, pos, barsAt + thickness, pos + len};
+      Rect r = horz ? Rect{pos, barsAt, pos + len, barsAt + shown} : Rect{barsAt, pos, barsAt + shown, pos + len};
       b->exStyle &= ~SECBAR_EX_DRAWBORDERS;
       res.bars.push_back(b);
       res.rects.push_back(r);
@@ -505,41 +546,40 @@ DockLayoutResult DockBarModel::Layout(Size available) {
         DockSplitter s;
         s.between = true;
         s.vertical = horz;
-        s.rect = horz ? Rect{pos, barsAt, pos + kSplitter, barsAt + thickness}
-                      : Rect{barsAt, pos, barsAt + thickness, pos + kSplitter};
+        s.rect = horz ? Rect{pos, barsAt, pos + kSplitter, barsAt + shown}
+                      : Rect{barsAt, pos, barsAt + shown, pos + kSplitter};
         int idx = 0;
         for (int k = first; k < end; ++k)
           if (m_entries[k].bar == b) idx = k;
         s.index = idx;
         s.rowFirst = first;
-        s.rowThickness = thickness;
+        s.rowThickness = shown;
         res.splitters.push_back(s);
         pos += kSplitter;
       }
     }
     maxAlong = std::max(maxAlong, pos);
-    int splitAt = splitterFirst ? across : barsAt + thickness;
-    int edgeAt = splitterFirst ? barsAt + thickness : across;
+    int splitAt = splitterFirst ? across : barsAt + shown;
+    int edgeAt = splitterFirst ? barsAt + shown : across;
     DockSplitter s;
     s.between = false;
     s.vertical = !horz;
     s.rect = horz ? Rect{0, splitAt, L, splitAt + kSplitter} : Rect{splitAt, 0, splitAt + kSplitter, L};
     s.index = first;
     s.rowFirst = first;
-    s.rowThickness = thickness;
+    s.rowThickness = shown;
     res.splitters.push_back(s);
     DockClientEdge e;
     e.vertical = !horz;
     e.rect = horz ? Rect{0, edgeAt, L, edgeAt + kClientEdge} : Rect{edgeAt, 0, edgeAt + kClientEdge, L};
     res.edges.push_back(e);
-    across += thickness + kSplitter + kClientEdge;
+    across += shown + kSplitter + kClientEdge;
     res.rows.push_back(row);
     first = end + 1;
   }
   if (IsFloating()) res.size = {maxAlong, across};
   else res.size = horz ? Size{L, across} : Size{across, L};
   m_pNewBar = nullptr;
-  m_last = res;
   return res;
 }
 
@@ -558,33 +598,39 @@ void DockBarModel::GetSplitterLimits(const DockSplitter& s, const Rect& f, int* 
     return;
   }
   int T = s.rowThickness;
+  // A row grows into the free area by as much as the splitter moves, and
+  // the rows between them move along: what the free area can give is its
+  // own size less its minimum, wherever the row lies (a limit at the free
+  // area's far edge let an outer row push the inner ones, and the whole
+  // dock bar, over the bars laid out before it).
+  const int spare = std::max(0, (IsHorzSide(m_side) ? f.Height() : f.Width()) - kMinRow);
   switch (m_side) {
     case DockSide::Top:
       *min = s.rect.top - T + kMinRow;
-      *max = std::max(f.bottom - kMinRow, s.rect.bottom);
+      *max = s.rect.bottom + spare;
       break;
     case DockSide::Bottom:
-      *min = std::min(f.top + kMinRow, s.rect.top);
+      *min = s.rect.top - spare;
       *max = s.rect.top + T - kMinRow + kSplitter;
       break;
     case DockSide::Left:
       *min = s.rect.left - T + kMinRow;
-      *max = std::max(f.right - kMinRow, s.rect.right);
+      *max = s.rect.right + spare;
       break;
     default:
-      *min = std::min(f.left + kMinRow, s.rect.left);
+      *min = s.rect.left - spare;
       *max = s.rect.left + T - kMinRow + kSplitter;
       break;
   }
 }
 
-void DockBarModel::ResizeRow(int first, int delta) {
+void DockBarModel::ResizeRow(int first, int from, int delta) {
   int end = RowEnd(first);
   for (int k = first; k < end; ++k) {
     ControlBarState* b = m_entries[k].bar;
     if (!b) continue;
-    if (IsHorzSide(m_side)) b->szHorz.cy = std::max(kMinRow, b->szHorz.cy - delta);
-    else b->szVert.cx = std::max(kMinRow, b->szVert.cx - delta);
+    if (IsHorzSide(m_side)) b->szHorz.cy = std::max(kMinRow, from - delta);
+    else b->szVert.cx = std::max(kMinRow, from - delta);
     m_redraw.push_back(b);
   }
 }
@@ -592,8 +638,10 @@ void DockBarModel::ResizeRow(int first, int delta) {
 void DockBarModel::ApplySplitterDelta(const DockSplitter& s, int delta) {
   if (delta == 0) return;
   if (!s.between) {
+    // From the thickness the row was shown with: a frame too small for the
+    // row's own size showed it thinner, and the drag moved what was shown.
     bool nearEdgeFirst = m_side == DockSide::Top || m_side == DockSide::Left;
-    ResizeRow(s.rowFirst, nearEdgeFirst ? -delta : delta);
+    ResizeRow(s.rowFirst, s.rowThickness, nearEdgeFirst ? -delta : delta);
     return;
   }
   int end = RowEnd(s.rowFirst);

@@ -11,6 +11,7 @@
 // (the menu bar) never shares its row. A dropped bar goes where
 // FindDropPlace says. All coordinates are the dock bar's own.
 
+#include <limits>
 #include <vector>
 
 #include "toolkit/core/geometry.h"
@@ -102,15 +103,20 @@ class DockBarModel {
   float AdjustShare(float delta, ControlBarState* bar);
 
   // Lays the rows out for an available size and commits the bars' sizes.
-  DockLayoutResult Layout(Size available);
+  // A dock bar thicker than maxAcross (across its rows) shows its rows of
+  // sizable bars thinner, the thickest first and none below kMinRow, but
+  // keeps their sizes: the frame gives it what its client area can spare.
+  DockLayoutResult Layout(Size available, int maxAcross = std::numeric_limits<int>::max());
   const DockLayoutResult& LastLayout() const { return m_last; }
 
   // Splitter limits given the frame's free client area in dock-bar
   // coordinates: the splitter's leading coordinate may move within
-  // [min, max - 6].
+  // [min, max - 6]. A row splitter leaves the free area kMinRow, however
+  // many rows lie between it and the free area (they move with it).
   void GetSplitterLimits(const DockSplitter& s, const Rect& freeArea, int* min, int* max) const;
   void ApplySplitterDelta(const DockSplitter& s, int delta);
-  void ResizeRow(int first, int delta);
+  // The row's bars take the thickness `from` less delta (at least kMinRow).
+  void ResizeRow(int first, int from, int delta);
 
   bool IsBarExpanded(const ControlBarState* bar) const;
   bool IsExpandDisabled(const ControlBarState* bar) const;
@@ -138,6 +144,9 @@ class DockBarModel {
   void CleanUp();
   // Lays out a row of bars of their own sizes from `across`, wrapping it
   // into lines at `length`; answers the row's thickness.
+  // One pass of Layout: rows of sizable bars shown no thicker than cap
+  // (0: as thick as they are).
+  DockLayoutResult LayOut(Size available, int cap);
   int LayOutFixedRow(const std::vector<ControlBarState*>& vis, int length, int across, DockLayoutResult* res,
                      int* maxAlong) const;
   // The rows as last laid out, without `except`: rows whose bars are all

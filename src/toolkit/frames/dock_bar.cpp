@@ -19,7 +19,7 @@ SECDockBar::SECDockBar(SECMDIFrameWnd* frame, DockSide side, QWidget* parent)
 
 SECDockBar::~SECDockBar() = default;
 
-Size SECDockBar::CalcLayout(Size available) { return m_model.Layout(available).size; }
+Size SECDockBar::CalcLayout(Size available, int maxAcross) { return m_model.Layout(available, maxAcross).size; }
 
 SECControlBar* SECDockBar::BarOf(const ControlBarState* s) const {
   auto it = m_widgets.find(s);

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,8 +42,10 @@ class SECDockBar : public QWidget {
   void SetFloatMulti(bool on) { m_floatMulti = on; }
   const std::string& Text() const { return m_text; }
 
-  // Lays the rows out for the available size; answers the dock bar's size.
-  Size CalcLayout(Size available);
+  // Lays the rows out for the available size, no thicker across its rows
+  // than maxAcross where its sizable rows can give (DockBarModel::Layout);
+  // answers the dock bar's size.
+  Size CalcLayout(Size available, int maxAcross = std::numeric_limits<int>::max());
   // Moves the bars to the rectangles of the last layout.
   void ApplyLayout();
 

@@ -373,26 +373,35 @@ void SECMDIFrameWnd::RecalcLayout() {
     m_statusBar->setGeometry(r.left(), r.bottom() - h + 1, r.width(), h);
     r.setBottom(r.bottom() - h);
   }
+  // Each dock bar gets what is left once the bars laid out before it and
+  // the client area's minimum are served: a bar grown by a splitter or left
+  // large by a bigger window shows its rows thinner instead of covering the
+  // menu bar, the toolbars and the editors. Bars of fixed rows that still
+  // do not fit are cut at the far edge, never laid over the others.
+  const int minClient = DockBarModel::kMinRow;
   for (const DockSideRow& row : DockSideTable()) {
     SECDockBar* d = m_dockBars[int(row.side)];
     if (!d) continue;
-    Size s = d->CalcLayout(Size{r.width(), r.height()});
+    const bool horz = IsHorzSide(row.side);
+    const int room = std::max(0, (horz ? r.height() : r.width()) - minClient);
+    Size s = d->CalcLayout(Size{r.width(), r.height()}, room);
+    const int across = std::min(horz ? s.cy : s.cx, std::max(0, horz ? r.height() : r.width()));
     switch (row.side) {
       case DockSide::Top:
-        d->setGeometry(r.left(), r.top(), r.width(), s.cy);
-        r.setTop(r.top() + s.cy);
+        d->setGeometry(r.left(), r.top(), r.width(), across);
+        r.setTop(r.top() + across);
         break;
       case DockSide::Bottom:
-        d->setGeometry(r.left(), r.bottom() + 1 - s.cy, r.width(), s.cy);
-        r.setBottom(r.bottom() - s.cy);
+        d->setGeometry(r.left(), r.bottom() + 1 - across, r.width(), across);
+        r.setBottom(r.bottom() - across);
         break;
       case DockSide::Left:
-        d->setGeometry(r.left(), r.top(), s.cx, std::max(0, r.height()));
-        r.setLeft(r.left() + s.cx);
+        d->setGeometry(r.left(), r.top(), across, std::max(0, r.height()));
+        r.setLeft(r.left() + across);
         break;
       default:
-        d->setGeometry(r.right() + 1 - s.cx, r.top(), s.cx, std::max(0, r.height()));
-        r.setRight(r.right() - s.cx);
+        d->setGeometry(r.right() + 1 - across, r.top(), across, std::max(0, r.height()));
+        r.setRight(r.right() - across);
         break;
     }
     d->ApplyLayout();

@@ -167,9 +167,15 @@ TEST_P(MemHit, AddressUnderThePoint) {
 INSTANTIATE_TEST_SUITE_P(Rows, MemHit,
                          ::testing::Values(HitRow{"FirstValue", 105, 35, true, 0x40000008},
                                            HitRow{"ThirdValueSecondRow", 170, 45, true, 0x4000000E},
-                                           HitRow{"Gap", 125, 35, false, 0}, HitRow{"InTheBar", 105, 20, false, 0},
+                                           HitRow{"LastPixelOfAValue", 119, 35, true, 0x40000008},
+                                           HitRow{"GapNearerTheLeftValue", 123, 35, true, 0x40000008},
+                                           HitRow{"GapNearerTheRightValue", 127, 35, true, 0x40000009},
+                                           HitRow{"GapBeforeTheLastValue", 183, 45, true, 0x4000000E},
+                                           HitRow{"JustPastTheLastValue", 211, 35, true, 0x4000000B},
+                                           HitRow{"FarPastTheLastValue", 300, 45, true, 0x4000000F},
+                                           HitRow{"InTheBar", 105, 20, false, 0},
                                            HitRow{"LeftOfValues", 50, 35, false, 0},
-                                           HitRow{"RightOfValues", 300, 35, false, 0}),
+                                           HitRow{"BelowTheRowsShown", 105, 95, false, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct AsciiRow {

@@ -108,6 +108,33 @@ TEST_F(WordTest, WordAtAnIndex) {
   }
 }
 
+// The word at a caret: on the word, or just behind its last character
+// (where a click on that character's right half puts the caret).
+TEST_F(WordTest, WordAtOrJustBehindAnIndex) {
+  struct Row {
+    const char* name;
+    const char* line;
+    int index;
+    const char* word;  // null: none
+  };
+  const Row rows[] = {
+      {"on a one-letter name", "n = 1;", 0, "n"},
+      {"just behind a one-letter name", "n = 1;", 1, "n"},
+      {"two behind it, on a blank before '='", "n = 1;", 2, nullptr},
+      {"behind a word at the line's end", "x = count\r\n", 9, "count"},
+      {"behind a chain", "p->next;", 7, "p->next"},
+      {"on a word right after another's end", "a+b", 2, "b"},
+      {"on an operator just behind a word", "a+b", 1, "a"},
+      {"at the line's start, on a blank", " a", 0, nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string w;
+    ASSERT_EQ(r.word != nullptr, WordAtOrBefore(m_text, r.line, r.index, &w));
+    if (r.word) { EXPECT_EQ(r.word, w); }
+  }
+}
+
 TEST_F(WordTest, MatchingBrackets) {
   ASSERT_EQ(0, m_text.LoadFromBytes("f(a[1], (b)) {\r\n  x->y;\r\n}\r\n<t>\r\n"));
   CEditLine* l1 = m_text.GetLine(1);

@@ -11,6 +11,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include "editor/engine/edit_engine.h"
+#include "editor/ide/editor_printer.h"
 #include "editor/ide/editor_view.h"
 #include "editor/wizard_ui/editor_config_sheet.h"
 #include "editor/wizard_ui/shortcuts_page.h"
@@ -193,6 +195,43 @@ TEST_F(FrameEditorKeysTest, ExitJustBeforeARightClickInTheTextCloses) {
   EXPECT_TRUE(text.isNull()) << "the editor window outlived the close";
   EXPECT_FALSE(menuOutlived) << "the menu stayed open after the close had taken its window";
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+// The print preview holds the main window disabled while it is open; once
+// it closes, the keyboard is back in the editor window it showed (not in
+// the first window of the frame that takes it, the project window), and a
+// typed key lands in the text.
+TEST_F(FrameEditorKeysTest, AfterThePrintPreviewTheKeyboardIsBackInTheEditorItShowed) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(OpenActive(f, dir + "LED.c", 1), nullptr);
+  EditorView* v = OpenActive(f, dir + "Blinky.c", 3);
+  ASSERT_NE(v, nullptr);
+  f->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+  v->setFocus();
+  ASSERT_TRUE(test::WaitFor([&] { return v->hasFocus(); }));
+  ASSERT_TRUE(f->ExecuteCommand(kCmdPrintPreview));
+  QPointer<QWidget> preview = OpenPrintPreview();
+  ASSERT_NE(preview, nullptr);
+  EXPECT_FALSE(f->isEnabled()) << "the preview holds the main window";
+  ASSERT_TRUE(QTest::qWaitForWindowActive(preview));
+  qobject_cast<QDialog*>(preview.data())->reject();
+  EXPECT_TRUE(test::WaitFor([&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return preview.isNull() && f->isActiveWindow();
+  }));
+  ASSERT_TRUE(f->isEnabled());
+  QWidget* focus = QApplication::focusWidget();
+  EXPECT_TRUE(focus == v || (focus && v->isAncestorOf(focus)))
+      << "the keyboard is in " << (focus ? focus->metaObject()->className() : "no window") << " "
+      << (focus ? focus->objectName().toStdString() : "");
+  EXPECT_EQ(f->Editors().Active(), v);
+  const std::string before = LineText(v, 3);
+  if (focus) QTest::keyClick(focus, Qt::Key_X);
+  EXPECT_TRUE(v->Document().IsModified()) << "the typed key did not reach the text";
+  EXPECT_NE(LineText(v, 3), before);
 }
 
 // Alt+F4 closes the window that has the keyboard: in the modeless Go to

@@ -309,6 +309,125 @@ TEST(DockBarModel, RowSplitterResizesTheWholeRow) {
   }
 }
 
+// A frame 400 pixels across the dock bar's rows, of which the bars laid out
+// before the dock bar take 50: the free area is what the dock bar leaves,
+// in the dock bar's coordinates.
+Rect FreeArea(DockSide side, int dockThickness, int length) {
+  const int free = 350 - dockThickness;
+  switch (side) {
+    case DockSide::Top: return Rect{0, dockThickness, length, dockThickness + free};
+    case DockSide::Bottom: return Rect{0, -free, length, 0};
+    case DockSide::Left: return Rect{dockThickness, 0, dockThickness + free, length};
+    default: return Rect{-free, 0, 0, length};
+  }
+}
+
+int Across(DockSide side, const DockLayoutResult& r) { return IsHorzSide(side) ? r.size.cy : r.size.cx; }
+
+// A row splitter dragged as far as it goes toward the client area leaves
+// the free area its minimum, whichever row it belongs to: an outer row
+// pushes the rows between it and the free area along, and a limit at the
+// free area's far edge let it push the whole dock bar over the bars laid
+// out before it (the menu bar, the toolbars).
+TEST(DockBarModel, ARowSplitterDraggedToItsLimitLeavesTheFreeAreaItsMinimum) {
+  const struct {
+    const char* name;
+    DockSide side;
+    int row;  // of the splitter dragged, from the one next to the free area
+  } rows[] = {
+      {"bottom, the row next to the client", DockSide::Bottom, 0},
+      {"bottom, an outer row (Output over Watches)", DockSide::Bottom, 1},
+      {"bottom, the outermost of three rows", DockSide::Bottom, 2},
+      {"top, the row next to the client", DockSide::Top, 2},
+      {"top, an outer row", DockSide::Top, 0},
+      {"left, an outer row", DockSide::Left, 0},
+      {"right, the row next to the client", DockSide::Right, 0},
+      {"right, an outer row", DockSide::Right, 2},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Bars bars;
+    DockBarModel m(r.side);
+    Fill(m, bars, "A | B | C |");
+    for (char c : {'A', 'B', 'C'}) bars[c]->szHorz.cy = bars[c]->szVert.cx = 60;
+    const Size available{600, 600};
+    DockLayoutResult l = m.Layout(available);
+    const int before = Across(r.side, l);
+    ASSERT_EQ(before, 3 * (60 + 8));
+    std::vector<DockSplitter> rowSplitters;
+    for (const DockSplitter& s : l.splitters)
+      if (!s.between) rowSplitters.push_back(s);
+    ASSERT_EQ(rowSplitters.size(), 3u);
+    const DockSplitter& s = rowSplitters[size_t(r.row)];
+    int min = 0, max = 0;
+    m.GetSplitterLimits(s, FreeArea(r.side, before, 600), &min, &max);
+    const bool growsForward = r.side == DockSide::Top || r.side == DockSide::Left;
+    const int lead = s.vertical ? s.rect.left : s.rect.top;
+    m.ApplySplitterDelta(s, (growsForward ? max - DockBarModel::kSplitter : min) - lead);
+    const int after = Across(r.side, m.Layout(available));
+    EXPECT_EQ(350 - after, DockBarModel::kMinRow) << "free area left: " << 350 - after;
+  }
+}
+
+// A dock bar too thick for what the frame can give it shows its sizable
+// rows thinner, the thickest first and none below the minimum; the rows
+// keep their own sizes, and a frame that grows again shows them whole.
+TEST(DockBarModel, ATooThickDockBarShowsItsThickestRowsThinner) {
+  const struct {
+    const char* name;
+    std::vector<int> thickness;  // of the rows, from the first
+    int maxAcross;
+    std::vector<int> shown;
+  } rows[] = {
+      {"room enough", {100, 60}, 400, {100, 60}},
+      {"exactly enough", {100, 60}, 176, {100, 60}},
+      {"the thickest row gives", {200, 60}, 176, {100, 60}},
+      {"both give once they are equal", {120, 100}, 176, {80, 80}},
+      {"in whole pixels one more may go", {120, 101}, 177, {80, 80}},
+      {"no row below the minimum", {300, 200, 30}, 30, {19, 19, 19}},
+      {"a thin row keeps its size", {300, 10}, 60, {34, 10}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    for (DockSide side : {DockSide::Bottom, DockSide::Left}) {
+      Bars bars;
+      DockBarModel m(side);
+      std::string text;
+      for (size_t i = 0; i < r.thickness.size(); ++i) text += std::string(1, char('A' + i)) + " | ";
+      Fill(m, bars, text);
+      for (size_t i = 0; i < r.thickness.size(); ++i) {
+        ControlBarState* b = bars[char('A' + i)];
+        b->szHorz.cy = b->szVert.cx = r.thickness[i];
+      }
+      DockLayoutResult l = m.Layout(Size{500, 500}, r.maxAcross);
+      ASSERT_EQ(l.rows.size(), r.shown.size());
+      int sum = 0;
+      for (size_t i = 0; i < r.shown.size(); ++i) {
+        EXPECT_EQ(l.rows[i].thickness, r.shown[i]) << "row " << i;
+        const Rect& rect = l.rects[i];
+        EXPECT_EQ(IsHorzSide(side) ? rect.Height() : rect.Width(), r.shown[i]) << "bar of row " << i;
+        sum += r.shown[i] + 8;
+      }
+      EXPECT_EQ(Across(side, l), sum);
+      DockLayoutResult whole = m.Layout(Size{500, 500});
+      for (size_t i = 0; i < r.thickness.size(); ++i) EXPECT_EQ(whole.rows[i].thickness, r.thickness[i]) << "row " << i;
+    }
+  }
+}
+
+// A drag on a row shown thinner than its own size moves from what was shown.
+TEST(DockBarModel, ARowShownThinnerIsDraggedFromWhatWasShown) {
+  Bars bars;
+  DockBarModel m(DockSide::Bottom);
+  Fill(m, bars, "A |");
+  bars['A']->szHorz.cy = 300;
+  DockLayoutResult l = m.Layout(Size{500, 500}, 108);
+  ASSERT_EQ(l.rows[0].thickness, 100);
+  m.ApplySplitterDelta(l.splitters.back(), 10);  // down: thinner
+  EXPECT_EQ(bars['A']->szHorz.cy, 90);
+  EXPECT_EQ(m.Layout(Size{500, 500}).rows[0].thickness, 90);
+}
+
 TEST(DockBarModel, ExpandAndContractWorkOnTheBarsOwnRow) {
   Bars bars;
   DockBarModel m(DockSide::Bottom);

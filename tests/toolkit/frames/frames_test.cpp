@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include <QApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -27,6 +28,7 @@
 #include "toolkit/frames/mdi_child.h"
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/frames/workbook.h"
+#include "toolkit/menus/menu_bar.h"
 
 namespace pm2 {
 namespace {
@@ -37,6 +39,14 @@ void EnsureApp() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);  // never destroyed, as Qt wants
   (void)app;
+}
+
+// A picture of the frame for a person to look at, in <build>/gallery/frames.
+void SaveFramePicture(SECWorkbookWnd* frame, const char* name) {
+  const char* bin = std::getenv("PM2_TEST_BIN");
+  const QString dir = QString(bin ? bin : ".") + "/gallery/frames";
+  QDir().mkpath(dir);
+  GrabFrameWithFloating(frame).save(dir + "/" + name + ".png", "PNG");
 }
 
 class FramesTest : public ::testing::Test {
@@ -302,6 +312,70 @@ TEST_F(FramesTest, RowSplitterMakesTheRowThicker) {
   QTest::mouseRelease(bottom, Qt::LeftButton, {}, grab - QPoint(0, 30));
   EXPECT_EQ(d.output->height(), h + 30);
   EXPECT_EQ(d.watch->height(), h + 30);
+}
+
+// The splitter between the Output window and the Watches window in a row
+// of their own below it, dragged far up: the dock bar stops where the
+// editors keep their minimum, never over the menu bar and the toolbars;
+// nor does a smaller window let it cover them, and a larger one shows the
+// rows as they were.
+TEST_F(FramesTest, NoSplitterDragOrSmallerWindowPushesTheMenuBarAndToolbarsOff) {
+  d.frame->DetachBar(d.watch, false);  // no place held beside the Output window
+  d.frame->DockControlBarEx(d.watch, DockPosition{1, 0, 0}, AFX_IDW_DOCKBAR_BOTTOM, DockSizeInfo{1.0f, 170});
+  SECDockBar* bottom = Side(DockSide::Bottom);
+  SECDockBar* top = Side(DockSide::Top);
+  ASSERT_EQ(d.watch->DockBar(), bottom);
+  ASSERT_EQ(bottom->Model().GetRowBars(&d.watch->State()).size(), 1u) << "Watches in a row of its own";
+  const int watchHeight = d.watch->height();
+  // What must stay in view: the command bar, everything docked at the top,
+  // and the editors' area.
+  const QRect menu = d.frame->CommandBar() ? d.frame->CommandBar()->geometry() : QRect();
+  auto checkLayout = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const QRect b = bottom->geometry(), t = top->geometry(), client = d.frame->ClientLayoutRect();
+    EXPECT_GE(t.top(), menu.isValid() ? menu.bottom() + 1 : 0);
+    EXPECT_GT(b.top(), t.bottom() + DockBarModel::kMinRow) << "bottom dock bar from y " << b.top();
+    EXPECT_GE(client.height(), DockBarModel::kMinRow);
+    EXPECT_FALSE(b.intersects(t));
+    if (menu.isValid()) {
+      EXPECT_FALSE(b.intersects(menu));
+    }
+    EXPECT_FALSE(d.menuBar->visibleRegion().isEmpty()) << "the menu bar is covered";
+    EXPECT_FALSE(d.watch->visibleRegion().isEmpty());
+  };
+  // The splitter on the Watches row's side that faces the Output window.
+  DockSplitter split;
+  for (const DockSplitter& s : bottom->Model().LastLayout().splitters)
+    if (!s.between && s.rowFirst == bottom->Model().Find(&d.watch->State())) split = s;
+  ASSERT_GT(split.rect.Width(), 0);
+  const QPoint grab(300, split.rect.top + 3);
+  QTest::mousePress(bottom, Qt::LeftButton, {}, grab);
+  ASSERT_TRUE(bottom->IsTrackingSplitter());
+  for (int step = 1; step <= 4; ++step) QTest::mouseMove(bottom, grab - QPoint(0, 500 * step));
+  QTest::mouseRelease(bottom, Qt::LeftButton, {}, grab - QPoint(0, 2000));
+  QApplication::processEvents();
+  EXPECT_GT(d.watch->height(), watchHeight) << "the drag made the Watches row thicker";
+  EXPECT_EQ(d.frame->ClientLayoutRect().height(), DockBarModel::kMinRow) << "the drag went as far as it may";
+  checkLayout("after the drag");
+  SaveFramePicture(d.frame, "frame_splitter_dragged_up");
+  // A smaller window shows the rows thinner.
+  const QSize size = d.frame->size();
+  d.frame->resize(size.width(), size.height() - 250);
+  QApplication::processEvents();
+  checkLayout("in a smaller window");
+  SaveFramePicture(d.frame, "frame_splitter_smaller_window");
+  // A second drag, in the smaller window, is held as well.
+  const int watchRow = bottom->Model().Find(&d.watch->State());
+  for (const DockSplitter& s : bottom->Model().LastLayout().splitters)
+    if (!s.between && s.rowFirst == watchRow) split = s;
+  QTest::mousePress(bottom, Qt::LeftButton, {}, QPoint(300, split.rect.top + 3));
+  QTest::mouseMove(bottom, QPoint(300, split.rect.top - 1000));
+  QTest::mouseRelease(bottom, Qt::LeftButton, {}, QPoint(300, split.rect.top - 1000));
+  checkLayout("after a drag in the smaller window");
+  // The window back at its size: nothing is covered.
+  d.frame->resize(size);
+  QApplication::processEvents();
+  checkLayout("back at its size");
 }
 
 TEST_F(FramesTest, CloseAndExpandButtons) {
