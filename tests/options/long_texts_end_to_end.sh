@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Texts longer than their edits' limits through the options sheet in the
 # running program under Xvfb: a Define list of 407 characters in the
-# example's project file for the target's compiler and assembler, and one
-# a peer gives the group "Source" by SetOptions. The sheets are opened and
-# left with OK without an edit; the project file keeps both lists whole and
-# the build defines their last symbols (the sources fail to build
-# otherwise). A key typed past an edit's limit is told at the field. Every
-# step is a PNG in <build>/gallery/options_long_texts.
+# example's project file for the target's compiler and assembler. A peer
+# that gives the group "Source" such a list by SetOptions is refused as the
+# page refuses it (naming the field and its limit); one that fits is taken.
+# The sheets are opened and left with OK without an edit; the project file
+# keeps the lists whole and the build defines their last symbols (the
+# sources fail to build otherwise). A key typed past an edit's limit is
+# told at the field. Every step is a PNG in <build>/gallery/options_long_texts.
 #   long_texts_end_to_end.sh <build> <source> <screen_grab> <ipc client>
 # Exit 77 (skipped) without Xvfb, xdotool or the ARM tools.
 set -euo pipefail
@@ -53,9 +54,17 @@ for key in ACDEFN AADEFN; do
   grep -q "$key ($target_list)" "$project" || fail "OK changed the target's $key: $(grep -o "$key ([^)]*)" "$project")"
 done
 
-# 2: a peer's SetOptions gives the group its list; the group's sheet, from
-# the project window's menu, through its pages and OK.
+# 2: a peer's SetOptions past the Define edit's limit is refused as the
+# page refuses it; one that fits gives the group its list. The group's
+# sheet, from the project window's menu, through its pages and OK.
 focus_main
+answer=$("$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" "setopt Source $group_list") ||
+  fail "the peer's SetOptions failed: $answer"
+case "$answer" in
+  *"status 1 Group 'Source': The text of 'Define' cannot be longer than 128 characters"*) ;;
+  *) fail "a Define past the page's limit was not refused: $answer" ;;
+esac
+group_list="DEBUG=1,GRP_040_X"
 answer=$("$client" "$PM2_IPC_SUFFIX" "$XDG_RUNTIME_DIR" "setopt Source $group_list") ||
   fail "the peer's SetOptions failed: $answer"
 case "$answer" in *"status 0 "*) ;; *) fail "SetOptions was refused: $answer" ;; esac

@@ -64,10 +64,7 @@ std::string QuoteIfBlank(std::string_view path) {
 }
 
 std::string ArmCompilerDefine(std::string_view name, std::string_view value) {
-  std::string s = "-D" + std::string(name);
-  if (value.empty()) return s;
-  if (value.find_first_of(" \t\"'\\") == std::string_view::npos) return s + "=" + std::string(value);
-  return s + "=\"" + std::string(value) + "\"";
+  return DefineArgument("-D", name, value);
 }
 
 std::string QuotedPath(std::string_view path) {

@@ -83,6 +83,13 @@ void MergeDefineLevels(const CommandContext& ctx, ListText defines, ListText und
   }
 }
 
+std::string DefineArgument(std::string_view option, std::string_view name, std::string_view value) {
+  std::string s = std::string(option) + std::string(name);
+  if (value.empty()) return s;
+  if (value.find_first_of(" \t\"'\\") == std::string_view::npos) return s + "=" + std::string(value);
+  return s + "=\"" + std::string(value) + "\"";
+}
+
 void NoteDroppedEntries(CommandContext& ctx, const DefineList& list, const char* listName) {
   if (!list.full || !ctx.g_droppedListEntries.list.empty()) return;
   ctx.g_droppedListEntries = {listName, list.firstDropped};

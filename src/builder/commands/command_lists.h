@@ -68,6 +68,12 @@ void MergeDefineLevels(const CommandContext& ctx, ListText defines, ListText und
 // full list of a line is the one noted.
 void NoteDroppedEntries(CommandContext& ctx, const DefineList& list, const char* listName);
 
+// One define as one argument of a tool's line: option then "NAME" or
+// "NAME=VALUE" ("-DQS", "-dQS=1"); the value is quoted when it holds a
+// blank, a quote or a backslash ("-dQS=\"a b\""), so that it stays one
+// argument and the tool gets the value the compiler gets.
+std::string DefineArgument(std::string_view option, std::string_view name, std::string_view value);
+
 // "DEFINE (" name or name="value", joined by ',' then ")"; nothing when no
 // entry survives. A full list is noted (NoteDroppedEntries).
 void AppendDefineControl(CommandContext& ctx, const DefineList& list);

@@ -247,8 +247,8 @@ int MakeLintDefineArgs(CommandContext& ctx, FileRec* file, TargetRec* target, ch
   for (int i = 0; i < list.count; ++i) {
     const DefineEntry& e = list.entries[i];
     if (e.removed) continue;
-    std::string arg = (length ? " -d" : "-d") + std::string(list.Name(e));
-    if (!list.Value(e).empty()) arg += "=" + std::string(list.Value(e));
+    // Quoted as the compiler gets it: a value with a blank stays one argument.
+    std::string arg = (length ? " " : "") + DefineArgument("-d", list.Name(e), list.Value(e));
     if (length + arg.size() >= size) {
       if (firstDropped && firstDropped->empty()) firstDropped->assign(list.Name(e));
       continue;

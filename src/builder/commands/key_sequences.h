@@ -87,8 +87,8 @@ ExpandResult ExpandToolArguments(const KeySequenceSources& src, std::string_view
 // (a folder instead of a file in it).
 std::string ExpandFailureText(ExpandResult result, std::string_view failedSequence);
 
-// The lint define arguments of a file: "-d%s" or "-d%s=%s" of every define
-// that remains after the levels' defines and undefines of the toolset's C
+// The lint define arguments of a file: "-d%s" or "-d%s=%s" (the value
+// quoted as the compiler's, DefineArgument) of every define that remains after the levels' defines and undefines of the toolset's C
 // compiler, separated by blanks; an argument is copied only while the text
 // and its terminating zero fit in size. Returns the text's length; 0 (and an
 // empty buffer) when the file, its group or the target is excluded.

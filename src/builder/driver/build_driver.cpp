@@ -431,6 +431,9 @@ void BuildDriver::Impl::BeginJournal() {
   journal_.Begin(base + ".pm2run", [this](const std::string& stored) { return Local(stored); }, scope, &warnings);
   for (const std::string& w : warnings) Print("%s", w.c_str());
   if (!deps_.tempFolder.empty() || !runner_) return;
+  // Earlier builds left their tools' folders behind, also for output names
+  // no longer built: the idle ones go.
+  ToolTempFolder::RemoveIdle(scope.folders.front());
   std::string err;
   const bool usable = toolTemp_.Prepare(tempFolder_, 5000, &err);
   if (usable && !err.empty()) Print("*** WARNING: %s.\n", err.c_str());
@@ -449,7 +452,9 @@ void BuildDriver::Impl::Finish() {
   DeleteCommandInputFiles();
   batch_.Close();
   journal_.End();
-  toolTemp_.Release();
+  // The build's tools have ended (a stopped build ends them): what they
+  // left in their folder, and the folder, go.
+  toolTemp_.Remove();
 }
 
 void BuildDriver::Impl::Link(const OptionBlock& opts) {

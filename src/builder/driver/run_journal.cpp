@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -96,48 +97,28 @@ std::string JournalEntryRefusal(char kind, std::string_view stored, const std::s
   return std::string();
 }
 
-bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string* err) {
-  Release();
-  std::string path = folder;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0 && ::mkdir(path.c_str(), 0700) != 0) {
-    if (err) *err = "cannot make the temporary folder '" + path + "'";
-    return false;
-  }
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    if (err) *err = "'" + path + "' is no folder";
-    return false;
-  }
-  const std::string lockName = ".pm2lock";
-  lockFd_ = ::open((path + "/" + lockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (lockFd_ < 0) {
-    if (err) *err = "cannot lock the temporary folder '" + path + "'";
-    return false;
-  }
-  bool locked = false;
-  for (int waited = 0;; waited += 20) {
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-      locked = true;
-      break;
-    }
-    if (waited >= waitMs) break;
-    ::usleep(20 * 1000);
-  }
-  if (!locked) {
-    // Tools of an earlier build still write there: theirs stays.
-    if (err) *err = "tools of an earlier build still use '" + path + "'";
-    return true;
-  }
+namespace {
+
+constexpr char kToolLockName[] = ".pm2lock";
+
+// Whether the lock file at `path` is still the one `fd` holds: a build
+// that ended removed it, and a lock taken on the removed file guards
+// nothing.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat held {}, named {};
+  return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+// Removes every entry of the folder but the lock file; links are removed,
+// never followed.
+bool EmptyToolFolder(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
-  if (!dir) {
-    if (err) *err = "cannot read the temporary folder '" + path + "'";
-    return false;
-  }
+  if (!dir) return false;
   std::vector<std::string> names;
   while (dirent* e = ::readdir(dir)) {
     std::string_view n = e->d_name;
-    if (n != "." && n != ".." && n != lockName) names.emplace_back(n);
+    if (n != "." && n != ".." && n != kToolLockName) names.emplace_back(n);
   }
   ::closedir(dir);
   for (const std::string& n : names) {
@@ -148,9 +129,119 @@ bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string*
   return true;
 }
 
+}  // namespace
+
+bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string* err) {
+  Release();
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::string lockPath = path + "/" + kToolLockName;
+  bool locked = false;
+  int vanished = 0;  // times the folder went as it was opened
+  for (int waited = 0;;) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 && ::mkdir(path.c_str(), 0700) != 0) {
+      if (err) *err = "cannot make the temporary folder '" + path + "'";
+      return false;
+    }
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      if (err) *err = "'" + path + "' is no folder";
+      return false;
+    }
+    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lockFd_ < 0) {
+      // The build before removed the folder between the look and the open.
+      if (errno == ENOENT && ++vanished < 100) continue;
+      if (err) *err = "cannot lock the temporary folder '" + path + "'";
+      return false;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
+      if (StillNamed(lockFd_, lockPath)) {
+        locked = true;
+        break;
+      }
+      // Its build removed it as it ended: the folder is made anew.
+      Release();
+      continue;
+    }
+    if (waited >= waitMs) break;
+    Release();
+    ::usleep(20 * 1000);
+    waited += 20;
+  }
+  path_ = path;
+  if (!locked) {
+    // Tools of an earlier build still write there: theirs stays.
+    if (err) *err = "tools of an earlier build still use '" + path + "'";
+    return true;
+  }
+  locked_ = true;
+  if (!EmptyToolFolder(path)) {
+    if (err) *err = "cannot read the temporary folder '" + path + "'";
+    Release();
+    return false;
+  }
+  return true;
+}
+
+void ToolTempFolder::Remove() {
+  if (lockFd_ >= 0 && locked_) {
+    struct stat st;
+    const std::string lockPath = path_ + "/" + kToolLockName;
+    // Only the folder this build locked: a link put in its place since is
+    // left as it is, and so is what it points to.
+    if (::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && StillNamed(lockFd_, lockPath)) {
+      EmptyToolFolder(path_);
+      ::unlink(lockPath.c_str());
+      ::rmdir(path_.c_str());
+    }
+  }
+  Release();
+}
+
+int ToolTempFolder::RemoveIdle(const std::string& folder) {
+  if (folder.empty()) return 0;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return 0;
+  std::vector<std::string> candidates;
+  while (dirent* e = ::readdir(dir)) {
+    const std::string_view n = e->d_name;
+    if (n.size() > 7 && n.substr(n.size() - 7) == ".pm2tmp") candidates.emplace_back(n);
+  }
+  ::closedir(dir);
+  int removed = 0;
+  for (const std::string& name : candidates) {
+    const std::string path = folder + name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+    // Nothing but the lock file, and that one empty.
+    DIR* inner = ::opendir(path.c_str());
+    if (!inner) continue;
+    bool onlyLock = true;
+    while (dirent* e = ::readdir(inner)) {
+      const std::string_view n = e->d_name;
+      if (n != "." && n != ".." && n != kToolLockName) onlyLock = false;
+    }
+    ::closedir(inner);
+    const std::string lockPath = path + "/" + kToolLockName;
+    if (!onlyLock || ::lstat(lockPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) continue;
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    // Held, it belongs to a build or tools that still run.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, lockPath)) {
+      ::unlink(lockPath.c_str());
+      if (::rmdir(path.c_str()) == 0) ++removed;
+    }
+    ::close(fd);
+  }
+  return removed;
+}
+
 void ToolTempFolder::Release() {
   if (lockFd_ >= 0) ::close(lockFd_);
   lockFd_ = -1;
+  locked_ = false;
+  path_.clear();
 }
 
 RunJournal::~RunJournal() {

@@ -63,7 +63,8 @@ std::string JournalEntryRefusal(char kind, std::string_view stored, const std::s
 // in it whose handle every build step's tool is given (LockFd; other
 // programs started meanwhile do not get it), so the lock stays held while
 // a tool of a killed build still runs: the next build waits for those
-// tools before it empties the folder under them.
+// tools before it empties the folder under them. A build that ends takes
+// the folder away (Remove): the output folder keeps only the outputs.
 class ToolTempFolder {
  public:
   ToolTempFolder() = default;
@@ -76,12 +77,28 @@ class ToolTempFolder {
   // when it is no folder of ours (a link, a file) or cannot be made; true
   // with *err set when it was left as it is because tools still use it.
   bool Prepare(const std::string& folder, int waitMs, std::string* err);
-  // The build ended: the lock goes with the last tool that holds it.
+  // The build ended and its tools with it: the folder goes, with what the
+  // tools left there and the lock file (removed while still held, so that
+  // a build waiting for it sees it gone and makes the folder anew). A
+  // folder whose lock this build did not get (tools of an earlier build
+  // still use it) stays; so does one that became a link meanwhile, whose
+  // target is never touched. Then Release.
+  void Remove();
+  // The lock goes with the last tool that holds it.
   void Release();
   int LockFd() const { return lockFd_; }
 
+  // Takes away the tools' folders ("<name>.pm2tmp/") that earlier builds
+  // left in `folder` (ends in '/') holding nothing but their idle lock
+  // file, those of output names no longer built included; a folder that
+  // holds anything else, is locked by a running build or its tools, or is
+  // a link stays. Returns how many went.
+  static int RemoveIdle(const std::string& folder);
+
  private:
   int lockFd_ = -1;
+  bool locked_ = false;
+  std::string path_;  // the folder, without its final '/'
 };
 
 class RunJournal {

@@ -238,7 +238,8 @@ class EditEngine {
   // returns the number replaced (0: reported as not found).
   int ReplaceAll();
   // Bookmarks every line that holds a match and goes to the first;
-  // returns the number of lines marked.
+  // returns the number of lines marked, or -1 for an invalid regular
+  // expression (reported as Find reports it; nothing marked).
   int MarkAll();
   void GotoLine(int lineNumber, int column);
 

@@ -169,12 +169,11 @@ SearchRequest EditEngine::PassRequest() const {
 
 bool EditEngine::ReportInvalidExpression(const EditFindOptions& opt) {
   if (!opt.regex || opt.text.empty()) return false;
-  CEditRegExp re;
-  if (re.Compile(opt.text.c_str())) return false;
+  const std::string why = InvalidExpressionText(opt.text);
+  if (why.empty()) return false;
   // Not "cannot find": the text was never searched.
   m_bReplacePending = false;
-  Report(kEditBadExpression, "'" + opt.text + "' is no valid regular expression: " + re.Error() + " (at column " +
-                                 std::to_string(re.ErrorColumn()) + ").");
+  Report(kEditBadExpression, why);
   return true;
 }
 
@@ -304,6 +303,8 @@ int EditEngine::ReplaceAllByMatch(LineSearch& search) {
 
 int EditEngine::MarkAll() {
   if (m_pShared->find.text.empty()) return 0;
+  // Told as Find tells it: no line was looked at, so none is marked.
+  if (ReportInvalidExpression(m_pShared->find)) return -1;
   LineSearch search;
   int marked = 0;
   if (search.Prepare(PassRequest())) {

@@ -218,7 +218,12 @@ void EditFindDialog::ReplaceAll() {
 
 void EditFindDialog::MarkAll() {
   if (!Apply()) return;
-  m_view->Engine().MarkAll();
+  if (m_view->Engine().MarkAll() < 0) {
+    // The engine told why the expression is invalid: the dialog stays for
+    // the user to mend it.
+    m_find->setFocus();
+    return;
+  }
   m_view->viewport()->update();
   accept();
 }

@@ -71,10 +71,11 @@ void CEditRegExp::OpTail(int p, int val) {
   Tail(p + 3, val);
 }
 
-void CEditRegExp::Fail(const char* why) {
+void CEditRegExp::Fail(const char* why, const char* at) {
   if (!m_bFailed && m_error.empty()) {
     m_error = why;
-    m_errorColumn = m_pattern && m_parse ? int(m_parse - m_pattern) + 1 : 0;
+    if (!at) at = m_parse;
+    m_errorColumn = m_pattern && at ? int(at - m_pattern) + 1 : 0;
   }
   m_bFailed = true;
 }
@@ -85,6 +86,8 @@ int CEditRegExp::Reg(bool paren, int* flags) {
   *flags = kHasWidth;
   int ret = kDummy;
   int group = 0;
+  // The group's "(", named when its ")" is missing.
+  const char* open = paren ? m_parse - 1 : nullptr;
   if (paren) {
     if (m_nGroup >= kRegGroups) {
       --m_parse;  // at the group's "("
@@ -116,7 +119,7 @@ int CEditRegExp::Reg(bool paren, int* flags) {
   if (m_bEmit)
     for (int b = ret; b != kDummy; b = Next(b)) OpTail(b, ender);
   if (paren) {
-    if (*m_parse != ')') Fail("a '(' without its ')'");
+    if (*m_parse != ')') Fail("a '(' without its ')'", open);
     else ++m_parse;
   } else if (*m_parse != '\0') {
     Fail("a ')' without its '('");
@@ -193,6 +196,7 @@ int CEditRegExp::Piece(int* flags) {
 int CEditRegExp::Atom(int* flags) {
   *flags = kWorst;
   int ret = kDummy;
+  const char* at = m_parse;
   char c = *m_parse++;
   switch (c) {
     case '^':
@@ -219,7 +223,7 @@ int CEditRegExp::Atom(int* flags) {
             int from = int(int8_t(m_parse[-2]));
             int to = int(int8_t(*m_parse));
             if (to < from) {
-              Fail("a range whose end comes before its start");
+              Fail("a range whose end comes before its start", m_parse - 2);
               return kDummy;
             }
             // A range through NUL (from a byte above 127) must not end the
@@ -234,7 +238,7 @@ int CEditRegExp::Atom(int* flags) {
       }
       Byte(0);
       if (*m_parse != ']') {
-        Fail("a '[' without its ']'");
+        Fail("a '[' without its ']'", at);
         return kDummy;
       }
       ++m_parse;
@@ -574,6 +578,13 @@ std::optional<std::string> CEditRegExp::Substitute(const char* tmpl, std::string
     }
   }
   return out;
+}
+
+std::string InvalidExpressionText(const std::string& pattern) {
+  CEditRegExp re;
+  if (re.Compile(pattern.c_str())) return std::string();
+  return "'" + pattern + "' is no valid regular expression: " + re.Error() + " (at column " +
+         std::to_string(re.ErrorColumn()) + ").";
 }
 
 }  // namespace pm2

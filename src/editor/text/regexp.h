@@ -45,7 +45,8 @@ class CEditRegExp {
   // 1 when the pattern compiled, 0 on a syntax error (no program is left).
   int Compile(const char* pattern);
   // After a failed Compile: what is wrong, and the column (from 1) of the
-  // pattern where it was found.
+  // pattern's character at fault: an unmatched '(' or '[' itself, a bad
+  // range's start, else where it was found.
   const std::string& Error() const { return m_error; }
   int ErrorColumn() const { return m_errorColumn; }
   // Offset of the first match in text, or -1. The text's end is its
@@ -80,7 +81,9 @@ class CEditRegExp {
   const std::vector<uint8_t>& Program() const { return m_program; }
 
  private:
-  void Fail(const char* why);  // records the first error and where
+  // Records the first error and where: at `at`, the character at fault (an
+  // unmatched '(' or '[', a range's start), else where parsing stands.
+  void Fail(const char* why, const char* at = nullptr);
   int Reg(bool paren, int* flags);
   int Branch(int* flags);
   int Piece(int* flags);
@@ -125,5 +128,10 @@ class CEditRegExp {
   long m_nSteps = 0;
   int m_nDepth = 0;
 };
+
+// Why a pattern is no regular expression, as every search that takes one
+// tells it: "'a(b' is no valid regular expression: a '(' without its ')'
+// (at column 2)."; "" when it compiles.
+std::string InvalidExpressionText(const std::string& pattern);
 
 }  // namespace pm2

@@ -10,4 +10,9 @@ std::string FieldNameOfLabel(std::string_view label) {
   return name;
 }
 
+std::string TooLongRefusal(std::string_view field, int limit) {
+  return "The text of '" + std::string(field) + "' cannot be longer than " + std::to_string(limit) +
+         " characters; it was left as it was.";
+}
+
 }  // namespace pm2

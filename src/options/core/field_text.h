@@ -15,4 +15,9 @@ namespace pm2 {
 // A control's label as a field name: without '&' and a trailing ':'.
 std::string FieldNameOfLabel(std::string_view label);
 
+// A text longer than the field's limit, refused whole wherever it comes
+// from (typed, pasted, put by the page, given by a peer): "The text of
+// 'Define' cannot be longer than 256 characters; it was left as it was."
+std::string TooLongRefusal(std::string_view field, int limit);
+
 }  // namespace pm2

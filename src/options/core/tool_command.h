@@ -25,6 +25,10 @@ std::string JoinToolCommand(const ToolCommand& command);
 // parentheses lose them; inner pairs are kept.
 ToolCommand SplitToolLine(std::string_view line);
 
+// The separators of the pages' folder lists (include paths): a list text
+// splits at either, and OK joins the rows with the first.
+inline constexpr char kFolderListSeparators[] = ";,";
+
 // A folder list split at any of the separator characters, empty pieces
 // left out.
 std::vector<std::string> SplitFolderList(std::string_view text, std::string_view separators);

@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "options/core/compiler_texts.h"
 #include "options/core/list_check.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
+#include "options/core/tool_command.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
@@ -103,6 +105,12 @@ const ArmToolRow& RowOf(PageId id) {
   return kRows[0];
 }
 
+// The compilers' limits are the ones a peer's defines are held to too.
+int TextLimit(const ArmToolRow& row) {
+  if (row.assembler) return 128;
+  return CompilerTextLimit(row.id == PageId::kArmAdsCompiler ? kToolsetArmAds : kToolsetArmGnu);
+}
+
 const char* const kTextLabels[kArmTextCount] = {"&Define:", "&Undefine:", "&Include Paths:", "&Misc Controls:"};
 
 }  // namespace
@@ -134,7 +142,7 @@ ArmToolPage::ArmToolPage(OptionsSheet& sheet, PageId id)
   layout->addLayout(texts);
   for (int t = 0; t < kArmTextCount; ++t) {
     auto* edit = new QLineEdit(this);
-    edit->setMaxLength(t == kArmInclude ? 13050 : 128);
+    edit->setMaxLength(t == kArmInclude ? kIncludePathsLimit : TextLimit(m_row));
     connect(edit, &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
     m_texts[std::size_t(t)] = edit;
     if (t == kArmInclude) KeepsOneLine(edit, FieldNameOfLabel(kTextLabels[t]));
@@ -149,7 +157,7 @@ ArmToolPage::ArmToolPage(OptionsSheet& sheet, PageId id)
       m_includeButton->setFixedWidth(m_includeButton->fontMetrics().horizontalAdvance("...") + 16);
       row->addWidget(m_includeButton);
       connect(m_includeButton, &QPushButton::clicked, this, [this, edit] {
-        FolderListDialog dialog(m_row.includeTitle, FromQ(edit->text()), ";,", this);
+        FolderListDialog dialog(m_row.includeTitle, FromQ(edit->text()), kFolderListSeparators, this);
         const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
         if (result == QDialog::Accepted) PutText(edit, ToQ(dialog.Result()));
       });

@@ -9,6 +9,7 @@
 #include "options/core/field_text.h"
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
+#include "options/core/tool_command.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
@@ -127,7 +128,7 @@ ArmLinkerPage::ArmLinkerPage(OptionsSheet& sheet, PageId id) : OptionPage(sheet,
       m_include->setAutoDefault(false);
       row->addWidget(m_include);
       connect(m_include, &QPushButton::clicked, this, [this, edit] {
-        FolderListDialog dialog("Setup Linker Include Paths:", FromQ(edit->text()), ";,", this);
+        FolderListDialog dialog("Setup Linker Include Paths:", FromQ(edit->text()), kFolderListSeparators, this);
         const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
         if (result == QDialog::Accepted) PutText(edit, ToQ(dialog.Result()));
       });

@@ -13,11 +13,6 @@ constexpr const char* kGuardName = "pm2EditLimit";
 
 }  // namespace
 
-std::string TooLongRefusal(std::string_view field, int limit) {
-  return "The text of '" + std::string(field) + "' cannot be longer than " + std::to_string(limit) +
-         " characters; it was left as it was.";
-}
-
 EditLimit::EditLimit(QLineEdit* edit, std::function<void(int)> typed, std::function<void(int)> put)
     : QObject(edit), m_edit(edit), m_base(edit->maxLength()), m_typed(std::move(typed)), m_put(std::move(put)) {
   setObjectName(kGuardName);

@@ -13,13 +13,11 @@
 #include <string>
 #include <string_view>
 
+#include "options/core/field_text.h"  // TooLongRefusal
+
 class QLineEdit;
 
 namespace pm2 {
-
-// "The text of 'Define' cannot be longer than 256 characters; it was left
-// as it was."
-std::string TooLongRefusal(std::string_view field, int limit);
 
 class EditLimit : public QObject {
   Q_OBJECT

@@ -4,6 +4,7 @@
 #include <QComboBox>
 
 #include "builder/commands/n51_linker.h"
+#include "options/core/compiler_texts.h"
 #include "options/core/family_entries.h"
 #include "options/core/tri_state.h"
 #include "options/pages/family_tool_page.h"
@@ -97,7 +98,6 @@ FamilyControl Shown(const char* label, OptString& (*field)(OptionBlock&) = nullp
   return c;
 }
 
-constexpr int kIncludeLimit = 13050;
 constexpr const char* kCompilerFolders = "Setup Compiler Include Paths:";
 constexpr const char* kAsmFolders = "Setup Assembler Include Paths:";
 
@@ -106,7 +106,7 @@ std::vector<FamilyControl> CompilerTexts(OptString& (*def)(OptionBlock&), OptStr
                                          OptString& (*inc)(OptionBlock&), OptString& (*misc)(OptionBlock&),
                                          int limit) {
   return {Text("&Define:", def, limit, C::kDefine), NodeOnly(Text("&Undefine:", undef, limit, C::kUndefine)),
-          Folders(Text("&Include Paths:", inc, kIncludeLimit), kCompilerFolders),
+          Folders(Text("&Include Paths:", inc, kIncludePathsLimit), kCompilerFolders),
           Untrimmed(Text("&Misc Controls:", misc, limit))};
 }
 
@@ -193,7 +193,8 @@ const std::vector<FamilyControl> kQ51Controls = Joined<FamilyControl>(
      Box("Interrupt vectors at address", Q51, 8, L::kTargetOnly),
      VectorEdit(),
      PackingBox(Q51)},
-    CompilerTexts(PM2_TEXT(q51.Q51DEF), PM2_TEXT(q51.Q51UDF), PM2_TEXT(q51.INCC5), PM2_TEXT(q51.Q51MSC), 256));
+    CompilerTexts(PM2_TEXT(q51.Q51DEF), PM2_TEXT(q51.Q51UDF), PM2_TEXT(q51.INCC5), PM2_TEXT(q51.Q51MSC),
+                  CompilerTextLimit(kToolset51)));
 #undef Q51
 
 // ---------------------------------------------------------------- 251 compiler
@@ -210,7 +211,7 @@ const std::vector<FamilyControl> kQ251Controls = Joined<FamilyControl>(
      Box("Plain char is unsigned char", Q251, 8),
      Box("Use double-precision floating point", Q251, 10)},
     CompilerTexts(PM2_TEXT(q251.Q251DEF), PM2_TEXT(q251.Q251UDF), PM2_TEXT(q251.INCC2), PM2_TEXT(q251.Q251MSC),
-                  128));
+                  CompilerTextLimit(kToolset251)));
 #undef Q251
 
 // ---------------------------------------------------------------- 166 compilers
@@ -228,7 +229,8 @@ const std::vector<FamilyControl> kQ166Controls = Joined<FamilyControl>(
      Box("Use 64-bit floating point", Q166, 12),
      Box("Temporaries on the user stack", Q166, 14),
      Box("Rearrange instructions", PM2_FLAGS(q166.flags2), 0)},
-    CompilerTexts(PM2_TEXT(q166.DEFINE), PM2_TEXT(q166.UNDEFINE), PM2_TEXT(q166.INCC6), PM2_TEXT(q166.CMISC), 128));
+    CompilerTexts(PM2_TEXT(q166.DEFINE), PM2_TEXT(q166.UNDEFINE), PM2_TEXT(q166.INCC6), PM2_TEXT(q166.CMISC),
+                  CompilerTextLimit(kToolset166)));
 #undef Q166
 
 const std::vector<FamilyControl> kYq166Controls = CompilerTexts(
@@ -240,7 +242,7 @@ std::vector<FamilyControl> AsmTexts(OptString& (*set)(OptionBlock&), OptString& 
                                     bool resetAtTarget) {
   FamilyControl r = Text("&Reset:", reset, 128, C::kReset);
   if (!resetAtTarget) r.level = L::kNodeOnly;
-  return {Text("&Set:", set, 128, C::kSet), r, Folders(Text("&Include Paths:", inc, kIncludeLimit), kAsmFolders),
+  return {Text("&Set:", set, 128, C::kSet), r, Folders(Text("&Include Paths:", inc, kIncludePathsLimit), kAsmFolders),
           Untrimmed(Text("&Misc Controls:", misc, 128))};
 }
 

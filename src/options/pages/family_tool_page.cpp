@@ -11,6 +11,7 @@
 #include "options/core/number_entry.h"
 #include "options/core/options_session.h"
 #include "options/core/tri_state.h"
+#include "options/core/tool_command.h"
 #include "options/pages/folder_list_dialog.h"
 #include "options/pages/options_sheet.h"
 #include "options/pages/page_text.h"
@@ -108,7 +109,7 @@ FamilyToolPage::FamilyToolPage(OptionsSheet& sheet, const FamilyPageRow& row)
           box->addWidget(folderButton);
           const QString title = c.folders;
           connect(folderButton, &QPushButton::clicked, this, [this, line, title] {
-            FolderListDialog dialog(title, FromQ(line->text()), ";,", this);
+            FolderListDialog dialog(title, FromQ(line->text()), kFolderListSeparators, this);
             const int result = Sheet().Services().runDialog ? Sheet().Services().runDialog(dialog) : dialog.exec();
             if (result == QDialog::Accepted) PutText(line, ToQ(dialog.Result()));
           });

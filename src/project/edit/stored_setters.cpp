@@ -72,10 +72,31 @@ std::string GroupCompilerTextsRefusal(std::string_view group, const std::vector<
 std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, const std::vector<std::string>& symbols,
                                   const std::vector<std::string>& includePaths) {
   if (std::string why = GroupCompilerTextsRefusal(group, symbols, includePaths); !why.empty()) return why;
-  const OptString d = OptString::Pooled(Join(symbols, ","), kPoolProject);
-  const OptString i = OptString::Pooled(Join(includePaths, ";"), kPoolProject);
-  block.q166.DEFINE = block.q51.Q51DEF = block.q251.Q251DEF = block.cGnu.ACDEFN = d;
-  block.q166.INCC6 = block.q51.INCC5 = block.q251.INCC2 = block.cGnu.ACINCD = i;
+  // The fields the block's target compiles with: a block is read with its
+  // own target's family, and another family's fields reach no compiler.
+  struct Fields {
+    uint16_t toolset;
+    OptString& (*define)(OptionBlock&);
+    OptString& (*include)(OptionBlock&);
+  };
+  static const Fields kFields[] = {
+      {kToolset51, [](OptionBlock& b) -> OptString& { return b.q51.Q51DEF; },
+       [](OptionBlock& b) -> OptString& { return b.q51.INCC5; }},
+      {kToolset251, [](OptionBlock& b) -> OptString& { return b.q251.Q251DEF; },
+       [](OptionBlock& b) -> OptString& { return b.q251.INCC2; }},
+      {kToolset166, [](OptionBlock& b) -> OptString& { return b.q166.DEFINE; },
+       [](OptionBlock& b) -> OptString& { return b.q166.INCC6; }},
+      {kToolsetArmGnu, [](OptionBlock& b) -> OptString& { return b.cGnu.ACDEFN; },
+       [](OptionBlock& b) -> OptString& { return b.cGnu.ACINCD; }},
+      {kToolsetArmAds, [](OptionBlock& b) -> OptString& { return b.cAds.ADSCDEFN; },
+       [](OptionBlock& b) -> OptString& { return b.cAds.ADSCINCD; }},
+  };
+  const Fields* fields = nullptr;
+  for (const Fields& f : kFields)
+    if (block.owner && f.toolset == block.owner->toolset) fields = &f;
+  if (!fields) return "The options of group '" + std::string(group) + "' belong to no target with a compiler.";
+  fields->define(block) = OptString::Pooled(Join(symbols, ","), kPoolProject);
+  fields->include(block) = OptString::Pooled(Join(includePaths, ";"), kPoolProject);
   return std::string();
 }
 

@@ -35,9 +35,10 @@ std::string GroupFilesRefusal(std::string_view storedFolder, std::string_view lo
 std::string GroupCompilerTextsRefusal(std::string_view group, const std::vector<std::string>& symbols,
                                       const std::vector<std::string>& includePaths);
 // A peer's defines and include paths for a group, stored as one text each
-// ("A,B" and "x;y") in the block of every compiler family. Refused, the
-// block unchanged, when the files could not hold a text or a control
-// character would reach the compiler.
+// ("A,B" and "x;y") in the compiler fields of the family of the block's
+// target (its owner). Refused, the block unchanged, when the files could
+// not hold a text, a control character would reach the compiler, or the
+// block has no target of a known family.
 std::string SetGroupCompilerTexts(OptionBlock& block, std::string_view group, const std::vector<std::string>& symbols,
                                   const std::vector<std::string>& includePaths);
 

@@ -129,8 +129,15 @@ void FindInFiles::Send(const std::string& text) {
 }
 
 void FindInFiles::Search(const FindInFilesRequest& request) {
-  Send("Searching for '" + request.findText + "'...");
   m_hits = 0;
+  // A pattern that does not compile is told once, not searched in every file.
+  if (request.regularExpression && !request.findText.empty()) {
+    if (const std::string why = InvalidExpressionText(request.findText); !why.empty()) {
+      Send("The regular expression " + why);
+      return;
+    }
+  }
+  Send("Searching for '" + request.findText + "'...");
   if (!request.findText.empty()) {
     std::string folder = request.folder;
     std::replace(folder.begin(), folder.end(), '\\', '/');

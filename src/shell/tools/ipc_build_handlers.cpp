@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "options/core/compiler_texts.h"
 #include "project/edit/stored_setters.h"
 #include "project/files/project_lines.h"
 #include "project/model/option_block.h"
@@ -300,9 +301,24 @@ void IpcBuildHandlers::OnSetOptions(dtc_Make::SetOptions& e) {
     failure = SetOptionsRefusalWhileEditing(m_shell.OptionsSheetNode(), group);
     if (failure.empty() && group && m_shell.ComponentsSheetOpen()) failure = GroupRefusalUnderComponents(e.m_strGroup);
     if (!failure.empty()) return;
-    OptionBlock* opts = group ? GetNodeOptions(group) : nullptr;
-    if (!opts) {
+    if (!group) {
       failure = project ? kIpcUnknownGroup : kIpcNoProject;
+      return;
+    }
+    // Refused as the group's compiler page refuses the same texts, before
+    // the group gets a block of its own.
+    const TargetRec* target = project->curTarget;
+    failure = CompilerTextsRefusal(target ? target->toolset : uint16_t(kToolsetUndefined), e.m_Symbols,
+                                   e.m_IncludePaths);
+    if (!failure.empty()) {
+      failure = "Group '" + e.m_strGroup + "': " + failure;
+      return;
+    }
+    // A group without options of its own gets a block as its options sheet
+    // makes one: it overrides nothing but these texts.
+    OptionBlock* opts = NodeOptionsToEdit(group);
+    if (!opts) {
+      failure = kIpcNoProject;
       return;
     }
     failure = SetGroupCompilerTexts(*opts, e.m_strGroup, e.m_Symbols, e.m_IncludePaths);

@@ -377,7 +377,56 @@ TEST_F(ToolsFixture, KilledBuildsTemporaryFilesGo) {
   EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
   EXPECT_FALSE(FileExists(dir / "Blinky.lnp.~pm2tmp77_3"));
   EXPECT_FALSE(FileExists(dir / "Blinky.pm2tmp/left"));
-  EXPECT_TRUE(fs::is_directory(dir / "Blinky.pm2tmp"));
+  // The build's own temporary folder went with it.
+  EXPECT_FALSE(fs::exists(dir / "Blinky.pm2tmp"));
+}
+
+// A build leaves in the output folder only what it makes: the tools'
+// temporary folder and its lock file go at its end, whether it built,
+// failed or was stopped. The idle folders earlier builds left (also of an
+// output name no longer built) go too; one that holds anything but its
+// lock file stays.
+TEST(ToolTempFolder, ABuildLeavesNoneBuiltFailedOrStopped) {
+  const struct {
+    const char* name;
+    const char* source;
+    bool stop;
+    const char* last;
+  } rows[] = {
+      {"Built", "int a;\n", false, "\"Blinky\" - 0 Error(s), 0 Warning(s).\n"},
+      {"Failed", "int a;\n// !standin error 141 2 syntax error\n", false, "Target not created\n"},
+      {"Stopped", "int a;\n// !standin sleep 0.5\n", true, "Target not created\n"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ToolsProject f;
+    f.SetUpProject(kToolset51, "Q51/");
+    f.Add("A.c", kFileC, r.source);
+    fs::create_directory(f.dir / "Renamed.pm2tmp");
+    WriteFile(f.dir / "Renamed.pm2tmp/.pm2lock", "");
+    fs::create_directory(f.dir / "Kept.pm2tmp");
+    WriteFile(f.dir / "Kept.pm2tmp/notes", "x");
+    BuildDriverDeps deps = f.Deps();
+    deps.tempFolder.clear();  // the build's own temporary folder
+    BuildDriver driver(deps);
+    driver.StartBuildThread(f.project, f.target, kBuildModeBuild);
+    if (r.stop) {
+      f.WaitForLine("compiling A.c");
+      // The tools' folder is there while they run.
+      EXPECT_TRUE(fs::is_directory(f.dir / "Blinky.pm2tmp"));
+      EXPECT_EQ(driver.StopBuild(), 1);
+    }
+    driver.Wait();
+    ASSERT_FALSE(f.Lines().empty());
+    EXPECT_EQ(f.Lines().back(), r.last);
+    EXPECT_EQ(ReadFile(f.dir / "Kept.pm2tmp/notes"), "x");
+    fs::remove_all(f.dir / "Kept.pm2tmp");
+    for (const auto& e : fs::recursive_directory_iterator(f.dir.Path())) {
+      const std::string name = e.path().filename().string();
+      EXPECT_EQ(name.find(".pm2tmp"), std::string::npos) << e.path();
+      EXPECT_NE(name, ".pm2lock") << e.path();
+    }
+  }
 }
 
 // An image a killed build began is deleted by the next one, although its
@@ -411,6 +460,9 @@ TEST(ToolTempFolder, WaitsForEarlierToolsAndRefusesALink) {
   EXPECT_TRUE(next.Prepare(folder, 40, &err));
   EXPECT_EQ(err, "tools of an earlier build still use '" + dir.Path() + "T.pm2tmp'");
   EXPECT_TRUE(FileExists(folder + "ccA.s"));
+  // A build that did not get the lock leaves the folder to its tools.
+  next.Remove();
+  EXPECT_TRUE(FileExists(folder + "ccA.s"));
   earlier.Release();
   err.clear();
   EXPECT_TRUE(next.Prepare(folder, 40, &err));
@@ -423,6 +475,35 @@ TEST(ToolTempFolder, WaitsForEarlierToolsAndRefusesALink) {
   EXPECT_FALSE(linked.Prepare(dir / "L.pm2tmp/", 0, &err));
   EXPECT_EQ(err, "'" + dir.Path() + "L.pm2tmp' is no folder");
   EXPECT_TRUE(FileExists(elsewhere / "keep"));
+}
+
+// The folder goes at the build's end, and only the folder the build
+// locked: one replaced by a link meanwhile is left, and what the link
+// points to is never touched.
+TEST(ToolTempFolder, RemoveTakesOnlyTheFolderItLocked) {
+  test::ScratchFolder dir;
+  const std::string folder = dir / "T.pm2tmp/";
+  std::string err;
+  {
+    ToolTempFolder build;
+    ASSERT_TRUE(build.Prepare(folder, 0, &err)) << err;
+    WriteFile(folder + "ccA.s", "x");
+    build.Remove();
+    EXPECT_FALSE(fs::exists(dir / "T.pm2tmp"));
+    ASSERT_TRUE(build.Prepare(folder, 0, &err)) << err;
+    EXPECT_TRUE(fs::exists(folder + ".pm2lock"));
+  }
+  test::ScratchFolder elsewhere;
+  WriteFile(elsewhere / "keep", "x");
+  WriteFile(elsewhere / ".pm2lock", "");
+  ToolTempFolder build;
+  ASSERT_TRUE(build.Prepare(folder, 0, &err)) << err;
+  fs::rename(dir / "T.pm2tmp", dir / "moved");
+  fs::create_directory_symlink(elsewhere.Path(), dir / "T.pm2tmp");
+  build.Remove();
+  EXPECT_TRUE(fs::is_symlink(dir / "T.pm2tmp"));
+  EXPECT_TRUE(FileExists(elsewhere / "keep"));
+  EXPECT_TRUE(fs::exists(elsewhere / ".pm2lock"));
 }
 
 // The lock is handed to the tools only: a tool that outlives the build

@@ -500,7 +500,8 @@ TEST_F(EngineFixture, ReplaceAllWithoutMatchReportsAndKeepsCaret) {
 }
 
 // An expression that does not compile is said to be invalid, with why and
-// where, by Find Next and Replace All alike; nothing is searched or changed.
+// where (the unmatched '('), by Find Next, Replace All and Mark All alike;
+// nothing is searched, changed or marked.
 TEST_F(EngineFixture, AnInvalidExpressionIsToldNotSearched) {
   Load("a(b\nab");
   m_shared.find.text = "a(b";
@@ -508,10 +509,13 @@ TEST_F(EngineFixture, AnInvalidExpressionIsToldNotSearched) {
   m_shared.replacement = "X";
   EXPECT_EQ(EditEngine::FindOutcome::kNotFound, m_engine.FindFromDialog());
   EXPECT_EQ(0, m_engine.ReplaceAll());
-  ASSERT_EQ(2u, m_host.messageIds.size());
+  EXPECT_EQ(-1, m_engine.MarkAll());
+  EXPECT_EQ(0, m_shared.nBookmarks);
+  for (int line = 1; line <= 2; ++line) EXPECT_FALSE(m_text.GetLine(line)->m_nFlags & kLineBookmark) << line;
+  ASSERT_EQ(3u, m_host.messageIds.size());
   for (int id : m_host.messageIds) EXPECT_EQ(kEditBadExpression, id);
   EXPECT_EQ(m_host.messages.back(),
-            "The regular expression 'a(b' is no valid regular expression: a '(' without its ')' (at column 4).");
+            "The regular expression 'a(b' is no valid regular expression: a '(' without its ')' (at column 2).");
   EXPECT_EQ("a(b\nab", Text());
 }
 

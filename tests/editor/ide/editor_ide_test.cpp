@@ -510,6 +510,36 @@ TEST_F(IdeTest, FindDialogFindsReplacesAndKeepsItsHistory) {
   EXPECT_FALSE(v.IsFindDialogOpen());
 }
 
+// Mark All with an invalid regular expression says why and where, as Find
+// does, marks nothing and keeps the dialog for the user to mend it.
+TEST_F(IdeTest, MarkAllWithAnInvalidExpressionSaysWhyAndKeepsTheDialog) {
+  EditorView& v = Open("Serial(Init);\r\nSerial\r\n");
+  std::vector<std::string> told;
+  QObject::connect(&v, &EditView::message, [&](int, const QString& text) { told.push_back(text.toStdString()); });
+  v.RunViewCommand(kCmdEditFind);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  QPushButton* mark = nullptr;
+  for (QPushButton* b : d->findChildren<QPushButton*>())
+    if (b->text() == "&Mark All") mark = b;
+  ASSERT_NE(nullptr, mark);
+  d->FindCombo()->setCurrentText("Serial(Init");
+  d->RegexBox()->setChecked(true);
+  QTest::mouseClick(mark, Qt::LeftButton);
+  EXPECT_TRUE(v.IsFindDialogOpen());
+  EXPECT_EQ(told, (std::vector<std::string>{"The regular expression 'Serial(Init' is no valid regular expression: "
+                                            "a '(' without its ')' (at column 7)."}));
+  EXPECT_FALSE(m_doc->Text().GetLine(1)->m_nFlags & kLineBookmark);
+  EXPECT_FALSE(m_doc->Text().GetLine(2)->m_nFlags & kLineBookmark);
+  // Mended, it marks the line and the dialog goes.
+  d->FindCombo()->setCurrentText("Serial\\(Init");
+  QTest::mouseClick(mark, Qt::LeftButton);
+  EXPECT_FALSE(v.IsFindDialogOpen());
+  EXPECT_EQ(told.size(), 1u);
+  EXPECT_TRUE(m_doc->Text().GetLine(1)->m_nFlags & kLineBookmark);
+  EXPECT_FALSE(m_doc->Text().GetLine(2)->m_nFlags & kLineBookmark);
+}
+
 // A field of the Replace dialog typed into while its history holds an
 // entry that extends the typed text in another case: the field keeps what
 // was typed, and that is what is searched.

@@ -203,17 +203,23 @@ TEST(RegExp, CatastrophicPatternGivesUpInsteadOfHanging) {
   EXPECT_TRUE(re.GaveUp());
 }
 
-// A pattern that does not compile says what is wrong and at which column.
+// A pattern that does not compile says what is wrong and at which column:
+// the character at fault (an unmatched '(' or '[', a bad range's start),
+// not where the parser gave up.
 TEST(RegExpErrors, SayWhatAndWhere) {
   struct Row {
     const char* pattern;
     const char* error;
     int column;
   } rows[] = {
-      {"a(b", "a '(' without its ')'", 4},
+      {"a(b", "a '(' without its ')'", 2},
+      {"Serial(Init", "a '(' without its ')'", 7},
+      {"((a)b", "a '(' without its ')'", 1},
+      {"(a)(b|c", "a '(' without its ')'", 4},
       {"ab)", "a ')' without its '('", 3},
-      {"[abc", "a '[' without its ']'", 5},
-      {"x[z-a]", "a range whose end comes before its start", 5},
+      {"[abc", "a '[' without its ']'", 1},
+      {"x[z-a]", "a range whose end comes before its start", 3},
+      {"[a-cz-a]", "a range whose end comes before its start", 5},
       {"*a", "nothing before the operator", 1},
       {"a|*", "nothing before the operator", 3},
       {"ab\\", "a '\\' at the end", 4},
@@ -230,6 +236,10 @@ TEST(RegExpErrors, SayWhatAndWhere) {
   CEditRegExp good;
   ASSERT_EQ(1, good.Compile("a(b)c"));
   EXPECT_EQ(good.Error(), "");
+  // Every search tells it in the same words.
+  EXPECT_EQ(InvalidExpressionText("Serial(Init"),
+            "'Serial(Init' is no valid regular expression: a '(' without its ')' (at column 7).");
+  EXPECT_EQ(InvalidExpressionText("a(b)c"), "");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <signal.h>
@@ -26,6 +27,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/runner/command_line_split.h"
 #include "shell/app/debug_port.h"
 #include "editor/view/edit_view.h"
 #include "options/pages/options_sheet.h"
@@ -414,7 +418,8 @@ TEST_F(FrameCommandsTest, AUserToolFromTheSettingsRunsFromTheToolsMenuIntoTheBui
 // line: the lines are served while the search is stopped and joined.
 // Starts Find in Files from its command with the dialog filled in;
 // false when the dialog did not come up.
-bool StartFindInFiles(CMainFrame* f, const char* word, const char* types, const std::string& folder) {
+bool StartFindInFiles(CMainFrame* f, const char* word, const char* types, const std::string& folder,
+                      bool regex = false) {
   bool driven = false;
   QTimer::singleShot(0, [&] {
     auto* dlg = qobject_cast<FindInFilesDialog*>(QApplication::activeModalWidget());
@@ -423,6 +428,7 @@ bool StartFindInFiles(CMainFrame* f, const char* word, const char* types, const 
     dlg->FindCombo()->setEditText(word);
     dlg->TypesCombo()->setEditText(types);
     dlg->FolderCombo()->setEditText(QString::fromStdString(folder));
+    dlg->RegexBox()->setChecked(regex);
     dlg->accept();
   });
   return f->ExecuteCommand(kCmdFindInFiles) && driven;
@@ -482,6 +488,31 @@ TEST_F(FrameCommandsTest, FindInFilesListsHitsAndADoubleClickOpensTheLine) {
   bool column = false;
   const std::string selected = f->Editors().Active()->Engine().GetSelectedText(&column);
   EXPECT_NE(selected.find(line.substr(line.find("): ") + 3)), std::string::npos) << selected;
+}
+
+// Regular expression ticked and an expression that does not compile: the
+// Find in Files page says so once, with why and the column of the unmatched
+// '(', instead of counting no occurrences in files it never searched.
+TEST_F(FrameCommandsTest, FindInFilesTellsAnInvalidExpressionOnce) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(StartFindInFiles(f, "LED_On(", "*.c;*.h", dir, true));
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  const std::string told =
+      "The regular expression 'LED_On(' is no valid regular expression: a '(' without its ')' (at column 7).";
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == told;
+  }));
+  EXPECT_EQ(PaneLines(f->Output()->FindPane()), (std::vector<std::string>{told}));
+  // Mended, it is searched.
+  ASSERT_TRUE(StartFindInFiles(f, "LED_On\\(", "*.c", dir, true));
+  ASSERT_TRUE(WaitFor([&] { return !f->Tools()->FindRunning(); }));
+  ASSERT_TRUE(WaitFor([&] {
+    auto lines = PaneLines(f->Output()->FindPane());
+    return !lines.empty() && lines.back() == "2 occurrence(s) have been found.";
+  }));
 }
 
 // The search reads the files on disk: an edit not yet saved is found, as
@@ -720,6 +751,52 @@ TEST_F(FrameCommandsTest, PeerRequestsBesideAnOpenOptionsSheet) {
   const auto [code, out] = RunIpcClient("setopt Source AFTER", 60000);
   EXPECT_NE(out.find("status 0 Ok."), std::string::npos) << out;
   EXPECT_EQ(defines(), "AFTER");
+}
+
+// A peer's include path and Define go through the compiler page's own
+// checks: a path holding a list separator, which the build would pass as
+// several folders, and a Define past the page's limit are refused naming
+// why, and the compiler's line stays as it was; an accepted path is the
+// one folder the line then gets.
+TEST_F(FrameCommandsTest, APeersTextsAreHeldToTheCompilerPagesRules) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ProjectRec* p = s.App().Project();
+  GroupRec* group = FindGroupByName(p->firstGroup, "Source");
+  ASSERT_NE(group, nullptr);
+  ASSERT_NE(group->firstFile, nullptr);
+  auto line = [&] {
+    CommandContext ctx;
+    MakeGnuCcCommand(ctx, group->firstFile, p->curTarget, true);
+    return SplitCommandLine(ctx.Text());
+  };
+  const std::vector<std::string> before = line();
+  const std::string refused = "status 1 Group 'Source': ";
+  const struct {
+    std::string mode, answer;
+  } rows[] = {
+      {"setinc Source a;b", refused + "The folder 'a;b' cannot be a row of this list: ';' and ',' separate the "
+                                      "list's folders, so ';' would split it into several."},
+      {"setinc Source inc/my,dir;x", refused + "The folder 'inc/my,dir;x' cannot be a row of this list: ';' and "
+                                               "',' separate the list's folders, so ',' would split it into several."},
+      {"setopt Source " + std::string(129, 'D'),
+       refused + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.mode.substr(0, 30));
+    const auto [code, out] = RunIpcClient(r.mode, 60000);
+    EXPECT_NE(out.find(r.answer + "\n"), std::string::npos) << out;
+    EXPECT_EQ(line(), before);
+  }
+  const auto [code, out] = RunIpcClient("setinc Source peer_inc", 60000);
+  EXPECT_NE(out.find("status 0 Ok.\n"), std::string::npos) << out;
+  std::vector<std::string> added;
+  for (const std::string& arg : line())
+    if (std::find(before.begin(), before.end(), arg) == before.end()) added.push_back(arg);
+  ASSERT_EQ(added.size(), 1u) << ::testing::PrintToString(added);
+  EXPECT_EQ(added[0].rfind("-I", 0), 0u) << added[0];
+  EXPECT_NE(added[0].find("peer_inc"), std::string::npos) << added[0];
 }
 
 // A client's build request that reaches the window after a user tool took

@@ -20,7 +20,8 @@
 // With mode "startdebug" it asks to start debugging and prints the answer:
 // "debugger started" or "debug status <text>" (a refusal).
 // With mode "setopt <group> <symbol>" it sets the group's symbols (no
-// include paths) and prints the status answer.
+// include paths) and prints the status answer; with "setinc <group>
+// <path>" the group's include paths (one, no symbols).
 // With mode "setgroup <group> <folder> <file>" it sets the group's files
 // (one, in that folder) and prints the status answer.
 // With mode "attach" it stays attached as a long-lived client does, taking
@@ -190,11 +191,14 @@ int main(int argc, char** argv) {
     c.Say(s);
     return s == "timeout" ? 5 : 0;
   }
-  if (std::string(argv[3]).rfind("setopt ", 0) == 0) {
+  const bool setinc = std::string(argv[3]).rfind("setinc ", 0) == 0;
+  if (std::string(argv[3]).rfind("setopt ", 0) == 0 || setinc) {
     const std::string args = argv[3] + 7;
     const size_t blank = args.rfind(' ');
     if (blank == std::string::npos) return 2;
-    c.Send(dtc_Make::SetOptions(args.substr(0, blank), TextList{args.substr(blank + 1)}, TextList{}), ide);
+    const TextList given{args.substr(blank + 1)};
+    c.Send(dtc_Make::SetOptions(args.substr(0, blank), setinc ? TextList{} : given, setinc ? given : TextList{}),
+           ide);
     do s = c.Next(60000);
     while (s.rfind("identity ", 0) == 0);
     c.Say(s);

@@ -133,6 +133,41 @@ TEST(FindInFiles, HitLimitStopsWithMessageAndBeep) {
   EXPECT_EQ(s.find.StopState(), kFindStoppedAtLimit);
 }
 
+// A regular expression that does not compile is told once, with why and
+// at which column (the fault's own), as Find tells it: no file is read,
+// and no count of occurrences pretends the text was searched.
+TEST(FindInFiles, AnInvalidExpressionIsToldOnceNotSearched) {
+  TempTree t;
+  t.File("a.c", "Serial(Init);\n");
+  t.File("b.c", "[z-a]\n");
+  const struct {
+    const char* name;
+    const char* pattern;
+    const char* told;
+  } rows[] = {
+      {"UnmatchedParenthesis", "Serial(Init",
+       "The regular expression 'Serial(Init' is no valid regular expression: a '(' without its ')' (at column 7)."},
+      {"BackwardRange", "x[z-a]",
+       "The regular expression 'x[z-a]' is no valid regular expression: a range whose end comes before its start "
+       "(at column 3)."},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Search s;
+    std::vector<std::string> read;
+    s.find.SetFileGate([&](const std::string& path) { read.push_back(path); });
+    FindInFilesRequest q = Req(t.root, r.pattern, "*.c");
+    q.regularExpression = true;
+    EXPECT_EQ(s.Run(q), (std::vector<std::string>{r.told}));
+    EXPECT_TRUE(read.empty());
+  }
+  // The same text without the tick is a plain text, found as it is.
+  Search plain;
+  EXPECT_EQ(plain.Run(Req(t.root, "Serial(Init", "*.c")),
+            (std::vector<std::string>{"Searching for 'Serial(Init'...", t.root + "a.c(1): Serial(Init);",
+                                      "1 occurrence(s) have been found."}));
+}
+
 TEST(FindInFiles, EmptyTextFindsNothing) {
   Search s;
   EXPECT_EQ(s.Run(Req("/tmp", "", "*.*")),

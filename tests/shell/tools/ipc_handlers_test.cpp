@@ -8,6 +8,11 @@
 #include <functional>
 #include <thread>
 
+#include "builder/commands/arm_ads_command.h"
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/commands/q166_command.h"
+#include "builder/commands/w166_command.h"
 #include "ipc/event_dispatcher.h"
 #include "project/files/project_file.h"
 #include "project/model/app_state.h"
@@ -108,6 +113,15 @@ struct IpcFixture : ::testing::Test {
     std::vector<std::string> out;
     for (const Sent& s : sent) out.push_back(s.what + " @" + std::to_string(s.to));
     return out;
+  }
+  // The target's block with its toolset's defaults.
+  static OptionBlock* GiveTargetOptions(TargetRec* t) {
+    OptionBlock* b = NewOptionBlock(kPoolProject);
+    b->owner = t;
+    SetDefaultOptions(*b, t, t->toolset, kLevelTarget);
+    b->owner = t;
+    t->pOpts = b;
+    return b;
   }
   ProjectRec* OpenProject() {
     ProjectRec* p = NewProject("demo", "/p/");
@@ -363,18 +377,137 @@ TEST_F(IpcFixture, SetOptionsRefusesControlCharacters) {
   }
 }
 
-TEST_F(IpcFixture, SetOptionsJoinsIntoEveryCompiler) {
-  ProjectRec* p = OpenProject();
-  From(1, dtc_Make::SetOptions("Source Group 1", TextList{"A", "B=2"}, TextList{"/i1", "/i2"}));
-  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @1"}));
-  OptionBlock* o = FindTargetOptions(p->firstGroup->pOpts, p->curTarget);
-  ASSERT_NE(o, nullptr);
-  EXPECT_EQ(o->q51.Q51DEF.str(), "A,B=2");
-  EXPECT_EQ(o->cGnu.ACDEFN.str(), "A,B=2");
-  EXPECT_EQ(o->q166.INCC6.str(), "/i1;/i2");
-  EXPECT_EQ(o->q251.INCC2.str(), "/i1;/i2");
+// The texts go where the target's compiler reads them, and the line that
+// compiler then gets for a file of the group holds them; the other
+// families' fields reach no compiler and are left alone. An ARM-ADS
+// target's group is no exception: "Ok." means stored.
+TEST_F(IpcFixture, SetOptionsStoresWhereTheTargetsCompilerReadsIt) {
+  const struct {
+    const char* name;
+    uint16_t toolset;
+    std::function<std::string(OptionBlock&)> stored;
+    std::function<void(CommandContext&, FileRec*, TargetRec*)> line;
+    std::vector<const char*> inLine;
+  } rows[] = {
+      {"ArmGnu", kToolsetArmGnu,
+       [](OptionBlock& o) { return o.cGnu.ACDEFN.str() + "|" + o.cGnu.ACINCD.str(); },
+       [](CommandContext& c, FileRec* f, TargetRec* t) { MakeGnuCcCommand(c, f, t, true); }, {"-DA", "-DB=2"}},
+      {"ArmAds", kToolsetArmAds,
+       [](OptionBlock& o) { return o.cAds.ADSCDEFN.str() + "|" + o.cAds.ADSCINCD.str(); },
+       [](CommandContext& c, FileRec* f, TargetRec* t) { MakeAdsCcCommand(c, f, t, true); }, {"-DA", "-DB=2"}},
+      {"166", kToolset166,
+       [](OptionBlock& o) { return o.q166.DEFINE.str() + "|" + o.q166.INCC6.str(); },
+       [](CommandContext& c, FileRec* f, TargetRec* t) { MakeQ166CompilerCommand(c, f, t, true); }, {"A,B=\"2\""}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    sent.clear();
+    ProjectRec* p = OpenProject();
+    p->curTarget->toolset = r.toolset;
+    GiveTargetOptions(p->curTarget);
+    FileRec* file = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+    From(1, dtc_Make::SetOptions("Source Group 1", TextList{"A", "B=2"}, TextList{"/i1", "/i2"}));
+    EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @1"}));
+    OptionBlock* o = FindTargetOptions(p->firstGroup->pOpts, p->curTarget);
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(r.stored(*o), "A,B=2|/i1;/i2");
+    EXPECT_EQ(o->q51.Q51DEF.str(), "") << "another family's field";
+    CommandContext ctx;
+    r.line(ctx, file, p->curTarget);
+    const std::string line(ctx.Text());
+    for (const char* piece : r.inLine) EXPECT_NE(line.find(piece), std::string::npos) << piece << " in " << line;
+    EXPECT_NE(line.find("i1"), std::string::npos) << line;
+    EXPECT_NE(line.find("i2"), std::string::npos) << line;
+    TearDown();
+  }
+  OpenProject();
   From(1, dtc_Make::SetOptions("Nope", TextList{}, TextList{}));
   EXPECT_EQ(Whats().back(), "status 1 Group name is not defined @1");
+}
+
+// A peer's texts are held to the compiler page's rules, by the page's own
+// checks: an include path is one row of the page's folder list, so a ';'
+// or ',' in it (which would give the build several folders) is refused as
+// the list refuses the row; a Define longer than the page's edit holds is
+// refused naming the field and its limit, as is one the page's syntax check
+// refuses. Nothing changes: the group gets no block of its own.
+TEST_F(IpcFixture, SetOptionsRefusesWhatThePageRefuses) {
+  const std::string group = "status 1 Group 'Source Group 1': ";
+  const std::string d128(128, 'D'), d129(129, 'D'), d256(256, 'D'), d257(257, 'D');
+  const struct {
+    const char* name;
+    uint16_t toolset;
+    TextList symbols, paths;
+    std::string reply;
+  } rows[] = {
+      {"SemicolonInAPath", kToolsetArmGnu, {"A"}, {"a;b"},
+       group + "The folder 'a;b' cannot be a row of this list: ';' and ',' separate the list's folders, so ';' "
+               "would split it into several."},
+      {"CommaInAPath", kToolsetArmGnu, {}, {"inc", "inc/my,dir;x"},
+       group + "The folder 'inc/my,dir;x' cannot be a row of this list: ';' and ',' separate the list's folders, "
+               "so ',' would split it into several."},
+      {"DefinePastTheArmLimit", kToolsetArmGnu, {d129}, {},
+       group + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},
+      {"DefinePastTheAdsLimit", kToolsetArmAds, {d128, "X"}, {},
+       group + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},
+      {"DefinePast166Limit", kToolset166, {d129}, {},
+       group + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},
+      {"DefinePast51Limit", kToolset51, {d257}, {},
+       group + "The text of 'Define' cannot be longer than 256 characters; it was left as it was."},
+      {"DefineAtTheArmLimit", kToolsetArmGnu, {d128}, {}, "status 0 Ok."},
+      {"DefineAt51Limit", kToolset51, {d256}, {}, "status 0 Ok."},
+      {"DefineWithoutAValue", kToolsetArmGnu, {"A="}, {}, group + "Syntax error in 'Define'"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    sent.clear();
+    ProjectRec* p = OpenProject();
+    p->curTarget->toolset = r.toolset;
+    GiveTargetOptions(p->curTarget);
+    From(1, dtc_Make::SetOptions("Source Group 1", r.symbols, r.paths));
+    EXPECT_EQ(Whats(), (std::vector<std::string>{r.reply + " @1"}));
+    const bool stored = r.reply == "status 0 Ok.";
+    EXPECT_EQ(FindTargetOptions(p->firstGroup->pOpts, p->curTarget) != nullptr, stored);
+    TearDown();
+  }
+}
+
+// A 166 group without options of its own gets a block as its options
+// sheet's OK makes one: it overrides nothing but the peer's texts, so the
+// compiler and the assembler get the target's MOD167 once, not "MOD167
+// MOD167" from a copy of the device's controls.
+TEST_F(IpcFixture, SetOptionsOnA166GroupAddsOnlyItsTexts) {
+  ProjectRec* p = OpenProject();
+  TargetRec* t = p->curTarget;
+  t->toolset = kToolset166;
+  OptionBlock* b = GiveTargetOptions(t);
+  b->t166.flags.MOD167 = 1;
+  SyncArchitectureControls(*b, kToolset166);
+  t->pOpts = b;
+  FileRec* c = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
+  FileRec* a = AddFileToGroup(p->firstGroup, "start.a66", "/p/", kFileAsm);
+  auto count = [](std::string_view line, std::string_view word) {
+    int n = 0;
+    for (size_t at = line.find(word); at != std::string_view::npos; at = line.find(word, at + 1)) ++n;
+    return n;
+  };
+  auto lines = [&] {
+    CommandContext cc, ac;
+    MakeQ166CompilerCommand(cc, c, t, true);
+    MakeW166AssemblerCommand(ac, a, t, true);
+    return std::pair{std::string(cc.Text()), std::string(ac.Text())};
+  };
+  const auto [compilerBefore, assemblerBefore] = lines();
+  ASSERT_EQ(count(compilerBefore, "MOD167"), 1) << compilerBefore;
+  ASSERT_EQ(count(assemblerBefore, "MOD167"), 1) << assemblerBefore;
+  From(1, dtc_Make::SetOptions("Source Group 1", TextList{"PEER"}, TextList{}));
+  EXPECT_EQ(Whats(), (std::vector<std::string>{"status 0 Ok. @1"}));
+  const auto [compiler, assembler] = lines();
+  EXPECT_EQ(count(compiler, "MOD167"), 1) << compiler;
+  EXPECT_EQ(count(assembler, "MOD167"), 1) << assembler;
+  EXPECT_NE(compiler.find("PEER"), std::string::npos) << compiler;
+  // The assembler's line is the target's as it was: the group overrides none of it.
+  EXPECT_EQ(assembler, assemblerBefore);
 }
 
 // What a peer sends is stored so that it reads back whole from the project
@@ -444,7 +577,10 @@ INSTANTIATE_TEST_SUITE_P(
         PeerTextRow{"LineBreakInASymbol", {"A\nB"}, {},
                     "status 1 The symbols of group 'Source Group 1' cannot be stored: they hold a line break without "
                     "a carriage return."},
-        PeerTextRow{"BalancedBracketsAndQuotes", {"F(x)=(x+1)", "S=\"a b\"", "-x", "<y>"}, {}, "status 0 Ok."},
+        PeerTextRow{"BalancedBracketsAndQuotes", {"S=\"a b\"", "-x", "<y>"}, {}, "status 0 Ok."},
+        // The Define edit takes no function-like macro ('(' ends a name), nor does a peer.
+        PeerTextRow{"FunctionLikeMacro", {"F(x)=(x+1)"}, {},
+                    "status 1 Group 'Source Group 1': Syntax error in 'Define'"},
         PeerTextRow{"GreaterThanInAFileName", {}, {"b>c.c"},
                     "status 1 The file '/src/b>c.c' cannot be stored in the project: its name holds a '>' without "
                     "its '<'."},

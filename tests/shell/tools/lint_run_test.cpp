@@ -1,9 +1,13 @@
 #include "shell/tools/lint_run.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <unistd.h>
 
+#include "builder/commands/arm_gnu_command.h"
+#include "builder/commands/command_context.h"
+#include "builder/runner/command_line_split.h"
 #include "builder/runner/tool_table.h"
 #include "platform/notification_hub.h"
 #include "project/model/app_state.h"
@@ -81,6 +85,33 @@ TEST(LintText, AProjectFileGetsItsCompilersDefines) {
   LintFile other = LintFileFor("/x/b.c", nullptr, &t);
   EXPECT_FALSE(other.inProject);
   EXPECT_EQ(other.defines, "");
+  PoolFreeAll();
+}
+
+// A define whose value holds a blank reaches lint as one argument, quoted
+// as the compiler's line quotes it: "-dQS=a b" would be two arguments, and
+// lint would check a program with another QS.
+TEST(LintText, ADefineWithABlankStaysOneArgumentAsTheCompilerGetsIt) {
+  ProjectRec* p = NewProject("demo", "/p/");
+  TargetRec& t = *p->curTarget;
+  t.toolset = kToolsetArmGnu;
+  OptionBlock* opts = NewOptionBlock(kPoolProject);
+  SetDefaultOptions(*opts, &t, kToolsetArmGnu, kLevelTarget);
+  opts->owner = &t;
+  opts->cGnu.ACDEFN = OptString("DEBUG, QS=\"a b\", N=1");
+  t.pOpts = opts;
+  FileRec* a = AddFileToGroup(p->firstGroup, "a.c", "/p/", kFileC);
+  const LintFile file = LintFileFor("/p/a.c", a, &t);
+  EXPECT_EQ(file.defines, "-dDEBUG -dQS=\"a b\" -dN=1");
+  EXPECT_EQ(SplitCommandLine(file.defines), (std::vector<std::string>{"-dDEBUG", "-dQS=a b", "-dN=1"}));
+  // The compiler's line for the same file holds the same arguments.
+  CommandContext ctx;
+  MakeGnuCcCommand(ctx, a, &t, true);
+  const std::vector<std::string> compiler = SplitCommandLine(ctx.Text());
+  for (const char* arg : {"-DDEBUG", "-DQS=a b", "-DN=1"})
+    EXPECT_NE(std::find(compiler.begin(), compiler.end(), arg), compiler.end()) << arg << " in " << ctx.Text();
+  EXPECT_NE(MakeLintCommandText(Settings({}), file).find("-dQS=\"a b\" -dN=1 \"/p/a.c\""),
+            std::string::npos);
   PoolFreeAll();
 }
 
