@@ -20,6 +20,25 @@ std::string LinkText(const std::string& path) {
   return n > 0 ? std::string(buf.data(), size_t(n)) : std::string();
 }
 
+// What a name that is no plain file of its own is, in the message's words.
+std::string KindOf(const struct stat& st) {
+  struct KindRow {
+    mode_t type;
+    const char* text;
+  };
+  static constexpr KindRow kKinds[] = {
+      {S_IFLNK, "a link"},
+      {S_IFIFO, "a named pipe (FIFO)"},
+      {S_IFSOCK, "a socket"},
+      {S_IFCHR, "a character device"},
+      {S_IFBLK, "a block device"},
+      {S_IFREG, "a second name of another file"},
+  };
+  for (const KindRow& k : kKinds)
+    if ((st.st_mode & S_IFMT) == k.type) return k.text;
+  return "no plain file";
+}
+
 }  // namespace
 
 bool IsForeignName(const std::string& path) {
@@ -33,6 +52,7 @@ int MakeNameOwn(const std::string& path, ReplacedName* what) {
   if (S_ISDIR(st.st_mode) || IsOwnFile(st)) return 0;
   ReplacedName r;
   r.replaced = true;
+  r.kind = KindOf(st);
   if (S_ISLNK(st.st_mode)) r.linkTarget = LinkText(path);
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) return errno;
   if (what) *what = std::move(r);
@@ -96,8 +116,9 @@ std::FILE* OpenOwnFileStream(const std::string& path, ReplacedName* what) {
 
 std::string ReplacedNameText(const std::string& path, const ReplacedName& what) {
   if (!what.replaced) return std::string();
-  const std::string was = what.linkTarget.empty() ? std::string("a second name of another file")
-                                                  : "a link to '" + what.linkTarget + "'";
+  const std::string was = !what.linkTarget.empty() ? "a link to '" + what.linkTarget + "'"
+                          : what.kind.empty()        ? std::string("a second name of another file")
+                                                     : what.kind;
   return "'" + path + "' was " + was + ": it is removed, and a file of its own is written in its place";
 }
 

@@ -18,7 +18,10 @@ namespace pm2 {
 // What stood at a name before it was made the program's own.
 struct ReplacedName {
   bool replaced = false;  // a link or a second name was removed
-  std::string linkTarget; // a link's text (empty for a second name or a pipe)
+  std::string linkTarget; // a link's text (empty for anything else)
+  // What it was, as the message says it ("a named pipe (FIFO)", "a second
+  // name of another file", ...); empty when nothing was removed.
+  std::string kind;
 };
 
 // Removes what stands at `path` unless it is a plain file with one name,
@@ -39,7 +42,9 @@ int OpenOwnFile(const std::string& path, int flags, unsigned mode = 0666, Replac
 std::FILE* OpenOwnFileStream(const std::string& path, ReplacedName* what = nullptr);
 
 // "'<path>' was a link to '<target>': ..." for the output window, naming
-// what a write at `path` replaced; empty when nothing was.
+// what a write at `path` replaced (a link and where it went, a second name
+// of another file, a named pipe, a socket, a device); empty when nothing
+// was.
 std::string ReplacedNameText(const std::string& path, const ReplacedName& what);
 
 }  // namespace pm2

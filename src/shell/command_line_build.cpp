@@ -271,6 +271,9 @@ int RunCommandLine(const CommandLineArgs& args, const std::string& programPath, 
     projectFile = std::string(FileNamePart(ProjectSiblingPath(*project, "pm2")));
   // The heading names the project in the folder worked out above.
   BuildLogProject logProject{folder, project->name.str(), folder + projectFile};
+  // Where the outputs go when that is outside the project (or through a
+  // link) is said before the first write there, the log's.
+  driver.SayOutputFolders(project, target);
   const OptionBlock* own = FindTargetOptions(target->pOpts, target);
   if (own) {
     // The window keeps the project folder current; here a relative output

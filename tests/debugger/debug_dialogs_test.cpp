@@ -1139,6 +1139,80 @@ TEST_F(DebugDialogsFrameTest, AStoredToolBoxButtonAsksBeforeItsFirstRunAcrossSes
   }
 }
 
+// Presses Return in every message box that comes up while it lives, and
+// notes their texts.
+class ReturnInBoxes {
+ public:
+  ReturnInBoxes() {
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || box == m_last) return;
+      m_last = box;
+      texts.push_back(box->text().toStdString());
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    m_timer.start(10);
+  }
+  std::vector<std::string> texts;
+
+ private:
+  QTimer m_timer;
+  QMessageBox* m_last = nullptr;
+};
+
+// A project made hostile: its options file keeps a button that takes the
+// label of the box's own ("Update Windows", in any spelling that reads the
+// same) and one that runs a command. The first is left out and said on the
+// command page as the session starts; the second asks before it runs, and
+// Return there says No: the driver never gets its command.
+TEST_F(DebugDialogsFrameTest, AStoredButtonTakesNoBuiltInLabelAndReturnDoesNotRunIt) {
+  test::ExampleSession s(dir, root);
+  ASSERT_TRUE(s.started);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  const std::string script = dir + "driver.script";
+  std::ofstream(script) << "pc 100\n";
+  TargetRec* target = s.App().Project()->curTarget;
+  OptionBlock* o = target->pOpts;
+  o->dbg.flags |= 1;
+  o->dbg.str[0] = OptString::Pooled("TESTDRV.DLL", kPoolScratch);
+  o->dbg.str[1] = OptString::Pooled(script, kPoolScratch);
+  void* driver = dlopen((root + "PM2/TestDrv.so").c_str(), RTLD_NOW);
+  ASSERT_NE(driver, nullptr);
+  auto log = reinterpret_cast<const char* (*)()>(dlsym(driver, "TestDriverLog"));
+  target->toolbox = nullptr;
+  for (const char* label : {"Update Windows", " update  &WINDOWS ", "Kept"})
+    AppendToolboxButton(target, OptString::Pooled(label, kPoolDebugLists),
+                        OptString::Pooled("BK *", kPoolDebugLists));
+  s.App().SetSavedToolBox({});
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return f->Debugger()->Session().SessionActive(); })) << log();
+  if (!f->Debugger()->Dialogs()->Box()) {
+    ASSERT_TRUE(f->ExecuteCommand(35073));
+  }
+  ToolBox* box = f->Debugger()->Dialogs()->Box();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(box->Buttons().Count(), 1);
+  EXPECT_EQ(box->Button(0)->text(), "Kept");
+  const std::string page = f->Debugger()->CommandPage()->Text().toStdString();
+  for (const char* label : {"Update Windows", " update  &WINDOWS "}) {
+    std::string said = BuiltInLabelRefusal(label);
+    said.pop_back();
+    EXPECT_NE(page.find(said), std::string::npos) << page;
+  }
+  {
+    ReturnInBoxes returns;
+    box->Click(0);
+    ASSERT_EQ(returns.texts.size(), 1u);
+    EXPECT_EQ(returns.texts[0], StoredButtonQuestion("Kept", "BK *\n"));
+  }
+  EXPECT_EQ(std::string(log()).find("command BK"), std::string::npos) << log();
+  EXPECT_TRUE(box->Buttons().Buttons()[0].fromProject) << "still asks next time";
+  ASSERT_TRUE(f->ExecuteCommand(32802));
+  ASSERT_TRUE(test::WaitFor([&] { return !f->Debugger()->Session().SessionActive(); }));
+  dlclose(driver);
+}
+
 // The inline assembler's command follows the driver: a driver that has no
 // assembler greys it and says why (the status line's prompt).
 TEST_F(DebugDialogsFrameTest, ADriverWithoutAnAssemblerGreysTheInlineAssemblerWithItsReason) {

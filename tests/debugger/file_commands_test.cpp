@@ -79,6 +79,16 @@ const FileRow kFileRows[] = {
     // gdb's own functions.
     {"OwnFunction", "print $_shell(\"touch /tmp/x\")", false, "'$_shell(...)' is not sent"},
     {"OwnFunctionAfterBlanks", "output $_shell  (\"touch /tmp/x\")", false, "'$_shell(...)'"},
+    // gdb's own functions through a value that holds one: what gdb would
+    // call, not how it is spelled.
+    {"OwnFunctionGivenAVariable", "set var $f = $_strlen", false, "'$_strlen' is not sent"},
+    {"OwnFunctionNamedAlone", "output $_shell", false, "'$_shell' is not sent"},
+    {"CallThroughAVariable", "print $f(\"abcd\")", false, "'$f(...)' is not sent"},
+    {"CallThroughAVariableAfterBlanks", "print $f \t (\"abcd\")", false, "'$f(...)' is not sent"},
+    {"CallThroughAHistoryValue", "print $1(\"abcd\")", false, "'$1(...)' is not sent"},
+    {"CallThroughTheLastValue", "print $(\"abcd\")", false, "'$(...)' is not sent"},
+    {"CallThroughAnEarlierValue", "print $$2(\"abcd\")", false, "'$$2(...)' is not sent"},
+    {"CallInABreakpointCondition", "break main if $f(\"x\") == 4", false, "'$f(...)' is not sent"},
     // What reads, sets or runs the target.
     {"Print", "print count", true},
     {"PrintWithFormat", "p/x $pc", true},
@@ -104,6 +114,13 @@ const FileRow kFileRows[] = {
     {"Backtrace", "bt", true},
     {"Frame", "frame 1", true},
     {"Echo", "echo done\\n", true},
+    // gdb's value variables and the user's own are read as values.
+    {"ExitCode", "print $_exitcode", true},
+    {"SignalInfo", "print $_siginfo", true},
+    {"LastExamined", "x/4x $_", true},
+    {"AVariableRead", "print $f + 1", true},
+    {"AVariableGivenANumber", "set var $f = 3", true},
+    {"AFunctionOfTheTargetCalled", "print LED_Count(1)", true},
 };
 
 class FileCommandTest : public ::testing::TestWithParam<FileRow> {};
@@ -132,6 +149,38 @@ TEST(FileCommandRule, TheRefusalSaysWhatAFileMayGive) {
   EXPECT_NE(FileCommandRefusal("shell ls").find(kRule), std::string::npos) << FileCommandRefusal("shell ls");
 }
 
+struct OwnFunctionRow {
+  const char* name;
+  const char* line;
+  CommandAction typed;  // what the same line typed by the user becomes (the
+                        // language's own rules may refuse a call there too)
+};
+
+class OwnFunctionThroughTheLanguageTest : public ::testing::TestWithParam<OwnFunctionRow> {};
+
+// Whatever the command language makes of a file's line (an assignment,
+// the program counter's "$="), gdb evaluates its expressions: one that
+// reaches a function of gdb's is refused from a file, and typed by the
+// user it is the user's own.
+TEST_P(OwnFunctionThroughTheLanguageTest, IsRefusedFromAFile) {
+  const OwnFunctionRow& row = GetParam();
+  const CommandTranslation fromFile = TranslateCommand(row.line, CommandOrigin::File);
+  EXPECT_EQ(fromFile.action, CommandAction::Refuse) << fromFile.expression;
+  EXPECT_EQ(fromFile.error, OwnFunctionFault(row.line));
+  EXPECT_NE(fromFile.error.find("' is not sent to gdb: a line read from a file may not"), std::string::npos)
+      << fromFile.error;
+  EXPECT_EQ(TranslateCommand(row.line, CommandOrigin::Typed).action, row.typed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OwnFunctionThroughTheLanguageTest,
+    ::testing::Values(OwnFunctionRow{"AssignedToAVariable", "$f = $_strlen", CommandAction::Assign},
+                      OwnFunctionRow{"CalledInAnAssignment", "pattern_step = $_shell(\"touch /tmp/x\")",
+                                     CommandAction::Refuse},
+                      OwnFunctionRow{"CalledThroughAVariable", "pattern_step = $f(\"abcd\")", CommandAction::Assign},
+                      OwnFunctionRow{"ProgramCounterFromAFunction", "$= $_strlen(\"abcd\")", CommandAction::Refuse}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct BreakpointCommandRow {
   const char* name;
   const char* command;
@@ -157,6 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BreakpointCommandRow{"StoredWith", "w p -- shell ls", CommandOrigin::File, false},
                       BreakpointCommandRow{"StoredPrint", "print pattern_step", CommandOrigin::File, true},
                       BreakpointCommandRow{"StoredAssignment", "pattern_step = 0", CommandOrigin::File, true},
+                      BreakpointCommandRow{"StoredAssignmentOfAFunction", "$f = $_strlen", CommandOrigin::File, false},
+                      BreakpointCommandRow{"StoredCallThroughAVariable", "print $f(\"x\")", CommandOrigin::File,
+                                           false},
                       BreakpointCommandRow{"StoredContinue", "g", CommandOrigin::File, true},
                       BreakpointCommandRow{"TypedPrint", "print n", CommandOrigin::Typed, true}),
     [](const auto& info) { return std::string(info.param.name); });

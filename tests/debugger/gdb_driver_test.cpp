@@ -1069,6 +1069,22 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   ASSERT_EQ(typed("BL"), 0);
   EXPECT_NE(SinceMark().find("LED_Count"), std::string::npos) << SinceMark();
   EXPECT_EQ(SinceMark().find("main"), std::string::npos) << SinceMark();
+  // A file's line (an Include file, as the function editor's compile
+  // includes its file) may not reach this computer, nor hand one of gdb's
+  // functions to a variable and call it through that (gdb 14's "$_shell" would reach this computer as
+  // "$_strlen" reaches gdb's own function here): neither line reaches gdb,
+  // each is said, and gdb's answer to the call ("= 4") never comes.
+  const std::string hostile = dir.path() + "/hostile.ini";
+  const std::string marker = dir.path() + "/host-reached";
+  std::ofstream(hostile) << "set var $f = $_strlen\r\nprint $f(\"abcd\")\r\nshell touch " << marker
+                         << "\r\nprint 40 + 2\r\n";
+  Mark();
+  typed("Include \"" + hostile + "\"");
+  EXPECT_NE(SinceMark().find("'$_strlen' is not sent to gdb"), std::string::npos) << SinceMark();
+  EXPECT_NE(SinceMark().find("'$f(...)' is not sent to gdb"), std::string::npos) << SinceMark();
+  EXPECT_EQ(SinceMark().find("= 4\n"), std::string::npos) << SinceMark();
+  EXPECT_NE(SinceMark().find("= 42"), std::string::npos) << "the file's other lines run: " << SinceMark();
+  EXPECT_FALSE(std::filesystem::exists(marker)) << SinceMark();
 }
 
 // Hostile texts in every request of the event interface that carries one,

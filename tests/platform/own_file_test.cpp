@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,22 +22,36 @@ const std::string kVictim = "the user's own file\n";
 const std::string kOutput = "what the build writes\n";
 
 // What a project made by someone else may hold at an output's name.
-enum class Planted { kNothing, kOwnFile, kLinkToFile, kDanglingLink, kSecondName, kPipe };
+enum class Planted { kNothing, kOwnFile, kLinkToFile, kDanglingLink, kSecondName, kPipe, kSocket };
 
 struct PlantRow {
   const char* name;
   Planted planted;
   bool replaced;         // the open tells that something was removed
   const char* linkText;  // what it tells the link named ("" none, "*" the victim)
+  const char* said;      // what the message says stood there ("*": a link to the victim)
 };
 const PlantRow kPlants[] = {
-    {"nothing", Planted::kNothing, false, ""},
-    {"a file of its own", Planted::kOwnFile, false, ""},
-    {"a link to a user's file", Planted::kLinkToFile, true, "*"},
-    {"a link to a missing file", Planted::kDanglingLink, true, "*"},
-    {"a second name of a user's file", Planted::kSecondName, true, ""},
-    {"a named pipe", Planted::kPipe, true, ""},
+    {"nothing", Planted::kNothing, false, "", ""},
+    {"a file of its own", Planted::kOwnFile, false, "", ""},
+    {"a link to a user's file", Planted::kLinkToFile, true, "*", "*"},
+    {"a link to a missing file", Planted::kDanglingLink, true, "*", "*"},
+    {"a second name of a user's file", Planted::kSecondName, true, "", "a second name of another file"},
+    {"a named pipe", Planted::kPipe, true, "", "a named pipe (FIFO)"},
+    {"a socket", Planted::kSocket, true, "", "a socket"},
 };
+
+// A socket bound at `at` (left open so that it stays a socket).
+void PlantSocket(const std::string& at) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(at.size(), sizeof addr.sun_path);
+  std::memcpy(addr.sun_path, at.c_str(), at.size() + 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << std::strerror(errno);
+  ::close(fd);
+}
 
 void Plant(Planted planted, const std::string& at, const std::string& victim) {
   switch (planted) {
@@ -45,6 +61,7 @@ void Plant(Planted planted, const std::string& at, const std::string& victim) {
     case Planted::kDanglingLink: ASSERT_EQ(::symlink(victim.c_str(), at.c_str()), 0); break;
     case Planted::kSecondName: ASSERT_EQ(::link(victim.c_str(), at.c_str()), 0); break;
     case Planted::kPipe: ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); break;
+    case Planted::kSocket: PlantSocket(at); break;
   }
 }
 
@@ -78,10 +95,12 @@ TEST(OwnFile, AWriteNeverGoesThroughWhatStandsAtTheName) {
     }
     EXPECT_EQ(what.replaced, row.replaced);
     EXPECT_EQ(what.linkTarget, std::string(row.linkText) == "*" ? victim : std::string());
-    if (row.replaced && *row.linkText) {
-      EXPECT_EQ(ReplacedNameText(at, what),
-                "'" + at + "' was a link to '" + victim + "': it is removed, and a file of its own is written in its place");
-    }
+    // The message says what stood there: a named pipe is no second name
+    // of anything.
+    const std::string said = std::string(row.said) == "*" ? "a link to '" + victim + "'" : row.said;
+    EXPECT_EQ(ReplacedNameText(at, what),
+              row.replaced ? "'" + at + "' was " + said + ": it is removed, and a file of its own is written in its place"
+                           : "");
   }
 }
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "example_build_fixture.h"
@@ -89,10 +90,71 @@ TEST_F(HostileProjectBuild, AnOutputFolderThatIsALinkIsSaid) {
   victimDir_ = pattern;
   ASSERT_EQ(::symlink(victimDir_.c_str(), (dir_ + "Obj").c_str()), 0);
   EXPECT_EQ(Build(), 0) << out_;
-  EXPECT_NE(out_.find("*** NOTE: the folder './Obj/' is a link to '" + fs::canonical(victimDir_).string() +
-                      "': the build writes its files there"),
-            std::string::npos)
+  // Said first, before the build log is written there.
+  EXPECT_EQ(out_.rfind("*** NOTE: the folder './Obj/' is a link to '" + fs::canonical(victimDir_).string() +
+                           "': the build writes its files there\n",
+                       0),
+            0u)
       << out_;
+}
+
+// A project that names its output folder outside its own folder, plainly
+// or through a link on the way: where the files go is the first thing the
+// build says, before it makes the folder or writes the log there.
+TEST_F(HostileProjectBuild, AnOutputFolderOutsideTheProjectIsSaidFirst) {
+  struct Row {
+    const char* name;
+    const char* folder;  // the project's OutDir and LstDir; %V the victim's folder
+    bool link;           // "Obj" is a link to the victim's folder
+    const char* said;    // %V the victim's folder as the program finds it
+  } rows[] = {
+      {"a folder beside the project", "../%N/", false,
+       "*** NOTE: the folder '../%N/' is '%V', outside the project's folder: the build writes its files there\n"},
+      {"a folder below a link", "./Obj/out/", true,
+       "*** NOTE: the folder './Obj/out/' goes through the link '%PObj' to '%V/out': the build writes its files "
+       "there\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!victimDir_.empty()) {
+      fs::remove_all(dir_);
+      fs::remove_all(victimDir_);
+      SetUp();
+    }
+    std::string pattern = (fs::temp_directory_path() / "pm2victim_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    victimDir_ = pattern;
+    if (row.link) {
+      ASSERT_EQ(::symlink(victimDir_.c_str(), (dir_ + "Obj").c_str()), 0);
+    }
+    auto fill = [&](std::string text) {
+      const std::string name = fs::path(victimDir_).filename().string();
+      const std::string project = dir_.substr(0, dir_.size() - 1);
+      for (std::size_t at; (at = text.find("%N")) != std::string::npos;) text.replace(at, 2, name);
+      for (std::size_t at; (at = text.find("%V")) != std::string::npos;)
+        text.replace(at, 2, fs::canonical(victimDir_).string());
+      for (std::size_t at; (at = text.find("%P")) != std::string::npos;) text.replace(at, 2, project + "/");
+      return text;
+    };
+    // The victim's folder lies beside the project's copy (both in the
+    // temporary folder): "../<its name>/" from the project.
+    ASSERT_EQ(fs::path(victimDir_).parent_path(), fs::path(dir_.substr(0, dir_.size() - 1)).parent_path());
+    std::string project = ReadText(dir_ + "Blinky.pm2");
+    for (const char* key : {" OutDir (./Obj/)", " LstDir (./Obj/)"}) {
+      const std::size_t at = project.find(key);
+      ASSERT_NE(at, std::string::npos);
+      project.replace(at, std::string(key).size(), std::string(key).substr(0, 8) + "(" + fill(row.folder) + ")");
+    }
+    std::ofstream(dir_ + "Blinky.pm2", std::ios::binary) << project;
+    EXPECT_EQ(Build(), 0) << out_;
+    EXPECT_EQ(out_.rfind(fill(row.said), 0), 0u) << out_;
+    // Every folder's note (the options file keeps the listing folder, "./Obj/")
+    // comes before the build's first line, each once.
+    const std::size_t start = out_.find("Build target '");
+    ASSERT_NE(start, std::string::npos) << out_;
+    EXPECT_EQ(out_.find("*** NOTE", start), std::string::npos) << out_;
+    EXPECT_EQ(out_.find(fill(row.said), 1), std::string::npos) << out_;
+  }
 }
 
 }  // namespace

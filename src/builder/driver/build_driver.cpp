@@ -1,6 +1,8 @@
 #include "builder/driver/build_driver.h"
 
 #include "builder/driver/build_driver_impl.h"
+#include "builder/driver/output_folders.h"
+#include "builder/driver/project_tool_folder.h"
 
 #include <chrono>
 #include <thread>
@@ -175,7 +177,18 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   toolsRan_ = false;
   includeTimes_.clear();
   sourceTimes_.clear();
-  std::string linkSaid;  // the output and listing folders are often one
+  // A folder outside the project's own, or one a link leads to, is said
+  // before anything is written there (the folder made first of all),
+  // unless the caller said it just now (SayOutputFolders).
+  if (makeFolders_ && !quiet_) {
+    std::vector<std::string> said;
+    {
+      std::lock_guard<std::mutex> lock(foldersSaidMutex_);
+      said.swap(foldersSaid_);
+    }
+    for (const std::string& note : OutputFolderNotes(*project, *target, resolver_.Drives()))
+      if (std::find(said.begin(), said.end(), note) == said.end()) Print("%s\n", note.c_str());
+  }
   for (const OptString* f : {&options_->out.OUTDIR, &options_->lst.LSTDIR}) {
     // A look that writes nothing there (a scan for the project window's
     // include list, the dependency data read at an open) makes no folder:
@@ -201,18 +214,6 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
       s_.SetFlags(kBuildNotBuilt);
       return false;
     }
-    // A folder the project names as a link writes the build's files where
-    // the link goes: said, since a project made elsewhere may plant one.
-    std::string linkTo = local;
-    while (linkTo.size() > 1 && linkTo.back() == '/') linkTo.pop_back();
-    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(linkTo, isDir));
-    if (!quiet_ && isLink && linkTo != linkSaid) {
-      linkSaid = linkTo;
-      std::error_code ec2;
-      const std::string where = std::filesystem::canonical(linkTo, ec2).string();
-      Print("*** NOTE: the folder '%s' is a link to '%s': the build writes its files there\n", f->c_str(),
-            where.c_str());
-    }
   }
   // Without a name every output would be named by its extension alone
   // (".elf", ".hex") and the next target's build would take it for its own.
@@ -228,6 +229,15 @@ bool BuildDriver::Impl::CheckTargetToolset(ProjectRec* project, TargetRec* targe
   overlay_ = EnvOverlay();
   toolFolder_ = target->toolset == kToolsetArmAds ? SetArmToolEnvironment(envInput_, 0, overlay_, nullptr)
                                                   : SetToolEnvironment(envInput_, 0, overlay_, nullptr);
+  // A folder of its own tools the project names may not be one it brings
+  // (a program named like a tool planted there): said before anything runs.
+  if (target->toolset <= kToolset166 && envInput_.useOwnEnv && toolFolder_ == envInput_.envBin) {
+    if (const std::string fault = ProjectToolFolderFault(toolFolder_, folder_, resolver_.Drives()); !fault.empty()) {
+      if (!quiet_) Print("*** Error: target '%s': %s\n", target->name.c_str(), fault.c_str());
+      s_.SetFlags(kBuildNotBuilt);
+      return false;
+    }
+  }
   tempFolder_ = deps_.tempFolder.empty() ? ToolTempPath() : deps_.tempFolder;
   SetToolTempEnvironment();
   if (!deps_.run) {
@@ -1152,6 +1162,16 @@ void BuildDriver::ReleaseTarget() {
   if (!claimedByCaller_) return;
   lock_.Release();
   claimedByCaller_ = false;
+}
+
+void BuildDriver::SayOutputFolders(ProjectRec* project, TargetRec* target) { impl_->SayOutputFolders(project, target); }
+
+void BuildDriver::Impl::SayOutputFolders(ProjectRec* project, TargetRec* target) {
+  if (!project || !target) return;
+  std::vector<std::string> notes = OutputFolderNotes(*project, *target, resolver_.Drives());
+  for (const std::string& note : notes) Print("%s\n", note.c_str());
+  std::lock_guard<std::mutex> lock(foldersSaidMutex_);
+  foldersSaid_ = std::move(notes);
 }
 
 bool BuildDriver::TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const {

@@ -131,6 +131,12 @@ class BuildDriver {
   bool TargetHeldElsewhere(const ProjectRec* project, const TargetRec* target) const;
   // What a build of a target that another build holds says.
   static std::string TargetBusyMessage(const TargetRec& target);
+  // Says in the build output where the target's output and listing folders
+  // lie when that is outside the project's folder or through a link
+  // (output_folders.h), for a caller about to write there before the build
+  // (the build log): the next build of the target does not say it again.
+  // GUI thread, before the build's start.
+  void SayOutputFolders(ProjectRec* project, TargetRec* target);
 
   // The dependency data of a target made anew, on the GUI thread while no
   // build runs (the project window's command, a change of the current

@@ -136,6 +136,8 @@ class BuildDriver::Impl {
   void UpdateDependencies(ProjectRec* project, TargetRec* target, bool scanNow);
   int ScanFileIncludes(ProjectRec* project, TargetRec* target, FileRec* file);
   bool ChangedFiles() const { return toolsRan_ || depDataChanged_; }
+  // See BuildDriver::SayOutputFolders.
+  void SayOutputFolders(ProjectRec* project, TargetRec* target);
 
  private:
   void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -230,6 +232,10 @@ class BuildDriver::Impl {
   BuildDriverDeps& deps_;
   bool quiet_ = false;  // no message boxes or refusals printed (dependency updates)
   bool makeFolders_ = true;  // false for a look that writes nothing in the output folders
+  // The notes of the output folders the caller said before the build's
+  // start (BuildDriver::SayOutputFolders): the build does not say them again.
+  std::mutex foldersSaidMutex_;
+  std::vector<std::string> foldersSaid_;
   HubShell shell_;
   BuildState& s_;
   ProjectRec* project_ = nullptr;

@@ -8,7 +8,7 @@
 namespace pm2 {
 
 ToolBox::ToolBox(DebugDialogContext ctx, const std::vector<ToolButton>& buttons, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_ctx(std::move(ctx)), m_update(new QPushButton("Update Windows", this)) {
+    : QWidget(parent, Qt::Tool), m_ctx(std::move(ctx)), m_update(new QPushButton(kUpdateWindowsLabel, this)) {
   setObjectName("ToolBox");
   setWindowTitle("Toolbox");
   m_update->setObjectName("ToolBoxUpdate");
@@ -51,12 +51,12 @@ void ToolBox::Click(int slot) {
   const std::string command = ToolButtonCommand(button);
   // The command is what the user typed with DEFINE BUTTON: it runs as
   // typed. One the project's options file brought is shown first and runs
-  // only when the user says so.
+  // only when the user says so: No is the default, so Return runs nothing.
   if (command.empty() || !(m_ctx.typeCommand || m_ctx.sendCommand)) return m_ctx.Beep();
   if (button.fromProject) {
     if (!m_ctx.dialogs || m_ctx.dialogs->MessageBoxOf(static_cast<QWidget*>(this),
                                                       StoredButtonQuestion(button.label, command),
-                                                      kMbYesNo | kMbIconQuestion) != kIdYes)
+                                                      kMbYesNo | kMbIconQuestion | kMbDefButton2) != kIdYes)
       return;
     m_buttons.Confirm(slot);
   }

@@ -19,6 +19,18 @@ struct ToolButton {
   bool fromProject = false;
 };
 
+// The label of the box's own button.
+inline constexpr const char* kUpdateWindowsLabel = "Update Windows";
+
+// True when `label` reads as the label of one of the box's own buttons
+// (ignoring letter case, blanks and '&' marks): a button the options file
+// brings may not take it, or it would pass for the box's own.
+bool IsBuiltInButtonLabel(const std::string& label);
+
+// What the command window says of a button of the options file that is
+// left out for taking a built-in label.
+std::string BuiltInLabelRefusal(const std::string& label);
+
 class ToolBoxButtons {
  public:
   static constexpr int kMax = 16;
@@ -31,6 +43,8 @@ class ToolBoxButtons {
   int Remove(uint32_t n);
   const std::vector<ToolButton>& Buttons() const { return m_buttons; }
   int Count() const { return int(m_buttons.size()); }
+  // Takes the list; a button of the options file with a built-in label
+  // (IsBuiltInButtonLabel) is left out.
   void Assign(const std::vector<ToolButton>& list);
   // The button's command was shown and the user ran it: asked no more.
   void Confirm(int slot) {

@@ -10,6 +10,7 @@
 
 #include "driver_abi/debug_records.h"
 #include "debugger/model/command_output.h"
+#include "debugger/model/tool_box_buttons.h"
 #include "debugger/session/session_breakpoints.h"
 #include "debugger/session/typed_breakpoint_texts.h"
 #include "platform/notification_hub.h"
@@ -500,6 +501,11 @@ void DebugSession::ExchangeTargetDebugState(bool toSession) {
       bool known = false;
       for (const ShellApp::ToolBoxButton& k : m_app.SavedToolBox())
         known |= !k.fromProject && k.text == b->text1.str() && k.command == b->text2.str();
+      // One that would pass for the box's own button is not taken.
+      if (!known && IsBuiltInButtonLabel(b->text1.str())) {
+        m_app.PrintToCommandWindow(BuiltInLabelRefusal(b->text1.str()).c_str());
+        continue;
+      }
       buttons.push_back({b->text1.str(), b->text2.str(), !known});
     }
     m_app.SetSavedToolBox(std::move(buttons));

@@ -67,6 +67,7 @@ struct ImportState {
   int bookRow = 0;
   EditorFileRec* lastEditorFile = nullptr;
   ListTails tails;  // appends in constant time
+  std::string fault;  // what is wrong with the record being read, naming its field
 };
 
 using Apply = void (*)(ImportState&, const FieldValue&, int arg);
@@ -481,38 +482,71 @@ std::string ClearTopBits(std::string_view s) {
   return out;
 }
 
-// One field; false when the body ends inside it.
-bool ReadField(BodyCursor& c, std::string* name, FieldValue* v) {
+const char* FieldTypeName(uint32_t type) {
+  static const char* const kNames[] = {"a byte", "a 16-bit number", "a 32-bit number", "eight bytes",
+                                       "a short string", "a string", "a blob"};
+  return type < sizeof kNames / sizeof kNames[0] ? kNames[type] : "a value of no known type";
+}
+
+// One field; false when the body ends inside it or its type is none the
+// format has (*fault says which, naming the field).
+bool ReadField(BodyCursor& c, std::string* name, FieldValue* v, std::string* fault) {
   uint32_t len, type;
   std::string_view bytes;
-  if (!c.U8(&len) || !c.Take(len, &bytes) || !c.U8(&type)) return false;
+  if (!c.U8(&len) || !c.Take(len, &bytes)) {
+    *fault = "the record ends inside the name of a field";
+    return false;
+  }
   *name = std::string(bytes);
+  if (!c.U8(&type)) {
+    *fault = "field '" + *name + "': the record ends before its type";
+    return false;
+  }
   v->type = uint8_t(type);
   v->number = 0;
   v->text.clear();
+  bool whole = false;
   switch (type) {
-    case kFieldByte: return c.U8(&v->number);
-    case kFieldU16: return c.U16(&v->number);
-    case kFieldU32: return c.U32(&v->number);
+    case kFieldByte: whole = c.U8(&v->number); break;
+    case kFieldU16: whole = c.U16(&v->number); break;
+    case kFieldU32: whole = c.U32(&v->number); break;
     case kFieldBytes8:
-      if (!c.Take(8, &bytes)) return false;
-      v->text = std::string(bytes);
-      return true;
+      whole = c.Take(8, &bytes);
+      if (whole) v->text = std::string(bytes);
+      break;
     case kFieldShortString:
-      if (!c.U8(&len) || !c.Take(len, &bytes)) return false;
-      v->text = ClearTopBits(bytes);
-      return true;
+      whole = c.U8(&len) && c.Take(len, &bytes);
+      if (whole) v->text = ClearTopBits(bytes);
+      break;
     case kFieldString:
-      if (!c.U16(&len) || !c.Take(len, &bytes)) return false;
-      v->text = ClearTopBits(bytes);
-      return true;
+      whole = c.U16(&len) && c.Take(len, &bytes);
+      if (whole) v->text = ClearTopBits(bytes);
+      break;
     case kFieldBlob:
-      if (!c.U32(&len) || !c.Take(len, &bytes)) return false;
-      v->text = std::string(bytes);
-      return true;
+      whole = c.U32(&len) && c.Take(len, &bytes);
+      if (whole) v->text = std::string(bytes);
+      break;
     default:
-      return false;  // an unknown type cannot be skipped
+      // An unknown type cannot be skipped.
+      *fault = "field '" + *name + "' has the type " + std::to_string(type) + ", which the format does not have";
+      return false;
   }
+  if (!whole) *fault = "field '" + *name + "': the record ends inside its value (" + FieldTypeName(type) + ")";
+  return whole;
+}
+
+// A field of the right name whose value is not what its reader takes.
+bool FieldFits(const FieldRule& rule, const std::string& name, const FieldValue& v, std::string* fault) {
+  if (rule.type != v.type) {
+    *fault = "field '" + name + "' is " + FieldTypeName(v.type) + " where " + FieldTypeName(rule.type) + " belongs";
+    return false;
+  }
+  if (rule.size && v.text.size() != rule.size) {
+    *fault = "field '" + name + "' holds " + std::to_string(v.text.size()) + " bytes where " +
+             std::to_string(rule.size) + " belong";
+    return false;
+  }
+  return true;
 }
 
 // The fields of one record body; returns an error code.
@@ -523,12 +557,12 @@ int ReadFields(BodyCursor& c, const RuleSet& rules, ImportState& s,
   std::string name;
   FieldValue v;
   while (!c.AtEnd()) {
-    if (!ReadField(c, &name, &v)) return kBinBadField;
+    if (!ReadField(c, &name, &v, &s.fault)) return kBinBadField;
     if (!KnownFieldName(name)) continue;
     const FieldRule* rule = rules.Find(name);
     if (!rule) continue;  // a field this record does not use
     if (anchor && !*anchor && rule != rules.a) continue;
-    if (rule->type != v.type || (rule->size && v.text.size() != rule->size)) return kBinBadField;
+    if (!FieldFits(*rule, name, v, &s.fault)) return kBinBadField;
     rule->apply(s, v, rule->arg);
   }
   return kBinOk;
@@ -539,8 +573,10 @@ TargetRec* ByIndex(const std::vector<TargetRec*>& v, uint32_t i) { return i < v.
 int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
   uint32_t ti = 0, gi = 0, fi = 0;
   if (type == kBinGroupOptions || type == kBinFileOptions) {
-    if (!c.U16(&ti) || !c.U16(&gi)) return kBinBadField;
-    if (type == kBinFileOptions && !c.U16(&fi)) return kBinBadField;
+    if (!c.U16(&ti) || !c.U16(&gi) || (type == kBinFileOptions && !c.U16(&fi))) {
+      s.fault = "the record ends inside its target, group and file indexes";
+      return kBinBadField;
+    }
   }
   OptionBlock* b = NewOptionBlock(kPoolProject);
   s.block = b;
@@ -551,9 +587,13 @@ int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
     RuleSet rules{PM2_RULES(kTargetOptionRules), PM2_RULES(kNodeOptionRules)};
     TargetRec* target = nullptr;
     while (!c.AtEnd()) {
-      if (!ReadField(c, &name, &v)) return kBinBadField;
+      if (!ReadField(c, &name, &v, &s.fault)) return kBinBadField;
       if (name == "Index") {
-        if (v.type != kFieldU16) return kBinBadField;
+        if (v.type != kFieldU16) {
+          s.fault = "field 'Index' is " + std::string(FieldTypeName(v.type)) + " where " + FieldTypeName(kFieldU16) +
+                    " belongs";
+          return kBinBadField;
+        }
         target = ByIndex(s.targets, v.number);
         if (target) SetDefaultOptions(*b, target, kToolset166, kLevelTarget);
         continue;
@@ -561,7 +601,7 @@ int ReadOptionRecord(uint8_t type, BodyCursor& c, ImportState& s) {
       if (!KnownFieldName(name)) continue;
       const FieldRule* rule = rules.Find(name);
       if (!rule) continue;
-      if (rule->type != v.type || (rule->size && v.text.size() != rule->size)) return kBinBadField;
+      if (!FieldFits(*rule, name, v, &s.fault)) return kBinBadField;
       rule->apply(s, v, rule->arg);
     }
     if (target) {
@@ -603,27 +643,68 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
     ~OpenProjectRestore() { theApp().m_pProject = saved; }
   } restore;
   std::size_t pos = 0;
-  auto record = [&](uint8_t* type, std::string_view* body) -> int {
-    if (data.size() - pos < 3) return kBinBadChecksum;
-    *type = uint8_t(data[pos]);
+  std::size_t recordStart = 0;
+  int recordNumber = 0;
+  uint8_t type = 0;
+  std::string fault;  // what is wrong with the record's frame
+  auto record = [&](uint8_t* typeOut, std::string_view* body) -> int {
+    recordStart = pos;
+    ++recordNumber;
+    if (pos < data.size()) *typeOut = uint8_t(data[pos]);
+    if (data.size() - pos < 3) {
+      fault = "the file ends inside the record's type and length";
+      return kBinBadChecksum;
+    }
+    *typeOut = uint8_t(data[pos]);
     uint32_t len = uint32_t(uint8_t(data[pos + 1])) | (uint32_t(uint8_t(data[pos + 2])) << 8);
-    if (len == 0 || data.size() - pos - 3 < len) return kBinBadChecksum;
+    if (len == 0) {
+      fault = "its length is 0";
+      return kBinBadChecksum;
+    }
+    if (data.size() - pos - 3 < len) {
+      fault = "its length (" + std::to_string(len) + " bytes) runs past the end of the file: the file is cut off";
+      return kBinBadChecksum;
+    }
     uint8_t sum = 0;
     for (std::size_t i = pos; i < pos + 3 + len; ++i) sum = uint8_t(sum + uint8_t(data[i]));
     *body = data.substr(pos + 3, len - 1);
     pos += 3 + len;
+    if (sum != 0) fault = "its checksum is wrong";
     return sum == 0 ? kBinOk : kBinBadChecksum;
   };
+  // Where the reader stands, for a message: "record 3 (a target) at byte 120: ...".
+  auto place = [&] {
+    static const char* const kKinds[] = {"",
+                                         "the header",
+                                         "the project",
+                                         "a target",
+                                         "a group",
+                                         "a file",
+                                         "a target's options",
+                                         "a group's options",
+                                         "a file's options"};
+    std::string kind = type < sizeof kKinds / sizeof kKinds[0] && type ? kKinds[type] : "of type " + std::to_string(type);
+    return "record " + std::to_string(recordNumber) + " (" + kind + ") at byte " + std::to_string(recordStart) + ": ";
+  };
+  auto say = [&](const std::string& text) {
+    if (why) *why = text;
+  };
 
-  uint8_t type = 0;
   std::string_view body;
   if (record(&type, &body) != kBinOk || type != kBinHeader || body.size() + 1 > 101 ||
       body != std::string_view(kBinaryProjectHeader)) {
+    say(fault.empty() || type != kBinHeader
+            ? "it starts neither with the header of a project file nor with that of a binary project ('" +
+                  std::string(kBinaryProjectHeader) + "')"
+            : place() + fault);
     return kBinBadHeader;
   }
   while (pos < data.size()) {
     if (uint8_t(data[pos]) == kBinEndOfFile) break;
-    if (int rc = record(&type, &body)) return rc;
+    if (int rc = record(&type, &body)) {
+      say(place() + fault);
+      return rc;
+    }
     if (type == kBinEndOfProject) break;
     BodyCursor c(body);
     int rc = kBinOk;
@@ -651,8 +732,12 @@ int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project
       rc = ReadOptionRecord(type, c, s);
     }
     // Records of other types are skipped whole by their length.
-    if (rc) return rc;
+    if (rc) {
+      say(place() + s.fault);
+      return rc;
+    }
   }
+  if (!s.project) say("it holds no project record (type 2) before its end at byte " + std::to_string(pos));
   if (s.project && !s.project->curTarget) s.project->curTarget = s.project->firstTarget;
   // Saved, such a name or text would come back as another one and the
   // rest of its line misread: the project is refused rather than converted

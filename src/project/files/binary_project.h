@@ -64,8 +64,11 @@ extern const char* const g_BinaryFieldNames[kBinaryFieldNameCount];
 // error stopped the import (what was read stays). readOnly sets the
 // project's read-only flag. baseName (the file's name up to its first '.')
 // is the project's name; while the records are read the new project is the
-// application's open project (the caller's is put back). With error 10,
-// *why (may be null) names the name or text and what it cannot hold.
+// application's open project (the caller's is put back). With any error,
+// *why (may be null) says what is wrong and where: the record (its number,
+// kind and byte) and the field ("record 4 (a target) at byte 133: field
+// 'Name' is a byte where a short string belongs"); with error 10 the name
+// or text and what it cannot hold.
 int ReadBinaryProject(std::string_view data, bool readOnly, ProjectRec** project,
                       std::string_view baseName = {}, std::string* why = nullptr);
 

@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -60,6 +62,7 @@ struct TextReader {
   int blockErrorLine = 0;      // its line when not the reader's current one
   std::string blockErrorText;  // what stands there
   std::vector<std::string> dropped;  // lines left out (ProjectLineReader::Described)
+  std::vector<std::pair<std::array<int, 3>, int>> blockLines;  // "Options t,g,f" read, with their lines
 
   // False when the text ends inside the block.
   bool ReadTargetBlock(TargetRec* t) {
@@ -103,7 +106,8 @@ struct TextReader {
       return kProjectFileBadContents;
     }
     if (!blockError.empty()) return Bad(blockError.c_str());
-    io.message = "'" + io.path + "' is damaged: it ends inside the options of target '" + t->name.str() + "'";
+    io.message = "'" + io.path + "' line " + std::to_string(lines.LineNumber()) +
+                 ": the file ends inside the options of target '" + t->name.str() + "' (its 'EndOpt' is missing)";
     return kProjectFileBadContents;
   }
 
@@ -120,6 +124,10 @@ struct TextReader {
         // would fail every build after it had counted no error.
         if (const std::string fault = TargetFileNameFault(t->name.view()); !fault.empty())
           return Bad(("the target name holds " + fault).c_str());
+        // The options file and a peer find a target by its name: a second of
+        // one name would take the first one's options.
+        for (const TargetRec* same = project->firstTarget; same; same = same->next)
+          if (same->name == t->name) return Bad(("the target has the name of target '" + same->name.str() + "' above it").c_str());
         lines.SkipComma();
         const int32_t toolset = lines.Number();
         // Read as 0, a toolset that is no number would build the target
@@ -184,6 +192,15 @@ struct TextReader {
         if (!valid) return Bad("a record number is not a number");
         if (tn < 1 || std::size_t(tn) > targets.size()) return Bad("unknown target");
         TargetRec* t = targets[std::size_t(tn - 1)];
+        // One block per target, group and file: a second would silently
+        // take the place of the first.
+        const std::array<int, 3> numbers{tn, gn, fn};
+        for (const auto& [earlier, line] : blockLines)
+          if (earlier == numbers)
+            return Bad(("a second options block of target '" + t->name.str() + "' for the same " +
+                        (fn ? "file" : gn ? "group" : "target") + " (the first at line " + std::to_string(line) + ")")
+                           .c_str());
+        blockLines.emplace_back(numbers, lines.LineNumber());
         if (gn == 0) {
           if (fn != 0) return Bad("file block without group");
           if (!ReadTargetBlock(t)) return CutOff(t);
@@ -223,7 +240,7 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
   io.error = kProjectFileOk;
   io.project = nullptr;
   if (!HasProjectBanner(text)) {
-    io.message = "'" + path + "' is no project file";
+    io.message = "'" + path + "' line 1: " + BannerFault(text, "project");
     return io.error = kProjectFileBadContents;
   }
   ProjectRec* fresh = NewProject(nullptr, path.c_str());
@@ -233,7 +250,7 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
   PoolFree(kPoolScratch);
   io.project = project;
 
-  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}, {}, 0, {}, {}};
+  TextReader reader{io, ProjectLineReader(text), project, {}, {}, {}, {}, 0, {}, {}, {}};
   int rc = reader.ReadRecords();
   project->curTarget = project->firstTarget;
   if (rc != kProjectFileOk) return io.error = rc;
@@ -241,7 +258,7 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
 
   if (optionsText) {
     if (!HasProjectBanner(*optionsText)) {
-      io.message = "'" + ChangeExtension(path, ".Opt") + "' is no options file";
+      io.message = "'" + ChangeExtension(path, ".Opt") + "' line 1: " + BannerFault(*optionsText, "options");
       return io.error = kProjectFileBadContents;
     }
     std::string why;
@@ -272,7 +289,9 @@ int ReadProjectText(ProjectFileIo& io, const std::string& path, std::string_view
       }
     }
     if (!project->curTarget) {
-      io.message = "'" + path + "' holds no valid target";
+      io.message = "'" + path + "' line " + std::to_string(reader.lines.LineNumber()) +
+                   ": the file ends with no target that has its options (a block 'Options n,0,0' ... 'EndOpt' per "
+                   "target): it holds no valid target";
       return io.error = kProjectFileBadContents;
     }
   }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "project/files/project_lines.h"
 #include "project/model/option_block.h"
@@ -502,6 +504,10 @@ bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock*
     *s = OptString();
   }
   KeyContext c{target, block, pool};
+  // A key that fills one field stands once in a block: a second would
+  // silently take the place of the first, and a file that says two things
+  // of one option says nothing sure of it.
+  std::vector<std::pair<const FieldRow*, int>> seen;
   while (r.NextLine()) {
     if (r.Key() == "ENDOPT") return true;
     // A record line ends the file's part of the options: a block that runs
@@ -521,6 +527,16 @@ bool ReadTargetOptionLines(ProjectLineReader& r, TargetRec* target, OptionBlock*
       if (LookupProjectKey(r.Key(), 0)) continue;
       if (error) *error = "unknown key '" + r.Key() + "' in the options";
       return false;
+    }
+    if (row->kind != FieldKind::kLine) {
+      for (const auto& [earlier, line] : seen)
+        if (earlier == row) {
+          if (error)
+            *error = "the key '" + std::string(row->key) + "' stands a second time in one options block (first at line " +
+                     std::to_string(line) + ")";
+          return false;
+        }
+      seen.emplace_back(row, r.LineNumber());
     }
     if (cpuLine && row->kind == FieldKind::kString && std::string_view(row->key) == "Cpu") *cpuLine = r.LineNumber();
     std::string why = ReadFieldRow(r, c, *row);

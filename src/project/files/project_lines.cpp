@@ -29,6 +29,19 @@ bool HasProjectBanner(std::string_view text) {
              std::string_view(kProjectHeader, kProjectBannerSize);
 }
 
+bool IsCutBanner(std::string_view text) {
+  return !text.empty() && text.size() < kProjectBannerSize &&
+         std::string_view(kProjectHeader, kProjectBannerSize).substr(0, text.size()) == text;
+}
+
+std::string BannerFault(std::string_view text, const char* kind) {
+  const std::string banner(kProjectHeader, kProjectBannerSize - 2);
+  if (text.empty()) return std::string("the ") + kind + " file is empty";
+  if (IsCutBanner(text))
+    return std::string("the ") + kind + " file is cut off inside its first line, the header '" + banner + "'";
+  return std::string("the first line is not the header of a ") + kind + " file, '" + banner + "'";
+}
+
 // ------------------------------------------------------------------ reader
 
 bool ProjectLineReader::NextLine() {

@@ -42,6 +42,15 @@ inline constexpr std::size_t kMaxKeyLength = 128;
 // True when text starts with the banner line.
 bool HasProjectBanner(std::string_view text);
 
+// What is wrong with the first line of a text without the banner, for a
+// message about the `kind` ("project", "options") file: cut off inside
+// the banner, or some other line.
+std::string BannerFault(std::string_view text, const char* kind);
+
+// True when the text is the start of a banner cut off (a project text, not
+// a file of another kind).
+bool IsCutBanner(std::string_view text);
+
 // Reads lines and the values in them. The text must outlive the reader.
 class ProjectLineReader {
  public:

@@ -79,6 +79,11 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
   if (!ReadStoredFile(probe.path, kStoredTextFileMax, data, &err)) {
     probe.message = err;
     probe.error = kBinCannotOpen;
+  } else if (data.empty() || IsCutBanner(data)) {
+    // A project file cut off before its header ends: said as the text's,
+    // not taken for a binary project.
+    probe.message = "'" + probe.path + "' line 1: " + BannerFault(data, "project");
+    probe.error = kBinBadHeader;
   } else if (HasProjectBanner(data)) {
     // Text projects written with LF endings are accepted too.
     ProjectFileIo io;
@@ -100,9 +105,9 @@ int ImportOldBinaryProject(OldProjectProbe& probe) {
       p->name = OptString::Pooled(probe.baseName, kPoolProject);
       probe.error = FixFolders(probe);
     } else if (probe.message.empty()) {
-      probe.message = "'" + probe.path + "' is no valid project (error " +
-                      std::to_string(probe.error) + ")";
-      if (!why.empty()) probe.message += ": " + why;
+      // What is wrong and where (the record, its byte, the field).
+      probe.message = why.empty() ? "'" + probe.path + "' is no valid project (error " + std::to_string(probe.error) + ")"
+                                  : "'" + probe.path + "' is no valid project: " + why;
     }
   }
   if (probe.watcher()) {

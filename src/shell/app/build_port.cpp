@@ -30,7 +30,11 @@ DriverBuildPort::~DriverBuildPort() {
 
 void DriverBuildPort::OpenLogFor(ProjectRec* project, TargetRec* target) {
   m_refused = m_driver->TargetHeldElsewhere(project, target);
-  if (m_refused || m_logName.empty() || m_log->IsOpen()) return;
+  if (m_refused) return;
+  // Where the outputs go when that is outside the project (or through a
+  // link) is said before the first write there, the log's.
+  m_driver->SayOutputFolders(project, target);
+  if (m_logName.empty() || m_log->IsOpen()) return;
   // The log's folder is made by the build that writes into it, never when
   // a project is opened: a project may name folders anywhere.
   std::error_code ec;

@@ -197,6 +197,68 @@ TEST_F(ToolsFixture, EmptyOutputNameIsRefused) {
   EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
 }
 
+// A project made hostile: it names its own folder (or one inside it) as
+// the folder of its tools, and brings a program named like each of the
+// family's tools there. None of them runs: the build says why before
+// anything ran, and with the installation's folder the same project builds
+// with the installation's tools.
+struct PlantedToolRow {
+  const char* name;
+  uint16_t toolset;
+  const char* binFolder;
+  const char* envBin;  // the target's own tools' folder
+};
+
+class PlantedTools : public ToolsFixture, public ::testing::WithParamInterface<PlantedToolRow> {};
+
+TEST_P(PlantedTools, ANamedLikeAToolInTheProjectNeverRuns) {
+  const PlantedToolRow& row = GetParam();
+  SetUpProject(row.toolset, row.binFolder);
+  Add("A.c", kFileC);
+  const std::string marker = dir / "planted-tool-ran";
+  const std::string envBin = std::string(row.envBin) == "%D" ? dir.Path() : row.envBin;
+  fs::create_directories(dir / "bin");
+  // Every program of the installation's tool folder, planted under its name
+  // (and its upper-case ".EXE" form) in the project's folder and "bin".
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(info.toolsFolder)) {
+    const std::string name = e.path().filename().string();
+    std::string upper = name;
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& planted : {name, upper + ".EXE"})
+      for (const std::string& folder : {dir.Path(), dir / "bin/"}) {
+        WriteFile(folder + planted, "#!/bin/sh\ntouch '" + marker + "'\n");
+        fs::permissions(folder + planted, fs::perms::owner_all);
+      }
+    names.push_back(name);
+  }
+  ASSERT_FALSE(names.empty()) << info.toolsFolder;
+  target->USEENV = 1;
+  target->ENVBIN = OptString(envBin.c_str());
+  BuildDriver driver(Deps());
+  driver.BuildTarget(project, target, kBuildModeRebuild);
+  EXPECT_FALSE(FileExists(marker)) << "a planted program ran";
+  ASSERT_FALSE(Lines().empty());
+  EXPECT_EQ(Lines().back(), "*** Error: target 'Target 1': the folder of the tools '" + envBin +
+                                "' lies in the project's folder ('" +
+                                fs::weakly_canonical(fs::path(dir.Path()).parent_path()).string() +
+                                "'): a program the project brings is never run as a tool (the tools' folder is set "
+                                "on the Folders page)\n");
+  EXPECT_TRUE(target->TGSTAT & kBuildNotBuilt);
+  EXPECT_FALSE(FileExists(dir / "A.OBJ"));
+  // The installation's folder named as the target's own builds with its tools.
+  target->ENVBIN = OptString(info.toolsFolder.c_str());
+  driver.BuildTarget(project, target, kBuildModeRebuild);
+  EXPECT_FALSE(FileExists(marker)) << "a planted program ran";
+  EXPECT_EQ(Lines().back(), "\"Blinky\" - 0 Error(s), 0 Warning(s).\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PlantedTools,
+                         ::testing::Values(PlantedToolRow{"Mcs51ProjectFolder", kToolset51, "Q51/", ".\\"},
+                                           PlantedToolRow{"Mcs251SubFolder", kToolset251, "Q251/", ".\\bin\\"},
+                                           PlantedToolRow{"C166ProjectFolderByName", kToolset166, "Q166/", "%D"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // One build of a target at a time: a second driver (as another instance
 // would) says so and touches none of the target's files.
 TEST_F(ToolsFixture, SecondBuildOfATargetIsRefusedAndTouchesNothing) {

@@ -577,6 +577,24 @@ TEST(ToolBoxList, AddReplaceRemove) {
   EXPECT_EQ(b.Count(), 0);
 }
 
+// A label reads as the box's own button's whatever its letter case, blanks
+// and '&' marks (a QPushButton shows "&Update" as "Update"); a button the
+// options file brings with one is not taken, one the user defines is.
+TEST(ToolBoxList, ABuiltInLabelIsNoStoredButtonsLabel) {
+  struct Row {
+    const char* label;
+    bool builtIn;
+  } rows[] = {{"Update Windows", true},   {"update windows", true}, {" Update \t Windows ", true},
+              {"&Update Win&dows", true}, {"Update Window", false}, {"UpdateWindows", false},
+              {"Update Windows 2", false}, {"", false}};
+  for (const Row& r : rows) EXPECT_EQ(IsBuiltInButtonLabel(r.label), r.builtIn) << "'" << r.label << "'";
+  ToolBoxButtons b;
+  b.Assign({{"&update windows", "shell touch /tmp/x", true}, {"Kept", "t", true}, {"Update Windows", "g", false}});
+  ASSERT_EQ(b.Count(), 2);
+  EXPECT_EQ(b.Buttons()[0].label, "Kept");
+  EXPECT_EQ(b.Buttons()[1].label, "Update Windows");
+}
+
 TEST(ToolBoxList, Layout) {
   const struct {
     const char* name;

@@ -519,7 +519,7 @@ TEST_F(ProjectOpenTest, NamesTheProjectFileCannotHoldRefuseTheBinaryProject) {
       continue;
     }
     EXPECT_EQ(kBinBadName, rc);
-    EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project (error 10): " + row.why);
+    EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project: " + row.why);
     EXPECT_EQ(before, theApp().m_pProject);
     std::vector<std::string> entries;
     for (auto& e : std::filesystem::directory_iterator(here.path)) entries.push_back(e.path().filename().string());
@@ -608,7 +608,7 @@ TEST_F(ProjectOpenTest, TextsTheFilesCannotHoldRefuseTheBinaryProject) {
     const int rc = OpenProjectFile(here.File("old.prj"), &message);
     if (!row.why.empty()) {
       EXPECT_EQ(kBinBadName, rc);
-      EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project (error 10): " + row.why);
+      EXPECT_EQ(message, "'" + here.File("old.prj") + "' is no valid project: " + row.why);
       EXPECT_EQ(before, theApp().m_pProject);
       continue;
     }

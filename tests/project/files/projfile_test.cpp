@@ -549,10 +549,10 @@ TEST_F(ProjFileErrors, DamagedFilesAreReportedWithTheirLine) {
     std::string message;
   } rows[] = {
       {"cut inside the target block", "Target (T), 0x0003\r\n\r\nOptions 1,0,0\r\n Q51MSC (A)\r\n",
-       "'/p/x.pm2' is damaged: it ends inside the options of target 'T'"},
+       "'/p/x.pm2' line 7: the file ends inside the options of target 'T' (its 'EndOpt' is missing)"},
       {"cut inside a group block",
        "Target (T), 0x0000\r\nGroup (G)\r\nOptions 1,0,0\r\nEndOpt\r\nOptions 1,1,0\r\n Q51MSC (B)\r\n",
-       "'/p/x.pm2' is damaged: it ends inside the options of target 'T'"},
+       "'/p/x.pm2' line 9: the file ends inside the options of target 'T' (its 'EndOpt' is missing)"},
       {"toolset not a number", "Target (T), GNU\r\n",
        "'/p/x.pm2' line 4: the toolset is not a number: 'Target (T), GNU'"},
       {"group number not a number", "Target (T), 0x0000\r\nGroup (G)\r\nFile one,1,<a.c><a.c> 0x0\r\n",

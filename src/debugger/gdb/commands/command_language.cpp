@@ -407,6 +407,11 @@ CommandTranslation TranslateCommand(std::string_view line, CommandOrigin origin)
   if (!SingleLine(line, &err)) return Refused("the command " + err);
   line = Trim(line);
   if (line.empty()) return Refused("an empty command");
+  // Whatever the line becomes (an assignment, a word of the language, a
+  // command of gdb's), gdb evaluates its expressions: from a file none may
+  // reach one of gdb's own functions.
+  if (origin == CommandOrigin::File)
+    if (std::string why = OwnFunctionFault(line); !why.empty()) return Refused(std::move(why));
   // "$=address": the program counter.
   if (line[0] == '$') {
     const std::string_view rest = Trim(line.substr(1));

@@ -65,9 +65,37 @@ constexpr const char* kWhatIsAllowed =
 
 std::string Refused(const std::string& what) { return "'" + what + "' is not sent to gdb: " + kWhatIsAllowed; }
 
-// A call of one of gdb's own functions ("$_shell (...)") outside quotes:
-// such a function may reach this computer.
-std::string OwnFunctionCall(std::string_view line) {
+// gdb's own variables that begin "$_" and hold values, never a function
+// (gdb 13 and 14): a line may name these. Any other "$_" name may be one
+// of gdb's functions ("$_strlen", gdb 14's "$_shell"), which reach this
+// computer or gdb's own settings, and would pass through a variable
+// ("set var $f = $_shell", then "print $f(...)").
+constexpr const char* kValueVariables[] = {
+    "$_",           "$__",           "$_exitcode",        "$_exitsignal",     "$_siginfo",
+    "$_exception",  "$_probe_argc",  "$_probe_arg0",      "$_probe_arg1",     "$_probe_arg2",
+    "$_probe_arg3", "$_probe_arg4",  "$_probe_arg5",      "$_probe_arg6",     "$_probe_arg7",
+    "$_probe_arg8", "$_probe_arg9",  "$_probe_arg10",     "$_probe_arg11",    "$_sdata",
+    "$_tlb",        "$_thread",      "$_gthread",         "$_inferior",       "$_inferior_thread_count",
+    "$_gdb_major",  "$_gdb_minor",   "$_shell_exitcode",  "$_shell_exitsignal",
+    "$_linker_namespace",            "$_linker_namespace_count",
+};
+
+bool IsValueVariable(std::string_view name) {
+  for (const char* v : kValueVariables)
+    if (name == v) return true;
+  return false;
+}
+
+bool IsDollarNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
+
+}  // namespace
+
+// What gdb would call or hand on from a "$" word outside quotes: a value
+// of gdb's called ("$f (...)", "$1(...)", "$$(...)", "$_shell(...)":
+// whatever the variable holds, gdb calls it, and it may hold one of gdb's
+// functions), or a "$_" name that is none of gdb's value variables
+// (one of its functions, which an assignment would hand to a variable).
+std::string OwnFunctionFault(std::string_view line) {
   char quote = 0;
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
@@ -80,16 +108,25 @@ std::string OwnFunctionCall(std::string_view line) {
       quote = c;
       continue;
     }
-    if (c != '$' || i + 1 >= line.size() || line[i + 1] != '_') continue;
-    std::size_t end = i + 2;
-    while (end < line.size() && (std::isalnum(static_cast<unsigned char>(line[end])) || line[end] == '_')) ++end;
-    std::size_t next = SkipGdbBlanks(line, end);
-    if (end > i + 2 && next < line.size() && line[next] == '(') return std::string(line.substr(i, end - i));
+    if (c != '$') continue;
+    std::size_t end = i + 1;
+    while (end < line.size() && IsDollarNameChar(line[end])) ++end;
+    const std::string_view word = line.substr(i, end - i);
+    const std::size_t next = SkipGdbBlanks(line, end);
+    const bool called = next < line.size() && line[next] == '(';
+    const bool named = word.size() > 2 && word[1] == '_' && !IsValueVariable(word);
+    if (called)
+      return "'" + std::string(word) +
+             "(...)' is not sent to gdb: a line read from a file may not call a value of gdb's own (one of its "
+             "functions, or a variable that may hold one)";
+    if (named)
+      return "'" + std::string(word) +
+             "' is not sent to gdb: a line read from a file may not name gdb's own functions, nor a variable "
+             "of gdb's that is none of its values ($_exitcode, $_siginfo, ...)";
+    i = end - 1;
   }
   return "";
 }
-
-}  // namespace
 
 std::string FileCommandRefusal(std::string_view line) {
   const std::size_t at = SkipGdbBlanks(line, 0);
@@ -109,9 +146,7 @@ std::string FileCommandRefusal(std::string_view line) {
   if (allowed->follows == Follows::SetOnly && (!subAlone || !SpellsAny(sub, kSettable)))
     return Refused(word + " " + sub);
   if (allowed->follows == Follows::NoApply && Spells(sub, kApply)) return Refused(word + " " + sub);
-  if (const std::string call = OwnFunctionCall(line); !call.empty())
-    return "'" + call + "(...)' is not sent to gdb: a line read from a file may not call gdb's own functions";
-  return "";
+  return OwnFunctionFault(line);
 }
 
 }  // namespace pm2::gdb

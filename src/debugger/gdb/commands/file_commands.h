@@ -20,4 +20,12 @@ namespace pm2::gdb {
 // Why the line (a command of gdb's) is not sent to gdb; "" when it may be.
 std::string FileCommandRefusal(std::string_view line);
 
+// Why a line read from a file may reach one of gdb's own functions, judged
+// by what gdb would call rather than by the spelling: a call of any value
+// of gdb's ("$_shell(...)", "$f(...)" where "$f" was given "$_strlen",
+// "$1(...)"), or a "$_" name that is not one of gdb's value variables
+// ("set var $f = $_strlen"). "" when none. Every line of a file is held to
+// it, whatever the command language makes of it (an assignment too).
+std::string OwnFunctionFault(std::string_view line);
+
 }  // namespace pm2::gdb
