@@ -183,7 +183,7 @@ TEST_F(StartGateTest, AProgramOfTheProjectRunsOnlyAfterAYesByItsFullPath) {
     const std::string full = fs::canonical(folder + "gdbx").string();
     EXPECT_NE(questions[0].find("\n\n" + full + "\n\n"), std::string::npos) << questions[0];
     EXPECT_EQ(err, "the GDB program '" + full +
-                       "' that the Parameter field names by its path was not run: a program the project brings runs "
+                       "', named by its path in the Parameter field, was not run: a program the project brings runs "
                        "only when the user says Yes to it (a start without a window asks nobody); nothing was started");
     answer = true;
     EXPECT_TRUE(Pass("-remote board:2331 -gdb " + named, &p, &err)) << err;
@@ -207,8 +207,8 @@ TEST_F(StartGateTest, ARefusedWordIsSaidWithItsValueBeforeAnyQuestion) {
   std::string err;
   EXPECT_FALSE(Pass("-gdb ./gdbx -remote |" + folder + "gdbx", &p, &err));
   EXPECT_TRUE(questions.empty());
-  EXPECT_EQ(err, "the Parameter field is refused: its -remote '|" + folder +
-                     "gdbx' is not a host and a port from 1 to 65535 ('|' has gdb run the rest as a program of this "
+  EXPECT_EQ(err, "-remote '|" + folder +
+                     "gdbx' in the Parameter field, is not a host and a port from 1 to 65535 ('|' has gdb run the rest as a program of this "
                      "machine); nothing was started");
 }
 
@@ -218,7 +218,7 @@ TEST_F(StartGateTest, AMachineTheEmulatorDoesNotKnowIsRefused) {
   std::string err;
   EXPECT_TRUE(Pass("-sim -machine virt", &p, &err)) << err;
   EXPECT_FALSE(Pass("-sim -machine no-such-board", &p, &err));
-  EXPECT_EQ(err, "the Parameter field is refused: its -machine 'no-such-board' is not a machine of qemu-system-arm "
+  EXPECT_EQ(err, "-machine 'no-such-board' in the Parameter field, is not a machine of qemu-system-arm "
                  "(its list: qemu-system-arm -machine help); nothing was started");
 }
 
