@@ -29,8 +29,8 @@ bool GateProgram(const char* field, std::string* program, const StartGate& gate,
     return false;
   }
   if (!gate.ask || !gate.ask(RunProgramQuestion(field, full, gate.where))) {
-    *err = "the " + std::string(field) + " '" + full + "' that " + gate.where +
-           " names by its path was not run: a program the project brings runs only when the user says Yes to it "
+    *err = "the " + std::string(field) + " '" + full + "', named by its path in " + gate.where +
+           ", was not run: a program the project brings runs only when the user says Yes to it "
            "(a start without a window asks nobody); nothing was started";
     return false;
   }
@@ -57,8 +57,8 @@ std::vector<std::string> EmulatorMachines(const std::string& emulator) {
 bool PassStartGate(const std::string& text, const StartGate& gate, TargetParams* params, std::string* err) {
   const ParamsFault fault = CheckTargetParams(text);
   if (!fault.word.empty()) {
-    const std::string said = fault.value.empty() ? fault.why : "'" + fault.value + "' is " + fault.why;
-    *err = gate.where + " is refused: its " + fault.word + " " + said + "; nothing was started";
+    *err = fault.word + (fault.value.empty() ? "" : " '" + fault.value + "'") + " in " + gate.where + ", " +
+           (fault.value.empty() ? "" : "is ") + fault.why + "; nothing was started";
     return false;
   }
   if (!GateProgram("GDB program", &params->gdb, gate, err)) return false;
@@ -72,7 +72,7 @@ bool PassStartGate(const std::string& text, const StartGate& gate, TargetParams*
   for (const std::string& m : machines)
     if (m == params->qemu.machine) return true;
   if (machines.empty()) return true;
-  *err = gate.where + " is refused: its -machine '" + params->qemu.machine + "' is not a machine of " +
+  *err = "-machine '" + params->qemu.machine + "' in " + gate.where + ", is not a machine of " +
          params->qemu.program + " (its list: " + params->qemu.program + " -machine help); nothing was started";
   return false;
 }
