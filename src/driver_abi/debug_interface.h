@@ -204,6 +204,15 @@ enum { kDbgNotifyTargetStopped = 0x1002 };
  * stay as they were. */
 enum { kDbgNotifyDriverEnded = 0x1003, kDbgEndedListsBreakpoints = 1 };
 
+/* IDE service (IdeServiceCall) before a driver runs a program that a
+ * project's settings name by its path (a gdb or an emulator of the
+ * project's folder): the argument is the question, naming the program and
+ * where the settings name it. Non-zero when the user answered Yes; No is
+ * the default button. A Yes holds for the same question for the rest of
+ * the IDE's run; without a window nobody is asked and the answer is No.
+ * An IDE that does not know the code answers 0: the program does not run. */
+enum { kIdeServiceRunProgramQuestion = 0x1040 };
+
 /* ---------------------------------------------------------------- the record */
 typedef struct DebugInterface DebugInterface;
 

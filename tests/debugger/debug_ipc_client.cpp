@@ -15,7 +15,8 @@
 // it sends what a hostile client would (see Hostile); with "effects" texts
 // that would write or call (see Effects); with "stepout" it steps into and
 // steps out the moment it hears the stop (see StepInAndOut). With
-// "until:<text>" it prints what it hears until a text that starts so. With
+// "until:<text>" it prints what it hears until a text that starts so; with
+// "start:<text>" it asks for a session first. With
 // "stop" it asks the running target to stop (see StopTheTarget). With
 // "breakpoints:<text>|<text>..." it sets each breakpoint in turn and prints
 // what it hears until each answer.
@@ -195,6 +196,10 @@ int main(int argc, char** argv) {
   if (std::string(argv[3]) == "effects") return Effects(c);
   if (std::string(argv[3]) == "stepout") return StepInAndOut(c);
   if (std::string(argv[3]) == "stop") return StopTheTarget(c);
+  if (std::string(argv[3]).rfind("start:", 0) == 0) {
+    c.Send(dtc_Debug::StartDebugging());
+    return SayUntil(c, std::string(argv[3]).substr(6)) ? 0 : 13;
+  }
   if (std::string(argv[3]).rfind("until:", 0) == 0) return SayUntil(c, std::string(argv[3]).substr(6)) ? 0 : 13;
   if (std::string(argv[3]).rfind("breakpoints:", 0) == 0) {
     std::string texts = std::string(argv[3]).substr(12);

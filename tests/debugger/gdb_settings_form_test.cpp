@@ -84,6 +84,12 @@ const FormRefusedRow kFormRefusedRows[] = {
     {"UartNoAddress", "-sim", "uart", "serial", "'UART at:' is 'serial', neither an address nor 'none'"},
     {"TimeoutZero", "-sim", "timeout", "0", "'Connect timeout (s):' is '0', not a number of seconds from 1 to 600"},
     {"OptionInOther", "-sim", "other", "-gdb x", "'Further options:' holds '-gdb', which its own field sets"},
+    {"ServerAPipe", "-remote x:1", "remote", "|/tmp/pipe.sh:1234",
+     "'GDB server (host:port):' is '|/tmp/pipe.sh:1234', not a host and a port from 1 to 65535 ('|' has gdb run "
+     "the rest as a program of this machine)"},
+    {"MachineWithOptions", "-sim", "machine", "virt,dumpdtb=/tmp/victim",
+     "'Machine:' is 'virt,dumpdtb=/tmp/victim', not a machine's name: a name holds only letters, digits, '.', '-' "
+     "and '_' (after ',' the emulator would take options of the machine, such as a file it writes)"},
     {"EmulatorLikeAnOption", "-sim", "qemu", "-x", "'Emulator:' begins with '-', which would be read as an option"},
 };
 

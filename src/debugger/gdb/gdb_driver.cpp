@@ -33,6 +33,7 @@
 #include "debugger/gdb/commands/expression_effects.h"
 #include "debugger/gdb/target/gdb_target.h"
 #include "debugger/gdb/target/settings_form.h"
+#include "debugger/gdb/target/start_gate.h"
 #include "debugger/gdb/arm/inline_asm.h"
 #include "debugger/driver_shared/trace_history.h"
 
@@ -926,6 +927,22 @@ bool StartTarget(DebugSettings* s, bool forFlash) {
     params.simulate = FlashSimulated(s->dllParams);
     // The program's own UART is none of a download's business.
     params.uart = false;
+  }
+  // The text comes from the project's options file: every road to a start
+  // passes here before gdb or the emulator runs.
+  pm2::gdb::StartGate gate;
+  gate.where = std::string("the Parameter field of the ") +
+               (forFlash || (s->flags & kDbgSettingsTargetDriver) ? "target side's Driver DLL" : "simulator's CPU DLL") +
+               " (Options for Target - Debug), kept in the project's options file";
+  if (s->projectFolder) gate.folder = s->projectFolder;
+  gate.ask = [](const std::string& question) {
+    return g_record.IdeServiceCall &&
+           g_record.IdeServiceCall(kIdeServiceRunProgramQuestion, reinterpret_cast<intptr_t>(question.c_str())) != 0;
+  };
+  std::string refused;
+  if (!pm2::gdb::PassStartGate(s->dllParams, gate, &params, &refused)) {
+    Fail(s, refused);
+    return false;
   }
   pm2::gdb::TargetEvents events = Events();
   // A download says what it did in its own words: gdb's chatter from the

@@ -7,6 +7,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -103,6 +105,13 @@ void DebugWindows::WriteDump(const char* path) const {
     // Where the first value lies on the screen, for a click.
     const QPoint at = page->mapToGlobal(page->FirstValueCentre());
     out += "memory-value: " + std::to_string(at.x()) + " " + std::to_string(at.y()) + "\n";
+  }
+  // A box the program asks or tells in (a session's refusal, a question
+  // before it runs a program), its lines joined with " | ", and the button
+  // Enter presses.
+  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+    out += "box: " + box->text().replace('\n', " | ").toStdString() + "\n";
+    if (QPushButton* enter = box->defaultButton()) out += "box-default: " + enter->text().toStdString() + "\n";
   }
   const std::string temp = std::string(path) + ".tmp";
   if (FILE* f = std::fopen(temp.c_str(), "w")) {

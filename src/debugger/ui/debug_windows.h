@@ -76,7 +76,8 @@ class DebugWindows {
   void OpenFindDialog();
   void RegisterCommands();
   // What the windows show, written to the file PM2_DEBUG_WINDOWS_DUMP names
-  // (for the end-to-end tests, which cannot read a painted window).
+  // (for the end-to-end tests, which cannot read a painted window), with
+  // the text of a message box that is open.
   void WriteDump(const char* path) const;
 
   CMainFrame& m_frame;

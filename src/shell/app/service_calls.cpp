@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "driver_abi/debug_interface.h"
 #include "platform/notification_hub.h"
 #include "project/edit/stored_setters.h"
 #include "shell/app/debug_port.h"
@@ -173,6 +174,19 @@ const ShellApp::ServiceRow ShellApp::kServiceRows[] = {
      [](ShellApp& a, int, intptr_t arg) -> intptr_t {
        a.Ipc().SendTargetConnection(arg != 0);
        return 0;
+     }},
+    {kIdeServiceRunProgramQuestion, kIdeServiceRunProgramQuestion, false,
+     [](ShellApp& a, int, intptr_t arg) -> intptr_t {
+       // Enter says No: the program would run with the user's rights. A
+       // window-less start answers No (the services' default), so such a
+       // program never runs unasked.
+       const std::string text = arg ? reinterpret_cast<const char*>(arg) : "";
+       if (text.empty()) return 0;
+       for (const std::string& agreed : a.m_agreedRuns)
+         if (agreed == text) return 1;
+       if (a.Dialogs().MessageBox(text, kMbYesNo | kMbIconQuestion | kMbDefButton2) != kIdYes) return 0;
+       a.m_agreedRuns.push_back(text);
+       return 1;
      }},
 };
 

@@ -327,6 +327,9 @@ class ShellApp {
   CommandTextPool m_cmdTextPool;
   DeferredCommands m_deferred;
   std::vector<ToolBoxButton> m_toolBox;
+  // The questions before a driver runs a program a project named by its
+  // path that the user answered Yes to: not asked again in this run.
+  std::vector<std::string> m_agreedRuns;
   std::string m_activeDocTitle;     // kept for service code 2054
   int m_lastBuildEnd = -1;          // code 7's argument: 0 built, 1 not; -1 none yet
   ProgressRequest m_ddeProgress;   // the instance channel's progress record

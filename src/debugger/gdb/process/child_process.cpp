@@ -23,8 +23,10 @@ std::string FindInPath(const std::string& program) {
   while (b <= dirs.size()) {
     std::size_t e = dirs.find(':', b);
     if (e == std::string::npos) e = dirs.size();
+    // An empty or relative entry is a folder below the current one, which
+    // may be the project's: its own gdb must not stand in for the system's.
     std::string candidate = dirs.substr(b, e - b) + "/" + program;
-    if (e > b && access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (e > b && dirs[b] == '/' && access(candidate.c_str(), X_OK) == 0) return candidate;
     b = e + 1;
   }
   return {};

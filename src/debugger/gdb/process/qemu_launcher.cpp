@@ -17,7 +17,12 @@ std::vector<std::string> QemuCommandLine(const QemuMachine& qemu, const std::str
   // through it.
   std::vector<std::string> line{qemu.program, "-M", qemu.machine};
   if (qemu.machine == "none") line.insert(line.end(), {"-cpu", "arm926", "-m", "4096M"});
-  line.insert(line.end(), {"-device", "loader,file=" + elf + ",cpu-num=0", "-S", "-chardev",
+  // The program's path is one value of the loader's option list: a comma
+  // in it is doubled, as the emulator reads a comma of a value, rather
+  // than starting another option of the device.
+  std::string file;
+  for (char c : elf) file += c == ',' ? std::string(",,") : std::string(1, c);
+  line.insert(line.end(), {"-device", "loader,file=" + file + ",cpu-num=0", "-S", "-chardev",
                            "socket,id=gdbstub,fd=3,server=on,wait=off,nodelay=on", "-gdb", "chardev:gdbstub",
                            "-chardev", "socket,id=monitor,fd=4", "-mon", "chardev=monitor,mode=readline",
                            "-display", "none", "-monitor", "none", "-serial", "none", "-nodefaults"});

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "debugger/gdb/target/gdb_target.h"
+#include "debugger/gdb/target/target_params_check.h"
 
 namespace pm2::gdb {
 
@@ -86,11 +87,12 @@ bool FormWord(const std::string& value, FormField f, std::string* error) {
   return true;
 }
 
-bool FormNumber(const std::string& text, unsigned long* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  *value = std::strtoul(text.c_str(), &end, 0);
-  return end && *end == '\0' && text[0] != '-' && text[0] != '+';
+// A value the driver's own check refuses, by its field.
+bool FormChecked(const std::string& value, FormField f, std::string (*check)(const std::string&), std::string* error) {
+  const std::string why = check(value);
+  if (why.empty()) return true;
+  *error = std::string("'") + kFormRows[f].label + "' is '" + value + "', " + why;
+  return false;
 }
 
 }  // namespace
@@ -143,42 +145,27 @@ bool SettingsFormText(const DriverSettingsForm& form, std::string* text, std::st
   if (simulate) {
     words.push_back("-sim");
     const std::string qemu = FormValue(form, kQemu), machine = FormValue(form, kMachine), uart = FormValue(form, kUart);
-    if (!FormWord(qemu, kQemu, error) || !FormWord(machine, kMachine, error) || !FormWord(uart, kUart, error))
+    if (!FormWord(qemu, kQemu, error) || !FormWord(machine, kMachine, error) || !FormWord(uart, kUart, error) ||
+        !FormChecked(machine, kMachine, MachineFault, error) || !FormChecked(uart, kUart, UartFault, error))
       return false;
     if (qemu != defaults.qemu.program) words.insert(words.end(), {"-qemu", qemu});
     if (machine != defaults.qemu.machine) words.insert(words.end(), {"-machine", machine});
-    unsigned long base = 0;
-    if (uart != "none" && (!FormNumber(uart, &base) || base > 0xFFFFFFFFul)) {
-      *error = "'UART at:' is '" + uart + "', neither an address nor 'none'";
-      return false;
-    }
+    const unsigned long base = uart == "none" ? 0 : std::strtoul(uart.c_str(), nullptr, 0);
     if (uart == "none")
       words.insert(words.end(), {"-uart", "none"});
     else if (base != defaults.uartBase)
       words.insert(words.end(), {"-uart", FormHex(uint32_t(base))});
   } else {
     const std::string remote = FormValue(form, kRemote);
-    if (!FormWord(remote, kRemote, error)) return false;
-    const std::size_t colon = remote.rfind(':');
-    unsigned long port = 0;
-    if (colon == std::string::npos || colon == 0 || !FormNumber(remote.substr(colon + 1), &port) || port == 0 ||
-        port > 65535 || remote.substr(colon + 1).find_first_not_of("0123456789") != std::string::npos) {
-      *error = "'GDB server (host:port):' is '" + remote + "', not a host and a port from 1 to 65535";
-      return false;
-    }
+    if (!FormWord(remote, kRemote, error) || !FormChecked(remote, kRemote, RemoteFault, error)) return false;
     words.insert(words.end(), {"-remote", remote});
   }
   const std::string gdb = FormValue(form, kGdb);
   if (!FormWord(gdb, kGdb, error)) return false;
   if (gdb != defaults.gdb) words.insert(words.end(), {"-gdb", gdb});
   const std::string timeout = FormValue(form, kTimeout);
-  unsigned long seconds = 0;
-  if (!FormNumber(timeout, &seconds) || timeout.find_first_not_of("0123456789") != std::string::npos ||
-      seconds < 1 || seconds > 600) {
-    *error = "'Connect timeout (s):' is '" + timeout + "', not a number of seconds from 1 to 600";
-    return false;
-  }
-  if (int(seconds) * 1000 != defaults.connectTimeoutMs) words.insert(words.end(), {"-timeout", timeout});
+  if (!FormChecked(timeout, kTimeout, TimeoutFault, error)) return false;
+  if (std::atoi(timeout.c_str()) * 1000 != defaults.connectTimeoutMs) words.insert(words.end(), {"-timeout", timeout});
   const std::string other = FormValue(form, kOther);
   if (other.find_first_not_of(" \t") != std::string::npos) {
     if (other.find_first_of("\r\n") != std::string::npos) {
