@@ -86,7 +86,7 @@ class WalkJudge {
 
   // ---- Watch rows added from the editor's menu ----
   void BeforeWatchItem(const std::string& item) {
-    m_watchPage = WatchItem(item, &m_watchWord);
+    m_watchPage = WatchItemAsked(item, &m_watchWord);
     if (m_watchPage) Rows(m_watchBefore);
   }
   // In a session the row is added at once, running or not.

@@ -138,7 +138,7 @@ inline std::string JudgeWatchAdded(const std::string& word, int page, const std:
 
 // A word chosen from the editor's menu item "Add "<word>" to Watch
 // Window...>#<n>": the word and the page (0 where the item is another).
-inline int WatchItem(const std::string& item, std::string* word) {
+inline int WatchItemAsked(const std::string& item, std::string* word) {
   const std::string head = "Add \"", tail = "\" to Watch Window...>#";
   const size_t end = item.rfind(tail);
   if (item.rfind(head, 0) != 0 || end == std::string::npos || end < head.size()) return 0;

@@ -109,7 +109,7 @@ TEST_P(WalkWatchAddedTest, TheRowNamesTheWordPointedAt) {
   const std::vector<std::string> before[2] = {{"sample"}, {"history[1]"}};
   const std::vector<std::string> after[2] = {r.after1, r.after2};
   std::string word;
-  const int page = WatchItem(r.item, &word);
+  const int page = WatchItemAsked(r.item, &word);
   ASSERT_NE(page, 0) << r.item;
   const std::string why = JudgeWatchAdded(word, page, before, after);
   if (!r.fault)
