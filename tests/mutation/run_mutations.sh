@@ -42,7 +42,8 @@ commit=$(git -C "$root" rev-parse --short=7 HEAD 2>/dev/null || echo 0)
 export PM2_WALK_SEED=$(( 16#$commit % 1000000 + 1 ))
 echo "== walk seed: $PM2_WALK_SEED (from commit $commit)"
 
-rsync -a --delete --exclude '/build*' --exclude '/.git' "$root/" "$copy/"
+# The sources copied over the copy (its build trees and git's record left out).
+tar -C "$root" --exclude=./build --exclude='./build-*' --exclude=./.git -cf - . | tar -C "$copy" -xf -
 if [ $san = 1 ]; then
   CC=clang CXX=clang++ cmake -S "$copy" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
     -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_SANITIZE=ON -DPM2_WALK=ON >/dev/null
