@@ -66,7 +66,9 @@ targets_of() {
 }
 build() { cmake --build "$tree" -j "$(nproc)" --target shell_command_walk_test "$@" > "$logs/build.log" 2>&1; }
 # ctest on a regex: 0 when every test passed.
-run_tests() { ctest --test-dir "$tree" -R "$1" -j "$(nproc)" --timeout 900 > "$2" 2>&1; }
+# PM2_MUTATION_JOBS states side by side (the walk's hang bound is 5 s of a
+# window's own time: a machine loaded past its cores fails the unchanged walk).
+run_tests() { ctest --test-dir "$tree" -R "$1" -j "${PM2_MUTATION_JOBS:-$(nproc)}" --timeout 900 > "$2" 2>&1; }
 
 echo "== the unchanged program"
 build || { echo "the unchanged copy does not build (see $logs/build.log)"; exit 1; }
