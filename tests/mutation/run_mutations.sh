@@ -3,7 +3,7 @@
 # which test found each: the walk of every command (as CI runs it: its seed
 # from the commit) and the test programs the list names beside it.
 #
-#   tests/mutation/run_mutations.sh [--only NAME[,NAME...]] [--walk REGEX] [--quick] [--san]
+#   tests/mutation/run_mutations.sh [--only NAME[,NAME...]] [--walk REGEX] [--quick] [--walk-only] [--san]
 #
 # Every fault is applied by sed to a scratch copy of the sources, built in a
 # build tree of that copy's own (never the tree the run command uses), and
@@ -14,20 +14,22 @@
 # AddressSanitizer; slower), else as the README's optimised one; --walk
 # narrows the walk's states (a ctest regex; all by default), --quick walks
 # for each fault only the states its line names (where a user meets it;
-# the unchanged program is walked in those states). The unchanged
+# the unchanged program is walked in those states); --walk-only leaves the
+# other test programs out. The unchanged
 # program is walked first: a fault is judged only where the walk passes
 # without it. Exits non-zero when a fault went unfound or the unchanged
 # walk failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 list="$root/tests/mutation/faults.list"
-only="" walk_regex="CommandWalkTest" san=0 quick=0
+only="" walk_regex="CommandWalkTest" san=0 quick=0 walk_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --only) only=",$2,"; shift 2 ;;
     --walk) walk_regex="CommandWalkTest.*($2)"; shift 2 ;;
     --san) san=1; shift ;;
     --quick) quick=1; shift ;;
+    --walk-only) walk_only=1; shift ;;
     *) echo "run_mutations.sh: unknown argument '$1'" >&2; exit 2 ;;
   esac
 done
@@ -95,6 +97,7 @@ while IFS= read -r line; do
   sed_args=$(awk -F' @@ ' '{print $3}' <<<"$line")
   tests=$(awk -F' @@ ' '{print $4}' <<<"$line")
   states=$(awk -F' @@ ' '{print $5}' <<<"$line")
+  [ $walk_only = 1 ] && tests="-"
   [ -n "$only" ] && [[ "$only" != *",$name,"* ]] && continue
   echo "== $name ($file)"
   changed=$file
