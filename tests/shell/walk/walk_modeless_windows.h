@@ -73,7 +73,11 @@ class WalkModeless {
   }
   static bool IsStep(const std::string& step) { return step.rfind("modeless:", 0) == 0; }
   // The windows that take a line number as a user types one.
-  static bool TakesALine(const std::string& name) { return name == "GotoLineDialog"; }
+  // (a window's name is its class with its namespace: "pm2::GotoLineDialog").
+  static bool TakesALine(const std::string& name) {
+    const std::string own = "GotoLineDialog";
+    return name.size() >= own.size() && name.compare(name.size() - own.size(), own.size(), own) == 0;
+  }
   // The line a step (after "modeless:") typed, or 0.
   static long LineTyped(const std::string& rest) {
     const size_t slash = rest.rfind('/');
