@@ -46,6 +46,10 @@ echo "== walk seed: $PM2_WALK_SEED (from commit $commit)"
 
 # The sources copied over the copy (its build trees and git's record left out).
 tar -C "$root" --exclude=./build --exclude='./build-*' --exclude=./.git -cf - . | tar -C "$copy" -xf -
+# The files the faults change made newer than anything built from them: a
+# run stopped before its restore left an object built with a fault, which
+# the copy's older time would keep.
+grep -vE '^(#|$)' "$list" | awk -F' @@ ' '{print $2}' | sort -u | while read -r f; do touch "$copy/$f"; done
 if [ $san = 1 ]; then
   CC=clang CXX=clang++ cmake -S "$copy" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O0 -g1" \
     -DCMAKE_C_FLAGS="-O0 -g1" -DPM2_BENCH=OFF -DPM2_SANITIZE=ON -DPM2_WALK=ON >/dev/null
@@ -57,7 +61,7 @@ fi
 
 # The file a fault changed, put back whatever ends the run.
 changed=""
-restore() { if [ -n "$changed" ]; then cp "$root/$changed" "$copy/$changed"; changed=""; fi; }
+restore() { if [ -n "$changed" ]; then cp "$root/$changed" "$copy/$changed"; touch "$copy/$changed"; changed=""; fi; }
 trap restore EXIT INT TERM
 
 # The test programs a ctest regex names, as targets to build.
