@@ -12,6 +12,8 @@
 //   32720/f3    the same, each field of each page of its windows given
 //               the text FieldTexts()[3] (walk_answers.h), then OK
 //   32720/b     the same, their own buttons pressed, then OK
+//   35041/r     the same, a row of its list chosen and the buttons that
+//               act on a row pressed (Kill Selected), each judged
 //   key:32720   the command's key (as the menus show it) pressed in the
 //               widget that has the keyboard, as a user presses it
 //   ctx:editor:Copy    the item of a window's context menu (editor,
@@ -65,7 +67,8 @@
 //                      it opens, the user tools, are there)
 //   modeless:GotoLineDialog/f3  a window left open beside the main window
 //                      typed into, its buttons pressed; /x closes it
-//                      (walk_modeless_windows.h)
+//                      (walk_modeless_windows.h); /l12 types the line
+//                      12, which the caret must then stand on
 //   value:pattern_step=5   where the target stands, the expression reads 5
 //                      (walk_defined_breakpoints.h)
 //   32797!      the command, and the next step at once, before the event
@@ -129,9 +132,12 @@
 #include "walk_answers.h"
 #include "walk_checks.h"
 #include "walk_counted_passes.h"
+#include "walk_crash_road.h"
+#include "walk_outcomes.h"
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_input_answered.h"
+#include "walk_judge.h"
 #include "walk_modeless_windows.h"
 #include "walk_expected_messages.h"
 #include "walk_given_kept.h"
@@ -202,6 +208,10 @@ inline bool LeavesTheState(CommandId id) {
 }
 
 
+// The commands whose windows have a list whose rows their buttons act on
+// (the Breakpoints dialog's Kill Selected): answered also with a row chosen.
+inline bool ActsOnRows(CommandId id) { return id == 35041; }
+
 // The commands that start something the next step may meet while it
 // runs (a build, a translation, the target, a step, a session, a tool),
 // and those a user gives right after them: Stop Build, Close Project,
@@ -238,6 +248,9 @@ class CommandWalk {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
+    // Without a sanitizer nothing else prints the road a crash ends on.
+    CrashRoad::Begin("state " + m_state + ", seed " + std::to_string(m_seed), m_start);
+    if (!__sanitizer_set_death_callback) CrashRoad::Install();
     WalkDescriber() = [this] { return Where(); };
     m_answers.typed = [this](QLineEdit* e, const QString& text) { m_given.texts.Typed(e, text); };
     m_answers.atOk = [this](QDialog& d) {
@@ -247,6 +260,8 @@ class CommandWalk {
     };
     m_answers.takesLongText = [](QLineEdit* e) { return TypedTexts::FollowedField(*e) != nullptr; };
     m_answers.pageShown = [this](QWidget* page) { m_given.texts.PageShown(page); };
+    m_answers.beforeButton = [this](QAbstractButton& b) { m_judge.BeforeButton(b, m_frame->Debugger()->Session()); };
+    m_answers.afterButton = [this] { m_judge.AfterButton(); };
   }
   // A report from the session's end (a thread that outlived Exit) still
   // names the road that led there.
@@ -255,6 +270,8 @@ class CommandWalk {
     m_answers.atOk = nullptr;
     m_answers.takesLongText = nullptr;
     m_answers.pageShown = nullptr;
+    m_answers.beforeButton = nullptr;
+    m_answers.afterButton = nullptr;
     WalkDescriber() = nullptr;
     WalkUnderWay() = "the end of the session after " + Where();
   }
@@ -297,6 +314,7 @@ class CommandWalk {
 
   // One step and the checks after it.
   bool Run(const std::string& step) {
+    CrashRoad::Step(step);
     m_road.push_back(step);
     HangGuard guard([this, step] { return "the walk's step '" + step + "' in " + Where(); }, std::chrono::seconds(150));
     std::string name = step;
@@ -311,6 +329,7 @@ class CommandWalk {
       const std::string how = name.substr(slash + 1);
       if (how == "c") mode = Answer::kCancel;
       else if (how == "b") mode = Answer::kButtons;
+      else if (how == "r") mode = Answer::kRowButtons;
       else if (how[0] == 'f') mode = Answer::kFill, text = std::atoi(how.c_str() + 1);
       name.resize(slash);
     } else if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
@@ -328,13 +347,15 @@ class CommandWalk {
       m_expected = false;
       m_given.StepBegins(m_frame);
       m_textsBefore = DocumentTexts();
+      m_judge.StepBegins(m_frame);
     }
     m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
     NoteOpenProject();
     // A field given a text a user may leave there may be refused, with a
     // message that says so.
-    if (mode == Answer::kFill || mode == Answer::kButtons || m_answers.Giving()) m_expected = m_typed = true;
+    if (mode == Answer::kFill || mode == Answer::kButtons || mode == Answer::kRowButtons || m_answers.Giving())
+      m_expected = m_typed = true;
     m_answers.Start(mode, text);
     if (name == "await-stop") {
       DebugSession& s = m_frame->Debugger()->Session();
@@ -457,7 +478,10 @@ class CommandWalk {
     } else if (WalkModeless::IsStep(name)) {
       // A text a user may leave in a field may be refused, with a message.
       m_expected = m_typed = true;
-      if (const std::string why = WalkModeless::Run(name.substr(9), m_answers); !why.empty()) return Fail(why);
+      const std::string rest = name.substr(9);
+      const bool there = WalkModeless::Named(rest.substr(0, rest.rfind('/'))) != nullptr;
+      if (const std::string why = WalkModeless::Run(rest, m_answers); !why.empty()) return Fail(why);
+      if (const long line = WalkModeless::LineTyped(rest); there && line > 0) m_judge.LineJudged(m_frame, line);
     } else if (name == "hold") {
       // The window that holds the main window (the print preview) stays
       // open: the state the road walks in.
@@ -515,8 +539,11 @@ class CommandWalk {
       if (colon == std::string::npos) return Fail("a menu step names no item");
       m_answers.ChooseInNextMenu(name.substr(colon + 1));
       ++counts.ran;
+      m_judge.BeforeWatchItem(name.substr(colon + 1));
       Menus().OpenMenu(name.substr(4, colon - 4));
       if (!m_followsAtOnce && !MenuOpened(name.substr(4, colon - 4))) return false;
+      if (!m_answers.chosen) m_judge.BeforeWatchItem("");
+      m_judge.AfterWatchItem(m_frame->Debugger()->Session());
       if (m_answers.chosen)
         RanRecord::Line({"item", m_state, name.substr(4), std::to_string(m_answers.chosen->id), step});
     } else if (name.rfind("key:", 0) == 0) {
@@ -572,7 +599,7 @@ class CommandWalk {
     // and one on a line deleted goes with it (walk_given_kept.h).
     const bool edited = DocumentTexts() != m_textsBefore;
     if (edited) m_given.SourceEdited(m_frame->Debugger()->Session());
-    const bool ok = Check() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
+    const bool ok = Check() && Judged() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
                     GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
@@ -637,6 +664,8 @@ class CommandWalk {
         return false;
       if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
+      // A window whose list's rows its buttons act on: a row chosen first.
+      if (ActsOnRows(id) && m_frame->QueryCommand(id).enabled && !SweepRun(command + "/r")) return false;
     }
     if (!SweepModeless()) return false;
     return SweepMenus(&listed);
@@ -652,6 +681,12 @@ class CommandWalk {
       for (size_t k = 0; k < 3; ++k)
         if (WalkModeless::Named(name) && !SweepRun("modeless:" + name + "/f" + std::to_string((from + k) % texts)))
           return false;
+    // And a value that fits the field, as a user types it: a line inside
+    // the file in front.
+    for (const std::string& name : names)
+      if (WalkModeless::TakesALine(name) && WalkModeless::Named(name) &&
+          !SweepRun("modeless:" + name + "/l" + std::to_string(WalkJudge::LineInside(m_frame, m_seed + 7u))))
+        return false;
     return true;
   }
   // A step of the sweep, which keeps the state it was given: one that
@@ -750,7 +785,10 @@ class CommandWalk {
         const std::vector<std::string> others = Bars().OtherTargets();
         step += others[rng() % others.size()];
       } else if (WalkModeless::IsStep(step)) {
-        step = WalkModeless::StepFor(step.substr(9), rng);
+        const std::string window = step.substr(9);
+        step = WalkModeless::StepFor(window, rng);
+        if (WalkModeless::TakesALine(window) && rng() % 3 == 0)
+          step = "modeless:" + window + "/l" + std::to_string(WalkJudge::LineInside(m_frame, unsigned(rng())));
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : Menus().ListMenu(step.substr(4)))
@@ -779,7 +817,7 @@ class CommandWalk {
             if (step[0] != 'k') step += "/f" + std::to_string(rng() % FieldTexts().size());
             break;
           case 3:
-            if (step[0] != 'k') step += "/b";
+            if (step[0] != 'k') step += ActsOnRows(id) && rng() % 2 == 0 ? "/r" : "/b";
             break;
           default:
             break;
@@ -1078,6 +1116,12 @@ class CommandWalk {
     return true;
   }
 
+  // The outcomes judged against what the user asked for (walk_judge.h):
+  // the saves of the step and its checks, and the judges the step met.
+  bool Judged() {
+    m_judge.SavesJudged(m_frame);
+    return Holds(m_judge.Take());
+  }
   bool TypedTextsStored() { return GivenKept(m_given.TypedTextsStored(m_frame, m_app, m_answers)); }
   bool StartKeepsWhatWasGiven() { return GivenKept(m_given.StartKeeps(m_frame, m_app, m_answers)); }
   bool BreakpointsAsDefined(const std::string& step, bool chainDefines) {
@@ -1390,6 +1434,7 @@ class CommandWalk {
   std::set<std::string> m_asText;  // the files opened in an editor so far (SameFile)
   std::string m_front;  // the file of the editor in front when the sweep began
   GivenAndKept m_given;  // the texts and breakpoints the road gave, against what is kept
+  WalkJudge m_judge;     // what the user asked for, against the outcome
 };
 
 }  // namespace pm2::test

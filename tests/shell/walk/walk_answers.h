@@ -42,18 +42,21 @@ namespace pm2::test {
 
 // How a command's windows are answered: with their defaults, with
 // Cancel, or with their fields changed (every field of every page given
-// one text of FieldTexts()) or their own buttons pressed before the default.
-enum class Answer { kDefault, kCancel, kFill, kButtons };
+// one text of FieldTexts()) or their own buttons pressed before the default;
+// or a row of each list chosen and the buttons that act on a row pressed
+// (kRowButtons: Kill Selected, Enable, Disable, Remove, Delete, Move).
+enum class Answer { kDefault, kCancel, kFill, kButtons, kRowButtons };
 
 // The texts a user may leave in a field: empty, one past the field's limit
 // (kPastLimit), the characters the project files quote, blanks, a line
-// break, letters outside ASCII, a number out of any range, and one exactly
+// break, capitals and letters outside ASCII (a text stored in another case
+// shows), a number out of any range, and one exactly
 // at the field's limit (kAtLimit), which the field must take whole.
 inline constexpr const char* kPastLimit = "<past the limit>";
 inline constexpr const char* kAtLimit = "<at the limit>";
 inline const std::vector<std::string>& FieldTexts() {
   static const std::vector<std::string> texts = {
-      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger \xC3\xBC\xE2\x82\xAC", "99999999999",
+      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger Walk \xC3\xBC\xE2\x82\xAC", "99999999999",
       kAtLimit};
   return texts;
 }
@@ -69,6 +72,15 @@ inline bool OwnButton(const QString& text) {
   plain.remove('&');
   for (const char* w : kWords)
     if (plain.startsWith(w) || plain.contains(QString(" ") + w)) return true;
+  return false;
+}
+
+// The buttons that act on the row a list has selected.
+inline bool RowButton(const QString& text) {
+  QString plain = text;
+  plain.remove('&');
+  for (const char* w : {"Kill Selected", "Enable", "Disable", "Remove", "Delete", "Move"})
+    if (plain.startsWith(w)) return true;
   return false;
 }
 
@@ -90,6 +102,10 @@ class WalkAnswers {
   // Called on a dialog before its default answer (a sheet that needs a
   // choice before its OK, as a user makes it).
   std::function<void(QDialog&)> beforeAccept;
+  // Around each of a window's own buttons pressed: a row of its list
+  // chosen first, as a user chooses one, and the outcome judged after.
+  std::function<void(QAbstractButton&)> beforeButton;
+  std::function<void()> afterButton;
   // Told of each text typed or pasted into a field, and of each dialog
   // whose OK is about to be pressed (the walk's check of typed texts).
   std::function<void(QLineEdit*, const QString&)> typed;
@@ -335,17 +351,21 @@ class WalkAnswers {
   void ChangePage(QWidget& page) {
     if (m_mode == Answer::kDefault) return;
     const QPointer<QWidget> alive(&page);
-    if (m_mode == Answer::kButtons) {
+    if (m_mode == Answer::kButtons || m_mode == Answer::kRowButtons) {
+      const bool rows = m_mode == Answer::kRowButtons;
       std::vector<QPointer<QAbstractButton>> own;
       for (QAbstractButton* b : page.findChildren<QAbstractButton*>())
         if (!qobject_cast<QCheckBox*>(b) && !qobject_cast<QRadioButton*>(b) &&
-            (OwnButton(b->text()) || OwnButton(b->toolTip())))
+            (rows ? RowButton(b->text()) : OwnButton(b->text()) || OwnButton(b->toolTip())))
           own.push_back(b);
-      for (const QPointer<QAbstractButton>& b : own)
+      for (const QPointer<QAbstractButton>& b : own) {
+        if (alive && b && b->isVisible() && beforeButton) beforeButton(*b);
         if (alive && b && b->isVisible() && b->isEnabled()) {
           ++buttonsPressed;
           b->click();
+          if (afterButton) afterButton();
         }
+      }
       return;
     }
     const std::string& text = FieldTexts()[size_t(m_text) % FieldTexts().size()];

@@ -50,7 +50,7 @@ struct ModelessRow {
 const ModelessRow kModelessRows[] = {
     {"ANumberOutOfAnyRange", "QDialog/f6", "99999999999", true},
     {"TheCharactersTheFilesQuote", "QDialog/f2", "( ) < > \\ \"", true},
-    {"LettersOutsideAscii", "QDialog/f5", "\xC3\x84rger \xC3\xBC\xE2\x82\xAC", true},
+    {"LettersOutsideAscii", "QDialog/f5", "\xC3\x84rger Walk \xC3\xBC\xE2\x82\xAC", true},
     {"Emptied", "QDialog/f0", "", true},
     {"Closed", "QDialog/x", nullptr, false},
 };

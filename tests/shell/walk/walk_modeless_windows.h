@@ -8,7 +8,9 @@
 // the open window named <name> (its class: "GotoLineDialog"), key
 // by key, then presses each of its buttons that does not close it, in
 // order (a window a button opens is answered with its default);
-// "modeless:<name>/x" closes it with its closing button, as a user does.
+// "modeless:<name>/x" closes it with its closing button, as a user does;
+// "modeless:<name>/l12" types the number 12 as a user types a value that
+// fits the field (a line inside the file, into Go to Line).
 #pragma once
 
 #include <QAbstractButton>
@@ -70,6 +72,18 @@ class WalkModeless {
     return nullptr;
   }
   static bool IsStep(const std::string& step) { return step.rfind("modeless:", 0) == 0; }
+  // The windows that take a line number as a user types one.
+  // (a window's name is its class with its namespace: "pm2::GotoLineDialog").
+  static bool TakesALine(const std::string& name) {
+    const std::string own = "GotoLineDialog";
+    return name.size() >= own.size() && name.compare(name.size() - own.size(), own.size(), own) == 0;
+  }
+  // The line a step (after "modeless:") typed, or 0.
+  static long LineTyped(const std::string& rest) {
+    const size_t slash = rest.rfind('/');
+    if (slash == std::string::npos || slash + 2 > rest.size() || rest[slash + 1] != 'l') return 0;
+    return std::atol(rest.c_str() + slash + 2);
+  }
   // A step for the window: a text of the table (seeded), now and then its
   // closing instead.
   template <class Rng>
@@ -94,8 +108,9 @@ class WalkModeless {
       else d->close();
       return {};
     }
-    if (how[0] != 'f') return "a step 'modeless:' names no text";
-    const std::string& text = FieldTexts()[size_t(std::atoi(how.c_str() + 1)) % FieldTexts().size()];
+    if (how[0] != 'f' && how[0] != 'l') return "a step 'modeless:' names no text";
+    const std::string text =
+        how[0] == 'l' ? how.substr(1) : FieldTexts()[size_t(std::atoi(how.c_str() + 1)) % FieldTexts().size()];
     for (const QPointer<QWidget>& field : Fields(*d)) {
       if (!alive) return {};
       if (!field || !field->isVisible() || !field->isEnabled()) continue;

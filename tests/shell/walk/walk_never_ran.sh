@@ -8,12 +8,16 @@
 # window's), and in a window's own menu where the command is that window's
 # (its row in the command table says "(<window> window)"): the other
 # windows number their items with ids of their own.
-# Then the context-menu items shown enabled and never chosen; with
-# --states, each command that ran with the states it ran in.
+# Then the offered commands whose outcome the walk does not judge against
+# what the user asked for (no row in walk_outcomes.h's CommandOutcomes:
+# held only to the general checks), the context-menu items shown enabled
+# and never chosen; with --states, each command that ran with the states
+# it ran in.
 set -euo pipefail
 record=${1:?usage: walk_never_ran.sh <record file> [--states]}
 awk -F'\t' -v states="${2:-}" '
   $1 == "offered" { text[$2] = $3 }
+  $1 == "judged"  { judged[$2] = $3 }
   $1 == "ran"     { Ran($3, $2) }
   $1 == "item"    { chosen[$3] = 1; if ($4 != 0) items[$4] = items[$4] "\n" $3 "\t" $2 }
   $1 == "listed"  { listed[$3] = $2 }
@@ -36,6 +40,11 @@ awk -F'\t' -v states="${2:-}" '
     for (id in text) { total++; if (!(id in ran)) n++ }
     printf "offered commands: %d, never run enabled: %d\n", total, n
     for (id in text) if (!(id in ran)) printf "  %s  %s\n", id, text[id] | "sort -n"
+    close("sort -n")
+    u = 0
+    for (id in text) if (!(id in judged)) u++
+    printf "offered commands without a judged outcome (unjudged): %d\n", u
+    for (id in text) if (!(id in judged)) printf "  %s  %s\n", id, text[id] | "sort -n"
     close("sort -n")
     m = 0
     for (item in listed) if (!(item in chosen)) m++

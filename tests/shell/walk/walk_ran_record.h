@@ -3,6 +3,7 @@
 // text) and every command and context-menu item the walk ran while it was
 // enabled are appended to the file, one line each, tab-separated:
 //   offered <id> <text>
+//   judged  <id> <the outcome a user expects>    (walk_outcomes.h)
 //   ran     <state> <id> <step>
 //   item    <state> <window>:<text> <id of its command, 0 for none> <step>
 //   listed  <state> <window>:<text> <id>    (shown enabled in a menu)
@@ -23,6 +24,7 @@
 #include "shell/frame/offered_commands.h"
 #include "shell/frame/shell_resources.h"
 #include "toolkit/core/resources.h"
+#include "walk_outcomes.h"
 
 namespace pm2::test {
 
@@ -51,6 +53,7 @@ class RanRecord {
   static void Offered() {
     if (!On()) return;
     for (CommandId id : OfferedCommands()) Line({"offered", std::to_string(id), TextOf(id)});
+    for (const CommandOutcome& o : CommandOutcomes()) Line({"judged", std::to_string(o.id), o.expected});
   }
   static std::string TextOf(CommandId id) {
     std::vector<std::pair<std::string, const std::vector<MenuEntry>*>> todo;
