@@ -4,6 +4,10 @@
 // gate of the session's start: a gdb or an emulator named by its path runs
 // only after a Yes, a machine must be one of the emulator's.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +85,27 @@ TEST_P(TargetParamValue, IsTakenOrRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, TargetParamValue, ::testing::ValuesIn(kValueRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A GDB server on a local socket is taken by its path; any other file at
+// a path (a program, a device, a plain file) is not.
+TEST(TargetParamValue, ALocalSocketIsAServerAndAnotherFileIsNot) {
+  const std::string dir = ::testing::TempDir() + "pm2_remote_" + std::to_string(::getpid());
+  std::filesystem::create_directories(dir);
+  const std::string socketPath = dir + "/server.sock", filePath = dir + "/server.sh";
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un addr {};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof addr.sun_path);
+  std::strcpy(addr.sun_path, socketPath.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  std::ofstream(filePath) << "#!/bin/sh\n";
+  EXPECT_EQ(RemoteFault(socketPath), "");
+  EXPECT_NE(RemoteFault(filePath), "");
+  EXPECT_NE(RemoteFault("|" + socketPath), "");
+  ::close(fd);
+  std::filesystem::remove_all(dir);
+}
 
 TEST(TargetParamValue, TheReasonSaysWhatTheValueWouldDo) {
   EXPECT_NE(RemoteFault("|/tmp/pipe.sh").find("'|' has gdb run the rest as a program"), std::string::npos);

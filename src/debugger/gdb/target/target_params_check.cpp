@@ -1,5 +1,7 @@
 #include "debugger/gdb/target/target_params_check.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +42,11 @@ const ValueWord kValueWords[] = {
 }  // namespace
 
 std::string RemoteFault(const std::string& value) {
+  // A GDB server listening on a local socket (qemu's, one of the user's):
+  // gdb connects to it and can neither run nor write anything through it.
+  // Anything else at an absolute path (a device, a file) is refused.
+  struct stat st {};
+  if (!value.empty() && value[0] == '/' && ::stat(value.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return "";
   const std::string refused = "not a host and a port from 1 to 65535" + TargetHint(value);
   std::string rest = value;
   for (const char* prefix : {"tcp:", "tcp4:", "tcp6:"})
