@@ -127,13 +127,6 @@ enum {
    * text evaluated or made a breakpoint's location; a driver that does not
    * know the code answers 0 and checks what it is handed itself. */
   kDbgCtlReadOnlyFault = 0x1022,
-  /* (1 or 0, 0): with 1 the driver may answer DbgGo, DbgStep and
-   * DbgStopExecution with the request under way: it sets kDbgFlagExecuting
-   * at once and posts the outcome as a stop (kDbgNotifyTargetStopped), the
-   * IDE's window never waiting for the target; with 0 each call waits for
-   * its outcome. The IDE asks for 1 at each start; a driver that does not
-   * know the code waits. */
-  kDbgCtlRequestsUnderWay = 0x1023,
   /* (DbgBreakpointRecord* of the driver's list, buffer of
    * kDbgDefinitionSize): non-zero with the code breakpoint's place written
    * into the buffer as the user gave it and as DbgBreakpointDefine takes it

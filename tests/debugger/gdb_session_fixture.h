@@ -148,8 +148,6 @@ class GdbSessionTest : public ShellAppTest {
     theApp().m_pToolsetInfo[3] = &arm;
     app->m_szProgramFolder = std::string(PM2_PROGRAM_DIR) + "/";
     session = std::make_unique<DebugSession>(*app, host);
-    // These tests read a run's or a step's outcome as its call returns.
-    session->SetRequestsUnderWay(false);
     routed.session = session.get();
     app->SetFrame(&routed);
     app->SetDebugPort(session.get());
@@ -170,13 +168,6 @@ class GdbSessionTest : public ShellAppTest {
     o->dbg.flags &= ~kGoTillMain;
     o->dbg.str[0] = OptString::Pooled("GDBDRV.DLL", kPoolScratch);
     o->dbg.str[1] = OptString::Pooled(params, kPoolScratch);
-  }
-  // What the window's own thread put on the command page (the driver's
-  // other threads' texts are posted).
-  std::string WindowThreadTexts() const {
-    std::string all;
-    for (const std::string& t : routed.commandLines) all += t;
-    return all;
   }
   std::string CommandTexts() const {
     std::string all;

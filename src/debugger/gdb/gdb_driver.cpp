@@ -32,7 +32,6 @@
 #include "debugger/gdb/elf/elf_arm_code.h"
 #include "debugger/gdb/commands/expression_effects.h"
 #include "debugger/gdb/target/gdb_target.h"
-#include "debugger/gdb/target/request_worker.h"
 #include "debugger/gdb/target/settings_form.h"
 #include "debugger/gdb/target/start_gate.h"
 #include "debugger/gdb/arm/inline_asm.h"
@@ -64,12 +63,11 @@ pm2::TraceHistory g_history([](uint32_t address) {
   return g_target ? g_target->DescribeStep(address) : pm2::TraceStep{};
 });
 // Each run, step or reset renews the history once the target has stopped.
-// Counted on the request thread, read on the IDE's.
-std::atomic<uint64_t> g_runs{0};
+uint64_t g_runs = 0;
 uint64_t g_historyRuns = ~uint64_t(0);
 // The last run was recorded because the user asked for trace recording
 // (and not only for the coverage).
-std::atomic<bool> g_traceRecorded{false};
+bool g_traceRecorded = false;
 // Code coverage: the simulation's exec log runs from the session's first
 // run; what it saw, renewed at each stop.
 bool g_coverageWanted = false;
@@ -244,9 +242,6 @@ bool FitsAddress(const std::string& text, uint64_t value) {
 // ---- slots
 
 int32_t Assign(const char* text, int32_t length);
-int32_t StopExecution();
-// The IDE takes run requests under way (kDbgCtlRequestsUnderWay).
-std::atomic<bool> g_requestsUnderWay{false};
 void PutNames(DbgWatchNames* out, const std::vector<std::string>& names);
 
 intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
@@ -273,9 +268,6 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
       // command's own text for any other.
       if (b && !g_refusal.empty()) std::snprintf(reinterpret_cast<char*>(b), 256, "%s", g_refusal.c_str());
       return 0;
-    case kDbgCtlRequestsUnderWay:
-      g_requestsUnderWay = a != 0;
-      return 0;
     case kDbgCtlAnyThreadReads:
       // A read-only evaluation asks gdb through the connection, which pairs
       // each answer with its command whatever the thread, and reads the
@@ -301,7 +293,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case 3:  // a value assignment
       return Assign(reinterpret_cast<const char*>(a), -1);
     case 8:  // Esc in the command window: stop a running target
-      return StopExecution();
+      return g_target && g_target->Interrupt() ? 0 : 1;
     case 15:  // the size of an address's memory space: all 4 GB
       return -1;
     case 4:  // a memory space's attributes, from the program's sections
@@ -528,7 +520,7 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 // Trace recording follows the record's trace byte when the target starts.
 void SwitchTrace() {
   if (!g_target || !g_target->TraceOffered()) return;
-  const bool wasRecorded = g_traceRecorded.exchange((g_record.traceOn & 1) != 0);
+  const bool wasRecorded = std::exchange(g_traceRecorded, (g_record.traceOn & 1) != 0);
   const bool want = g_traceRecorded || g_coverageWanted;
   std::string err;
   // The log ran for the coverage alone: it starts again, so that the user's
@@ -553,76 +545,22 @@ void BeforeRun() {
   ForgetAsmAddress();
   ++g_runs;
 }
-// A run, a step and a stop request wait for gdb and its server, at most
-// for the driver's bound each, and longer in all on a busy machine: they
-// are done on the request thread, and the IDE's call returns at once. The
-// IDE sees the target run from the request on (Stop Running is offered,
-// and Esc's request goes after it); the request's outcome comes as every
-// stop does, posted.
-enum RequestKind : int { kRunRequest, kStopRequest };
-pm2::gdb::RequestWorker g_requests;
-// A run or step request ended: the record's position is the new one. One
-// that the target never took (refused, or without an answer) leaves it
-// standing: the IDE hears a stop, as it heard the request start.
-void RunRequestEnded(bool taken) {
-  if (!g_target) return;
-  g_record.pc = g_target->Pc();
-  if (taken || g_target->Executing()) return;
-  SetFlag(kDbgFlagExecuting, false);
-  if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
-}
-// A request the target cannot take now (it does not answer) is refused at
-// once, with the reason on the command page, as the driver's bound would.
-bool RunRequestTakenNow() { return g_target && (g_target->Halted() || g_target->SayUnanswered()); }
 int32_t Go(uint32_t stop) {
-  if (!g_requestsUnderWay) {
-    BeforeRun();
-    return g_target && g_target->Go(stop) ? 0 : 1;
-  }
-  if (!RunRequestTakenNow()) return 1;
-  SetFlag(kDbgFlagExecuting, true);
-  g_requests.Post(kRunRequest, [stop] {
-    BeforeRun();
-    RunRequestEnded(g_target->Go(stop));
-  });
-  return 0;
+  BeforeRun();
+  return g_target && g_target->Go(stop) ? 0 : 1;
 }
+// A step or a stop waits for the target; the record's position is the new
+// one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
-  if (!g_requestsUnderWay) {
-    BeforeRun();
-    const bool ok = g_target && g_target->Step(mode);
-    if (g_target) g_record.pc = g_target->Pc();
-    return ok ? 0 : 1;
-  }
-  if (!RunRequestTakenNow() || !GdbTarget::StepCommand(mode)) return 1;
-  SetFlag(kDbgFlagExecuting, true);
-  g_requests.Post(kRunRequest, [mode] {
-    BeforeRun();
-    RunRequestEnded(g_target->Step(mode));
-  });
-  return 0;
+  BeforeRun();
+  const bool ok = g_target && g_target->Step(mode);
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
 }
-// The stop request goes after a run or step under way (it stops what
-// they started); one that waits for its turn already stands for a second.
 int32_t StopExecution() {
-  if (!g_target) return 1;
-  if (!g_requestsUnderWay) {
-    const bool ok = g_target->Interrupt();
-    g_record.pc = g_target->Pc();
-    return ok ? 0 : 1;
-  }
-  g_requests.Post(kStopRequest, [] {
-    const bool stopped = g_target->Interrupt();
-    g_record.pc = g_target->Pc();
-    // A request whose bound ended without an answer leaves the target out
-    // of the executing state: what waits for its stop (a session's end
-    // asked for meanwhile) goes on, as the message says it may.
-    if (!stopped && !g_target->Executing()) {
-      SetFlag(kDbgFlagExecuting, false);
-      if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
-    }
-  });
-  return 0;
+  const bool ok = g_target && g_target->Interrupt();
+  if (g_target) g_record.pc = g_target->Pc();
+  return ok ? 0 : 1;
 }
 int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return g_target ? g_target->Read(address, count, static_cast<uint8_t*>(buffer)) : 1;
@@ -916,20 +854,11 @@ void Exit() {
   g_listing.Forget();
   g_history.Forget();
   g_historyRuns = ~uint64_t(0);
-  g_traceRecorded = false;
-  g_coverageWanted = false;
+  g_traceRecorded = g_coverageWanted = false;
   g_coverage.Clear();
   g_coverageRuns = ~uint64_t(0);
-  // A request under way ends at once once gdb and qemu are gone (its
-  // questions get gdb's end for an answer): the session's end waits for
-  // neither of them.
-  if (g_target) g_target->EndChildren();
-  g_requests.Stop([] {
-    if (g_record.PumpPendingMessages) g_record.PumpPendingMessages();
-  });
   if (g_target) g_target->Close();
   g_target.reset();
-  g_requestsUnderWay = false;
 }
 void RefreshRegisters(RegisterEntry* entry, uint32_t) {
   if (!entry && g_target) g_target->RefreshRegisters();

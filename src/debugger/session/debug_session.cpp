@@ -315,9 +315,6 @@ void DebugSession::StartDebugger() {
     CopyDriverRecord();
     failed = (m_settings.flags & kDbgSettingsStartFailed) != 0;
     if (!failed) AllowAnyThreadReads(true);
-    // The window never waits for a run, a step or a stop request.
-    if (!failed && m_requestsUnderWay && m_pRecord->DbgControl)
-      m_pRecord->DbgControl(kDbgCtlRequestsUnderWay, 1, 0);
     // With a run to main to come, the start's own stop at the reset
     // address is not shown (it would open the disassembly window first).
     m_mainAddress.reset();
@@ -414,7 +411,6 @@ void DebugSession::KeepBreakpoints() {
 
 void DebugSession::Stop(bool afterFailedStart) {
   m_onceStopped = nullptr;
-  m_stepsLeft = 0;
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {
     if (SessionActive()) m_host.SessionEnding();
@@ -590,7 +586,6 @@ void DebugSession::FlashViaDriver(int command) {
 
 void DebugSession::Go(uint32_t stopAddress) {
   if (!SessionActive() || TargetExecuting() || !m_pRecord->DbgGo) return;
-  m_stepsLeft = 0;
   m_app.IdeServiceCall(1, 0);  // execution starts
   ++m_runs;
   EndRefusedRun(m_pRecord->DbgGo(stopAddress));
@@ -607,18 +602,7 @@ void DebugSession::EndRefusedRun(int32_t driverResult) {
 }
 
 void DebugSession::Step(int mode, int count) {
-  m_stepsLeft = 0;
-  const int steps = std::max(count, 1);
-  for (int i = 0; i < steps && SessionActive() && !TargetExecuting(); ++i) {
-    Step(mode);
-    // A driver that took the step as a request under way tells its end as
-    // a stop: the steps left go from there.
-    if (TargetExecuting()) {
-      m_stepsLeft = steps - i - 1;
-      m_stepsMode = mode;
-      return;
-    }
-  }
+  for (int i = 0; i < std::max(count, 1) && SessionActive() && !TargetExecuting(); ++i) Step(mode);
 }
 
 void DebugSession::RefreshCallStack() {
@@ -637,8 +621,6 @@ bool DebugSession::StepOutPossible() {
 }
 
 void DebugSession::StopRunning() {
-  // A stop request ends a count of steps too.
-  m_stepsLeft = 0;
   if (SessionActive() && TargetExecuting() && m_pRecord->DbgStopExecution) m_pRecord->DbgStopExecution();
 }
 
@@ -650,7 +632,6 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       m_host.TargetStopped();
       // A session's end or the program's close waited for this stop.
       if (m_onceStopped && SessionActive() && !TargetExecuting()) std::exchange(m_onceStopped, nullptr)();
-      if (m_stepsLeft > 0 && SessionActive() && !TargetExecuting()) Step(m_stepsMode, std::exchange(m_stepsLeft, 0));
       return true;
     case 9:
       // Step out returns from the innermost call; without one it is refused

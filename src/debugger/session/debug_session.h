@@ -116,10 +116,8 @@ class DebugSession : public DebugPort {
   // start hears the target stopped.
   void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
-  // `count` steps of the mode, each while the target is halted. A driver
-  // whose step is a request under way (the call returns with the target
-  // running) goes on with the next at the step's stop; a stop request, a
-  // run or the session's end drops those left.
+  // `count` steps of the mode, each while the target is halted (a step that
+  // leaves the target running ends them).
   void Step(int mode, int count);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
@@ -129,11 +127,6 @@ class DebugSession : public DebugPort {
   // Asks the driver for its call stack of the target as it is now.
   void RefreshCallStack();
   void StopRunning();
-  // Whether the driver is asked to take runs, steps and stop requests as
-  // requests under way (kDbgCtlRequestsUnderWay), from the next start on;
-  // the program does, the tests that read a step's outcome as its call
-  // returns do not.
-  void SetRequestsUnderWay(bool on) { m_requestsUnderWay = on; }
   // How many runs and steps the IDE started (read from any thread).
   uint64_t Runs() const { return m_runs.load(); }
   // How many stops the IDE took (IDE service 2; on the GUI thread).
@@ -223,10 +216,6 @@ class DebugSession : public DebugPort {
   int m_refusals = 0;
   // What a command refused while the target ran does once it has stopped.
   std::function<void()> m_onceStopped;
-  // Steps of a count still to go at the next stop (GUI thread).
-  int m_stepsLeft = 0;
-  bool m_requestsUnderWay = true;
-  int m_stepsMode = 0;
   std::atomic<uint64_t> m_runs{0};
   // Stops told (service 2) and the stop the driver's call stack was last
   // asked for at (kNoStop: not in this session). GUI thread.

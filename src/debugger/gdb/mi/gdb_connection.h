@@ -79,9 +79,6 @@ class GdbConnection {
   void Die(const std::string& reason);
   // Kills gdb (the reader then sees its end).
   void KillProcess();
-  // Sends gdb SIGKILL and returns; a command being written meanwhile
-  // fails as on a gdb that ended. Close reaps it.
-  void AbortProcess() { m_child.Abort(); }
   // Ends gdb: Exiting, "-gdb-exit", then the process is killed and the
   // reader joined. The reader may be handing gdb's text to the thread that
   // closes (the window's), waiting for it: `serve`, when given, runs on the

@@ -132,13 +132,6 @@ void ChildProcess::CloseInput() {
   m_in = -1;
 }
 
-void ChildProcess::Abort() {
-  if (m_pid > 0 && !m_reaped) {
-    kill(-m_pid, SIGKILL);
-    kill(m_pid, SIGKILL);
-  }
-}
-
 void ChildProcess::Kill() {
   CloseInput();
   if (m_pid > 0 && !m_reaped) {

@@ -36,9 +36,6 @@ class ChildProcess {
   // Ends the process group (SIGKILL) and reaps the child; the output pipe
   // stays open for a reader to see its end.
   void Kill();
-  // Sends the process group SIGKILL and returns: the pipes stay as they
-  // are (a thread may be writing to the child), and Kill reaps it later.
-  void Abort();
   // Closes the pipe to the child's stdin.
   void CloseInput();
   // Without pipes: the first `max` bytes the child wrote to its standard

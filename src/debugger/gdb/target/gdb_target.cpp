@@ -313,7 +313,6 @@ void GdbTarget::AnsweredAgain() {
   // Only a wait that ended without an answer kept the target from taking
   // commands; one that ended because a command of gdb's ran on did not.
   if (!m_unanswered.exchange(false)) return;
-  ExpectLateInterrupts();
   // gdb now does what it did not answer in time: a run or a step it took
   // late runs the target, which a stop request then stops.
   if (State() == SessionState::Running) SetExecuting(true);
@@ -353,21 +352,9 @@ void GdbTarget::Monitor() {
 }
 
 void GdbTarget::OnDead(const std::string& reason) {
-  // A wait for a stop ends with gdb (a request under way as the session
-  // ends kills it).
-  {
-    std::lock_guard<std::mutex> lock(m_reportMutex);
-  }
-  m_reportCv.notify_all();
   if (m_closing) return;
   SetExecuting(false);
   if (m_events.ended) m_events.ended(reason);
-}
-
-void GdbTarget::EndChildren() {
-  m_closing = true;
-  if (m_gdb) m_gdb->AbortProcess();
-  m_qemu.Abort();
 }
 
 void GdbTarget::Close() {
@@ -381,7 +368,7 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
-  if (PauseStop(r) || StrayInterrupt(r) || UntakenRunEnded(r) || LateInterrupt(r)) return;
+  if (PauseStop(r) || StrayInterrupt(r) || UntakenRunEnded(r)) return;
   ReloadCounts(r);
   const std::string held = TakeHeldConsole();
   const bool finishing = std::exchange(m_finishing, false);
@@ -502,9 +489,6 @@ void GdbTarget::ReportStop(const MiRecord& r, bool sayReason) {
 bool GdbTarget::Go(uint32_t stopAddress) {
   if (!Halted()) return SayUnanswered();
   if (!MonitorStopTaken()) return false;
-  // A stop request of an earlier run that never got its stop is no
-  // request of this one.
-  m_stopAsked = false;
   // Whatever a command did to the driver's own watchpoint, the program's
   // output reaches the serial window.
   KeepOwnBreakpoints();

@@ -136,16 +136,6 @@ class GdbTarget {
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
-  // Running as the IDE sees it (the executing bit the driver last set).
-  bool Executing() const { return m_executing; }
-  // A run command refused after a wait without an answer says so; false.
-  bool SayUnanswered();
-  // gdb's command of a step mode (0 into, 1 over, 2 out, 3 one instruction,
-  // 4 over one instruction); null for no mode.
-  static const char* StepCommand(int mode);
-  // The session ends: gdb and qemu are killed at once, so that whatever
-  // waits for them (a request under way) ends; Close then ends the rest.
-  void EndChildren();
   // Resets the target (qemu's and OpenOCD's "monitor" reset) and reports
   // the stop at the new program counter.
   bool Reset();
@@ -351,6 +341,8 @@ class GdbTarget {
   // gdb answered a command after a wait without an answer had ended: the
   // target takes commands again.
   void AnsweredAgain();
+  // A run command refused after a wait without an answer says so; false.
+  bool SayUnanswered();
   // Before the target runs or steps, or a typed line goes to gdb: a stop
   // request sent to qemu's monitor is taken (within the reply bound), or
   // the command is refused with the reason, as the stop would end it.
@@ -390,6 +382,8 @@ class GdbTarget {
   // frame, then the same step again, so it ends where it would have.
   void ContinueStep(const MiRecord& r);
   void HoldConsole();
+  // gdb's command of a step mode (0 into, 1 over, 2 out, 3 one instruction).
+  static const char* StepCommand(int mode);
   // The command that goes on with the step under way after a stop of the
   // driver's own: a typed step's console command, or the IDE's step's.
   std::string StepAgainCommand(int mode);
@@ -404,13 +398,6 @@ class GdbTarget {
   // (UntakenRunEnded), not as a stop the user asked for.
   bool RunTaken(std::chrono::steady_clock::time_point until);
   bool UntakenRunEnded(const MiRecord& r);
-  // A process that was held answers again: what gdb sent it meanwhile (a
-  // packet sent again and again, a request) reaches it late, and it takes
-  // such a byte for a stop while the target runs. Such a stop, that no
-  // request asked for, in a run started since, is the driver's: the run
-  // goes on (at most as many as gdb's tries of one packet).
-  bool LateInterrupt(const MiRecord& r);
-  void ExpectLateInterrupts();
   // A stop the driver took as its own turns out to end the step: reported
   // now, as the settling of that stop left the IDE out.
   void ReportOwnStop(const MiRecord& r);
@@ -533,8 +520,6 @@ class GdbTarget {
   std::atomic<bool> m_unanswered{false};
   // A run gdb answered was not taken by its server (RunTaken).
   std::atomic<bool> m_runUntaken{false};
-  // Stops of late bytes still to be let go (LateInterrupt).
-  std::atomic<int> m_lateInterrupts{0};
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};

@@ -15,10 +15,6 @@ namespace pm2::gdb {
 namespace {
 
 // The milliseconds left until a deadline (0 when it passed).
-// gdb tries a packet its server does not acknowledge this often; each copy
-// the server reads late may stop the target once.
-constexpr int kLateInterruptsLetGo = 3;
-
 int LeftMs(std::chrono::steady_clock::time_point until) {
   const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
   return rest.count() > 0 ? int(rest.count()) : 0;
@@ -62,20 +58,6 @@ bool GdbTarget::UntakenRunEnded(const MiRecord& r) {
                    "at once, and it stands at " + where + " (F5 runs it)\n");
   }
   if (m_events.status) m_events.status("Run not taken");
-  ExpectLateInterrupts();
-  return true;
-}
-
-void GdbTarget::ExpectLateInterrupts() { m_lateInterrupts = kLateInterruptsLetGo; }
-
-bool GdbTarget::LateInterrupt(const MiRecord& r) {
-  if (m_lateInterrupts <= 0 || m_stopAsked || m_keyInterrupt || !m_freeRun ||
-      r.results.Str("reason") != "signal-received" || r.results.Str("signal-name") != "SIGINT")
-    return false;
-  --m_lateInterrupts;
-  TakeHeldConsole();
-  m_ownStop = true;
-  m_gdb->Send("-exec-continue");
   return true;
 }
 
