@@ -256,7 +256,7 @@ TEST_P(PlantedTools, ANamedLikeAToolInTheProjectNeverRuns) {
 INSTANTIATE_TEST_SUITE_P(Rows, PlantedTools,
                          ::testing::Values(PlantedToolRow{"Mcs51ProjectFolder", kToolset51, "Q51/", ".\\"},
                                            PlantedToolRow{"Mcs251SubFolder", kToolset251, "Q251/", ".\\bin\\"},
-                                           PlantedToolRow{"C166ProjectFolderByName", kToolset166, "Q166/", "%D"}),
+                                           PlantedToolRow{"Family166ProjectFolderByName", kToolset166, "Q166/", "%D"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // One build of a target at a time: a second driver (as another instance
