@@ -1080,9 +1080,9 @@ class CommandWalk {
     // whatever ended it later.
     if (const double stall = m_stalls.Longest(); stall > kStallSeconds) {
       char said[160];
-      std::snprintf(said, sizeof said, "the window did not answer for %.1f s (more than %d s: a hang)", stall,
+      std::snprintf(said, sizeof said, "the window did not answer for %.1f s (more than %d s: a hang; ", stall,
                     kStallSeconds);
-      return Fail(said);
+      return Fail(said + m_stalls.Told() + ")");
     }
     // And it took the user's keys: timers that ran meanwhile are no answer.
     if (Tracing())

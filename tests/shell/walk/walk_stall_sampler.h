@@ -1,0 +1,109 @@
+// Where the GUI thread stands when it has not turned its event loop for
+// longer than the hang bound: a thread of the walk's own looks at the
+// beats of the walk's timer, and once a gap passes the bound it prints,
+// while the gap lasts, what the kernel says the thread waits in (its
+// system call and wait channel) and the thread's own stack. A hang found
+// on a busy machine is then a place in the code, not a time alone.
+#pragma once
+
+#include <execinfo.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+
+extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
+
+namespace pm2::test {
+
+class StallSampler {
+ public:
+  // `tid`: the GUI thread; `boundSeconds`: the hang bound of a gap.
+  StallSampler(int tid, double boundSeconds) : m_tid(tid), m_bound(boundSeconds) {
+    struct sigaction on = {};
+    on.sa_handler = &StallSampler::PrintOwnStack;
+    on.sa_flags = SA_RESTART;
+    sigemptyset(&on.sa_mask);
+    sigaction(SIGURG, &on, nullptr);
+    Beat();
+    m_thread = std::thread([this] { Watch(); });
+  }
+  ~StallSampler() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_ending = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+  }
+  StallSampler(const StallSampler&) = delete;
+  StallSampler& operator=(const StallSampler&) = delete;
+
+  // The event loop turned (on the GUI thread).
+  void Beat() {
+    m_lastBeat = Now();
+    ++m_beats;
+  }
+
+ private:
+  static double Now() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+  }
+  std::string TaskFile(const char* name) const {
+    std::ifstream in("/proc/self/task/" + std::to_string(m_tid) + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = text.str();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\0')) s.pop_back();
+    return s;
+  }
+  // Once per gap past the bound: the kernel's view, then the thread's own
+  // stack printed by the thread (the signal's handler).
+  void Watch() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    uint64_t sampledGap = ~uint64_t(0);
+    while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_ending; })) {
+      const uint64_t beats = m_beats;
+      if (beats == sampledGap || Now() - m_lastBeat < m_bound) continue;
+      sampledGap = beats;
+      std::fprintf(stderr,
+                   "walk: the GUI thread has not turned its event loop for %.1f s; it is in the system call "
+                   "[%s], waits in [%s], state [%s]; its stack:\n",
+                   Now() - m_lastBeat, TaskFile("syscall").c_str(), TaskFile("wchan").c_str(),
+                   TaskFile("stat").substr(0, 60).c_str());
+      ::syscall(SYS_tgkill, ::getpid(), m_tid, SIGURG);
+    }
+  }
+  static void PrintOwnStack(int) {
+    if (__sanitizer_print_stack_trace) {
+      __sanitizer_print_stack_trace();
+      return;
+    }
+    void* frames[64];
+    const int n = backtrace(frames, 64);
+    backtrace_symbols_fd(frames, n, 2);
+  }
+
+  int m_tid;
+  double m_bound;
+  std::atomic<double> m_lastBeat{0};
+  std::atomic<uint64_t> m_beats{0};
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_ending = false;
+  std::thread m_thread;
+};
+
+}  // namespace pm2::test
