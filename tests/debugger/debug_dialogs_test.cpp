@@ -19,8 +19,10 @@
 #include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "debug_dialogs_fixture.h"
 #include "hang_guard.h"
@@ -632,6 +634,41 @@ TEST(FunctionEditorTest, ARefusedIncludeShowsAsAFailure) {
   ASSERT_EQ(ed.Errors()->count(), 1);
   EXPECT_EQ(ed.Errors()->currentText(), "*** error 3");
   std::filesystem::remove(file);
+}
+
+// Damaged or wrong files opened in the function editor: junk, a cut line
+// and a very long line load as text and stay as they are on disk until the
+// user saves; a named pipe is refused with its name instead of waiting for
+// a writer forever, and a missing file is named.
+TEST(FunctionEditorTest, DamagedAndWrongFilesNeitherHangNorChange) {
+  ScriptedDriver d("");
+  const std::string base = std::filesystem::temp_directory_path().string() + "/pm2-fedit-damaged-" +
+                           std::to_string(::getpid());
+  std::filesystem::create_directories(base);
+  const std::string junk = base + "/junk.ini";
+  std::string bytes = "FUNC void f (void) {\r\n  printf(\"";
+  for (int i = 0; i < 4096; ++i) bytes += char((i * 37 + 11) % 256);
+  bytes += std::string(200000, 'x');
+  std::ofstream(junk, std::ios::binary) << bytes;
+  FunctionEditor ed(d.Context(), base + "/x.CTmp", nullptr);
+  ed.show();
+  ASSERT_TRUE(ed.LoadFile(junk));
+  EXPECT_EQ(ed.FileName(), junk);
+
+  const std::string pipe = base + "/pipe.ini";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  d.dialogs.boxes.clear();
+  EXPECT_FALSE(ed.LoadFile(pipe));
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text,
+            "Cannot open '" + pipe + "': it is not a file of debug functions but a device or a pipe");
+  EXPECT_EQ(ed.FileName(), junk) << "the text shown stays";
+  EXPECT_FALSE(ed.LoadFile(base + "/missing.ini"));
+  ASSERT_EQ(d.dialogs.boxes.size(), 2u);
+  EXPECT_EQ(d.dialogs.boxes[1].text, "Cannot access file '" + base + "/missing.ini' !");
+  std::ifstream in(junk, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes) << "opened, never saved: the file stays";
+  std::filesystem::remove_all(base);
 }
 
 TEST(FunctionEditorTest, EscWithAChangedTextAsksLikeClose) {

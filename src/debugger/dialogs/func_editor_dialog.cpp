@@ -1,5 +1,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 
+#include <sys/stat.h>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QPushButton>
@@ -104,11 +106,17 @@ bool FunctionEditor::AskSave() {
 }
 
 bool FunctionEditor::LoadFile(const std::string& path) {
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    std::fclose(f);
-  } else {
+  // Looked at before it is opened: opening a named pipe waits for a writer
+  // that never comes, and a device never ends.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
     m_ctx.Beep();
     m_ctx.Message("Cannot access file '" + path + "' !");
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    m_ctx.Beep();
+    m_ctx.Message("Cannot open '" + path + "': it is not a file of debug functions but a device or a pipe");
     return false;
   }
   if (m_editor->Open(path) != 0) {

@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <fstream>
+#include <iterator>
+#include <random>
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_panes.h"
@@ -369,6 +371,61 @@ TEST_F(WizardTest, ASyntaxErrorShowsItsMessageAndTheLine) {
   ASSERT_EQ(1u, m_errors.size());
   EXPECT_EQ("Syntax error in Options Block - line 7:\n\nIllegal token '('", m_errors[0]);
   EXPECT_EQ(7, host.Panes()->ActiveView()->Engine().State().nCaretLine) << "the caret stands on the faulty line";
+}
+
+// A block with hundreds of errors (the same option pasted over and over)
+// shows its first ten in boxes and counts the rest in one more that names
+// the file, then the text at the first error.
+TEST_F(WizardTest, ManyErrorsShowTheFirstTenAndACount) {
+  std::string block = "//;; PELMORA_OPTIONS_BLOCK { STYLE = EXPAND\r\n";
+  for (int i = 0; i < 300; ++i) block += "//;;   OPTION { ID = s NAME = \"S\" TYPE = TEXT DEFAULT = \"a\" }\r\n";
+  block += "//;; }\r\n";
+  StartupWizardHost& host = Open(block);
+  EXPECT_FALSE(host.ShowWizard());
+  ASSERT_EQ(11u, m_errors.size());
+  EXPECT_EQ("Syntax error in Options Block - line 3:\n\nID 's' already declared", m_errors[0]);
+  EXPECT_EQ("The options block of '" + m_path +
+                "' has 299 errors; the first 10 were shown. The text is shown at the first one.",
+            m_errors[10]);
+  EXPECT_EQ(3, host.Panes()->ActiveView()->Engine().State().nCaretLine);
+  EXPECT_FALSE(m_doc->IsModified());
+}
+
+// Seeded random damage of a good startup file: cut at any length, bytes
+// overwritten with junk, a very long line, a huge number. Each opens in
+// the wizard without a report, or shows between one and eleven boxes and
+// the text; the text is never changed by it.
+TEST_F(WizardTest, DamagedBlocksOpenOrSayWhatIsWrongWithoutChangingTheText) {
+  std::mt19937 random(111);
+  auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
+  const std::string good = kStartup;
+  for (int round = 0; round < 160; ++round) {
+    std::string bad = good;
+    switch (round % 4) {
+      case 0: bad.resize(below(bad.size())); break;
+      case 1:
+        for (int k = 0; k < 1 + int(below(12)); ++k) bad[below(bad.size())] = char(random());
+        break;
+      case 2: bad.insert(below(bad.size()), std::string(20000 + below(500), '(')); break;
+      default: bad.replace(bad.find("DEFAULT = 5"), 11, "DEFAULT = 99999999999999999999"); break;
+    }
+    m_host.reset();
+    m_doc = std::make_unique<EditorDocument>(m_env);
+    m_errors.clear();
+    StartupWizardHost& host = Open(bad);
+    if (!host.Offered()) continue;
+    const bool shown = host.ShowWizard();
+    if (shown) {
+      EXPECT_TRUE(m_errors.empty()) << "round " << round;
+    } else {
+      EXPECT_GE(m_errors.size(), 1u) << "round " << round;
+      EXPECT_LE(m_errors.size(), 11u) << "round " << round;
+      EXPECT_FALSE(host.ShowsWizard()) << "round " << round;
+    }
+    EXPECT_FALSE(m_doc->IsModified()) << "round " << round;
+    std::ifstream in(m_path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bad) << "round " << round;
+  }
 }
 
 TEST_F(WizardTest, AFileWithoutABlockIsNotOffered) {

@@ -15,10 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
+#include "platform/atomic_file.h"
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"
 #include "toolkit/dockable/dockable_frame.h"
@@ -31,6 +35,7 @@
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/workspace/mdi_workspace_host.h"
 #include "toolkit/workspace/workspace_dialog.h"
+#include "toolkit/workspace/workspace_names.h"
 
 namespace pm2 {
 namespace {
@@ -216,7 +221,7 @@ Layout MakeFrame() {
   Layout l;
   l.frame = std::make_unique<SECMDIFrameWnd>();
   l.frame->setWindowTitle("Pelmora2 - Blinky");
-  l.frame->resize(900, 640);
+  l.frame->resize(780, 560);  // within the offscreen screen, where a workspace keeps it
   l.frame->move(0, 0);
   l.frame->EnableDocking(CBRS_ALIGN_ANY);
   l.project = MakeBar(l.frame.get(), kProjectBar, "Project", CBRS_ALIGN_LEFT);
@@ -428,6 +433,70 @@ class StayingBar : public SECControlBar {
  public:
   bool CanHide() override { return false; }
 };
+
+// Seeded random damage of a saved workspace file: cut at any length, bytes
+// overwritten with junk, numbers turned huge, a very long line inserted.
+// Opening each gives the "invalid workspace" message naming the file, or
+// a layout whose main window stays on the screen and whose windows stay in
+// the client area; the file itself is never changed by opening it.
+TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
+  const std::string good = (dir / "good.wsp").string();
+  {
+    Layout a = MakeFrame();
+    a.frame->DockControlBarEx(a.project, AFX_IDW_DOCKBAR_LEFT, 0, 0, 1.0f, 210);
+    a.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.frame.get()));
+    TextApp app(a.frame.get());
+    app.OpenDocument(&app.tmpl, "/src/main.c");
+    app.frames.back()->window->setGeometry(12, 10, 420, 300);
+    app.OpenDocument(&app.tmpl, "/src/blinky.c");
+    app.frames.back()->window->setGeometry(70, 60, 380, 250);
+    QApplication::processEvents();
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(good)) << mgr.LastError();
+  }
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(good, text, nullptr));
+  Layout b = MakeFrame();
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  const QRect screen = b.frame->screen()->availableGeometry();
+  std::mt19937 random(11);
+  auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
+  const std::string file = (dir / "damaged.wsp").string();
+  for (int round = 0; round < 120; ++round) {
+    std::string bad = text;
+    switch (round % 4) {
+      case 0: bad.resize(below(bad.size())); break;
+      case 1:
+        for (int k = 0; k < 1 + int(below(8)); ++k) bad[below(bad.size())] = char(random());
+        break;
+      case 2:  // every number in a stretch of lines as large as it can be
+        for (std::size_t at = below(bad.size()), end = at + 400; at < end && at < bad.size(); ++at)
+          if (std::isxdigit(static_cast<unsigned char>(bad[at]))) bad[at] = round % 8 == 2 ? 'F' : '9';
+        break;
+      default: bad.insert(below(bad.size()), std::string(100000 + below(1000), 'A' + char(below(26)))); break;
+    }
+    ASSERT_TRUE(WriteFileAtomically(file, bad, nullptr));
+    prompts.errors.clear();
+    const bool opened = mgr.OpenWorkspace(file, false);
+    QApplication::processEvents();
+    if (!opened) {
+      EXPECT_EQ(prompts.errors, std::vector<unsigned>{kIdsWsInvalid}) << "round " << round;
+    } else {
+      EXPECT_TRUE(screen.contains(b.frame->geometry())) << "round " << round;
+      const QRect client = b.frame->MdiClient()->viewport()->rect();
+      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList())
+        if (!w->isMaximized() && !w->isMinimized())
+          EXPECT_TRUE(client.contains(w->geometry())) << "round " << round;
+    }
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(file, after, nullptr));
+    EXPECT_EQ(after, bad) << "round " << round;
+  }
+}
 
 TEST_F(WorkspaceOnFrame, ABarThatCannotHideStaysWhenAWorkspaceOpens) {
   const std::string file = (dir / "without.wsp").string();
