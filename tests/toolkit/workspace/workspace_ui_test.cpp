@@ -28,6 +28,7 @@
 #include "toolkit/dockable/dockable_frame.h"
 #include "toolkit/dockable/frame_bar.h"
 #include "toolkit/docking/bar_styles.h"
+#include "toolkit/docking/dock_state.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/mdi_child.h"
@@ -438,7 +439,7 @@ class StayingBar : public SECControlBar {
 // overwritten with junk, numbers turned huge, a very long line inserted.
 // Opening each gives the "invalid workspace" message naming the file, or
 // a layout whose main window stays on the screen and whose windows stay in
-// the client area; the file itself is never changed by opening it.
+// sight in the client area; the file itself is never changed by opening it.
 TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
   const std::string good = (dir / "good.wsp").string();
   {
@@ -463,9 +464,54 @@ TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
   TextApp app(b.frame.get());
   SECWorkspaceManagerEx mgr(store, app, prompts);
   const QRect screen = b.frame->screen()->availableGeometry();
+  const std::string file = (dir / "damaged.wsp").string();
+  auto opensInSight = [&](const std::string& bytes, const std::string& what) {
+    if (!WriteFileAtomically(file, bytes, nullptr)) {
+      ADD_FAILURE() << what << ": the damaged file could not be written";
+      return false;
+    }
+    prompts.errors.clear();
+    const bool opened = mgr.OpenWorkspace(file, false);
+    QApplication::processEvents();
+    if (!opened) {
+      EXPECT_EQ(prompts.errors, std::vector<unsigned>{kIdsWsInvalid}) << what;
+    } else {
+      EXPECT_TRUE(screen.contains(b.frame->geometry())) << what << ": the main window out of sight";
+      const QRect client = b.frame->MdiClient()->viewport()->rect();
+      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList())
+        if (!w->isMaximized() && !w->isMinimized())
+          EXPECT_TRUE(client.intersects(w->geometry())) << what << ": a window out of sight";
+    }
+    std::string after;
+    EXPECT_TRUE(ReadWholeFile(file, after, nullptr)) << what;
+    EXPECT_EQ(after, bytes) << what;
+    return opened;
+  };
+  // Every window place of the file replaced by one rectangle.
+  struct PlaceRow {
+    const char* name;
+    Rect normal;
+  } places[] = {
+      {"far off the screen", {30000, 30000, 30800, 30600}},
+      {"larger than any screen", {-2147483000, -2147483000, 2147483000, 2147483000}},
+      {"width past the integers", {-2147483647 - 1, 0, 2147483647, 500}},
+  };
+  for (const PlaceRow& row : places) {
+    WindowPlacement wp;
+    wp.normal = row.normal;
+    const PlacementBytes bytes = EncodePlacement(wp);
+    const std::string value = SECPersistentTreeNode::EncodeBinary(bytes.data(), bytes.size());
+    std::string bad = text;
+    int replaced = 0;
+    for (std::size_t at = 0; (at = bad.find("WindowPlacement=", at)) != std::string::npos; ++replaced) {
+      at += 16;
+      bad.replace(at, bad.find_first_of("\r\n", at) - at, value);
+    }
+    ASSERT_GE(replaced, 2) << text;
+    EXPECT_TRUE(opensInSight(bad, row.name)) << row.name;
+  }
   std::mt19937 random(11);
   auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
-  const std::string file = (dir / "damaged.wsp").string();
   for (int round = 0; round < 120; ++round) {
     std::string bad = text;
     switch (round % 4) {
@@ -479,22 +525,7 @@ TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
         break;
       default: bad.insert(below(bad.size()), std::string(100000 + below(1000), 'A' + char(below(26)))); break;
     }
-    ASSERT_TRUE(WriteFileAtomically(file, bad, nullptr));
-    prompts.errors.clear();
-    const bool opened = mgr.OpenWorkspace(file, false);
-    QApplication::processEvents();
-    if (!opened) {
-      EXPECT_EQ(prompts.errors, std::vector<unsigned>{kIdsWsInvalid}) << "round " << round;
-    } else {
-      EXPECT_TRUE(screen.contains(b.frame->geometry())) << "round " << round;
-      const QRect client = b.frame->MdiClient()->viewport()->rect();
-      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList())
-        if (!w->isMaximized() && !w->isMinimized())
-          EXPECT_TRUE(client.contains(w->geometry())) << "round " << round;
-    }
-    std::string after;
-    ASSERT_TRUE(ReadWholeFile(file, after, nullptr));
-    EXPECT_EQ(after, bad) << "round " << round;
+    opensInSight(bad, "round " + std::to_string(round));
   }
 }
 
