@@ -48,10 +48,14 @@ QRect FittedInto(const Rect& r, const QRect& area) {
   return QRect(int(x), int(y), int(w), int(h));
 }
 
-// Where the main window may stand: the available area of its screen.
+// Where the main window's inside may stand: the available area of its
+// screen less the window manager's frame around it.
 QRect MainArea(const QWidget* frame) {
   const QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
-  return screen ? screen->availableGeometry() : QRect();
+  if (!screen) return QRect();
+  const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+  return screen->availableGeometry().adjusted(inner.left() - outer.left(), inner.top() - outer.top(),
+                                              inner.right() - outer.right(), inner.bottom() - outer.bottom());
 }
 
 void ApplyShowCmd(QWidget* w, int showCmd) {

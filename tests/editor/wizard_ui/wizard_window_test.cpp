@@ -407,7 +407,11 @@ TEST_F(WizardTest, DamagedBlocksOpenOrSayWhatIsWrongWithoutChangingTheText) {
         for (int k = 0; k < 1 + int(below(12)); ++k) bad[below(bad.size())] = char(random());
         break;
       case 2: bad.insert(below(bad.size()), std::string(20000 + below(500), '(')); break;
-      default: bad.replace(bad.find("DEFAULT = 5"), 11, "DEFAULT = 99999999999999999999"); break;
+      default: {  // a number past any integer, somewhere in the block
+        const std::size_t at = bad.find("DEFAULT = 5");
+        if (at != std::string::npos) bad.insert(at + 10, std::string(20 + below(200), '9'));
+        break;
+      }
     }
     m_host.reset();
     m_doc = std::make_unique<EditorDocument>(m_env);

@@ -476,11 +476,14 @@ TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
     if (!opened) {
       EXPECT_EQ(prompts.errors, std::vector<unsigned>{kIdsWsInvalid}) << what;
     } else {
-      EXPECT_TRUE(screen.contains(b.frame->geometry())) << what << ": the main window out of sight";
+      EXPECT_TRUE(screen.contains(b.frame->frameGeometry()))
+          << what << ": the main window out of sight";
       const QRect client = b.frame->MdiClient()->viewport()->rect();
-      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList())
-        if (!w->isMaximized() && !w->isMinimized())
+      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList()) {
+        if (!w->isMaximized() && !w->isMinimized()) {
           EXPECT_TRUE(client.intersects(w->geometry())) << what << ": a window out of sight";
+        }
+      }
     }
     std::string after;
     EXPECT_TRUE(ReadWholeFile(file, after, nullptr)) << what;
