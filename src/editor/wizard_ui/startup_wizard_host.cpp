@@ -11,15 +11,6 @@
 
 namespace pm2 {
 
-namespace {
-
-// A damaged block (a cut file, binary junk, a pasted block twice) can hold
-// hundreds of errors: one box each would keep the user clicking for long
-// after the first few told what is wrong. The rest is counted in one box.
-constexpr std::size_t kReportsShown = 10;
-
-}  // namespace
-
 StartupWizardHost::StartupWizardHost(EditorDocument* doc, EditorPanes* panes, StartupWizardHooks hooks,
                                      QWidget* parent)
     : QStackedWidget(parent), m_doc(doc), m_panes(panes), m_hooks(std::move(hooks)) {
@@ -54,12 +45,8 @@ bool StartupWizardHost::ShowWizard() {
   if (!m_wizard->Load()) {
     const std::vector<OptionsReport> reports = m_wizard->Reports();
     ShowText();
-    for (std::size_t i = 0; i < reports.size() && i < kReportsShown; ++i)
-      if (m_hooks.showError) m_hooks.showError(OptionsErrorText(reports[i].line, reports[i].message));
-    if (reports.size() > kReportsShown && m_hooks.showError)
-      m_hooks.showError("The options block of '" + m_doc->Path() + "' has " + std::to_string(reports.size()) +
-                        " errors; the first " + std::to_string(kReportsShown) +
-                        " were shown. The text is shown at the first one.");
+    for (const OptionsReport& r : reports)
+      if (m_hooks.showError) m_hooks.showError(OptionsErrorText(r.line, r.message));
     if (!reports.empty()) ShowTextAtLine(reports.front().line);
     return false;
   }

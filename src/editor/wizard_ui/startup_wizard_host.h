@@ -3,9 +3,8 @@
 // wizard is offered for such files: the window opens in it, the text's
 // context menu has "Open in Startup Editor", the wizard's "Text Editor"
 // button goes back. Both show the same document, so edits and the modified
-// flag carry over. A block with errors shows its first reports in message
-// boxes (the rest counted in one more) and then the text at the first
-// report's line.
+// flag carry over. A block with errors shows each report in a message box
+// and then the text at the first report's line.
 #pragma once
 
 #include <QStackedWidget>
