@@ -661,7 +661,7 @@ TEST(FunctionEditorTest, DamagedAndWrongFilesNeitherHangNorChange) {
   EXPECT_FALSE(ed.LoadFile(pipe));
   ASSERT_EQ(d.dialogs.boxes.size(), 1u);
   EXPECT_EQ(d.dialogs.boxes[0].text,
-            "Cannot open '" + pipe + "': it is not a file of debug functions but a device or a pipe");
+            "Cannot open '" + pipe + "': it is a folder, a device or a pipe, not a file of debug functions");
   EXPECT_EQ(ed.FileName(), junk) << "the text shown stays";
   EXPECT_FALSE(ed.LoadFile(base + "/missing.ini"));
   ASSERT_EQ(d.dialogs.boxes.size(), 2u);

@@ -116,7 +116,7 @@ bool FunctionEditor::LoadFile(const std::string& path) {
   }
   if (!S_ISREG(st.st_mode)) {
     m_ctx.Beep();
-    m_ctx.Message("Cannot open '" + path + "': it is not a file of debug functions but a device or a pipe");
+    m_ctx.Message("Cannot open '" + path + "': it is a folder, a device or a pipe, not a file of debug functions");
     return false;
   }
   if (m_editor->Open(path) != 0) {
