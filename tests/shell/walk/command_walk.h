@@ -247,6 +247,10 @@ class CommandWalk {
         m_seed(seed), m_files(answers.folder()) {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
+    // The program's own settings, which the session keeps beside the
+    // example: written whenever the program saves its settings (an open
+    // file's place in the recent list among them), never a user's file.
+    m_files.Forget(answers.folder() + "settings.ini");
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
     // Without a sanitizer nothing else prints the road a crash ends on.
     CrashRoad::Begin("state " + m_state + ", seed " + std::to_string(m_seed), m_start);
