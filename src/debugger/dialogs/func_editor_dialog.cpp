@@ -10,6 +10,7 @@
 #include "editor/engine/edit_commands.h"
 #include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
+#include "platform/file_kind.h"
 
 namespace pm2 {
 
@@ -114,9 +115,9 @@ bool FunctionEditor::LoadFile(const std::string& path) {
     m_ctx.Message("Cannot access file '" + path + "' !");
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (const char* kind = FileKindText(st.st_mode)) {
     m_ctx.Beep();
-    m_ctx.Message("Cannot open '" + path + "': it is a folder, a device or a pipe, not a file of debug functions");
+    m_ctx.Message("Cannot open '" + path + "': it is " + kind + ", not a file of debug functions");
     return false;
   }
   if (m_editor->Open(path) != 0) {

@@ -232,8 +232,9 @@ bool QtWorkspacePrompts::RunWorkspaceDialog(WorkspaceNameLists* lists, std::stri
   return dialog.exec() == QDialog::Accepted;
 }
 
-void QtWorkspacePrompts::ShowError(unsigned stringId, const std::string& name) {
-  QMessageBox::warning(m_parent, ToQString(WorkspaceText(kIdsWsMgrCaption)), ToQString(WorkspaceText(stringId, name)));
+void QtWorkspacePrompts::ShowError(unsigned stringId, const std::string& name, const std::string& reason) {
+  const std::string text = WorkspaceText(stringId, name) + (reason.empty() ? std::string() : "\n\n" + reason);
+  QMessageBox::warning(m_parent, ToQString(WorkspaceText(kIdsWsMgrCaption)), ToQString(text));
 }
 
 void AttachWorkspaceManager(SECMDIFrameWnd* frame, SECWorkspaceManagerEx* mgr) { frame->SetWorkspaceHook(mgr); }

@@ -369,17 +369,17 @@ TEST_F(WizardTest, ASyntaxErrorShowsItsMessageAndTheLine) {
   EXPECT_FALSE(host.ShowWizard());
   EXPECT_FALSE(host.ShowsWizard());
   ASSERT_EQ(1u, m_errors.size());
-  EXPECT_EQ("Syntax error in Options Block - line 7:\n\nIllegal token '('", m_errors[0]);
+  EXPECT_EQ("Syntax error in Options Block - line 7:\n\nIllegal token '('\n\nThe file '" + m_path +
+                "' is left as it is.",
+            m_errors[0]);
   EXPECT_EQ(7, host.Panes()->ActiveView()->Engine().State().nCaretLine) << "the caret stands on the faulty line";
 }
 
-// A block with hundreds of errors (the same option pasted over and over)
-// shows its first ten in boxes and counts the rest in one more that names
-// the file, then the text at the first error.
 // Seeded random damage of a good startup file: cut at any length, bytes
 // overwritten with junk, a very long line, a huge number. Each opens in
-// the wizard without a report, or shows boxes that name the line and what
-// is wrong there, and then the text; the text is never changed by it.
+// the wizard without a report, or shows boxes that name the line, what is
+// wrong there and the file, and then the text; the text is never changed
+// by it.
 TEST_F(WizardTest, DamagedBlocksOpenOrSayWhatIsWrongWithoutChangingTheText) {
   std::mt19937 random(111);
   auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
@@ -408,8 +408,11 @@ TEST_F(WizardTest, DamagedBlocksOpenOrSayWhatIsWrongWithoutChangingTheText) {
       EXPECT_TRUE(m_errors.empty()) << "round " << round;
     } else {
       ASSERT_GE(m_errors.size(), 1u) << "round " << round;
-      for (const std::string& e : m_errors)
+      for (const std::string& e : m_errors) {
         EXPECT_EQ(e.rfind("Syntax error in Options Block - line ", 0), 0u) << "round " << round << ": " << e;
+        EXPECT_NE(e.find("\n\nThe file '" + m_path + "' is left as it is."), std::string::npos)
+            << "round " << round << ": " << e;
+      }
       EXPECT_FALSE(host.ShowsWizard()) << "round " << round;
     }
     EXPECT_FALSE(m_doc->IsModified()) << "round " << round;

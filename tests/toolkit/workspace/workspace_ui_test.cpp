@@ -198,7 +198,7 @@ class NoPrompts : public WorkspacePrompts {
  public:
   bool PromptForFileName(bool, const std::string&, std::string*) override { return false; }
   bool RunWorkspaceDialog(WorkspaceNameLists*, std::string*, bool, bool) override { return false; }
-  void ShowError(unsigned id, const std::string&) override { errors.push_back(id); }
+  void ShowError(unsigned id, const std::string&, const std::string&) override { errors.push_back(id); }
   std::vector<unsigned> errors;
 };
 
@@ -222,7 +222,7 @@ Layout MakeFrame() {
   Layout l;
   l.frame = std::make_unique<SECMDIFrameWnd>();
   l.frame->setWindowTitle("Pelmora2 - Blinky");
-  l.frame->resize(780, 560);  // within the offscreen screen, where a workspace keeps it
+  l.frame->resize(900, 640);
   l.frame->move(0, 0);
   l.frame->EnableDocking(CBRS_ALIGN_ANY);
   l.project = MakeBar(l.frame.get(), kProjectBar, "Project", CBRS_ALIGN_LEFT);
