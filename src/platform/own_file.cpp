@@ -1,5 +1,7 @@
 #include "platform/own_file.h"
 
+#include "platform/file_kind.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,23 +22,11 @@ std::string LinkText(const std::string& path) {
   return n > 0 ? std::string(buf.data(), size_t(n)) : std::string();
 }
 
-// What a name that is no plain file of its own is, in the message's words.
+// What a name that is no plain file of its own is, in the message's words:
+// a plain file here has a second name.
 std::string KindOf(const struct stat& st) {
-  struct KindRow {
-    mode_t type;
-    const char* text;
-  };
-  static constexpr KindRow kKinds[] = {
-      {S_IFLNK, "a link"},
-      {S_IFIFO, "a named pipe (FIFO)"},
-      {S_IFSOCK, "a socket"},
-      {S_IFCHR, "a character device"},
-      {S_IFBLK, "a block device"},
-      {S_IFREG, "a second name of another file"},
-  };
-  for (const KindRow& k : kKinds)
-    if ((st.st_mode & S_IFMT) == k.type) return k.text;
-  return "no plain file";
+  const char* kind = FileKindText(st.st_mode);
+  return kind ? kind : "a second name of another file";
 }
 
 }  // namespace

@@ -19,8 +19,10 @@
 #include <QToolButton>
 #include <QElapsedTimer>
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "debug_dialogs_fixture.h"
 #include "hang_guard.h"
@@ -632,6 +634,54 @@ TEST(FunctionEditorTest, ARefusedIncludeShowsAsAFailure) {
   ASSERT_EQ(ed.Errors()->count(), 1);
   EXPECT_EQ(ed.Errors()->currentText(), "*** error 3");
   std::filesystem::remove(file);
+}
+
+// Damaged or wrong files opened in the function editor: junk, a cut line
+// and a very long line load as text and stay as they are on disk until the
+// user saves; a named pipe is refused with its name instead of waiting for
+// a writer forever, and a missing file is named.
+TEST(FunctionEditorTest, DamagedAndWrongFilesNeitherHangNorChange) {
+  ScriptedDriver d("");
+  const std::string base = std::filesystem::temp_directory_path().string() + "/pm2-fedit-damaged-" +
+                           std::to_string(::getpid());
+  std::filesystem::create_directories(base);
+  const std::string junk = base + "/junk.ini";
+  std::string bytes = "FUNC void f (void) {\r\n  printf(\"";
+  for (int i = 0; i < 4096; ++i) bytes += char((i * 37 + 11) % 256);
+  bytes += std::string(200000, 'x');
+  std::ofstream(junk, std::ios::binary) << bytes;
+  FunctionEditor ed(d.Context(), base + "/x.CTmp", nullptr);
+  ed.show();
+  ASSERT_TRUE(ed.LoadFile(junk));
+  EXPECT_EQ(ed.FileName(), junk);
+
+  const std::string pipe = base + "/pipe.ini";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  struct RefusedNameRow {
+    const char* name;
+    std::string path;
+    const char* kind;
+  } refused[] = {
+      {"named pipe", pipe, "a named pipe (FIFO)"},
+      {"endless device", "/dev/zero", "a character device"},
+      {"folder", base, "a folder"},
+  };
+  for (const RefusedNameRow& r : refused) {
+    d.dialogs.boxes.clear();
+    EXPECT_FALSE(ed.LoadFile(r.path)) << r.name;
+    ASSERT_EQ(d.dialogs.boxes.size(), 1u) << r.name;
+    EXPECT_EQ(d.dialogs.boxes[0].text,
+              "Cannot open '" + r.path + "': it is " + r.kind + ", not a file of debug functions")
+        << r.name;
+    EXPECT_EQ(ed.FileName(), junk) << r.name << ": the text shown stays";
+  }
+  d.dialogs.boxes.clear();
+  EXPECT_FALSE(ed.LoadFile(base + "/missing.ini"));
+  ASSERT_EQ(d.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(d.dialogs.boxes[0].text, "Cannot access file '" + base + "/missing.ini' !");
+  std::ifstream in(junk, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes) << "opened, never saved: the file stays";
+  std::filesystem::remove_all(base);
 }
 
 TEST(FunctionEditorTest, EscWithAChangedTextAsksLikeClose) {

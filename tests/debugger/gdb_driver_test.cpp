@@ -1062,9 +1062,18 @@ TEST_F(GdbLanguageTest, CommandPageBreakpointsNumberFromOneAndListTheirCommands)
   // An Include file of the user's runs line by line; the tool box's
   // commands in it are the driver's, as typed ones are.
   const std::string ini = dir.path() + "/start.ini";
-  std::ofstream(ini) << "// set up\r\nBK *\r\nBS LED_Count\r\nDEFINE BUTTON \"List\", \"BL\"\r\n";
-  ASSERT_EQ(typed("Include \"" + ini + "\""), 0) << CommandTexts();
+  // A button of the file that reads as the box's own "Update Windows" is
+  // refused and said; the file's other lines run.
+  std::ofstream(ini) << "// set up\r\nBK *\r\nDEFINE BUTTON \" update &WINDOWS\", \"BL\"\r\nBS LED_Count\r\n"
+                     << "DEFINE BUTTON \"List\", \"BL\"\r\n";
+  Mark();
+  typed("Include \"" + ini + "\"");
   ASSERT_EQ(app->SavedToolBox().size(), 1u) << CommandTexts();
+  EXPECT_EQ(app->SavedToolBox()[0].text, "List");
+  EXPECT_NE(SinceMark().find("DEFINE BUTTON \" update &WINDOWS\": a button defined by a file may not take the name "
+                             "of the tool box's own button"),
+            std::string::npos)
+      << SinceMark();
   Mark();
   ASSERT_EQ(typed("BL"), 0);
   EXPECT_NE(SinceMark().find("LED_Count"), std::string::npos) << SinceMark();

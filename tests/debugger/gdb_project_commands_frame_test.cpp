@@ -12,6 +12,13 @@
 //
 // Typed on the real command page, gdb's alias "w" of "with" and a user's
 // alias do not open gdb's own input: F10 still steps.
+//
+// A project whose initialisation file is a named pipe, and Include lines
+// typed on the command page that name a pipe, an endless device, a socket
+// or a folder: each is refused with what it is, and the session goes on.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QTest>
@@ -27,6 +34,7 @@
 #include "editor/ide/margin_view.h"
 #include "shell/frame/frame_fixture.h"
 #include "gdb_frame_fixture.h"
+#include "hang_guard.h"
 
 namespace pm2 {
 // Named: the program's test files are compiled as one file in CI.
@@ -155,6 +163,71 @@ TEST_F(GdbProjectCommandsTest, TypedAliasesOfACommandListAreRefusedAndF10StillSt
   EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == line + 1; }))
       << v->Margin().PcLine() << "\n" << Commands().substr(before);
   EXPECT_EQ(Commands().find("did not answer", before), std::string::npos) << Commands().substr(before);
+}
+
+TEST_F(GdbProjectCommandsTest, APipeADeviceOrASocketNamedAsAFileOfCommandsIsRefusedWithWhatItIs) {
+  const std::string build = "cd '" + dir + "' && '" + root + "PM2/pelmora2' -b Blinky.pm2 >/dev/null 2>&1";
+  ASSERT_EQ(std::system(build.c_str()), 0) << "the example does not build";
+  // Opening a pipe without a writer would wait for good: a hang fails the
+  // test by name instead of running into the runner's limit.
+  test::HangGuard guard("a file of commands that is a pipe, a device or a socket", std::chrono::seconds(300));
+  ASSERT_EQ(::mkfifo((dir + "init.fifo").c_str(), 0600), 0);
+  ASSERT_NO_FATAL_FAILURE(EditOptions("OPTDBG 44029,0,(GDBDRV.DLL)(-sim)()()()",
+                                      "OPTDBG 44025,0,(GDBDRV.DLL)(-sim)()()(.\\init.fifo)"));
+  // A socket's name must be short: one of its own in the temporary folder.
+  const std::string socketPath =
+      (std::filesystem::temp_directory_path() / ("pm2-include-" + std::to_string(::getpid()))).string();
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof addr.sun_path);
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+  ::unlink(socketPath.c_str());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(sock, 1), 0);
+
+  started = std::make_unique<DebugOnStartSession>(dir, root);
+  f = started->Frame();
+  ASSERT_TRUE(started->started && f) << "the program did not start";
+  DebugSession& s = f->Debugger()->Session();
+  ASSERT_TRUE(test::WaitFor([&] { return s.SessionActive() && !s.TargetExecuting(); })) << Commands();
+  // The options' ".\\init.fifo" reaches the driver as a path in the project's folder.
+  const std::string kRefusedPipe =
+      "*** error: Include: '" + dir + "init.fifo' is a named pipe (FIFO), not a file of commands";
+  ASSERT_TRUE(test::WaitFor([&] { return Commands().find(kRefusedPipe) != std::string::npos; })) << Commands();
+
+  CommandWindow* page = f->Debugger()->CommandPage();
+  auto type = [&](const std::string& line) {
+    page->Input()->setFocus();
+    page->Input()->setText(QString::fromStdString(line));
+    QTest::keyClick(page->Input(), Qt::Key_Return);
+  };
+  struct IncludedNameRow {
+    const char* name;
+    std::string path;
+    const char* kind;
+  } rows[] = {
+      {"named pipe", dir + "init.fifo", "a named pipe (FIFO)"},
+      {"endless device", "/dev/zero", "a character device"},
+      {"socket", socketPath, "a socket"},
+      {"folder", dir.substr(0, dir.size() - 1), "a folder"},
+  };
+  for (const IncludedNameRow& r : rows) {
+    const std::size_t before = Commands().size();
+    type("Include \"" + r.path + "\"");
+    const std::string said = "*** error: Include: '" + r.path + "' is " + r.kind + ", not a file of commands";
+    EXPECT_TRUE(test::WaitFor([&] { return Commands().find(said, before) != std::string::npos; }))
+        << r.name << "\n" << Commands().substr(before);
+  }
+  // The session still answers.
+  const std::size_t before = Commands().size();
+  type("print 6*7");
+  EXPECT_TRUE(test::WaitFor([&] { return Commands().find("= 42", before) != std::string::npos; }))
+      << Commands().substr(before);
+  EXPECT_TRUE(s.SessionActive());
+  ::close(sock);
+  ::unlink(socketPath.c_str());
 }
 
 }  // namespace gdb_project_commands_frame_test

@@ -1,5 +1,7 @@
 #include "debugger/dialogs/func_editor_dialog.h"
 
+#include <sys/stat.h>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QPushButton>
@@ -8,6 +10,7 @@
 #include "editor/engine/edit_commands.h"
 #include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
+#include "platform/file_kind.h"
 
 namespace pm2 {
 
@@ -104,11 +107,17 @@ bool FunctionEditor::AskSave() {
 }
 
 bool FunctionEditor::LoadFile(const std::string& path) {
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    std::fclose(f);
-  } else {
+  // Looked at before it is opened: opening a named pipe waits for a writer
+  // that never comes, and a device never ends.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
     m_ctx.Beep();
     m_ctx.Message("Cannot access file '" + path + "' !");
+    return false;
+  }
+  if (const char* kind = FileKindText(st.st_mode)) {
+    m_ctx.Beep();
+    m_ctx.Message("Cannot open '" + path + "': it is " + kind + ", not a file of debug functions");
     return false;
   }
   if (m_editor->Open(path) != 0) {

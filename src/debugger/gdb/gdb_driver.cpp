@@ -35,6 +35,7 @@
 #include "debugger/gdb/target/settings_form.h"
 #include "debugger/gdb/target/start_gate.h"
 #include "debugger/gdb/arm/inline_asm.h"
+#include "debugger/driver_shared/tool_box_labels.h"
 #include "debugger/driver_shared/trace_history.h"
 
 namespace {
@@ -645,7 +646,7 @@ void SerialInput(uint32_t window, uint16_t c) {
 // True when the line was one of them; *result 0 when it was done. A
 // button's command runs as typed when the button is pressed: one defined
 // by a file's line or a client is held to a file's rule (file_commands.h),
-// as the user did not write it.
+// as the user did not write it, and may not take a built-in button's label.
 bool ToolBoxCommand(const std::string& line, pm2::gdb::CommandOrigin origin, int32_t* result) {
   auto starts = [&](const char* word) { return strncasecmp(line.c_str(), word, std::strlen(word)) == 0; };
   if (starts("DEFINE BUTTON")) {
@@ -666,6 +667,15 @@ bool ToolBoxCommand(const std::string& line, pm2::gdb::CommandOrigin origin, int
     }
     if (quoted.size() != 2 || quoted[0].empty() || !g_record.IdeServiceCall) {
       Print("*** error: DEFINE BUTTON \"label\", \"command\"\n");
+      *result = 1;
+      return true;
+    }
+    // A file's button labelled as the box's own would pass for it, and a
+    // click would run the file's command where the user meant to refresh.
+    if (origin != pm2::gdb::CommandOrigin::Typed && pm2::IsBuiltInButtonLabel(quoted[0])) {
+      g_refusal = "DEFINE BUTTON \"" + quoted[0] +
+                  "\": a button defined by a file may not take the name of the tool box's own button";
+      Print("*** error: " + g_refusal + "\n");
       *result = 1;
       return true;
     }

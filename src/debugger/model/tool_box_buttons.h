@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "debugger/driver_shared/tool_box_labels.h"
+
 namespace pm2 {
 
 struct ToolButton {
@@ -18,14 +20,6 @@ struct ToolButton {
   // click shows it and asks.
   bool fromProject = false;
 };
-
-// The label of the box's own button.
-inline constexpr const char* kUpdateWindowsLabel = "Update Windows";
-
-// True when `label` reads as the label of one of the box's own buttons
-// (ignoring letter case, blanks and '&' marks): a button the options file
-// brings may not take it, or it would pass for the box's own.
-bool IsBuiltInButtonLabel(const std::string& label);
 
 // What the command window says of a button of the options file that is
 // left out for taking a built-in label.

@@ -45,8 +45,12 @@ bool StartupWizardHost::ShowWizard() {
   if (!m_wizard->Load()) {
     const std::vector<OptionsReport> reports = m_wizard->Reports();
     ShowText();
+    // Each report names the file too: the boxes come before the text does,
+    // and nothing of it was changed.
+    const std::string path = m_doc->Path();
+    const std::string file = path.empty() ? std::string() : "\n\nThe file '" + path + "' is left as it is.";
     for (const OptionsReport& r : reports)
-      if (m_hooks.showError) m_hooks.showError(OptionsErrorText(r.line, r.message));
+      if (m_hooks.showError) m_hooks.showError(OptionsErrorText(r.line, r.message) + file);
     if (!reports.empty()) ShowTextAtLine(reports.front().line);
     return false;
   }

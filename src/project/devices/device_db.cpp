@@ -31,7 +31,12 @@ constexpr std::uint8_t kFieldOption = 5;
 class RecordReader {
  public:
   explicit RecordReader(std::string_view data) : m_data(data) {}
-  void StartRecord() { m_sum = 0; }
+  void StartRecord() {
+    m_sum = 0;
+    m_start = m_pos;
+  }
+  // Where the record being read starts in the file.
+  std::size_t RecordStart() const { return m_start; }
   bool SumIsZero() const { return m_sum == 0; }
   bool Byte(std::uint8_t& b) {
     if (m_pos >= m_data.size()) return false;
@@ -61,8 +66,14 @@ class RecordReader {
  private:
   std::string_view m_data;
   std::size_t m_pos = 0;
+  std::size_t m_start = 0;
   std::uint8_t m_sum = 0;
 };
+
+std::string Hex(std::uint8_t b) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[b >> 4] + kDigits[b & 15];
+}
 
 // One record being assembled: type, length placeholder, payload, checksum.
 class RecordWriter {
@@ -208,9 +219,11 @@ DeviceDbEntry* DeviceDatabase::Find(std::string_view vendor, std::string_view de
 
 int DeviceDatabase::Parse(std::string_view data) {
   Free();
+  m_lastReadError.clear();
   RecordReader r(data);
-  auto fail = [this](int result) {
+  auto fail = [this, &r](int result, const std::string& why) {
     Free();
+    m_lastReadError = "The record at byte " + std::to_string(r.RecordStart()) + " " + why;
     return result;
   };
   if (data.empty()) return kDeviceDbOk;
@@ -222,16 +235,16 @@ int DeviceDatabase::Parse(std::string_view data) {
   r.StartRecord();
   if (!r.Byte(type) || type != kRecHeader || !r.U16(length) || length > kMaxHeaderLength ||
       !r.String(text) || text != kDeviceDbHeader)
-    return fail(kDeviceDbBadData);
+    return fail(kDeviceDbBadData, "is not the header of a device database");
   std::uint8_t check = 0;
-  if (!r.Byte(check) || !r.SumIsZero()) return fail(kDeviceDbBadData);
+  if (!r.Byte(check) || !r.SumIsZero()) return fail(kDeviceDbBadData, "(the header) has a wrong checksum");
 
   EntryFields fields;
   for (;;) {
     r.StartRecord();
     if (!r.Byte(type) || type == kEndOfFileMark) break;
     if (type != kRecBegin && type != kRecField && type != kRecEnd && type != kRecDatabaseEnd)
-      return fail(kDeviceDbBadRecordType);
+      return fail(kDeviceDbBadRecordType, "has the unknown type " + Hex(type));
     if (!r.U16(length)) break;  // cut off: keep the complete entries
     std::uint8_t sub = 0;
     std::string a, b;
@@ -245,12 +258,12 @@ int DeviceDatabase::Parse(std::string_view data) {
         case kFieldDescription: complete = r.String(a); break;
         case kFieldFamily: complete = r.U16(family); break;
         case kFieldOption: complete = r.String(a) && r.String(b); break;
-        default: return fail(kDeviceDbBadData);
+        default: return fail(kDeviceDbBadData, "holds a field of the unknown kind " + Hex(sub));
       }
       if (!complete) break;
     }
     if (!r.Byte(check)) break;
-    if (!r.SumIsZero()) return fail(kDeviceDbBadData);
+    if (!r.SumIsZero()) return fail(kDeviceDbBadData, "has a wrong checksum");
 
     // The record is whole and checked: apply it.
     if (type == kRecDatabaseEnd) break;
@@ -278,6 +291,7 @@ int DeviceDatabase::Parse(std::string_view data) {
 
 int DeviceDatabase::Read(const std::string& path) {
   Free();
+  m_lastReadError.clear();
   std::string data;
   if (m_pDisk == &RealDisk()) {
     // Only a regular file of a size a database can have: a named pipe or a
@@ -328,7 +342,7 @@ bool DeviceDatabase::Serialize(std::string& out) const {
   return !w.TooLong();
 }
 
-int DeviceDatabase::Write(const std::string& path) {
+int DeviceDatabase::Write(const std::string& path, const std::string& backupPath) {
   m_lastWriteError.clear();
   std::string data;
   if (!Serialize(data)) {
@@ -344,7 +358,7 @@ int DeviceDatabase::Write(const std::string& path) {
   }
   CreateWatchDisk disk(*m_pDisk);
   AtomicFileWriter writer(&disk);
-  if (writer.Write(path, data, &m_lastWriteError)) return kDeviceDbOk;
+  if (writer.Write(path, data, &m_lastWriteError, backupPath)) return kDeviceDbOk;
   return disk.createFailed ? kDeviceDbCannotCreate : kDeviceDbWriteFailed;
 }
 

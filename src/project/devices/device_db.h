@@ -92,7 +92,8 @@ class DeviceDatabase {
   int Read(const std::string& path);
   // Parses the bytes of a database file (the list is replaced).
   int Parse(std::string_view data);
-  int Write(const std::string& path);
+  // With a `backupPath` the old file is kept under that name.
+  int Write(const std::string& path, const std::string& backupPath = std::string());
   // The bytes Write stores; false when a field is too long for a record.
   bool Serialize(std::string& out) const;
   // Releases the pool and clears the list.
@@ -115,6 +116,9 @@ class DeviceDatabase {
 
   // The message for a result of Read or Write naming the file; empty for 0.
   static std::string ResultText(int result, const std::string& path);
+  // What was wrong with the data of the last refused Read or Parse (the
+  // record and its byte offset), else empty.
+  const std::string& LastReadError() const { return m_lastReadError; }
   // Details of the last failed Write (the system's reason), else empty.
   const std::string& LastWriteError() const { return m_lastWriteError; }
 
@@ -124,6 +128,7 @@ class DeviceDatabase {
   DeviceDbEntry* m_pFirst = nullptr;
   DeviceDbEntry* m_pLast = nullptr;
   std::string m_lastWriteError;
+  std::string m_lastReadError;
 };
 
 // The value of an option line (key compared ignoring case); null handle

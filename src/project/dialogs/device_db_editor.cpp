@@ -1,5 +1,7 @@
 #include "project/dialogs/device_db_editor.h"
 
+#include "platform/atomic_file.h"
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -79,7 +81,13 @@ DeviceDbEditor::DeviceDbEditor(const std::string& path, QWidget* parent, Disk* d
   setFixedSize(652, 478);
 
   const int result = m_db.Read(m_path);
-  if (result != kDeviceDbOk) RefuseWithMessage(DeviceDatabase::ResultText(result, m_path));
+  if (result != kDeviceDbOk) {
+    std::string text = DeviceDatabase::ResultText(result, m_path);
+    m_damaged = result != kDeviceDbCannotOpen;
+    if (!m_db.LastReadError().empty()) text += "\n" + m_db.LastReadError() + ".";
+    if (m_damaged) text += "\nThe file is left as it is unless devices are added here and saved.";
+    RefuseWithMessage(text);
+  }
   FillTree();
 }
 
@@ -146,6 +154,7 @@ void DeviceDbEditor::OnAdd() {
     return;
   }
   if (r == DeviceAddResult::kKeptExisting) return;
+  m_changed = true;
   FillTree();
   SelectEntry(entry);
 }
@@ -161,6 +170,7 @@ void DeviceDbEditor::OnUpdate() {
     RefuseWithMessage(message);
     return;
   }
+  m_changed = true;
   FillTree();
   SelectEntry(e);
 }
@@ -172,12 +182,14 @@ void DeviceDbEditor::OnDelete() {
     return;
   }
   e->nFlags |= kDeviceDeleted;
+  m_changed = true;
   FillTree();
   m_update->setEnabled(false);
 }
 
 bool DeviceDbEditor::Save() {
-  const int result = m_db.Write(m_path);
+  if (m_damaged && !m_changed) return true;
+  const int result = m_db.Write(m_path, m_damaged ? BackupNameOf(m_path) : std::string());
   if (result == kDeviceDbOk) return true;
   std::string text = DeviceDatabase::ResultText(result, m_path);
   if (!m_db.LastWriteError().empty()) text += "\n" + m_db.LastWriteError();

@@ -56,6 +56,11 @@ class DeviceDbEditor : public QDialog, public NotifyListener {
 
   std::string m_path;
   DeviceDatabase m_db;
+  // The file was there but refused: the list is empty, and OK must not
+  // put that empty list in place of the user's devices. Saved only after
+  // an edit, and then with the damaged file kept as its backup.
+  bool m_damaged = false;
+  bool m_changed = false;
   SECTreeCtrl* m_tree = nullptr;
   QLineEdit* m_vendor = nullptr;
   QComboBox* m_family = nullptr;

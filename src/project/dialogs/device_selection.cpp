@@ -96,19 +96,24 @@ DeviceSelector::DeviceSelector(const std::vector<TitledPath>& databases, int arm
   m_dbIndex = ChooseDatabaseFor(int(m_paths.size()), recording, m_db, vendor, device);
   m_databases->setCurrentIndex(m_dbIndex);
   if (result != kDeviceDbOk)
-    RefuseWithMessage(DeviceDatabase::ResultText(
-        result, lastIndex < int(m_paths.size()) ? m_paths[lastIndex].path : std::string()));
+    RefuseWithMessage(WithReadError(DeviceDatabase::ResultText(
+        result, lastIndex < int(m_paths.size()) ? m_paths[lastIndex].path : std::string())));
   FillTree();
   if (m_target) SelectDevice(vendor, device);
 }
 
 DeviceSelector::~DeviceSelector() { m_db.Free(); }
 
+std::string DeviceSelector::WithReadError(const std::string& text) const {
+  return m_db.LastReadError().empty() ? text : text + "\n" + m_db.LastReadError() + ".";
+}
+
 void DeviceSelector::LoadDatabase(int index) {
   m_dbIndex = index;
   const int result = m_reader(index, m_db);
   if (result != kDeviceDbOk)
-    RefuseWithMessage(DeviceDatabase::ResultText(result, index < int(m_paths.size()) ? m_paths[index].path : ""));
+    RefuseWithMessage(
+        WithReadError(DeviceDatabase::ResultText(result, index < int(m_paths.size()) ? m_paths[index].path : "")));
   FillTree();
 }
 

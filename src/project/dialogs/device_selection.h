@@ -64,6 +64,8 @@ class DeviceSelector : public QWidget, public NotifyListener {
  private:
   void LoadDatabase(int index);
   void FillTree();
+  // A refusal of the database with what its reader found wrong.
+  std::string WithReadError(const std::string& text) const;
   void ShowEntry(const DeviceDbEntry* e);
   void OnToolBoxes();
   void OnToolsetChosen();

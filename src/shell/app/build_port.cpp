@@ -136,9 +136,15 @@ void DriverBuildPort::SetBuildLogFile(int action, const std::string& name) {
   m_logProjectFile = onDisk;
 }
 
+void DriverBuildPort::SayOutputFolders(ProjectRec* project, TargetRec* target) {
+  m_notesForThePage = true;
+  m_driver->SayOutputFolders(project, target);
+  m_notesForThePage = false;
+}
+
 void DriverBuildPort::LogOutputLine(const char* line) {
   // A refused build's lines belong in the log of the build holding the target.
-  if (!line || m_refused || (!m_log->IsOpen() && m_logName.empty())) return;
+  if (!line || m_refused || m_notesForThePage || (!m_log->IsOpen() && m_logName.empty())) return;
   std::string_view text(line);
   std::size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) >= 249) ++i;

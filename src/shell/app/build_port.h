@@ -63,6 +63,11 @@ class BuildPort {
   // False when the build that ended last ran no tool and changed no file's
   // include list, so what the project window shows of it still holds.
   virtual bool LastRunChangedFiles() const { return true; }
+  // Says on the build page where the target's outputs go when that is
+  // outside the project's folder or through a link (output_folders.h), as
+  // the project opens or the target is chosen: the user knows before a
+  // build writes there.
+  virtual void SayOutputFolders(ProjectRec* /*project*/, TargetRec* /*target*/) {}
 };
 
 class DriverBuildPort : public BuildPort {
@@ -87,6 +92,7 @@ class DriverBuildPort : public BuildPort {
   void SetUserProgramFiles(std::optional<FilePosition> activeEditorFile,
                            std::optional<FilePosition> fileToTranslate) override;
   bool LastRunChangedFiles() const override;
+  void SayOutputFolders(ProjectRec* project, TargetRec* target) override;
 
   BuildDriver& Driver() { return *m_driver; }
   // Asks a running build to stop and waits for its thread through `wait`,
@@ -110,6 +116,9 @@ class DriverBuildPort : public BuildPort {
   bool m_started = false;                   // a build or translation was started
   bool m_refused = false;                   // see LastStartRefused
   bool m_translation = false;               // see LastWasTranslation
+  // The notes said as a project opens are for the page: the build that
+  // writes there says them again first thing in its own log.
+  bool m_notesForThePage = false;
 };
 
 }  // namespace pm2

@@ -124,6 +124,10 @@ void ShellApp::OpenProject(const std::string& pathIn, bool fromWatcher) {
       }
       if (m_deps.build && p->curTarget) m_deps.build->UpdateDependencies(p, p->curTarget);
     }
+    // Where the outputs go when that is outside the project or through a
+    // link, said before anything is built there. A build from the command
+    // line says it as it starts, first thing.
+    if (m_deps.build && p->curTarget && !HasState(kStateBatchBuild)) m_deps.build->SayOutputFolders(p, p->curTarget);
     CheckImportedProjectChanged(p);
     Frame().RefreshProjectTree();
     Frame().RefreshBooks();

@@ -162,6 +162,8 @@ void ShellApp::SelectTarget(TargetRec* target) {
   if (p->curTarget && !(p->curTarget->flags & kTargetDeleted))
     Frame().ForAllDocuments(kDocBeforeSaveOrTargetChange);
   if (m_deps.build) m_deps.build->UpdateDependencies(p, target);
+  // Another target, or the options just changed, may write elsewhere.
+  if (m_deps.build && !HasState(kStateBatchBuild)) m_deps.build->SayOutputFolders(p, target);
   p->curTarget = target;
   Frame().RefreshProjectTree();
   Frame().RefreshBooks();

@@ -1,10 +1,15 @@
 #include "toolkit/workspace/mdi_workspace_host.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/persistent_tree.h"
@@ -31,6 +36,28 @@ unsigned ShowCmdOf(const QWidget* w) {
   return 1;
 }
 
+// A stored rectangle fitted into `area`: no larger than it and moved
+// inside it, computed in 64 bits so that no value of a damaged workspace
+// file overflows. A null rectangle when the stored one is empty.
+QRect FittedInto(const Rect& r, const QRect& area) {
+  const int64_t width = int64_t(r.right) - r.left, height = int64_t(r.bottom) - r.top;
+  if (width <= 0 || height <= 0 || area.isEmpty()) return QRect();
+  const int64_t w = std::min<int64_t>(width, area.width()), h = std::min<int64_t>(height, area.height());
+  const int64_t x = std::clamp<int64_t>(r.left, area.x(), int64_t(area.x()) + area.width() - w);
+  const int64_t y = std::clamp<int64_t>(r.top, area.y(), int64_t(area.y()) + area.height() - h);
+  return QRect(int(x), int(y), int(w), int(h));
+}
+
+// Where the main window's inside may stand: the available area of its
+// screen less the window manager's frame around it.
+QRect MainArea(const QWidget* frame) {
+  const QScreen* screen = frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return QRect();
+  const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+  return screen->availableGeometry().adjusted(inner.left() - outer.left(), inner.top() - outer.top(),
+                                              inner.right() - outer.right(), inner.bottom() - outer.bottom());
+}
+
 void ApplyShowCmd(QWidget* w, int showCmd) {
   if (showCmd == kShowMaximized) w->showMaximized();
   else if (showCmd == kShowMinimized) w->showMinimized();
@@ -48,7 +75,9 @@ WindowPlacement MdiWorkspaceHost::MainPlacement() const {
 }
 
 void MdiWorkspaceHost::SetMainPlacement(const WindowPlacement& wp, int showCmd) {
-  if (!wp.normal.IsEmpty()) m_frame->setGeometry(ToQRect(wp.normal));
+  // A workspace file from another screen, or a damaged one, must not put
+  // the window out of sight.
+  if (const QRect r = FittedInto(wp.normal, MainArea(m_frame)); !r.isNull()) m_frame->setGeometry(r);
   ApplyShowCmd(m_frame, showCmd);
 }
 
@@ -130,7 +159,9 @@ WindowPlacement MdiWorkspaceHost::FramePlacement(const TemplateFrame* frame) con
 void MdiWorkspaceHost::SetFramePlacement(TemplateFrame* frame, const WindowPlacement& wp) {
   QMdiSubWindow* w = FrameWindow(frame);
   if (!w) return;
-  if (!wp.normal.IsEmpty()) w->setGeometry(ToQRect(wp.normal));
+  const QWidget* client = w->mdiArea() ? w->mdiArea()->viewport() : nullptr;
+  const QRect area = client && !client->rect().isEmpty() ? client->rect() : MainArea(m_frame);
+  if (const QRect r = FittedInto(wp.normal, area); !r.isNull()) w->setGeometry(r);
   if (wp.showCmd == kShowMaximized || wp.showCmd == kShowMinimized) ApplyShowCmd(w, int(wp.showCmd));
 }
 
@@ -201,8 +232,9 @@ bool QtWorkspacePrompts::RunWorkspaceDialog(WorkspaceNameLists* lists, std::stri
   return dialog.exec() == QDialog::Accepted;
 }
 
-void QtWorkspacePrompts::ShowError(unsigned stringId, const std::string& name) {
-  QMessageBox::warning(m_parent, ToQString(WorkspaceText(kIdsWsMgrCaption)), ToQString(WorkspaceText(stringId, name)));
+void QtWorkspacePrompts::ShowError(unsigned stringId, const std::string& name, const std::string& reason) {
+  const std::string text = WorkspaceText(stringId, name) + (reason.empty() ? std::string() : "\n\n" + reason);
+  QMessageBox::warning(m_parent, ToQString(WorkspaceText(kIdsWsMgrCaption)), ToQString(text));
 }
 
 void AttachWorkspaceManager(SECMDIFrameWnd* frame, SECWorkspaceManagerEx* mgr) { frame->SetWorkspaceHook(mgr); }

@@ -80,7 +80,7 @@ class QtWorkspacePrompts : public WorkspacePrompts {
   explicit QtWorkspacePrompts(QWidget* parent) : m_parent(parent) {}
   bool PromptForFileName(bool forSave, const std::string& filter, std::string* name) override;
   bool RunWorkspaceDialog(WorkspaceNameLists* lists, std::string* chosen, bool forOpen, bool forSave) override;
-  void ShowError(unsigned stringId, const std::string& name) override;
+  void ShowError(unsigned stringId, const std::string& name, const std::string& reason) override;
 
  private:
   QWidget* m_parent;

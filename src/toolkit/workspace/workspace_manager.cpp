@@ -1,9 +1,12 @@
 #include "toolkit/workspace/workspace_manager.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
 
+#include "platform/file_kind.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"
@@ -195,7 +198,7 @@ bool SECWorkspaceManagerEx::WriteTree(const std::string& name, SECPersistentTree
 }
 
 void SECWorkspaceManagerEx::SayIfFailed(bool done) {
-  if (!done && !m_error.empty()) m_prompts.ShowError(kIdsWsFailed, m_error);
+  if (!done && !m_error.empty()) m_prompts.ShowError(kIdsWsFailed, m_error, std::string());
   m_error.clear();
 }
 
@@ -204,7 +207,7 @@ bool SECWorkspaceManagerEx::SaveWorkspace(std::string name) {
   if (name.empty() && !PromptForName(&name, true)) return false;
   if (m_place.registryMode) {
     if (const unsigned refusal = WorkspaceNameRefusal(name)) {
-      m_prompts.ShowError(refusal, name);
+      m_prompts.ShowError(refusal, name, std::string());
       return false;
     }
   }
@@ -357,7 +360,7 @@ bool SECWorkspaceManagerEx::OpenWorkspace(std::string name, bool silent) {
     factory.DestroyNode(r);
   }
   if (!root) {
-    if (!silent) m_prompts.ShowError(kIdsWsInvalid, name);
+    if (!silent) m_prompts.ShowError(kIdsWsInvalid, name, UnreadReason(name, *strategy));
     RemoveFromWorkspaceList(name);
     ShowMainWindow();
     return false;
@@ -386,6 +389,18 @@ bool SECWorkspaceManagerEx::OpenWorkspace(std::string name, bool silent) {
   WriteWorkspaceList(list);
   if (m_host.IsMdiFrame()) ShowMainWindow();
   return true;
+}
+
+std::string SECWorkspaceManagerEx::UnreadReason(const std::string& name, const SECPTNStrategy& strategy) const {
+  if (m_place.registryMode)
+    return "The settings hold no key '" + m_place.baseKey + name + "\\" + kWorkspaceRoot + "'.";
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) return "The file '" + name + "' does not exist.";
+  if (const char* kind = FileKindText(st.st_mode)) return "'" + name + "' is " + kind + ", not a workspace file.";
+  if (const auto* file = dynamic_cast<const SECPTNStrategyProfile*>(&strategy); file && !file->LastError().empty())
+    return file->LastError() + ".";
+  return "The file '" + name + "' holds no section [" + kWorkspaceRoot +
+         "] with entries: it is no workspace file, or that section is damaged.";
 }
 
 bool SECWorkspaceManagerEx::RestoreFrames(const SECPersistentTreeNode* root, bool v11, TemplateFrame** active) {

@@ -104,7 +104,8 @@ class WorkspacePrompts {
   virtual bool PromptForFileName(bool forSave, const std::string& filter, std::string* name) = 0;
   // The workspace dialog on the lists; false unless it ended with OK.
   virtual bool RunWorkspaceDialog(WorkspaceNameLists* lists, std::string* chosen, bool forOpen, bool forSave) = 0;
-  virtual void ShowError(unsigned stringId, const std::string& name) = 0;
+  // `reason`, when given, says what is wrong with the workspace named.
+  virtual void ShowError(unsigned stringId, const std::string& name, const std::string& reason) = 0;
 };
 
 // Moves the stored trees for the dialog's changes: every tree that changes
@@ -157,6 +158,9 @@ class SECWorkspaceManagerEx : public CommandTarget {
   // Closes every document window without asking (the documents were asked
   // about); the workspace is closed.
   bool CloseDocumentFrames();
+  // What kept the workspace from being read ("The file '...' holds no
+  // section [WorkState_v1_2]", the system's reason it did not read).
+  std::string UnreadReason(const std::string& name, const SECPTNStrategy& strategy) const;
   bool SaveChildFrames(SECPersistentTreeNode* frames, TemplateFrame* active);
   SECPersistentTreeNode* SaveViewFrame(TemplateDocument* doc, TemplateFrame* frame, TemplateFrame* active,
                                        const std::vector<const TemplateFrame*>& visible,

@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <fstream>
+#include <iterator>
+#include <random>
 
 #include "editor/document/editor_document.h"
 #include "editor/ide/editor_panes.h"
@@ -367,8 +369,56 @@ TEST_F(WizardTest, ASyntaxErrorShowsItsMessageAndTheLine) {
   EXPECT_FALSE(host.ShowWizard());
   EXPECT_FALSE(host.ShowsWizard());
   ASSERT_EQ(1u, m_errors.size());
-  EXPECT_EQ("Syntax error in Options Block - line 7:\n\nIllegal token '('", m_errors[0]);
+  EXPECT_EQ("Syntax error in Options Block - line 7:\n\nIllegal token '('\n\nThe file '" + m_path +
+                "' is left as it is.",
+            m_errors[0]);
   EXPECT_EQ(7, host.Panes()->ActiveView()->Engine().State().nCaretLine) << "the caret stands on the faulty line";
+}
+
+// Seeded random damage of a good startup file: cut at any length, bytes
+// overwritten with junk, a very long line, a huge number. Each opens in
+// the wizard without a report, or shows boxes that name the line, what is
+// wrong there and the file, and then the text; the text is never changed
+// by it.
+TEST_F(WizardTest, DamagedBlocksOpenOrSayWhatIsWrongWithoutChangingTheText) {
+  std::mt19937 random(111);
+  auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
+  const std::string good = kStartup;
+  for (int round = 0; round < 160; ++round) {
+    std::string bad = good;
+    switch (round % 4) {
+      case 0: bad.resize(below(bad.size())); break;
+      case 1:
+        for (int k = 0; k < 1 + int(below(12)); ++k) bad[below(bad.size())] = char(random());
+        break;
+      case 2: bad.insert(below(bad.size()), std::string(20000 + below(500), '(')); break;
+      default: {  // a number past any integer, somewhere in the block
+        const std::size_t at = bad.find("DEFAULT = 5");
+        if (at != std::string::npos) bad.insert(at + 10, std::string(20 + below(200), '9'));
+        break;
+      }
+    }
+    m_host.reset();
+    m_doc = std::make_unique<EditorDocument>(m_env);
+    m_errors.clear();
+    StartupWizardHost& host = Open(bad);
+    if (!host.Offered()) continue;
+    const bool shown = host.ShowWizard();
+    if (shown) {
+      EXPECT_TRUE(m_errors.empty()) << "round " << round;
+    } else {
+      ASSERT_GE(m_errors.size(), 1u) << "round " << round;
+      for (const std::string& e : m_errors) {
+        EXPECT_EQ(e.rfind("Syntax error in Options Block - line ", 0), 0u) << "round " << round << ": " << e;
+        EXPECT_NE(e.find("\n\nThe file '" + m_path + "' is left as it is."), std::string::npos)
+            << "round " << round << ": " << e;
+      }
+      EXPECT_FALSE(host.ShowsWizard()) << "round " << round;
+    }
+    EXPECT_FALSE(m_doc->IsModified()) << "round " << round;
+    std::ifstream in(m_path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bad) << "round " << round;
+  }
 }
 
 TEST_F(WizardTest, AFileWithoutABlockIsNotOffered) {

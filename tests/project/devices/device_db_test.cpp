@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,7 @@ struct DamageRow {
   unsigned char value;
   bool fixChecksum;
   int result;
+  const char* why;  // what the refusal says of the record
 };
 
 TEST(DeviceDatabase, DamagedRecordsAreRefusedAndNothingIsKept) {
@@ -148,10 +150,10 @@ TEST(DeviceDatabase, DamagedRecordsAreRefusedAndNothingIsKept) {
   const std::size_t vendor = 3 + 27 + 4;  // header record, begin record
   ASSERT_EQ(static_cast<unsigned char>(good[vendor]), 0xFC);
   const DamageRow rows[] = {
-      {"flipped character", 6, 'X', false, kDeviceDbBadData},
-      {"flipped checksum", 9, 0x00, false, kDeviceDbBadData},
-      {"unknown sub-code", 3, 9, true, kDeviceDbBadData},
-      {"unknown record type", 0, 0x77, false, kDeviceDbBadRecordType},
+      {"flipped character", 6, 'X', false, kDeviceDbBadData, "has a wrong checksum"},
+      {"flipped checksum", 9, 0x00, false, kDeviceDbBadData, "has a wrong checksum"},
+      {"unknown sub-code", 3, 9, true, kDeviceDbBadData, "holds a field of the unknown kind 0x09"},
+      {"unknown record type", 0, 0x77, false, kDeviceDbBadRecordType, "has the unknown type 0x77"},
   };
   DeviceDatabase in(kPoolB);
   for (const DamageRow& r : rows) {
@@ -165,12 +167,83 @@ TEST(DeviceDatabase, DamagedRecordsAreRefusedAndNothingIsKept) {
     }
     EXPECT_EQ(in.Parse(bad), r.result) << r.name;
     EXPECT_EQ(in.Count(), 0u) << r.name;
+    // The refusal says which record is wrong and how.
+    EXPECT_EQ(in.LastReadError(), "The record at byte " + std::to_string(vendor) + " " + r.why) << r.name;
   }
   // A header differing in one character, with a correct checksum.
   std::string header = good;
   header[5] = 'p';
   header[29] = static_cast<char>(static_cast<unsigned char>(header[29]) + 'P' - 'p');
   EXPECT_EQ(in.Parse(header), kDeviceDbBadData);
+  EXPECT_EQ(in.LastReadError(), "The record at byte 0 is not the header of a device database");
+  // A good file after a refused one reads without a reason left over.
+  EXPECT_EQ(in.Parse(good), kDeviceDbOk);
+  EXPECT_EQ(in.LastReadError(), "");
+  in.Free();
+}
+
+// Seeded random damage of a good file: cut at any length, bytes overwritten
+// with junk or huge values, runs of junk inserted, a very long string.
+// Each result is a refusal that keeps nothing and says why, or a list of
+// entries each equal to one of the file's whole entries, in file order.
+TEST(DeviceDatabase, RandomDamageIsRefusedOrKeepsOnlyWholeEntries) {
+  DeviceDatabase db(kPoolA);
+  db.Free();
+  Fill(db, 6);
+  const std::string good = Bytes(db);
+  std::vector<std::string> whole;
+  for (const DeviceDbEntry* e = db.First(); e; e = e->pNext) {
+    std::string key = e->vendor.str() + "|" + e->device.str() + "|" + std::to_string(e->nFamily) + "|" +
+                      e->description.str();
+    for (const DeviceDbOption* o = e->pFirstOption; o; o = o->pNext) key += "|" + o->key.str() + "=" + o->value.str();
+    whole.push_back(key);
+  }
+  db.Free();
+  std::mt19937 random(20261211);
+  auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
+  DeviceDatabase in(kPoolB);
+  for (int round = 0; round < 3000; ++round) {
+    std::string bad = good;
+    switch (round % 4) {
+      case 0: bad.resize(below(bad.size())); break;
+      case 1:
+        for (int k = 0; k < 1 + int(below(4)); ++k) bad[below(bad.size())] = char(random());
+        break;
+      case 2: {  // a huge string length: the reader runs out of data
+        const std::size_t at = below(bad.size() - 1);
+        bad[at] = char(0xFF);
+        bad[at + 1] = char(0xFF);
+        break;
+      }
+      default: {
+        std::string junk(1 + below(700), char(0));
+        for (char& c : junk) c = char(random());
+        bad.insert(below(bad.size()), junk);
+        break;
+      }
+    }
+    const int result = in.Parse(bad);
+    if (result != kDeviceDbOk) {
+      EXPECT_EQ(in.Count(), 0u) << "round " << round;
+      EXPECT_EQ(in.LastReadError().rfind("The record at byte ", 0), 0u) << "round " << round;
+      continue;
+    }
+    std::size_t next = 0;
+    for (const DeviceDbEntry* e = in.First(); e; e = e->pNext) {
+      std::string key = e->vendor.str() + "|" + e->device.str() + "|" + std::to_string(e->nFamily) + "|" +
+                        e->description.str();
+      for (const DeviceDbOption* o = e->pFirstOption; o; o = o->pNext)
+        key += "|" + o->key.str() + "=" + o->value.str();
+      // A checksum is one byte: a changed byte whose record still sums to
+      // zero is not damage the file can show, so only the kept entries'
+      // order and wholeness are asserted for the cuts.
+      if (round % 4 == 0) {
+        ASSERT_LT(next, whole.size()) << "round " << round;
+        EXPECT_EQ(key, whole[next]) << "round " << round;
+      }
+      ++next;
+    }
+  }
   in.Free();
 }
 

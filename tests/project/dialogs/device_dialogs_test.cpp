@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/atomic_file.h"
 #include "project/dialogs/device_db_editor.h"
 #include "project/dialogs/device_selection.h"
 #include "project/dialogs/dialog_test_util.h"
@@ -115,6 +116,57 @@ TEST_F(DeviceDialogsTest, MissingDatabaseIsReportedAndTreeStaysEmpty) {
   ASSERT_EQ(shell.boxes.size(), 1u);
   EXPECT_EQ(shell.boxes[0], "Database file '" + Path("none.cdb") + "' not found !");
   EXPECT_EQ(sheet.Selector()->Tree()->GetRootItem(), nullptr);
+}
+
+// A damaged database in the editor: the message names the file and the
+// record that is wrong; OK without an edit leaves the file as it was, and
+// a saved edit keeps the damaged file as its backup.
+TEST_F(DeviceDialogsTest, DamagedDatabaseIsNamedAndNotReplacedByAnEmptyList) {
+  const std::string path = Path("generic.cdb");
+  QFile f(QString::fromStdString(path));
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  QByteArray damaged = f.readAll();
+  damaged[40] = char(damaged[40] ^ 0x55);  // inside the first entry: its checksum no longer holds
+  f.seek(0);
+  f.write(damaged);
+  f.close();
+  auto onDisk = [](const std::string& p) {
+    QFile g(QString::fromStdString(p));
+    return g.open(QIODevice::ReadOnly) ? g.readAll() : QByteArray("(missing)");
+  };
+  {
+    DeviceDbEditor editor(path);
+    editor.show();
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0], "Error while reading database file '" + path +
+                                  "' !\nThe record at byte 34 has a wrong checksum.\n"
+                                  "The file is left as it is unless devices are added here and saved.");
+    EXPECT_EQ(editor.Tree()->GetRootItem(), nullptr);
+    editor.accept();
+    EXPECT_TRUE(editor.Save());
+  }
+  EXPECT_EQ(onDisk(path), damaged) << "OK without an edit writes nothing";
+  EXPECT_EQ(onDisk(BackupNameOf(path)), QByteArray("(missing)"));
+
+  DeviceDbEditor editor(path);
+  editor.Vendor()->setText("Atmel");
+  editor.Device()->setText("AT89C51");
+  editor.OnAdd();
+  editor.accept();
+  ASSERT_TRUE(editor.Save());
+  EXPECT_EQ(onDisk(BackupNameOf(path)), damaged) << "the damaged devices are kept";
+  DeviceDatabase back(kPoolFindInFiles);
+  ASSERT_EQ(back.Read(path), kDeviceDbOk);
+  EXPECT_EQ(back.Count(), 1u);
+  back.Free();
+
+  // The device sheet names the file and the record as well.
+  shell.boxes.clear();
+  std::vector<TitledPath> one = {{BackupNameOf(path), "Generic CPU Data Base"}};
+  DeviceSheet sheet(one, 0, nullptr);
+  ASSERT_EQ(shell.boxes.size(), 1u);
+  EXPECT_EQ(shell.boxes[0],
+            "Error while reading database file '" + BackupNameOf(path) + "' !\nThe record at byte 34 has a wrong checksum.");
 }
 
 TEST_F(DeviceDialogsTest, EditorAddsDeletesAndWritesOnOkOnly) {

@@ -162,6 +162,52 @@ TEST_F(FrameHostileProject, OpeningAProjectCreatesNoFolder) {
   EXPECT_TRUE(fs::is_empty(victimDir));
 }
 
+// Where the outputs go is said on the build page as the project opens, when
+// that is outside the project's folder or through a link: the user knows
+// before the first build writes there. Each folder once (the output and
+// the listing folder are one here).
+TEST_F(FrameHostileProject, AnOutputFolderOutsideOrThroughALinkIsSaidAsTheProjectOpens) {
+  const std::string original = ReadAll(dir + "Blinky.pm2");
+  const std::string victim = fs::canonical(victimDir).string();
+  const std::string outside = "../" + fs::path(victim).filename().string() + "/";
+  struct OpenNoteRow {
+    const char* name;
+    std::string folder;  // the project's OutDir and LstDir
+    bool link;           // "Obj" is a link to the victim's folder
+    std::string said;
+  } rows[] = {
+      {"a folder beside the project", outside, false,
+       "*** NOTE: the folder '" + outside + "' is '" + victim +
+           "', outside the project's folder: the build writes its files there"},
+      {"a folder that is a link", "./Obj/", true,
+       "*** NOTE: the folder './Obj/' is a link to '" + victim + "': the build writes its files there"},
+  };
+  for (const OpenNoteRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string project = original;
+    for (const char* key : {" OutDir (./Obj/)", " LstDir (./Obj/)"}) {
+      const size_t at = project.find(key);
+      ASSERT_NE(at, std::string::npos) << key;
+      project.replace(at, std::string(key).size(), std::string(key).substr(0, 8) + "(" + row.folder + ")");
+    }
+    std::ofstream(dir + "Blinky.pm2", std::ios::binary | std::ios::trunc) << project;
+    fs::remove(dir + "Obj");
+    if (row.link) {
+      ASSERT_EQ(::symlink(victimDir.c_str(), (dir + "Obj").c_str()), 0);
+    }
+    test::BoxAnswers boxes({QMessageBox::Ok});
+    test::ExampleSession s(dir, root);
+    ASSERT_NE(s.Frame(), nullptr);
+    ASSERT_NE(s.App().Project(), nullptr);
+    const std::string page = BuildText(s.Frame());
+    const std::size_t at = page.find(row.said);
+    EXPECT_NE(at, std::string::npos) << page;
+    EXPECT_EQ(page.find("*** NOTE", at + 1), std::string::npos) << "said once\n" << page;
+    EXPECT_TRUE(fs::is_empty(victimDir));
+    ASSERT_TRUE(s.Frame()->ExecuteCommand(cmd::kCloseProject));
+  }
+}
+
 // A damaged options file is said once, naming what is left out, when the
 // project opens; the save at its close keeps the damaged file as a backup.
 TEST_F(FrameHostileProject, ADamagedOptionsFileIsSaidOnce) {

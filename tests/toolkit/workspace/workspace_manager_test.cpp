@@ -1,11 +1,13 @@
 #include "toolkit/workspace/workspace_manager.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "platform/ini_file.h"
@@ -177,9 +179,12 @@ class FakePrompts : public WorkspacePrompts {
   }
   // The user's edits in the dialog and its closing button, when set.
   std::function<bool(WorkspaceNameLists*, std::string*)> edit;
-  void ShowError(unsigned id, const std::string& name) override { errors.push_back(std::to_string(id) + ":" + name); }
+  void ShowError(unsigned id, const std::string& name, const std::string& reason) override {
+    errors.push_back(std::to_string(id) + ":" + name);
+    reasons.push_back(reason);
+  }
   std::string answer;
-  std::vector<std::string> asked, errors;
+  std::vector<std::string> asked, errors, reasons;
 };
 
 WindowPlacement Wp(int l, int t, int r, int b, unsigned show = 1) {
@@ -338,6 +343,49 @@ TEST_F(WorkspaceManager, InvalidWorkspaceIsReportedAndDropped) {
   EXPECT_EQ(host.shownWith, 1);
   EXPECT_FALSE(mgr.OpenWorkspace(File("other.wsp"), true));
   EXPECT_EQ(prompts.errors.size(), 1u);  // silent
+}
+
+// A workspace that does not read says what is wrong with it, beside its
+// name: a missing file, a pipe or a folder in its place (refused, never
+// waited on), a file of another kind or one whose first section is
+// damaged; in the settings, the key that is not there. The file is left
+// as it was.
+TEST_F(WorkspaceManager, AWorkspaceThatDoesNotReadSaysWhatIsWrong) {
+  FakeHost host;
+  SECWorkspaceManagerEx mgr(store, host, prompts);
+  ASSERT_EQ(::mkfifo(File("pipe.wsp").c_str(), 0600), 0);
+  std::filesystem::create_directories(File("folder.wsp"));
+  // A byte of the section's name overwritten.
+  const std::string junk = "\x01\x02junk\r\n[WorkSt\x07te_v1_2]\r\nptn_Child1=Frames\r\n";
+  std::ofstream(File("junk.wsp"), std::ios::binary) << junk;
+  struct UnreadRow {
+    const char* name;
+    std::string file;
+    std::string reason;
+  } rows[] = {
+      {"missing", File("gone.wsp"), "The file '" + File("gone.wsp") + "' does not exist."},
+      {"named pipe", File("pipe.wsp"), "'" + File("pipe.wsp") + "' is a named pipe (FIFO), not a workspace file."},
+      {"folder", File("folder.wsp"), "'" + File("folder.wsp") + "' is a folder, not a workspace file."},
+      {"damaged section line", File("junk.wsp"),
+       "The file '" + File("junk.wsp") +
+           "' holds no section [WorkState_v1_2] with entries: it is no workspace file, or that section is damaged."},
+  };
+  for (const UnreadRow& r : rows) {
+    prompts.errors.clear();
+    prompts.reasons.clear();
+    EXPECT_FALSE(mgr.OpenWorkspace(r.file, false)) << r.name;
+    EXPECT_EQ(prompts.errors, std::vector<std::string>{"20690:" + r.file}) << r.name;
+    EXPECT_EQ(prompts.reasons, std::vector<std::string>{r.reason}) << r.name;
+  }
+  std::ifstream in(File("junk.wsp"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+
+  // In the settings: the key the workspace would be under.
+  SECWorkspaceManagerEx inStore(store, host, prompts);
+  inStore.Init("Workspaces", true);
+  prompts.reasons.clear();
+  EXPECT_FALSE(inStore.OpenWorkspace("Lost", false));
+  EXPECT_EQ(prompts.reasons, std::vector<std::string>{"The settings hold no key 'Workspaces\\Lost\\WorkState_v1_2'."});
 }
 
 // Cancel on a modified document, whether another workspace opens or the

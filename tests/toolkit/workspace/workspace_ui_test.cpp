@@ -15,15 +15,20 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 
+#include "platform/atomic_file.h"
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"
 #include "toolkit/dockable/dockable_frame.h"
 #include "toolkit/dockable/frame_bar.h"
 #include "toolkit/docking/bar_styles.h"
+#include "toolkit/docking/dock_state.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/dock_bar.h"
 #include "toolkit/frames/mdi_child.h"
@@ -31,6 +36,7 @@
 #include "toolkit/frames/mini_dock_frame.h"
 #include "toolkit/workspace/mdi_workspace_host.h"
 #include "toolkit/workspace/workspace_dialog.h"
+#include "toolkit/workspace/workspace_names.h"
 
 namespace pm2 {
 namespace {
@@ -192,7 +198,7 @@ class NoPrompts : public WorkspacePrompts {
  public:
   bool PromptForFileName(bool, const std::string&, std::string*) override { return false; }
   bool RunWorkspaceDialog(WorkspaceNameLists*, std::string*, bool, bool) override { return false; }
-  void ShowError(unsigned id, const std::string&) override { errors.push_back(id); }
+  void ShowError(unsigned id, const std::string&, const std::string&) override { errors.push_back(id); }
   std::vector<unsigned> errors;
 };
 
@@ -428,6 +434,103 @@ class StayingBar : public SECControlBar {
  public:
   bool CanHide() override { return false; }
 };
+
+// Seeded random damage of a saved workspace file: cut at any length, bytes
+// overwritten with junk, numbers turned huge, a very long line inserted.
+// Opening each gives the "invalid workspace" message naming the file, or
+// a layout whose main window stays on the screen and whose windows stay in
+// sight in the client area; the file itself is never changed by opening it.
+TEST_F(WorkspaceOnFrame, DamagedFilesAreRefusedOrKeepTheWindowsInSight) {
+  const std::string good = (dir / "good.wsp").string();
+  {
+    Layout a = MakeFrame();
+    a.frame->DockControlBarEx(a.project, AFX_IDW_DOCKBAR_LEFT, 0, 0, 1.0f, 210);
+    a.frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(a.frame.get()));
+    TextApp app(a.frame.get());
+    app.OpenDocument(&app.tmpl, "/src/main.c");
+    app.frames.back()->window->setGeometry(12, 10, 420, 300);
+    app.OpenDocument(&app.tmpl, "/src/blinky.c");
+    app.frames.back()->window->setGeometry(70, 60, 380, 250);
+    QApplication::processEvents();
+    SECWorkspaceManagerEx mgr(store, app, prompts);
+    ASSERT_TRUE(mgr.SaveWorkspace(good)) << mgr.LastError();
+  }
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(good, text, nullptr));
+  Layout b = MakeFrame();
+  b.frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.frame.get()));
+  TextApp app(b.frame.get());
+  SECWorkspaceManagerEx mgr(store, app, prompts);
+  const QRect screen = b.frame->screen()->availableGeometry();
+  const std::string file = (dir / "damaged.wsp").string();
+  auto opensInSight = [&](const std::string& bytes, const std::string& what) {
+    if (!WriteFileAtomically(file, bytes, nullptr)) {
+      ADD_FAILURE() << what << ": the damaged file could not be written";
+      return false;
+    }
+    prompts.errors.clear();
+    const bool opened = mgr.OpenWorkspace(file, false);
+    QApplication::processEvents();
+    if (!opened) {
+      EXPECT_EQ(prompts.errors, std::vector<unsigned>{kIdsWsInvalid}) << what;
+    } else {
+      EXPECT_TRUE(screen.contains(b.frame->frameGeometry()))
+          << what << ": the main window out of sight";
+      const QRect client = b.frame->MdiClient()->viewport()->rect();
+      for (QMdiSubWindow* w : b.frame->MdiClient()->subWindowList()) {
+        if (!w->isMaximized() && !w->isMinimized()) {
+          EXPECT_TRUE(client.intersects(w->geometry())) << what << ": a window out of sight";
+        }
+      }
+    }
+    std::string after;
+    EXPECT_TRUE(ReadWholeFile(file, after, nullptr)) << what;
+    EXPECT_EQ(after, bytes) << what;
+    return opened;
+  };
+  // Every window place of the file replaced by one rectangle.
+  struct PlaceRow {
+    const char* name;
+    Rect normal;
+  } places[] = {
+      {"far off the screen", {30000, 30000, 30800, 30600}},
+      {"larger than any screen", {-2147483000, -2147483000, 2147483000, 2147483000}},
+      {"width past the integers", {-2147483647 - 1, 0, 2147483647, 500}},
+  };
+  for (const PlaceRow& row : places) {
+    WindowPlacement wp;
+    wp.normal = row.normal;
+    const PlacementBytes bytes = EncodePlacement(wp);
+    const std::string value = SECPersistentTreeNode::EncodeBinary(bytes.data(), bytes.size());
+    std::string bad = text;
+    int replaced = 0;
+    for (std::size_t at = 0; (at = bad.find("WindowPlacement=", at)) != std::string::npos; ++replaced) {
+      at += 16;
+      bad.replace(at, bad.find_first_of("\r\n", at) - at, value);
+    }
+    ASSERT_GE(replaced, 2) << text;
+    EXPECT_TRUE(opensInSight(bad, row.name)) << row.name;
+  }
+  std::mt19937 random(11);
+  auto below = [&](std::size_t n) { return std::size_t(random() % (n ? n : 1)); };
+  for (int round = 0; round < 120; ++round) {
+    std::string bad = text;
+    switch (round % 4) {
+      case 0: bad.resize(below(bad.size())); break;
+      case 1:
+        for (int k = 0; k < 1 + int(below(8)); ++k) bad[below(bad.size())] = char(random());
+        break;
+      case 2:  // every number in a stretch of lines as large as it can be
+        for (std::size_t at = below(bad.size()), end = at + 400; at < end && at < bad.size(); ++at)
+          if (std::isxdigit(static_cast<unsigned char>(bad[at]))) bad[at] = round % 8 == 2 ? 'F' : '9';
+        break;
+      default: bad.insert(below(bad.size()), std::string(100000 + below(1000), 'A' + char(below(26)))); break;
+    }
+    opensInSight(bad, "round " + std::to_string(round));
+  }
+}
 
 TEST_F(WorkspaceOnFrame, ABarThatCannotHideStaysWhenAWorkspaceOpens) {
   const std::string file = (dir / "without.wsp").string();

@@ -6,9 +6,11 @@
 // breakpoint is number 1.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+#include <unistd.h>
 #include <utility>
 
+#include "debugger/driver_shared/command_file.h"
 #include "debugger/gdb/commands/background_run.h"
 #include "debugger/gdb/commands/gdb_commands.h"
 #include "debugger/gdb/commands/nested_input.h"
@@ -507,17 +509,23 @@ int GdbTarget::ListForCommandPage() {
 int GdbTarget::IncludeFile(const std::string& file) {
   if (m_includeDepth >= kMaxIncludeDepth)
     return Refuse("Include: '" + file + "' includes files more than " + std::to_string(kMaxIncludeDepth) + " deep");
-  std::ifstream in(file);
-  if (!in) {
+  // Read whole before a line runs: a named pipe or a device named here is
+  // refused with what it is, never waited on or read without end.
+  std::string content, unread;
+  if (!ReadCommandFile(file, &content, &unread)) {
     // A path written in the project's Windows form.
     std::string slashed = file;
     for (char& c : slashed)
       if (c == '\\') c = '/';
-    in.open(slashed);
+    std::string slashedWhy;
+    if (slashed == file) return Refuse("Include: " + unread);
+    // What stands at the name as the file system reads it is what is said.
+    if (!ReadCommandFile(slashed, &content, &slashedWhy))
+      return Refuse("Include: " + (::access(file.c_str(), F_OK) == 0 ? unread : slashedWhy));
   }
-  if (!in) return Refuse("Include: can't read '" + file + "'");
   ++m_includeDepth;
   int failed = 0, number = 0;
+  std::istringstream in(content);
   std::string line;
   while (std::getline(in, line)) {
     ++number;
