@@ -316,7 +316,8 @@ std::string ExampleOutputFault(const std::string& out, const std::string& keys) 
   for (std::size_t at = banner.size(); at < rest.size(); n = (n + 1) % 8) {
     const std::string line = "LED " + std::to_string(n) + " on\r\n";
     const std::string got = rest.substr(at, line.size());
-    if (got != line.substr(0, got.size())) return "'" + got + "' where '" + line.substr(0, line.size() - 2) + "' was due";
+    if (got != line.substr(0, got.size()))
+      return "'" + got + "' where '" + line.substr(0, line.size() - 2) + "' was due";
     at += line.size();
   }
   return std::string();
