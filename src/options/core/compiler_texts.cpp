@@ -48,7 +48,7 @@ std::string CompilerTextsRefusal(uint16_t toolset, const std::vector<std::string
   if (int(defines.size()) > limit) return TooLongRefusal(kDefineField, limit);
   if (const ListCheckResult r = CheckOptionList(ListMode::kDefine, defines); !r.ok) return r.message;
   for (const std::string& row : includePaths)
-    if (std::string why = FolderRowRefusal(row, kFolderListSeparators); !why.empty()) return why;
+    if (std::string why = FolderRowRefusal(row, kFolderListSeparators, kIncludePathsField); !why.empty()) return why;
   if (int(Join(includePaths, ";").size()) > kIncludePathsLimit)
     return TooLongRefusal(kIncludePathsField, kIncludePathsLimit);
   return std::string();

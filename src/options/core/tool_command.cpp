@@ -95,7 +95,7 @@ std::string JoinFolderList(const std::vector<std::string>& rows, std::string_vie
   return out;
 }
 
-std::string FolderRowRefusal(std::string_view row, std::string_view separators) {
+std::string FolderRowRefusal(std::string_view row, std::string_view separators, std::string_view list) {
   const std::size_t at = row.find_first_of(separators);
   if (at == std::string_view::npos) return {};
   std::string named;
@@ -103,7 +103,8 @@ std::string FolderRowRefusal(std::string_view row, std::string_view separators) 
     if (!named.empty()) named += " and ";
     named += "'" + std::string(1, c) + "'";
   }
-  return "The folder '" + std::string(row) + "' cannot be a row of this list: " + named +
+  const std::string which = list.empty() ? std::string("this list") : "'" + std::string(list) + "'";
+  return "The folder '" + std::string(row) + "' cannot be a row of " + which + ": " + named +
          " separate the list's folders, so '" + std::string(1, row[at]) + "' would split it into several.";
 }
 

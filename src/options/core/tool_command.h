@@ -36,7 +36,9 @@ std::vector<std::string> SplitFolderList(std::string_view text, std::string_view
 std::string JoinFolderList(const std::vector<std::string>& rows, std::string_view separators);
 // Why a typed row cannot be one folder of such a list ("" when it can): a
 // separator inside it would split it into several folders when the list
-// is read again.
-std::string FolderRowRefusal(std::string_view row, std::string_view separators);
+// is read again. `list` names the field the list is typed into where the
+// one who typed it does not see that field (a peer's request); the list
+// dialog of the field says "this list".
+std::string FolderRowRefusal(std::string_view row, std::string_view separators, std::string_view list = {});
 
 }  // namespace pm2

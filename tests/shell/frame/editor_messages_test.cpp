@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QTest>
 #include <filesystem>
@@ -11,6 +14,7 @@
 
 #include "editor/engine/edit_commands.h"
 #include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
 
@@ -97,6 +101,53 @@ TEST_P(EditorMessages, AreShownInABoxWithTheExclamationIcon) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EditorMessages, ::testing::ValuesIn(kMessageRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The Find dialog tells an invalid expression (Find Next, Mark All) in a
+// box of its own, not the frame's: when the box closes the keyboard is
+// back in the dialog's field, where the user mends the expression, and not
+// in the document under it, where the keys would change the text.
+struct FindBoxRow {
+  const char* name;
+  const char* button;
+};
+
+const FindBoxRow kFindBoxRows[] = {{"FindNext", "&Find Next"}, {"MarkAll", "&Mark All"}};
+
+class FindDialogBox : public test::ExampleFrameTest, public ::testing::WithParamInterface<FindBoxRow> {};
+
+TEST_P(FindDialogBox, IsTheDialogsAndTheKeyboardGoesBackToItsField) {
+  test::ExampleSession s(dir, root);
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  EditorView* v = OpenText(f, dir + "Blinky.c");
+  ASSERT_NE(v, nullptr);
+  v->RunViewCommand(kCmdEditFind);
+  EditFindDialog* d = v->FindDialog();
+  ASSERT_NE(d, nullptr);
+  d->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+  QPushButton* button = nullptr;
+  for (QPushButton* b : d->findChildren<QPushButton*>())
+    if (b->text() == GetParam().button) button = b;
+  ASSERT_NE(button, nullptr);
+  d->FindCombo()->setFocus();
+  d->FindCombo()->setCurrentText("Serial(Init");
+  d->RegexBox()->setChecked(true);
+  test::BoxAnswers boxes({QMessageBox::Ok});
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_TRUE(test::WaitFor([&] { return !boxes.texts.empty(); }));
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"The regular expression 'Serial(Init' is no valid regular expression: "
+                                                  "a '(' without its ')' (at column 7)."});
+  EXPECT_EQ(boxes.owners.front().data(), static_cast<QWidget*>(d)) << "the box belongs to the frame";
+  ASSERT_TRUE(v->IsFindDialogOpen());
+  EXPECT_TRUE(test::WaitFor([&] {
+    QWidget* focus = QApplication::focusWidget();
+    return QApplication::activeWindow() == d && focus && d->FindCombo()->isAncestorOf(focus);
+  })) << "the keyboard went to " << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString() : "nobody");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FindDialogBox, ::testing::ValuesIn(kFindBoxRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

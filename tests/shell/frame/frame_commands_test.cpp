@@ -776,9 +776,9 @@ TEST_F(FrameCommandsTest, APeersTextsAreHeldToTheCompilerPagesRules) {
   const struct {
     std::string mode, answer;
   } rows[] = {
-      {"setinc Source a;b", refused + "The folder 'a;b' cannot be a row of this list: ';' and ',' separate the "
+      {"setinc Source a;b", refused + "The folder 'a;b' cannot be a row of 'Include Paths': ';' and ',' separate the "
                                       "list's folders, so ';' would split it into several."},
-      {"setinc Source inc/my,dir;x", refused + "The folder 'inc/my,dir;x' cannot be a row of this list: ';' and "
+      {"setinc Source inc/my,dir;x", refused + "The folder 'inc/my,dir;x' cannot be a row of 'Include Paths': ';' and "
                                                "',' separate the list's folders, so ',' would split it into several."},
       {"setopt Source " + std::string(129, 'D'),
        refused + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -165,6 +166,7 @@ class BoxAnswers {
       if (!box) return;
       texts.push_back(box->text().toStdString());
       icons.push_back(box->icon());
+      owners.push_back(box->parentWidget() ? box->parentWidget()->window() : nullptr);
       const size_t i = std::min(texts.size() - 1, m_answers.size() - 1);
       if (QAbstractButton* b = box->button(m_answers[i])) b->click();
       else box->reject();
@@ -173,6 +175,7 @@ class BoxAnswers {
   }
   std::vector<std::string> texts;
   std::vector<QMessageBox::Icon> icons;
+  std::vector<QPointer<QWidget>> owners;  // the window each box belonged to
 
  private:
   std::vector<QMessageBox::StandardButton> m_answers;

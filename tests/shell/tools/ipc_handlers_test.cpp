@@ -441,10 +441,10 @@ TEST_F(IpcFixture, SetOptionsRefusesWhatThePageRefuses) {
     std::string reply;
   } rows[] = {
       {"SemicolonInAPath", kToolsetArmGnu, {"A"}, {"a;b"},
-       group + "The folder 'a;b' cannot be a row of this list: ';' and ',' separate the list's folders, so ';' "
+       group + "The folder 'a;b' cannot be a row of 'Include Paths': ';' and ',' separate the list's folders, so ';' "
                "would split it into several."},
       {"CommaInAPath", kToolsetArmGnu, {}, {"inc", "inc/my,dir;x"},
-       group + "The folder 'inc/my,dir;x' cannot be a row of this list: ';' and ',' separate the list's folders, "
+       group + "The folder 'inc/my,dir;x' cannot be a row of 'Include Paths': ';' and ',' separate the list's folders, "
                "so ',' would split it into several."},
       {"DefinePastTheArmLimit", kToolsetArmGnu, {d129}, {},
        group + "The text of 'Define' cannot be longer than 128 characters; it was left as it was."},

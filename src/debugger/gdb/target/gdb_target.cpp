@@ -368,6 +368,7 @@ void GdbTarget::Close() {
 }
 
 void GdbTarget::OnStopped(const MiRecord& r) {
+  TakeHiddenStore(r);
   if (PauseStop(r) || StrayInterrupt(r) || UntakenRunEnded(r)) return;
   ReloadCounts(r);
   const std::string held = TakeHeldConsole();

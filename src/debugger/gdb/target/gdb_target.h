@@ -333,6 +333,15 @@ class GdbTarget {
   bool UartStop(const MiRecord& r);
   void SetupUart(const TargetParams& params);
   void ArmKey();
+  void ArmKeyLocked();  // ArmKey with m_keyMutex held
+  // The program runs on after a stop of the driver's own (a run it let go
+  // on): a key typed while that stop was handled goes into the receive
+  // register first. False when gdb could not be asked.
+  bool ContinueRun();
+  // A stop by an interrupt (a key's, a pause's, the user's) can land on the
+  // program's store into the transmit register, which gdb then reports as
+  // the interrupt alone: the character stored is taken from the register.
+  void TakeHiddenStore(const MiRecord& r);
   void OnConsole(const std::string& text);
   void OnLog(const std::string& text);
   // A wait reached its bound: the texts, and with no answer the target
@@ -544,11 +553,11 @@ class GdbTarget {
   std::mutex m_reportMutex;
   std::condition_variable m_reportCv;
   uint64_t m_reported = 0;
-  std::atomic<uint8_t> m_cell{0};
+  std::atomic<uint8_t> m_cell{0};   // what the driver left in the receive/transmit register
   std::atomic<bool> m_armed{false};  // a key waits in the receive register, "data ready" set
   std::mutex m_consoleMutex;
   bool m_holding = false;  // console text held until the stop shows whose it is
-  std::string m_held;  // what the driver left in the receive/transmit register
+  std::string m_held;
   std::string m_blank;  // empty lines waiting for the text after them
   bool m_openLine = false;   // the last console text ended without a line end
   bool m_typedLog = false;   // a typed command runs: gdb's log stream is its messages

@@ -590,8 +590,12 @@ std::string GdbTarget::TakeHeldConsole() {
 }
 
 void GdbTarget::ArmKey() {
-  // The next key waits in the receive register with "data ready" set.
   std::lock_guard<std::mutex> lock(m_keyMutex);
+  ArmKeyLocked();
+}
+
+void GdbTarget::ArmKeyLocked() {
+  // The next key waits in the receive register with "data ready" set.
   m_armed = !m_keys.empty();
   if (m_keys.empty()) {
     m_cell = 0;
@@ -606,25 +610,55 @@ void GdbTarget::ArmKey() {
 
 void GdbTarget::SerialInput(uint8_t c) {
   if (m_uartWrite < 0 || !m_gdb) return;
-  bool first = false;
   {
     std::lock_guard<std::mutex> lock(m_keyMutex);
-    first = m_keys.empty();
+    const bool first = m_keys.empty();
     if (m_keys.size() < 4096) m_keys.push_back(c);
+    if (!first) return;
+    if (!Still()) {
+      // A running target is stopped for a moment to take the key. gdb's
+      // words on that stop (the place it stopped at) are the driver's:
+      // held, and dropped with the stop. In one of the stand-in's own
+      // stops the target runs for the user too: a write now would meet it
+      // running again, and the interrupt stops nothing; that stop puts the
+      // key in the register before the program goes on (ArmKey,
+      // ContinueRun), which this lock orders before or after the request.
+      HoldConsole();
+      m_keyInterrupt = true;
+      m_gdb->Send("-exec-interrupt");
+      return;
+    }
   }
-  if (!first) return;
-  if (Halted()) {
-    // The key is the user's write into the receive register.
-    const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Halted(); });
-    if (write.ok()) ArmKey();
-    return;
-  }
-  // A running target is stopped for a moment to take the key. gdb's
-  // words on that stop (the place it stopped at) are the driver's: held,
-  // and dropped with the stop.
-  HoldConsole();
-  m_keyInterrupt = true;
-  m_gdb->Send("-exec-interrupt");
+  // The key is the user's write into the receive register.
+  const GdbPermissions::Hold write(m_access, GdbAccess::Write, [this] { return Still(); });
+  if (write.ok()) ArmKey();
+}
+
+bool GdbTarget::ContinueRun() {
+  std::lock_guard<std::mutex> lock(m_keyMutex);
+  if (!m_keys.empty() && !m_armed) ArmKeyLocked();
+  return m_gdb->Send("-exec-continue") >= 0;
+}
+
+void GdbTarget::TakeHiddenStore(const MiRecord& r) {
+  if (m_uartWrite < 0 || r.results.Str("reason") != "signal-received") return;
+  // Asked before anything of this stop writes the register (gdb answers in
+  // order), so the answer holds what the program left there.
+  const uint8_t left = m_cell.load();
+  m_gdb->Send("-data-read-memory-bytes " + HexText(m_uartBase) + " " + std::to_string(kLcrOffset + 1),
+              [this, left](MiRecord& mem) {
+                const MiValue* m = mem.results.Find("memory");
+                if (!m || m->items.empty()) return;
+                const std::string hex = m->items[0].second.Str("contents");
+                if (hex.size() < 2 * (kLcrOffset + 1)) return;
+                const auto byteAt = [&hex](uint32_t i) {
+                  return uint8_t(std::strtoul(hex.substr(std::size_t(i) * 2, 2).c_str(), nullptr, 16));
+                };
+                const uint8_t c = byteAt(0);
+                // With the divisor latch open the register is the divisor,
+                // not a character (as Written).
+                if (c != left && c != 0 && !(byteAt(kLcrOffset) & 0x80) && m_events.serial) m_events.serial(c);
+              });
 }
 
 bool GdbTarget::AlsoBreakpointHit(const MiRecord& r) {
@@ -640,7 +674,7 @@ void GdbTarget::ResumeAfterUart(const MiRecord& r) {
   else if (m_freeRun && TakePause(r))
     return;  // a change waits for the target to stand (WhileStill)
   else if (m_freeRun)
-    m_gdb->Send("-exec-continue");
+    ContinueRun();
   else if (m_stepMode >= 0 && m_stepMode != 3)
     ContinueStep(r);
   else

@@ -130,7 +130,7 @@ bool GdbTarget::WhileStill(const std::function<bool()>& change) {
   // is then the user's.
   if (m_freeRun) {
     const GdbPermissions::Hold run(m_access, GdbAccess::Run);
-    if (run.ok() && m_gdb->Send("-exec-continue") >= 0) return ok;
+    if (run.ok() && ContinueRun()) return ok;
   }
   ReportOwnStop(stop);
   return ok;
@@ -156,7 +156,7 @@ bool GdbTarget::StrayInterrupt(const MiRecord& r) {
   if (!m_freeRun || m_keyInterrupt) return false;
   TakeHeldConsole();
   m_ownStop = true;
-  m_gdb->Send("-exec-continue");
+  ContinueRun();
   return true;
 }
 
