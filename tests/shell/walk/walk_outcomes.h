@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "shell/frame/command_table.h"
+#include "walk_text_outcomes.h"
 
 namespace pm2::test {
 
@@ -35,6 +36,13 @@ inline const std::vector<CommandOutcome>& CommandOutcomes() {
       {35130, "the caret stands on the line typed into Go to Line"},
       {35041, "Kill Selected removes the row clicked, and the driver's breakpoint of that row, and no other"},
       {35051, "a text typed into a kept field is stored as typed (case and letters outside ASCII included)"},
+      {57636, "Find Next selects the next match of the text typed after the caret or selection (the first of the text "
+              "when it wraps around), as the walk counts the matches in the text"},
+      {57641, "Replace replaces the match Find Next selected and nothing else; Replace All replaces exactly the "
+              "matches the walk counted in the text before, and nothing else; Undo brings the text back"},
+      {45027, "the bookmark is turned over on the caret's line, and no other line's changes"},
+      {35012, "outside a debug session, the breakpoint is turned over on the caret's line, and no other line's "
+              "changes (unless the program says why it cannot set one)"},
   };
   return rows;
 }
