@@ -137,6 +137,7 @@
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_input_answered.h"
+#include "walk_find_step.h"
 #include "walk_judge.h"
 #include "walk_modeless_windows.h"
 #include "walk_expected_messages.h"
@@ -247,6 +248,10 @@ class CommandWalk {
         m_seed(seed), m_files(answers.folder()) {
     if (m_start == "none" || m_start == "firstgen")
       for (const char* copied : {"Startup.s", "LPC2138.ld"}) m_files.Forget(answers.folder() + copied);
+    // The program's own settings, which the session keeps beside the
+    // example: written whenever the program saves its settings (an open
+    // file's place in the recent list among them), never a user's file.
+    m_files.Forget(answers.folder() + "settings.ini");
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(PrintWalkUnderWay);
     // Without a sanitizer nothing else prints the road a crash ends on.
     CrashRoad::Begin("state " + m_state + ", seed " + std::to_string(m_seed), m_start);
@@ -482,6 +487,9 @@ class CommandWalk {
       const bool there = WalkModeless::Named(rest.substr(0, rest.rfind('/'))) != nullptr;
       if (const std::string why = WalkModeless::Run(rest, m_answers); !why.empty()) return Fail(why);
       if (const long line = WalkModeless::LineTyped(rest); there && line > 0) m_judge.LineJudged(m_frame, line);
+    } else if (WalkFindStep::IsStep(name)) {
+      m_expected = m_typed = true;
+      if (const std::string why = WalkFindStep::Run(name.substr(5), m_judge); !why.empty()) return Fail(why);
     } else if (name == "hold") {
       // The window that holds the main window (the print preview) stays
       // open: the state the road walks in.
@@ -575,9 +583,12 @@ class CommandWalk {
           taken = c;
           if (before) before(c);
         };
+      const size_t boxes = m_answers.boxes.size();
+      m_judge.BeforeCommand(m_frame, id);
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
       if (keys) keys->onCommandKey = before;
       keyReached = (editorKey && arrival.atEditor) || taken == id;
+      m_judge.AfterCommand(keyReached && enabled, m_answers.boxes.size() > boxes);
       if (heldFrame && (taken != 0 || !FrameHeld()))
         return Fail("the key of command " + std::to_string(id) + " reached the main window while '" +
                     HolderTitle() + "' holds it");
@@ -681,6 +692,8 @@ class CommandWalk {
       for (size_t k = 0; k < 3; ++k)
         if (WalkModeless::Named(name) && !SweepRun("modeless:" + name + "/f" + std::to_string((from + k) % texts)))
           return false;
+    // And a word of the text searched, found and replaced.
+    if (WalkFindStep::Open() && !SweepRun("find:" + std::to_string(from + m_seed))) return false;
     // And a value that fits the field, as a user types it: a line inside
     // the file in front.
     for (const std::string& name : names)
@@ -789,6 +802,8 @@ class CommandWalk {
         step = WalkModeless::StepFor(window, rng);
         if (WalkModeless::TakesALine(window) && rng() % 3 == 0)
           step = "modeless:" + window + "/l" + std::to_string(WalkJudge::LineInside(m_frame, unsigned(rng())));
+        else if (window.find("EditFindDialog") != std::string::npos && rng() % 3 == 0)
+          step = "find:" + std::to_string(rng() % 1000);
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : Menus().ListMenu(step.substr(4)))
@@ -1004,7 +1019,10 @@ class CommandWalk {
   }
   void Execute(CommandId id, const std::string& step) {
     NoteRan(id, step);
+    const size_t boxes = m_answers.boxes.size();
+    m_judge.BeforeCommand(m_frame, id);
     AsAnEvent([&] { m_frame->ExecuteCommand(id); });
+    m_judge.AfterCommand(true, m_answers.boxes.size() > boxes);
   }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.

@@ -4,11 +4,18 @@
 // against the files their saves wrote, the row clicked in the Breakpoints
 // dialog against the rows and breakpoints left, the word a Watch row was
 // asked for against the rows shown, the line typed into Go to Line
-// against the caret.
+// against the caret, the matches of the editor's text against what Find
+// Next, Replace and Replace All did with them, the caret's line against
+// the marks a bookmark or breakpoint toggled (walk_text_outcomes.h).
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QHeaderView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -17,6 +24,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +34,13 @@
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/watch_window.h"
 #include "driver_abi/debug_records.h"
+#include "editor/engine/edit_commands.h"
 #include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
+#include "editor/text/edit_line.h"
 #include "shell/frame/frame_fixture.h"
 #include "walk_outcomes.h"
+#include "walk_text_outcomes.h"
 
 namespace pm2::test {
 
@@ -84,6 +96,90 @@ class WalkJudge {
     return 1 + long(pick % unsigned(std::max(1L, lines)));
   }
 
+  // ---- a mark toggled on the caret's line ----
+  // Before a command: where it toggles a mark on the caret's line (a
+  // bookmark; a breakpoint outside a debug session, where the editor keeps
+  // it), that line and the lines marked.
+  void BeforeCommand(CMainFrame* frame, CommandId id) {
+    m_markView = nullptr;
+    EditorView* view = frame->Editors().Active();
+    const uint32_t flag = id == CommandId(kCmdToggleBookmark) ? uint32_t(kLineBookmark)
+                          : id == 35012 && !frame->Debugger()->Session().SessionActive() ? uint32_t(kLineBreakSet)
+                                                                                          : 0u;
+    if (!view || !flag || !frame->QueryCommand(id).enabled) return;
+    m_markView = view;
+    m_markFlag = flag;
+    m_markLine = view->Engine().State().nCaretLine;
+    m_marksBefore = Marked(*view, flag);
+  }
+  // After it: the mark turned over on that line alone (`refused`: the
+  // program said why it could not).
+  void AfterCommand(bool ran, bool refused) {
+    if (!m_markView || !ran) return void(m_markView = nullptr);
+    Note(JudgeLineToggled(m_markFlag == kLineBookmark ? "a bookmark" : "a breakpoint", m_markLine, m_marksBefore,
+                          Marked(*m_markView, m_markFlag), refused));
+    m_markView = nullptr;
+  }
+
+  // ---- Find Next, Replace and Replace All ----
+  // The search as the dialog shows it when its button is pressed.
+  static FindAsked AskedOf(EditFindDialog& d) {
+    FindAsked a;
+    a.pattern = d.FindCombo()->currentText().toStdString();
+    if (d.ReplaceCombo()) a.with = d.ReplaceCombo()->currentText().toStdString();
+    a.matchCase = d.MatchCaseBox()->isChecked();
+    a.regex = d.RegexBox()->isChecked();
+    a.wrap = d.WrapBox()->isChecked();
+    return a;
+  }
+  static TextAt At(EditView& view, EditPos p) {
+    return {p.pLine ? long(view.Text().LineNumber(p.pLine)) : 1L, long(p.nIndex)};
+  }
+  // Find Next pressed in `d` over `view`: the next match selected; the
+  // match it found (for a Replace after it) in *found.
+  bool FindNextJudged(EditFindDialog& d, EditView& view, std::optional<TextAt>* found) {
+    found->reset();
+    const FindAsked a = AskedOf(d);
+    const std::string text = view.Text().GetText();
+    EditPos s, e;
+    bool column = false;
+    const bool had = view.Engine().HasSelection() && view.Engine().GetSelection(&s, &e, &column);
+    const TextAt from = had ? At(view, e) : At(view, view.Engine().CaretPos());
+    // Searched upwards or from a column block: not the model's search.
+    const bool judged = !column && !(d.UpButton() && d.UpButton()->isChecked());
+    const QPointer<EditFindDialog> alive(&d);
+    PressButton(d, "Find Next");
+    const bool selected = view.Engine().HasSelection() && view.Engine().GetSelection(&s, &e, &column);
+    if (judged) Note(JudgeFindNext(text, a, from, selected, At(view, s), At(view, e)));
+    if (selected && !column) *found = At(view, s);
+    return !alive.isNull();
+  }
+  // Replace or Replace All pressed: exactly the matches asked for replaced;
+  // the replacement undone again (Ctrl+Z in the editor), and the text then
+  // as it was. False when the dialog closed.
+  bool ReplaceJudged(EditFindDialog& d, EditView& view, bool all, std::optional<TextAt> selected) {
+    const FindAsked a = AskedOf(d);
+    const std::string before = view.Text().GetText();
+    const bool readOnly = view.Text().IsReadOnly();
+    const QPointer<EditFindDialog> alive(&d);
+    if (!PressButton(d, all ? "Replace All" : "Replace")) return !alive.isNull();
+    const std::string after = view.Text().GetText();
+    if (all)
+      Note(JudgeReplaceAll(before, a, readOnly, after));
+    else if (selected)
+      Note(JudgeReplaceOne(before, a, *selected, readOnly, after));
+    else if (after != before && FindJudgeable(a))
+      Note(Asked("Replace", a) + " with no match selected changed the text: " + LineDifference(before, after));
+    if (after != before) {
+      view.setFocus();
+      QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+      if (const std::string back = view.Text().GetText(); back != before)
+        Note(std::string(all ? "Replace All" : "Replace") + " undone left the text other than it was: " +
+             LineDifference(before, back));
+    }
+    return !alive.isNull();
+  }
+
   // ---- Watch rows added from the editor's menu ----
   void BeforeWatchItem(const std::string& item) {
     m_watchPage = WatchItemAsked(item, &m_watchWord);
@@ -104,6 +200,7 @@ class WalkJudge {
   // the rows noted where the button acts on the row.
   void BeforeButton(QAbstractButton& b, DebugSession& session) {
     m_list = nullptr;
+    RowChosen(*b.window());
     auto* list = b.window()->findChild<BpCheckList*>();
     if (!list || !list->isVisible() || list->Count() == 0) return;
     const int row = list->Count() - 1;
@@ -118,6 +215,25 @@ class WalkJudge {
     for (int i = 0; i < list->Count(); ++i)
       m_rows.push_back({list->At(i).text, reinterpret_cast<uintptr_t>(list->At(i).data)});
     m_session = &session;
+  }
+  // Each other list, tree or table of the window with rows and none
+  // selected: its last row clicked (the first column), as a user chooses
+  // the row a button is to act on.
+  static void RowChosen(QWidget& window) {
+    std::vector<QPointer<QAbstractItemView>> views;
+    for (QAbstractItemView* v : window.findChildren<QAbstractItemView*>()) views.push_back(v);
+    for (const QPointer<QAbstractItemView>& v : views) {
+      if (!v || v->window() != &window || !v->isVisible() || !v->isEnabled() || !v->model() ||
+          qobject_cast<QHeaderView*>(v) || v->selectionMode() == QAbstractItemView::NoSelection ||
+          (v->selectionModel() && v->selectionModel()->hasSelection()))
+        continue;
+      const int rows = v->model()->rowCount(v->rootIndex());
+      if (rows == 0) continue;
+      const QModelIndex last = v->model()->index(rows - 1, 0, v->rootIndex());
+      v->scrollTo(last);
+      const QRect r = v->visualRect(last);
+      if (r.isValid()) QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
+    }
   }
   void AfterButton() {
     if (!m_list) return;
@@ -153,6 +269,24 @@ class WalkJudge {
     t.remove('&');
     return t.trimmed().toStdString();
   }
+  // The lines (1-based) that carry the flag.
+  static std::vector<long> Marked(EditorView& view, uint32_t flag) {
+    std::vector<long> out;
+    long n = 1;
+    for (const CEditLine* p = view.Document().Text().FirstLine(); p; p = p->m_pNext, ++n)
+      if (p->m_nFlags & flag) out.push_back(n);
+    return out;
+  }
+  // Presses the dialog's enabled button of that text; false where it has
+  // none.
+  static bool PressButton(QDialog& d, const std::string& text) {
+    for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
+      if (Plain(*b) == text && b->isVisible() && b->isEnabled()) {
+        b->click();
+        return true;
+      }
+    return false;
+  }
   // The rows of the two watch pages as the windows show them; false where
   // no watch window is there.
   bool Rows(std::vector<std::string> out[2]) {
@@ -173,6 +307,10 @@ class WalkJudge {
   int m_row = -1;
   std::vector<ListRow> m_rows;
   DebugSession* m_session = nullptr;
+  QPointer<EditorView> m_markView;
+  uint32_t m_markFlag = 0;
+  long m_markLine = 0;
+  std::vector<long> m_marksBefore;
 };
 
 }  // namespace pm2::test

@@ -1,0 +1,84 @@
+// The step "find:<n>": in the find or replace dialog left open beside the
+// main window, a word of its editor's text (the n-th, modulo their number)
+// typed into Find what key by key, the same word with "Walk" after it into
+// Replace with; then Find Next pressed, and where the dialog has them
+// Replace (the match Find Next selected) and Replace All, each judged
+// against the walk's own count of the matches (walk_judge.h); a
+// replacement is undone again, so that the source still builds. The
+// table's texts typed into the dialog rarely match anything: a word of
+// the text always does.
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+
+#include <cctype>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/ide/find_dialog.h"
+#include "editor/view/edit_view.h"
+#include "walk_judge.h"
+#include "walk_modeless_windows.h"
+
+namespace pm2::test {
+
+class WalkFindStep {
+ public:
+  static bool IsStep(const std::string& step) { return step.rfind("find:", 0) == 0; }
+  // The open find or replace dialog, or null.
+  static EditFindDialog* Open() {
+    for (const auto& [name, d] : WalkModeless::Open())
+      if (auto* f = qobject_cast<EditFindDialog*>(d)) return f;
+    return nullptr;
+  }
+  // The words of a text a user may search for: three letters or more.
+  static std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> out;
+    std::string word;
+    for (size_t i = 0; i <= text.size(); ++i) {
+      const unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : ' ';
+      if (std::isalnum(c) || c == '_') {
+        word += char(c);
+        continue;
+      }
+      if (word.size() >= 3 && !std::isdigit(static_cast<unsigned char>(word[0]))) out.push_back(word);
+      word.clear();
+    }
+    return out;
+  }
+  // Runs "find:<n>" (after "find:"): why it could not, or "".
+  static std::string Run(const std::string& rest, WalkJudge& judge) {
+    EditFindDialog* d = Open();
+    // Closed meanwhile by what the road did before: nothing to search.
+    if (!d) return {};
+    auto* view = dynamic_cast<EditView*>(d->parentWidget());
+    if (!view) return "the find dialog '" + d->windowTitle().toStdString() + "' belongs to no editor";
+    const std::vector<std::string> words = Words(view->Text().GetText());
+    if (words.empty()) return {};
+    const std::string word = words[std::stoul(rest.empty() ? "0" : rest) % words.size()];
+    const QPointer<EditFindDialog> alive(d);
+    Type(d->FindCombo(), word);
+    if (d->ReplaceCombo()) Type(d->ReplaceCombo(), word + "Walk");
+    std::optional<TextAt> found;
+    if (!judge.FindNextJudged(*d, *view, &found) || !alive || !d->ReplaceCombo()) return {};
+    if (!judge.ReplaceJudged(*d, *view, false, found) || !alive) return {};
+    judge.ReplaceJudged(*d, *view, true, std::nullopt);
+    return {};
+  }
+
+ private:
+  static void Type(QComboBox* box, const std::string& text) {
+    QLineEdit* e = box ? box->lineEdit() : nullptr;
+    if (!e) return;
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, QString::fromStdString(text));
+  }
+};
+
+}  // namespace pm2::test
