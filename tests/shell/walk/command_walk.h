@@ -489,7 +489,11 @@ class CommandWalk {
       if (const long line = WalkModeless::LineTyped(rest); there && line > 0) m_judge.LineJudged(m_frame, line);
     } else if (WalkFindStep::IsStep(name)) {
       m_expected = m_typed = true;
-      if (const std::string why = WalkFindStep::Run(name.substr(5), m_judge); !why.empty()) return Fail(why);
+      const auto open = [this] {
+        if (m_frame->Editors().Active() && m_frame->QueryCommand(57641).enabled)
+          AsAnEvent([&] { m_frame->ExecuteCommand(57641); });
+      };
+      if (const std::string why = WalkFindStep::Run(name.substr(5), m_judge, open); !why.empty()) return Fail(why);
     } else if (name == "hold") {
       // The window that holds the main window (the print preview) stays
       // open: the state the road walks in.
@@ -693,7 +697,8 @@ class CommandWalk {
         if (WalkModeless::Named(name) && !SweepRun("modeless:" + name + "/f" + std::to_string((from + k) % texts)))
           return false;
     // And a word of the text searched, found and replaced.
-    if (WalkFindStep::Open() && !SweepRun("find:" + std::to_string(from + m_seed))) return false;
+    if ((WalkFindStep::Open() || m_frame->Editors().Active()) && !SweepRun("find:" + std::to_string(from + m_seed)))
+      return false;
     // And a value that fits the field, as a user types it: a line inside
     // the file in front.
     for (const std::string& name : names)

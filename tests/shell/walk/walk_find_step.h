@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <cctype>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,9 +52,12 @@ class WalkFindStep {
     return out;
   }
   // Runs "find:<n>" (after "find:"): why it could not, or "".
-  static std::string Run(const std::string& rest, WalkJudge& judge) {
+  // `open` opens the replace dialog where none is open, as the user's
+  // Ctrl+H does.
+  static std::string Run(const std::string& rest, WalkJudge& judge, const std::function<void()>& open) {
+    if (!Open() && open) open();
     EditFindDialog* d = Open();
-    // Closed meanwhile by what the road did before: nothing to search.
+    // No editor to search in: nothing to do.
     if (!d) return {};
     auto* view = dynamic_cast<EditView*>(d->parentWidget());
     if (!view) return "the find dialog '" + d->windowTitle().toStdString() + "' belongs to no editor";
