@@ -16,6 +16,7 @@
 
 #include <cctype>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,8 +37,20 @@ class WalkFindStep {
       if (auto* f = qobject_cast<EditFindDialog*>(d)) return f;
     return nullptr;
   }
-  // The words of a text a user may search for: three letters or more.
+  // The words of a text a user may search for: three letters or more, each
+  // once, those met three times or more (so that a match skipped or left
+  // shows beside the others) where the text has any.
   static std::vector<std::string> Words(const std::string& text) {
+    std::map<std::string, int> seen;
+    for (const std::string& w : AllWords(text)) ++seen[w];
+    std::vector<std::string> out, any;
+    for (const auto& [w, n] : seen) {
+      any.push_back(w);
+      if (n >= 3) out.push_back(w);
+    }
+    return out.empty() ? any : out;
+  }
+  static std::vector<std::string> AllWords(const std::string& text) {
     std::vector<std::string> out;
     std::string word;
     for (size_t i = 0; i <= text.size(); ++i) {
