@@ -781,10 +781,12 @@ bool SettingsStore::Save(std::string* err) {
 bool SettingsStore::ReadDiskInto(SettingsStore& merged, std::string* err) const {
   std::string onDisk;
   const int e = m_disk->ReadAll(m_path, &onDisk);
-  if (e != 0 && e != ENOENT) {
-    if (err)
-      *err = e == EINVAL ? "'" + m_path + "' is no regular file: the settings are not saved"
-                         : FileErrorText("read", m_path, e);
+  // A pipe or a device put in the file's place holds no settings of
+  // another program's (and is never waited on or read): the save writes
+  // over it, as it always did. A folder there, or a file that can't be
+  // read, fails the save.
+  if (e != 0 && e != ENOENT && e != EINVAL) {
+    if (err) *err = FileErrorText("read", m_path, e);
     return false;
   }
   merged.ParseLocked(onDisk, m_path);

@@ -279,10 +279,11 @@ TEST_P(GdbBuildCode, ALiteralPoolIsDataInTheListingAndToTheAssembler) {
   }
   EXPECT_GT(checked, 0);
   // Nothing else inside main: no instruction read out of the pool.
-  for (const auto& [address, text] : listed) {
+  for (const auto& entry : listed) {
+    const auto address = entry.first;
     if (address < main.front().address) continue;
     EXPECT_TRUE(std::any_of(main.begin(), main.end(), [&](const Listed& m) { return m.address == address; }))
-        << std::hex << "0x" << address << " " << text;
+        << std::hex << "0x" << address << " " << entry.second;
   }
   // The instruction text of a pool word.
   char instruction[256] = {};

@@ -29,15 +29,15 @@ namespace {
 namespace fs = std::filesystem;
 
 using Check = std::string (*)(const std::string&);
-struct ValueRow {
+struct ParamValueRow {
   const char* name;
   Check check;
   const char* value;
   bool taken;
 };
-void PrintTo(const ValueRow& r, std::ostream* out) { *out << r.name; }
+void PrintTo(const ParamValueRow& r, std::ostream* out) { *out << r.name; }
 
-const ValueRow kValueRows[] = {
+const ParamValueRow kValueRows[] = {
     {"ServerByName", RemoteFault, "localhost:3333", true},
     {"ServerByAddress", RemoteFault, "192.168.1.5:2331", true},
     {"ServerByV6Address", RemoteFault, "[::1]:3333", true},
@@ -75,10 +75,10 @@ const ValueRow kValueRows[] = {
     {"TimeoutWithUnit", TimeoutFault, "10s", false},
 };
 
-class TargetParamValue : public ::testing::TestWithParam<ValueRow> {};
+class TargetParamValue : public ::testing::TestWithParam<ParamValueRow> {};
 
 TEST_P(TargetParamValue, IsTakenOrRefusedWithAReason) {
-  const ValueRow& r = GetParam();
+  const ParamValueRow& r = GetParam();
   const std::string why = r.check(r.value);
   EXPECT_EQ(why.empty(), r.taken) << why;
 }

@@ -13,16 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// True when `path` is `folder` or lies below it (both lexically normal).
-bool IsWithin(const fs::path& path, const fs::path& folder) {
-  auto p = path.begin();
-  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
-    if (f->empty()) continue;  // the empty name a trailing '/' leaves
-    if (p == path.end() || *p != *f) return false;
-  }
-  return true;
-}
-
 fs::path WithoutTrailingSlash(std::string text) {
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return fs::path(text).lexically_normal();
@@ -44,7 +34,7 @@ std::string OutputFolderNote(std::string_view stored, const std::string& project
   const fs::path realHome = fs::weakly_canonical(home, ec);
   if (ec) return "";
   const std::string said(stored);
-  if (IsWithin(folder, home)) {
+  if (PathIsWithin(folder, home)) {
     // The first link on the way below the project's folder, if any.
     fs::path prefix = home;
     auto part = folder.begin();
@@ -59,10 +49,19 @@ std::string OutputFolderNote(std::string_view stored, const std::string& project
       return "*** NOTE: the folder '" + said + "' goes through the link '" + prefix.string() + "' to '" +
              real.string() + "': the build writes its files there";
     }
-    if (IsWithin(real, realHome)) return "";
+    if (PathIsWithin(real, realHome)) return "";
   }
   return "*** NOTE: the folder '" + said + "' is '" + real.string() +
          "', outside the project's folder: the build writes its files there";
+}
+
+bool PathIsWithin(const fs::path& path, const fs::path& folder) {
+  auto p = path.begin();
+  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
+    if (f->empty()) continue;  // the empty name a trailing '/' leaves
+    if (p == path.end() || *p != *f) return false;
+  }
+  return true;
 }
 
 std::vector<std::string> OutputFolderNotes(const ProjectRec& project, const TargetRec& target, const DriveMap& drives) {

@@ -6,6 +6,7 @@
 // the project opens, so the user knows before the first write.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,10 @@ std::string OutputFolderNote(std::string_view stored, const std::string& project
 // The notes of the target's output and listing folders, each once (the
 // two are often one), in the project's folder as the build takes it (a
 // project opened by its bare name lies in the current folder).
+// True when `path` is `folder` or lies below it, name by name (both
+// lexically normal; the empty name a trailing '/' leaves is skipped).
+bool PathIsWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
+
 std::vector<std::string> OutputFolderNotes(const ProjectRec& project, const TargetRec& target, const DriveMap& drives);
 
 }  // namespace pm2

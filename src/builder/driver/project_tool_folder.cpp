@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "builder/driver/output_folders.h"
 #include "platform/win_path.h"
 
 namespace pm2 {
@@ -18,16 +19,6 @@ fs::path Real(std::string text) {
   return ec ? fs::path(text).lexically_normal() : real;
 }
 
-// True when `path` is `folder` or lies below it.
-bool IsWithin(const fs::path& path, const fs::path& folder) {
-  auto p = path.begin();
-  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
-    if (f->empty()) continue;
-    if (p == path.end() || *p != *f) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string ProjectToolFolderFault(std::string_view stored, const std::string& projectFolder,
@@ -39,7 +30,7 @@ std::string ProjectToolFolderFault(std::string_view stored, const std::string& p
   const fs::path home = Real(projectFolder);
   const fs::path real = Real(local);
   // The project's folder named through a link is the project's too.
-  if (!IsWithin(real, home) && !IsWithin(fs::path(local).lexically_normal(), fs::path(projectFolder).lexically_normal()))
+  if (!PathIsWithin(real, home) && !PathIsWithin(fs::path(local).lexically_normal(), fs::path(projectFolder).lexically_normal()))
     return "";
   return "the folder of the tools '" + std::string(stored) + "' lies in the project's folder ('" + home.string() +
          "'): a program the project brings is never run as a tool (the tools' folder is set on the Folders page)";

@@ -1,7 +1,7 @@
 // A target may name the folder of its tools itself (the Folders page's own
 // folders: "EnvBin"), instead of the installation's. A project made by
 // someone else could name its own folder there and bring a program named
-// like a tool ("C51.EXE", "A166"): the build would run it. Such a folder,
+// like a tool ("Q51.EXE", "Q166.EXE"): the build would run it. Such a folder,
 // the project's own or one inside it, is refused before anything runs;
 // the tools are looked up only in the installation's folders and in those
 // the user keeps outside the project.

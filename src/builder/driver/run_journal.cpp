@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include "platform/object_identity.h"
 #include "platform/own_file.h"
 #include "project/files/stored_file_read.h"
 
@@ -101,15 +102,6 @@ namespace {
 
 constexpr char kToolLockName[] = ".pm2lock";
 
-// Whether the lock file at `path` is still the one `fd` holds: a build
-// that ended removed it, and a lock taken on the removed file guards
-// nothing.
-bool StillNamed(int fd, const std::string& path) {
-  struct stat held {}, named {};
-  return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-         held.st_ino == named.st_ino;
-}
-
 // Removes every entry of the folder but the lock file; links are removed,
 // never followed.
 bool EmptyToolFolder(const std::string& path) {
@@ -156,7 +148,9 @@ bool ToolTempFolder::Prepare(const std::string& folder, int waitMs, std::string*
       return false;
     }
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-      if (StillNamed(lockFd_, lockPath)) {
+      // A build that ended removed the lock file: a lock taken on the
+      // removed file guards nothing.
+      if (SameObject(IdentityOfDescriptor(lockFd_), IdentityOfFile(lockPath))) {
         locked = true;
         break;
       }
@@ -190,7 +184,8 @@ void ToolTempFolder::Remove() {
     const std::string lockPath = path_ + "/" + kToolLockName;
     // Only the folder this build locked: a link put in its place since is
     // left as it is, and so is what it points to.
-    if (::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && StillNamed(lockFd_, lockPath)) {
+    if (::lstat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        SameObject(IdentityOfDescriptor(lockFd_), IdentityOfFile(lockPath))) {
       EmptyToolFolder(path_);
       ::unlink(lockPath.c_str());
       ::rmdir(path_.c_str());
@@ -228,7 +223,7 @@ int ToolTempFolder::RemoveIdle(const std::string& folder) {
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
     // Held, it belongs to a build or tools that still run.
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, lockPath)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameObject(IdentityOfDescriptor(fd), IdentityOfFile(lockPath))) {
       ::unlink(lockPath.c_str());
       if (::rmdir(path.c_str()) == 0) ++removed;
     }

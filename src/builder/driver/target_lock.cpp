@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/object_identity.h"
 #include "platform/termination.h"
 
 namespace pm2 {
@@ -37,18 +38,6 @@ std::string TargetLockPath(const std::string& runtimeFolder, const std::string& 
   return folder + name;
 }
 
-namespace {
-
-// Whether the file at `path` is still the one `fd` holds: a releasing
-// holder removes it, and a lock taken on the removed file guards nothing.
-bool StillNamed(int fd, const std::string& path) {
-  struct stat held {}, named {};
-  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-         held.st_ino == named.st_ino;
-}
-
-}  // namespace
-
 bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::string& projectFile,
                               const std::string& target, std::string* err) {
   Release();
@@ -66,7 +55,9 @@ bool TargetBuildLock::Acquire(const std::string& runtimeFolder, const std::strin
       return true;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      if (StillNamed(fd, path)) {
+      // A releasing holder removes the file: a lock taken on the removed
+      // file guards nothing.
+      if (SameObject(IdentityOfDescriptor(fd), IdentityOfFile(path))) {
         fd_ = fd;
         path_ = path;
         key_ = projectFile + '\n' + target;

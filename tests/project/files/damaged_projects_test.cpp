@@ -82,7 +82,7 @@ TEST_F(DamagedProjectTest, EveryCutNamesItsLine) {
   }
 }
 
-struct DamageRow {
+struct ProjectFileDamageRow {
   const char* name;
   const char* what;    // replaced in the example's text ...
   const char* with;    // ... by this
@@ -90,7 +90,7 @@ struct DamageRow {
   const char* said;    // and a part of what it says is wrong
 };
 
-const DamageRow kDamage[] = {
+const ProjectFileDamageRow kDamage[] = {
     {"toolset not a number", "0x0003 //", "GNU //", 4, "the toolset is not a number"},
     {"toolset too big", "0x0003 //", "0x10003 //", 4, "the toolset does not fit its field"},
     {"file of no group", "File 2,1,<./LED.c>", "File 9,1,<./LED.c>", 11, "unknown group"},
@@ -114,10 +114,10 @@ const DamageRow kDamage[] = {
      "a second options block of target 'LPC2138' for the same target (the first at line 15)"},
 };
 
-class DamagedProjectRows : public DamagedProjectTest, public ::testing::WithParamInterface<DamageRow> {};
+class DamagedProjectRows : public DamagedProjectTest, public ::testing::WithParamInterface<ProjectFileDamageRow> {};
 
 TEST_P(DamagedProjectRows, SayWhatIsWrongAndWhere) {
-  const DamageRow& row = GetParam();
+  const ProjectFileDamageRow& row = GetParam();
   std::string message;
   EXPECT_NE(Open(Changed(ExampleProjectText(), row.what, row.with), &message), 0);
   EXPECT_EQ(LineOf(message), row.line) << message;

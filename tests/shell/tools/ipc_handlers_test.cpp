@@ -476,7 +476,7 @@ TEST_F(IpcFixture, SetOptionsRefusesWhatThePageRefuses) {
 // sheet's OK makes one: it overrides nothing but the peer's texts, so the
 // compiler and the assembler get the target's MOD167 once, not "MOD167
 // MOD167" from a copy of the device's controls.
-TEST_F(IpcFixture, SetOptionsOnA166GroupAddsOnlyItsTexts) {
+TEST_F(IpcFixture, SetOptionsOnAGroupOfThe166FamilyAddsOnlyItsTexts) {
   ProjectRec* p = OpenProject();
   TargetRec* t = p->curTarget;
   t->toolset = kToolset166;
@@ -485,7 +485,7 @@ TEST_F(IpcFixture, SetOptionsOnA166GroupAddsOnlyItsTexts) {
   SyncArchitectureControls(*b, kToolset166);
   t->pOpts = b;
   FileRec* c = AddFileToGroup(p->firstGroup, "main.c", "/p/", kFileC);
-  FileRec* a = AddFileToGroup(p->firstGroup, "start.a66", "/p/", kFileAsm);
+  FileRec* a = AddFileToGroup(p->firstGroup, "start.s", "/p/", kFileAsm);
   auto count = [](std::string_view line, std::string_view word) {
     int n = 0;
     for (size_t at = line.find(word); at != std::string_view::npos; at = line.find(word, at + 1)) ++n;
