@@ -346,6 +346,7 @@ class CommandWalk {
     if (m_lastAtOnce) {
       m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
       m_carriedBoxes.insert(m_carriedBoxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+      m_carriedAnswers.insert(m_carriedAnswers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
     } else {
       m_stalls.Restart();
       m_input.Restart();
@@ -354,6 +355,7 @@ class CommandWalk {
       m_textsBefore = DocumentTexts();
       m_judge.StepBegins(m_frame);
     }
+    m_judge.StepTaken();
     m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
     NoteOpenProject();
@@ -489,8 +491,9 @@ class CommandWalk {
       if (const long line = WalkModeless::LineTyped(rest); there && line > 0) m_judge.LineJudged(m_frame, line);
     } else if (WalkFindStep::IsStep(name)) {
       m_expected = m_typed = true;
+      // (Under a window that holds the main window its key runs nothing.)
       const auto open = [this] {
-        if (m_frame->Editors().Active() && m_frame->QueryCommand(57641).enabled)
+        if (!FrameHeld() && m_frame->Editors().Active() && m_frame->QueryCommand(57641).enabled)
           AsAnEvent([&] { m_frame->ExecuteCommand(57641); });
       };
       if (const std::string why = WalkFindStep::Run(name.substr(5), m_judge, open); !why.empty()) return Fail(why);
@@ -614,7 +617,12 @@ class CommandWalk {
     // and one on a line deleted goes with it (walk_given_kept.h).
     const bool edited = DocumentTexts() != m_textsBefore;
     if (edited) m_given.SourceEdited(m_frame->Debugger()->Session());
-    const bool ok = Check() && Judged() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
+    // The questions of the chain and their answers, for the judges (the
+    // checks take the carried ones).
+    std::vector<std::string> boxes = m_carriedBoxes, answers = std::exchange(m_carriedAnswers, {});
+    boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+    answers.insert(answers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
+    const bool ok = Check() && Judged(boxes, answers) && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
                     GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
@@ -1141,8 +1149,8 @@ class CommandWalk {
 
   // The outcomes judged against what the user asked for (walk_judge.h):
   // the saves of the step and its checks, and the judges the step met.
-  bool Judged() {
-    m_judge.SavesJudged(m_frame);
+  bool Judged(const std::vector<std::string>& boxes, const std::vector<std::string>& answers) {
+    m_judge.SavesJudged(m_frame, boxes, answers);
     return Holds(m_judge.Take());
   }
   bool TypedTextsStored() { return GivenKept(m_given.TypedTextsStored(m_frame, m_app, m_answers)); }
@@ -1448,6 +1456,7 @@ class CommandWalk {
   bool m_lastAtOnce = false;
   bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
+  std::vector<std::string> m_carriedAnswers;  // the buttons m_carriedBoxes were answered with
   StallWatch m_stalls;
   InputWatch m_input;
   bool m_expected = false;  // the step's messages may say something failed

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "project/files/debug_lists.h"
+#include "walk_program_clock.h"
 #include "project/files/project_file.h"
 #include "project/model/app_state.h"
 #include "project/files/stored_texts.h"
@@ -104,18 +105,17 @@ inline std::vector<std::string> UnexplainedChildren(bool sessionActive, const st
 
 // The longest time the GUI thread went without turning its event loop
 // while a step ran: a timer on that thread beats, and the gap between two
-// beats, less the time the thread waited for a processor (a loaded machine
-// is no hang), is the time the window did not answer.
+// beats in the program's own time (walk_program_clock.h: a loaded machine
+// is no hang) is the time the window did not answer.
 class StallWatch {
  public:
-  StallWatch() : m_tid(int(::gettid())) {
+  StallWatch() {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { Beat(); });
     m_timer.start(50);
     Restart();
   }
   void Restart() {
-    m_last = Now();
-    m_lastWaited = Waited();
+    m_last = ProgramSeconds();
     m_longest = 0;
   }
   // In seconds, up to now.
@@ -125,28 +125,13 @@ class StallWatch {
   }
 
  private:
-  static double Now() {
-    timespec t{};
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-  }
-  // The time the thread has waited on a run queue (schedstat's second
-  // field), 0 where the kernel does not tell.
-  double Waited() const {
-    std::ifstream in("/proc/self/task/" + std::to_string(m_tid) + "/schedstat");
-    unsigned long long ran = 0, waited = 0;
-    in >> ran >> waited;
-    return in ? double(waited) / 1e9 : 0.0;
-  }
   void Beat() {
-    const double now = Now(), waited = Waited();
-    m_longest = std::max(m_longest, (now - m_last) - std::max(0.0, waited - m_lastWaited));
+    const double now = ProgramSeconds();
+    m_longest = std::max(m_longest, now - m_last);
     m_last = now;
-    m_lastWaited = waited;
   }
-  int m_tid;
   QTimer m_timer;
-  double m_last = 0, m_lastWaited = 0, m_longest = 0;
+  double m_last = 0, m_longest = 0;
 };
 
 // Whether the event loop still turns: a queued call runs.

@@ -1,5 +1,6 @@
 // The step "find:<n>": in the find or replace dialog left open beside the
-// main window, a word of its editor's text (the n-th, modulo their number)
+// main window (closed and opened again first, so that the search begins a
+// pass of its own as a user's new search does), a word of its editor's text (the n-th, modulo their number)
 // typed into Find what key by key, the same word with "Walk" after it into
 // Replace with; then Find Next pressed, and where the dialog has them
 // Replace (the match Find Next selected) and Replace All, each judged
@@ -9,12 +10,14 @@
 // the text always does.
 #pragma once
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -24,6 +27,7 @@
 #include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
 #include "walk_judge.h"
+#include "walk_menus.h"
 #include "walk_modeless_windows.h"
 
 namespace pm2::test {
@@ -68,8 +72,16 @@ class WalkFindStep {
   // `open` opens the replace dialog where none is open, as the user's
   // Ctrl+H does.
   static std::string Run(const std::string& rest, WalkJudge& judge, const std::function<void()>& open) {
-    if (!Open() && open) open();
     EditFindDialog* d = Open();
+    if (d) {
+      d = Reopened(*d);
+    } else if (open) {
+      open();
+      d = Open();
+    }
+    if (WalkTracing())
+      std::fprintf(stderr, "walk: the find step's dialog: %s\n",
+                   d ? d->windowTitle().toStdString().c_str() : "none opened");
     // No editor to search in: nothing to do.
     if (!d) return {};
     auto* view = dynamic_cast<EditView*>(d->parentWidget());
@@ -78,6 +90,7 @@ class WalkFindStep {
     if (words.empty()) return {};
     const std::string word = words[std::stoul(rest.empty() ? "0" : rest) % words.size()];
     const QPointer<EditFindDialog> alive(d);
+    if (WalkTracing()) std::fprintf(stderr, "walk: the find step searches '%s'\n", word.c_str());
     Type(d->FindCombo(), word);
     if (d->ReplaceCombo()) Type(d->ReplaceCombo(), word + "Walk");
     std::optional<TextAt> found;
@@ -88,6 +101,29 @@ class WalkFindStep {
   }
 
  private:
+  // A search of the user's own begins a pass of its own: the dialog left
+  // open closed with its Cancel (which ends the pass of the searches made
+  // in it before, among them the table's texts a step typed there) and
+  // opened again on its editor by its key, Ctrl+H (Ctrl+F where the text
+  // takes no replacement, or the dialog was the find dialog). Null where
+  // none opened there again.
+  static EditFindDialog* Reopened(EditFindDialog& d) {
+    const QPointer<EditView> view(dynamic_cast<EditView*>(d.parentWidget()));
+    const bool replace = d.IsReplace();
+    if (!view) return &d;
+    QAbstractButton* cancel = nullptr;
+    for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
+      if (b->text().remove('&').trimmed() == "Cancel" && b->isVisible() && b->isEnabled()) cancel = b;
+    if (cancel) cancel->click();
+    else d.close();
+    for (const Qt::Key key : {replace ? Qt::Key_H : Qt::Key_F, Qt::Key_F}) {
+      if (!view || !view->isVisible()) return nullptr;
+      view->setFocus();
+      QTest::keyClick(view, key, Qt::ControlModifier);
+      if (EditFindDialog* again = Open(); again && again->parentWidget() == view) return again;
+    }
+    return nullptr;
+  }
   static void Type(QComboBox* box, const std::string& text) {
     QLineEdit* e = box ? box->lineEdit() : nullptr;
     if (!e) return;

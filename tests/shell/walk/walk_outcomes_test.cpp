@@ -41,6 +41,57 @@ const SavedRow kSavedRows[] = {
 INSTANTIATE_TEST_SUITE_P(Saves, WalkSavedTest, ::testing::ValuesIn(kSavedRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Whether a text was saved is taken from what the user asked (Save alone
+// without a message, Yes to the close's question, another name), never
+// from the program's changed mark alone: a save that writes nothing and
+// keeps the text marked changed, or a Yes that saved nothing, is judged
+// (and then fails on the file), where the program's word would pass it by.
+struct SavedBecauseRow {
+  const char* name;
+  SaveSeen seen;
+  const char* because;  // "" not taken for saved
+};
+SaveSeen SaveSeenOf(bool closed, bool saveAsked, bool messages, bool answeredYes, bool saysChanged, bool fileWritten) {
+  SaveSeen s;
+  s.changedBefore = s.hasFile = true;
+  s.closed = closed;
+  s.saveAsked = saveAsked;
+  s.messages = messages;
+  s.answeredYes = answeredYes;
+  s.saysChanged = saysChanged;
+  s.fileWritten = fileWritten;
+  return s;
+}
+class WalkSavedBecauseTest : public ::testing::TestWithParam<SavedBecauseRow> {};
+TEST_P(WalkSavedBecauseTest, TheUsersRequestTellsASave) {
+  EXPECT_EQ(SavedBecause(GetParam().seen), GetParam().because);
+}
+SaveSeen UntitledSaveSeen() {
+  SaveSeen s = SaveSeenOf(false, true, false, false, true, false);
+  s.hasFile = false;
+  return s;
+}
+SaveSeen RenamedSaveSeen() {
+  SaveSeen s;
+  s.renamed = true;
+  return s;
+}
+const SavedBecauseRow kSavedBecauseRows[] = {
+    {"SaveThatWroteNothingAndKeptTheMark", SaveSeenOf(false, true, false, false, true, false), "asked to save it"},
+    {"SaveThatClearedTheMarkAndWroteNothing", SaveSeenOf(false, true, false, false, false, false), "asked to save it"},
+    {"SaveRefusedWithAMessage", SaveSeenOf(false, true, true, false, true, false), ""},
+    {"YesOnClosingThatSavedNothing", SaveSeenOf(true, false, true, true, false, false), "answered Yes to save it on closing"},
+    {"NoOnClosing", SaveSeenOf(true, false, true, false, false, false), ""},
+    {"ClosedAfterASaveWithoutAQuestion", SaveSeenOf(true, false, false, false, false, true),
+     "closed it, and its file was written"},
+    {"UndoBackToTheSavedText", SaveSeenOf(false, false, false, false, false, false), ""},
+    {"MarkClearedByAnotherCommandThatWrote", SaveSeenOf(false, false, false, false, false, true), "was told it is saved"},
+    {"UntitledText", UntitledSaveSeen(), ""},
+    {"SaveAs", RenamedSaveSeen(), "saved it under that name"},
+};
+INSTANTIATE_TEST_SUITE_P(Saves, WalkSavedBecauseTest, ::testing::ValuesIn(kSavedBecauseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct CaretRow {
   const char* name;
   long asked, lines, caret;
@@ -282,7 +333,7 @@ TEST(WalkOutcomeTable, NamesEachCommandOnce) {
     for (size_t j = i + 1; j < CommandOutcomes().size(); ++j) EXPECT_NE(CommandOutcomes()[i].id, CommandOutcomes()[j].id);
   }
   EXPECT_NE(OutcomeOf(cmd::kFileSave), nullptr);
-  for (CommandId judged : {CommandId(57636), CommandId(57641), CommandId(45027), CommandId(35012)})
+  for (CommandId judged : {CommandId(57636), CommandId(57641), CommandId(45027), CommandId(35012), CommandId(35017)})
     EXPECT_NE(OutcomeOf(judged), nullptr) << judged;
   EXPECT_EQ(OutcomeOf(cmd::kAppAbout), nullptr);
 }
