@@ -72,8 +72,8 @@ targets_of() {
 }
 build() { cmake --build "$tree" -j "$(nproc)" --target shell_command_walk_test pm2_test_reaper "$@" > "$logs/build.log" 2>&1; }
 # ctest on a regex: 0 when every test passed.
-# PM2_MUTATION_JOBS states side by side (the walk's hang bound is 5 s of a
-# window's own time: a machine loaded past its cores fails the unchanged walk).
+# PM2_MUTATION_JOBS states side by side (the walk's hang bound is 5 s of the
+# program's own time, what a loaded machine takes from it left out).
 run_tests() { ctest --test-dir "$tree" -R "$1" -j "${PM2_MUTATION_JOBS:-$(nproc)}" --timeout 900 --output-on-failure > "$2" 2>&1; }
 
 echo "== the unchanged program"

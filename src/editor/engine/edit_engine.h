@@ -234,6 +234,9 @@ class EditEngine {
   // last, it is replaced by what the Replace box holds now (substituted
   // for a regular expression); then the next match is found and selected.
   FindOutcome ReplaceNext();
+  // The find or replace dialog closed: its pass is over, so a search from
+  // the dialog opened again begins one of its own (nothing is pending).
+  void FindDialogClosed();
   // Replaces every match from the start of the text, in one undo step;
   // returns the number replaced (0: reported as not found).
   int ReplaceAll();

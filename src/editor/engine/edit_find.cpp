@@ -158,6 +158,11 @@ EditEngine::FindOutcome EditEngine::ReplaceNext() {
   return outcome;
 }
 
+void EditEngine::FindDialogClosed() {
+  m_bReplacePending = false;
+  m_matchText.clear();
+}
+
 SearchRequest EditEngine::PassRequest() const {
   SearchRequest req;
   req.pattern = m_pShared->find.text;

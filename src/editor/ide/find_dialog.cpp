@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -214,6 +215,13 @@ void EditFindDialog::ReplaceAll() {
   if (!Apply()) return;
   m_view->Engine().ReplaceAll();
   if (m_searched) m_searched();
+}
+
+void EditFindDialog::hideEvent(QHideEvent* e) {
+  QDialog::hideEvent(e);
+  // Not when the system hides it with the minimised main window: the user
+  // comes back to the same search.
+  if (!e->spontaneous()) m_view->Engine().FindDialogClosed();
 }
 
 void EditFindDialog::MarkAll() {

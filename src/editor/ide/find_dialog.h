@@ -54,6 +54,11 @@ class EditFindDialog : public QDialog {
   QPushButton* ReplaceButton() const { return m_replaceButton; }
   QPushButton* ReplaceAllButton() const { return m_replaceAllButton; }
 
+ protected:
+  // Closed by its Cancel, its closing button, Escape or the engine: the
+  // pass of its search ends with it.
+  void hideEvent(QHideEvent* e) override;
+
  private:
   // The controls into the engine's search, the texts into the histories.
   bool Apply();

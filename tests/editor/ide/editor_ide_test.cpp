@@ -879,6 +879,34 @@ TEST_P(ReplaceDialog, ButtonsAndTheEndOfThePass) {
   EXPECT_FALSE(v.IsFindDialogOpen()) << "the pass is finished";
 }
 
+// A search's pass ends with its dialog: opened again, Find Next goes on to
+// the next match, where the pass of the searches before (wrapped round)
+// took it for the end of a pass and closed the dialog with nothing found.
+TEST_F(IdeTest, TheFindDialogClosedEndsThePassOfItsSearches) {
+  EditorView& v = Open("key a\r\nkey b\r\nkey c\r\n");
+  v.Engine().GotoLine(2, 0);
+  v.RunViewCommand(kCmdEditFind);
+  EditFindDialog* d = v.FindDialog();
+  ASSERT_NE(nullptr, d);
+  d->WrapBox()->setChecked(true);
+  d->FindCombo()->setCurrentText("key");
+  for (int line : {2, 3, 1}) {
+    d->FindNext();
+    ASSERT_TRUE(v.IsFindDialogOpen());
+    EXPECT_EQ(line, v.Engine().State().nCaretLine);
+  }
+  QTest::keyClick(d, Qt::Key_Escape);
+  ASSERT_FALSE(v.IsFindDialogOpen());
+  v.RunViewCommand(kCmdEditFind);
+  d = v.FindDialog();
+  ASSERT_TRUE(v.IsFindDialogOpen());
+  d->FindCombo()->setCurrentText("key");
+  d->FindNext();
+  EXPECT_TRUE(v.IsFindDialogOpen()) << "a new search's first Find Next ended a pass";
+  EXPECT_EQ("key", v.Engine().GetSelectedText(nullptr));
+  EXPECT_EQ(2, v.Engine().State().nCaretLine);
+}
+
 const ReplaceDialogRow kReplaceDialogRows[] = {{"MatchCaseOn", true}, {"MatchCaseOff", false}};
 INSTANTIATE_TEST_SUITE_P(Rows, ReplaceDialog, ::testing::ValuesIn(kReplaceDialogRows),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -137,6 +137,7 @@
 #include "walk_ran_record.h"
 #include "walk_debug_input.h"
 #include "walk_input_answered.h"
+#include "walk_find_step.h"
 #include "walk_judge.h"
 #include "walk_modeless_windows.h"
 #include "walk_expected_messages.h"
@@ -345,6 +346,7 @@ class CommandWalk {
     if (m_lastAtOnce) {
       m_carried.insert(m_carried.end(), m_answers.asked.begin(), m_answers.asked.end());
       m_carriedBoxes.insert(m_carriedBoxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+      m_carriedAnswers.insert(m_carriedAnswers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
     } else {
       m_stalls.Restart();
       m_input.Restart();
@@ -353,6 +355,7 @@ class CommandWalk {
       m_textsBefore = DocumentTexts();
       m_judge.StepBegins(m_frame);
     }
+    m_judge.StepTaken();
     m_followsAtOnce = m_lastAtOnce;
     m_lastAtOnce = atOnce;
     NoteOpenProject();
@@ -486,6 +489,14 @@ class CommandWalk {
       const bool there = WalkModeless::Named(rest.substr(0, rest.rfind('/'))) != nullptr;
       if (const std::string why = WalkModeless::Run(rest, m_answers); !why.empty()) return Fail(why);
       if (const long line = WalkModeless::LineTyped(rest); there && line > 0) m_judge.LineJudged(m_frame, line);
+    } else if (WalkFindStep::IsStep(name)) {
+      m_expected = m_typed = true;
+      // (Under a window that holds the main window its key runs nothing.)
+      const auto open = [this] {
+        if (!FrameHeld() && m_frame->Editors().Active() && m_frame->QueryCommand(57641).enabled)
+          AsAnEvent([&] { m_frame->ExecuteCommand(57641); });
+      };
+      if (const std::string why = WalkFindStep::Run(name.substr(5), m_judge, open); !why.empty()) return Fail(why);
     } else if (name == "hold") {
       // The window that holds the main window (the print preview) stays
       // open: the state the road walks in.
@@ -579,9 +590,12 @@ class CommandWalk {
           taken = c;
           if (before) before(c);
         };
+      const size_t boxes = m_answers.boxes.size();
+      m_judge.BeforeCommand(m_frame, id);
       QTest::keyClick(to, QtKeyOf(a->key), QtModsOf(*a));
       if (keys) keys->onCommandKey = before;
       keyReached = (editorKey && arrival.atEditor) || taken == id;
+      m_judge.AfterCommand(keyReached && enabled, m_answers.boxes.size() > boxes);
       if (heldFrame && (taken != 0 || !FrameHeld()))
         return Fail("the key of command " + std::to_string(id) + " reached the main window while '" +
                     HolderTitle() + "' holds it");
@@ -603,7 +617,12 @@ class CommandWalk {
     // and one on a line deleted goes with it (walk_given_kept.h).
     const bool edited = DocumentTexts() != m_textsBefore;
     if (edited) m_given.SourceEdited(m_frame->Debugger()->Session());
-    const bool ok = Check() && Judged() && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
+    // The questions of the chain and their answers, for the judges (the
+    // checks take the carried ones).
+    std::vector<std::string> boxes = m_carriedBoxes, answers = std::exchange(m_carriedAnswers, {});
+    boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+    answers.insert(answers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
+    const bool ok = Check() && Judged(boxes, answers) && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
                     GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
@@ -685,6 +704,9 @@ class CommandWalk {
       for (size_t k = 0; k < 3; ++k)
         if (WalkModeless::Named(name) && !SweepRun("modeless:" + name + "/f" + std::to_string((from + k) % texts)))
           return false;
+    // And a word of the text searched, found and replaced.
+    if ((WalkFindStep::Open() || m_frame->Editors().Active()) && !SweepRun("find:" + std::to_string(from + m_seed)))
+      return false;
     // And a value that fits the field, as a user types it: a line inside
     // the file in front.
     for (const std::string& name : names)
@@ -793,6 +815,8 @@ class CommandWalk {
         step = WalkModeless::StepFor(window, rng);
         if (WalkModeless::TakesALine(window) && rng() % 3 == 0)
           step = "modeless:" + window + "/l" + std::to_string(WalkJudge::LineInside(m_frame, unsigned(rng())));
+        else if (window.find("EditFindDialog") != std::string::npos && rng() % 3 == 0)
+          step = "find:" + std::to_string(rng() % 1000);
       } else if (step.rfind("ctx:", 0) == 0) {
         std::vector<std::string> enabled;
         for (const MenuItem& item : Menus().ListMenu(step.substr(4)))
@@ -1008,7 +1032,10 @@ class CommandWalk {
   }
   void Execute(CommandId id, const std::string& step) {
     NoteRan(id, step);
+    const size_t boxes = m_answers.boxes.size();
+    m_judge.BeforeCommand(m_frame, id);
     AsAnEvent([&] { m_frame->ExecuteCommand(id); });
+    m_judge.AfterCommand(true, m_answers.boxes.size() > boxes);
   }
   // An ender for what the step before started: Exit 1 time in 4 among the
   // enabled ones; given at once 1 time in 4.
@@ -1080,9 +1107,9 @@ class CommandWalk {
     // whatever ended it later.
     if (const double stall = m_stalls.Longest(); stall > kStallSeconds) {
       char said[160];
-      std::snprintf(said, sizeof said, "the window did not answer for %.1f s (more than %d s: a hang; ", stall,
+      std::snprintf(said, sizeof said, "the window did not answer for %.1f s (more than %d s: a hang)", stall,
                     kStallSeconds);
-      return Fail(said + m_stalls.Told() + ")");
+      return Fail(said);
     }
     // And it took the user's keys: timers that ran meanwhile are no answer.
     if (Tracing())
@@ -1122,8 +1149,8 @@ class CommandWalk {
 
   // The outcomes judged against what the user asked for (walk_judge.h):
   // the saves of the step and its checks, and the judges the step met.
-  bool Judged() {
-    m_judge.SavesJudged(m_frame);
+  bool Judged(const std::vector<std::string>& boxes, const std::vector<std::string>& answers) {
+    m_judge.SavesJudged(m_frame, boxes, answers);
     return Holds(m_judge.Take());
   }
   bool TypedTextsStored() { return GivenKept(m_given.TypedTextsStored(m_frame, m_app, m_answers)); }
@@ -1429,6 +1456,7 @@ class CommandWalk {
   bool m_lastAtOnce = false;
   bool m_followsAtOnce = false;  // the step follows one given at once
   std::vector<std::string> m_carried, m_carriedBoxes;
+  std::vector<std::string> m_carriedAnswers;  // the buttons m_carriedBoxes were answered with
   StallWatch m_stalls;
   InputWatch m_input;
   bool m_expected = false;  // the step's messages may say something failed

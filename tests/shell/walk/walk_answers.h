@@ -139,6 +139,7 @@ class WalkAnswers {
     m_tries.clear();
     asked.clear();
     boxes.clear();
+    answeredWith.clear();
   }
   int Given() const { return m_given; }
   // A command that keeps asking after this many answers is a fault.
@@ -174,6 +175,8 @@ class WalkAnswers {
   // The texts of the message boxes among them (both of the current mode's
   // answers: a message a step expected is not judged again by the next).
   std::vector<std::string> boxes;
+  // The button each of them was answered with ("" none: closed).
+  std::vector<std::string> answeredWith;
   // The pages visited and fields changed so far (for the walk's counts).
   int pagesVisited = 0, fieldsChanged = 0, buttonsPressed = 0;
   std::vector<MenuItem> menuItems;
@@ -255,6 +258,7 @@ class WalkAnswers {
       boxes.push_back(box->text().toStdString());
       QAbstractButton* b = cancel ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
       if (!b && !cancel && !box->buttons().isEmpty()) b = box->buttons().front();
+      answeredWith.push_back(b ? b->text().remove('&').trimmed().toStdString() : std::string());
       if (b) b->click();
       else box->reject();
       return;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "project/files/debug_lists.h"
+#include "walk_program_clock.h"
 #include "walk_stall_sampler.h"
 #include "project/files/project_file.h"
 #include "project/model/app_state.h"
@@ -105,72 +106,36 @@ inline std::vector<std::string> UnexplainedChildren(bool sessionActive, const st
 
 // The longest time the GUI thread went without turning its event loop
 // while a step ran: a timer on that thread beats, and the gap between two
-// beats, less the time the thread waited for a processor (a loaded machine
-// is no hang), is the time the window did not answer. The longest gap is
-// told as the time the thread ran and the time it slept (waited for a
-// thread, a process or a file); a gap past `samplingSeconds` prints where
-// the thread stands while it lasts (StallSampler).
+// beats in the program's own time (walk_program_clock.h: a loaded machine
+// is no hang) is the time the window did not answer. A gap past
+// `samplingSeconds` prints where the thread stands while it lasts.
 class StallWatch {
  public:
-  explicit StallWatch(double samplingSeconds = 5.0)
-      : m_tid(int(::gettid())), m_sampler(m_tid, samplingSeconds) {
+  explicit StallWatch(double samplingSeconds = 5.0) : m_sampler(int(::gettid()), samplingSeconds) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { Beat(); });
     m_timer.start(50);
     Restart();
   }
   void Restart() {
-    Times now = Read();
-    m_last = now;
-    m_longest = m_longestRan = 0;
+    m_last = ProgramSeconds();
+    m_longest = 0;
   }
   // In seconds, up to now.
   double Longest() {
     Beat();
     return m_longest;
   }
-  // The longest gap told: how long the thread ran and slept in it.
-  std::string Told() const {
-    char said[120];
-    std::snprintf(said, sizeof said, "%.1f s running, %.1f s waiting for a thread, a process or a file", m_longestRan,
-                  m_longest - m_longestRan);
-    return said;
-  }
 
  private:
-  struct Times {
-    double wall = 0, ran = 0, queued = 0;
-  };
-  // The wall clock, and the thread's time on a processor and on a run
-  // queue (schedstat's first two fields, 0 where the kernel does not tell).
-  Times Read() const {
-    Times t;
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    t.wall = double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-    std::ifstream in("/proc/self/task/" + std::to_string(m_tid) + "/schedstat");
-    unsigned long long ran = 0, queued = 0;
-    in >> ran >> queued;
-    if (in) {
-      t.ran = double(ran) / 1e9;
-      t.queued = double(queued) / 1e9;
-    }
-    return t;
-  }
   void Beat() {
-    const Times now = Read();
-    const double gap = (now.wall - m_last.wall) - std::max(0.0, now.queued - m_last.queued);
-    if (gap > m_longest) {
-      m_longest = gap;
-      m_longestRan = std::min(gap, std::max(0.0, now.ran - m_last.ran));
-    }
+    const double now = ProgramSeconds();
+    m_longest = std::max(m_longest, now - m_last);
     m_last = now;
     m_sampler.Beat();
   }
-  int m_tid;
   StallSampler m_sampler;
   QTimer m_timer;
-  Times m_last;
-  double m_longest = 0, m_longestRan = 0;
+  double m_last = 0, m_longest = 0;
 };
 
 // Whether the event loop still turns: a queued call runs.

@@ -29,21 +29,12 @@
 #include <functional>
 #include <string>
 
+#include "walk_program_clock.h"
+
 namespace pm2::test {
 
 inline constexpr Qt::Key kProbeKey = Qt::Key_F35;
 
-// The program's own time, in seconds: the monotonic clock less the time
-// the GUI thread waited for a processor (a loaded machine is no hang).
-inline double ProgramSeconds() {
-  static const int tid = int(::gettid());
-  timespec t{};
-  ::clock_gettime(CLOCK_MONOTONIC, &t);
-  std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/schedstat");
-  unsigned long long ran = 0, waited = 0;
-  in >> ran >> waited;
-  return double(t.tv_sec) + double(t.tv_nsec) / 1e9 - (in ? double(waited) / 1e9 : 0.0);
-}
 
 // The window a user's key goes to now: the popup open, else the modal
 // window in front, else the window with the keyboard, else a shown window

@@ -67,3 +67,32 @@ INSTANTIATE_TEST_SUITE_P(Loops, InputAnsweredTest, ::testing::ValuesIn(kInputRow
 
 }  // namespace
 }  // namespace pm2
+
+namespace pm2::test {
+namespace {
+
+// The time a loaded machine took from the GUI thread over a gap: its own
+// wait for a processor, and its blocked time as far as a thread it may wait
+// for (gdb, a worker) waited for one; a thread that spins or is blocked on
+// work that runs keeps its time, whatever the load.
+struct LoadTakenRow {
+  const char* name;
+  double gap, ran, waited, othersWaited, taken;
+};
+const LoadTakenRow kLoadTakenRows[] = {
+    {"SpinningAllTheGap", 6, 6, 0, 5, 0},
+    {"WaitingForAProcessor", 6, 1, 5, 0, 5},
+    {"BlockedOnGdbWhileItWaitedForAProcessor", 6, 0.5, 0.5, 4.5, 5},
+    {"BlockedOnGdbThatRan", 6, 0.5, 0.5, 0.2, 0.7},
+    {"OthersWaitedLongerThanTheThreadWasBlocked", 6, 4, 1, 9, 2},
+};
+class LoadTakenTest : public ::testing::TestWithParam<LoadTakenRow> {};
+TEST_P(LoadTakenTest, OnlyTheMachinesLoadIsTakenOff) {
+  const LoadTakenRow& r = GetParam();
+  EXPECT_DOUBLE_EQ(LoadTaken(r.gap, r.ran, r.waited, r.othersWaited), r.taken);
+}
+INSTANTIATE_TEST_SUITE_P(Gaps, LoadTakenTest, ::testing::ValuesIn(kLoadTakenRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pm2::test

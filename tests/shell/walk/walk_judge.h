@@ -4,11 +4,18 @@
 // against the files their saves wrote, the row clicked in the Breakpoints
 // dialog against the rows and breakpoints left, the word a Watch row was
 // asked for against the rows shown, the line typed into Go to Line
-// against the caret.
+// against the caret, the matches of the editor's text against what Find
+// Next, Replace and Replace All did with them, the caret's line against
+// the marks a bookmark or breakpoint toggled (walk_text_outcomes.h).
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QHeaderView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -17,6 +24,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +34,14 @@
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/watch_window.h"
 #include "driver_abi/debug_records.h"
+#include "editor/engine/edit_commands.h"
 #include "editor/ide/editor_view.h"
+#include "editor/ide/find_dialog.h"
+#include "editor/text/edit_line.h"
 #include "shell/frame/frame_fixture.h"
+#include "toolkit/models/list_engine.h"
 #include "walk_outcomes.h"
+#include "walk_text_outcomes.h"
 
 namespace pm2::test {
 
@@ -42,30 +55,46 @@ class WalkJudge {
   // and what its file held then where the text was changed.
   void StepBegins(CMainFrame* frame) {
     m_held.clear();
+    m_ran.clear();
+    m_steps = 0;
     for (EditorDocument* doc : frame->Editors().Documents().Documents()) {
-      Held h{doc, doc->Path(), doc->Text().GetText(), doc->IsModified(), {}};
+      Held h{doc, doc->Path(), doc->Title(), doc->Text().GetText(), doc->IsModified(), {}};
       if (h.modified) h.disk = Read(h.path);
       m_held.push_back(std::move(h));
     }
   }
-  // After the chain and its checks: a text the step saved (changed before,
-  // not now; or under another name) is on disk as its editor holds it, and
-  // one closed after a save (its file written since) as its editor held it.
-  void SavesJudged(CMainFrame* frame) {
+  // Each step of the chain (a step given at once joins the one before).
+  void StepTaken() { ++m_steps; }
+  // After the chain and its checks: a text saved is on disk as its editor
+  // holds it, judged from what the user asked: Save (of the text in front)
+  // or Save All given alone and answered without a message, a question
+  // "Save changes to '<title>' ?" answered Yes when its text closed, a
+  // text under another name (Save As); and where the program says a text
+  // is saved now (changed before, not now), or a closed one's file was
+  // written since.
+  void SavesJudged(CMainFrame* frame, const std::vector<std::string>& boxes,
+                   const std::vector<std::string>& answeredWith) {
     const std::vector<EditorDocument*> open = frame->Editors().Documents().Documents();
     for (const Held& h : m_held) {
       EditorDocument* still = nullptr;
       for (EditorDocument* doc : open)
         if (doc == h.doc) still = doc;
-      if (still) {
-        // Changed before and not now, its file written meanwhile (an Undo
-        // back to the text saved leaves the file as it was).
-        const bool saved = still->Path() != h.path || (h.modified && !still->IsModified() && Read(h.path) != h.disk);
-        if (saved && !still->IsModified() && !still->Path().empty())
-          Note(JudgeSaved(still->Path(), still->Text().GetText(), Read(still->Path())));
-      } else if (h.modified && !h.path.empty()) {
-        if (const std::string disk = Read(h.path); disk != h.disk) Note(JudgeSaved(h.path, h.text, disk));
-      }
+      SaveSeen seen;
+      seen.changedBefore = h.modified;
+      seen.hasFile = !h.path.empty();
+      seen.closed = !still;
+      seen.renamed = still && still->Path() != h.path && !still->Path().empty();
+      seen.saveAsked = SaveAsked(h.doc);
+      seen.messages = !boxes.empty();
+      seen.answeredYes = AnsweredYes(h.title, boxes, answeredWith);
+      seen.saysChanged = still && still->IsModified();
+      seen.fileWritten = h.modified && Read(h.path) != h.disk;
+      const std::string because = SavedBecause(seen);
+      if (because.empty()) continue;
+      if (still)
+        Note(JudgeSaved(still->Path(), still->Text().GetText(), Read(still->Path()), because));
+      else
+        Note(JudgeSaved(h.path, h.text, Read(h.path), because));
     }
   }
 
@@ -82,6 +111,107 @@ class WalkJudge {
     EditorView* view = frame->Editors().Active();
     const long lines = view ? long(view->Document().Text().GetLineCount()) : 1;
     return 1 + long(pick % unsigned(std::max(1L, lines)));
+  }
+
+  // ---- a mark toggled on the caret's line ----
+  // Before a command: where it toggles a mark on the caret's line (a
+  // bookmark; a breakpoint outside a debug session, where the editor keeps
+  // it), that line and the lines marked.
+  void BeforeCommand(CMainFrame* frame, CommandId id) {
+    m_command = {id, frame->QueryCommand(id).enabled ? frame->Editors().ActiveDocument() : nullptr,
+                 frame->QueryCommand(id).enabled};
+    m_markView = nullptr;
+    EditorView* view = frame->Editors().Active();
+    const bool session = frame->Debugger()->Session().SessionActive();
+    // The lines that carry every bit of the mark: a bookmark, a breakpoint,
+    // an enabled breakpoint.
+    const uint32_t flag = id == CommandId(kCmdToggleBookmark) ? uint32_t(kLineBookmark)
+                          : id == 35012 && !session       ? uint32_t(kLineBreakSet)
+                          : id == 35017 && !session       ? uint32_t(kLineBreakSet | kLineBreakEnabled)
+                                                          : 0u;
+    if (!view || !flag || !frame->QueryCommand(id).enabled) return;
+    m_markView = view;
+    m_markFlag = flag;
+    m_markLine = view->Engine().State().nCaretLine;
+    m_marksBefore = Marked(*view, flag);
+    m_breakpointsBefore = Marked(*view, kLineBreakSet);
+  }
+  // After it: the mark turned over on that line alone (`refused`: the
+  // program said why it could not); an enabled state turned over leaves
+  // every breakpoint where it was.
+  void AfterCommand(bool ran, bool refused) {
+    if (ran && m_command.enabled) m_ran.push_back(m_command);
+    if (!m_markView || !ran) return void(m_markView = nullptr);
+    const bool enable = m_markFlag == (kLineBreakSet | kLineBreakEnabled);
+    Note(JudgeLineToggled(m_markFlag == kLineBookmark ? "a bookmark"
+                          : enable                    ? "a breakpoint's enabled state"
+                                                      : "a breakpoint",
+                          m_markLine, m_marksBefore, Marked(*m_markView, m_markFlag), refused));
+    if (enable && Marked(*m_markView, kLineBreakSet) != m_breakpointsBefore)
+      Note("Enable/Disable Breakpoint on line " + std::to_string(m_markLine) +
+           " changed which lines have a breakpoint");
+    m_markView = nullptr;
+  }
+
+  // ---- Find Next, Replace and Replace All ----
+  // The search as the dialog shows it when its button is pressed.
+  static FindAsked AskedOf(EditFindDialog& d) {
+    FindAsked a;
+    a.pattern = d.FindCombo()->currentText().toStdString();
+    if (d.ReplaceCombo()) a.with = d.ReplaceCombo()->currentText().toStdString();
+    a.matchCase = d.MatchCaseBox()->isChecked();
+    a.regex = d.RegexBox()->isChecked();
+    a.wrap = d.WrapBox()->isChecked();
+    return a;
+  }
+  static TextAt At(EditView& view, EditPos p) {
+    return {p.pLine ? long(view.Text().LineNumber(p.pLine)) : 1L, long(p.nIndex)};
+  }
+  // Find Next pressed in `d` over `view`: the next match selected; the
+  // match it found (for a Replace after it) in *found.
+  bool FindNextJudged(EditFindDialog& d, EditView& view, std::optional<TextAt>* found) {
+    found->reset();
+    const FindAsked a = AskedOf(d);
+    const std::string text = view.Text().GetText();
+    EditPos s, e;
+    bool column = false;
+    const bool had = view.Engine().HasSelection() && view.Engine().GetSelection(&s, &e, &column);
+    const TextAt from = had ? At(view, e) : At(view, view.Engine().CaretPos());
+    // Searched upwards or from a column block: not the model's search.
+    // (The replace dialog always searches down, whatever its hidden
+    // direction says.)
+    const bool judged = !column && (d.IsReplace() || !(d.UpButton() && d.UpButton()->isChecked()));
+    const QPointer<EditFindDialog> alive(&d);
+    PressButton(d, "Find Next");
+    const bool selected = view.Engine().HasSelection() && view.Engine().GetSelection(&s, &e, &column);
+    if (judged) Note(JudgeFindNext(text, a, from, selected, At(view, s), At(view, e)));
+    if (selected && !column) *found = At(view, s);
+    return !alive.isNull();
+  }
+  // Replace or Replace All pressed: exactly the matches asked for replaced;
+  // the replacement undone again (Ctrl+Z in the editor), and the text then
+  // as it was. False when the dialog closed.
+  bool ReplaceJudged(EditFindDialog& d, EditView& view, bool all, std::optional<TextAt> selected) {
+    const FindAsked a = AskedOf(d);
+    const std::string before = view.Text().GetText();
+    const bool readOnly = view.Text().IsReadOnly();
+    const QPointer<EditFindDialog> alive(&d);
+    if (!PressButton(d, all ? "Replace All" : "Replace")) return !alive.isNull();
+    const std::string after = view.Text().GetText();
+    if (all)
+      Note(JudgeReplaceAll(before, a, readOnly, after));
+    else if (selected)
+      Note(JudgeReplaceOne(before, a, *selected, readOnly, after));
+    else if (after != before && FindJudgeable(a))
+      Note(Asked("Replace", a) + " with no match selected changed the text: " + LineDifference(before, after));
+    if (after != before) {
+      view.setFocus();
+      QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+      if (const std::string back = view.Text().GetText(); back != before)
+        Note(std::string(all ? "Replace All" : "Replace") + " undone left the text other than it was: " +
+             LineDifference(before, back));
+    }
+    return !alive.isNull();
   }
 
   // ---- Watch rows added from the editor's menu ----
@@ -104,6 +234,7 @@ class WalkJudge {
   // the rows noted where the button acts on the row.
   void BeforeButton(QAbstractButton& b, DebugSession& session) {
     m_list = nullptr;
+    RowChosen(*b.window());
     auto* list = b.window()->findChild<BpCheckList*>();
     if (!list || !list->isVisible() || list->Count() == 0) return;
     const int row = list->Count() - 1;
@@ -118,6 +249,43 @@ class WalkJudge {
     for (int i = 0; i < list->Count(); ++i)
       m_rows.push_back({list->At(i).text, reinterpret_cast<uintptr_t>(list->At(i).data)});
     m_session = &session;
+  }
+  // Each other list, tree or table of the window with rows and none
+  // selected: its last row clicked (the first column), as a user chooses
+  // the row a button is to act on.
+  static void RowChosen(QWidget& window) {
+    std::vector<QPointer<QAbstractItemView>> views;
+    for (QAbstractItemView* v : window.findChildren<QAbstractItemView*>()) views.push_back(v);
+    for (const QPointer<QAbstractItemView>& v : views) {
+      if (!v || v->window() != &window || !v->isVisible() || !v->isEnabled() || !v->model() ||
+          qobject_cast<QHeaderView*>(v) || v->selectionMode() == QAbstractItemView::NoSelection ||
+          (v->selectionModel() && v->selectionModel()->hasSelection()))
+        continue;
+      const int rows = v->model()->rowCount(v->rootIndex());
+      if (rows == 0) continue;
+      const QModelIndex last = v->model()->index(rows - 1, 0, v->rootIndex());
+      v->scrollTo(last);
+      const QRect r = v->visualRect(last);
+      if (r.isValid()) QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    // And the lists and trees of the program's own toolkit (the symbols,
+    // the memory map, the analyser's ranges, the coverage tree, the
+    // device tree): a click on the last row's label.
+    std::vector<QPointer<QWidget>> own;
+    for (QWidget* w : window.findChildren<QWidget*>())
+      if (dynamic_cast<SECListBaseC*>(w)) own.push_back(w);
+    for (const QPointer<QWidget>& w : own) {
+      auto* list = w ? dynamic_cast<SECListBaseC*>(w.data()) : nullptr;
+      if (!list || w->window() != &window || !w->isVisible() || !w->isEnabled() || list->GetItemCount() == 0 ||
+          list->GetSelectedCount() > 0)
+        continue;
+      const int last = list->GetItemCount() - 1;
+      list->EnsureVisible(last);
+      QApplication::processEvents();
+      Rect r;
+      if (!list->GetItemRect(last, &r, 2 /* the label */) || r.right <= r.left) continue;
+      QTest::mouseClick(w, Qt::LeftButton, {}, QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
   }
   void AfterButton() {
     if (!m_list) return;
@@ -136,10 +304,30 @@ class WalkJudge {
  private:
   struct Held {
     EditorDocument* doc;
-    std::string path, text;
+    std::string path, title, text;
     bool modified;
     std::string disk;  // the file as it was, where the text was changed
   };
+  // A command the chain ran enabled, with the text in front when it ran.
+  struct Ran {
+    CommandId id = 0;
+    EditorDocument* front = nullptr;
+    bool enabled = false;
+  };
+  // Whether the chain, a step alone, was the user's Save of that text or
+  // Save All.
+  bool SaveAsked(const EditorDocument* doc) const {
+    if (m_steps != 1 || m_ran.size() != 1) return false;
+    return m_ran.front().id == cmd::kSaveAll || (m_ran.front().id == cmd::kFileSave && m_ran.front().front == doc);
+  }
+  // Whether the question to save the text of that title was answered Yes.
+  static bool AnsweredYes(const std::string& title, const std::vector<std::string>& boxes,
+                          const std::vector<std::string>& answeredWith) {
+    const std::string question = "Save changes to '" + title + "' ?";
+    for (size_t i = 0; i < boxes.size() && i < answeredWith.size(); ++i)
+      if (boxes[i] == question && answeredWith[i] == "Yes") return true;
+    return false;
+  }
   void Note(const std::string& why) {
     if (m_fault.empty()) m_fault = why;
   }
@@ -152,6 +340,24 @@ class WalkJudge {
     QString t = b.text();
     t.remove('&');
     return t.trimmed().toStdString();
+  }
+  // The lines (1-based) that carry every bit of the flag.
+  static std::vector<long> Marked(EditorView& view, uint32_t flag) {
+    std::vector<long> out;
+    long n = 1;
+    for (const CEditLine* p = view.Document().Text().FirstLine(); p; p = p->m_pNext, ++n)
+      if ((p->m_nFlags & flag) == flag) out.push_back(n);
+    return out;
+  }
+  // Presses the dialog's enabled button of that text; false where it has
+  // none.
+  static bool PressButton(QDialog& d, const std::string& text) {
+    for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
+      if (Plain(*b) == text && b->isVisible() && b->isEnabled()) {
+        b->click();
+        return true;
+      }
+    return false;
   }
   // The rows of the two watch pages as the windows show them; false where
   // no watch window is there.
@@ -166,6 +372,9 @@ class WalkJudge {
 
   std::string m_fault;
   std::vector<Held> m_held;
+  std::vector<Ran> m_ran;
+  Ran m_command;
+  int m_steps = 0;
   std::string m_watchWord;
   int m_watchPage = 0;
   std::vector<std::string> m_watchBefore[2];
@@ -173,6 +382,10 @@ class WalkJudge {
   int m_row = -1;
   std::vector<ListRow> m_rows;
   DebugSession* m_session = nullptr;
+  QPointer<EditorView> m_markView;
+  uint32_t m_markFlag = 0;
+  long m_markLine = 0;
+  std::vector<long> m_marksBefore, m_breakpointsBefore;
 };
 
 }  // namespace pm2::test

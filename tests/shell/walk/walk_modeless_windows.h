@@ -7,7 +7,8 @@
 // The step "modeless:<name>/f3" types FieldTexts()[3] into every field of
 // the open window named <name> (its class: "GotoLineDialog"), key
 // by key, then presses each of its buttons that does not close it, in
-// order (a window a button opens is answered with its default);
+// order, a row of each of its lists chosen first (a window a button opens
+// is answered with its default);
 // "modeless:<name>/x" closes it with its closing button, as a user does;
 // "modeless:<name>/l12" types the number 12 as a user types a value that
 // fits the field (a line inside the file, into Go to Line).
@@ -123,9 +124,14 @@ class WalkModeless {
         if (b->window() == d && !qobject_cast<QRadioButton*>(b) && !Closes(*b)) buttons.push_back(b);
     for (const QPointer<QAbstractButton>& b : buttons) {
       if (!alive) return {};
+      // A row of each list chosen first, as a user chooses the row a
+      // button acts on.
+      if (b && b->isVisible() && answers.beforeButton) answers.beforeButton(*b);
+      if (!alive) return {};
       if (!b || !b->isVisible() || !b->isEnabled()) continue;
       ++answers.buttonsPressed;
       b->click();
+      if (answers.afterButton) answers.afterButton();
     }
     return {};
   }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "shell/frame/command_table.h"
+#include "walk_text_outcomes.h"
 
 namespace pm2::test {
 
@@ -35,6 +36,15 @@ inline const std::vector<CommandOutcome>& CommandOutcomes() {
       {35130, "the caret stands on the line typed into Go to Line"},
       {35041, "Kill Selected removes the row clicked, and the driver's breakpoint of that row, and no other"},
       {35051, "a text typed into a kept field is stored as typed (case and letters outside ASCII included)"},
+      {57636, "Find Next selects the next match of the text typed after the caret or selection (the first of the text "
+              "when it wraps around), as the walk counts the matches in the text"},
+      {57641, "Replace replaces the match Find Next selected and nothing else; Replace All replaces exactly the "
+              "matches the walk counted in the text before, and nothing else; Undo brings the text back"},
+      {45027, "the bookmark is turned over on the caret's line, and no other line's changes"},
+      {35012, "outside a debug session, the breakpoint is turned over on the caret's line, and no other line's "
+              "changes (unless the program says why it cannot set one)"},
+      {35017, "outside a debug session, the breakpoint on the caret's line is enabled where it was disabled and "
+              "disabled where it was enabled; no other line's state changes, and every breakpoint stays"},
   };
   return rows;
 }
@@ -69,10 +79,42 @@ inline std::string FirstByteDifference(const std::string& want, const std::strin
          ", found " + around(got) + ", " + std::to_string(got.size()) + " bytes)";
 }
 
-// A save: the file holds the text the editor held, byte for byte.
-inline std::string JudgeSaved(const std::string& path, const std::string& editorText, const std::string& disk) {
+// A save: the file holds the text the editor held, byte for byte. `how`
+// says why the walk takes it for saved ("asked to save it").
+inline std::string JudgeSaved(const std::string& path, const std::string& editorText, const std::string& disk,
+                              const std::string& how = "saved it") {
   if (disk == editorText) return {};
-  return "'" + path + "' as the save wrote it is not the text its editor held: " + FirstByteDifference(editorText, disk);
+  return "'" + path + "' is not the text its editor held (the user " + how + "): " +
+         FirstByteDifference(editorText, disk);
+}
+
+// What the walk saw of a text over a step, from which it tells whether the
+// user saved it: the program's word (its changed mark) counts only beside
+// the file written; what the user asked counts on its own.
+struct SaveSeen {
+  bool changedBefore = false;  // the text was changed when the step began
+  bool hasFile = false;        // it had a file then
+  bool closed = false;         // its window closed in the step
+  bool renamed = false;        // its editor names another file now (Save As)
+  bool saveAsked = false;      // the step, alone, was Save of this text or Save All
+  bool messages = false;       // a message box came up in the step
+  bool answeredYes = false;    // "Save changes to '<title>' ?" answered Yes
+  bool saysChanged = true;     // the program's changed mark after the step
+  bool fileWritten = false;    // the file differs from what it held before
+};
+// Why the walk takes the text for saved ("" where it does not): the file
+// must then hold the text the editor held.
+inline std::string SavedBecause(const SaveSeen& s) {
+  if (s.closed) {
+    if (!s.changedBefore || !s.hasFile) return {};
+    if (s.answeredYes) return "answered Yes to save it on closing";
+    return s.fileWritten ? "closed it, and its file was written" : "";
+  }
+  if (s.renamed) return "saved it under that name";
+  if (!s.changedBefore || !s.hasFile) return {};
+  if (s.saveAsked && !s.messages) return "asked to save it";
+  // An Undo back to the text saved clears the mark too, the file as it was.
+  return !s.saysChanged && s.fileWritten ? "was told it is saved" : "";
 }
 
 // Go to Line given `asked` in an editor of `lines` lines: the caret stands

@@ -41,6 +41,57 @@ const SavedRow kSavedRows[] = {
 INSTANTIATE_TEST_SUITE_P(Saves, WalkSavedTest, ::testing::ValuesIn(kSavedRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Whether a text was saved is taken from what the user asked (Save alone
+// without a message, Yes to the close's question, another name), never
+// from the program's changed mark alone: a save that writes nothing and
+// keeps the text marked changed, or a Yes that saved nothing, is judged
+// (and then fails on the file), where the program's word would pass it by.
+struct SavedBecauseRow {
+  const char* name;
+  SaveSeen seen;
+  const char* because;  // "" not taken for saved
+};
+SaveSeen SaveSeenOf(bool closed, bool saveAsked, bool messages, bool answeredYes, bool saysChanged, bool fileWritten) {
+  SaveSeen s;
+  s.changedBefore = s.hasFile = true;
+  s.closed = closed;
+  s.saveAsked = saveAsked;
+  s.messages = messages;
+  s.answeredYes = answeredYes;
+  s.saysChanged = saysChanged;
+  s.fileWritten = fileWritten;
+  return s;
+}
+class WalkSavedBecauseTest : public ::testing::TestWithParam<SavedBecauseRow> {};
+TEST_P(WalkSavedBecauseTest, TheUsersRequestTellsASave) {
+  EXPECT_EQ(SavedBecause(GetParam().seen), GetParam().because);
+}
+SaveSeen UntitledSaveSeen() {
+  SaveSeen s = SaveSeenOf(false, true, false, false, true, false);
+  s.hasFile = false;
+  return s;
+}
+SaveSeen RenamedSaveSeen() {
+  SaveSeen s;
+  s.renamed = true;
+  return s;
+}
+const SavedBecauseRow kSavedBecauseRows[] = {
+    {"SaveThatWroteNothingAndKeptTheMark", SaveSeenOf(false, true, false, false, true, false), "asked to save it"},
+    {"SaveThatClearedTheMarkAndWroteNothing", SaveSeenOf(false, true, false, false, false, false), "asked to save it"},
+    {"SaveRefusedWithAMessage", SaveSeenOf(false, true, true, false, true, false), ""},
+    {"YesOnClosingThatSavedNothing", SaveSeenOf(true, false, true, true, false, false), "answered Yes to save it on closing"},
+    {"NoOnClosing", SaveSeenOf(true, false, true, false, false, false), ""},
+    {"ClosedAfterASaveWithoutAQuestion", SaveSeenOf(true, false, false, false, false, true),
+     "closed it, and its file was written"},
+    {"UndoBackToTheSavedText", SaveSeenOf(false, false, false, false, false, false), ""},
+    {"MarkClearedByAnotherCommandThatWrote", SaveSeenOf(false, false, false, false, false, true), "was told it is saved"},
+    {"UntitledText", UntitledSaveSeen(), ""},
+    {"SaveAs", RenamedSaveSeen(), "saved it under that name"},
+};
+INSTANTIATE_TEST_SUITE_P(Saves, WalkSavedBecauseTest, ::testing::ValuesIn(kSavedBecauseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 struct CaretRow {
   const char* name;
   long asked, lines, caret;
@@ -133,12 +184,157 @@ const WatchRow kWatchRows[] = {
 INSTANTIATE_TEST_SUITE_P(Watch, WalkWatchAddedTest, ::testing::ValuesIn(kWatchRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The judges of Find Next, Replace and Replace All count the matches in the
+// text as it stood; a program that replaced or selected otherwise, however
+// consistently with its own report, fails.
+const std::string kLed = "int count;\r\nvoid Count(void) { count = count + 1; }\r\n";
+FindAsked Search(const char* pattern, const char* with, bool matchCase = false, bool wrap = true, bool regex = false) {
+  FindAsked a;
+  a.pattern = pattern;
+  a.with = with;
+  a.matchCase = matchCase;
+  a.wrap = wrap;
+  a.regex = regex;
+  return a;
+}
+void ExpectJudged(const std::string& why, const char* fault) {
+  if (!fault)
+    EXPECT_EQ(why, "");
+  else
+    EXPECT_NE(why.find(fault), std::string::npos) << why;
+}
+
+struct ReplaceAllRow {
+  const char* name;
+  FindAsked asked;
+  bool readOnly;
+  std::string after;
+  const char* fault;
+};
+class WalkReplaceAllTest : public ::testing::TestWithParam<ReplaceAllRow> {};
+TEST_P(WalkReplaceAllTest, ExactlyTheMatchesCountedAreReplaced) {
+  const ReplaceAllRow& r = GetParam();
+  ExpectJudged(JudgeReplaceAll(kLed, r.asked, r.readOnly, r.after), r.fault);
+}
+const ReplaceAllRow kReplaceAllRows[] = {
+    {"EveryMatchMatchCase", Search("count", "n", true), false, "int n;\r\nvoid Count(void) { n = n + 1; }\r\n", nullptr},
+    {"EveryMatchAnyCase", Search("count", "n"), false, "int n;\r\nvoid n(void) { n = n + 1; }\r\n", nullptr},
+    {"LastMatchSkipped", Search("count", "n", true), false, "int n;\r\nvoid Count(void) { n = count + 1; }\r\n",
+     "(3 matches in the text) did not replace exactly those: line 2"},
+    {"FirstLineOnly", Search("count", "n", true), false, "int n;\r\nvoid Count(void) { count = count + 1; }\r\n",
+     "line 2"},
+    {"OtherCaseReplacedUnderMatchCase", Search("count", "n", true), false,
+     "int n;\r\nvoid n(void) { n = n + 1; }\r\n", "did not replace"},
+    {"OtherCaseLeftWithoutMatchCase", Search("count", "n"), false, "int n;\r\nvoid Count(void) { n = n + 1; }\r\n",
+     "(4 matches"},
+    {"LineEndsChanged", Search("count", "n", true), false, "int n;\nvoid Count(void) { n = n + 1; }\n", "line 1"},
+    {"ReadOnlyLeftAlone", Search("count", "n", true), true, kLed, nullptr},
+    {"ReadOnlyChanged", Search("count", "n", true), true, "int n;\r\nvoid Count(void) { n = n + 1; }\r\n",
+     "read-only"},
+    {"NothingReplaced", Search("count", "n", true), false, kLed, "did not replace"},
+    // Not the model's search: whatever the program did is left to the
+    // walk's other checks.
+    {"RegularExpressionNotJudged", Search("c.unt", "n", true, true, true), false, kLed, nullptr},
+};
+INSTANTIATE_TEST_SUITE_P(Replace, WalkReplaceAllTest, ::testing::ValuesIn(kReplaceAllRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WalkReplaceAll, MatchesNeverOverlap) {
+  // "aa" in "aaaaa": two matches, the fifth letter left.
+  EXPECT_EQ(JudgeReplaceAll("aaaaa\n", Search("aa", "b"), false, "bba\n"), "");
+  EXPECT_NE(JudgeReplaceAll("aaaaa\n", Search("aa", "b"), false, "bbb\n"), "");
+  EXPECT_EQ(MatchesIn("x\r\naa aa\n", Search("aa", "")).size(), 2u);
+}
+
+struct ReplaceOneRow {
+  const char* name;
+  TextAt selected;
+  std::string after;
+  const char* fault;
+};
+class WalkReplaceOneTest : public ::testing::TestWithParam<ReplaceOneRow> {};
+TEST_P(WalkReplaceOneTest, TheMatchSelectedAloneIsReplaced) {
+  const ReplaceOneRow& r = GetParam();
+  ExpectJudged(JudgeReplaceOne(kLed, Search("count", "n", true), r.selected, false, r.after), r.fault);
+}
+const ReplaceOneRow kReplaceOneRows[] = {
+    {"SelectedMatch", {2, 19}, "int count;\r\nvoid Count(void) { n = count + 1; }\r\n", nullptr},
+    {"NextMatchInstead", {2, 19}, "int count;\r\nvoid Count(void) { count = n + 1; }\r\n", "selected did not replace"},
+    {"TwoReplaced", {2, 19}, "int count;\r\nvoid Count(void) { n = n + 1; }\r\n", "line 2"},
+    {"NothingReplaced", {1, 4}, kLed, "on line 1 at byte 4"},
+};
+INSTANTIATE_TEST_SUITE_P(Replace, WalkReplaceOneTest, ::testing::ValuesIn(kReplaceOneRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct FindNextRow {
+  const char* name;
+  FindAsked asked;
+  TextAt from;
+  bool selected;
+  TextAt start, end;
+  const char* fault;
+};
+class WalkFindNextTest : public ::testing::TestWithParam<FindNextRow> {};
+TEST_P(WalkFindNextTest, TheNextMatchIsSelected) {
+  const FindNextRow& r = GetParam();
+  ExpectJudged(JudgeFindNext(kLed, r.asked, r.from, r.selected, r.start, r.end), r.fault);
+}
+const FindNextRow kFindNextRows[] = {
+    {"OnTheCaretsLine", Search("count", "", true), {1, 0}, true, {1, 4}, {1, 9}, nullptr},
+    {"OnTheNextLine", Search("count", "", true), {1, 5}, true, {2, 19}, {2, 24}, nullptr},
+    {"MatchAfterTheNext", Search("count", "", true), {1, 5}, true, {2, 27}, {2, 32}, "should select line 2 bytes 19..24"},
+    {"OtherCaseUnderMatchCase", Search("count", "", true), {1, 5}, true, {2, 5}, {2, 10}, "should select line 2 bytes 19"},
+    {"OtherCaseWithoutMatchCase", Search("count", ""), {1, 5}, true, {2, 5}, {2, 10}, nullptr},
+    {"NothingSelected", Search("count", "", true), {1, 0}, false, {}, {}, "nothing is selected"},
+    {"WrapsToTheFirst", Search("count", "", true), {2, 33}, true, {1, 4}, {1, 9}, nullptr},
+    // Come back round to where the pass began: the pass may end there.
+    {"PassEndsAtTheWrap", Search("count", "", true), {2, 33}, false, {}, {}, nullptr},
+    {"NoWrapNoMatch", Search("count", "", true, false), {2, 33}, false, {}, {}, nullptr},
+    {"NoWrapFirstSelected", Search("count", "", true, false), {2, 33}, true, {1, 4}, {1, 9}, "found no match"},
+    {"MatchEndMissed", Search("count", "", true), {1, 0}, true, {1, 4}, {1, 8}, "should select line 1 bytes 4..9"},
+};
+INSTANTIATE_TEST_SUITE_P(Find, WalkFindNextTest, ::testing::ValuesIn(kFindNextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WalkFindNext, SearchesFromInsideAMatchOnItsLine) {
+  // "aa" from byte 1 of "aaa": the match that begins there.
+  EXPECT_EQ(JudgeFindNext("aaa\n", Search("aa", "", true), {1, 1}, true, {1, 1}, {1, 3}), "");
+  EXPECT_NE(JudgeFindNext("aaa\n", Search("aa", "", true), {1, 1}, true, {1, 0}, {1, 2}), "");
+}
+
+struct ToggledRow {
+  const char* name;
+  long line;
+  std::vector<long> before, after;
+  bool refused;
+  const char* fault;
+};
+class WalkLineToggledTest : public ::testing::TestWithParam<ToggledRow> {};
+TEST_P(WalkLineToggledTest, TheCaretsLineAloneIsTurnedOver) {
+  const ToggledRow& r = GetParam();
+  ExpectJudged(JudgeLineToggled("a bookmark", r.line, r.before, r.after, r.refused), r.fault);
+}
+const ToggledRow kToggledRows[] = {
+    {"Set", 5, {2}, {2, 5}, false, nullptr},
+    {"Cleared", 5, {2, 5}, {2}, false, nullptr},
+    {"SetOnTheNextLine", 5, {2}, {2, 6}, false, "left the lines marked 2, 6, not 2, 5"},
+    {"AnotherLineCleared", 5, {2}, {5}, false, "not 2, 5"},
+    {"NothingChanged", 5, {2}, {2}, false, "toggled on line 5"},
+    {"RefusedNothingChanged", 5, {2}, {2}, true, nullptr},
+    {"RefusedYetChanged", 5, {2}, {6, 2}, true, "left the lines marked 2, 6"},
+    {"FirstOfNone", 1, {}, {1}, false, nullptr},
+};
+INSTANTIATE_TEST_SUITE_P(Marks, WalkLineToggledTest, ::testing::ValuesIn(kToggledRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(WalkOutcomeTable, NamesEachCommandOnce) {
   for (size_t i = 0; i < CommandOutcomes().size(); ++i) {
     EXPECT_NE(std::string(CommandOutcomes()[i].expected), "");
     for (size_t j = i + 1; j < CommandOutcomes().size(); ++j) EXPECT_NE(CommandOutcomes()[i].id, CommandOutcomes()[j].id);
   }
   EXPECT_NE(OutcomeOf(cmd::kFileSave), nullptr);
+  for (CommandId judged : {CommandId(57636), CommandId(57641), CommandId(45027), CommandId(35012), CommandId(35017)})
+    EXPECT_NE(OutcomeOf(judged), nullptr) << judged;
   EXPECT_EQ(OutcomeOf(cmd::kAppAbout), nullptr);
 }
 
