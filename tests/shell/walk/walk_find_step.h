@@ -104,12 +104,12 @@ class WalkFindStep {
   // A search of the user's own begins a pass of its own: the dialog left
   // open closed with its Cancel (which ends the pass of the searches made
   // in it before, among them the table's texts a step typed there) and
-  // opened again on its editor by its key, Ctrl+H (Ctrl+F where the text
-  // takes no replacement, or the dialog was the find dialog). Null where
-  // none opened there again.
+  // opened again on its editor by its key, Ctrl+H, so that the match found
+  // is replaced too (Ctrl+F where the text takes no replacement). Null
+  // where none opened there again.
   static EditFindDialog* Reopened(EditFindDialog& d) {
     const QPointer<EditView> view(dynamic_cast<EditView*>(d.parentWidget()));
-    const bool replace = d.IsReplace();
+    const bool replace = true;
     if (!view) return &d;
     QAbstractButton* cancel = nullptr;
     for (QAbstractButton* b : d.findChildren<QAbstractButton*>())

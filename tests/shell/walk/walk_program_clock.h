@@ -3,7 +3,9 @@
 // thread. That is the time the thread waited for a processor, and the
 // time it was blocked while a thread it may wait for (another thread of
 // the program, or a process below it: gdb, the simulator, a compiler)
-// waited for one, as far as those waits cover its blocked time. A loop
+// waited for one, as far as those waits cover its blocked time (watched
+// from a thread of the walk's own, which the blocked GUI thread leaves
+// running). A loop
 // that shuts the window out spends the thread's time or blocks it on work
 // that runs: that still counts, whatever the load.
 #pragma once
@@ -14,10 +16,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -35,10 +40,19 @@ class ProgramClock {
  public:
   // The clock of the calling thread (the GUI thread: the first to ask).
   static ProgramClock& Of() {
-    static ProgramClock clock(int(::gettid()));
+    static ProgramClock clock{int(::gettid())};
     return clock;
   }
-  // In seconds; samples the threads at most every tenth of a second.
+  ~ProgramClock() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_sampler.joinable()) m_sampler.join();
+  }
+  // In seconds; the thread's own figures taken at most every tenth of a
+  // second.
   double Now() {
     const double wall = Wall();
     if (wall - m_last.wall >= 0.1) Sample(wall);
@@ -46,10 +60,16 @@ class ProgramClock {
   }
 
  private:
-  explicit ProgramClock(int tid) : m_tid(tid) { m_last = Take(Wall()); }
-  struct Taken {
-    double wall = 0, ran = 0, waited = 0;
-    std::map<std::string, double> others;  // "pid/tid" -> its wait on a run queue
+  explicit ProgramClock(int tid) : m_tid(tid) {
+    m_last.wall = Wall();
+    Sched(std::to_string(::getpid()) + "/task/" + std::to_string(m_tid), &m_last.ran, &m_last.waited);
+    // The others are watched from a thread of their own: while the GUI
+    // thread is blocked nothing on it samples, and a process that ends
+    // meanwhile (gdb at a session's end) takes its figures with it.
+    m_sampler = std::thread([this] { Watch(); });
+  }
+  struct Own {
+    double wall = 0, ran = 0, waited = 0, othersWaited = 0;
   };
   static double Wall() {
     timespec t{};
@@ -76,39 +96,63 @@ class ProgramClock {
     ::closedir(d);
     return out;
   }
-  Taken Take(double wall) const {
-    Taken t;
-    t.wall = wall;
+  // The wait on a run queue of each thread of this process (but the GUI
+  // thread and the sampler) and of the processes below it, by "pid/tid".
+  std::map<std::string, double> Others() const {
+    std::map<std::string, double> out;
     const int self = int(::getpid());
-    Sched(std::to_string(self) + "/task/" + std::to_string(m_tid), &t.ran, &t.waited);
-    // This process and the processes below it (each thread's children).
+    const std::string gui = std::to_string(m_tid), sampler = std::to_string(int(::gettid()));
     std::vector<int> pids = {self};
     for (size_t i = 0; i < pids.size() && pids.size() < 200; ++i)
       for (const std::string& tid : Threads(pids[i])) {
-        double ran = 0, waited = 0;
         const std::string task = std::to_string(pids[i]) + "/task/" + tid;
-        if (!(pids[i] == self && tid == std::to_string(m_tid)) && Sched(task, &ran, &waited))
-          t.others[std::to_string(pids[i]) + "/" + tid] = waited;
+        double ran = 0, waited = 0;
+        if (!(pids[i] == self && (tid == gui || tid == sampler)) && Sched(task, &ran, &waited))
+          out[std::to_string(pids[i]) + "/" + tid] = waited;
         std::ifstream children("/proc/" + task + "/children");
         for (int child; children >> child;) pids.push_back(child);
       }
-    return t;
+    return out;
+  }
+  // Every tenth of a second: the longest wait any of the others had in it,
+  // added up (a thread met for the first time had all its wait in it).
+  void Watch() {
+    std::map<std::string, double> last = Others();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_stop; })) {
+      lock.unlock();
+      std::map<std::string, double> now = Others();
+      double longest = 0;
+      for (const auto& [task, w] : now) {
+        const auto before = last.find(task);
+        longest = std::max(longest, w - (before == last.end() ? 0.0 : before->second));
+      }
+      last = std::move(now);
+      lock.lock();
+      m_othersWaited += longest;
+    }
   }
   void Sample(double wall) {
-    Taken now = Take(wall);
-    // A thread met for the first time waited all its wait within the gap.
-    double othersWaited = 0;
-    for (const auto& [task, w] : now.others) {
-      const auto before = m_last.others.find(task);
-      othersWaited = std::max(othersWaited, w - (before == m_last.others.end() ? 0.0 : before->second));
+    Own now;
+    now.wall = wall;
+    Sched(std::to_string(::getpid()) + "/task/" + std::to_string(m_tid), &now.ran, &now.waited);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      now.othersWaited = m_othersWaited;
     }
-    m_discount += LoadTaken(now.wall - m_last.wall, now.ran - m_last.ran, now.waited - m_last.waited, othersWaited);
-    m_last = std::move(now);
+    m_discount += LoadTaken(now.wall - m_last.wall, now.ran - m_last.ran, now.waited - m_last.waited,
+                            now.othersWaited - m_last.othersWaited);
+    m_last = now;
   }
 
   int m_tid;
-  Taken m_last;
+  Own m_last;
   double m_discount = 0;
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  bool m_stop = false;
+  double m_othersWaited = 0;  // the sampler's sum, under m_mutex
+  std::thread m_sampler;
 };
 
 // The program's own time in seconds (the GUI thread's clock).
