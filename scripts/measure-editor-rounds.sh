@@ -3,8 +3,11 @@
 # program on a copy of the example under Xvfb and, round after round, opens
 # twenty files with File > Open, types 200 characters in each, undoes them
 # all with Ctrl+Z and closes every window with File > Close, printing the
-# program's resident size after each round. A measurement for a person to
-# read (the sizes depend on the machine), not a test.
+# program's resident size after each round and, where gdb is installed, the
+# heap in use (what a leak makes grow, unlike memory the allocator keeps:
+# gdb stops the program a moment to give free memory back and ask). A
+# measurement for a person to read (the sizes depend on the machine), not a
+# test.
 #   scripts/measure-editor-rounds.sh [build tree] [rounds]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -26,13 +29,23 @@ done
 typed=$(printf 'abcdefghijklmnopqrstuvwxy%.0s' $(seq 1 8))  # 200 characters
 
 rss() { sed -n 's/^VmRSS:[[:space:]]*//p' "/proc/$pid/status"; }
+# The heap in use after free memory went back: the program itself prints
+# its allocator's figures (on its standard error, the run's log) when gdb
+# calls in; the total's "in use" line is the last one printed.
+gdb=$(command -v gdb || command -v gdb-multiarch || true)
+heap() {
+  [ -n "$gdb" ] || return 0
+  "$gdb" -nx -batch -p "$pid" -ex 'call ((int (*)(unsigned long)) malloc_trim)(0)' \
+    -ex 'call ((void (*)(void)) malloc_stats)()' > /dev/null 2>&1 || return 0
+  awk '/^Total/ { total = 1 } total && /in use bytes/ { n = $NF; total = 0 } END { if (n) printf ", %d kB heap in use", n / 1024 }' "$work/run1.txt"
+}
 # The main window's title names the active file; none is open once every
 # window has closed.
 title_has() { xdotool getwindowname "$main" 2>/dev/null | grep -q -- "$1"; }
 no_file_open() { ! title_has 'cycle'; }
 
 start_program "$work/run1.txt" "$work/blinky/Blinky.pm2"
-echo "started: $(rss) resident"
+echo "started: $(rss) resident$(heap)"
 for r in $(seq 1 "$rounds"); do
   for f in "${files[@]}"; do
     focus_main
@@ -49,6 +62,6 @@ for r in $(seq 1 "$rounds"); do
   done
   e2e_wait "every window to close (round $r)" 120 no_file_open
   e2e_wait "the program to settle" 30 e2e_program_settled "${EPOCHREALTIME/./}"
-  echo "round $r: $(rss) resident"
+  echo "round $r: $(rss) resident$(heap)"
 done
 quit_program

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "toolkit/controls/inplace_edit.h"
+#include "toolkit/controls/kept_header_icon_model.h"
 #include "toolkit/controls/list_view_impl.h"
 #include "toolkit/controls/qt_bridge.h"
 
@@ -116,6 +117,7 @@ COptionsTree::COptionsTree(QWidget* parent) : QWidget(parent), m_tree(new COptio
     dialog.setOptions(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(ToQString(current));
+    KeepHeaderIcon(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
     return FromQString(dialog.selectedFiles().front());
   };

@@ -20,6 +20,7 @@
 #include "shell/frame/about_text.h"
 #include "shell/frame/addin_commands.h"
 #include "shell/frame/main_frame.h"
+#include "toolkit/controls/kept_header_icon_model.h"
 #include "toolkit/controls/qt_bridge.h"
 
 #ifndef PM2_VERSION
@@ -82,6 +83,7 @@ void CMainFrame::OnFileOpen() {
     QFileDialog dialog(this, "Open File", ToQString(folder));
     if (!m_openDialogIcons) m_openDialogIcons = std::make_unique<QFileIconProvider>();
     dialog.setIconProvider(m_openDialogIcons.get());
+    KeepHeaderIcon(dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QStringList names;
     for (const std::string& f : filters) names << ToQString(f);

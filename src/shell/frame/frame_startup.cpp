@@ -13,6 +13,7 @@
 #include "shell/windows/qt_user_dialogs.h"
 #include "shell/windows/shell_runtime.h"
 #include "shell/app/build_port.h"
+#include "toolkit/controls/kept_standard_icons.h"
 #include "toolkit/frames/splash_wnd.h"
 
 namespace pm2 {
@@ -135,6 +136,10 @@ void FrameStartup::ShowSplash(int /*bitmap*/, int ms) {
 }
 
 bool FrameStartup::CreateMainFrame() {
+  // Before the first window: every dialog and message box of the run then
+  // shows the same standard icons, and Qt's pixmap cache keeps one copy of
+  // their images.
+  KeepStandardIcons();
   m_frame = std::make_unique<CMainFrame>(m_runtime.App(), m_store, &m_runtime.Build(), m_settings);
   if (!m_frame->OnCreate()) {
     m_frame.reset();

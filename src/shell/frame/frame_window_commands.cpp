@@ -35,6 +35,7 @@
 #include "shell/project_window/prj_win.h"
 #include "shell/project_window/project_tree_model.h"
 #include "shell/windows/line_input_dialog.h"
+#include "toolkit/controls/kept_header_icon_model.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/frames/control_bar.h"
 #include "toolkit/frames/mdi_child.h"
@@ -124,7 +125,11 @@ void CMainFrame::RegisterWindowCommands() {
   });
   OnCommand(kFileClose, [this](CommandId) { m_editors->CloseActive(); });
   m_chooseSaveAsFile = [this](const std::string& start) {
-    return FromQString(QFileDialog::getSaveFileName(this, "Save As", ToQString(start)));
+    QFileDialog dialog(this, "Save As", ToQString(start));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    KeepHeaderIcon(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
+    return FromQString(dialog.selectedFiles().front());
   };
   // A new text that has to be saved (Save All, a build, the close) asks
   // for its name the same way.

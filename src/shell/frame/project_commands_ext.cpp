@@ -29,6 +29,7 @@
 #include "shell/app/user_dialogs.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/main_frame.h"
+#include "toolkit/controls/kept_header_icon_model.h"
 #include "toolkit/controls/qt_bridge.h"
 
 namespace pm2 {
@@ -72,6 +73,7 @@ ProjectCommandsExt::ProjectCommandsExt(CMainFrame& frame, ShellApp& app) : m_fra
     dialog.setDefaultSuffix("pm2");
     // The command asks itself, about the options file beside it too.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    KeepHeaderIcon(dialog);
     if (m_runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
     return FromQString(dialog.selectedFiles().front());
   };

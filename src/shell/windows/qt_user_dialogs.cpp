@@ -1,6 +1,7 @@
 #include "shell/windows/qt_user_dialogs.h"
 
 #include "shell/windows/gui_call_server.h"
+#include "toolkit/controls/kept_header_icon_model.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -130,6 +131,7 @@ bool QtUserDialogs::SaveFileDialog(const std::string& title, const std::string& 
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilter(QtFilter(filter));
   dialog.setDefaultSuffix(QString::fromLocal8Bit(defaultExt.c_str()));
+  KeepHeaderIcon(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   *path = dialog.selectedFiles().front().toLocal8Bit().toStdString();
   return true;

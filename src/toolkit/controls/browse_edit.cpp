@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "toolkit/controls/kept_header_icon_model.h"
 #include "toolkit/controls/qt_bridge.h"
 #include "toolkit/core/resources.h"
 
@@ -26,6 +27,7 @@ std::optional<QString> PlatformPicker(const PickerRequest& r) {
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setDefaultSuffix(r.defaultExtension);
+    KeepHeaderIcon(dlg);
     if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) result = dlg.selectedFiles().first();
   }
   if (result.isEmpty()) return std::nullopt;

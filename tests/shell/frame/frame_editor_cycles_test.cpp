@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QIcon>
+#include <QPixmap>
+#include <QTreeView>
 #include <QTimer>
 #include <QMdiArea>
 #include <QTest>
@@ -228,20 +233,49 @@ TEST_F(EditorCyclesTest, RoundsThroughTheOpenDialogAndKeysLeaveNothingBehind) {
   }
 }
 
-// File > Open's dialog, opened again and again, shows its rows with the
-// same icons each time: icons of its own for each dialog would leave their
-// scaled images in Qt's pixmap cache, under keys nobody asks for again.
+// The icons a File > Open dialog shows, by where they show: its tool and
+// Open/Cancel buttons (by name) and its detail view's header. Each is the
+// key under which Qt's pixmap cache keeps the icon's drawn images.
+std::map<std::string, qint64> DialogIcons(const QFileDialog& dialog) {
+  std::map<std::string, qint64> icons;
+  for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+    if (!b->icon().isNull()) icons["button '" + (b->objectName().isEmpty() ? b->text() : b->objectName()).toStdString() + "'"] = b->icon().cacheKey();
+  if (const auto* details = dialog.findChild<QTreeView*>("treeView")) {
+    // As the header reads its icon: an icon, else a picture made one.
+    const QVariant value = details->header()->model()->headerData(0, Qt::Horizontal, Qt::DecorationRole);
+    QIcon header = qvariant_cast<QIcon>(value);
+    if (header.isNull()) header = QIcon(qvariant_cast<QPixmap>(value));
+    icons["header"] = header.cacheKey();
+  }
+  return icons;
+}
+
+std::string DifferentIcons(const std::map<std::string, qint64>& first, const std::map<std::string, qint64>& later) {
+  std::string out;
+  for (const auto& [where, key] : first)
+    if (!later.count(where) || later.at(where) != key) out += where + "\n";
+  return out;
+}
+
+// File > Open's dialog, opened again and again, shows its rows, buttons and
+// header with the same icons each time: icons of its own for each dialog
+// (and a new header icon at each paint) would leave their drawn images in
+// Qt's pixmap cache, under keys nobody asks for again.
 TEST_F(EditorCyclesTest, EveryOpenDialogShowsTheSameIcons) {
   test::ExampleSession s(dir, root);
   CMainFrame* f = s.Frame();
   ASSERT_NE(f, nullptr);
   std::vector<const QAbstractFileIconProvider*> providers;
+  std::vector<std::map<std::string, qint64>> icons;
   std::string choose;
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     providers.push_back(dialog->iconProvider());
+    icons.push_back(DialogIcons(*dialog));
+    const auto again = DialogIcons(*dialog);
+    if (again.count("header")) icons.back()["header, asked again"] = again.at("header");
     test::EndWithFile(*dialog, QString::fromStdString(choose));  // the Open button
   });
   answer.start(10);
@@ -255,6 +289,12 @@ TEST_F(EditorCyclesTest, EveryOpenDialogShowsTheSameIcons) {
   ASSERT_NE(providers[0], nullptr);
   EXPECT_EQ(providers[1], providers[0]);
   EXPECT_EQ(providers[2], providers[0]);
+  ASSERT_EQ(icons.size(), 3u);
+  // Its back, forward, parent-folder, new-folder, view and Open/Cancel buttons.
+  EXPECT_GE(icons[0].size(), 7u);
+  EXPECT_EQ(icons[0].at("header, asked again"), icons[0].at("header"));
+  EXPECT_EQ(DifferentIcons(icons[0], icons[1]), "");
+  EXPECT_EQ(DifferentIcons(icons[0], icons[2]), "");
 }
 
 }  // namespace frame_editor_cycles_test
