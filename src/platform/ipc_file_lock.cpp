@@ -1,5 +1,6 @@
 #include "platform/ipc_file_lock.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <set>
+#include <string>
 
 namespace pm2 {
 
@@ -139,29 +142,59 @@ int LockHolderInList(const struct stat& own) {
 // takes and gives back locks all the time) move the rest back, past the
 // reader, so one pass can miss a lock that is held throughout.
 constexpr int kLockListPasses = 100;
-// A count reads the list until two passes agree, at most this often.
-constexpr int kLockCountPasses = 16;
+// The processes holding a lock are gathered over this many passes: a lock
+// held throughout that one pass missed, another meets.
+constexpr int kLockCountPasses = 8;
+
+// The shared locks a process holds on the file: one for each of its open
+// descriptions of the file that holds one (its descriptors' fdinfo names
+// the locks held through them). -1 when its descriptors cannot be read.
+int SharedLocksOfProcess(int pid, const struct stat& own) {
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  DIR* dir = opendir(fds.c_str());
+  if (!dir) return errno == ENOENT ? 0 : -1;
+  int count = 0;
+  while (const dirent* e = readdir(dir)) {
+    if (e->d_name[0] == '.') continue;
+    struct stat st {};
+    if (stat((fds + "/" + e->d_name).c_str(), &st) != 0 || st.st_ino != own.st_ino || st.st_dev != own.st_dev)
+      continue;
+    std::FILE* info = std::fopen(("/proc/" + std::to_string(pid) + "/fdinfo/" + e->d_name).c_str(), "re");
+    if (!info) continue;
+    char line[256];
+    bool held = false;
+    while (!held && std::fgets(line, sizeof line, info))
+      held = std::strncmp(line, "lock:", 5) == 0 && std::strstr(line, " READ ") && !std::strstr(line, "->");
+    std::fclose(info);
+    count += held ? 1 : 0;
+  }
+  closedir(dir);
+  return count;
+}
 
 }  // namespace
 
 int IpcFileLock::SharedHolderCount() const {
   struct stat own {};
   if (m_fd < 0 || fstat(m_fd, &own) != 0) return -1;
-  // A pass can miss a lock (locks that go move the rest back) or meet one
-  // twice (locks that come move the rest on): the count is the one two
-  // passes in a row agree on, else the most seen.
-  int most = 0, previous = -1;
-  for (int pass = 0; pass < kLockCountPasses; ++pass) {
-    int count = 0;
-    LocksOnFile(own, [&count](const char* access, int) {
-      if (std::strcmp(access, "READ") == 0) ++count;
+  // A pass over the kernel's list can miss a lock (locks that go move the
+  // rest back) or meet one twice (locks that come move the rest on), and
+  // where other programs take and give back locks without pause no count
+  // of lines is right for sure. The list only names the processes: those
+  // of a few passes are gathered, and each one's own descriptors say how
+  // many shared locks it holds now (none once it has left).
+  std::set<int> pids;
+  for (int pass = 0; pass < kLockCountPasses; ++pass)
+    LocksOnFile(own, [&pids](const char* access, int pid) {
+      if (std::strcmp(access, "READ") == 0) pids.insert(pid);
       return true;
     });
-    if (count == previous) return count;
-    previous = count;
-    most = std::max(most, count);
+  int count = 0;
+  for (int pid : pids) {
+    const int held = SharedLocksOfProcess(pid, own);
+    count += held < 0 ? 1 : held;
   }
-  return most;
+  return count;
 }
 
 int IpcFileLock::HolderPid() const {

@@ -1,6 +1,6 @@
 #include "platform/own_file.h"
 
-#include "platform/file_kind.h"
+#include "driver_abi/file_kind.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -132,6 +132,19 @@ dbg_start_session() {
   e2e_wait "the session's start on the event interface" "$e2e_wait_bound" dbg_heard_more "debugger started" "$n"
   dbg_settle
 }
+# Stops heard at main's address so far. A session's start ends with its
+# run to main: a key pressed before that stop meets the start's own run.
+dbg_stops_at_main() {
+  local main
+  main=$(arm-none-eabi-nm "$elf" | awk '$3 == "main" { sub(/^0+/, "", $1); print $1 }')
+  grep -ci -- "^execution stopped 0x$main\$" "$dbg_events" 2>/dev/null || true
+}
+dbg_more_stops_at_main() { [ "$(dbg_stops_at_main)" -gt "$1" ]; }
+# Waits for a stop at main beyond the count given (dbg_stops_at_main).
+dbg_wait_at_main() {
+  e2e_wait "the session's stop at main (a stop on the event interface)" "$e2e_wait_bound" dbg_more_stops_at_main "$1"
+  dbg_settle
+}
 # Ctrl+F5 ends the session: gdb and qemu go, the end is heard.
 dbg_end_session() {
   local n

@@ -32,6 +32,9 @@ dbg_start_session
 dbg_command "BS main"
 dbg_run_to_stop "F5's stop at main" key F5
 e2e_wait_window "Blinky.c" > /dev/null
+# Breakpoints are kept over sessions: this one would stop the second
+# session's run at main, which is to run freely.
+dbg_command "BK *"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
@@ -50,7 +53,9 @@ dbg_shot 03-session-ended
 
 # 2: a second session runs freely; qemu stopped; Esc asks for a stop that
 # gets no answer, and the message says so; File > Exit ends it all.
+at_main=$(dbg_stops_at_main)
 dbg_start_session
+dbg_wait_at_main "$at_main"
 runs=$(dbg_heard "execution started")
 xdotool key F5
 e2e_wait "F5's run (on the event interface)" 60 dbg_heard_more "execution started" "$runs"

@@ -10,7 +10,7 @@
 #include "editor/engine/edit_commands.h"
 #include "editor/ide/find_dialog.h"
 #include "editor/view/edit_view.h"
-#include "platform/file_kind.h"
+#include "driver_abi/file_kind.h"
 
 namespace pm2 {
 

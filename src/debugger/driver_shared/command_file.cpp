@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_kind.h"
+#include "driver_abi/file_kind.h"
 
 namespace pm2 {
 

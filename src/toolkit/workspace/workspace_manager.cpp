@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "platform/file_kind.h"
+#include "driver_abi/file_kind.h"
 #include "platform/ini_file.h"
 #include "platform/settings_store.h"
 #include "toolkit/core/persistent_tree.h"

@@ -1,8 +1,9 @@
 // What stands at a name that is no plain file, in the words the messages
 // use. A reader that opens a named pipe waits for a writer that may never
 // come, and one that reads a device may never reach an end: such a name
-// is refused with what it is, so the user sees why. Header only: the
-// drivers, which link nothing of the IDE's, say it in the same words.
+// is refused with what it is, so the user sees why. Header only, beside
+// the driver interface: the drivers, which link nothing of the IDE's, say
+// it in the same words.
 #pragma once
 
 #include <sys/stat.h>
