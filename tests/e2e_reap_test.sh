@@ -46,6 +46,11 @@ gone_left=("${made[@]:0:4}")
 # A process of the run that is gone (its owner in its environment).
 PM2_E2E_OWNER=$gone sleep 300 &
 orphan=$!
+# Found by its environment, which it has once the shell forked for it has
+# started the program (a busy machine may not have got there yet).
+orphan_started() { grep -q -a -z "^PM2_E2E_OWNER=$gone\$" "/proc/$orphan/environ" 2>/dev/null; }
+for _ in $(seq 1 1200); do orphan_started && break; sleep 0.1; done
+orphan_started || fail "the process $orphan of the gone run never started"
 # The lock and socket of an X server killed outright: the lock names the
 # gone process. Number 9999 is far from any the scripts take.
 mkdir -p /tmp/.X11-unix
