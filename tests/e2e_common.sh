@@ -41,7 +41,7 @@ export PM2_E2E_OWNER="${PM2_E2E_OWNER:-$$}"
 # The moment the run must be over by, set once by the first script: its
 # time less a margin for the clean-up and the failure's report.
 export PM2_E2E_DEADLINE="${PM2_E2E_DEADLINE:-$((EPOCHSECONDS + ${PM2_E2E_TIMEOUT:-300} - 20))}"
-e2e_wait_bound=30  # seconds: the default bound of a wait
+e2e_wait_bound=120  # seconds: the default bound of a wait (a hang bound: a busy machine takes its time)
 
 e2e_need() {
   local c
