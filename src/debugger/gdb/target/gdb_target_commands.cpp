@@ -247,7 +247,10 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       if (!MonitorStopTaken()) return 1;
       // The line may run the target ("continue", "until"): the driver's
       // own watchpoint is checked first, as before any run.
-      if (Still()) KeepOwnBreakpoints();
+      if (Still()) {
+        KeepOwnBreakpoints();
+        SendPendingCounts();
+      }
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
@@ -307,6 +310,7 @@ void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
 int GdbTarget::RunUntil(const std::string& location) {
   if (!Halted()) return Refuse("G: the target runs already");
   if (!MonitorStopTaken()) return 1;
+  SendPendingCounts();
   std::string err;
   MiRecord r;
   {
