@@ -6,6 +6,7 @@
 // breakpoint is number 1.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <unistd.h>
 #include <utility>
@@ -113,8 +114,17 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   if (Still()) PrepareTypedResume(resume);
   // A resuming command runs in the background: gdb goes on reading, and
   // Esc's stop request reaches it.
-  const bool ok = Console(InBackground(command), &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  const uint64_t stands = StandsSeen();
+  auto answer = std::make_shared<MiRecord>();
+  const bool ok = Console(InBackground(command), &err, [this, answer](MiRecord& a) {
+    *answer = a;
+    EndTypedAnswer(&a);
+  });
   if (!ok && resume.resumes) m_stepMode = -1;
+  // A typed run or step runs for the IDE as soon as gdb took it, as F5's
+  // does: not first when gdb's report that the target runs is read, so
+  // that the window never shows a running target as standing.
+  if (ok && resume.resumes) RunAnswered(*answer, stands);
   if (!ok && !silentBefore && m_gdb && m_gdb->Silent()) {
     // gdb is still at the command: it may run the target for it ("print
     // f()" calls f, and gdb tells nothing of that run). The target runs as
