@@ -734,7 +734,7 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text, std::string* error) {
   // Running as the IDE sees it: gdb may be in one of the driver's own
   // momentary stops (the UART stand-in's), whose values are no answer.
-  if (!Halted() || m_executing) return false;
+  if (!CodeMayBeAsked()) return false;
   // The program counter of the stop is known without asking (a client reads
   // it after every step); anything that may assign forgets it.
   if (expression == "$pc" && m_pcKnown && !text) {

@@ -305,8 +305,8 @@ class GdbTarget {
   static std::vector<int> HitNumbers(const MiRecord& r);
   // gdb counts a breakpoint's ignore count down to 0 and then stops at
   // every pass: each breakpoint the stop hit whose count the user defined
-  // counts again from that count (sent now, so gdb has it before the
-  // target runs again).
+  // counts again from that count (taken at the stop, sent by
+  // SendPendingCounts).
   void ReloadCounts(const MiRecord& r);
   // The counts ReloadCounts took at a stop go to gdb before the target runs
   // or steps again: at the stop itself gdb may still be running the
