@@ -175,12 +175,17 @@ class GdbTypedStepOnTheLoop : public GdbSessionTest {
 
 struct StepToBreakpointRow {
   const char* name;
-  const char* typed;  // %d: the line past the breakpoint
+  const char* typed;   // %d: the line of `toText`, past the breakpoint
+  const char* toText;
 };
 
 const StepToBreakpointRow kStepToBreakpointRows[] = {
-    {"Advance", "advance Blinky.c:%d"},
-    {"UntilALine", "until Blinky.c:%d"},
+    {"Advance", "advance Blinky.c:%d", "LED_Off(pattern_step);"},
+    {"UntilALine", "until Blinky.c:%d", "LED_Off(pattern_step);"},
+    // The key's report, never reached without a key: the breakpoint on the
+    // way ends the step all the same, at its first round.
+    {"AdvanceToALineNeverReached", "advance %d", "Serial_PutString(\"key: \");"},
+    {"UntilALineNeverReached", "until %d", "Serial_PutString(\"key: \");"},
 };
 
 class GdbTypedStepToBreakpoint : public GdbTypedStepOnTheLoop,
@@ -194,7 +199,7 @@ class GdbTypedStepToBreakpoint : public GdbTypedStepOnTheLoop,
 TEST_P(GdbTypedStepToBreakpoint, StopsAtTheUsersBreakpointOnTheWay) {
   ASSERT_NO_FATAL_FAILURE(StopAtTheReport());
   const uint32_t delay = BlinkyLineOf("Timer_Delay(TICKS_PER_SECOND / 4);");
-  const uint32_t past = BlinkyLineOf("LED_Off(pattern_step);");
+  const uint32_t past = BlinkyLineOf(GetParam().toText);
   ASSERT_TRUE(delay > from && past > delay);
   ASSERT_EQ(Type("BS Blinky.c:" + std::to_string(delay)), 0) << CommandTexts();
   char typed[64];
@@ -260,16 +265,28 @@ TEST_F(GdbTypedStepOnTheLoop, AdvanceToALineNeverReachedRunsUntilStopped) {
 
 struct StopPlaceRow {
   const char* name;
-  bool intoFirst;      // F11 first: the step starts inside Serial_PutString
+  const char* fromText;  // the line the step starts from (a breakpoint and F5); null: the report's
+  bool intoFirst;        // F11 first: the step starts inside the line's call
   const char* typed;
-  const char* toText;  // the line the step ends on
+  const char* toText;    // the line the step ends on
 };
 
+// The lines of the loop past the UART's writes.
+constexpr const char* kDelayLine = "Timer_Delay(TICKS_PER_SECOND / 4);";
+constexpr const char* kLedOffLine = "LED_Off(pattern_step);";
+constexpr const char* kNextStepLine = "pattern_step = (pattern_step + 1) % n;";
+
 const StopPlaceRow kStopPlaceRows[] = {
-    {"Next", false, "next", "Serial_PutChar((char)('0' + pattern_step));"},
-    {"Until", false, "until", "Serial_PutChar((char)('0' + pattern_step));"},
-    {"Finish", true, "finish", "Serial_PutChar((char)('0' + pattern_step));"},
-    {"Step", false, "step", "while (*s) Serial_PutChar(*s++);"},
+    {"Next", nullptr, false, "next", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Until", nullptr, false, "until", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Finish", nullptr, true, "finish", "Serial_PutChar((char)('0' + pattern_step));"},
+    {"Step", nullptr, false, "step", "while (*s) Serial_PutChar(*s++);"},
+    // gdb's own steps, with none of the driver's stops on their way.
+    {"NextWithoutTheUart", kDelayLine, false, "next", kLedOffLine},
+    {"UntilWithoutTheUart", kDelayLine, false, "until", kLedOffLine},
+    // LED_Off returns at the start of the next line.
+    {"FinishWithoutTheUart", kLedOffLine, true, "finish", kNextStepLine},
+    {"AdvanceWithoutTheUart", kDelayLine, false, "advance %d", kNextStepLine},
 };
 
 class GdbTypedStepStopPlace : public GdbTypedStepOnTheLoop, public ::testing::WithParamInterface<StopPlaceRow> {};
@@ -281,18 +298,29 @@ class GdbTypedStepStopPlace : public GdbTypedStepOnTheLoop, public ::testing::Wi
 TEST_P(GdbTypedStepStopPlace, PrintsTheLineItStopsAt) {
   const StopPlaceRow& row = GetParam();
   ASSERT_NO_FATAL_FAILURE(StopAtTheReport());
+  if (row.fromText) {
+    from = BlinkyLineOf(row.fromText);
+    ASSERT_NE(from, 0u);
+    ASSERT_EQ(Type("BS Blinky.c:" + std::to_string(from)), 0) << CommandTexts();
+    const int before = host.stopsPosted;
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > before && LineAt(r) == from; }))
+        << CommandTexts();
+  }
   if (row.intoFirst) {
     session->Step(kDbgStepInto);
     ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
-    ASSERT_NE(LineAt(r), from) << "F11 did not enter Serial_PutString\n" << CommandTexts();
+    ASSERT_NE(LineAt(r), from) << "F11 did not enter the line's call\n" << CommandTexts();
   }
   const uint32_t to = BlinkyLineOf(row.toText);
   ASSERT_NE(to, 0u);
   const int stops = host.stopsPosted;
   const std::size_t said = CommandTexts().size();
-  ASSERT_EQ(Type(row.typed), 0) << CommandTexts().substr(said);
+  char typed[64];
+  std::snprintf(typed, sizeof typed, row.typed, int(to));
+  ASSERT_EQ(Type(typed), 0) << CommandTexts().substr(said);
   ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops && LineAt(r) == to; }))
-      << row.typed << ":\n" << CommandTexts().substr(said);
+      << typed << ":\n" << CommandTexts().substr(said);
   // The text comes with the stop, or just before the IDE hears of it.
   const std::string place = std::to_string(to) + "\t";
   EXPECT_TRUE(WaitFor([&] {
@@ -300,7 +328,7 @@ TEST_P(GdbTypedStepStopPlace, PrintsTheLineItStopsAt) {
     const std::size_t at = page.find(place);
     return at != std::string::npos && (at == 0 || page[at - 1] == '\n') &&
            page.find(row.toText, at) != std::string::npos;
-  })) << row.typed << ":\n" << CommandTexts().substr(said);
+  })) << typed << ":\n" << CommandTexts().substr(said);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTypedStepStopPlace, ::testing::ValuesIn(kStopPlaceRows),

@@ -1,8 +1,9 @@
 // The example built and debugged in the real main frame with the GDB
 // driver, gdb-multiarch and qemu, as a user meets it: the session runs to
 // main by itself; the editor's context menu on a line with code offers the
-// debugger's entries; F10 with the disassembly window in front steps one
-// instruction (over the call it stands on), not a whole source line.
+// debugger's entries; Step Out in main says why it does nothing; F10 with
+// the disassembly window in front steps one instruction (over the call it
+// stands on), not a whole source line.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -29,7 +30,9 @@
 #include "shell/frame/editor_windows.h"
 #include "shell/frame/frame_fixture.h"
 #include "gdb_frame_fixture.h"
+#include "toolkit/controls/progress_ctrl.h"
 #include "toolkit/frames/mdi_child.h"
+#include "toolkit/frames/status_bar.h"
 
 namespace pm2 {
 namespace {
@@ -95,6 +98,30 @@ TEST_F(GdbStepFrameTest, F10WithTheDisassemblyWindowInFrontStepsOneInstruction) 
   ASSERT_TRUE(f->ExecuteCommand(32795));
   EXPECT_TRUE(test::WaitFor([&] { return !s.TargetExecuting() && v->Margin().PcLine() == line + 1; }))
       << v->Margin().PcLine();
+}
+
+// Step Out (Ctrl+F11) in main, which nothing called (gdb's outermost
+// frame): the key beeps and the status line says why, and nothing runs;
+// gdb's own "finish" typed there is refused in gdb's words.
+TEST_F(GdbStepFrameTest, StepOutInMainSaysWhyAndNothingRuns) {
+  ASSERT_TRUE(StartAtMain());
+  DebugSession& s = f->Debugger()->Session();
+  const uint32_t pc = s.Record()->pc;
+  const uint64_t stops = s.Stops();
+  EXPECT_FALSE(f->QueryCommand(32741).enabled);
+  QTest::keyClick(f, Qt::Key_F11, Qt::ControlModifier);
+  EXPECT_EQ(f->Status()->GetWindowText(), "Cannot StepOut: no function called the one the program stopped in");
+  EXPECT_FALSE(s.TargetExecuting());
+  EXPECT_EQ(s.Stops(), stops);
+  EXPECT_EQ(s.Record()->pc, pc);
+  CommandWindow* page = f->Debugger()->CommandPage();
+  page->Input()->setText("finish");
+  QTest::keyClick(page->Input(), Qt::Key_Return);
+  EXPECT_TRUE(test::WaitFor([&] {
+    return Commands().find("*** error: \"finish\" not meaningful in the outermost frame.") != std::string::npos;
+  })) << Commands();
+  EXPECT_FALSE(s.TargetExecuting());
+  EXPECT_EQ(s.Record()->pc, pc);
 }
 
 // A program that loops for ever on one line: F10 runs on past the driver's

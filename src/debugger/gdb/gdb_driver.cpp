@@ -480,7 +480,7 @@ bool IsData(uint32_t address) { return g_code && g_code->DataAt(address); }
 
 // What the exec log saw, once per stop.
 void SyncCoverage() {
-  if (g_records && g_target && g_target->Halted() && g_coverageRuns != g_runs) {
+  if (g_records && g_target && g_target->CodeMayBeAsked() && g_coverageRuns != g_runs) {
     g_coverageRuns = g_runs;
     g_coverage = g_target->Coverage();
   }
@@ -532,7 +532,7 @@ void SwitchTrace() {
 }
 // The history of the last stop.
 void SyncHistory() {
-  if (!g_target || !g_target->Halted() || g_runs == g_historyRuns) return;
+  if (!g_target || !g_target->CodeMayBeAsked() || g_runs == g_historyRuns) return;
   g_historyRuns = g_runs;
   g_history.Set(g_traceRecorded || (g_record.traceOn & 1) ? g_target->TraceEntries() : std::vector<uint32_t>{});
 }

@@ -51,7 +51,7 @@ const std::vector<CoveredInstruction>* GdbDialogRecords::FunctionCodeAt(uint32_t
   std::vector<CoveredInstruction> instructions;
   // Asked again later when gdb cannot answer now (the target runs); a
   // function gdb has no code for counts nothing.
-  if (!m_target.FunctionCode(start, &instructions) && !m_target.Halted()) return nullptr;
+  if (!m_target.FunctionCode(start, &instructions) && !m_target.CodeMayBeAsked()) return nullptr;
   // gdb shows a literal pool's words as instructions too.
   if (isData)
     instructions.erase(std::remove_if(instructions.begin(), instructions.end(),

@@ -367,7 +367,17 @@ void GdbTarget::Close() {
   m_gdb.reset();
 }
 
+bool GdbTarget::CodeMayBeAsked() {
+  if (!Halted()) return false;
+  if (!m_executing && !m_ownWay) return true;
+  std::lock_guard<std::mutex> lock(m_pauseStateMutex);
+  return m_pauseThread == std::this_thread::get_id();
+}
+
 void GdbTarget::OnStopped(const MiRecord& r) {
+  // Until the stop shows whose it is, and the IDE has heard of it, nothing
+  // asks gdb about the code: the driver may resume the target at once.
+  m_ownWay = true;
   TakeHiddenStore(r);
   if (PauseStop(r) || StrayInterrupt(r) || UntakenRunEnded(r)) return;
   ReloadCounts(r);
@@ -391,6 +401,7 @@ void GdbTarget::OnStopped(const MiRecord& r) {
     return;
   }
   m_ownStop = false;
+  m_ownWay = false;
   if (finishing && hit) {
     // The "Run till exit" before it was the driver's; gdb's report of the
     // breakpoint is the user's.
@@ -409,6 +420,7 @@ void GdbTarget::NotifyStopped() {
   // the step was dropped without a word. The bit goes before the count of
   // reported stops, which a stop request reads first (Interrupt).
   m_stopAsked = false;
+  m_ownWay = false;
   SetExecuting(false);
   PrefetchRegisters();
   CheckOwnBreakpointsAtStop();
@@ -493,6 +505,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   // Whatever a command did to the driver's own watchpoint, the program's
   // output reaches the serial window.
   KeepOwnBreakpoints();
+  SendPendingCounts();
   bool stepped = false;
   if (StopForTrueCondition(&stepped)) return stepped;
   // gdb resumes the target only with memory writes on.
@@ -523,6 +536,7 @@ bool GdbTarget::Step(int mode) {
   if (!command) return false;
   if (!MonitorStopTaken()) return false;
   KeepOwnBreakpoints();
+  SendPendingCounts();
   // One bound for the whole step, whatever it asks gdb on the way.
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
   m_freeRun = false;
@@ -661,7 +675,7 @@ bool GdbTarget::Reset() {
 
 int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* readUpTo) {
   if (readUpTo) *readUpTo = uint32_t(address);
-  if (!Halted()) return 1;
+  if (!CodeMayBeAsked()) return 1;
   if (count == 0) return 0;
   if (address >= kAddressSpaceEnd) return 1;
   const uint32_t asked = count;
@@ -698,7 +712,7 @@ int GdbTarget::Read(uint64_t address, uint32_t count, uint8_t* out, uint32_t* re
 
 bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, uint32_t* written) {
   if (written) *written = 0;
-  if (!Halted() || (count > 0 && address >= kAddressSpaceEnd)) return false;
+  if (!CodeMayBeAsked() || (count > 0 && address >= kAddressSpaceEnd)) return false;
   const uint32_t asked = count;
   count = uint32_t(std::min<uint64_t>(count, kAddressSpaceEnd - address));
   std::string hex;
@@ -720,7 +734,7 @@ bool GdbTarget::Write(uint64_t address, uint32_t count, const uint8_t* bytes, ui
 bool GdbTarget::Evaluate(const std::string& expression, uint64_t* value, std::string* text, std::string* error) {
   // Running as the IDE sees it: gdb may be in one of the driver's own
   // momentary stops (the UART stand-in's), whose values are no answer.
-  if (!Halted() || m_executing) return false;
+  if (!CodeMayBeAsked()) return false;
   // The program counter of the stop is known without asking (a client reads
   // it after every step); anything that may assign forgets it.
   if (expression == "$pc" && m_pcKnown && !text) {
@@ -923,10 +937,11 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
       return true;
     }
   }
-  if (!Halted()) {
-    // gdb has gone, or cannot be asked now (the target runs, or gdb did
-    // not answer): the lines of the breakpoints it placed still answer, so
-    // that a session ended now keeps its breakpoints.
+  if (!CodeMayBeAsked()) {
+    // gdb has gone, or cannot be asked now (the target runs, or stands in
+    // one of the driver's own stops, or gdb did not answer): the lines of
+    // the breakpoints it placed still answer, so that a session ended now
+    // keeps its breakpoints.
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (const GdbBreakpointInfo& b : m_keptBreakpoints)
       if (b.address == address && !b.file.empty() && b.line > 0) {
@@ -953,7 +968,7 @@ bool GdbTarget::FindSource(uint64_t address, SourceLine* out) {
 
 bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out) {
   out->clear();
-  if (!Halted()) return false;
+  if (!CodeMayBeAsked()) return false;
   MiRecord r = m_gdb->Call("-symbol-list-lines " + MiQuote(file), kCommandTimeoutMs);
   const MiValue* lines = r.results.Find("lines");
   const bool listed = Ok(r) && lines;
@@ -984,7 +999,7 @@ bool GdbTarget::LineTable(const std::string& file, std::vector<DbgLinePair>* out
 }
 
 std::string GdbTarget::Instruction(uint64_t address) {
-  if (!Halted()) return {};
+  if (!CodeMayBeAsked()) return {};
   MiRecord r = m_gdb->Call("-data-disassemble -s " + Hex(address) + " -e " + Hex(address + 1) + " -- 0",
                            kCommandTimeoutMs);
   const MiValue* insns = r.results.Find("asm_insns");
@@ -993,7 +1008,7 @@ std::string GdbTarget::Instruction(uint64_t address) {
 }
 
 std::vector<ListingLine> GdbTarget::Disassemble(uint32_t from, uint32_t to) {
-  if (!Halted()) return {};
+  if (!CodeMayBeAsked()) return {};
   auto source = [this](const std::string& file, int line) { return m_sources.Line(file, line); };
   // gdb gives a range no source at all when it starts in code without line
   // information (the startup code): the source is asked for one function
@@ -1031,7 +1046,7 @@ std::vector<ListingLine> GdbTarget::Disassemble(uint32_t from, uint32_t to) {
 
 bool GdbTarget::CallStack(std::vector<DbgCallStackEntry>* out) {
   out->clear();
-  if (!Halted()) return false;
+  if (!CodeMayBeAsked()) return false;
   MiRecord r = m_gdb->Call("-stack-list-frames", kCommandTimeoutMs);
   const MiValue* stack = r.results.Find("stack");
   if (!Ok(r) || !stack) return false;
@@ -1225,7 +1240,7 @@ bool GdbTarget::WatchMembers(const std::string& expression, std::vector<std::str
 bool GdbTarget::Locals(uint32_t* scope, std::vector<std::string>* out) {
   out->clear();
   *scope = 0;
-  if (!Halted()) return false;
+  if (!CodeMayBeAsked()) return false;
   // The function of the stop, unless the position moved since.
   std::string func;
   {
@@ -1263,7 +1278,7 @@ bool GdbTarget::FunctionAddress(const std::string& function, uint64_t* address) 
 }
 
 std::string GdbTarget::SymbolAt(uint64_t address) {
-  if (!Halted()) return {};
+  if (!CodeMayBeAsked()) return {};
   uint64_t value = 0;
   std::string text;
   if (!Evaluate("(void*)" + Hex(address), &value, &text)) return {};
@@ -1367,7 +1382,7 @@ void GdbTarget::PrefetchRegisters() {
 }
 
 void GdbTarget::RefreshRegisters() {
-  if (!Halted() || m_regs.empty()) return;
+  if (!CodeMayBeAsked() || m_regs.empty()) return;
   m_registersShown = true;
   // The values asked for at the stop, when nothing changed them since;
   // taken once, as a later refresh may follow a change.

@@ -125,6 +125,17 @@ class GdbTarget {
   // Stopped, and answering: after a wait without an answer nothing asks the
   // target again until it stops or gdb answers again.
   bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
+  // Whether gdb may be asked about the program's code, lines, frames,
+  // registers or memory now: the target stands as the IDE sees it, and not
+  // in one of the driver's own stops (the UART stand-in's, or a stop the
+  // IDE has not heard of yet), from which the driver resumes it at once;
+  // or the question is part of a change the driver makes in a pause of its
+  // own (WhileStill), which holds the target until the change is done.
+  // gdb that is asked such a question once the target runs again aborts
+  // ("terminate called after throwing an instance of 'gdb_exception_error'"
+  // after a -data-disassemble), and the session with it: the questions
+  // then answer from what the driver keeps, or not at all.
+  bool CodeMayBeAsked();
 
   // Run control; Step and Stop wait for the stop, each at most
   // kReplyBoundMs in all. A wait that ends at its bound says so on the
@@ -294,9 +305,15 @@ class GdbTarget {
   static std::vector<int> HitNumbers(const MiRecord& r);
   // gdb counts a breakpoint's ignore count down to 0 and then stops at
   // every pass: each breakpoint the stop hit whose count the user defined
-  // counts again from that count (sent now, so gdb has it before the
-  // target runs again).
+  // counts again from that count (taken at the stop, sent by
+  // SendPendingCounts).
   void ReloadCounts(const MiRecord& r);
+  // The counts ReloadCounts took at a stop go to gdb before the target runs
+  // or steps again: at the stop itself gdb may still be running the
+  // breakpoint's own commands ("print num"), and a command that changes
+  // the breakpoint meanwhile once ended gdb. Called before every run and
+  // step, the driver's own resumes included.
+  void SendPendingCounts();
   // The pass count a breakpoint was defined with (1: none).
   void DefinedCount(int number, uint32_t count);
   // At each stop the IDE hears of: gdb's list is asked for without waiting
@@ -549,6 +566,9 @@ class GdbTarget {
   std::string m_stepLocation;  // where a typed step to a location goes (under m_stopMutex)
   std::string m_stepFunction;  // the function a typed step started in (under m_stopMutex)
   bool m_ownStop = false;
+  // From a stop of gdb's until the IDE hears of it: the stop may be one of
+  // the driver's own, which it resumes at once (CodeMayBeAsked).
+  std::atomic<bool> m_ownWay{false};
   bool m_finishing = false;
   std::mutex m_reportMutex;
   std::condition_variable m_reportCv;
@@ -569,6 +589,7 @@ class GdbTarget {
   ShownBreakpointText m_shownNumbers;        // under m_bpMutex
   std::vector<GdbBreakpointInfo> m_keptBreakpoints;  // the user's, as gdb listed them last
   std::map<int, uint32_t> m_definedCounts;   // gdb's number -> the pass count defined (above 1)
+  std::map<int, uint32_t> m_pendingCounts;   // counts to set again before the next run (SendPendingCounts)
   // The checks of the driver's own breakpoints at stops whose answers are
   // still to come.
   std::mutex m_ownCheckMutex;

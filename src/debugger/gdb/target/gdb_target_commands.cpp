@@ -6,6 +6,7 @@
 // breakpoint is number 1.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <unistd.h>
 #include <utility>
@@ -113,8 +114,17 @@ int GdbTarget::TypedConsole(const std::string& typed) {
   if (Still()) PrepareTypedResume(resume);
   // A resuming command runs in the background: gdb goes on reading, and
   // Esc's stop request reaches it.
-  const bool ok = Console(InBackground(command), &err, [this](MiRecord& answer) { EndTypedAnswer(&answer); });
+  const uint64_t stands = StandsSeen();
+  auto answer = std::make_shared<MiRecord>();
+  const bool ok = Console(InBackground(command), &err, [this, answer](MiRecord& a) {
+    *answer = a;
+    EndTypedAnswer(&a);
+  });
   if (!ok && resume.resumes) m_stepMode = -1;
+  // A typed run or step runs for the IDE as soon as gdb took it, as F5's
+  // does: not first when gdb's report that the target runs is read, so
+  // that the window never shows a running target as standing.
+  if (ok && resume.resumes) RunAnswered(*answer, stands);
   if (!ok && !silentBefore && m_gdb && m_gdb->Silent()) {
     // gdb is still at the command: it may run the target for it ("print
     // f()" calls f, and gdb tells nothing of that run). The target runs as
@@ -247,7 +257,10 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       if (!MonitorStopTaken()) return 1;
       // The line may run the target ("continue", "until"): the driver's
       // own watchpoint is checked first, as before any run.
-      if (Still()) KeepOwnBreakpoints();
+      if (Still()) {
+        KeepOwnBreakpoints();
+        SendPendingCounts();
+      }
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
@@ -307,6 +320,7 @@ void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
 int GdbTarget::RunUntil(const std::string& location) {
   if (!Halted()) return Refuse("G: the target runs already");
   if (!MonitorStopTaken()) return 1;
+  SendPendingCounts();
   std::string err;
   MiRecord r;
   {

@@ -117,6 +117,8 @@ bool GdbTarget::ListBreakpoints(std::vector<GdbBreakpointInfo>* out) {
   // temporary breakpoint's stop): its count and truth with it.
   for (auto it = m_definedCounts.begin(); it != m_definedCounts.end();)
     it = listed.count(it->first) ? std::next(it) : m_definedCounts.erase(it);
+  for (auto it = m_pendingCounts.begin(); it != m_pendingCounts.end();)
+    it = listed.count(it->first) ? std::next(it) : m_pendingCounts.erase(it);
   for (auto it = m_conditionals.begin(); it != m_conditionals.end();)
     it = listed.count(it->first) ? std::next(it) : m_conditionals.erase(it);
   return true;
@@ -129,6 +131,8 @@ std::vector<GdbBreakpointInfo> GdbTarget::KeptBreakpoints() const {
 
 void GdbTarget::DefinedCount(int number, uint32_t count) {
   std::lock_guard<std::mutex> lock(m_bpMutex);
+  // A count defined now is gdb's already.
+  m_pendingCounts.erase(number);
   if (count > 1)
     m_definedCounts[number] = count;
   else
@@ -142,7 +146,7 @@ void GdbTarget::RememberBreakpoints() {
 
 std::string GdbTarget::LineLocation(uint64_t address) {
   SourceLine line;
-  if (!FindSource(address, &line) || line.file.empty() || line.line <= 0) return {};
+  if (!CodeMayBeAsked() || !FindSource(address, &line) || line.file.empty() || line.line <= 0) return {};
   const std::string at = HexText(address);
   HoldConsole();
   const bool asked = Ok(m_gdb->Call("-interpreter-exec console " + MiQuote("info line *" + at), kTimeoutMs));
@@ -635,6 +639,7 @@ void GdbTarget::SerialInput(uint8_t c) {
 }
 
 bool GdbTarget::ContinueRun() {
+  SendPendingCounts();
   std::lock_guard<std::mutex> lock(m_keyMutex);
   if (!m_keys.empty() && !m_armed) ArmKeyLocked();
   return m_gdb->Send("-exec-continue") >= 0;

@@ -189,14 +189,23 @@ std::vector<int> GdbTarget::HitNumbers(const MiRecord& r) {
 }
 
 void GdbTarget::ReloadCounts(const MiRecord& r) {
-  std::vector<std::pair<int, uint32_t>> counts;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (int number : HitNumbers(r))
+    if (const auto it = m_definedCounts.find(number); it != m_definedCounts.end())
+      m_pendingCounts[number] = it->second;
+}
+
+void GdbTarget::SendPendingCounts() {
+  std::map<int, uint32_t> counts;
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
-    for (int number : HitNumbers(r))
-      if (const auto it = m_definedCounts.find(number); it != m_definedCounts.end()) counts.push_back(*it);
+    counts.swap(m_pendingCounts);
   }
-  for (const auto& [number, count] : counts)
-    m_gdb->Send("-break-after " + std::to_string(number) + " " + std::to_string(count - 1));
+  // gdb takes its commands in order: the counts are set before the run or
+  // step that follows them.
+  if (m_gdb)
+    for (const auto& [number, count] : counts)
+      m_gdb->Send("-break-after " + std::to_string(number) + " " + std::to_string(count - 1));
 }
 
 }  // namespace pm2::gdb

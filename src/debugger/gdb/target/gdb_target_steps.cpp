@@ -15,6 +15,8 @@
 namespace pm2::gdb {
 
 void GdbTarget::ContinueStep(const MiRecord& r) {
+  // Whatever goes on with the step goes after the counts.
+  SendPendingCounts();
   const std::string thread = r.results.Str("thread-id").empty() ? "1" : r.results.Str("thread-id");
   m_gdb->Send("-stack-info-depth", [this, r, thread](MiRecord& d) {
     const int mode = m_stepMode;

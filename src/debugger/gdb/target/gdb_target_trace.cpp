@@ -15,7 +15,7 @@ constexpr int kMonitorTimeoutMs = 5000;
 
 TraceStep GdbTarget::DescribeStep(uint32_t address) {
   TraceStep step;
-  if (!Halted()) return step;
+  if (!CodeMayBeAsked()) return step;
   char range[48];
   std::snprintf(range, sizeof range, "-s 0x%X -e 0x%X", address, address + 1);
   // Mode 4 names the source line of any address inside it.
@@ -74,7 +74,7 @@ bool GdbTarget::SetTrace(bool on, std::string* err) {
 
 bool GdbTarget::FunctionCode(uint32_t address, std::vector<CoveredInstruction>* out) {
   out->clear();
-  if (!Halted()) return false;
+  if (!CodeMayBeAsked()) return false;
   char at[16];
   std::snprintf(at, sizeof at, "0x%X", address);
   // Mode 2: each instruction with its bytes, so the last one's size is known too.
