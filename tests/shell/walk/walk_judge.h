@@ -235,7 +235,11 @@ class WalkJudge {
   void BeforeButton(QAbstractButton& b, DebugSession& session) {
     m_list = nullptr;
     RowChosen(*b.window());
-    auto* list = b.window()->findChild<BpCheckList*>();
+    // The list has no meta-object of its own: findChild would take the
+    // first scroll area of the window for it (an edit field).
+    BpCheckList* list = nullptr;
+    for (QAbstractScrollArea* a : b.window()->findChildren<QAbstractScrollArea*>())
+      if (!list) list = dynamic_cast<BpCheckList*>(a);
     if (!list || !list->isVisible() || list->Count() == 0) return;
     const int row = list->Count() - 1;
     if (list->Selected() != row) {
