@@ -32,6 +32,7 @@
 
 #include "debugger/dialogs/breakpoints_check_list.h"
 #include "debugger/session/debug_session.h"
+#include "debugger/ui/debug_commands.h"
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/watch_window.h"
 #include "driver_abi/debug_records.h"
