@@ -24,6 +24,8 @@
 //                      "/f3": their fields given FieldTexts()[3]
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   keys:Home,Shift+End  keys pressed in the active editor's text
+//   caret:12           the caret put at the start of line 12 of the active
+//                      editor by its keys (Ctrl+Home, then Down)
 //   front:Blinky.c     the file's editor window made the active one, as its
 //                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
@@ -342,9 +344,9 @@ class CommandWalk {
     } else if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
       mode = Answer::kCancel;
       name.resize(name.size() - 2);
-    } else if (const size_t fill = name.rfind("/f"); name.rfind("ctx:", 0) == 0 && fill != std::string::npos &&
-                                                      fill + 2 < name.size() &&
-                                                      name.find_first_not_of("0123456789", fill + 2) == std::string::npos) {
+    } else if (const size_t fill = name.rfind("/f");
+               name.rfind("ctx:", 0) == 0 && fill != std::string::npos && fill + 2 < name.size() &&
+               name.find_first_not_of("0123456789", fill + 2) == std::string::npos) {
       // A context menu's item whose window gets its fields changed.
       mode = Answer::kFill, text = std::atoi(name.c_str() + fill + 2);
       name.resize(fill);
@@ -553,6 +555,15 @@ class CommandWalk {
       // saves, whatever the program's mark says.
       if (doc && m_frame->Editors().ActiveDocument() == doc && doc->Text().GetText() != before)
         m_judge.TextTyped(doc);
+    } else if (name.rfind("caret:", 0) == 0) {
+      // The caret put at the start of a line by the keys a user presses:
+      // to the text's start, then down line by line.
+      EditorView* view = m_frame->Editors().Active();
+      if (!view) return Fail("no editor to put the caret in");
+      view->setFocus();
+      QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+      for (long n = std::atol(name.c_str() + 6); n > 1 && view == m_frame->Editors().Active(); --n)
+        QTest::keyClick(view, Qt::Key_Down);
     } else if (name.rfind("front:", 0) == 0) {
       // The file's window made the active one, as its entry in the Window
       // menu makes it.
@@ -723,10 +734,13 @@ class CommandWalk {
     return SweepRun("open:" + path.substr(folder.size()));
   }
   // The text in front changed as a user changes it: a line added at its
-  // end (no breakpoint's line moves). False only where the step failed.
+  // end (no breakpoint's line moves), the caret then put back on its line
+  // (the commands after it act there). False only where a step failed.
   bool ChangeTheTextInFront() {
-    if (FrameHeld() || !m_frame->isVisible() || !m_frame->Editors().Active()) return true;
-    return Run("keys:Ctrl+End,Return");
+    EditorView* view = m_frame->Editors().Active();
+    if (FrameHeld() || !m_frame->isVisible() || !view) return true;
+    const long line = view->Engine().State().nCaretLine;
+    return Run("keys:Ctrl+End,Return") && Run("caret:" + std::to_string(line));
   }
   // Whether an editor holds that file.
   bool Showing(const std::string& path) const {
@@ -989,8 +1003,8 @@ class CommandWalk {
     // Exit given a changed text (the example's source opened again where
     // the commands before closed every editor): Yes to its question saves
     // it byte for byte.
-    if (m_frame->isVisible() && !m_frame->Editors().Active() && std::filesystem::exists(m_answers.folder() + "Blinky.c") &&
-        !Run("open:Blinky.c"))
+    if (m_frame->isVisible() && !m_frame->Editors().Active() &&
+        std::filesystem::exists(m_answers.folder() + "Blinky.c") && !Run("open:Blinky.c"))
       return false;
     if (!ChangeTheTextInFront()) return false;
     if (!Run(std::to_string(cmd::kAppExit))) return false;

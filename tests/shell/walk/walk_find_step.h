@@ -96,9 +96,11 @@ class WalkFindStep {
     const std::string word = words[std::stoul(rest.empty() ? "0" : rest) % words.size()];
     const QPointer<EditFindDialog> alive(d);
     if (WalkTracing()) std::fprintf(stderr, "walk: the find step searches '%s'\n", word.c_str());
-    // A word is searched as a word, not as an expression (the boxes as the
-    // typing before left them), as the user unticks it.
+    // A word is searched as a word, not as an expression, and round the
+    // text (the boxes as the typing before left them), as the user sets
+    // them: there is a match to find and to replace.
     SetBox(d->RegexBox(), false);
+    SetBox(d->WrapBox(), true);
     Type(d->FindCombo(), word);
     if (d->ReplaceCombo()) Type(d->ReplaceCombo(), word + "Walk");
     const QPointer<EditView> searched(view);

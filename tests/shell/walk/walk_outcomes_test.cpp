@@ -330,7 +330,8 @@ TEST_P(WalkFindNextPassTest, ANewPassEndsNowhere) {
 }
 const PassBeginsRow kPassBeginsRows[] = {
     {"NextMatchSelected", {1, 9}, true, {2, 19}, {2, 24}, nullptr},
-    {"PassKeptEndedBeforeTheNext", {1, 9}, false, {}, {}, "(the first search in the dialog opened again) should select line 2"},
+    {"PassKeptEndedBeforeTheNext", {1, 9}, false, {}, {},
+     "(the first search in the dialog opened again) should select line 2"},
     {"WrappedMatchSelected", {2, 33}, true, {1, 4}, {1, 9}, nullptr},
     {"PassKeptEndedAtTheWrap", {2, 33}, false, {}, {}, "should select line 1 bytes 4..9, and nothing is selected"},
 };
