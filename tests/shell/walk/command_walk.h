@@ -364,6 +364,7 @@ class CommandWalk {
       m_given.StepBegins(m_frame);
       m_textsBefore = DocumentTexts();
       m_judge.StepBegins(m_frame);
+      m_stepProjects = m_projectFiles;
     }
     m_judge.StepTaken();
     m_followsAtOnce = m_lastAtOnce;
@@ -1220,7 +1221,13 @@ class CommandWalk {
   bool Judged(std::vector<std::string> boxes, std::vector<std::string> answers) {
     boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
     answers.insert(answers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
-    m_judge.SavesJudged(m_frame, boxes, answers);
+    // The program's own files, which it writes itself: the project's as
+    // the step began and as it ended (the checks took them), and its
+    // settings (beside the example, or beside the installation).
+    std::vector<std::string> own = m_projectFiles;
+    own.insert(own.end(), m_stepProjects.begin(), m_stepProjects.end());
+    for (const char* settings : {"settings.ini", "root/settings.ini"}) own.push_back(m_answers.folder() + settings);
+    m_judge.SavesJudged(m_frame, boxes, answers, own);
     return Holds(m_judge.Take());
   }
   bool TypedTextsStored() { return GivenKept(m_given.TypedTextsStored(m_frame, m_app, m_answers)); }
@@ -1532,6 +1539,7 @@ class CommandWalk {
   bool m_expected = false;  // the step's messages may say something failed
   bool m_typed = false;  // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
+  std::vector<std::string> m_stepProjects;  // the project's files as the step (its chain) began
   std::set<std::string> m_openedFiles;
   std::set<std::string> m_asText;  // the files opened in an editor so far (SameFile)
   std::string m_front;  // the file of the editor in front when the sweep began

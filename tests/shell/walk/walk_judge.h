@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -61,14 +62,22 @@ class WalkJudge {
     m_steps = 0;
     std::set<const EditorDocument*> typed;
     for (EditorDocument* doc : frame->Editors().Documents().Documents()) {
-      Held h{doc, doc->Path(), doc->Title(), doc->Text().GetText(), doc->IsModified(), false, {}};
+      // (A new text's path is its title, "Text1": it has no file yet.)
+      Held h{doc, doc->Path(), doc->Title(), doc->Text().GetText(), doc->IsModified(), IsFile(doc->Path()), false, {}};
       // Typed into by the walk and not yet in its file: changed, whatever
       // the program's mark says.
-      if (m_typedInto.count(doc) && !h.path.empty() && Read(h.path) != h.text) h.typed = true, typed.insert(doc);
+      if (m_typedInto.count(doc) && h.hasFile && Read(h.path) != h.text) h.typed = true, typed.insert(doc);
       if (h.modified || h.typed) h.disk = Read(h.path);
       m_held.push_back(std::move(h));
     }
     m_typedInto = std::move(typed);
+  }
+  // Whether a text's path names a file: a new text's path is its title
+  // ("Text1"), which names none even where a file of that name lies in the
+  // folder the program started in.
+  static bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && path[0] == '/' && std::filesystem::is_regular_file(path, ec);
   }
   // The walk's own keys changed the text of `doc` (a step "keys:"): from
   // now on it is a changed text until its file holds it.
@@ -82,21 +91,30 @@ class WalkJudge {
   // text under another name (Save As); and where the program says a text
   // is saved now (changed before, not now), or a closed one's file was
   // written since.
+  // The program's own files (`ownFiles`: the open project's, its
+  // settings), which it writes itself too (the checks' Save All among
+  // them), are left out: a text of one of them saved by its editor is the
+  // program's again after its next write.
   void SavesJudged(CMainFrame* frame, const std::vector<std::string>& boxes,
-                   const std::vector<std::string>& answeredWith) {
+                   const std::vector<std::string>& answeredWith, const std::vector<std::string>& ownFiles) {
     const std::vector<EditorDocument*> open = frame->Editors().Documents().Documents();
+    std::set<std::string> own;
+    for (const std::string& f : ownFiles) own.insert(SameFile(f));
     for (const Held& h : m_held) {
+      if (h.hasFile && own.count(SameFile(h.path))) continue;
       EditorDocument* still = nullptr;
       for (EditorDocument* doc : open)
         if (doc == h.doc) still = doc;
+      // (Saved under one of those names too.)
+      if (still && own.count(SameFile(still->Path()))) continue;
       SaveSeen seen;
       seen.changedBefore = h.modified;
       // (Over a chain, its other steps may have changed the text again
       // before it closed: what it held then is not known.)
       seen.typedBefore = h.typed && m_steps == 1;
-      seen.hasFile = !h.path.empty();
+      seen.hasFile = h.hasFile;
       seen.closed = !still;
-      seen.renamed = still && still->Path() != h.path && !still->Path().empty();
+      seen.renamed = still && still->Path() != h.path && IsFile(still->Path());
       seen.saveAsked = SaveAsked(h.doc);
       seen.messages = !boxes.empty();
       seen.asked = SaveQuestioned(h.title, boxes, answeredWith, nullptr);
@@ -329,6 +347,7 @@ class WalkJudge {
     EditorDocument* doc;
     std::string path, title, text;
     bool modified;
+    bool hasFile;      // its path names a file
     bool typed;        // changed by the walk's keys since its file held it
     std::string disk;  // the file as it was, where the text was changed
   };
@@ -355,6 +374,11 @@ class WalkJudge {
   }
   void Note(const std::string& why) {
     if (m_fault.empty()) m_fault = why;
+  }
+  static std::string SameFile(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
   }
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

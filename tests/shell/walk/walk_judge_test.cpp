@@ -7,6 +7,12 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "debugger/dialogs/breakpoints_check_list.h"
 #include "frame/frame_fixture.h"
 #include "walk_judge.h"
@@ -25,6 +31,24 @@ TEST(WalkJudgeLists, TheBreakpointListIsKnownByItsClass) {
   auto* list = new BpCheckList(&window);
   layout->addWidget(list);
   EXPECT_EQ(test::WalkJudge::BreakpointList(window), list);
+}
+
+// A new text's path is its title: Yes on its close saves it under a name
+// the save dialog gives, never into a file of its title's name, so the
+// judge of saves takes it for a text without a file.
+TEST(WalkJudgeSaves, ANewTextsTitleNamesNoFile) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("pm2walkjudge_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  std::ofstream("Text1") << "a file named as a new text";
+  EXPECT_FALSE(test::WalkJudge::IsFile("Text1"));
+  EXPECT_TRUE(test::WalkJudge::IsFile((folder / "Text1").string()));
+  EXPECT_FALSE(test::WalkJudge::IsFile((folder / "Text2").string()));
+  EXPECT_FALSE(test::WalkJudge::IsFile(folder.string()));
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
