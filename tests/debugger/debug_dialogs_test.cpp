@@ -265,6 +265,41 @@ TEST(BreakpointsDialogTest, KillSelectedAndKillAll) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+// Kill Selected kills the row clicked, whichever it is: the list shows the
+// other rows in their order, and the driver is told to kill that row's
+// breakpoint alone.
+struct KillRowCase {
+  const char* name;
+  int row;
+};
+class KillSelectedRow : public ::testing::TestWithParam<KillRowCase> {};
+TEST_P(KillSelectedRow, TheRowClickedIsTheOneKilled) {
+  ScriptedDriver d(kBpScript);
+  BreakpointsDialog dlg(d.Context());
+  dlg.show();
+  BpCheckList* list = dlg.List();
+  ASSERT_EQ(list->Count(), 3);
+  std::vector<std::string> others;
+  for (int i = 0; i < list->Count(); ++i)
+    if (i != GetParam().row) others.push_back(list->At(i).text);
+  const auto* bp = static_cast<const DbgBreakpointRecord*>(list->At(GetParam().row).data);
+  const std::string kill = "bpkill " + std::to_string(bp->address);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, LineCenter(list, GetParam().row));
+  ASSERT_EQ(list->Selected(), GetParam().row);
+  QTest::mouseClick(dlg.KillButton(), Qt::LeftButton);
+  std::vector<std::string> shown;
+  for (int i = 0; i < list->Count(); ++i) shown.push_back(list->At(i).text);
+  EXPECT_EQ(shown, others);
+  const std::string log = d.Log();
+  EXPECT_TRUE(d.Logged(kill)) << log;
+  size_t kills = 0;
+  for (size_t at = log.find("bpkill "); at != std::string::npos; at = log.find("bpkill ", at + 1)) ++kills;
+  EXPECT_EQ(kills, 1u) << log;
+}
+const KillRowCase kKillRowCases[] = {{"First", 0}, {"Middle", 1}, {"Last", 2}};
+INSTANTIATE_TEST_SUITE_P(Rows, KillSelectedRow, ::testing::ValuesIn(kKillRowCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // A driver whose breakpoint list runs in a circle: the dialog lists a
 // bounded number of lines and does not hang.
 DbgBreakpointRecord g_loop{};

@@ -70,7 +70,8 @@ targets_of() {
   [ "$regex" = "-" ] && return 0
   grep -rhoE "pm2_test\((${regex}[A-Za-z0-9_]*)" "$copy/tests" --include=CMakeLists.txt | sed 's/pm2_test(//' | sort -u
 }
-build() { cmake --build "$tree" -j "$(nproc)" --target shell_command_walk_test pm2_test_reaper "$@" > "$logs/build.log" 2>&1; }
+# PM2_MUTATION_BUILD_JOBS: the compile's width (the machine's cores by default).
+build() { cmake --build "$tree" -j "${PM2_MUTATION_BUILD_JOBS:-$(nproc)}" --target shell_command_walk_test pm2_test_reaper "$@" > "$logs/build.log" 2>&1; }
 # ctest on a regex: 0 when every test passed.
 # PM2_MUTATION_JOBS states side by side (the walk's hang bound is 5 s of the
 # program's own time, what a loaded machine takes from it left out).

@@ -33,6 +33,7 @@
 #include "editor/ide/editor_status.h"
 #include "editor/ide/editor_view.h"
 #include "editor/ide/find_dialog.h"
+#include "editor/ide/margin_view.h"
 #include "editor/ide/page_setup_dialog.h"
 #include "editor/text/editor_keys.h"
 #include "platform/settings_store.h"
@@ -977,5 +978,105 @@ TEST_F(IdeTest, OpenLinkerCodFileShowsTheMenusLine) {
   v.EditView::BuildContextMenu(engine);
   EXPECT_EQ(engineOnly.actions().size(), engine.actions().size());
 }
+}  // namespace
+}  // namespace pm2
+
+namespace pm2 {
+namespace {
+// The debugger's side of the margin as the frame gives it, recording what
+// the editor asked of it: the lines whose stored breakpoint or enabled
+// state it turned over, and the watch rows it added. `session` stands for
+// a session's record while it is set.
+class RecordingDebugLink : public EditorDebugLink {
+ public:
+  DebugInterface* SessionRecord() override { return session; }
+  uint32_t ShownPosition() override { return 0; }
+  bool InProject(const std::string&) override { return true; }
+  bool DebugInfoOn() override { return true; }
+  void ApplyStored(CEditLine*, const std::string&) override {}
+  // Marked as the project's stored breakpoints mark their lines.
+  void ToggleStored(CEditLine* line, const std::string&) override {
+    toggled.push_back(line);
+    line->m_nFlags ^= kLineBreakSet;
+  }
+  bool ToggleStoredEnable(CEditLine* line, const std::string&) override {
+    enabled.push_back(line);
+    return true;
+  }
+  void SettleStored(const CEditLine*, const std::string&) override {}
+  void ClearShownPosition() override {}
+  void BreakpointsChanged() override {}
+  void ShowDisassemblyAt(uint32_t) override {}
+  void SetProgramCounter(uint32_t) override {}
+  void RunToAddress(uint32_t) override {}
+  void ClearCoverage() override {}
+  bool AddToWatch(int page, const std::string& expression) override {
+    watched.emplace_back(page, expression);
+    return true;
+  }
+  DebugInterface* session = nullptr;
+  std::vector<CEditLine*> toggled, enabled;
+  std::vector<std::pair<int, std::string>> watched;
+};
+
+// Outside a session, Insert/Remove Breakpoint and Enable/Disable
+// Breakpoint act on the caret's line, whichever line it is.
+struct CaretBreakpointRow {
+  const char* name;
+  int line;
+};
+class CaretBreakpoint : public IdeTest, public ::testing::WithParamInterface<CaretBreakpointRow> {};
+TEST_P(CaretBreakpoint, TheCaretsLineIsTheOneTurnedOver) {
+  RecordingDebugLink link;
+  m_ctx.debug = &link;
+  EditorView& v = Open(Lines(6));
+  v.Engine().GotoLine(GetParam().line, 0);
+  ASSERT_TRUE(v.RunViewCommand(kCmdToggleBreakpoint));
+  ASSERT_TRUE(v.RunViewCommand(kCmdEnableBreakpoint));
+  CEditLine* caret = m_doc->Text().GetLine(GetParam().line);
+  EXPECT_EQ(link.toggled, std::vector<CEditLine*>{caret});
+  EXPECT_EQ(link.enabled, std::vector<CEditLine*>{caret});
+  m_ctx.debug = nullptr;
+}
+const CaretBreakpointRow kCaretBreakpointRows[] = {{"FirstLine", 1}, {"MiddleLine", 3}, {"LastLine", 6}};
+INSTANTIATE_TEST_SUITE_P(Rows, CaretBreakpoint, ::testing::ValuesIn(kCaretBreakpointRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// In a session the menu's "Add "<word>" to Watch Window...>#n" adds the
+// word the menu named to page n, as it is spelt.
+struct MenuWatchRow {
+  const char* name;
+  const char* item;
+  int page;
+};
+class MenuWatch : public IdeTest, public ::testing::WithParamInterface<MenuWatchRow> {};
+TEST_P(MenuWatch, TheWordTheMenuNamedIsAdded) {
+  RecordingDebugLink link;
+  m_ctx.debug = &link;
+  m_ctx.includeContext = [](IncludeContext* inc) {
+    inc->toolset = 0;
+    inc->toolsetRoot = "/prj/tools/";
+    return true;
+  };
+  EditorView& v = Open("int counter;\r\n");
+  v.Engine().GotoLine(1, 6);
+  DebugInterface record{};
+  link.session = &record;
+  QMenu menu;
+  v.BuildContextMenu(menu);
+  QAction* chosen = nullptr;
+  for (QAction* a : menu.actions())
+    if (a->menu() && a->text() == "Add \"counter\" to Watch Window...")
+      for (QAction* page : a->menu()->actions())
+        if (page->text() == GetParam().item) chosen = page;
+  ASSERT_NE(nullptr, chosen);
+  chosen->trigger();
+  link.session = nullptr;
+  EXPECT_EQ(link.watched, (std::vector<std::pair<int, std::string>>{{GetParam().page, "counter"}}));
+  m_ctx.debug = nullptr;
+}
+const MenuWatchRow kMenuWatchRows[] = {{"PageOne", "#&1", 1}, {"PageTwo", "#&2", 2}};
+INSTANTIATE_TEST_SUITE_P(Rows, MenuWatch, ::testing::ValuesIn(kMenuWatchRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 }  // namespace
 }  // namespace pm2

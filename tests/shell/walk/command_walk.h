@@ -19,9 +19,13 @@
 //   ctx:editor:Copy    the item of a window's context menu (editor,
 //                      project, output, watch, memory, disassembly, command;
 //                      project@target, project@group, project@file: the
-//                      project window's menu opened on such a row)
+//                      project window's menu opened on such a row);
+//                      "/c" after it: its windows answered with Cancel,
+//                      "/f3": their fields given FieldTexts()[3]
 //   open:Blinky.c      the file opened in an editor, as a double click does
 //   keys:Home,Shift+End  keys pressed in the active editor's text
+//   caret:12           the caret put at the start of line 12 of the active
+//                      editor by its keys (Ctrl+Home, then Down)
 //   front:Blinky.c     the file's editor window made the active one, as its
 //                      entry in the Window menu makes it
 //   name:np.pm2        the name the next save dialog gets
@@ -340,6 +344,12 @@ class CommandWalk {
     } else if (name.size() > 2 && name.compare(name.size() - 2, 2, "/c") == 0) {
       mode = Answer::kCancel;
       name.resize(name.size() - 2);
+    } else if (const size_t fill = name.rfind("/f");
+               name.rfind("ctx:", 0) == 0 && fill != std::string::npos && fill + 2 < name.size() &&
+               name.find_first_not_of("0123456789", fill + 2) == std::string::npos) {
+      // A context menu's item whose window gets its fields changed.
+      mode = Answer::kFill, text = std::atoi(name.c_str() + fill + 2);
+      name.resize(fill);
     }
     // The questions of a step the checks did not follow stay for the next.
     m_passes.StepBegins(m_frame->Debugger()->Session(), name, !m_lastAtOnce);
@@ -354,6 +364,7 @@ class CommandWalk {
       m_given.StepBegins(m_frame);
       m_textsBefore = DocumentTexts();
       m_judge.StepBegins(m_frame);
+      m_stepProjects = m_projectFiles;
     }
     m_judge.StepTaken();
     m_followsAtOnce = m_lastAtOnce;
@@ -533,12 +544,27 @@ class CommandWalk {
       // Keys pressed in the active editor's text, a click into it first.
       EditorView* view = m_frame->Editors().Active();
       if (!view) return Fail("no editor to press keys in");
+      EditorDocument* doc = m_frame->Editors().ActiveDocument();
+      const std::string before = doc ? doc->Text().GetText() : std::string();
       view->setFocus();
       for (const QString& key : QString::fromStdString(name.substr(5)).split(',')) {
         const QKeySequence sequence(key);
         if (sequence.isEmpty()) return Fail("no key '" + key.toStdString() + "'");
         QTest::keyClick(view, sequence[0].key(), sequence[0].keyboardModifiers());
       }
+      // The text the keys changed is a changed text for the judges of its
+      // saves, whatever the program's mark says.
+      if (doc && m_frame->Editors().ActiveDocument() == doc && doc->Text().GetText() != before)
+        m_judge.TextTyped(doc);
+    } else if (name.rfind("caret:", 0) == 0) {
+      // The caret put at the start of a line by the keys a user presses:
+      // to the text's start, then down line by line.
+      EditorView* view = m_frame->Editors().Active();
+      if (!view) return Fail("no editor to put the caret in");
+      view->setFocus();
+      QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+      for (long n = std::atol(name.c_str() + 6); n > 1 && view == m_frame->Editors().Active(); --n)
+        QTest::keyClick(view, Qt::Key_Down);
     } else if (name.rfind("front:", 0) == 0) {
       // The file's window made the active one, as its entry in the Window
       // menu makes it.
@@ -618,11 +644,12 @@ class CommandWalk {
     const bool edited = DocumentTexts() != m_textsBefore;
     if (edited) m_given.SourceEdited(m_frame->Debugger()->Session());
     // The questions of the chain and their answers, for the judges (the
-    // checks take the carried ones).
-    std::vector<std::string> boxes = m_carriedBoxes, answers = std::exchange(m_carriedAnswers, {});
-    boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
-    answers.insert(answers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
-    const bool ok = Check() && Judged(boxes, answers) && BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
+    // checks take the carried ones); the step's own are taken after the
+    // checks, whose waits turn the event loop: a close the step posted
+    // (Exit's) asks its questions there.
+    const std::vector<std::string> carried = m_carriedBoxes, carriedAnswers = std::exchange(m_carriedAnswers, {});
+    const bool ok = Check() && Judged(carried, carriedAnswers) &&
+                    BreakpointsAsDefined(step, std::exchange(m_chainDefines, false)) &&
                     GivenKept(m_passes.StepEnded(m_frame->Debugger()->Session()));
     // A text given for the step's window is not left for a later one.
     m_answers.GiveNext("");
@@ -663,6 +690,9 @@ class CommandWalk {
       if (id == cmd::kEditCopy && !m_frame->QueryCommand(id).enabled && m_frame->Editors().Active() &&
           !Run("keys:Home,Shift+End"))
         return false;
+      // Save and Save All given a changed text, as a user saves one: their
+      // judges then have a text the file must come to hold.
+      if ((id == cmd::kFileSave || id == cmd::kSaveAll) && !ChangeTheTextInFront()) return false;
       if (LeavesTheState(id) || !m_frame->QueryCommand(id).enabled) continue;
       const std::string command = std::to_string(id);
       if (!SweepRun((HasKey(id) ? "key:" + command : command) + "/c")) return false;
@@ -678,20 +708,46 @@ class CommandWalk {
       const size_t texts = FieldTexts().size();
       const std::string changed =
           n % int(texts + 1) == int(texts) ? "/b" : "/f" + std::to_string((n + int(m_seed)) % int(texts));
-      // A sheet (a window of pages, whose fields the project keeps) also
-      // gets a text exactly at each field's limit, which it must keep whole,
-      // first, while its fields hold what the state gave them.
-      const std::string atLimit = "/f" + std::to_string(texts - 1);
-      if (m_answers.pagesVisited > pages && changed != atLimit && m_frame->QueryCommand(id).enabled &&
-          (!Reselect() || !SweepRun(command + atLimit)))
-        return false;
+      // A sheet also gets the texts every sheet is given (SheetFills).
+      if (m_answers.pagesVisited > pages)
+        for (const std::string& fill : SheetFills(changed))
+          if (m_frame->QueryCommand(id).enabled && (!Reselect() || !SweepRun(command + fill))) return false;
       if (!Reselect()) return false;
       if (m_frame->QueryCommand(id).enabled && !SweepRun(command + changed)) return false;
       // A window whose list's rows its buttons act on: a row chosen first.
       if (ActsOnRows(id) && m_frame->QueryCommand(id).enabled && !SweepRun(command + "/r")) return false;
     }
     if (!SweepModeless()) return false;
-    return SweepMenus(&listed);
+    if (!SweepMenus(&listed)) return false;
+    return CloseAChangedText();
+  }
+  // The text in front changed (a line added at its end, which moves no
+  // breakpoint's line), then closed with Yes to "Save changes to ...?"
+  // (its file must then hold it byte for byte), and opened again, so that
+  // the state keeps its editor. Where the save is refused (a read-only
+  // folder) the text stays open, changed.
+  bool CloseAChangedText() {
+    EditorDocument* doc = m_frame->Editors().ActiveDocument();
+    const std::string path = doc ? doc->Path() : std::string(), folder = m_answers.folder();
+    if (FrameHeld() || !doc || path.rfind(folder, 0) != 0 || !std::filesystem::exists(path)) return true;
+    if (!ChangeTheTextInFront() || !m_frame->QueryCommand(57602).enabled || !SweepRun("57602")) return false;
+    if (Showing(path) || !m_frame->isVisible()) return true;
+    return SweepRun("open:" + path.substr(folder.size()));
+  }
+  // The text in front changed as a user changes it: a line added at its
+  // end (no breakpoint's line moves), the caret then put back on its line
+  // (the commands after it act there). False only where a step failed.
+  bool ChangeTheTextInFront() {
+    EditorView* view = m_frame->Editors().Active();
+    if (FrameHeld() || !m_frame->isVisible() || !view) return true;
+    const long line = view->Engine().State().nCaretLine;
+    return Run("keys:Ctrl+End,Return") && Run("caret:" + std::to_string(line));
+  }
+  // Whether an editor holds that file.
+  bool Showing(const std::string& path) const {
+    for (EditorDocument* doc : m_frame->Editors().Documents().Documents())
+      if (doc->Path() == path) return true;
+    return false;
   }
   // Each window the commands left open beside the main window typed into
   // (three texts of the table, which differ from state to state) and its
@@ -750,7 +806,13 @@ class CommandWalk {
           if (WalkPlaces::IsPlace(target) && item.id >= kIdAllowDocking && item.id <= kIdFloatInMainWindow) continue;
           const std::string step = "ctx:" + target + ":" + item.text;
           if (!SweepRun(step + "/c")) return false;
+          const int pages = m_answers.pagesVisited;
           if (m_answers.Given() > 0 && !SweepRun(step)) return false;
+          // A sheet the item opens (a group's or a file's options) gets the
+          // texts every sheet is given, its own fields' texts judged.
+          if (m_answers.pagesVisited > pages)
+            for (const std::string& fill : SheetFills(""))
+              if (!Reselect() || !SweepRun(step + fill)) return false;
         }
       }
     }
@@ -939,6 +1001,13 @@ class CommandWalk {
       if (LeavesTheState(id) && id != cmd::kAppExit && !(held && id == cmd::kStopBuild) &&
           m_frame->QueryCommand(id).enabled && !Run(std::to_string(id) + "/c"))
         return false;
+    // Exit given a changed text (the example's source opened again where
+    // the commands before closed every editor): Yes to its question saves
+    // it byte for byte.
+    if (m_frame->isVisible() && !m_frame->Editors().Active() &&
+        std::filesystem::exists(m_answers.folder() + "Blinky.c") && !Run("open:Blinky.c"))
+      return false;
+    if (!ChangeTheTextInFront()) return false;
     if (!Run(std::to_string(cmd::kAppExit))) return false;
     closed = !m_frame->isVisible();
     return true;
@@ -1149,8 +1218,16 @@ class CommandWalk {
 
   // The outcomes judged against what the user asked for (walk_judge.h):
   // the saves of the step and its checks, and the judges the step met.
-  bool Judged(const std::vector<std::string>& boxes, const std::vector<std::string>& answers) {
-    m_judge.SavesJudged(m_frame, boxes, answers);
+  bool Judged(std::vector<std::string> boxes, std::vector<std::string> answers) {
+    boxes.insert(boxes.end(), m_answers.boxes.begin(), m_answers.boxes.end());
+    answers.insert(answers.end(), m_answers.answeredWith.begin(), m_answers.answeredWith.end());
+    // The program's own files, which it writes itself: the project's as
+    // the step began and as it ended (the checks took them), and its
+    // settings (beside the example, or beside the installation).
+    std::vector<std::string> own = m_projectFiles;
+    own.insert(own.end(), m_stepProjects.begin(), m_stepProjects.end());
+    for (const char* settings : {"settings.ini", "root/settings.ini"}) own.push_back(m_answers.folder() + settings);
+    m_judge.SavesJudged(m_frame, boxes, answers, own);
     return Holds(m_judge.Take());
   }
   bool TypedTextsStored() { return GivenKept(m_given.TypedTextsStored(m_frame, m_app, m_answers)); }
@@ -1462,6 +1539,7 @@ class CommandWalk {
   bool m_expected = false;  // the step's messages may say something failed
   bool m_typed = false;  // a field was given a text of FieldTexts()
   std::vector<std::string> m_projectFiles, m_projectTexts;
+  std::vector<std::string> m_stepProjects;  // the project's files as the step (its chain) began
   std::set<std::string> m_openedFiles;
   std::set<std::string> m_asText;  // the files opened in an editor so far (SameFile)
   std::string m_front;  // the file of the editor in front when the sweep began

@@ -747,6 +747,11 @@ std::vector<KnownRoad> KnownRoads() {
       // Conditional breakpoints (a truth the running program makes true,
       // with a count; a place with a condition, in gdb's own words), the
       // program run and stopped, the session ended and started again twice.
+      // A text changed, then closed with Yes to "Save changes to ...?", and
+      // changed again at Exit (whose question comes from the close it
+      // posts, after the step): each Yes writes the editor's text.
+      {"CloseAndExitWithAChangedText", "example",
+       "open:LED.c;keys:Ctrl+End,Return;57602;open:LED.c;keys:Ctrl+End,Return;57665"},
       {"ConditionalBreakpointsKeptOverSessions", "looping",
        "32720;32802;await-stop;open:Blinky.c;type:BS counter > 5, 2;type:break LED_On if num > 1;32791;32797;"
        "bp-session;bp-session"},

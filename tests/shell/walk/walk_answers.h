@@ -29,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -54,11 +55,27 @@ enum class Answer { kDefault, kCancel, kFill, kButtons, kRowButtons };
 // at the field's limit (kAtLimit), which the field must take whole.
 inline constexpr const char* kPastLimit = "<past the limit>";
 inline constexpr const char* kAtLimit = "<at the limit>";
+inline constexpr const char* kCapitalsText = "\xC3\x84rger Walk \xC3\xBC\xE2\x82\xAC";
 inline const std::vector<std::string>& FieldTexts() {
   static const std::vector<std::string> texts = {
-      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", "\xC3\x84rger Walk \xC3\xBC\xE2\x82\xAC", "99999999999",
-      kAtLimit};
+      "", kPastLimit, "( ) < > \\ \"", "   ", "a\r\nb", kCapitalsText, "99999999999", kAtLimit};
   return texts;
+}
+// The answer "/f<n>" that gives a window's fields that text of FieldTexts().
+inline std::string FillWith(const std::string& text) {
+  const auto at = std::find(FieldTexts().begin(), FieldTexts().end(), text);
+  return "/f" + std::to_string(at - FieldTexts().begin());
+}
+// The answers a sheet (a window of pages whose fields the project keeps)
+// gets besides `changed`, the one the walk's turn gave it: a text exactly at
+// each field's limit, which it must keep whole, and one of capitals and
+// letters outside ASCII, which it must store as typed; given first, while
+// its fields hold what the state gave them.
+inline std::vector<std::string> SheetFills(const std::string& changed) {
+  std::vector<std::string> out;
+  for (const char* text : {kAtLimit, kCapitalsText})
+    if (FillWith(text) != changed) out.push_back(FillWith(text));
+  return out;
 }
 // The words of the buttons a window has of its own (list editors, the
 // breakpoint and analyser dialogs, the option pages).

@@ -5,15 +5,20 @@
 // Replace with; then Find Next pressed, and where the dialog has them
 // Replace (the match Find Next selected) and Replace All, each judged
 // against the walk's own count of the matches (walk_judge.h); a
-// replacement is undone again, so that the source still builds. The
+// replacement is undone again, so that the source still builds. Then the
+// word's pass taken round the text to the last match before where it
+// began, the dialog closed and opened again there, and Find Next pressed
+// once more: a pass of its own, which must select the next match. The
 // table's texts typed into the dialog rarely match anything: a word of
 // the text always does.
 #pragma once
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTest>
 
 #include <cctype>
@@ -91,13 +96,67 @@ class WalkFindStep {
     const std::string word = words[std::stoul(rest.empty() ? "0" : rest) % words.size()];
     const QPointer<EditFindDialog> alive(d);
     if (WalkTracing()) std::fprintf(stderr, "walk: the find step searches '%s'\n", word.c_str());
+    // A word is searched as a word, not as an expression, and round the
+    // text (the boxes as the typing before left them), as the user sets
+    // them: there is a match to find and to replace.
+    SetBox(d->RegexBox(), false);
+    SetBox(d->WrapBox(), true);
     Type(d->FindCombo(), word);
     if (d->ReplaceCombo()) Type(d->ReplaceCombo(), word + "Walk");
+    const QPointer<EditView> searched(view);
     std::optional<TextAt> found;
-    if (!judge.FindNextJudged(*d, *view, &found) || !alive || !d->ReplaceCombo()) return {};
-    if (!judge.ReplaceJudged(*d, *view, false, found) || !alive) return {};
-    judge.ReplaceJudged(*d, *view, true, std::nullopt);
+    if (judge.FindNextJudged(*d, *view, &found, true) && alive && d->ReplaceCombo() &&
+        judge.ReplaceJudged(*d, *view, false, found) && alive)
+      judge.ReplaceJudged(*d, *view, true, std::nullopt);
+    // Then the same word's pass taken round the text, in the dialog closed
+    // and opened again (a pass of its own), or opened where one closed it.
+    EditFindDialog* again = Open();
+    if (again && searched) again = Reopened(*again);
+    else if (open && searched) {
+      open();
+      again = Open();
+    }
+    if (again && searched && again->parentWidget() == searched.data()) PassGoneRound(*again, word, judge);
     return {};
+  }
+
+  // The word's pass taken round the text (PassRoundFor): the caret put at
+  // the start of the line after its first match's line, as a user's keys
+  // put it, Find Next pressed once for each match (each judged), then the
+  // dialog closed and opened again and the word searched once more: a new
+  // pass, whose first Find Next selects the match after the one selected,
+  // where a pass kept from the dialog closed would end with nothing found.
+  static void PassGoneRound(EditFindDialog& first, const std::string& word, WalkJudge& judge) {
+    const QPointer<EditView> view(dynamic_cast<EditView*>(first.parentWidget()));
+    QPointer<EditFindDialog> d(&first);
+    if (!view) return;
+    // Searched as a word, down the text and round it, as the user sets the
+    // boxes for a pass round the text.
+    SetBox(d->RegexBox(), false);
+    SetBox(d->WrapBox(), true);
+    for (QRadioButton* down : d->findChildren<QRadioButton*>())
+      if (down->text().remove('&').trimmed() == "Down" && down->isVisible() && !down->isChecked()) down->click();
+    Type(d->FindCombo(), word);
+    const FindAsked asked = WalkJudge::AskedOf(*d);
+    const PassRound round = PassRoundFor(view->Text().GetText(), asked);
+    if (round.line == 0 || (d->UpButton() && d->UpButton()->isChecked() && !d->IsReplace())) return;
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+    for (long n = 1; view && n < round.line; ++n) QTest::keyClick(view, Qt::Key_Down);
+    if (!view || !d || view->Engine().State().nCaretLine != round.line) return;
+    if (WalkTracing())
+      std::fprintf(stderr, "walk: the find step takes a pass of '%s' round from line %ld (%zu matches)\n",
+                   asked.pattern.c_str(), round.line, round.presses);
+    std::optional<TextAt> found;
+    for (size_t n = 0; n < round.presses; ++n)
+      if (!d || !judge.FindNextJudged(*d, *view, &found)) return;
+    if (!d || !view) return;
+    EditFindDialog* again = Reopened(*d);
+    if (!again || !view) return;
+    d = again;
+    Type(d->FindCombo(), word);
+    if (WalkJudge::AskedOf(*d).pattern != asked.pattern) return;
+    judge.FindNextJudged(*d, *view, &found, true);
   }
 
  private:
@@ -123,6 +182,10 @@ class WalkFindStep {
       if (EditFindDialog* again = Open(); again && again->parentWidget() == view) return again;
     }
     return nullptr;
+  }
+  // A box of the dialog ticked or unticked by a click, where it is not so.
+  static void SetBox(QCheckBox* box, bool on) {
+    if (box && box->isVisible() && box->isEnabled() && box->isChecked() != on) box->click();
   }
   static void Type(QComboBox* box, const std::string& text) {
     QLineEdit* e = box ? box->lineEdit() : nullptr;

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -94,6 +96,11 @@ const TypedRow kTypedRows[] = {
     {"CutAt256", kLongList, "", kLongList.substr(0, 256), {}, "holds 'xxxx", false},
     {"BlanksTrimmed", "  A=1 ", "", "A=1", {}, "", true},
     {"ReEncoded", "\xC3\x84rger", "", "\xC4rger", {}, "is not stored as the field held it", false},
+    // The capitals of the text typed lowered on their way to the file (the
+    // letters outside ASCII left): the field held it as typed.
+    {"CapitalsLowered", test::kCapitalsText, "", "\xC3\x84rger walk \xC3\xBC\xE2\x82\xAC", {},
+     "is not stored as the field held it", false},
+    {"CapitalsKept", test::kCapitalsText, "", test::kCapitalsText, {}, "", true},
     {"RefusedWithAMessageNamingIt", kLongList, "OLD=1", "OLD=1",
      {"The text of 'Define' cannot be longer than 256 characters; it was left as it was."}, "", true},
     {"RefusedWithoutAWord", kLongList, "OLD=1", "OLD=1", {}, "no message named the field", true},
@@ -136,6 +143,21 @@ TEST(WalkGivenChecks, AFilesTextIsLookedForInItsTargetsBlockAndForgottenWithTheF
   led.flags |= kFileRemoved;
   texts.ForgetRemoved(p);
   EXPECT_EQ(texts.CompareKept(onlyBoard, "then"), "");
+}
+
+// Every sheet the walk meets gets, besides the text its turn gives it, a
+// text at each field's limit and one of capitals and letters outside ASCII
+// (each once), so that each sheet's stored texts are judged in both.
+TEST(WalkGivenChecks, EachSheetIsGivenTheCapitalsAndTheTextAtTheLimit) {
+  const std::string capitals = test::FillWith(test::kCapitalsText), atLimit = test::FillWith(test::kAtLimit);
+  EXPECT_EQ(test::FieldTexts()[size_t(std::atoi(capitals.c_str() + 2))], test::kCapitalsText);
+  EXPECT_EQ(test::FieldTexts()[size_t(std::atoi(atLimit.c_str() + 2))], test::kAtLimit);
+  for (const std::string& changed : {std::string("/b"), std::string("/f0"), capitals, atLimit}) {
+    std::vector<std::string> given = test::SheetFills(changed);
+    given.push_back(changed);
+    EXPECT_EQ(std::count(given.begin(), given.end(), capitals), 1) << changed;
+    EXPECT_EQ(std::count(given.begin(), given.end(), atLimit), 1) << changed;
+  }
 }
 
 // A sheet given Cancel, one of no project's, or a page never shown brings

@@ -4,6 +4,7 @@
 // busy its timers and posted calls keep it. The program's own time is a
 // clock of the test's, moved on by hand at each turn of the loop.
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -92,6 +93,33 @@ TEST_P(LoadTakenTest, OnlyTheMachinesLoadIsTakenOff) {
   EXPECT_DOUBLE_EQ(LoadTaken(r.gap, r.ran, r.waited, r.othersWaited), r.taken);
 }
 INSTANTIATE_TEST_SUITE_P(Gaps, LoadTakenTest, ::testing::ValuesIn(kLoadTakenRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A sleep of a fixed time in the GUI thread waits for nobody: the ticks it
+// slept through give it no credit for the others' waits, so a held thread
+// hangs however loaded the machine; a loop that polls with short sleeps
+// runs between them and keeps its credit, and so does a wait for a lock.
+struct SleptRow {
+  const char* name;
+  long call;
+  unsigned long long before, now;
+  bool slept;
+};
+const SleptRow kSleptRows[] = {
+    {"OneLongSleep", SYS_clock_nanosleep, 7, 7, true},
+    {"PollingWithShortSleeps", SYS_clock_nanosleep, 7, 19, false},
+    {"WaitingForALock", SYS_futex, 7, 7, false},
+    {"NotInASystemCall", -1, 7, 7, false},
+#ifdef SYS_nanosleep
+    {"OldSleepCall", SYS_nanosleep, 3, 3, true},
+#endif
+};
+class SleptThroughTest : public ::testing::TestWithParam<SleptRow> {};
+TEST_P(SleptThroughTest, OnlyASleepThroughTheTickLosesTheCredit) {
+  const SleptRow& r = GetParam();
+  EXPECT_EQ(SleptThrough(r.call, r.before, r.now), r.slept);
+}
+INSTANTIATE_TEST_SUITE_P(Ticks, SleptThroughTest, ::testing::ValuesIn(kSleptRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

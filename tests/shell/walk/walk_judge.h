@@ -22,15 +22,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "debugger/dialogs/breakpoints_check_list.h"
 #include "debugger/session/debug_session.h"
+#include "debugger/ui/debug_commands.h"
 #include "debugger/windows/debug_bar_window.h"
 #include "debugger/windows/watch_window.h"
 #include "driver_abi/debug_records.h"
@@ -57,12 +60,28 @@ class WalkJudge {
     m_held.clear();
     m_ran.clear();
     m_steps = 0;
+    std::set<const EditorDocument*> typed;
     for (EditorDocument* doc : frame->Editors().Documents().Documents()) {
-      Held h{doc, doc->Path(), doc->Title(), doc->Text().GetText(), doc->IsModified(), {}};
-      if (h.modified) h.disk = Read(h.path);
+      // (A new text's path is its title, "Text1": it has no file yet.)
+      Held h{doc, doc->Path(), doc->Title(), doc->Text().GetText(), doc->IsModified(), IsFile(doc->Path()), false, {}};
+      // Typed into by the walk and not yet in its file: changed, whatever
+      // the program's mark says.
+      if (m_typedInto.count(doc) && h.hasFile && Read(h.path) != h.text) h.typed = true, typed.insert(doc);
+      if (h.modified || h.typed) h.disk = Read(h.path);
       m_held.push_back(std::move(h));
     }
+    m_typedInto = std::move(typed);
   }
+  // Whether a text's path names a file: a new text's path is its title
+  // ("Text1"), which names none even where a file of that name lies in the
+  // folder the program started in.
+  static bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && path[0] == '/' && std::filesystem::is_regular_file(path, ec);
+  }
+  // The walk's own keys changed the text of `doc` (a step "keys:"): from
+  // now on it is a changed text until its file holds it.
+  void TextTyped(const EditorDocument* doc) { m_typedInto.insert(doc); }
   // Each step of the chain (a step given at once joins the one before).
   void StepTaken() { ++m_steps; }
   // After the chain and its checks: a text saved is on disk as its editor
@@ -72,23 +91,36 @@ class WalkJudge {
   // text under another name (Save As); and where the program says a text
   // is saved now (changed before, not now), or a closed one's file was
   // written since.
+  // The program's own files (`ownFiles`: the open project's, its
+  // settings), which it writes itself too (the checks' Save All among
+  // them), are left out: a text of one of them saved by its editor is the
+  // program's again after its next write.
   void SavesJudged(CMainFrame* frame, const std::vector<std::string>& boxes,
-                   const std::vector<std::string>& answeredWith) {
+                   const std::vector<std::string>& answeredWith, const std::vector<std::string>& ownFiles) {
     const std::vector<EditorDocument*> open = frame->Editors().Documents().Documents();
+    std::set<std::string> own;
+    for (const std::string& f : ownFiles) own.insert(SameFile(f));
     for (const Held& h : m_held) {
+      if (h.hasFile && own.count(SameFile(h.path))) continue;
       EditorDocument* still = nullptr;
       for (EditorDocument* doc : open)
         if (doc == h.doc) still = doc;
+      // (Saved under one of those names too.)
+      if (still && own.count(SameFile(still->Path()))) continue;
       SaveSeen seen;
       seen.changedBefore = h.modified;
-      seen.hasFile = !h.path.empty();
+      // (Over a chain, its other steps may have changed the text again
+      // before it closed: what it held then is not known.)
+      seen.typedBefore = h.typed && m_steps == 1;
+      seen.hasFile = h.hasFile;
       seen.closed = !still;
-      seen.renamed = still && still->Path() != h.path && !still->Path().empty();
+      seen.renamed = still && still->Path() != h.path && IsFile(still->Path());
       seen.saveAsked = SaveAsked(h.doc);
       seen.messages = !boxes.empty();
-      seen.answeredYes = AnsweredYes(h.title, boxes, answeredWith);
+      seen.asked = SaveQuestioned(h.title, boxes, answeredWith, nullptr);
+      seen.answeredYes = SaveQuestioned(h.title, boxes, answeredWith, "Yes");
       seen.saysChanged = still && still->IsModified();
-      seen.fileWritten = h.modified && Read(h.path) != h.disk;
+      seen.fileWritten = (h.modified || h.typed) && Read(h.path) != h.disk;
       const std::string because = SavedBecause(seen);
       if (because.empty()) continue;
       if (still)
@@ -168,8 +200,9 @@ class WalkJudge {
     return {p.pLine ? long(view.Text().LineNumber(p.pLine)) : 1L, long(p.nIndex)};
   }
   // Find Next pressed in `d` over `view`: the next match selected; the
-  // match it found (for a Replace after it) in *found.
-  bool FindNextJudged(EditFindDialog& d, EditView& view, std::optional<TextAt>* found) {
+  // match it found (for a Replace after it) in *found. `passBegins`: the
+  // first search in the dialog opened again, which ends no pass.
+  bool FindNextJudged(EditFindDialog& d, EditView& view, std::optional<TextAt>* found, bool passBegins = false) {
     found->reset();
     const FindAsked a = AskedOf(d);
     const std::string text = view.Text().GetText();
@@ -184,7 +217,7 @@ class WalkJudge {
     const QPointer<EditFindDialog> alive(&d);
     PressButton(d, "Find Next");
     const bool selected = view.Engine().HasSelection() && view.Engine().GetSelection(&s, &e, &column);
-    if (judged) Note(JudgeFindNext(text, a, from, selected, At(view, s), At(view, e)));
+    if (judged) Note(JudgeFindNext(text, a, from, selected, At(view, s), At(view, e), passBegins));
     if (selected && !column) *found = At(view, s);
     return !alive.isNull();
   }
@@ -235,11 +268,7 @@ class WalkJudge {
   void BeforeButton(QAbstractButton& b, DebugSession& session) {
     m_list = nullptr;
     RowChosen(*b.window());
-    // The list has no meta-object of its own: findChild would take the
-    // first scroll area of the window for it (an edit field).
-    BpCheckList* list = nullptr;
-    for (QAbstractScrollArea* a : b.window()->findChildren<QAbstractScrollArea*>())
-      if (!list) list = dynamic_cast<BpCheckList*>(a);
+    BpCheckList* list = BreakpointList(*b.window());
     if (!list || !list->isVisible() || list->Count() == 0) return;
     const int row = list->Count() - 1;
     if (list->Selected() != row) {
@@ -253,6 +282,14 @@ class WalkJudge {
     for (int i = 0; i < list->Count(); ++i)
       m_rows.push_back({list->At(i).text, reinterpret_cast<uintptr_t>(list->At(i).data)});
     m_session = &session;
+  }
+  // The breakpoint list of a window, or null. Known by its class itself:
+  // it declares no meta-object of its own, so Qt's findChild takes the
+  // first scroll area of any kind (a text field, another list) for it.
+  static BpCheckList* BreakpointList(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>())
+      if (auto* list = dynamic_cast<BpCheckList*>(w)) return list;
+    return nullptr;
   }
   // Each other list, tree or table of the window with rows and none
   // selected: its last row clicked (the first column), as a user chooses
@@ -310,6 +347,8 @@ class WalkJudge {
     EditorDocument* doc;
     std::string path, title, text;
     bool modified;
+    bool hasFile;      // its path names a file
+    bool typed;        // changed by the walk's keys since its file held it
     std::string disk;  // the file as it was, where the text was changed
   };
   // A command the chain ran enabled, with the text in front when it ran.
@@ -324,16 +363,22 @@ class WalkJudge {
     if (m_steps != 1 || m_ran.size() != 1) return false;
     return m_ran.front().id == cmd::kSaveAll || (m_ran.front().id == cmd::kFileSave && m_ran.front().front == doc);
   }
-  // Whether the question to save the text of that title was answered Yes.
-  static bool AnsweredYes(const std::string& title, const std::vector<std::string>& boxes,
-                          const std::vector<std::string>& answeredWith) {
+  // Whether the question to save the text of that title came up (answered
+  // with `answer`, where one is named).
+  static bool SaveQuestioned(const std::string& title, const std::vector<std::string>& boxes,
+                             const std::vector<std::string>& answeredWith, const char* answer) {
     const std::string question = "Save changes to '" + title + "' ?";
     for (size_t i = 0; i < boxes.size() && i < answeredWith.size(); ++i)
-      if (boxes[i] == question && answeredWith[i] == "Yes") return true;
+      if (boxes[i] == question && (!answer || answeredWith[i] == answer)) return true;
     return false;
   }
   void Note(const std::string& why) {
     if (m_fault.empty()) m_fault = why;
+  }
+  static std::string SameFile(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
   }
   static std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -376,6 +421,7 @@ class WalkJudge {
 
   std::string m_fault;
   std::vector<Held> m_held;
+  std::set<const EditorDocument*> m_typedInto;  // the texts the walk's keys changed, not yet in their files
   std::vector<Ran> m_ran;
   Ran m_command;
   int m_steps = 0;

@@ -30,14 +30,16 @@ inline const std::vector<CommandOutcome>& CommandOutcomes() {
       {cmd::kFileSave, "the file holds the editor's text byte for byte"},
       {57604, "the file named holds the editor's text byte for byte"},
       {cmd::kSaveAll, "each text saved holds its editor's text byte for byte, the project file what the fields held"},
-      {57602, "a changed text saved on closing holds the editor's text byte for byte"},
+      {57602, "a changed text saved on closing holds the editor's text byte for byte; one closed unasked keeps its "
+              "changes in its file"},
       {cmd::kCloseAll, "each changed text saved on closing holds its editor's text byte for byte"},
       {cmd::kAppExit, "each changed text saved on leaving holds its editor's text byte for byte"},
       {35130, "the caret stands on the line typed into Go to Line"},
       {35041, "Kill Selected removes the row clicked, and the driver's breakpoint of that row, and no other"},
       {35051, "a text typed into a kept field is stored as typed (case and letters outside ASCII included)"},
       {57636, "Find Next selects the next match of the text typed after the caret or selection (the first of the text "
-              "when it wraps around), as the walk counts the matches in the text"},
+              "when it wraps around), as the walk counts the matches in the text; the first in the dialog closed and "
+              "opened again begins a pass of its own, which it never ends"},
       {57641, "Replace replaces the match Find Next selected and nothing else; Replace All replaces exactly the "
               "matches the walk counted in the text before, and nothing else; Undo brings the text back"},
       {45027, "the bookmark is turned over on the caret's line, and no other line's changes"},
@@ -93,25 +95,32 @@ inline std::string JudgeSaved(const std::string& path, const std::string& editor
 // the file written; what the user asked counts on its own.
 struct SaveSeen {
   bool changedBefore = false;  // the text was changed when the step began
+  bool typedBefore = false;    // the walk's own keys had changed it since its file last held it
   bool hasFile = false;        // it had a file then
   bool closed = false;         // its window closed in the step
   bool renamed = false;        // its editor names another file now (Save As)
   bool saveAsked = false;      // the step, alone, was Save of this text or Save All
   bool messages = false;       // a message box came up in the step
-  bool answeredYes = false;    // "Save changes to '<title>' ?" answered Yes
+  bool asked = false;          // "Save changes to '<title>' ?" came up
+  bool answeredYes = false;    // and was answered Yes
   bool saysChanged = true;     // the program's changed mark after the step
   bool fileWritten = false;    // the file differs from what it held before
 };
 // Why the walk takes the text for saved ("" where it does not): the file
-// must then hold the text the editor held.
+// must then hold the text the editor held. A text the walk's keys changed
+// counts as changed whatever the program's mark says; closed without the
+// question, its changes must be in its file (saved without asking), never
+// lost unasked.
 inline std::string SavedBecause(const SaveSeen& s) {
+  const bool changed = s.changedBefore || s.typedBefore;
   if (s.closed) {
-    if (!s.changedBefore || !s.hasFile) return {};
+    if (!changed || !s.hasFile) return {};
     if (s.answeredYes) return "answered Yes to save it on closing";
+    if (s.typedBefore && !s.asked) return "changed it, and it closed without asking whether to save it";
     return s.fileWritten ? "closed it, and its file was written" : "";
   }
   if (s.renamed) return "saved it under that name";
-  if (!s.changedBefore || !s.hasFile) return {};
+  if (!changed || !s.hasFile) return {};
   if (s.saveAsked && !s.messages) return "asked to save it";
   // An Undo back to the text saved clears the mark too, the file as it was.
   return !s.saysChanged && s.fileWritten ? "was told it is saved" : "";

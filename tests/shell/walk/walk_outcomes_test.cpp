@@ -76,6 +76,15 @@ SaveSeen RenamedSaveSeen() {
   s.renamed = true;
   return s;
 }
+// A text the walk's own keys changed: changed whatever the program's mark
+// says, and closed without the question its changes must be in its file.
+SaveSeen TypedSaveSeen(bool closed, bool saveAsked, bool asked, bool answeredYes) {
+  SaveSeen s = SaveSeenOf(closed, saveAsked, asked, answeredYes, false, false);
+  s.changedBefore = false;
+  s.typedBefore = true;
+  s.asked = asked;
+  return s;
+}
 const SavedBecauseRow kSavedBecauseRows[] = {
     {"SaveThatWroteNothingAndKeptTheMark", SaveSeenOf(false, true, false, false, true, false), "asked to save it"},
     {"SaveThatClearedTheMarkAndWroteNothing", SaveSeenOf(false, true, false, false, false, false), "asked to save it"},
@@ -88,6 +97,13 @@ const SavedBecauseRow kSavedBecauseRows[] = {
     {"MarkClearedByAnotherCommandThatWrote", SaveSeenOf(false, false, false, false, false, true), "was told it is saved"},
     {"UntitledText", UntitledSaveSeen(), ""},
     {"SaveAs", RenamedSaveSeen(), "saved it under that name"},
+    // The program took the typed text for unchanged: its Save wrote
+    // nothing and its close asked nothing, and the changes are lost.
+    {"TypedTextSavedUnmarked", TypedSaveSeen(false, true, false, false), "asked to save it"},
+    {"TypedTextClosedUnasked", TypedSaveSeen(true, false, false, false),
+     "changed it, and it closed without asking whether to save it"},
+    {"TypedTextClosedWithYes", TypedSaveSeen(true, false, true, true), "answered Yes to save it on closing"},
+    {"TypedTextClosedWithNo", TypedSaveSeen(true, false, true, false), ""},
 };
 INSTANTIATE_TEST_SUITE_P(Saves, WalkSavedBecauseTest, ::testing::ValuesIn(kSavedBecauseRows),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -295,6 +311,83 @@ const FindNextRow kFindNextRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Find, WalkFindNextTest, ::testing::ValuesIn(kFindNextRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The first Find Next in the dialog closed and opened again begins a pass
+// of its own: a match found by wrapping round must be selected then, where
+// a program that kept the pass of the dialog closed ends it and says the
+// search is finished (its own report, which the judge never asks).
+struct PassBeginsRow {
+  const char* name;
+  TextAt from;
+  bool selected;
+  TextAt start, end;
+  const char* fault;
+};
+class WalkFindNextPassTest : public ::testing::TestWithParam<PassBeginsRow> {};
+TEST_P(WalkFindNextPassTest, ANewPassEndsNowhere) {
+  const PassBeginsRow& r = GetParam();
+  ExpectJudged(JudgeFindNext(kLed, Search("count", "", true), r.from, r.selected, r.start, r.end, true), r.fault);
+}
+const PassBeginsRow kPassBeginsRows[] = {
+    {"NextMatchSelected", {1, 9}, true, {2, 19}, {2, 24}, nullptr},
+    {"PassKeptEndedBeforeTheNext", {1, 9}, false, {}, {},
+     "(the first search in the dialog opened again) should select line 2"},
+    {"WrappedMatchSelected", {2, 33}, true, {1, 4}, {1, 9}, nullptr},
+    {"PassKeptEndedAtTheWrap", {2, 33}, false, {}, {}, "should select line 1 bytes 4..9, and nothing is selected"},
+};
+INSTANTIATE_TEST_SUITE_P(Find, WalkFindNextPassTest, ::testing::ValuesIn(kPassBeginsRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The pass the find step takes round: it begins on the line after the
+// first match's, and takes one Find Next for each match, so that the last
+// is found by wrapping round and the next would come back to its start.
+struct PassRoundRow {
+  const char* name;
+  std::string text;
+  FindAsked asked;
+  long line;
+  size_t presses;
+};
+class WalkPassRoundTest : public ::testing::TestWithParam<PassRoundRow> {};
+TEST_P(WalkPassRoundTest, BeginsAfterTheFirstMatchsLine) {
+  const PassRoundRow& r = GetParam();
+  const PassRound round = PassRoundFor(r.text, r.asked);
+  EXPECT_EQ(round.line, r.line);
+  if (r.line) {
+    EXPECT_EQ(round.presses, r.presses);
+  }
+}
+const PassRoundRow kPassRoundRows[] = {
+    {"ThreeLines", "key a\r\nkey b\r\nkey c\r\n", Search("key", "", true), 2, 3},
+    {"AnyCase", kLed, Search("count", ""), 2, 4},
+    {"MatchCase", kLed, Search("count", "", true), 2, 3},
+    {"AllOnOneLine", "key key key\n\nnone\n", Search("key", "", true), 0, 0},
+    {"OneMatch", "key\nnone\n", Search("key", "", true), 0, 0},
+    {"NoWrap", kLed, Search("count", "", true, false), 0, 0},
+    {"RegularExpression", kLed, Search("c.unt", "", true, true, true), 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Find, WalkPassRoundTest, ::testing::ValuesIn(kPassRoundRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The pass taken round, as the judge follows it: each Find Next judged
+// from where the one before left the selection, the last found by wrapping
+// round; then, in the dialog opened again, the match after it. A program
+// that kept the old pass selects nothing there, and fails.
+TEST(WalkPassRound, EachFindNextOfThePassIsTheModelsNext) {
+  const std::string text = "key a\r\nkey b\r\nkey c\r\n";
+  const FindAsked a = Search("key", "", true);
+  const PassRound round = PassRoundFor(text, a);
+  ASSERT_EQ(round.line, 2);
+  TextAt from{round.line, 0};
+  const std::vector<long> lines = {2, 3, 1};
+  ASSERT_EQ(round.presses, lines.size());
+  for (long line : lines) {
+    EXPECT_EQ(JudgeFindNext(text, a, from, true, {line, 0}, {line, 3}), "") << line;
+    from = {line, 3};
+  }
+  EXPECT_EQ(JudgeFindNext(text, a, from, true, {2, 0}, {2, 3}, true), "");
+  EXPECT_NE(JudgeFindNext(text, a, from, false, {}, {}, true), "");
+}
 
 TEST(WalkFindNext, SearchesFromInsideAMatchOnItsLine) {
   // "aa" from byte 1 of "aaa": the match that begins there.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <time.h>
 #include <unistd.h>
@@ -27,6 +28,27 @@
 #include <vector>
 
 namespace pm2::test {
+
+// Whether the GUI thread slept through a tick of the sampler: in a sleep
+// of a fixed time (the system call `call`, as the kernel names it) and not
+// on a processor once since the tick before (its count of time slices
+// `slicesBefore` then, `slicesNow` now). Such a sleep waits for no other
+// thread: what the others waited for a processor meanwhile is no time the
+// load took from it. (A loop that polls with short sleeps runs between
+// them, and keeps its credit: it may be waiting for a thread that waits.)
+inline bool FixedSleepCall(long call) {
+  bool sleep = false;
+#ifdef SYS_nanosleep
+  sleep = sleep || call == SYS_nanosleep;
+#endif
+#ifdef SYS_clock_nanosleep
+  sleep = sleep || call == SYS_clock_nanosleep;
+#endif
+  return sleep;
+}
+inline bool SleptThrough(long call, unsigned long long slicesBefore, unsigned long long slicesNow) {
+  return FixedSleepCall(call) && slicesNow == slicesBefore;
+}
 
 // What a loaded machine took from the GUI thread over a gap of `gap`
 // seconds in which it ran `ran` and waited `waited` for a processor,
@@ -114,10 +136,26 @@ class ProgramClock {
       }
     return out;
   }
+  // The GUI thread's system call now (-1 none) and its count of time
+  // slices on a processor.
+  void GuiState(long* call, unsigned long long* slices) const {
+    const std::string task = "/proc/" + std::to_string(::getpid()) + "/task/" + std::to_string(m_tid);
+    *call = -1;
+    std::ifstream syscall(task + "/syscall");
+    if (!(syscall >> *call)) *call = -1;
+    std::ifstream sched(task + "/schedstat");
+    double ran = 0, waited = 0;
+    *slices = 0;
+    sched >> ran >> waited >> *slices;
+  }
   // Every tenth of a second: the longest wait any of the others had in it,
-  // added up (a thread met for the first time had all its wait in it).
+  // added up (a thread met for the first time had all its wait in it);
+  // none where the GUI thread slept through the tick (SleptThrough).
   void Watch() {
     std::map<std::string, double> last = Others();
+    long call = -1;
+    unsigned long long slices = 0, slicesBefore = 0;
+    GuiState(&call, &slicesBefore);
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_wake.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_stop; })) {
       lock.unlock();
@@ -128,6 +166,8 @@ class ProgramClock {
         longest = std::max(longest, w - (before == last.end() ? 0.0 : before->second));
       }
       last = std::move(now);
+      GuiState(&call, &slices);
+      if (SleptThrough(call, std::exchange(slicesBefore, slices), slices)) longest = 0;
       lock.lock();
       m_othersWaited += longest;
     }

@@ -3,7 +3,10 @@
 // beats of the walk's timer, and once a gap passes the bound it prints,
 // while the gap lasts, what the kernel says the thread waits in (its
 // system call and wait channel) and the thread's own stack. A hang found
-// on a busy machine is then a place in the code, not a time alone.
+// on a busy machine is then a place in the code, not a time alone. A
+// thread in a sleep of a fixed time is left to sleep until twice the bound
+// (the signal that prints the stack would cut a plain sleep short, and
+// with it the hang it stands for); the kernel's view names its call.
 #pragma once
 
 #include <execinfo.h>
@@ -13,6 +16,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -21,6 +25,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+
+#include "walk_program_clock.h"
 
 extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
 
@@ -73,16 +79,26 @@ class StallSampler {
   // stack printed by the thread (the signal's handler).
   void Watch() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    uint64_t sampledGap = ~uint64_t(0);
+    uint64_t sampledGap = ~uint64_t(0), toldGap = ~uint64_t(0);
     while (!m_wake.wait_for(lock, std::chrono::milliseconds(250), [this] { return m_ending; })) {
       const uint64_t beats = m_beats;
-      if (beats == sampledGap || Now() - m_lastBeat < m_bound) continue;
+      const double gap = Now() - m_lastBeat;
+      if (beats == sampledGap || gap < m_bound) continue;
+      const std::string call = TaskFile("syscall");
+      const bool sleeping = FixedSleepCall(std::atol(call.c_str()));
+      const auto tell = [&](const char* tail) {
+        std::fprintf(stderr,
+                     "walk: the GUI thread has not turned its event loop for %.1f s; it is in the system call "
+                     "[%s], waits in [%s], state [%s]%s\n",
+                     gap, call.c_str(), TaskFile("wchan").c_str(), TaskFile("stat").substr(0, 60).c_str(), tail);
+      };
+      if (sleeping && gap < 2 * m_bound) {
+        if (beats != toldGap) tell(" (a sleep of a fixed time)");
+        toldGap = beats;
+        continue;
+      }
+      tell("; its stack:");
       sampledGap = beats;
-      std::fprintf(stderr,
-                   "walk: the GUI thread has not turned its event loop for %.1f s; it is in the system call "
-                   "[%s], waits in [%s], state [%s]; its stack:\n",
-                   Now() - m_lastBeat, TaskFile("syscall").c_str(), TaskFile("wchan").c_str(),
-                   TaskFile("stat").substr(0, 60).c_str());
       ::syscall(SYS_tgkill, ::getpid(), m_tid, SIGURG);
     }
   }

@@ -161,14 +161,17 @@ inline bool NextMatch(const std::string& text, const FindAsked& a, TextAt from, 
 }
 // Find Next from `from`: the selection after covers the next match. A
 // match found only by wrapping around may end the pass instead (the
-// search has come back to where it began): nothing selected is right then.
+// search has come back to where it began): nothing selected is right then,
+// unless `passBegins`: the first search of a dialog just opened begins a
+// pass of its own, which has come back nowhere yet.
 inline std::string JudgeFindNext(const std::string& text, const FindAsked& a, TextAt from, bool selected,
-                                 TextAt selStart, TextAt selEnd) {
+                                 TextAt selStart, TextAt selEnd, bool passBegins = false) {
   if (!FindJudgeable(a)) return {};
   TextAt want;
   bool wrapped = false;
   const std::string asked = Asked("Find Next", a) + " from line " + std::to_string(from.line) + " byte " +
-                            std::to_string(from.index);
+                            std::to_string(from.index) +
+                            (passBegins ? " (the first search in the dialog opened again)" : "");
   if (!NextMatch(text, a, from, &want, &wrapped)) {
     if (!selected) return {};
     return asked + " found no match in the model, and the editor selected line " + std::to_string(selStart.line) +
@@ -176,13 +179,31 @@ inline std::string JudgeFindNext(const std::string& text, const FindAsked& a, Te
   }
   const TextAt wantEnd{want.line, want.index + long(a.pattern.size())};
   if (selected && selStart == want && selEnd == wantEnd) return {};
-  if (!selected && wrapped) return {};
+  if (!selected && wrapped && !passBegins) return {};
   return asked + " should select line " + std::to_string(want.line) + " bytes " + std::to_string(want.index) + ".." +
          std::to_string(wantEnd.index) +
          (selected ? ", and selected line " + std::to_string(selStart.line) + " bytes " + std::to_string(selStart.index) +
                          ".." + (selEnd.line == selStart.line ? "" : "line " + std::to_string(selEnd.line) + " ") +
                          std::to_string(selEnd.index)
                    : std::string(", and nothing is selected"));
+}
+
+// A pass of Find Next taken round the text, to the last match before
+// where it began: the caret put at the start of the line after the first
+// match's line (`line`), and Find Next pressed once for each match
+// (`presses`), the last of them found by wrapping round. Closed and opened
+// again there, the dialog's first Find Next begins a new pass: it selects
+// the match after the one selected, where the pass before would have
+// ended. None (line 0) where no match lies on both sides of that line.
+struct PassRound {
+  long line = 0;
+  size_t presses = 0;
+};
+inline PassRound PassRoundFor(const std::string& text, const FindAsked& a) {
+  if (!FindJudgeable(a) || !a.wrap) return {};
+  const std::vector<TextAt> matches = MatchesIn(text, a);
+  if (matches.size() < 2 || matches.back().line <= matches.front().line) return {};
+  return {matches.front().line + 1, matches.size()};
 }
 
 // A mark (a bookmark, a breakpoint) toggled on line `line`: the lines
