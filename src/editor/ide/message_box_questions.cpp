@@ -37,6 +37,21 @@ class BoxOwner {
   QPointer<QWidget> m_focus;
   QPointer<QWidget> m_window;
 };
+
+// The box is made on the heap, not on this stack: its owner may go while
+// it is open (a floating frame closed by what its loop runs takes its
+// windows and their boxes along), and a box on the stack would then be
+// freed by its parent. One that went is answered as its Escape.
+QMessageBox::StandardButton AskInBox(QMessageBox::Icon icon, QWidget* owner, const char* title, const QString& text,
+                                     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preset,
+                                     QMessageBox::StandardButton gone) {
+  QPointer<QMessageBox> box = new QMessageBox(icon, QString::fromLatin1(title), text, buttons, owner);
+  if (preset != QMessageBox::NoButton) box->setDefaultButton(preset);
+  const int answer = box->exec();
+  if (!box) return gone;
+  delete box;
+  return QMessageBox::StandardButton(answer);
+}
 }  // namespace
 
 MessageBoxQuestions::MessageBoxQuestions(QWidget* parent, const char* title)
@@ -45,22 +60,23 @@ MessageBoxQuestions::MessageBoxQuestions(QWidget* parent, const char* title)
 DocumentQuestions::Answer MessageBoxQuestions::AskSaveChanges(const std::string& text) {
   QApplication::beep();
   const BoxOwner owner(m_parent);
-  auto b = QMessageBox::question(owner.Window(), QString::fromLatin1(m_title), Q(text),
-                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                 QMessageBox::Yes);
+  const auto b = AskInBox(QMessageBox::Question, owner.Window(), m_title, Q(text),
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                          QMessageBox::Cancel);
   return b == QMessageBox::Yes ? kYes : b == QMessageBox::No ? kNo : kCancel;
 }
 
 bool MessageBoxQuestions::AskYesNo(const std::string& text) {
   const BoxOwner owner(m_parent);
-  return QMessageBox::question(owner.Window(), QString::fromLatin1(m_title), Q(text),
-                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+  return AskInBox(QMessageBox::Question, owner.Window(), m_title, Q(text), QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::Yes, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void MessageBoxQuestions::ShowError(const std::string& text) {
   QApplication::beep();
   const BoxOwner owner(m_parent);
-  QMessageBox::warning(owner.Window(), QString::fromLatin1(m_title), Q(text));
+  AskInBox(QMessageBox::Warning, owner.Window(), m_title, Q(text), QMessageBox::Ok, QMessageBox::NoButton,
+           QMessageBox::Ok);
 }
 
 }  // namespace pm2
