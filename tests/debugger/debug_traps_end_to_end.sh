@@ -42,8 +42,9 @@ lines=$(dbg_command_lines)
 xdotool key F10
 e2e_wait "the step's message on the command page (qemu stopped)" 60 dbg_more_lines "$lines"
 dbg_shot 01-step-ended-at-its-bound
-# The stop request holds the window at most for the driver's bound: the
-# window goes round its loop again once it is over.
+# The step and the stop request stand on the driver's own thread: the
+# window answers meanwhile, and a session's end asked for while one stands
+# comes when its bound ends.
 focus_main
 xdotool key Escape
 dbg_shot 02-stop-request-no-answer

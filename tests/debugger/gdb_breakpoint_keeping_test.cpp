@@ -356,8 +356,7 @@ TEST_F(GdbKeeping, ABreakpointChangedWhileTheProgramRunsIsChanged) {
   ASSERT_EQ(Define("Blinky.c:47", 1), "") << CommandTexts();
   const uint32_t through = List()[0].address;
   ASSERT_TRUE(Typed("BK *")) << CommandTexts();
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  ASSERT_NO_FATAL_FAILURE(GoUntilItWrites());
   const int before = host.stopsPosted;
   ASSERT_NE(r->DbgBreakpoint(through, 3), uint32_t(-1)) << CommandTexts();
   ASSERT_TRUE(WaitFor([&] { return host.stopsPosted > before && !session->TargetExecuting(); })) << CommandTexts();
@@ -378,8 +377,7 @@ TEST_F(GdbKeeping, TheDialogsChangesWhileTheProgramRunsAreMade) {
   ASSERT_NE(first, nullptr);
   ASSERT_NE(first->next, nullptr);
   DbgBreakpointRecord* second = first->next;
-  session->Go();
-  ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
+  ASSERT_NO_FATAL_FAILURE(GoUntilItWrites());
   r->DbgBreakpointList(kDbgBpListKill, 0, 0, first);
   second->flags &= ~uint32_t(kDbgBpEnabled);
   r->DbgBreakpointList(kDbgBpListClose, 0, 0, nullptr);
@@ -433,7 +431,8 @@ TEST_F(GdbKeepingWithoutAnswer, TheSessionEndedKeepsItsBreakpoints) {
     test::HangGuard guard("a stop request to a stopped server");
     session->StopRunning();
   }
-  ASSERT_FALSE(session->TargetExecuting()) << CommandTexts();
+  // The request stands on the driver's thread until its bound ends.
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
   {
     test::HangGuard guard("the end of a session whose server is stopped");
     session->StopDebugger();

@@ -76,7 +76,7 @@ TEST_F(GdbSessionTest, CodeCoverageCountsWhatTheSimulationRan) {
   update();
   EXPECT_EQ(f["LED_Init"]->executed, 0u);
   EXPECT_FALSE(f["LED_Init"]->kind & kDbgCovFull);
-  session->Step(kDbgStepInto);
+  StepAndWait(kDbgStepInto);
   update();
   EXPECT_GT(f["Timer_Delay"]->executed, 0u);
   EXPECT_EQ(f["LED_Init"]->executed, 0u);

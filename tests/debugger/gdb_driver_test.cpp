@@ -59,10 +59,10 @@ TEST_F(GdbSessionTest, SimulationRunsToMainStepsAndShowsRegisters) {
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Blinky.c"), std::string::npos);
   const uint32_t lineAtMain = r->srcLine;
 
-  session->Step(kDbgStepOver);
+  StepAndWait(kDbgStepOver);
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   EXPECT_EQ(r->srcLine, lineAtMain + 1);
-  session->Step(kDbgStepInto);  // into LED_Count
+  StepAndWait(kDbgStepInto);  // into LED_Count
   ASSERT_EQ(r->DbgFindSource(r->pc), 0);
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("LED.c"), std::string::npos);
 
@@ -168,7 +168,7 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   EXPECT_TRUE(fromMain);
   EXPECT_TRUE(source) << "the source line of the call stands in the history";
   // A step adds what it executed; the old end no longer holds the PC.
-  session->Step(kDbgStepInto);
+  StepAndWait(kDbgStepInto);
   EXPECT_GT(r->DbgTraceQuery(3, 0, 0, 0), entries);
   DisasmLine stale = lastBeforeStep;
   r->DbgRefreshDisasmLine(&stale);
@@ -176,11 +176,11 @@ TEST_F(GdbSessionTest, TraceRecordingKeepsTheExecutedInstructions) {
   // Off: what runs now is not recorded, so the old history (with a gap up
   // to the new position) is not offered.
   r->traceOn &= ~1u;
-  session->Step(kDbgStepOver);
+  StepAndWait(kDbgStepOver);
   EXPECT_EQ(r->DbgTraceQuery(3, 0, 0, 0), 0);
   // On again: a new history from here.
   r->traceOn |= 1;
-  session->Step(kDbgStepOver);
+  StepAndWait(kDbgStepOver);
   const int32_t again = r->DbgTraceQuery(3, 0, 0, 0);
   EXPECT_GT(again, 1);
   EXPECT_LT(again, entries);
@@ -974,11 +974,11 @@ TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
   const RegisterEntry* regs = host.registerSet->registers;
   auto shown = [&](int i) { return std::strtoul(regs[i].value, nullptr, 16); };
   for (int step = 0; step < 4; ++step) {
-    session->Step(kDbgStepInstruction);
+    StepAndWait(kDbgStepInstruction);
     host.registerSet->refresh(nullptr, 0);
     EXPECT_EQ(shown(15), r->pc) << "step " << step;
   }
-  session->Step(kDbgStepInstruction);
+  StepAndWait(kDbgStepInstruction);
   const char* write = "R0 = 0x77\n";
   ASSERT_EQ(r->DbgControl(kDbgCtlExecNow, reinterpret_cast<intptr_t>(write), 0), 0);
   host.registerSet->refresh(nullptr, 0);
@@ -993,7 +993,7 @@ TEST_F(GdbLanguageTest, RegisterPageFollowsStepsAndWrites) {
   host.registerSet->refresh(nullptr, 0x80000000u);
   EXPECT_TRUE(regs[1].changed);
   EXPECT_FALSE(regs[2].changed);
-  session->Step(kDbgStepInstruction);
+  StepAndWait(kDbgStepInstruction);
   host.registerSet->refresh(nullptr, 0);
   EXPECT_EQ(shown(15), r->pc);
 }
@@ -1008,7 +1008,7 @@ TEST_F(GdbLanguageTest, AWrittenPcIsThePositionAtOnce) {
   ASSERT_NE(host.registerSet, nullptr);
   RegisterEntry* pcEntry = &host.registerSet->registers[15];
   ASSERT_STREQ(pcEntry->name, "PC");
-  session->Step(kDbgStepInstruction);  // halted for sure
+  StepAndWait(kDbgStepInstruction);  // halted for sure
   host.registerSet->refresh(nullptr, 0x80000000u);
   const CodeLines timer(static_cast<const DbgLineTableRecord*>(r->DbgLineTable((ExampleFolder() + "Timer.c").c_str())));
   uint32_t line10 = 0;
@@ -1022,7 +1022,7 @@ TEST_F(GdbLanguageTest, AWrittenPcIsThePositionAtOnce) {
   EXPECT_NE(std::string(static_cast<const char*>(r->srcFile)).find("Timer.c"), std::string::npos);
   host.registerSet->refresh(nullptr, 0x80000000u);
   EXPECT_TRUE(pcEntry->changed);
-  session->Step(kDbgStepInstruction);
+  StepAndWait(kDbgStepInstruction);
   EXPECT_EQ(r->pc, line10 + 4);
 }
 
@@ -1230,7 +1230,7 @@ TEST_P(GdbHostileTexts, NeverReachGdbAsCommands) {
     EXPECT_NE(withCommand.error, 0);
   }
   WaitFor([&] { return !session->TargetExecuting(); });
-  session->StopRunning();
+  StopAndWait();
   // gdb still answers, and no breakpoint came of the text; gdb answers in
   // order, so whatever it ran for the text ran before this answer.
   ASSERT_TRUE(session->SessionActive());

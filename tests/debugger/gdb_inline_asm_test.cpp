@@ -190,7 +190,7 @@ TEST(ElfArmCode, TellsArmFromThumbCodeAndNamesTheArchitecture) {
     nm.CloseInput();
     char chunk[4096];
     for (ssize_t n; (n = read(nm.OutFd(), chunk, sizeof chunk)) > 0;) out.append(chunk, std::size_t(n));
-    nm.Wait();
+    nm.Wait(60000);
     const std::size_t at = out.find(" T main\n");
     ASSERT_NE(at, std::string::npos) << r.name;
     const uint32_t main = uint32_t(std::stoul(out.substr(out.rfind('\n', at) + 1, 8), nullptr, 16)) & ~1u;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pm2::gdb {
@@ -98,6 +100,36 @@ TEST(GdbPermissions, AHoldGdbDidNotTakeLetsNothingThroughAndIsToldAgain) {
     EXPECT_FALSE(run.ok());
   }
   EXPECT_TRUE(gdb.told.empty());
+}
+
+// While another thread's run holds gdb (the driver's request thread) a
+// second thread is refused at once, without waiting for that hold, and the
+// hold it did not take is left as it was; once the run is over the second
+// thread holds as before.
+TEST(GdbPermissions, AThreadIsRefusedAtOnceWhileAnotherThreadsRunIsBusy) {
+  Gdb gdb;
+  bool busy = true;
+  gdb.permissions.SetBusyElsewhere([&busy] { return busy; });
+  std::promise<void> held, release;
+  std::thread runner([&] {
+    const GdbPermissions::Hold run(gdb.permissions, GdbAccess::Run);
+    held.set_value();
+    release.get_future().wait();
+  });
+  held.get_future().wait();
+  {
+    const GdbPermissions::Hold read(gdb.permissions, GdbAccess::Read);
+    EXPECT_FALSE(read.ok());
+  }
+  // The refused hold sent nothing and left the run's settings.
+  EXPECT_TRUE(gdb.told.empty());
+  EXPECT_TRUE(gdb.permissions.Calls());
+  release.set_value();
+  runner.join();
+  busy = false;
+  const GdbPermissions::Hold read(gdb.permissions, GdbAccess::Read);
+  EXPECT_TRUE(read.ok());
+  EXPECT_FALSE(gdb.permissions.MemoryWrites());
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST_P(GdbUartStop, StopsRightAfterTheAccess) {
   uint32_t address = 0;
   ASSERT_TRUE(Lines("Blinky.c").AddressAtOrAfter(line, &address));
   if (row.reset) {
-    session->Step(kDbgStepInstruction);
+    StepAndWait(kDbgStepInstruction);
     ASSERT_EQ(r->DbgResetCpu(0), 0);
     EXPECT_EQ(r->pc, 0u);
   }
@@ -153,7 +153,7 @@ TEST_F(GdbPositionsTest, AddressesInsideALineKeepTheirSourceLineAndOutliveTheSes
   ASSERT_NE(host.registerSet, nullptr);
   RegisterEntry* pcEntry = &host.registerSet->registers[15];
   ASSERT_STREQ(pcEntry->name, "PC");
-  session->Step(kDbgStepInstruction);  // halted for sure
+  StepAndWait(kDbgStepInstruction);  // halted for sure
   host.registerSet->refresh(nullptr, 0x80000000u);
   const uint64_t value = inside;
   host.registerSet->setValue(pcEntry, &value);

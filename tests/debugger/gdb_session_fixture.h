@@ -175,6 +175,13 @@ class GdbSessionTest : public ShellAppTest {
     for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
     return all;
   }
+  // What the driver said from a thread of its own (posted to the window),
+  // not on the thread that asked: a wait on gdb that ran there.
+  std::string PostedTexts() const {
+    std::string all;
+    for (const std::string& t : hub.Texts(kNotifyCommandText2)) all += t;
+    return all;
+  }
   // Starts the session and runs it to its stop at main.
   void StopAtMain() {
     session->StartDebugger();
@@ -196,9 +203,23 @@ class GdbSessionTest : public ShellAppTest {
     EXPECT_EQ(session->Record()->DbgReadMemory(address, 4, &v), 0) << std::hex << address;
     return v;
   }
-  void StepOver() {
-    session->Step(kDbgStepOver);
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  // The IDE's run control returns at once (the driver's request thread
+  // waits on gdb): these wait for what a step or a stop request came to.
+  void StepOver() { StepAndWait(kDbgStepOver); }
+  void StepAndWait(int mode) {
+    session->Step(mode);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
+  }
+  // F5, and the run under way: the program writes to its UART again (F5
+  // returns before gdb has the run).
+  void GoUntilItWrites() {
+    const std::size_t before = hub.Texts(kNotifySerialOutput3).size();
+    session->Go();
+    ASSERT_TRUE(WaitFor([&] { return hub.Texts(kNotifySerialOutput3).size() > before; })) << CommandTexts();
+  }
+  void StopAndWait() {
+    session->StopRunning();
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
   }
   int BreakpointCount() {
     int n = 0;

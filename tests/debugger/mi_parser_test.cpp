@@ -173,7 +173,9 @@ TEST(GdbTokens, AnswersFindTheirContinuationsByToken) {
 // A call without an answer leaves gdb silent: the next call returns at once
 // without waiting again, until gdb writes a line (a log line here, which
 // goes to the log handler, not the console).
-TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItWritesAgain) {
+// gdb's log stream alone (its complaints about a server that does not
+// answer) is no answer: only a record of gdb's own doing ends the silence.
+TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItAnswersAgain) {
   std::vector<std::string> logged, console;
   GdbConnection::Handlers h;
   h.console = [&](const std::string& t) { console.push_back(t); };
@@ -186,9 +188,15 @@ TEST(GdbTokens, ACallWithoutAnswerLeavesGdbSilentUntilItWritesAgain) {
   // Every command sent takes the next token: the silent call took none, so
   // it was neither sent nor waited for.
   EXPECT_EQ(c.Send("-list-features"), before + 2) << "the call to a silent gdb was sent and waited for";
+  c.HandleLine("&\"Ignoring packet error, continuing...\\n\"");
+  EXPECT_TRUE(c.Silent());
+  EXPECT_EQ(c.Call("-stack-info-depth", 2000).cls, "timeout");
+  EXPECT_EQ(c.Send("-list-features"), before + 3) << "a log line ended the silence";
   c.HandleLine("&\"\\\"/x.elf\\\": not in executable format\\n\"");
+  c.HandleLine(std::to_string(before) + "^error,msg=\"late\"");
   EXPECT_FALSE(c.Silent());
-  EXPECT_EQ(logged, std::vector<std::string>{"\"/x.elf\": not in executable format\n"});
+  EXPECT_EQ(logged, (std::vector<std::string>{"Ignoring packet error, continuing...\n",
+                                              "\"/x.elf\": not in executable format\n"}));
   EXPECT_TRUE(console.empty());
 }
 

@@ -68,10 +68,10 @@ uint64_t g_runs = 0;
 uint64_t g_historyRuns = ~uint64_t(0);
 // The last run was recorded because the user asked for trace recording
 // (and not only for the coverage).
-bool g_traceRecorded = false;
+std::atomic<bool> g_traceRecorded{false};
 // Code coverage: the simulation's exec log runs from the session's first
 // run; what it saw, renewed at each stop.
-bool g_coverageWanted = false;
+std::atomic<bool> g_coverageWanted{false};
 pm2::gdb::CoverageLog g_coverage;
 uint64_t g_coverageRuns = ~uint64_t(0);
 constexpr uint32_t kOffersTrace = 0x2000;
@@ -134,7 +134,11 @@ void AfterWrite() {
 pm2::gdb::TargetEvents Events() {
   pm2::gdb::TargetEvents e;
   e.print = Print;
-  e.executing = [](bool on) { SetFlag(kDbgFlagExecuting, on); };
+  // The record's position is the stop's before the IDE sees the target stand.
+  e.executing = [](bool on) {
+    if (!on && g_target) g_record.pc = g_target->Pc();
+    SetFlag(kDbgFlagExecuting, on);
+  };
   e.stopped = [] {
     if (g_target) g_record.pc = g_target->Pc();
     if (g_record.PostNotify) g_record.PostNotify(kDbgNotifyTargetStopped, 0);
@@ -294,7 +298,7 @@ intptr_t Control(int32_t code, intptr_t a, intptr_t b) {
     case 3:  // a value assignment
       return Assign(reinterpret_cast<const char*>(a), -1);
     case 8:  // Esc in the command window: stop a running target
-      return g_target && g_target->Interrupt() ? 0 : 1;
+      return g_target && g_target->AskStop() ? 0 : 1;
     case 15:  // the size of an address's memory space: all 4 GB
       return -1;
     case 4:  // a memory space's attributes, from the program's sections
@@ -521,7 +525,7 @@ intptr_t Enum(int32_t code, intptr_t a, intptr_t b) {
 // Trace recording follows the record's trace byte when the target starts.
 void SwitchTrace() {
   if (!g_target || !g_target->TraceOffered()) return;
-  const bool wasRecorded = std::exchange(g_traceRecorded, (g_record.traceOn & 1) != 0);
+  const bool wasRecorded = g_traceRecorded.exchange((g_record.traceOn & 1) != 0);
   const bool want = g_traceRecorded || g_coverageWanted;
   std::string err;
   // The log ran for the coverage alone: it starts again, so that the user's
@@ -546,23 +550,22 @@ void BeforeRun() {
   ForgetAsmAddress();
   ++g_runs;
 }
+// A run, a step and a stop request return at once: the request thread
+// waits on gdb, and the stop's notice brings the new position. The trace's
+// switch asks qemu, so it goes first on that thread.
 int32_t Go(uint32_t stop) {
-  BeforeRun();
-  return g_target && g_target->Go(stop) ? 0 : 1;
+  if (!g_target) return 1;
+  ForgetAsmAddress();
+  ++g_runs;
+  return g_target->AskRun(stop, SwitchTrace) ? 0 : 1;
 }
-// A step or a stop waits for the target; the record's position is the new
-// one when it returns (the posted notice may come later).
 int32_t Step(int32_t mode) {
-  BeforeRun();
-  const bool ok = g_target && g_target->Step(mode);
-  if (g_target) g_record.pc = g_target->Pc();
-  return ok ? 0 : 1;
+  if (!g_target) return 1;
+  ForgetAsmAddress();
+  ++g_runs;
+  return g_target->AskStep(mode, SwitchTrace) ? 0 : 1;
 }
-int32_t StopExecution() {
-  const bool ok = g_target && g_target->Interrupt();
-  if (g_target) g_record.pc = g_target->Pc();
-  return ok ? 0 : 1;
-}
+int32_t StopExecution() { return g_target && g_target->AskStop() ? 0 : 1; }
 int32_t ReadMemory(uint64_t address, uint32_t count, void* buffer) {
   return g_target ? g_target->Read(address, count, static_cast<uint8_t*>(buffer)) : 1;
 }
@@ -857,6 +860,9 @@ int32_t TraceQuery(int32_t code, intptr_t, intptr_t, intptr_t) {
   return int32_t(g_history.Count());
 }
 void Exit() {
+  // gdb, qemu and the request thread end first: a request under way may
+  // still reach what the rest below clears.
+  if (g_target) g_target->Close();
   g_saidAddressRefusals.clear();
   g_asm.reset();
   g_code.reset();
@@ -864,10 +870,10 @@ void Exit() {
   g_listing.Forget();
   g_history.Forget();
   g_historyRuns = ~uint64_t(0);
-  g_traceRecorded = g_coverageWanted = false;
+  g_traceRecorded = false;
+  g_coverageWanted = false;
   g_coverage.Clear();
   g_coverageRuns = ~uint64_t(0);
-  if (g_target) g_target->Close();
   g_target.reset();
 }
 void RefreshRegisters(RegisterEntry* entry, uint32_t) {

@@ -12,6 +12,12 @@
 namespace pm2 {
 namespace {
 
+// How long a client's end of the session waits for the stop it asked for
+// first, looking every few milliseconds: the drivers' stop requests are
+// bounded by a few seconds.
+constexpr int kStopWaitMs = 10000;
+constexpr int kStopPollMs = 10;
+
 template <class X, void (IpcDebugHandlers::*M)(X&)>
 class Forward final : public X::Handler {
  public:
@@ -129,7 +135,9 @@ void IpcDebugHandlers::OnStopDebugging(dtc_Debug::StopDebugging&) {
   if (!m_shell.IsDebugging()) return;
   if (m_shell.IsRunning()) {
     m_shell.StopRunning();
-    m_shell.Sleep(10);
+    // A driver answers a stop request off the GUI thread: its stop comes
+    // within the driver's bound (this thread waits, not the window's).
+    for (int waited = 0; m_shell.IsRunning() && waited < kStopWaitMs; waited += kStopPollMs) m_shell.Sleep(kStopPollMs);
     if (m_shell.IsRunning()) {
       SendDebugStatusText(kIpcCannotStop);
       return;

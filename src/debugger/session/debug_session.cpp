@@ -411,6 +411,7 @@ void DebugSession::KeepBreakpoints() {
 
 void DebugSession::Stop(bool afterFailedStart) {
   m_onceStopped = nullptr;
+  m_stepsLeft = 0;
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {
     if (SessionActive()) m_host.SessionEnding();
@@ -602,7 +603,15 @@ void DebugSession::EndRefusedRun(int32_t driverResult) {
 }
 
 void DebugSession::Step(int mode, int count) {
-  for (int i = 0; i < std::max(count, 1) && SessionActive() && !TargetExecuting(); ++i) Step(mode);
+  m_stepsLeft = 0;
+  for (int i = 0; i < std::max(count, 1) && SessionActive() && !TargetExecuting(); ++i) {
+    Step(mode);
+    if (TargetExecuting()) {
+      m_stepsLeft = std::max(count, 1) - i - 1;
+      m_stepsMode = mode;
+      return;
+    }
+  }
 }
 
 void DebugSession::RefreshCallStack() {
@@ -621,6 +630,7 @@ bool DebugSession::StepOutPossible() {
 }
 
 void DebugSession::StopRunning() {
+  m_stepsLeft = 0;
   if (SessionActive() && TargetExecuting() && m_pRecord->DbgStopExecution) m_pRecord->DbgStopExecution();
 }
 
@@ -631,7 +641,15 @@ bool DebugSession::Service(int code, intptr_t arg, intptr_t* result) {
       ++m_stops;
       m_host.TargetStopped();
       // A session's end or the program's close waited for this stop.
-      if (m_onceStopped && SessionActive() && !TargetExecuting()) std::exchange(m_onceStopped, nullptr)();
+      if (m_onceStopped && SessionActive() && !TargetExecuting()) {
+        m_stepsLeft = 0;
+        std::exchange(m_onceStopped, nullptr)();
+      }
+      // The next of a counted step's steps.
+      if (m_stepsLeft > 0 && SessionActive() && !TargetExecuting()) {
+        --m_stepsLeft;
+        Step(m_stepsMode);
+      }
       return true;
     case 9:
       // Step out returns from the innermost call; without one it is refused

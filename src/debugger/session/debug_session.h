@@ -117,7 +117,10 @@ class DebugSession : public DebugPort {
   void Go(uint32_t stopAddress = 0xFFFFFFFFu);
   void Step(int mode);
   // `count` steps of the mode, each while the target is halted (a step that
-  // leaves the target running ends them).
+  // leaves the target running ends them). With a driver that steps off the
+  // GUI thread (its step returns with the target running) the next step
+  // goes at the stop of the one before; Stop Running and the session's end
+  // drop those left.
   void Step(int mode, int count);
   // A step out is possible now: the target is halted in a session and the
   // innermost call of the driver's call stack has a caller and may be left.
@@ -149,6 +152,9 @@ class DebugSession : public DebugPort {
   // ---- DebugPort
   bool SessionActive() const override { return (m_pRecord->flags & kDbgFlagActive) != 0 && !m_flashSession; }
   bool TargetExecuting() const override { return (m_pRecord->flags & kDbgFlagExecuting) != 0; }
+  // A command asked for while the target ran (the session's end, the
+  // program's close) waits for its stop.
+  bool WaitsForTheStop() const { return m_onceStopped != nullptr; }
   bool CommandLogOn() const override { return (m_pRecord->flags & 0x3) == 0x3; }
   bool SerialLogOn() const override { return (m_pRecord->flags & 0x5) == 0x5; }
   bool LoadedForFlash() const override { return m_flashSession; }
@@ -216,6 +222,9 @@ class DebugSession : public DebugPort {
   int m_refusals = 0;
   // What a command refused while the target ran does once it has stopped.
   std::function<void()> m_onceStopped;
+  // Steps of a counted step still to go at the next stop, and their mode.
+  int m_stepsLeft = 0;
+  int m_stepsMode = 0;
   std::atomic<uint64_t> m_runs{0};
   // Stops told (service 2) and the stop the driver's call stack was last
   // asked for at (kNoStop: not in this session). GUI thread.

@@ -960,10 +960,15 @@ class CommandWalk {
       if (!Run(std::to_string(starter) + "!") || !Run("32797!") || !Run("32802")) return false;
       closed = !m_frame->isVisible();
       // The stop given at once may come before the run is under way (Stop
-      // Running is greyed then), and the session's end is refused while the
-      // target runs: the target is stopped and the session ended as a user
-      // then ends it, so that the state can be brought back.
-      if (!closed && s.SessionActive() && (!Run("32797") || !Run("await-stop") || !Run("32802"))) return false;
+      // Running is greyed then), and the session's end asked for while the
+      // target runs waits for its stop: the target is stopped as a user
+      // then stops it, and the session ends at that stop, or is ended once
+      // it stands, so that the state can be brought back.
+      if (!closed && s.SessionActive()) {
+        const bool endWaits = s.WaitsForTheStop();
+        if (!Run("32797")) return false;
+        if (endWaits ? !Run("await-end") : (!Run("await-stop") || !Run("32802"))) return false;
+      }
       closed = !m_frame->isVisible();
       if (!closed && !s.SessionActive() && !again()) return false;
     }

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +50,12 @@ int RunTool(const std::vector<std::string>& argv, std::string* output) {
     if (n <= 0) break;
     if (output->size() < 65536) output->append(chunk, std::size_t(n));
   }
-  return child.Wait();
+  // Its output ended; the tool ends with it, or within what is left of its bound.
+  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+  bool late = false;
+  const int status = child.Wait(int(std::max<int64_t>(rest.count(), 0)), &late);
+  if (late) *output += "'" + argv[0] + "' did not end within " + std::to_string(kToolBoundMs / 1000) + " s";
+  return status;
 }
 
 bool WriteText(const std::string& path, const std::string& text) {

@@ -109,7 +109,9 @@ void GdbConnection::HandleLine(std::string_view line) {
   MiRecord r = ParseMiLine(line);
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_silent = false;
+    // gdb that only complains on its log stream (about a server that does
+    // not answer) is still silent: the next question would wait again.
+    if (r.kind != MiKind::Log) m_silent = false;
     // What a program that is no gdb writes ("cat: invalid option"): the
     // words its end is told with (the last ones, bounded).
     if (r.kind == MiKind::Invalid && !line.empty()) {
@@ -273,7 +275,7 @@ bool GdbConnection::Owing() const {
 }
 
 void GdbConnection::SignalInterrupt() {
-  if (m_child.Pid() > 0 && State() != SessionState::Dead) kill(m_child.Pid(), SIGINT);
+  if (State() != SessionState::Dead) m_child.Signal(SIGINT);
 }
 
 uint64_t GdbConnection::Stops() const {

@@ -1,25 +1,31 @@
 #include "debugger/gdb/mi/gdb_permissions.h"
 
+#include <chrono>
+
 namespace pm2::gdb {
 
 GdbPermissions::Hold::Hold(GdbPermissions& owner, GdbAccess access, const std::function<bool()>& may)
     : m_owner(owner) {
-  m_ok = m_owner.Enter(access, may);
+  const Entry entry = m_owner.Enter(access, may);
+  m_entered = entry != Entry::Refused;
+  m_ok = entry == Entry::Ok;
   if (m_owner.m_settled) m_owner.m_settled();
 }
 
 GdbPermissions::Hold::~Hold() {
-  m_owner.Leave();
+  if (m_entered) m_owner.Leave();
   if (m_owner.m_settled) m_owner.m_settled();
 }
 
-bool GdbPermissions::Enter(GdbAccess access, const std::function<bool()>& may) {
+GdbPermissions::Entry GdbPermissions::Enter(GdbAccess access, const std::function<bool()>& may) {
   std::unique_lock<std::mutex> lock(m_mutex);
   const std::thread::id self = std::this_thread::get_id();
-  m_free.wait(lock, [&] { return m_held.empty() || m_owner == self; });
+  const auto mine = [&] { return m_held.empty() || m_owner == self; };
+  if (!mine() && m_busyElsewhere && m_busyElsewhere()) return Entry::Refused;
+  if (!m_free.wait_for(lock, std::chrono::milliseconds(kWaitBoundMs), mine)) return Entry::Refused;
   m_owner = self;
   m_held.push_back(access);
-  return (!may || may()) && Apply(access);
+  return (!may || may()) && Apply(access) ? Entry::Ok : Entry::Entered;
 }
 
 void GdbPermissions::Leave() {

@@ -56,8 +56,15 @@ class GdbPermissions {
 
    private:
     GdbPermissions& m_owner;
+    bool m_entered = false;
     bool m_ok = false;
   };
+  // A thread that would wait for another's hold is refused at once while
+  // `busy` says so (a run of the IDE's under way on the driver's request
+  // thread: the target runs for the IDE); any other wait for a hold ends
+  // at kWaitBoundMs, refused.
+  void SetBusyElsewhere(std::function<bool()> busy) { m_busyElsewhere = std::move(busy); }
+  static constexpr int kWaitBoundMs = 6000;
 
   // A command of gdb's own was typed: it may have changed any of gdb's
   // settings, so what gdb has is not known, and the next hold tells it
@@ -72,11 +79,15 @@ class GdbPermissions {
   // One known setting of gdb's: on, off, or not known (gdb did not answer).
   enum class Known { Off, On, Unknown };
   bool Apply(GdbAccess access);  // under m_mutex
-  bool Enter(GdbAccess access, const std::function<bool()>& may);
+  // Refused: the hold was not taken (another thread's stays); Entered:
+  // taken, but `may` said no or gdb did not take the settings; Ok.
+  enum class Entry { Refused, Entered, Ok };
+  Entry Enter(GdbAccess access, const std::function<bool()>& may);
   void Leave();
 
   Setter m_set;
   Settled m_settled;
+  std::function<bool()> m_busyElsewhere;
   mutable std::mutex m_mutex;
   std::condition_variable m_free;
   // gdb starts with both on.

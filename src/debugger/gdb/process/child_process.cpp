@@ -10,10 +10,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace pm2::gdb {
+
+namespace {
+
+// How often a bounded wait for a child's end looks.
+constexpr int kWaitEveryMs = 5;
+
+}  // namespace
 
 std::string FindInPath(const std::string& program) {
   if (program.find('/') != std::string::npos) return access(program.c_str(), X_OK) == 0 ? program : "";
@@ -106,6 +115,7 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, bool pipes, std::
 }
 
 bool ChildProcess::Running() {
+  std::lock_guard<std::mutex> lock(m_reapMutex);
   if (m_pid <= 0 || m_reaped) return false;
   int status = 0;
   pid_t r = waitpid(m_pid, &status, WNOHANG);
@@ -116,15 +126,29 @@ bool ChildProcess::Running() {
   return true;
 }
 
-int ChildProcess::Wait() {
+int ChildProcess::Wait(int boundMs, bool* late) {
+  if (late) *late = false;
   if (m_pid <= 0 || m_reaped) return -1;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
   int status = 0;
-  pid_t r;
-  do {
-    r = waitpid(m_pid, &status, 0);
-  } while (r < 0 && errno == EINTR);
-  m_reaped = true;
-  return r == m_pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(m_reapMutex);
+      const pid_t r = waitpid(m_pid, &status, WNOHANG);
+      if (r == m_pid || (r < 0 && errno != EINTR)) {
+        m_reaped = true;
+        break;
+      }
+    }
+    if (std::chrono::steady_clock::now() >= until) {
+      if (late) *late = true;
+      Kill();
+      return -1;
+    }
+    // A child that ends is seen within this much of its end.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWaitEveryMs));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ChildProcess::CloseInput() {
@@ -132,8 +156,14 @@ void ChildProcess::CloseInput() {
   m_in = -1;
 }
 
+void ChildProcess::Signal(int signal) {
+  std::lock_guard<std::mutex> lock(m_reapMutex);
+  if (m_pid > 0 && !m_reaped) kill(m_pid, signal);
+}
+
 void ChildProcess::Kill() {
   CloseInput();
+  std::lock_guard<std::mutex> lock(m_reapMutex);
   if (m_pid > 0 && !m_reaped) {
     kill(-m_pid, SIGKILL);
     kill(m_pid, SIGKILL);

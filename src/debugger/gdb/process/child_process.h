@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,15 @@ class ChildProcess {
   // True while the child has not ended (reaps it when it has).
   bool Running();
   // Waits for the child to end: its exit status, -1 when a signal ended it
-  // (or it was reaped already).
-  int Wait();
+  // (or it was reaped already). A child still running after `boundMs` is
+  // ended (Kill) and counts as ended by a signal; *late (if given) says so.
+  int Wait(int boundMs, bool* late = nullptr);
   // Ends the process group (SIGKILL) and reaps the child; the output pipe
   // stays open for a reader to see its end.
   void Kill();
+  // Sends the child a signal while it is not yet reaped (a reaped child's
+  // number may be another process's by now).
+  void Signal(int signal);
   // Closes the pipe to the child's stdin.
   void CloseInput();
   // Without pipes: the first `max` bytes the child wrote to its standard
@@ -48,6 +53,9 @@ class ChildProcess {
   int m_out = -1;
   int m_said = -1;  // without pipes: what the child writes
   bool m_reaped = false;
+  // Signal and the reaps (Kill, Wait, Running) take turns: another thread
+  // may signal the child while the owner ends it.
+  mutable std::mutex m_reapMutex;
 };
 
 // The full path of a program found in PATH; "" when none.

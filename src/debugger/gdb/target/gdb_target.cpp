@@ -137,7 +137,11 @@ GdbTarget::GdbTarget(TargetEvents events)
                  // sent for, and is said as any other command's silence is
                  // (the command itself is not sent: nothing would read it).
                  if (m_settingUnanswered.exchange(false)) WaitEnded(WaitFor::Setting, WaitEnd::NoAnswer);
-               }) {}
+               }) {
+  // While a run of the IDE's is under way on the request thread the target
+  // runs for the IDE: no other thread waits for that run's hold.
+  m_access.SetBusyElsewhere([this] { return RunAskedElsewhere(); });
+}
 
 bool GdbTarget::SetAccess(const std::string& setting) {
   if (!m_gdb) return false;
@@ -282,6 +286,9 @@ void GdbTarget::OnLog(const std::string& text) {
 void GdbTarget::SetExecuting(bool on) {
   std::lock_guard<std::mutex> lock(m_executingMutex);
   if (!on) ++m_standsSeen;
+  // Standing for the IDE, the target takes its questions again, whatever
+  // the request thread still ends.
+  if (!on) m_runAsked = false;
   m_executing = on;
   if (m_events.executing) m_events.executing(on);
 }
@@ -359,12 +366,26 @@ void GdbTarget::OnDead(const std::string& reason) {
 
 void GdbTarget::Close() {
   m_closing = true;
+  WakeWaits();
+  // gdb and qemu end first: a request under way on the request thread
+  // waits on them no longer (their answers come as errors), and it ends.
   if (m_gdb) m_gdb->Close(m_events.pump);
   m_qemu.Kill();
   m_qemuMonitor.Close();
   m_stub.Close();
+  WakeWaits();
+  m_requests.Close(m_events.pump);
   if (m_monitor.joinable()) m_monitor.join();
   m_gdb.reset();
+}
+
+void GdbTarget::WakeWaits() {
+  // Each under its own lock, so that a wait between its check and its
+  // sleep does not miss the wake.
+  { std::lock_guard<std::mutex> lock(m_reportMutex); }
+  m_reportCv.notify_all();
+  { std::lock_guard<std::mutex> lock(m_pauseStateMutex); }
+  m_pauseCv.notify_all();
 }
 
 bool GdbTarget::CodeMayBeAsked() {
@@ -421,6 +442,8 @@ void GdbTarget::NotifyStopped() {
   // reported stops, which a stop request reads first (Interrupt).
   m_stopAsked = false;
   m_ownWay = false;
+  // The run or step asked for has come to its stop: the windows may ask.
+  m_runAsked = false;
   SetExecuting(false);
   PrefetchRegisters();
   CheckOwnBreakpointsAtStop();
@@ -462,10 +485,11 @@ uint64_t GdbTarget::Reported() {
   return m_reported;
 }
 
-bool GdbTarget::WaitReported(uint64_t n, int timeoutMs) {
+bool GdbTarget::WaitReported(uint64_t n, int timeoutMs, bool orStopAsked) {
   std::unique_lock<std::mutex> lock(m_reportMutex);
   return m_reportCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    return m_reported >= n || (m_gdb && m_gdb->State() == SessionState::Dead);
+    return m_reported >= n || m_closing || (orStopAsked && m_stopQueued) ||
+           (m_gdb && m_gdb->State() == SessionState::Dead);
   }) && m_reported >= n;
 }
 
@@ -558,6 +582,7 @@ bool GdbTarget::Step(int mode) {
   }
   m_stepMode = mode;
   const uint64_t before = Reported();
+  const uint64_t stands = StandsSeen();
   MiRecord r;
   {
     // gdb resumes the target only with memory writes on.
@@ -569,10 +594,17 @@ bool GdbTarget::Step(int mode) {
     if (r.cls == "timeout") WaitEnded(WaitFor::Step, WaitEnd::NoAnswer);
     return false;
   }
+  // The target runs for the step from gdb's answer on: a stop request that
+  // comes at once finds it running.
+  RunAnswered(r, stands);
   // A step that does not end within the bound leaves the target running;
-  // its stop comes later like any other.
-  if (WaitReported(before + 1, RestMs(until))) return true;
-  if (State() == SessionState::Running) WaitEnded(WaitFor::Step, WaitEnd::RunsOn);
+  // its stop comes later like any other. A stop request asked for meanwhile
+  // takes over: the step has gone.
+  if (WaitReported(before + 1, RestMs(until), true) || m_stopQueued) return true;
+  if (m_closing) return false;
+  // Running, or standing in one of the driver's own stops on the way (the
+  // UART stand-in's): the step runs on either way.
+  if (State() == SessionState::Running || m_executing) WaitEnded(WaitFor::Step, WaitEnd::RunsOn);
   return false;
 }
 

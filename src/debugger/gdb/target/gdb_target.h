@@ -34,6 +34,7 @@
 #include "debugger/gdb/breakpoints/shown_breakpoint_numbers.h"
 #include "debugger/driver_shared/trace_history.h"
 #include "debugger/gdb/mi/wait_report.h"
+#include "debugger/gdb/target/request_thread.h"
 
 namespace pm2::gdb {
 
@@ -124,7 +125,10 @@ class GdbTarget {
   SessionState State() const { return m_gdb ? m_gdb->State() : SessionState::Dead; }
   // Stopped, and answering: after a wait without an answer nothing asks the
   // target again until it stops or gdb answers again.
-  bool Halted() const { return State() == SessionState::Stopped && !m_unanswered; }
+  // A run or step asked for and not yet come to its stop is the request
+  // thread's: for every other thread the target runs.
+  bool Halted() const { return State() == SessionState::Stopped && !m_unanswered && !RunAskedElsewhere(); }
+  bool RunAskedElsewhere() const { return m_runAsked && !m_requests.OnThisThread(); }
   // Whether gdb may be asked about the program's code, lines, frames,
   // registers or memory now: the target stands as the IDE sees it, and not
   // in one of the driver's own stops (the UART stand-in's, or a stop the
@@ -144,6 +148,19 @@ class GdbTarget {
   // (so Ctrl+F5 and File > Exit end the session) until its next stop, or
   // until gdb answers a command again.
   static constexpr int kReplyBoundMs = 3000;
+  // The IDE's run control (gdb_target_requests.cpp): the request goes to
+  // the driver's request thread and the call returns at once, so the
+  // window never waits on gdb or its server. The target runs for the IDE
+  // from the request on; the request's stop or the words of its bound say
+  // how it ended, and a run or step that ended without running the target
+  // (refused, unanswered) is told as a stop at the place it stands.
+  // `first` runs on the request thread before the run or step. False when
+  // the request was refused at once (said on the command page).
+  bool AskRun(uint32_t stopAddress, std::function<void()> first);
+  bool AskStep(int mode, std::function<void()> first);
+  // A stop request goes out after what was asked before it, at once when a
+  // step waits for its stop.
+  bool AskStop();
   bool Go(uint32_t stopAddress);
   bool Step(int mode);
   bool Interrupt();
@@ -420,8 +437,8 @@ class GdbTarget {
   void ReportStop(const MiRecord& r, bool sayReason = true);
   // After gdb answered a run: whether its server took it (within the run's
   // bound); otherwise the command page says that the target does not
-  // answer, and the stop the server's late answer brings is told as that
-  // (UntakenRunEnded), not as a stop the user asked for.
+  // answer, and the stops the server's late answer brings are the
+  // driver's (UntakenRunEnded): the run goes on, as the user asked.
   bool RunTaken(std::chrono::steady_clock::time_point until);
   bool UntakenRunEnded(const MiRecord& r);
   // A stop the driver took as its own turns out to end the step: reported
@@ -435,8 +452,18 @@ class GdbTarget {
   // with the frame's function and file) before the IDE hears of it.
   void EndOwnStep(const MiRecord& r, bool sameFrame);
   void NotifyStopped();
-  // Waits until n stops were reported to the IDE in all.
-  bool WaitReported(uint64_t n, int timeoutMs);
+  // Waits until n stops were reported to the IDE in all; a stop request
+  // asked for meanwhile ends the wait too when `orStopAsked` (false then).
+  bool WaitReported(uint64_t n, int timeoutMs, bool orStopAsked = false);
+  // A run or step asked for ended: one that did not run the target (no
+  // stop since `reportedBefore`, not running) leaves it standing for the
+  // IDE, told as a stop.
+  void RequestEnded(uint64_t reportedBefore);
+  // A run of any kind (`request` on the request thread), the target running
+  // for the IDE from now on.
+  bool Ask(std::function<void()> request);
+  // Wakes every wait of the driver's threads: the session ends.
+  void WakeWaits();
   uint64_t Reported();
   void OnDead(const std::string& reason);
   // The register page's values are asked for as the target stops when the
@@ -461,6 +488,9 @@ class GdbTarget {
   bool Ok(const MiRecord& r, std::string* err = nullptr) const;
   // The command language's actions (gdb_target_commands.cpp).
   int Refuse(const std::string& why);
+  // A typed "G" or "G, location": from the request thread, unless it is a
+  // line of an included file.
+  int TypedRun(const CommandTranslation& t);
   int RunUntil(const std::string& location);
   int SetBreakpointAt(const CommandTranslation& t, CommandOrigin origin);
   int ChangeBreakpoints(const CommandTranslation& t);
@@ -517,6 +547,13 @@ class GdbTarget {
   bool m_simulated = false;
   std::thread m_monitor;
   std::atomic<bool> m_closing{false};
+  // The IDE's run control (AskRun, AskStep, AskStop), and what is asked of
+  // it: a run or step not yet under way keeps the other threads' questions
+  // from gdb (CodeMayBeAsked) until its stop; a stop request queued.
+  RequestThread m_requests;
+  std::atomic<bool> m_runAsked{false};
+  std::atomic<int> m_runsQueued{0};  // runs and steps asked for, not yet ended
+  std::atomic<bool> m_stopQueued{false};
   std::atomic<uint32_t> m_pc{0};
   // m_pc is gdb's $pc: set by a stop, cleared by anything that may assign.
   std::atomic<bool> m_pcKnown{false};
@@ -545,7 +582,10 @@ class GdbTarget {
   std::atomic<int64_t> m_standingSince{-1};
   std::atomic<bool> m_unanswered{false};
   // A run gdb answered was not taken by its server (RunTaken).
+  // Kept until a stop shows that the server takes what gdb sends again
+  // (UntakenRunEnded); whether the late run was said.
   std::atomic<bool> m_runUntaken{false};
+  std::atomic<bool> m_runLateSaid{false};
   // A permission setting got no answer; said once the hold's lock is free.
   std::atomic<bool> m_settingUnanswered{false};
   std::atomic<bool> m_executing{false};

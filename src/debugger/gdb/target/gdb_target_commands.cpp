@@ -264,12 +264,8 @@ int GdbTarget::Execute(const std::string& input, CommandOrigin origin) {
       if (m_events.runStarting && Halted()) m_events.runStarting();
       return TypedConsole(t.expression);
     case CommandAction::Go:
-      if (m_events.runStarting && Halted()) m_events.runStarting();
-      // A run the target did not answer has said so already.
-      return Go(0xFFFFFFFFu) ? 0 : m_unanswered ? 1 : Refuse("G: the target runs already");
     case CommandAction::RunUntil:
-      if (m_events.runStarting && Halted()) m_events.runStarting();
-      return RunUntil(t.location);
+      return TypedRun(t);
     case CommandAction::SetPc:
       return AssignAndReposition("$pc = " + t.expression);
     case CommandAction::Assign:
@@ -315,6 +311,27 @@ void GdbTarget::EndTypedAnswer(const MiRecord* answer) {
     m_events.console(text);
   else if (m_events.print)
     m_events.print(text);
+}
+
+int GdbTarget::TypedRun(const CommandTranslation& t) {
+  if (!Halted()) {
+    if (!m_unanswered) return Refuse("G: the target runs already");
+    SayUnanswered();
+    return 1;
+  }
+  if (m_events.runStarting) m_events.runStarting();
+  const bool until = t.action == CommandAction::RunUntil;
+  // A line of an included file runs before the next one: the file's runs
+  // go in turn, and a refusal goes to its line.
+  if (m_includeDepth > 0) {
+    if (until) return RunUntil(t.location);
+    // A run the target did not answer has said so already.
+    return Go(0xFFFFFFFFu) ? 0 : m_unanswered ? 1 : Refuse("G: the target runs already");
+  }
+  // Typed, or a client's: the run goes from the request thread, and the
+  // window gets the line back at once.
+  if (!until) return AskRun(0xFFFFFFFFu, nullptr) ? 0 : 1;
+  return Ask([this, location = t.location] { RunUntil(location); }) ? 0 : 1;
 }
 
 int GdbTarget::RunUntil(const std::string& location) {

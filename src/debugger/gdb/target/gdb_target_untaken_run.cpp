@@ -4,8 +4,7 @@
 // nothing meanwhile, and what the server answers once it goes on gdb takes
 // for a stop of the target (or the server, going on, stops the target at
 // the next copy of the packet). The command page says that the target
-// does not answer, and that stop is told as what it is, not as one the
-// user asked for.
+// does not answer; once it answers, the run the user asked for goes on.
 #include "debugger/gdb/target/gdb_target.h"
 
 #include <algorithm>
@@ -32,6 +31,7 @@ bool GdbTarget::RunTaken(std::chrono::steady_clock::time_point until) {
   // (a busy machine) may have left it little of the run's.
   if (m_gdb->Call("-gdb-show remotetimeout", std::max(LeftMs(until), kReplyBoundMs)).cls != "timeout") return true;
   m_runUntaken = true;
+  m_runLateSaid = false;
   // gdb's words of that stop ("Program received signal SIGINT") are held
   // until the stop shows whether it is one.
   HoldConsole();
@@ -40,24 +40,36 @@ bool GdbTarget::RunTaken(std::chrono::steady_clock::time_point until) {
 }
 
 bool GdbTarget::UntakenRunEnded(const MiRecord& r) {
-  if (!m_runUntaken.exchange(false) || m_stopAsked || r.results.Str("reason") != "signal-received" ||
-      r.results.Str("signal-name") != "SIGINT")
+  if (!m_runUntaken) return false;
+  // A stop the user asked for, or one of the program's own (a breakpoint,
+  // a step's end): the server takes what gdb sends as it comes again.
+  if (m_stopAsked || r.results.Str("reason") != "signal-received" || r.results.Str("signal-name") != "SIGINT") {
+    m_runUntaken = false;
     return false;
-  // No one asked for this stop: the server, going on, took the first of
-  // the packets gdb sent again and again for the run, and the next one
-  // stopped the target (a stub stops the target at any byte while it
-  // runs), or it answered the run it had not taken with a stop.
-  TakeHeldConsole();
-  m_ownStop = false;
-  ReportStop(r, false);
-  if (m_events.print) {
-    const MiValue* frame = r.results.Find("frame");
-    std::string where = frame ? frame->Str("addr") : std::string();
-    if (frame && !frame->Str("func").empty()) where += " in " + frame->Str("func") + " ()";
-    m_events.print("GDB driver: the target answers again, late: the run asked for while it did not answer ended "
-                   "at once, and it stands at " + where + " (F5 runs it)\n");
   }
-  if (m_events.status) m_events.status("Run not taken");
+  // No one asked for this stop: the server, going on, took the first of
+  // the packets gdb sent again and again for the run, and a later copy
+  // stopped the target (a stub stops the target at any byte while it
+  // runs). More copies may wait in the server's input, each a stop of the
+  // same kind at the next run: until the user asks for a stop or the
+  // program stops for a reason of its own, such a stop is the driver's,
+  // and the run or step the user asked for goes on, as it would have if
+  // the server had answered in time.
+  TakeHeldConsole();
+  m_ownStop = true;
+  AnsweredAgain();
+  if (!m_runLateSaid.exchange(true)) {
+    if (m_events.print)
+      m_events.print("GDB driver: the target answers again, late: the run asked for while it did not answer goes "
+                     "on (Esc stops it)\n");
+    if (m_events.status) m_events.status("Run goes on");
+  }
+  if (m_stepMode >= 0 && m_stepMode != 3)
+    ContinueStep(r);
+  else if (m_stepMode == 3)
+    EndOwnStep(r, true);
+  else
+    ContinueRun();
   return true;
 }
 

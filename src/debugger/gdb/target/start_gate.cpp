@@ -14,6 +14,8 @@ namespace {
 
 // The list of machines is some kilobytes; more is no list.
 constexpr std::size_t kMachineListMax = 1 << 16;
+// How long the emulator may take to list its machines (it prints and ends).
+constexpr int kMachineListBoundMs = 5000;
 
 // A program of the settings that will run: a name looked up on PATH as
 // it is, one named by its path only with the user's Yes, and then by its
@@ -50,7 +52,10 @@ std::vector<std::string> EmulatorMachines(const std::string& emulator) {
   ChildProcess help;
   std::string err;
   if (!help.Start({emulator, "-machine", "help"}, false, &err)) return {};
-  help.Wait();
+  // An emulator that does not end with its list gives none.
+  bool late = false;
+  help.Wait(kMachineListBoundMs, &late);
+  if (late) return {};
   return MachineNames(help.Said(kMachineListMax));
 }
 
