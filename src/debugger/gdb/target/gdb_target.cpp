@@ -1419,15 +1419,19 @@ void GdbTarget::RefreshRegisters() {
   // The values asked for at the stop, when nothing changed them since;
   // taken once, as a later refresh may follow a change.
   MiRecord r;
-  bool prefetched = false;
+  bool asked = false, prefetched = false;
   {
     std::unique_lock<std::mutex> lock(m_regMutex);
     if (m_regSerial != 0 && m_regSerial == m_stopSerial) {
+      asked = true;
       prefetched = m_regCv.wait_for(lock, std::chrono::milliseconds(kCommandTimeoutMs), [&] { return !m_regWaiting; });
       if (prefetched) r = std::move(m_regAnswer);
       m_regSerial = 0;
     }
   }
+  // gdb did not answer the question asked at the stop within its bound: it
+  // is not asked again for the same values (the page keeps what it shows).
+  if (asked && !prefetched) return;
   if (!prefetched) r = m_gdb->Call(m_regCommand, kCommandTimeoutMs);
   const MiValue* values = r.results.Find("register-values");
   if (!values) return;

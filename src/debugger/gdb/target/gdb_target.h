@@ -141,8 +141,8 @@ class GdbTarget {
   // then answer from what the driver keeps, or not at all.
   bool CodeMayBeAsked();
 
-  // Run control; Step and Stop wait for the stop, each at most
-  // kReplyBoundMs in all. A wait that ends at its bound says so on the
+  // Run control, on the request thread (AskRun, AskStep, AskStop below);
+  // Step and Stop wait for the stop, each at most kReplyBoundMs in all. A wait that ends at its bound says so on the
   // command page and the status line; when it ends without any answer the
   // target counts as not answering: the IDE no longer sees it executing
   // (so Ctrl+F5 and File > Exit end the session) until its next stop, or
