@@ -77,6 +77,9 @@ class DocumentView {
   virtual bool GetViewPosition(int* /*top*/, int* /*caret*/, int* /*column*/) const { return false; }
   // The modified flag or the name changed: the frame's title follows.
   virtual void TitleChanged() {}
+  // A save wrote the text under another name (Save As): the view takes what
+  // belongs to the file the text now is (the margin's breakpoints).
+  virtual void Renamed() {}
 };
 
 struct DocumentEnvironment {

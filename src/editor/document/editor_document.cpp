@@ -152,6 +152,9 @@ bool EditorDocument::OnOpenDocument(const std::string& path) {
 }
 
 bool EditorDocument::OnSaveDocument(const std::string& path) {
+  // Saved under another name, the text leaves the file it was read from as
+  // that file is on disk.
+  const bool renamed = path != m_path;
   DiskFileStatus before = StatFile(path);
   const EditorTypeSettings& all = m_env.typeSettings ? *m_env.typeSettings : DefaultTypeSettings();
   // The backup setting of the C files' record serves every file type.
@@ -171,8 +174,10 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
     return false;
   }
   // The views settle their breakpoints on the lines as saved; a failed
-  // write leaves them as the file on disk has them.
-  UpdateAllViews(kHintBeforeSave);
+  // write leaves them as the file on disk has them, and so does a save
+  // under another name: the file read keeps its text, and its stored
+  // breakpoints their lines.
+  if (!renamed) UpdateAllViews(kHintBeforeSave);
   if (!m_text->LastBackupWarning().empty()) Error(Format("Could not create file -\n\n'%s'", backup));
   DiskFileStatus after = StatFile(path);
   m_text->SetReadOnly(after.readOnly ? 1 : 0);
@@ -180,7 +185,10 @@ bool EditorDocument::OnSaveDocument(const std::string& path) {
   std::string section = m_section;
   ApplyFileTypeSettings(&path);
   if (m_section != section) UpdateAllViews(kHintSettingsChanged);
-  for (DocumentView* v : m_views) v->TitleChanged();
+  for (DocumentView* v : m_views) {
+    if (renamed) v->Renamed();
+    v->TitleChanged();
+  }
   if (m_env.shell) {
     int top = 1, caret = 1, column = 1;
     if (m_views.empty() || !m_views.front()->GetViewPosition(&top, &caret, &column)) caret = 1;

@@ -99,6 +99,8 @@ void EditorView::InitialUpdate() {
   if (m_margin->InProject() && m_doc->FileType() == 1 && m_ctx->announceOpen) m_ctx->announceOpen(m_doc->Path());
 }
 
+void EditorView::Renamed() { m_margin->Renamed(); }
+
 void EditorView::OnDocumentHint(uint32_t hint) {
   const EditState& s = Engine().State();
   if (m_margin->OnHint(hint)) return;

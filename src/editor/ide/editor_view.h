@@ -156,6 +156,7 @@ class EditorView : public EditView, public DocumentView {
   void OnDocumentHint(uint32_t hint) override;
   void InitialUpdate() override;
   void TitleChanged() override { emit titleChanged(); }
+  void Renamed() override;
 
   // ---- EditHost ----
   void Notify(int hint) override;

@@ -91,6 +91,17 @@ void EditorMargin::LoadMarks(bool renumber) {
   Repaint();
 }
 
+void EditorMargin::Renamed() {
+  if (Link() && !Link()->SessionRecord()) Link()->ClearShownPosition();
+  LoadMarks(true);
+}
+
+bool EditorMargin::InProjectNow() const {
+  if (!Link()) return false;
+  if (Link()->SessionRecord()) return m_inProject;
+  return Link()->InProject(m_view.Document().Path());
+}
+
 uint32_t EditorMargin::FindPcLine() {
   m_pcLine = 0;
   DebugInterface* r = Record();
@@ -202,14 +213,14 @@ void EditorMargin::ShowShownPosition() {
 
 bool EditorMargin::CanInsertBreakpoint() const {
   if (m_view.PreviewRefuses()) return false;
-  if (!Link() || !m_inProject || !Link()->DebugInfoOn() || !CaretLineVisible()) return false;
+  if (!Link() || !InProjectNow() || !Link()->DebugInfoOn() || !CaretLineVisible()) return false;
   if (Link()->SessionRecord()) return (CaretLine()->m_nFlags & kLineHasCode) != 0;
   return true;
 }
 
 bool EditorMargin::CanEnableBreakpoint() const {
   if (m_view.PreviewRefuses()) return false;
-  if (!Link() || !m_inProject || !CaretLineVisible()) return false;
+  if (!Link() || !InProjectNow() || !CaretLineVisible()) return false;
   const CEditLine* line = CaretLine();
   if (DebugInterface* r = Record()) {
     if (!(line->m_nFlags & kLineHasCode)) return false;

@@ -69,6 +69,10 @@ class EditorMargin : public QObject {
   // every line its number as debugger word; otherwise the words stay with
   // the lines they were given to, wherever those moved.
   void LoadMarks(bool renumber);
+  // The text was saved under another name: the marks of the file it is
+  // now, one of the project's or not (the file it was read from keeps its
+  // stored breakpoints where they were).
+  void Renamed();
   // The program counter's line in this file (0: none), found again.
   uint32_t FindPcLine();
   uint32_t PcLine() const { return m_pcLine; }
@@ -101,6 +105,11 @@ class EditorMargin : public QObject {
   EditorDebugLink* Link() const { return *m_link; }
   DebugInterface* Record() const;
   std::string FileName() const;
+  // The file is one of the project's as the breakpoint commands take it:
+  // in a session as its line table was loaded, outside one as the project
+  // has it now (a file taken out of it since the marks were loaded is no
+  // longer one).
+  bool InProjectNow() const;
   CEditLine* CaretLine() const;
   void Repaint();
   // The saved text: stored breakpoints take their lines' numbers, the

@@ -314,8 +314,11 @@ class RecordingView : public DocumentView {
     *top = 5, *caret = 7, *column = 3;
     return true;
   }
+  void Renamed() override { renamedTo.push_back(names ? names->Path() : std::string()); }
   std::vector<uint32_t> hints;
   int updates = 0;
+  const EditorDocument* names = nullptr;  // the document whose path a rename notes
+  std::vector<std::string> renamedTo;
 };
 
 TEST_F(DocumentTest, ViewsHearOfSavesReloadsAndClosing) {
@@ -352,6 +355,27 @@ TEST_F(DocumentTest, AFailedWriteTellsTheViewsNoSave) {
   ::chmod(m_path.c_str(), 0644);
   ASSERT_TRUE(doc->OnSaveDocument(m_path));
   EXPECT_EQ(std::count(view.hints.begin(), view.hints.end(), uint32_t(kHintBeforeSave)), 1);
+  doc->RemoveView(&view);
+}
+
+// A save under another name (Save As) leaves the file the text was read
+// from as it is on disk: the views settle no breakpoints on the lines
+// written elsewhere, and are told of the new name once it is the
+// document's; a save under the same name settles and renames nothing.
+TEST_F(DocumentTest, ASaveUnderAnotherNameRenamesTheViewsAndSettlesNothing) {
+  auto doc = Open();
+  RecordingView view;
+  view.names = doc.get();
+  doc->AddView(&view);
+  Type(*doc, "x");
+  const std::string other = m_dir / "other.c";
+  ASSERT_TRUE(doc->OnSaveDocument(other));
+  EXPECT_EQ(std::count(view.hints.begin(), view.hints.end(), uint32_t(kHintBeforeSave)), 0);
+  EXPECT_EQ(view.renamedTo, std::vector<std::string>{other});
+  Type(*doc, "y");
+  ASSERT_TRUE(doc->OnSaveDocument(other));
+  EXPECT_EQ(std::count(view.hints.begin(), view.hints.end(), uint32_t(kHintBeforeSave)), 1);
+  EXPECT_EQ(view.renamedTo.size(), 1u);
   doc->RemoveView(&view);
 }
 

@@ -24,6 +24,7 @@
 #include <QWheelEvent>
 #include <fstream>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "toolkit/qt_test_app.h"
@@ -991,9 +992,12 @@ class RecordingDebugLink : public EditorDebugLink {
  public:
   DebugInterface* SessionRecord() override { return session; }
   uint32_t ShownPosition() override { return 0; }
-  bool InProject(const std::string&) override { return true; }
+  // By the file's name, as the project's files are found.
+  bool InProject(const std::string& path) override {
+    return !projectFiles || projectFiles->count(path.substr(path.find_last_of('/') + 1)) != 0;
+  }
   bool DebugInfoOn() override { return true; }
-  void ApplyStored(CEditLine*, const std::string&) override {}
+  void ApplyStored(CEditLine*, const std::string& fileName) override { applied.push_back(fileName); }
   // Marked as the project's stored breakpoints mark their lines.
   void ToggleStored(CEditLine* line, const std::string&) override {
     toggled.push_back(line);
@@ -1003,7 +1007,7 @@ class RecordingDebugLink : public EditorDebugLink {
     enabled.push_back(line);
     return true;
   }
-  void SettleStored(const CEditLine*, const std::string&) override {}
+  void SettleStored(const CEditLine*, const std::string& fileName) override { settled.push_back(fileName); }
   void ClearShownPosition() override {}
   void BreakpointsChanged() override {}
   void ShowDisassemblyAt(uint32_t) override {}
@@ -1015,7 +1019,9 @@ class RecordingDebugLink : public EditorDebugLink {
     return true;
   }
   DebugInterface* session = nullptr;
+  const std::set<std::string>* projectFiles = nullptr;  // null: every file is the project's
   std::vector<CEditLine*> toggled, enabled;
+  std::vector<std::string> applied, settled;  // the files whose stored breakpoints were asked for
   std::vector<std::pair<int, std::string>> watched;
 };
 
@@ -1041,6 +1047,49 @@ TEST_P(CaretBreakpoint, TheCaretsLineIsTheOneTurnedOver) {
 const CaretBreakpointRow kCaretBreakpointRows[] = {{"FirstLine", 1}, {"MiddleLine", 3}, {"LastLine", 6}};
 INSTANTIATE_TEST_SUITE_P(Rows, CaretBreakpoint, ::testing::ValuesIn(kCaretBreakpointRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A file of the project saved under a name the project does not have
+// (Save As into another folder) is none of its files any more: Insert/Remove
+// and Enable/Disable Breakpoint are not offered there and change nothing,
+// and the breakpoints stored for the file it was read from keep their lines
+// (that file still holds the text they were set in). Saved under a name of
+// the project, the margin takes that file's stored breakpoints; a file taken
+// out of the project loses the commands at once.
+TEST_F(IdeTest, ASaveUnderANameOutsideTheProjectTakesTheBreakpointCommandsAway) {
+  std::set<std::string> project = {"main.c", "led.c"};
+  RecordingDebugLink link;
+  link.projectFiles = &project;
+  m_ctx.debug = &link;
+  EditorView& v = Open(Lines(6));
+  v.Engine().GotoLine(3, 0);
+  ASSERT_TRUE(v.IsViewCommandEnabled(kCmdToggleBreakpoint));
+  ASSERT_TRUE(v.RunViewCommand(kCmdToggleBreakpoint));
+  ASSERT_TRUE(v.IsViewCommandEnabled(kCmdEnableBreakpoint));
+  link.toggled.clear();
+  link.settled.clear();
+
+  const std::string outside = m_dir / "elsewhere";
+  ASSERT_EQ(::mkdir(outside.c_str(), 0755), 0);
+  ASSERT_TRUE(m_doc->OnSaveDocument(outside + "/copy.c"));
+  EXPECT_FALSE(v.IsViewCommandEnabled(kCmdToggleBreakpoint));
+  EXPECT_FALSE(v.IsViewCommandEnabled(kCmdEnableBreakpoint));
+  v.RunViewCommand(kCmdToggleBreakpoint);
+  v.RunViewCommand(kCmdEnableBreakpoint);
+  EXPECT_TRUE(link.toggled.empty());
+  EXPECT_TRUE(link.enabled.empty());
+  EXPECT_EQ(std::count(link.settled.begin(), link.settled.end(), "main.c"), 0);
+
+  link.applied.clear();
+  ASSERT_TRUE(m_doc->OnSaveDocument(m_dir / "led.c"));
+  EXPECT_EQ(link.applied, std::vector<std::string>{"led.c"});
+  EXPECT_TRUE(v.IsViewCommandEnabled(kCmdToggleBreakpoint));
+
+  project.erase("led.c");
+  EXPECT_FALSE(v.IsViewCommandEnabled(kCmdToggleBreakpoint));
+  v.RunViewCommand(kCmdToggleBreakpoint);
+  EXPECT_TRUE(link.toggled.empty());
+  m_ctx.debug = nullptr;
+}
 
 // In a session the menu's "Add "<word>" to Watch Window...>#n" adds the
 // word the menu named to page n, as it is spelt.

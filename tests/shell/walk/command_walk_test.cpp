@@ -720,6 +720,12 @@ std::vector<KnownRoad> KnownRoads() {
        "32791;await-stop;value:pattern_step=2;32791;await-stop;value:pattern_step=5;"
        "bp-session;bp-session;32802;await-stop;32791;await-stop;value:pattern_step=2;32791;await-stop;"
        "value:pattern_step=5;32802;bp-session"},
+      // A breakpoint put on the example's first line, a comment, outside a
+      // session: a session sets it on the first line with code, eleven
+      // lines below (as the margin shows it meanwhile), and its end keeps
+      // it there, session after session.
+      {"ABreakpointOnACommentKeptOnTheNextLineWithCode", "example",
+       "32720;open:Blinky.c;caret:1;35012;bp-session;bp-session"},
       // Stop Build while a user tool or a lint run runs (the busy state is
       // theirs): it waited, blind to the user, for the run's end.
       {"StopBuildWhileAUserToolRuns", "tool", "open:Blinky.c;menu:Tools:Walk Tool;await-held;32721"},

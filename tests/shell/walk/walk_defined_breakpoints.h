@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -172,15 +174,34 @@ inline std::vector<DefinedBreakpoint> FromTarget(const TargetRec* target) {
   return out;
 }
 
+// The lines of a source file that hold code in the program the sessions
+// ran (walk_code_lines.h); empty when they are not known.
+using CodeLinesOf = std::function<std::set<uint32_t>(const std::string& file)>;
+
+// The line a session sets a breakpoint defined on `line` at: that line when
+// it holds code, else the next line of its file that does, as gdb sets a
+// breakpoint asked for on a line without code (a line with none after it
+// is not set, and stays where it was defined).
+inline uint32_t LineASessionSets(const std::set<uint32_t>& code, uint32_t line) {
+  const auto at = code.lower_bound(line);
+  return at == code.end() ? line : *at;
+}
+
 // Why the kept breakpoints are not those defined ("" when they are): each
-// defined one must be kept as defined, at its place or, a line breakpoint
-// the driver set at a line near it that has code (set outside a session
-// on a line without code), at the nearest line of its file kept; `moved`
-// (when given) takes the defined ones at the lines where they are kept.
+// defined one must be kept as defined, at its place; a line breakpoint
+// defined on a line without code (outside a session: the editor's margin
+// takes any line) at the line a session sets it on, the next line with
+// code as `code` tells for its file. Where the lines with code are not
+// known (a build rewriting the program file as the session ended) the
+// line kept nearest after it in its file is taken for the one a session
+// set. `moved` (when given) takes the defined ones at the lines where they
+// are kept.
 inline std::string KeptAsDefined(const std::vector<DefinedBreakpoint>& defined,
                                  const std::vector<DefinedBreakpoint>& kept,
-                                 std::vector<DefinedBreakpoint>* moved = nullptr) {
+                                 std::vector<DefinedBreakpoint>* moved = nullptr, const CodeLinesOf& code = {}) {
   std::vector<DefinedBreakpoint> out;
+  std::string keptList;
+  for (const DefinedBreakpoint& k : kept) keptList += (keptList.empty() ? "" : "; ") + k.Text();
   for (const DefinedBreakpoint& d : defined) {
     // Two may stand at one place (two on one line, one expression with two
     // counts): the one kept exactly as defined is its own.
@@ -189,13 +210,27 @@ inline std::string KeptAsDefined(const std::vector<DefinedBreakpoint>& defined,
       if (k == d) at = &k;
     for (const DefinedBreakpoint& k : kept)
       if (!at && k.SamePlace(d)) at = &k;
-    const auto away = [&](const DefinedBreakpoint& k) { return k.line > d.line ? k.line - d.line : d.line - k.line; };
-    for (const DefinedBreakpoint& k : kept)
-      if (d.kind == KeptKind::kLine && k.kind == KeptKind::kLine && k.file == d.file && away(k) <= 10 &&
-          (!at || away(k) < away(*at)))
-        at = &k;
-    std::string keptList;
-    for (const DefinedBreakpoint& k : kept) keptList += (keptList.empty() ? "" : "; ") + k.Text();
+    // A line one not kept on its own line: where a session set it.
+    uint32_t set = d.line;
+    bool known = false;  // the lines with code of its file are known
+    if (!at && d.kind == KeptKind::kLine) {
+      const std::set<uint32_t> lines = code ? code(d.file) : std::set<uint32_t>();
+      known = !lines.empty();
+      if (known) set = LineASessionSets(lines, d.line);
+      for (const DefinedBreakpoint& k : kept)
+        if (!known && k.kind == KeptKind::kLine && k.file == d.file && k.line > d.line &&
+            (set == d.line || k.line < set))
+          set = k.line;
+      DefinedBreakpoint there = d;
+      there.line = set;
+      for (const DefinedBreakpoint& k : kept)
+        if (set != d.line && k == there) at = &k;
+      for (const DefinedBreakpoint& k : kept)
+        if (set != d.line && !at && k.SamePlace(there)) at = &k;
+    }
+    if (!at && known && set != d.line)
+      return "the breakpoint " + d.Text() + " was defined on a line without code, and is not kept on line " +
+             std::to_string(set) + ", the next line with code, where a session sets it (kept: " + keptList + ")";
     if (!at) return "the breakpoint " + d.Text() + " was defined, and is not kept (kept: " + keptList + ")";
     DefinedBreakpoint there = d;
     there.line = at->line;
@@ -238,11 +273,12 @@ class DefinedBreakpoints {
     m_any = true;
   }
   bool Pending() const { return m_pending; }
-  // The target's kept breakpoints against those defined; a line one the
-  // driver set at a line near its own is defined there from now on.
-  std::string Check(const TargetRec* target, const std::string& when) {
+  // The target's kept breakpoints against those defined; a line one a
+  // session set on the next line with code (`code`) is defined there from
+  // now on.
+  std::string Check(const TargetRec* target, const std::string& when, const CodeLinesOf& code) {
     if (!m_any || m_pending) return {};
-    const std::string why = KeptAsDefined(m_defined, FromTarget(target), &m_defined);
+    const std::string why = KeptAsDefined(m_defined, FromTarget(target), &m_defined, code);
     return why.empty() ? why : why + " " + when;
   }
   // Another project (or none): nothing defined in it yet.

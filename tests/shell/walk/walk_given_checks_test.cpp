@@ -19,11 +19,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <set>
 #include <vector>
 
 #include "frame/frame_fixture.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_code_lines.h"
 #include "walk_defined_breakpoints.h"
 #include "walk_expected_messages.h"
 #include "walk_left_behind.h"
@@ -199,16 +201,24 @@ test::DefinedBreakpoint DefinedWhen(std::string condition, uint32_t count) {
   return d;
 }
 
+// The rows: the breakpoints defined, those kept, and the lines of
+// Blinky.c that hold code in the program (none: not known).
 struct KeptRow {
   const char* name;
   std::vector<test::DefinedBreakpoint> defined, kept;
+  std::set<uint32_t> code;
   const char* fault;
 };
 void PrintTo(const KeptRow& row, std::ostream* out) { *out << row.name; }
 class KeptAsDefinedTest : public ::testing::TestWithParam<KeptRow> {};
 
+test::CodeLinesOf BlinkyCode(const std::set<uint32_t>& lines) {
+  return [lines](const std::string& file) { return file == "Blinky.c" ? lines : std::set<uint32_t>(); };
+}
+
 TEST_P(KeptAsDefinedTest, EachIsKeptAsDefined) {
-  const std::string why = test::KeptAsDefined(GetParam().defined, GetParam().kept);
+  const std::string why =
+      test::KeptAsDefined(GetParam().defined, GetParam().kept, nullptr, BlinkyCode(GetParam().code));
   if (*GetParam().fault) {
     EXPECT_NE(why.find(GetParam().fault), std::string::npos) << why;
   } else {
@@ -216,20 +226,77 @@ TEST_P(KeptAsDefinedTest, EachIsKeptAsDefined) {
   }
 }
 
+// Blinky.c's first lines with code: 12 (the first function's), 13, 14.
+const std::set<uint32_t> kBlinkyCode = {12, 13, 14, 42, 43};
 const KeptRow kKeptRows[] = {
     {"AsDefined",
      {DefinedLine(42, 3, "", "print num"), DefinedWhen("counter > 5", 2)},
      {DefinedWhen("counter > 5", 2), DefinedLine(42, 3, "", "print num")},
+     kBlinkyCode,
      ""},
-    {"MovedToTheNextLineWithCode", {DefinedLine(40, 1)}, {DefinedLine(42, 1)}, ""},
-    {"ACountThatRanDown", {DefinedLine(42, 3)}, {DefinedLine(42, 1)}, "is kept as Blinky.c:42, count 1"},
-    {"AConditionLost", {DefinedLine(42, 1, "num > 1")}, {DefinedLine(42, 1)}, "is kept as Blinky.c:42, count 1"},
-    {"ACommandLost", {DefinedLine(42, 3, "", "print num")}, {DefinedLine(42, 3)}, "is kept as"},
-    {"AConditionalsCountThatRanDown", {DefinedWhen("counter > 5", 2)}, {DefinedWhen("counter > 5", 1)},
+    {"MovedToTheNextLineWithCode", {DefinedLine(40, 1)}, {DefinedLine(42, 1)}, kBlinkyCode, ""},
+    // The first line, a comment, eleven lines before the first code.
+    {"MovedFromTheFirstLineToTheFirstCode", {DefinedLine(1, 1)}, {DefinedLine(12, 1)}, kBlinkyCode, ""},
+    {"MovedWithItsCountAndCondition", {DefinedLine(1, 3, "num > 1")}, {DefinedLine(12, 3, "num > 1")}, kBlinkyCode,
+     ""},
+    {"MovedAndItsCountRanDown", {DefinedLine(1, 3)}, {DefinedLine(12, 1)}, kBlinkyCode,
+     "is kept as Blinky.c:12, count 1"},
+    {"MovedPastTheNextLineWithCode", {DefinedLine(1, 1)}, {DefinedLine(13, 1)}, kBlinkyCode,
+     "is not kept on line 12, the next line with code"},
+    {"MovedBackToALineWithCode", {DefinedLine(20, 1)}, {DefinedLine(14, 1)}, kBlinkyCode,
+     "is not kept on line 42, the next line with code"},
+    {"MovedFromALineWithCode", {DefinedLine(13, 1)}, {DefinedLine(14, 1)}, kBlinkyCode, "was defined, and is not kept"},
+    // No code after it: no session sets it, and it stays where it was.
+    {"NoCodeAfterIt", {DefinedLine(60, 1)}, {DefinedLine(60, 1)}, kBlinkyCode, ""},
+    // The program file could not be read: the line kept nearest after it.
+    {"MovedWhereTheCodeIsNotKnown", {DefinedLine(40, 1)}, {DefinedLine(43, 1), DefinedLine(42, 1)}, {}, ""},
+    {"ACountThatRanDown", {DefinedLine(42, 3)}, {DefinedLine(42, 1)}, kBlinkyCode, "is kept as Blinky.c:42, count 1"},
+    {"AConditionLost", {DefinedLine(42, 1, "num > 1")}, {DefinedLine(42, 1)}, kBlinkyCode,
+     "is kept as Blinky.c:42, count 1"},
+    {"ACommandLost", {DefinedLine(42, 3, "", "print num")}, {DefinedLine(42, 3)}, kBlinkyCode, "is kept as"},
+    {"AConditionalsCountThatRanDown", {DefinedWhen("counter > 5", 2)}, {DefinedWhen("counter > 5", 1)}, kBlinkyCode,
      "is kept as when"},
-    {"Lost", {DefinedWhen("counter > 5", 2)}, {}, "is not kept"},
+    {"Lost", {DefinedWhen("counter > 5", 2)}, {}, kBlinkyCode, "is not kept"},
 };
 INSTANTIATE_TEST_SUITE_P(Rows, KeptAsDefinedTest, ::testing::ValuesIn(kKeptRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A breakpoint a session moved to the next line with code is defined there
+// from then on: the next session's end must keep it there.
+TEST(WalkGivenChecks, ABreakpointMovedToCodeIsDefinedThereFromThenOn) {
+  std::vector<test::DefinedBreakpoint> moved;
+  ASSERT_EQ(test::KeptAsDefined({DefinedLine(1, 2)}, {DefinedLine(12, 2)}, &moved, BlinkyCode(kBlinkyCode)), "");
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].line, 12u);
+  EXPECT_EQ(test::KeptAsDefined(moved, {DefinedLine(12, 2)}, nullptr, BlinkyCode(kBlinkyCode)), "");
+  EXPECT_NE(test::KeptAsDefined(moved, {DefinedLine(13, 2)}, nullptr, BlinkyCode(kBlinkyCode)), "");
+}
+
+// gdb's rows of a file's line table as the walk reads them: an address
+// belongs to the last row at it, a row of line 0 holds no code (recorded
+// from gdb-multiarch's answers for the example's Blinky.c and odd tables).
+struct RowsRow {
+  const char* name;
+  const char* answer;
+  std::set<uint32_t> lines;
+};
+void PrintTo(const RowsRow& row, std::ostream* out) { *out << row.name; }
+class CodeLinesOfRowsTest : public ::testing::TestWithParam<RowsRow> {};
+TEST_P(CodeLinesOfRowsTest, EachLineThatHoldsAnAddress) {
+  EXPECT_EQ(test::CodeLinesOfRows(GetParam().answer), GetParam().lines);
+}
+const RowsRow kRowsRows[] = {
+    {"Recorded",
+     "^done,lines=[{pc=\"0x00000000\",line=\"12\"},{pc=\"0x0000000c\",line=\"13\"},{pc=\"0x00000014\","
+     "line=\"14\"},{pc=\"0x0000001c\",line=\"14\"},{pc=\"0x00000248\",line=\"40\"},{pc=\"0x00000268\","
+     "line=\"0\"}]",
+     {12, 13, 14, 40}},
+    {"TwoRowsAtOneAddress",
+     "^done,lines=[{pc=\"0x10\",line=\"5\"},{pc=\"0x10\",line=\"7\"},{pc=\"0x14\",line=\"8\"}]", {7, 8}},
+    {"AnEndAtARowsAddress", "^done,lines=[{pc=\"0x10\",line=\"5\"},{pc=\"0x10\",line=\"0\"}]", {}},
+    {"NoRows", "^done,lines=[]", {}},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CodeLinesOfRowsTest, ::testing::ValuesIn(kRowsRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Which steps give breakpoints (and so are noted as defined).

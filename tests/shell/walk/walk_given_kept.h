@@ -13,6 +13,7 @@
 #include "shell/frame/frame_fixture.h"
 #include "walk_answers.h"
 #include "walk_checks.h"
+#include "walk_code_lines.h"
 #include "walk_defined_breakpoints.h"
 #include "walk_expected_messages.h"
 #include "walk_typed_texts.h"
@@ -63,7 +64,8 @@ class GivenAndKept {
     if (std::string why = texts.CompareKept(UntouchedFiles::Read(path), "as Exit wrote it and the start read it");
         !why.empty())
       return why;
-    if (std::string why = m_defined.Check(p->curTarget, "after the program was started again"); !why.empty())
+    if (std::string why = m_defined.Check(p->curTarget, "after the program was started again", CodeOf(p));
+        !why.empty())
       return why;
     if (const std::string why = SaveAll(frame, app); !why.empty()) return why;
     if (app->Project() != p) return {};
@@ -96,7 +98,7 @@ class GivenAndKept {
     // read them: what was defined last is not known, and is not compared.
     if (ended && std::exchange(m_editedInSession, false)) chainDefines = true;
     if (ended && !chainDefines && (s.Settings().flags & kDbgSettingsKeepBreakpoints))
-      if (std::string why = m_defined.Check(target, "after the session's end"); !why.empty()) return why;
+      if (std::string why = m_defined.Check(target, "after the session's end", CodeOf(p)); !why.empty()) return why;
     // Outside a session the editor's stored breakpoints are the user's (a
     // line deleted takes its breakpoint along): a session must keep them.
     if (chainDefines || DefinesBreakpoints(step) || m_defined.Pending() || (!s.SessionActive() && !s.DriverBusy()))
@@ -114,7 +116,7 @@ class GivenAndKept {
       return {};
     }
     if (!p || !(frame->Debugger()->Session().Settings().flags & kDbgSettingsKeepBreakpoints)) return {};
-    return m_defined.Check(p->curTarget, when);
+    return m_defined.Check(p->curTarget, when, CodeOf(p));
   }
 
  private:
@@ -131,7 +133,16 @@ class GivenAndKept {
     return ended ? std::string() : "Save All did not end";
   }
 
+  // The lines with code of the program the current target's sessions run,
+  // as the walk reads them from its program file.
+  CodeLinesOf CodeOf(const ProjectRec* project) {
+    const std::string program =
+        project && project->curTarget ? ProgramFileOf(*project, *project->curTarget) : std::string();
+    return [this, program](const std::string& file) { return m_code.Of(program, file); };
+  }
+
   DefinedBreakpoints m_defined;  // the breakpoints as the road defined them
+  ProgramCodeLines m_code;       // the lines with code of the program files read
   std::string m_definedWhere;    // the project file and target they belong to
   bool m_sessionBefore = false;  // a session ran when the step (or its chain) began
   bool m_editedInSession = false;  // a source's text changed while the session ran
