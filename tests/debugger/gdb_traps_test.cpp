@@ -106,7 +106,9 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   ASSERT_NO_FATAL_FAILURE(StopAtMain());
   DebugInterface* r = session->Record();
   // The program runs freely when it is stopped.
-  if (row.action == Action::StopRunning) ASSERT_NO_FATAL_FAILURE(RunUntilTheEmulatorExecutes());
+  if (row.action == Action::StopRunning) {
+    ASSERT_NO_FATAL_FAILURE(RunUntilTheEmulatorExecutes());
+  }
   if (row.readFirst) Evaluate("pattern_step");
   const std::vector<pid_t> stopped = Children(row.stopped);
   ASSERT_EQ(stopped.size(), 1u);
