@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/ascii_case.h"
@@ -722,16 +724,35 @@ void SettingsStore::Replay(const Change& change) {
 
 namespace {
 
+// How long a save waits for another program's save of the same folder (a
+// save takes milliseconds; one held longer is a program that stopped).
+constexpr int kFolderLockBoundMs = 5000;
+constexpr int kFolderLockEveryMs = 10;
+
 // Holds the settings folder locked (flock) while a save reads, merges and
 // writes: two programs saving at once would each merge into what the other
-// is about to replace.
+// is about to replace. A lock another program keeps past the bound is not
+// waited for further: Refused() says so, and nothing is written.
 class FolderLock {
  public:
-  explicit FolderLock(const std::string& folder) {
+  explicit FolderLock(const std::string& folder) : m_folder(folder) {
     m_fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0) return;
-    while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFolderLockBoundMs);
+    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return;  // a folder that takes no locks
+      if (std::chrono::steady_clock::now() >= until) {
+        m_refused = true;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(kFolderLockEveryMs));
     }
+  }
+  // The refusal's words, or "" when the lock is held.
+  std::string Refused() const {
+    if (!m_refused) return {};
+    return "the settings folder '" + m_folder + "' stayed locked by another program for " +
+           std::to_string(kFolderLockBoundMs / 1000) + " s: the settings were not saved";
   }
   ~FolderLock() {
     if (m_fd >= 0) ::close(m_fd);  // the lock goes with the descriptor
@@ -740,7 +761,9 @@ class FolderLock {
   FolderLock& operator=(const FolderLock&) = delete;
 
  private:
+  std::string m_folder;
   int m_fd = -1;
+  bool m_refused = false;
 };
 
 }  // namespace
@@ -754,6 +777,10 @@ bool SettingsStore::Save(std::string* err) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     folderLock = std::make_unique<FolderLock>(folder);
+    if (const std::string why = folderLock->Refused(); !why.empty()) {
+      if (err) *err = why;
+      return false;
+    }
   }
   // What another program of this user stored since this one read the file.
   SettingsStore merged(m_path, m_disk);
@@ -796,7 +823,13 @@ bool SettingsStore::ReadDiskInto(SettingsStore& merged, std::string* err) const 
 bool SettingsStore::Refresh(std::string* err) {
   if (!m_writable) return true;
   std::unique_ptr<FolderLock> folderLock;
-  if (m_disk == &RealDisk()) folderLock = std::make_unique<FolderLock>(std::filesystem::path(m_path).parent_path().string());
+  if (m_disk == &RealDisk()) {
+    folderLock = std::make_unique<FolderLock>(std::filesystem::path(m_path).parent_path().string());
+    if (const std::string why = folderLock->Refused(); !why.empty()) {
+      if (err) *err = why;
+      return false;
+    }
+  }
   SettingsStore merged(m_path, m_disk);
   if (!ReadDiskInto(merged, err)) return false;
   std::lock_guard<std::mutex> lock(m_mutex);

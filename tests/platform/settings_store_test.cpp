@@ -1,6 +1,8 @@
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -245,6 +247,41 @@ TEST(SettingsStore, DamagedFileIsKeptAndTold) {
   ASSERT_TRUE(store.Save());
   ASSERT_TRUE(sound.Load());
   EXPECT_EQ(sound.DamageReport(), "");
+}
+
+// Another program that keeps the settings folder locked (one stopped in
+// the middle of its save) is not waited for without end: the save gives up
+// at its bound, says why, and the file keeps what it held; once the lock
+// is given back the save writes.
+TEST(SettingsStore, AFolderLockedByAnotherProgramIsNotWaitedForWithoutEnd) {
+  TempDir dir;
+  const std::string file = dir / "settings.ini";
+  SettingsStore store(file);
+  ASSERT_TRUE(store.Load());
+  ASSERT_TRUE(store.SetString("Shell", "kept", "before"));
+  ASSERT_TRUE(store.Save());
+  const std::string before = [&] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+  // A lock of its own open of the folder stands for the other program's.
+  const int other = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  ASSERT_TRUE(store.SetString("Shell", "kept", "after"));
+  std::string err;
+  EXPECT_FALSE(store.Save(&err));
+  EXPECT_NE(err.find("stayed locked by another program"), std::string::npos) << err;
+  EXPECT_NE(err.find(dir.path()), std::string::npos) << err;
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+  ::close(other);
+  EXPECT_TRUE(store.Save(&err)) << err;
+  SettingsStore read(file);
+  ASSERT_TRUE(read.Load());
+  std::string kept;
+  ASSERT_TRUE(read.GetString("Shell", "kept", &kept));
+  EXPECT_EQ(kept, "after");
 }
 
 struct InPlaceRow {

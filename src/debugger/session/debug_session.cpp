@@ -216,6 +216,7 @@ void DebugSession::OnDebugStartStop() {
     return;
   }
   if (TargetExecuting()) {
+    m_endAsked = true;
     SayTargetRuns("the debug session ends", [this] { m_app.PostDeferredCommand(kDeferStopDebugger); });
     return;
   }
@@ -411,6 +412,7 @@ void DebugSession::KeepBreakpoints() {
 
 void DebugSession::Stop(bool afterFailedStart) {
   m_onceStopped = nullptr;
+  m_endAsked = false;
   m_stepsLeft = 0;
   // A start that failed tears down without asking the driver.
   if (!afterFailedStart) {

@@ -152,9 +152,9 @@ class DebugSession : public DebugPort {
   // ---- DebugPort
   bool SessionActive() const override { return (m_pRecord->flags & kDbgFlagActive) != 0 && !m_flashSession; }
   bool TargetExecuting() const override { return (m_pRecord->flags & kDbgFlagExecuting) != 0; }
-  // A command asked for while the target ran (the session's end, the
-  // program's close) waits for its stop.
-  bool WaitsForTheStop() const { return m_onceStopped != nullptr; }
+  // The session's end was asked for while the target ran: it ends at the
+  // stop (told then, and ended by a command posted at it).
+  bool EndAsked() const { return m_endAsked; }
   bool CommandLogOn() const override { return (m_pRecord->flags & 0x3) == 0x3; }
   bool SerialLogOn() const override { return (m_pRecord->flags & 0x5) == 0x5; }
   bool LoadedForFlash() const override { return m_flashSession; }
@@ -222,6 +222,7 @@ class DebugSession : public DebugPort {
   int m_refusals = 0;
   // What a command refused while the target ran does once it has stopped.
   std::function<void()> m_onceStopped;
+  bool m_endAsked = false;  // from Ctrl+F5 while running until the session ends
   // Steps of a counted step still to go at the next stop, and their mode.
   int m_stepsLeft = 0;
   int m_stepsMode = 0;

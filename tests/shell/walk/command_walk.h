@@ -965,7 +965,7 @@ class CommandWalk {
       // then stops it, and the session ends at that stop, or is ended once
       // it stands, so that the state can be brought back.
       if (!closed && s.SessionActive()) {
-        const bool endWaits = s.WaitsForTheStop();
+        const bool endWaits = s.EndAsked();
         if (!Run("32797")) return false;
         if (endWaits ? !Run("await-end") : (!Run("await-stop") || !Run("32802"))) return false;
       }
