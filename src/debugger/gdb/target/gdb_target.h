@@ -462,6 +462,9 @@ class GdbTarget {
   // A run of any kind (`request` on the request thread), the target running
   // for the IDE from now on.
   bool Ask(std::function<void()> request);
+  // Runs a request on the request thread; an exception it throws is said
+  // on the command page instead of ending the program.
+  void RunGuarded(const std::function<void()>& request);
   // Wakes every wait of the driver's threads: the session ends.
   void WakeWaits();
   uint64_t Reported();

@@ -7,6 +7,8 @@
 // target (refused, or gdb gave no answer within its bound) is told as a
 // stop where the target stands, with its reason on the command page; so is
 // a stop request that got no answer.
+#include <exception>
+#include <string>
 #include <utility>
 
 #include "debugger/gdb/target/gdb_target.h"
@@ -41,7 +43,7 @@ bool GdbTarget::Ask(std::function<void()> request) {
     if (m_events.executing) m_events.executing(true);
   }
   return m_requests.Post([this, request = std::move(request), before] {
-    request();
+    RunGuarded(request);
     // A run asked for after this one stands in its turn.
     if (--m_runsQueued == 0) m_runAsked = false;
     RequestEnded(before);
@@ -60,9 +62,20 @@ bool GdbTarget::AskStop() {
     m_stopQueued = false;
     const uint64_t before = Reported();
     if (m_closing) return;
-    Interrupt();
+    RunGuarded([this] { Interrupt(); });
     RequestEnded(before);
   });
+}
+
+void GdbTarget::RunGuarded(const std::function<void()>& request) {
+  // What gdb answered that the driver could not take (a text cut short)
+  // ends the request with a message: an exception left on this thread
+  // would end the program, and the user's unsaved texts with it.
+  try {
+    request();
+  } catch (const std::exception& e) {
+    if (m_events.print) m_events.print(std::string("*** Error: GDB driver: the request ended: ") + e.what() + "\n");
+  }
 }
 
 void GdbTarget::RequestEnded(uint64_t reportedBefore) {
