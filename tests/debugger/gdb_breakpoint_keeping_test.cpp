@@ -419,14 +419,7 @@ TEST_F(GdbKeepingWithoutAnswer, TheSessionEndedKeepsItsBreakpoints) {
   const std::vector<pid_t> qemu = Children("qemu-system-arm");
   ASSERT_EQ(qemu.size(), 1u);
   ASSERT_EQ(kill(qemu[0], SIGSTOP), 0);
-  auto state = [&] {
-    std::ifstream stat("/proc/" + std::to_string(qemu[0]) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const std::size_t close = line.rfind(')');
-    return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
-  };
-  ASSERT_TRUE(WaitFor([&] { return state() == 'T'; })) << state();
+  ASSERT_TRUE(WaitFor([&] { return StatOf(qemu[0]).state == 'T'; })) << StatOf(qemu[0]).state;
   {
     test::HangGuard guard("a stop request to a stopped server");
     session->StopRunning();

@@ -112,14 +112,7 @@ class GdbEveryBreakpointKept : public GdbSessionTest, public ::testing::WithPara
     const std::vector<pid_t> gdb = Children("gdb-multiarch");
     ASSERT_EQ(gdb.size(), 1u);
     ASSERT_EQ(kill(gdb[0], SIGSTOP), 0);
-    auto state = [&] {
-      std::ifstream stat("/proc/" + std::to_string(gdb[0]) + "/stat");
-      std::string line;
-      std::getline(stat, line);
-      const std::size_t close = line.rfind(')');
-      return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
-    };
-    ASSERT_TRUE(WaitFor([&] { return state() == 'T'; })) << state();
+    ASSERT_TRUE(WaitFor([&] { return StatOf(gdb[0]).state == 'T'; })) << StatOf(gdb[0]).state;
     {
       test::HangGuard guard("a step asked of a held gdb");
       session->Step(kDbgStepOver);

@@ -101,6 +101,29 @@ inline const std::string& MallocExampleFolder() {
   return folder;
 }
 
+// What a process's stat line says after its name: its state letter ('T'
+// stopped by a signal; '?' gone) and the CPU time it used, in the system's
+// ticks (user and system).
+struct ProcessStat {
+  char state = '?';
+  uint64_t ticks = 0;
+};
+inline ProcessStat StatOf(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  ProcessStat out;
+  const std::size_t close = line.rfind(')');
+  if (close == std::string::npos || close + 2 >= line.size()) return out;
+  out.state = line[close + 2];
+  unsigned long long user = 0, system = 0;
+  // Fields 14 and 15 of the line; the 11 before them follow the state.
+  if (std::sscanf(line.c_str() + close + 2, "%*c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu %llu", &user,
+                  &system) == 2)
+    out.ticks = user + system;
+  return out;
+}
+
 // Our own children of a program name (gdb-multiarch, qemu-system-arm).
 inline std::vector<pid_t> Children(const std::string& comm) {
   std::vector<pid_t> out;

@@ -361,13 +361,7 @@ TEST_F(GdbHeldEmulatorTest, ARunTheHeldEmulatorTakesLateGoesOnAndCutsNoLaterRun)
   const std::vector<pid_t> qemu = Children("qemu-system-arm");
   ASSERT_EQ(qemu.size(), 1u);
   ASSERT_EQ(kill(qemu[0], SIGSTOP), 0);
-  ASSERT_TRUE(WaitFor([&] {
-    std::ifstream stat("/proc/" + std::to_string(qemu[0]) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T';
-  }));
+  ASSERT_TRUE(WaitFor([&] { return StatOf(qemu[0]).state == 'T'; }));
   const int stops = host.stopsPosted;
   {
     test::HangGuard guard("F5 on a held emulator");

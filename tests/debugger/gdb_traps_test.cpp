@@ -9,9 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "gdb_session_fixture.h"
 #include "hang_guard.h"
@@ -57,24 +55,6 @@ const TrapRow kTrapRows[] = {
      "the step got no answer within 3 s", "Step: no answer", true},
 };
 
-// The CPU time a process has used, in the system's ticks (0 when gone).
-uint64_t CpuTicks(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  const std::size_t close = line.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream fields(line.substr(close + 2));
-  std::string field;
-  uint64_t user = 0, system = 0;
-  // After the name: state, then the fields up to utime (14th) and stime (15th).
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14) user = std::strtoull(field.c_str(), nullptr, 10);
-    if (i == 15) system = std::strtoull(field.c_str(), nullptr, 10);
-  }
-  return user + system;
-}
-
 class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<TrapRow> {
  protected:
   // F5, and the program runs: the run returns at once, and the emulator
@@ -84,8 +64,8 @@ class GdbTrapTest : public GdbSessionTest, public ::testing::WithParamInterface<
     ASSERT_EQ(qemu.size(), 1u);
     session->Go();
     ASSERT_TRUE(WaitFor([&] { return session->TargetExecuting(); }));
-    const uint64_t before = CpuTicks(qemu[0]);
-    ASSERT_TRUE(WaitFor([&] { return CpuTicks(qemu[0]) >= before + 10 && session->TargetExecuting(); }))
+    const uint64_t before = StatOf(qemu[0]).ticks;
+    ASSERT_TRUE(WaitFor([&] { return StatOf(qemu[0]).ticks >= before + 10 && session->TargetExecuting(); }))
         << CommandTexts();
   }
   void TearDown() override {
@@ -114,14 +94,7 @@ TEST_P(GdbTrapTest, EveryWaitEndsWithinItsBoundAndCtrlF5EndsTheSession) {
   ASSERT_EQ(stopped.size(), 1u);
   ASSERT_EQ(kill(stopped[0], SIGSTOP), 0);
   // Stopped once the system says so ('T' in its stat line).
-  auto state = [&] {
-    std::ifstream stat("/proc/" + std::to_string(stopped[0]) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const size_t close = line.rfind(')');
-    return close == std::string::npos || close + 2 >= line.size() ? '?' : line[close + 2];
-  };
-  ASSERT_TRUE(WaitFor([&] { return state() == 'T'; })) << state();
+  ASSERT_TRUE(WaitFor([&] { return StatOf(stopped[0]).state == 'T'; })) << StatOf(stopped[0]).state;
 
   {
     // The driver's bound ends the wait (its message names it, below); one
@@ -216,13 +189,7 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
   const std::vector<pid_t> held = Children(row.stopped);
   ASSERT_EQ(held.size(), 1u);
   ASSERT_EQ(kill(held[0], SIGSTOP), 0);
-  ASSERT_TRUE(WaitFor([&] {
-    std::ifstream stat("/proc/" + std::to_string(held[0]) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    const size_t close = line.rfind(')');
-    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T';
-  }));
+  ASSERT_TRUE(WaitFor([&] { return StatOf(held[0]).state == 'T'; }));
   {
     test::HangGuard guard(std::string("a wait on a stopped ") + row.stopped);
     switch (row.action) {
