@@ -144,14 +144,17 @@ void bs_InterProcessEventHandler::Rejoin() {
     bool restored = true;
     if (old >= 0 && m_objects.MappingIntact(nullptr, &restored, false)) slot.Set(slot_field::kInUse, 0);
     if (m_counted) AddShared(m_objects.View(), -1);
-    if (old >= 0) m_objects.ReleaseSlot(old);
   }
   m_counted = false;
   if (old >= 0) m_lastSlot = old;
   m_nOwnSlot = -1;
-  m_objects.Detach();
+  // The slot's lock stays held across the new attach: a peer that starts
+  // meanwhile (maybe the one making the objects anew) takes another slot,
+  // and the peers that keep this process's number still reach it.
+  m_objects.DetachKeepingSlot(old);
   std::string err;
   if (!m_objects.Attach(&err)) {
+    if (old >= 0) m_objects.ReleaseSlot(old);
     if (!m_rejoinFailureSaid) SayDamage(err + "; the event interface tries again while the program runs");
     m_rejoinFailureSaid = true;
     return;

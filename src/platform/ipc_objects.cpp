@@ -424,10 +424,22 @@ void IpcObjects::CloseHandles() {
   m_region.Unmap();
 }
 
-void IpcObjects::Detach() {
+void IpcObjects::Detach() { DetachKeepingSlot(-1); }
+
+void IpcObjects::DetachKeepingSlot(int keep) {
   if (m_exitCleanup) RemoveTerminationCleanup(m_exitCleanup);
   m_exitCleanup = 0;
-  for (int i = 0; i < kIpcSlotCount; ++i) ReleaseSlot(i);
+  const bool keeping = keep >= 0 && keep < kIpcSlotCount && m_slotHeld[keep];
+  for (int i = 0; i < kIpcSlotCount; ++i) {
+    if (i != keep || !keeping) {
+      ReleaseSlot(i);
+      continue;
+    }
+    // The byte lock belongs to the mapping that goes; the lock file is
+    // the slot's across mappings.
+    UnlockSlotByte(i);
+    m_slotHeld[i] = false;
+  }
   if (m_region.Data() != nullptr) {
     // The last process to leave removes the objects, under the gate so that
     // no attacher is opening them meanwhile. Without the gate they stay and
@@ -439,7 +451,10 @@ void IpcObjects::Detach() {
     // Unlock rather than only close: a forked child's copy of the
     // descriptor must not keep the lock.
     LeaveAsUser();
-    if (gated) RemoveIfUnused();
+    // A process that attaches again at once removes nothing: its attach
+    // clears what is left at the names, and the lock files stay (the kept
+    // slot's among them, which a removal would leave held on no name).
+    if (gated && !keeping) RemoveIfUnused();
   }
   CloseHandles();
   m_live.Close();

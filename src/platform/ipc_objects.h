@@ -119,6 +119,11 @@ class IpcObjects {
   bool StillNamed() const;
   // Closes everything; the last process to leave removes the objects.
   void Detach();
+  // The same for a process that attaches again at once (its objects were
+  // removed under it): the lock file of slot `keep` stays held, so that no
+  // start in between takes the slot, and TryClaimSlot(keep) after the new
+  // Attach has it again. Detach or ReleaseSlot lets it go.
+  void DetachKeepingSlot(int keep);
   // Removes every named object and lock file of the namespace, under its
   // usual names and under its private ones (tests clean up with it); none
   // that another user owns.

@@ -493,6 +493,31 @@ TEST_F(TransportTest, ObjectsGoneUnderALiveUserAreMadeAnewByTheNextStart) {
   EXPECT_EQ(next.Line(), "slot 2");
 }
 
+// A user whose objects went under it attaches anew; a start that makes or
+// joins the new objects while it does so finds its slot still taken.
+TEST(IpcObjectsRejoin, TheSlotStaysTakenAcrossTheNewAttach) {
+  test::TestNamespace space;
+  IpcObjects live(space.ns);
+  std::string err;
+  ASSERT_TRUE(live.Attach(&err)) << err;
+  ASSERT_TRUE(live.TryClaimSlot(0));
+  ShmRegion::Unlink(space.ns.ObjectName(kIpcMappingName));
+  for (const char* base : {kIpcGuardName, kIpcQueueFilledName, kIpcKillName})
+    for (int i = 0; i < kIpcSlotCount; ++i) IpcSemaphore::Unlink(space.ns.ObjectName(base + std::to_string(i)));
+  live.DetachKeepingSlot(0);
+  IpcObjects start(space.ns);
+  ASSERT_TRUE(start.Attach(&err)) << err;
+  EXPECT_FALSE(start.TryClaimSlot(0));
+  EXPECT_TRUE(start.SlotHasLiveOwner(0));
+  ASSERT_TRUE(live.Attach(&err)) << err;
+  EXPECT_TRUE(live.TryClaimSlot(0));
+  EXPECT_TRUE(start.TryClaimSlot(1));
+  // Let go at the detach: the slot is free for the next.
+  live.Detach();
+  EXPECT_TRUE(start.TryClaimSlot(0));
+  start.Detach();
+}
+
 // A peer that cuts the mapping short (ftruncate to 4 KB) leaves this
 // process running: the cut is found (by the receivers, which look at the
 // size, or by the first access past the cut), the mapping is brought back to
