@@ -18,19 +18,6 @@
 namespace pm2 {
 namespace {
 
-bool FullWrite(int fd, const uint8_t* p, size_t n) {
-  while (n) {
-    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (w <= 0) {
-      if (w < 0 && errno == EINTR) continue;
-      return false;
-    }
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
 std::vector<uint8_t> Word(uint32_t v) {
   return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
           static_cast<uint8_t>(v >> 24)};
@@ -151,7 +138,43 @@ bool AddInServer::WriteFrame(uint8_t kind, const std::vector<uint8_t>& payload) 
   std::vector<uint8_t> frame = Word(static_cast<uint32_t>(payload.size() + 1));
   frame.push_back(kind);
   frame.insert(frame.end(), payload.begin(), payload.end());
-  return FullWrite(m_connFd, frame.data(), frame.size());
+  // An add-in that stops reading fills the socket: the rest of the frame
+  // is waited for as an answer is (serving the window, for the reply
+  // time at most), never without end. A frame not written whole leaves
+  // the stream unreadable: the caller detaches the add-in.
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(m_replyTimeoutMs);
+  const bool wasInSend = m_inSend;
+  m_inSend = true;  // what the wait serves keeps off the connection
+  const uint8_t* p = frame.data();
+  size_t n = frame.size();
+  bool whole = true;
+  while (n > 0 && whole) {
+    const ssize_t w = ::send(m_connFd, p, n, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (w > 0) {
+      p += w;
+      n -= static_cast<size_t>(w);
+      continue;
+    }
+    if (w < 0 && errno == EINTR) continue;
+    if (w == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+      whole = false;
+      break;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) {
+      if (m_onTimeout)
+        m_onTimeout("The add-in '" + m_program + "' took nothing of what was sent to it within " +
+                    std::to_string((m_replyTimeoutMs + 999) / 1000) + " seconds and is detached.");
+      whole = false;
+      break;
+    }
+    pollfd pf{m_connFd, POLLOUT, 0};
+    ::poll(&pf, 1, int(std::min<long long>(left, 20)));
+    if (m_serve && !m_serve()) whole = false;  // the user ended the wait
+  }
+  m_inSend = wasInSend;
+  return whole;
 }
 
 bool AddInServer::ReadAvailable() {
@@ -180,13 +203,16 @@ int AddInServer::TakeFrame(uint8_t* kind, std::vector<uint8_t>* payload) {
 }
 
 void AddInServer::HandleIncoming(const std::vector<uint8_t>& payload) {
-  bool answered = false;
+  bool answered = false, written = true;
   auto answer = [&](uint32_t word) {
-    if (!answered) WriteFrame(1, Word(word));
+    if (!answered) written = WriteFrame(1, Word(word));
     answered = true;
   };
   if (!m_logic.HandleBlock(payload.data(), payload.size(), m_peerPid, answer)) answer(0);
   answer(1);
+  // An answer not written whole: the add-in is detached once the block's
+  // handling is over (not from inside it).
+  if (!written && m_connFd >= 0) Drop();
 }
 
 void AddInServer::RefuseWaitingConnections() {

@@ -71,7 +71,8 @@ class AddInServer : public AddInPeer {
     m_notice = std::move(notice);
   }
   // Told "The add-in '<program>' gave no answer within <n> seconds ..."
-  // when an answer did not come in time.
+  // when an answer did not come in time, and "... took nothing of what was
+  // sent to it within <n> seconds ..." when it stopped reading.
   void SetTimeoutHandler(std::function<void(const std::string&)> handler) { m_onTimeout = std::move(handler); }
   // Told when a wait for an answer read more than the answer (the add-in's
   // own blocks): they are handled at the next Poll, which the socket no

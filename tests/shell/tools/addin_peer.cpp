@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <poll.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,6 +133,16 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::getenv("PM2_ADDIN_ANSWER")) return AnswerUntilClosed();
+  if (std::getenv("PM2_ADDIN_DEAF")) {
+    // Answers the command states, then reads nothing more until the IDE
+    // lets it go.
+    for (int i = 0; i < 6; ++i) Exchange(nullptr);
+    pollfd hangup{g_fd, 0, 0};
+    while (poll(&hangup, 1, -1) >= 0 && !(hangup.revents & (POLLHUP | POLLERR))) {
+    }
+    std::fclose(g_log);
+    return 0;
+  }
   if (const char* half = std::getenv("PM2_ADDIN_HALF")) {
     if (std::strcmp(half, "block") == 0) {
       for (int i = 0; i < 6; ++i) Exchange(nullptr);  // the command states

@@ -408,6 +408,35 @@ TEST(AddInServer, SilentAddInTimesOutWithAMessage) {
   EXPECT_EQ(server.WaitForExit(test::kHangWaitMs), 0);
 }
 
+// An add-in that stops reading: the blocks sent to it fill the socket, and
+// the write that finds no room waits as a wait for an answer does (serving
+// the window) for the reply time, then detaches the add-in with a message.
+TEST(AddInServer, AnAddInThatStopsReadingIsDetachedNotWaitedForWithoutEnd) {
+  PeerAddIn a(300);
+  if (!a.Installed()) GTEST_SKIP() << "add-in program missing";
+  ::setenv("PM2_ADDIN_DEAF", "1", 1);
+  AddInServer& server = a.server;
+  std::string err;
+  const bool started = server.StartAddIn(a.peer, false, 10000, &err);
+  ::unsetenv("PM2_ADDIN_DEAF");
+  ASSERT_TRUE(started) << err;
+  ASSERT_TRUE(a.link.Running());
+  int served = 0;
+  std::vector<std::string> told;
+  server.SetWaitServer([&] { return ++served > 0; });
+  server.SetTimeoutHandler([&](const std::string& text) { told.push_back(text); });
+  const std::vector<uint8_t> block(kAddInFrameLimit - 8, 0x5a);
+  int sent = 0;
+  while (server.SendUnawaited(block)) ++sent;
+  EXPECT_GT(sent, 10);  // a socket's room, at least
+  EXPECT_FALSE(a.link.Running());
+  EXPECT_EQ(server.ConnectionFd(), -1);
+  EXPECT_GE(served, 5);
+  EXPECT_EQ(told, (std::vector<std::string>{"The add-in '" + a.peer +
+                                            "' took nothing of what was sent to it within 1 seconds and is detached."}));
+  EXPECT_EQ(server.WaitForExit(test::kHangWaitMs), 0);
+}
+
 // An add-in that stops in the middle of a frame it sends of its own: what
 // came is kept, the window is not held up waiting for the rest, and the
 // add-in stays attached.

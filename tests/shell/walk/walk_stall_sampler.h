@@ -7,6 +7,11 @@
 // thread in a sleep of a fixed time is left to sleep until twice the bound
 // (the signal that prints the stack would cut a plain sleep short, and
 // with it the hang it stands for); the kernel's view names its call.
+// The handler only takes the stack's addresses; the walk's thread prints
+// them (as "binary(+offset)", for addr2line -Cfpe). Symbolizing on the GUI
+// thread (the sanitizers' symbolizer, a process of its own reading the
+// whole debug information) would itself hold the window for seconds on a
+// loaded machine, and leave that process below the walk.
 #pragma once
 
 #include <execinfo.h>
@@ -28,8 +33,6 @@
 
 #include "walk_program_clock.h"
 
-extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
-
 namespace pm2::test {
 
 class StallSampler {
@@ -37,10 +40,13 @@ class StallSampler {
   // `tid`: the GUI thread; `boundSeconds`: the hang bound of a gap.
   StallSampler(int tid, double boundSeconds) : m_tid(tid), m_bound(boundSeconds) {
     struct sigaction on = {};
-    on.sa_handler = &StallSampler::PrintOwnStack;
+    on.sa_handler = &StallSampler::TakeOwnStack;
     on.sa_flags = SA_RESTART;
     sigemptyset(&on.sa_mask);
     sigaction(SIGURG, &on, nullptr);
+    // The first backtrace loads the unwinder: not in the handler.
+    void* frames[4];
+    (void)backtrace(frames, 4);
     Beat();
     m_thread = std::thread([this] { Watch(); });
   }
@@ -99,18 +105,21 @@ class StallSampler {
       }
       tell("; its stack:");
       sampledGap = beats;
+      s_taken = 0;
       ::syscall(SYS_tgkill, ::getpid(), m_tid, SIGURG);
+      // The handler runs when the thread next leaves the kernel; a thread
+      // that stays in a blocking call is told by its call and channel.
+      for (int look = 0; look < 40 && s_taken.load() == 0 && !m_ending; ++look)
+        m_wake.wait_for(lock, std::chrono::milliseconds(25));
+      if (const int n = s_taken.load(); n > 0) backtrace_symbols_fd(s_frames, n, 2);
+      else std::fprintf(stderr, "walk: (the thread has not left the call yet)\n");
     }
   }
-  static void PrintOwnStack(int) {
-    if (__sanitizer_print_stack_trace) {
-      __sanitizer_print_stack_trace();
-      return;
-    }
-    void* frames[64];
-    const int n = backtrace(frames, 64);
-    backtrace_symbols_fd(frames, n, 2);
-  }
+  static void TakeOwnStack(int) { s_taken = backtrace(s_frames, kFrames); }
+
+  static constexpr int kFrames = 64;
+  static inline void* s_frames[kFrames];
+  static inline std::atomic<int> s_taken{0};
 
   int m_tid;
   double m_bound;
