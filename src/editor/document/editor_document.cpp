@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -44,8 +46,20 @@ DiskFileStatus StatFile(const std::string& path) {
 
 FileBytesPrint FileBytesPrintOf(const std::string& path) {
   FileBytesPrint print;
-  std::FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
-  if (!f) return print;
+  // Only a plain file has a print: a named pipe opened for reading waits
+  // for a writer, and a device may never end.
+  const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return print;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return print;
+  }
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) {
+    ::close(fd);
+    return print;
+  }
   // FNV-1a over every byte; with the size it tells a touched file from an edited one.
   uint64_t hash = 1469598103934665603ull;
   unsigned char buf[65536];
@@ -145,7 +159,8 @@ bool EditorDocument::OnOpenDocument(const std::string& path) {
   // The views let go of the old lines whether or not the load worked.
   for (DocumentView* v : m_views) v->InitialUpdate();
   if (rc != kEditOk) {
-    Error(Format("Invalid Ascii text file -\n\n'%s'", path));
+    const std::string& why = m_text->LastFileError();
+    Error(Format("Invalid Ascii text file -\n\n'%s'", path) + (why.empty() ? std::string() : "\n\n" + why));
     return false;
   }
   return true;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "driver_abi/file_kind.h"
 #include "editor/text/file_lock.h"
 #include "editor/text/text_buffer.h"
 #include "platform/atomic_file.h"
@@ -77,11 +78,23 @@ int CEditTextBuffer::ReadFileChunks(int fd, size_t bytesPerRead) {
 
 int CEditTextBuffer::LoadFile(const std::string& path) {
   CloseKeptHandle();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  m_lastFileError.clear();
+  // Opened without waiting: a named pipe opened for reading waits for a
+  // writer that may never come, and a device may never reach an end. Such
+  // a name is refused with what stands there, before a byte is read.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno;
   struct stat st {};
   int rc = kEditOk;
   bool statted = ::fstat(fd, &st) == 0;
+  if (const char* kind = statted ? FileKindText(st.st_mode) : nullptr) {
+    ::close(fd);
+    m_lastFileError = "'" + path + "' is " + kind + ", not a text file.";
+    return kEditCannotRead;
+  }
+  // A plain file reads the same either way; a lock taken on it below waits
+  // as before.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (statted && st.st_size > 0) {
     std::string data;
     if (!ReadAll(fd, size_t(st.st_size), data)) {

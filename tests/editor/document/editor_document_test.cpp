@@ -109,6 +109,38 @@ TEST_F(DocumentTest, OpenOfAMissingFileFailsWithItsMessage) {
   EXPECT_EQ("Invalid Ascii text file -\n\n'" + m_path + "'", m_questions.errors[0]);
 }
 
+// A name where no plain file stands is refused with what stands there and
+// the text is left empty: a named pipe without a writer would hold the
+// window until one came, and a device that never ends would fill memory.
+TEST_F(DocumentTest, OpenOfANameThatIsNoPlainFileSaysWhatStandsThere) {
+  struct Row {
+    const char* name;
+    std::string path;
+    const char* kind;
+  };
+  const std::string fifo = m_dir / "pipe.c";
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  const std::string folder = m_dir / "folder.c";
+  ASSERT_EQ(0, ::mkdir(folder.c_str(), 0700));
+  const Row rows[] = {
+      {"named pipe without a writer", fifo, "a named pipe (FIFO)"},
+      {"folder", folder, "a folder"},
+      {"device without an end", "/dev/zero", "a character device"},
+  };
+  for (const Row& r : rows) {
+    DocumentEnvironment env;
+    FakeQuestions questions;
+    env.questions = &questions;
+    EditorDocument doc(env);
+    EXPECT_FALSE(doc.OnOpenDocument(r.path)) << r.name;
+    ASSERT_EQ(1u, questions.errors.size()) << r.name;
+    EXPECT_EQ("Invalid Ascii text file -\n\n'" + r.path + "'\n\n'" + r.path + "' is " + r.kind + ", not a text file.",
+              questions.errors[0])
+        << r.name;
+    EXPECT_EQ("", doc.Text().GetText()) << r.name;
+  }
+}
+
 TEST_F(DocumentTest, SaveKeepsABackupOnlyWhenTheCFilesSettingsAskForIt) {
   struct Row {
     const char* name;
