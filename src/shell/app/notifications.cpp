@@ -1,5 +1,6 @@
 // The IDE notification message's handler and the deferred commands' effects.
 #include <cstring>
+#include <utility>
 
 #include "platform/notification_hub.h"
 #include "project/model/project_records.h"
@@ -124,7 +125,7 @@ void ShellApp::BuildEnded(intptr_t notBuilt) {
   ClearState(kStateBusy);
   Ipc().SendBuildEnd();
   Frame().CheckChangedSourceFiles();
-  if (HasState(kStateBatchBuild)) Frame().CloseMainWindow();
+  if (HasState(kStateBatchBuild) || std::exchange(m_bCloseWhenBuildEnds, false)) Frame().CloseMainWindow();
   Frame().EnableTargetBox(true);
   if (notBuilt) {
     // What the browser knew and the output it came from are stale now.

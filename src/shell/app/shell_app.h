@@ -155,6 +155,9 @@ class ShellApp {
   // program activated again, a tool ended) must not ask it a second time.
   bool m_bAskingImportChange = false;
   bool m_bProjectChangedWhileBusy = false;
+  // Exit was asked while the build linked (a link is not stopped): the
+  // program closes when the build's end is told.
+  bool m_bCloseWhenBuildEnds = false;
   std::string m_szDriverStatus;      // at most 30 characters (code 13)
 
   // ---------------------------------------------------------- toolset queries

@@ -1369,7 +1369,15 @@ bool CMainFrame::CloseSequence() {
   // the build's end arrives through the hub.
   if (m_tools) m_tools->EndRuns();
   if (m_app.HasState(kStateBusy) && m_build) {
-    m_build->StopBuild();
+    if (!m_build->StopBuild()) {
+      // The build links, and a link is not stopped: the program closes
+      // when the build's end is told. Until then the window stays in the
+      // user's hands (a linker that never ends would otherwise hold it).
+      m_documentsAsked = false;
+      m_app.m_bCloseWhenBuildEnds = true;
+      ShowStatusText("The target is being linked: Pelmora2 closes when the link has ended");
+      return false;
+    }
     // The build's thread reads the project until its end is told: the
     // project is closed (and its memory freed) only after that end.
     BuildStopWait::Run([this] { return !m_app.HasState(kStateBusy); });

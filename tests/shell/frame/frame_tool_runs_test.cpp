@@ -13,12 +13,14 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "platform/settings_store.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
 #include "project/text/pool.h"
 #include "shell/app/shell_app.h"
+#include "shell/frame/build_stop_wait.h"
 #include "shell/frame/command_table.h"
 #include "shell/frame/frame_fixture.h"
 #include "shell/frame/main_frame.h"
@@ -27,6 +29,8 @@
 #include "shell/frame/tool_commands.h"
 #include "shell/tools/ui/scc_query_dialog.h"
 #include "shell/tools/user_tools.h"
+#include "toolkit/controls/progress_ctrl.h"
+#include "toolkit/frames/status_bar.h"
 
 namespace fs = std::filesystem;
 
@@ -338,6 +342,59 @@ TEST_F(ToolsFolderTest, ExitDuringABuildWaitsForItsEndBeforeClosingTheProject) {
     EXPECT_FALSE(s.App().HasState(kStateBusy));
     EXPECT_EQ(s.App().Project(), nullptr);
   }
+}
+
+// A 51-family project whose linker (the stand-in of the tests' root) is
+// held in a meeting until the test lets it go: the library it links holds
+// the directive, so the compiler runs through.
+constexpr const char* kLinkHeldProject =
+    "### Pelmora2 Project, (C) Vond Software\r\n### Do not modify !\r\n\r\n"
+    "Target (Board), 0x0000 // Tools: 'MCS-51'\r\n\r\nGroup (Source)\r\n\r\n"
+    "File 1,1,<./Main.c><Main.c> 0x0 \r\nFile 1,4,<./Held.LIB><Held.LIB> 0x0 \r\n\r\n\r\n"
+    "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Exit while the build links: a link is not stopped, so the program closes
+// when it has ended, and until then the window stays in the user's hands.
+// The close waited for the link blind to every key and click, and a linker
+// that never ended held the program for good.
+TEST_F(ToolsFolderTest, ExitWhileTheBuildLinksClosesWhenTheLinkHasEnded) {
+  const std::string meet = dir + "link.meet";
+  std::ofstream(dir + "Main.c", std::ios::binary) << "void main(void) {}\n";
+  std::ofstream(dir + "Held.LIB", std::ios::binary) << "!standin meet " << meet << " 2 600\n";
+  std::ofstream(dir + "Board.pm2", std::ios::binary) << kLinkHeldProject;
+  SettingsStore settings(dir + "settings.ini");
+  test::Session s(settings, dir + "Board.pm2", root + "PM2/pelmora2");
+  CMainFrame* f = s.Frame();
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(s.App().Project(), nullptr);
+  ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
+  ASSERT_TRUE(WaitFor([&] { return FileText(meet).find("start ") != std::string::npos; })) << BuildText(f);
+  ASSERT_TRUE(s.App().HasState(kStateBusy));
+
+  f->ExecuteCommand(cmd::kAppExit);
+  ASSERT_TRUE(WaitFor([&] { return f->Status()->GetWindowText().find("closes when the link has ended") != std::string::npos; }))
+      << f->Status()->GetWindowText();
+  // Put off, not waited for: the window, its project and the build stay,
+  // and the window takes the user's commands.
+  EXPECT_FALSE(BuildStopWait::Waiting());
+  EXPECT_TRUE(f->isVisible());
+  EXPECT_NE(s.App().Project(), nullptr);
+  EXPECT_TRUE(s.App().HasState(kStateBusy));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kViewFileBar));
+  EXPECT_TRUE(f->ExecuteCommand(cmd::kViewFileBar));
+
+  // The link ends: the program closes as the user asked, the project with it.
+  std::ofstream(meet, std::ios::binary | std::ios::app) << "start the test 1\n";
+  ASSERT_TRUE(WaitFor([&] { return !f->isVisible(); })) << BuildText(f);
+  EXPECT_FALSE(s.App().HasState(kStateBusy));
+  EXPECT_EQ(s.App().Project(), nullptr);
+  // The link ran to its end: its output is there.
+  EXPECT_TRUE(std::filesystem::exists(dir + "Obj/Board"));
 }
 
 TEST_F(ToolsFolderTest, ExitWhileAToolRunsAsksAndEndsIt) {
