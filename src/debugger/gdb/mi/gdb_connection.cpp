@@ -56,6 +56,7 @@ bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err
   static const bool pipeSignalIgnored = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
   (void)pipeSignalIgnored;
   m_program = argv.at(0);
+  m_starter = std::this_thread::get_id();
   if (const char* log = std::getenv(kMiLogVariable); log && *log) {
     std::lock_guard<std::mutex> lock(m_logMutex);
     if (!m_log) m_log = std::fopen(log, "a");
@@ -64,7 +65,11 @@ bool GdbConnection::Start(const std::vector<std::string>& argv, std::string* err
   if (!m_child.Start(argv, true, err)) return false;
   if (m_log) Log('=', "started " + m_program + " as process " + std::to_string(m_child.Pid()));
   fcntl(m_child.InFd(), F_SETFL, fcntl(m_child.InFd(), F_GETFL) | O_NONBLOCK);
-  m_reader = std::thread([this] { ReadLoop(); });
+  m_credit.WatchProcess(m_child.Pid());
+  m_reader = std::thread([this] {
+    m_credit.WatchThread(pid_t(::gettid()));
+    ReadLoop();
+  });
   return true;
 }
 
@@ -224,7 +229,23 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Co
   };
   MiRecord failed;
   failed.kind = MiKind::Result;
-  if (Silent()) {
+  bool silent;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    silent = m_silent;
+  }
+  if (!silent && std::this_thread::get_id() == m_starter && m_child.Held()) {
+    // gdb is stopped by a signal: it answers nothing until it goes on, and
+    // the window does not wait for that. The call counts as one that timed
+    // out, at once; a question that costs gdb nothing is left in its input,
+    // and its answer, when gdb goes on, says that gdb answers again.
+    Send(kHeldProbe);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_silent = true;
+    m_unanswered = true;
+    silent = true;
+  }
+  if (silent) {
     failed.cls = "timeout";
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, "no answer from gdb", {}}});
     return failed;
@@ -242,8 +263,16 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Co
     failed.results.items.push_back({"msg", MiValue{MiValue::Kind::String, DeadReason(), {}}});
     return failed;
   }
+  // The bound lasts longer by what gdb, its server and the reader waited
+  // for a processor: a busy machine makes the answer late, not gdb silent.
+  const CreditedBound bound(&m_credit, timeoutMs);
   std::unique_lock<std::mutex> lock(slot->m);
-  if (!slot->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return slot->done; })) {
+  while (!slot->done) {
+    const int rest = bound.RestMs();
+    if (rest == 0) break;
+    slot->cv.wait_for(lock, std::chrono::milliseconds(std::min(rest, kCreditSliceMs)), [&] { return slot->done; });
+  }
+  if (!slot->done) {
     {
       std::lock_guard<std::mutex> table(m_mutex);
       m_pending.erase(token);
@@ -258,15 +287,23 @@ MiRecord GdbConnection::Call(const std::string& command, int timeoutMs, const Co
 }
 
 bool GdbConnection::WaitStopped(int timeoutMs) {
+  const CreditedBound bound(&m_credit, timeoutMs);
   std::unique_lock<std::mutex> lock(m_mutex);
-  return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-    return m_state == SessionState::Stopped || m_state == SessionState::Dead;
-  }) && m_state == SessionState::Stopped;
+  const auto settled = [&] { return m_state == SessionState::Stopped || m_state == SessionState::Dead; };
+  while (!settled()) {
+    const int rest = bound.RestMs();
+    if (rest == 0) break;
+    m_changed.wait_for(lock, std::chrono::milliseconds(std::min(rest, kCreditSliceMs)), settled);
+  }
+  return m_state == SessionState::Stopped;
 }
 
 bool GdbConnection::Silent() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_silent;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_silent) return true;
+  }
+  return m_child.Held();
 }
 
 bool GdbConnection::Owing() const {

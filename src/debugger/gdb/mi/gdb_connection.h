@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "debugger/gdb/process/child_process.h"
+#include "debugger/gdb/process/run_queue_credit.h"
 #include "debugger/gdb/mi/mi_parser.h"
 
 namespace pm2::gdb {
@@ -57,10 +58,16 @@ class GdbConnection {
   // of class "timeout" when none came. A call that timed out leaves gdb
   // silent: later calls return "timeout" at once, without sending, until gdb
   // writes its next line, so a stopped gdb or server holds the caller for
-  // one bound, not one per question.
+  // one bound, not one per question. A call from the thread that started
+  // gdb (the window's) while gdb is stopped by a signal does not wait: it
+  // is not sent, and gdb is silent at once (kHeldProbe is sent instead, so
+  // that gdb's answer to it ends the silence when gdb goes on).
   // `answered`, when given, sees the answer first, on the reader thread (in
   // order with gdb's streams, before the caller wakes).
   MiRecord Call(const std::string& command, int timeoutMs, const Continuation& answered = nullptr);
+  static constexpr const char* kHeldProbe = "-list-features";
+  // gdb answers nothing now: a call timed out and gdb wrote nothing since,
+  // or gdb is stopped by a signal.
   bool Silent() const;
   // A call stopped waiting and gdb has answered no command since: it may
   // still be at that command (a typed "print f()" whose call runs on), and
@@ -86,6 +93,11 @@ class GdbConnection {
   // for the other for good.
   void Close(const std::function<void()>& serve = nullptr);
   pid_t Pid() const { return m_child.Pid(); }
+  // The threads gdb's answers wait for (gdb's, the reader's, and those
+  // watched with WatchAlso: the emulator's): the bounds of Call and
+  // WaitStopped last longer by what they waited for a processor.
+  const RunQueueCredit& Credit() const { return m_credit; }
+  void WatchAlso(pid_t pid) { m_credit.WatchProcess(pid); }
 
   // Handles one line as the reader does (also for tests).
   void HandleLine(std::string_view line);
@@ -105,6 +117,8 @@ class GdbConnection {
   std::string m_program;     // as the settings name it
   std::string m_unreadable;  // the last lines that were no MI record (under m_mutex)
   ChildProcess m_child;
+  RunQueueCredit m_credit;
+  std::thread::id m_starter;  // the thread that started gdb: the window's
   std::thread m_reader;
   mutable std::mutex m_mutex;
   std::condition_variable m_changed;

@@ -161,6 +161,19 @@ void ChildProcess::Signal(int signal) {
   if (m_pid > 0 && !m_reaped) kill(m_pid, signal);
 }
 
+bool ChildProcess::Held() const {
+  std::lock_guard<std::mutex> lock(m_reapMutex);
+  if (m_pid <= 0 || m_reaped) return false;
+  // The state letter follows the command's name, which ends at the last ')'.
+  char text[512] = {};
+  const int fd = ::open(("/proc/" + std::to_string(m_pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const ssize_t n = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  const char* close = n > 0 ? std::strrchr(text, ')') : nullptr;
+  return close && close + 2 < text + n && (close[2] == 'T' || close[2] == 't');
+}
+
 void ChildProcess::Kill() {
   CloseInput();
   std::lock_guard<std::mutex> lock(m_reapMutex);

@@ -41,6 +41,9 @@ class ChildProcess {
   // Sends the child a signal while it is not yet reaped (a reaped child's
   // number may be another process's by now).
   void Signal(int signal);
+  // True while the child is stopped by a signal (SIGSTOP, SIGTSTP, a
+  // debugger of its own): it reads and answers nothing until it goes on.
+  bool Held() const;
   // Closes the pipe to the child's stdin.
   void CloseInput();
   // Without pipes: the first `max` bytes the child wrote to its standard

@@ -51,7 +51,6 @@ std::string EmulatorEndedText(const QemuMachine& qemu, std::string said) {
          "'), ended as the session started" + (said.empty() ? std::string(" without a word") : "; it said:\n" + said);
 }
 
-// The milliseconds left until a deadline (0 when it passed).
 // gdb's report of a breakpoint in the console text of a stop that was
 // also the driver's own (the UART stand-in's watchpoint, its way back up a
 // step's frame): from the line that names the breakpoint on ("" none).
@@ -62,10 +61,8 @@ std::string BreakpointReport(const std::string& held) {
   return held.substr(line == std::string::npos ? 0 : line + 1);
 }
 
-int RestMs(std::chrono::steady_clock::time_point until) {
-  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-  return rest.count() > 0 ? int(rest.count()) : 0;
-}
+// The milliseconds left of a bound (0 once it has ended).
+int RestMs(const CreditedBound& until) { return until.RestMs(); }
 
 std::string Hex(uint64_t v) {
   char b[24];
@@ -194,6 +191,7 @@ bool GdbTarget::Start(const TargetParams& params, const std::string& program, st
     int monitor = -1;
     if (!StartQemu(params.qemu, program, &m_qemu, &m_stub, &monitor, err)) return false;
     m_qemuMonitor.Open(monitor);
+    m_gdb->WatchAlso(m_qemu.Pid());
     remote = m_stub.Path();
   }
   std::string why;
@@ -486,12 +484,21 @@ uint64_t GdbTarget::Reported() {
 }
 
 bool GdbTarget::WaitReported(uint64_t n, int timeoutMs, bool orStopAsked) {
+  const CreditedBound bound = ReplyBound(timeoutMs);
   std::unique_lock<std::mutex> lock(m_reportMutex);
-  return m_reportCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+  const auto done = [&] {
     return m_reported >= n || m_closing || (orStopAsked && m_stopQueued) ||
            (m_gdb && m_gdb->State() == SessionState::Dead);
-  }) && m_reported >= n;
+  };
+  while (!done()) {
+    const int rest = bound.RestMs();
+    if (rest == 0) break;
+    m_reportCv.wait_for(lock, std::chrono::milliseconds(std::min(rest, kCreditSliceMs)), done);
+  }
+  return m_reported >= n;
 }
+
+CreditedBound GdbTarget::ReplyBound(int ms) const { return CreditedBound(m_gdb ? &m_gdb->Credit() : nullptr, ms); }
 
 const char* GdbTarget::StepCommand(int mode) {
   static const char* const kCommands[] = {"-exec-step", "-exec-next", "-exec-finish", "-exec-step-instruction",
@@ -535,7 +542,7 @@ bool GdbTarget::Go(uint32_t stopAddress) {
   // gdb resumes the target only with memory writes on.
   const GdbPermissions::Hold run(m_access, GdbAccess::Run, [this] { return Halted(); });
   if (!run.ok()) return false;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
+  const CreditedBound until = ReplyBound(kReplyBoundMs);
   if (stopAddress != 0xFFFFFFFFu) {
     MiRecord r = m_gdb->Call("-break-insert -t *" + Hex(stopAddress), RestMs(until));
     if (r.cls == "timeout") WaitEnded(WaitFor::Run, WaitEnd::NoAnswer);
@@ -562,7 +569,7 @@ bool GdbTarget::Step(int mode) {
   KeepOwnBreakpoints();
   SendPendingCounts();
   // One bound for the whole step, whatever it asks gdb on the way.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
+  const CreditedBound until = ReplyBound(kReplyBoundMs);
   m_freeRun = false;
   // With the UART stand-in a step may be broken into; its frame's depth
   // tells how far to go back up.
@@ -619,7 +626,7 @@ bool GdbTarget::Interrupt() {
   // Running as the IDE sees it: gdb may be in one of the driver's own stops.
   if (!m_executing) return true;
   m_stopAsked = true;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
+  const CreditedBound until = ReplyBound(kReplyBoundMs);
   // gdb takes the request at once, whatever runs the target (a run, a
   // step), and answers it before the stop. Only a command of gdb's own that
   // runs the target ("print f()") keeps it from reading: that one is

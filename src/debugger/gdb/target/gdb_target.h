@@ -439,7 +439,10 @@ class GdbTarget {
   // bound); otherwise the command page says that the target does not
   // answer, and the stops the server's late answer brings are the
   // driver's (UntakenRunEnded): the run goes on, as the user asked.
-  bool RunTaken(std::chrono::steady_clock::time_point until);
+  bool RunTaken(const CreditedBound& until);
+  // A bound on gdb's answer that lasts longer by what gdb, the emulator
+  // and the reader of gdb's output waited for a processor meanwhile.
+  CreditedBound ReplyBound(int ms) const;
   bool UntakenRunEnded(const MiRecord& r);
   // A stop the driver took as its own turns out to end the step: reported
   // now, as the settling of that stop left the IDE out.

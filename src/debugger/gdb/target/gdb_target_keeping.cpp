@@ -20,11 +20,8 @@ constexpr int kCommandTimeoutMs = 3000;
 // that reaches it in a stop of the UART stand-in's).
 constexpr int kInterruptRepeatMs = 300;
 
-// The milliseconds left until a deadline (0 when it passed).
-int RestMs(std::chrono::steady_clock::time_point until) {
-  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-  return rest.count() > 0 ? int(rest.count()) : 0;
-}
+// The milliseconds left of a bound (0 once it has ended).
+int RestMs(const CreditedBound& until) { return until.RestMs(); }
 
 }  // namespace
 
@@ -81,7 +78,7 @@ bool GdbTarget::WhileStill(const std::function<bool()>& change) {
     m_pauseWanted = true;
     m_paused = false;
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyBoundMs);
+  const CreditedBound until = ReplyBound(kReplyBoundMs);
   const auto settled = [&] { return m_paused || Reported() != before || State() == SessionState::Dead; };
   // gdb's answer to the last request: 0 none yet, 1 taken, 2 refused.
   auto answer = std::make_shared<std::atomic<int>>(2);

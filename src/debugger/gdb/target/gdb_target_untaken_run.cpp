@@ -11,17 +11,8 @@
 
 namespace pm2::gdb {
 
-namespace {
 
-// The milliseconds left until a deadline (0 when it passed).
-int LeftMs(std::chrono::steady_clock::time_point until) {
-  const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-  return rest.count() > 0 ? int(rest.count()) : 0;
-}
-
-}  // namespace
-
-bool GdbTarget::RunTaken(std::chrono::steady_clock::time_point until) {
+bool GdbTarget::RunTaken(const CreditedBound& until) {
   // gdb answers "running" before it sends the run to its server, and then
   // reads nothing until the server has acknowledged the packet: a question
   // it answers shows that the server took the run. One held (a stopped
@@ -29,7 +20,7 @@ bool GdbTarget::RunTaken(std::chrono::steady_clock::time_point until) {
   // later takes what the server answers then for a stop of the target.
   // The question has a bound of its own: gdb that answered the run late
   // (a busy machine) may have left it little of the run's.
-  if (m_gdb->Call("-gdb-show remotetimeout", std::max(LeftMs(until), kReplyBoundMs)).cls != "timeout") return true;
+  if (m_gdb->Call("-gdb-show remotetimeout", std::max(until.RestMs(), kReplyBoundMs)).cls != "timeout") return true;
   m_runUntaken = true;
   m_runLateSaid = false;
   // gdb's words of that stop ("Program received signal SIGINT") are held
