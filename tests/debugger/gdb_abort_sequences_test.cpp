@@ -20,28 +20,6 @@
 namespace pm2 {
 namespace gdb_abort_sequences_test {
 
-// One line of the MI log: '>' sent to gdb, '<' read from it.
-struct MiLine {
-  char direction = 0;
-  std::string text;
-};
-
-std::vector<MiLine> ReadMiLog(const std::string& path) {
-  std::vector<MiLine> out;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    long long ms = 0;
-    MiLine l;
-    if (!(fields >> ms >> l.direction)) continue;
-    std::getline(fields, l.text);
-    if (!l.text.empty() && l.text[0] == ' ') l.text.erase(0, 1);
-    out.push_back(std::move(l));
-  }
-  return out;
-}
-
 // A command sent: its text after the token ("-exec-continue").
 bool SentCommand(const MiLine& l, const std::string& command) {
   if (l.direction != '>') return false;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,6 +100,28 @@ inline const std::string& MallocExampleFolder() {
     return dir + "/";
   }();
   return folder;
+}
+
+// One line of the MI log: '>' sent to gdb, '<' read from it.
+struct MiLine {
+  char direction = 0;
+  std::string text;
+};
+
+inline std::vector<MiLine> ReadMiLog(const std::string& path) {
+  std::vector<MiLine> out;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    long long ms = 0;
+    MiLine l;
+    if (!(fields >> ms >> l.direction)) continue;
+    std::getline(fields, l.text);
+    if (!l.text.empty() && l.text[0] == ' ') l.text.erase(0, 1);
+    out.push_back(std::move(l));
+  }
+  return out;
 }
 
 // What a process's stat line says after its name: its state letter ('T'

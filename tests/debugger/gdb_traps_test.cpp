@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 
+#include "debugger/gdb/mi/gdb_connection.h"
 #include "gdb_session_fixture.h"
 #include "hang_guard.h"
 #include "session_ipc_shell.h"
@@ -177,7 +178,19 @@ class GdbTrapRecoveryTest : public GdbTrapTest {};
 TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain) {
   const TrapRow& row = GetParam();
   if (row.action == Action::StopRunning) Params("-sim -uart none");
-  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  // What went to gdb and came back, told when a wait below fails.
+  const std::string log = dir.path() + "/mi.log";
+  setenv(gdb::GdbConnection::kMiLogVariable, log.c_str(), 1);
+  StopAtMain();
+  unsetenv(gdb::GdbConnection::kMiLogVariable);
+  if (HasFatalFailure()) return;
+  const auto miTail = [&] {
+    const std::vector<MiLine> lines = ReadMiLog(log);
+    std::string out = "\nthe MI log's last lines:\n";
+    for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+      out += std::string(1, lines[i].direction) + " " + lines[i].text.substr(0, 200) + "\n";
+    return out;
+  };
   DebugInterface* r = session->Record();
   if (row.action == Action::StopRunning) {
     // The run starts with gdb's step over main's breakpoint: qemu may be
@@ -200,7 +213,7 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
     if (session->TargetExecuting()) session->StopRunning();
   }
   // The requests stand on the driver's thread until their bounds end.
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts();
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts() << miTail();
 
   const int stopsBefore = host.stopsPosted;
   const std::size_t said = CommandTexts().size();
@@ -210,9 +223,9 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
   ASSERT_TRUE(WaitFor([&] {
     return host.stopsPosted > stopsBefore || session->TargetExecuting() ||
            CommandTexts().find("gdb answers again", said) != std::string::npos;
-  })) << CommandTexts().substr(said);
+  })) << CommandTexts().substr(said) << miTail();
   if (session->TargetExecuting()) session->StopRunning();
-  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+  ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said) << miTail();
 
   // F10 steps again (by instruction: without the UART stand-in the program
   // may stand in a loop waiting for the UART, which a line's step never leaves).
@@ -221,18 +234,18 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
   // was the late command's start.
   bool stepped = false;
   for (int tries = 0; tries < 3 && !stepped; ++tries) {
-    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said);
+    ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting(); })) << CommandTexts().substr(said) << miTail();
     const uint32_t before = r->pc;
     const int stops = host.stopsPosted;
     session->Step(kDbgStepOverInstruction);
     ASSERT_TRUE(WaitFor([&] { return !session->TargetExecuting() && host.stopsPosted > stops; }))
-        << CommandTexts().substr(said);
+        << CommandTexts().substr(said) << miTail();
     stepped = r->pc != before;
   }
-  EXPECT_TRUE(stepped) << CommandTexts().substr(said);
+  EXPECT_TRUE(stepped) << CommandTexts().substr(said) << miTail();
   // F5 runs, and the stop request stops the run.
   session->Go();
-  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said);
+  EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said) << miTail();
   session->StopRunning();
   EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
   const std::string after = CommandTexts().substr(said);
@@ -246,13 +259,30 @@ INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapRecoveryTest, ::testing::ValuesIn(kTrapRow
 
 // A watch row read while gdb is held: the row says that gdb does not
 // answer (not only "????????"), and so does the status line; once gdb goes
-// on, the row reads its value again.
-TEST_F(GdbTrapTest, AWatchRowReadWhileGdbIsHeldSaysWhy) {
-  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+// on, the row reads its value again. The window asks a held gdb nothing
+// and waits for nothing: the MI log shows only the one question left for
+// gdb to answer when it goes on. The window waited a bound for an answer
+// that could not come.
+TEST_F(GdbTrapTest, AWatchRowReadWhileGdbIsHeldSaysWhyAndAsksItNothing) {
+  const std::string log = dir.path() + "/mi.log";
+  setenv(gdb::GdbConnection::kMiLogVariable, log.c_str(), 1);
+  StopAtMain();
+  unsetenv(gdb::GdbConnection::kMiLogVariable);
+  if (HasFatalFailure()) return;
   DebugInterface* r = session->Record();
   const std::vector<pid_t> gdb = Children("gdb-multiarch");
   ASSERT_EQ(gdb.size(), 1u);
   ASSERT_EQ(kill(gdb[0], SIGSTOP), 0);
+  ASSERT_TRUE(WaitFor([&] { return StatOf(gdb[0]).state == 'T'; }));
+  // The lines sent to gdb so far.
+  const auto sent = [&] {
+    std::vector<std::string> out;
+    for (const MiLine& l : ReadMiLog(log))
+      if (l.direction == '>') out.push_back(l.text);
+    return out;
+  };
+  const std::size_t sentBefore = sent().size();
+  ASSERT_GT(sentBefore, 0u) << "no MI log";
   DbgWatchValue v{};
   v.expression = "pattern_step";
   v.radix = 10;
@@ -269,13 +299,17 @@ TEST_F(GdbTrapTest, AWatchRowReadWhileGdbIsHeldSaysWhy) {
   EXPECT_NE(std::string(v.text).find("gdb does not answer"), std::string::npos) << v.text;
   const std::vector<std::string> status = hub.Texts(kNotifyStatusText);
   EXPECT_NE(std::find(status.begin(), status.end(), "gdb: no answer"), status.end());
+  const std::vector<std::string> all = sent();
+  const std::vector<std::string> whileHeld(all.begin() + std::ptrdiff_t(sentBefore), all.end());
+  ASSERT_EQ(whileHeld.size(), 1u) << "the window asked a held gdb: " << ::testing::PrintToString(whileHeld);
+  EXPECT_NE(whileHeld[0].find(gdb::GdbConnection::kHeldProbe), std::string::npos) << whileHeld[0];
   ASSERT_EQ(kill(gdb[0], SIGCONT), 0);
   EXPECT_TRUE(WaitFor([&] {
     v = DbgWatchValue{};
     v.expression = "pattern_step";
     v.radix = 10;
     return r->DbgControl(kDbgCtlWatchEval, reinterpret_cast<intptr_t>(&v), 0) == 0 && std::string(v.text) == "0";
-  })) << v.text;
+  })) << v.text << "\n" << CommandTexts();
 }
 
 // ---------------------------------------------------------------- a typed call that runs on
