@@ -27,16 +27,26 @@ packages=(cmake ninja-build make g++ ccache libgtest-dev libgmock-dev libbenchma
           gdb-multiarch qemu-system-arm fonts-dejavu-core)
 
 install_missing() {
+  # One install at a time: CI runs two of these at once (its two trees),
+  # and the second apt-get found the first one's lock and failed. The
+  # second waits here, then finds what the first installed.
+  local lock="${TMPDIR:-/tmp}/pm2-install.lock"
+  exec {install_lock}>>"$lock"
+  flock "$install_lock"
   local missing=()
   for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    # Another program's apt (an automatic update) is waited for as well.
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+      --no-install-recommends "${missing[@]}"
+  fi
+  exec {install_lock}>&-
 }
 
 # configure DIR: build-san is the sanitized tree, any other the normal one.

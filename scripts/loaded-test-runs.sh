@@ -33,6 +33,7 @@ for n in $(seq "$runs"); do
   echo "== run $n of $runs: exit $rc, $((SECONDS - start)) s, load $(cut -d' ' -f1-3 /proc/loadavg)"
   grep -E "tests passed|tests failed|== CI:" "$log" | tail -n 3
   sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^\s+[0-9]+ - ' || true
-  rm -f "$log"
+  # A failed run's whole output is kept, to read what the failures said.
+  if [ "$rc" -ne 0 ]; then echo "   its output: $log"; else rm -f "$log"; fi
 done
 exit "$status"
