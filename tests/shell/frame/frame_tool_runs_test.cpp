@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
+#include "platform/read_file.h"
 #include "platform/settings_store.h"
 #include "project/model/option_block.h"
 #include "project/model/project_records.h"
@@ -353,11 +353,6 @@ constexpr const char* kLinkHeldProject =
     "File 1,1,<./Main.c><Main.c> 0x0 \r\nFile 1,4,<./Held.LIB><Held.LIB> 0x0 \r\n\r\n\r\n"
     "Options 1,0,0  // Target 'Board'\r\n OutDir (./Obj/)\r\n OutName (Board)\r\nEndOpt\r\n";
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Exit while the build links: a link is not stopped, so the program closes
 // when it has ended, and until then the window stays in the user's hands.
 // The close waited for the link blind to every key and click, and a linker
@@ -373,7 +368,7 @@ TEST_F(ToolsFolderTest, ExitWhileTheBuildLinksClosesWhenTheLinkHasEnded) {
   ASSERT_NE(f, nullptr);
   ASSERT_NE(s.App().Project(), nullptr);
   ASSERT_TRUE(f->ExecuteCommand(cmd::kBuildTarget));
-  ASSERT_TRUE(WaitFor([&] { return FileText(meet).find("start ") != std::string::npos; })) << BuildText(f);
+  ASSERT_TRUE(WaitFor([&] { return test::ReadFile(meet).find("start ") != std::string::npos; })) << BuildText(f);
   ASSERT_TRUE(s.App().HasState(kStateBusy));
 
   f->ExecuteCommand(cmd::kAppExit);
