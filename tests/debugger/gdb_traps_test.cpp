@@ -243,15 +243,20 @@ TEST_P(GdbTrapRecoveryTest, AfterTheHeldProcessGoesOnTheSessionStepsAndRunsAgain
     stepped = r->pc != before;
   }
   EXPECT_TRUE(stepped) << CommandTexts().substr(said) << miTail();
-  // F5 runs, and the stop request stops the run.
+  // F5 runs, and the stop request stops the run. On a busy machine the
+  // stop may come after the request's bound, which is then said: it comes
+  // all the same, and gdb takes questions once it has. Nothing is refused
+  // for the held episode (the session took it up again).
   session->Go();
   EXPECT_TRUE(WaitFor([&] { return session->TargetExecuting(); })) << CommandTexts().substr(said) << miTail();
   session->StopRunning();
   EXPECT_TRUE(WaitFor([&] { return !session->TargetExecuting(); }));
+  EXPECT_TRUE(WaitFor([&] {
+    uint64_t v = 0;
+    return r->DbgEvalExpression(1, "2+3", &v) == 0 && v == 5;
+  })) << CommandTexts().substr(said) << miTail();
   const std::string after = CommandTexts().substr(said);
   EXPECT_EQ(after.find("did not answer the last command"), std::string::npos) << after;
-  EXPECT_EQ(after.find("does not answer the stop request"), std::string::npos) << after;
-  EXPECT_EQ(Evaluate("2+3"), 5u) << after;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GdbTrapRecoveryTest, ::testing::ValuesIn(kTrapRows),

@@ -647,11 +647,17 @@ bool GdbTarget::Interrupt() {
   // then comes after this wait has ended without one, and gdb answers
   // again, with the target running for it (the request may have met the
   // target standing between two of gdb's own steps, and been dropped).
+  // An answer that comes after the wait ended is gdb's return only when
+  // gdb itself was silent then (held while it resumed the target). gdb
+  // that was only slow to answer (a busy machine) says nothing of the
+  // target by it: its server may still be held, and the target does not
+  // run again for the IDE.
   auto answered = std::make_shared<std::atomic<bool>>(false);
+  auto silentAtTheEnd = std::make_shared<std::atomic<bool>>(true);
   while (!m_gdb->Owing()) {
-    m_gdb->Send("-exec-interrupt", [this, answered](MiRecord& a) {
+    m_gdb->Send("-exec-interrupt", [this, answered, silentAtTheEnd](MiRecord& a) {
       *answered = true;
-      if (a.cls == "done") AnsweredAgain();
+      if (a.cls == "done" && *silentAtTheEnd) AnsweredAgain();
     });
     if (WaitReported(before + 1, std::min(kInterruptSignalMs, RestMs(until)))) return true;
     if (!*answered || RestMs(until) == 0 || m_gdb->State() == SessionState::Dead) break;
@@ -672,6 +678,7 @@ bool GdbTarget::Interrupt() {
   }
   if (WaitReported(before + 1, RestMs(until))) return true;
   if (m_gdb->State() == SessionState::Dead) return false;
+  *silentAtTheEnd = !*answered && m_gdb->Silent();
   WaitEnded(WaitFor::Stop, WaitEnd::NoAnswer);
   // A qemu held while gdb stepped over the breakpoint a run starts from
   // drops every request read after that step ended, and gdb runs on: the
