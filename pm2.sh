@@ -30,9 +30,8 @@ install_missing() {
   # One install at a time: CI runs two of these at once (its two trees),
   # and the second apt-get found the first one's lock and failed. The
   # second waits here, then finds what the first installed.
-  local lock="${TMPDIR:-/tmp}/pm2-install.lock"
-  exec {install_lock}>>"$lock"
-  flock "$install_lock"
+  local lock="${TMPDIR:-/tmp}/pm2-install-$(id -u).lock" install_lock=""
+  if exec {install_lock}>>"$lock"; then flock "$install_lock"; else install_lock=""; fi
   local missing=()
   for p in "${packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -46,7 +45,7 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
       --no-install-recommends "${missing[@]}"
   fi
-  exec {install_lock}>&-
+  if [ -n "$install_lock" ]; then exec {install_lock}>&-; fi
 }
 
 # configure DIR: build-san is the sanitized tree, any other the normal one.
