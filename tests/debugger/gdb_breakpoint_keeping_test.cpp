@@ -323,6 +323,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ------------------------------------------------------------------ while the program runs
 
+// A removal gdb does not take (gdb held by a signal here) leaves the
+// breakpoint where gdb has it, and so the driver shows it: the driver
+// forgot it before gdb answered, and the margin asked again set a second
+// one on the line. Once gdb goes on, the removal takes.
+TEST_F(GdbKeeping, ARemovalGdbDidNotTakeLeavesTheBreakpointShown) {
+  ASSERT_NO_FATAL_FAILURE(StopAtMain());
+  DebugInterface* r = session->Record();
+  ASSERT_TRUE(Typed("BK *")) << CommandTexts();
+  ASSERT_EQ(Define("Blinky.c:51", 1), "") << CommandTexts();
+  const uint32_t at = List()[0].address;
+  ASSERT_EQ(r->DbgBreakpoint(at, 1), 1u);
+  const std::vector<pid_t> gdb = Children("gdb-multiarch");
+  ASSERT_EQ(gdb.size(), 1u);
+  ASSERT_EQ(kill(gdb[0], SIGSTOP), 0);
+  ASSERT_TRUE(WaitFor([&] { return StatOf(gdb[0]).state == 'T'; }));
+  {
+    test::HangGuard guard("a removal asked of a held gdb");
+    EXPECT_EQ(r->DbgBreakpoint(at, 3), uint32_t(-1)) << CommandTexts();
+  }
+  EXPECT_EQ(r->DbgBreakpoint(at, 1), 1u) << "the driver forgot a breakpoint gdb keeps";
+  ASSERT_EQ(kill(gdb[0], SIGCONT), 0);
+  ASSERT_TRUE(WaitFor([&] { return r->DbgBreakpoint(at, 3) == 0; })) << CommandTexts();
+  EXPECT_EQ(r->DbgBreakpoint(at, 1), 0u);
+  EXPECT_TRUE(List().empty()) << CommandTexts();
+}
+
 // The margin's double click on a breakpoint's line while the example runs
 // (its serial output makes the driver stop the target for a moment many
 // times a second): each removal removes, each insertion inserts, and gdb

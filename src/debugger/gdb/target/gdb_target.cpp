@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -820,6 +821,16 @@ bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
   if (insert && line.empty() && !HasBreakpoint(address) && BreakOnEntryLine(address)) return true;
   if (!insert) {
     int number = 0;
+    // What the driver forgets of the breakpoint, kept until gdb has deleted
+    // it: a delete gdb refused or did not answer leaves the breakpoint
+    // with gdb, and the driver then keeps it as well (the margin asked
+    // again would otherwise set a second one on the line).
+    struct Forgotten {
+      uint64_t address;
+      bool disabled;
+    };
+    std::vector<Forgotten> forgotten;
+    std::optional<uint64_t> entryOf;
     {
       std::lock_guard<std::mutex> lock(m_bpMutex);
       auto it = m_breakpoints.find(address);
@@ -831,20 +842,32 @@ bool GdbTarget::ChangeBreakpoint(uint64_t address, bool insert) {
           auto alias = aliases->find(address);
           if (alias != aliases->end() && it == m_breakpoints.end()) it = m_breakpoints.find(alias->second);
         }
-        m_lineEntry.erase(address);
+        if (const auto entry = m_lineEntry.find(address); entry != m_lineEntry.end()) {
+          entryOf = entry->second;
+          m_lineEntry.erase(entry);
+        }
       }
       if (it == m_breakpoints.end()) return false;
       // A breakpoint in several places goes from all of them.
       number = it->second;
       for (auto at = m_breakpoints.begin(); at != m_breakpoints.end();)
         if (at->second == number) {
-          m_disabled.erase(at->first);
+          const auto off = m_disabled.find(at->first);
+          forgotten.push_back({at->first, off != m_disabled.end() && off->second});
+          if (off != m_disabled.end()) m_disabled.erase(off);
           at = m_breakpoints.erase(at);
         } else {
           ++at;
         }
     }
-    return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs));
+    if (Ok(m_gdb->Call("-break-delete " + std::to_string(number), kCommandTimeoutMs))) return true;
+    std::lock_guard<std::mutex> lock(m_bpMutex);
+    for (const Forgotten& f : forgotten) {
+      m_breakpoints[f.address] = number;
+      if (f.disabled) m_disabled[f.address] = true;
+    }
+    if (entryOf) m_lineEntry[address] = *entryOf;
+    return false;
   }
   if (HasBreakpoint(address)) return true;
   if (!line.empty()) {

@@ -165,6 +165,10 @@ bool GdbTarget::DeleteBreakpoint(int number) {
 bool GdbTarget::DeleteNumber(int number) {
   if (!Halted()) return false;
   RememberBreakpointsAfter remember{this};
+  // What the driver forgets, kept until gdb has deleted the breakpoint: a
+  // delete gdb refused or did not answer leaves it with gdb, and with the
+  // driver as well.
+  std::vector<std::pair<uint64_t, bool>> forgotten;  // address, disabled
   {
     std::lock_guard<std::mutex> lock(m_bpMutex);
     for (auto it = m_breakpoints.begin(); it != m_breakpoints.end();) {
@@ -173,11 +177,19 @@ bool GdbTarget::DeleteNumber(int number) {
         continue;
       }
       // A breakpoint set there later starts enabled.
-      m_disabled.erase(it->first);
+      const auto off = m_disabled.find(it->first);
+      forgotten.emplace_back(it->first, off != m_disabled.end() && off->second);
+      if (off != m_disabled.end()) m_disabled.erase(off);
       it = m_breakpoints.erase(it);
     }
   }
-  return Ok(m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs));
+  if (Ok(m_gdb->Call("-break-delete " + std::to_string(number), kTimeoutMs))) return true;
+  std::lock_guard<std::mutex> lock(m_bpMutex);
+  for (const auto& [address, disabled] : forgotten) {
+    m_breakpoints[address] = number;
+    if (disabled) m_disabled[address] = true;
+  }
+  return false;
 }
 
 bool GdbTarget::EnableBreakpoint(int number, bool on) {
