@@ -15,6 +15,23 @@ debug_work=pm2traps debug_gallery=debugger fail_shot=traps-failed shot_prefix=tr
 . "$(dirname "${BASH_SOURCE[0]}")/debug_e2e.sh"
 
 qemu_pid() { pgrep -f "qemu-system-arm.*$elf" | head -1; }
+# The key (F10, Escape) with qemu stopped, then a click on the View menu:
+# the window answers while the request stands. How long the menu took, and
+# whether the request's bound had ended by then, is printed (the figure a
+# user meets; a loaded machine may take longer, which the driver's tests
+# bound, not this script). Sets $lines to the command page's count before.
+answer_while_standing() {  # key, what stands
+  local key=$1 what=$2 began answered when
+  lines=$(dbg_command_lines)
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool key "$key"
+  began=$(date +%s%N)
+  dbg_open_menu "the View menu while the $what stands (qemu stopped)" mousemove "$((X + 80))" "$((Y + 10))" click 1
+  answered=$(( ($(date +%s%N) - began) / 1000000 ))
+  if [ "$(dbg_command_lines)" = "$lines" ]; then when="before"; else when="after"; fi
+  echo "the window answered $key on a stopped qemu: the View menu opened in $answered ms, $when the $what's message (load $(cut -d' ' -f1 /proc/loadavg))"
+  dbg_close_menu "the View menu" key Escape
+}
 # A killed qemu whose parent (gdb) went first is reaped by the system's
 # first process when it gets to it; until then it is a zombie, which
 # counts as gone (e2e_gone_process).
@@ -38,19 +55,7 @@ dbg_command "BK *"
 qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
-lines=$(dbg_command_lines)
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool key F10
-# The window answers while the step stands: the View menu opens at a
-# click. How long it took, and whether the step's bound had ended by then,
-# is printed (the figure a user meets; a loaded machine may take longer,
-# which the driver's tests bound, not this script).
-began=$(date +%s%N)
-dbg_open_menu "the View menu while the step stands (qemu stopped)" mousemove "$((X + 80))" "$((Y + 10))" click 1
-answered=$(( ($(date +%s%N) - began) / 1000000 ))
-if [ "$(dbg_command_lines)" = "$lines" ]; then when="before the step's message"; else when="after the step's message"; fi
-echo "the window answered F10 on a stopped qemu: the View menu opened in $answered ms, $when (load $(cut -d' ' -f1 /proc/loadavg))"
-dbg_close_menu "the View menu" key Escape
+answer_while_standing F10 step
 e2e_wait "the step's message on the command page (qemu stopped)" 60 dbg_more_lines "$lines"
 dbg_shot 01-step-ended-at-its-bound
 # The step and the stop request stand on the driver's own thread: the
@@ -75,15 +80,7 @@ qemu=$(qemu_pid)
 [ -n "$qemu" ] || fail "no qemu"
 kill -STOP "$qemu"
 focus_main
-lines=$(dbg_command_lines)
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool key Escape
-began=$(date +%s%N)
-dbg_open_menu "the View menu while the stop request stands (qemu stopped)" mousemove "$((X + 80))" "$((Y + 10))" click 1
-answered=$(( ($(date +%s%N) - began) / 1000000 ))
-if [ "$(dbg_command_lines)" = "$lines" ]; then when="before the stop request's message"; else when="after the stop request's message"; fi
-echo "the window answered Esc on a stopped qemu: the View menu opened in $answered ms, $when (load $(cut -d' ' -f1 /proc/loadavg))"
-dbg_close_menu "the View menu" key Escape
+answer_while_standing Escape "stop request"
 e2e_wait "the stop request's message on the command page (qemu stopped while running)" 60 dbg_more_lines "$lines"
 dbg_shot 04-running-stop-request-no-answer
 dbg_quit
